@@ -1,0 +1,94 @@
+#pragma once
+// The install utilities: path texts, folders, files, drives, special and
+// temporary folders, the install log, shortcuts and size texts. None of them
+// raises an error: failure shows only in the result (empty text, false, -1).
+// Paths are ANSI texts in the system code page with "\" as separator.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// ---- Path texts (platform-free) -------------------------------------------
+void AppendPathSeparator(std::string& path);
+std::string JoinPath(const std::string& folder, const std::string& name);
+char LastChar(const std::string& text);   // '\0' for an empty text
+void DropFirstChar(std::string& text);
+void DropLastChar(std::string& text);
+// "C:" for a drive path, "\\server\share" for a network path, else empty.
+std::string DrivePart(const std::string& path);
+// Upper-cases both in the user's locale and compares the bytes.
+bool TextEqualsIgnoreCase(const std::string& a, const std::string& b);
+
+extern const char* const SetupTitle;  // "Parvela Word Processor Lite - Setup"
+std::string TempNamePrefix();
+
+// ---- Current folder --------------------------------------------------------
+std::string GetCurrentFolder();
+void PushCurrentFolder();
+void PopCurrentFolder();
+
+// ---- Folder, file and drive queries -----------------------------------------
+bool FolderExists(const std::string& path);
+int32_t ReadFileSize(const std::string& path);
+double GetFileModifiedTime(const std::string& path);
+unsigned GetDriveKind(const std::string& path);
+bool IsRemovableLocation(const std::string& path);
+// The decision on a STORAGE_DEVICE_DESCRIPTOR returned by the storage
+// property query (`len` bytes were returned): USB, IEEE 1394 or removable.
+bool IsRemovableDescriptor(const uint8_t* descriptor, size_t len);
+uint32_t GetClusterSize(const std::string& folder);
+int32_t RoundUpToCluster(const std::string& folder, int32_t bytes);
+// The rounding itself, for a known positive cluster size.
+int32_t RoundUpToClusterSize(int32_t bytes, uint32_t clusterSize);
+
+// ---- Special and temporary folders -------------------------------------------
+// Looks SHGetFolderPathA up once (shell32.dll already loaded, else
+// shfolder.dll from the system folder). Called by GetShellFolder on first use.
+void InitShellFolders();
+std::string GetShellFolder(int csidl);
+std::string GetTempFolder();
+std::string MakeTempFileName();
+void RemoveTempLeftovers();
+
+// ---- Creating, writing, removing ---------------------------------------------
+void CreateFolderChain(const std::string& path);
+void WriteWholeFile(const std::string& path, const std::string& bytes);
+void DeleteFolderTree(const std::string& path);
+
+// ---- Install log --------------------------------------------------------------
+// One program-wide list of lines in order of first addition, no two equal
+// under the locale's case-insensitive comparison; a suspension count; the log
+// file path; the install-started flag. Safe to call from the install thread.
+void CreateInstallLog();                 // a new, empty log (Installing page)
+bool InstallLogExists();
+void AddLogLine(const std::string& line);
+void SuspendLogging();
+void ResumeLogging();
+int32_t LogSuspensionCount();
+std::vector<std::string> InstallLogLines();
+void SetLogFilePath(const std::string& path);
+std::string LogFilePath();
+// Appends the lines of an existing file (no duplicate test); false on failure.
+bool LoadInstallLog(const std::string& path);
+// Writes every line followed by CR LF, replacing the file; false on failure.
+bool SaveInstallLog(const std::string& path);
+void SetInstallStarted();
+bool InstallStarted();
+// Program end: drops the log, its path and the folder stack.
+void ReleaseInstallLog();
+
+// ---- Shortcuts and size texts ---------------------------------------------------
+// COM must be initialised on the calling thread.
+void CreateShortcut(const std::string& linkPath, const std::string& target,
+                    const std::string& workingFolder, const std::string& description);
+std::string FormatSizeText(int64_t bytes);
+std::string GroupDigits(uint64_t n);
+std::string EscapeCaption(const std::string& text);
+
+// CSIDL numbers the program uses.
+enum : int {
+    CSIDL_PROGRAMS_ = 2, CSIDL_PERSONAL_ = 5, CSIDL_DESKTOPDIRECTORY_ = 16,
+    CSIDL_COMMON_PROGRAMS_ = 23, CSIDL_COMMON_DESKTOPDIRECTORY_ = 25,
+    CSIDL_APPDATA_ = 26, CSIDL_COMMON_APPDATA_ = 35, CSIDL_PROGRAM_FILES_ = 38,
+};

@@ -1,0 +1,37 @@
+#pragma once
+// What the setup program and the installed application exchange. Both
+// ParvelaSetup.exe and the stand-in application (demo/parv) use these.
+
+#include <cstdint>
+
+namespace app {
+
+constexpr const char* ExeName = "parv.exe";
+constexpr const char* RunningProperty = "1.x Korvane";   // non-zero on its windows
+constexpr const char* WindowTitle = "Parvela Word Processor";
+
+// Association command: "<main>\parv.exe" -assoc adpr[_rtf][_cod][_doc][_docx]
+constexpr const char* AssocSwitch = "-assoc";
+constexpr const char* AssocCommand = "adpr";
+constexpr const char* AssocSuffixes[4] = {"_rtf", "_cod", "_doc", "_docx"};
+constexpr const char* AssocExtensions[4] = {".rtf", ".cod", ".doc", ".docx"};
+constexpr const char* AssocLetters = "ABCD";
+constexpr const char* UninstallSwitch = "-ui";
+
+// Registry (HKEY_CURRENT_USER).
+constexpr const char* InstallKey = "Software\\Parvela Word Processor\\Install";
+constexpr const char* InternalKey = "\\Software\\Parvela Word Processor\\Internal";
+constexpr const char* LastRunVerValue = "LastRunVer";
+constexpr int32_t LastRunVerUnknown = 0x7FFFFFFF;
+constexpr int32_t ThisVersionCode = 40003002;            // 4.0.3.2
+// Below these last-run codes the clip library is forced / old clips removed.
+constexpr int32_t ForceClipLibraryBelow = 20004000;
+constexpr int32_t CleanOldClipsBelow = 30000000;
+
+// Files.
+constexpr const char* CommonDataFile = "parv_common.dat";
+constexpr const char* UpdateLogFile = "Update.log";
+constexpr const char* InstallStampFile = "install_stamp";
+constexpr const char* InstallLogFile = "Install.log";
+
+}  // namespace app

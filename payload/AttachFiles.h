@@ -1,0 +1,73 @@
+#pragma once
+// The payload reader: the one object through which the program reaches its
+// embedded payload. It holds the inflated records, the six per-component
+// install lists and the update record, and writes single entries to disk.
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "payload/PayloadFormat.h"
+
+struct TAttachedFile {
+    std::string Name;
+    int32_t Size = 0;
+    double Time = 0;
+    int32_t Offset = 0;
+};
+
+struct TFileToInstall {
+    const TAttachedFile* Entry = nullptr;  // not owned
+    std::string Target;
+    bool Logged = true;
+};
+
+class TAttachedFiles {
+public:
+    // From the bytes of a zlib stream (tests, tools). Null on damage, with the
+    // reason in *error when given. The bytes are not kept.
+    static std::unique_ptr<TAttachedFiles> Create(const uint8_t* packed, size_t len,
+                                                  PayloadError* error = nullptr);
+#ifdef _WIN32
+    // From the running program's resource "FILES" of type "FILES".
+    static std::unique_ptr<TAttachedFiles> CreateFromResource(PayloadError* error = nullptr);
+#endif
+    // Release: lists, data, entries, then RemoveTempLeftovers().
+    ~TAttachedFiles();
+
+    // True when written or the user chose Ignore; false on Abort. With no
+    // entry, the last entry whose name equals `name` is taken.
+    bool ExtractFile(const TAttachedFile* entry, const std::string& name,
+                     const std::string& target);
+    bool AddFile(const std::string& nameOrPrefix, const std::string& folder,
+                 int component, int mode);
+    int32_t GetComponentSize(const std::string& fileList) const;
+    int32_t GetTotalSize() const;
+    void ClearComponent(int component);
+
+    const uint8_t* Data() const { return Block.data(); }
+    int32_t DataSize() const { return Block.size(); }
+
+    std::vector<TAttachedFile> Entries;
+    std::array<std::vector<TFileToInstall>, 6> InstallLists;
+    std::vector<std::string> UpdateList;
+    bool ForceOverwrite = false;
+
+private:
+    TAttachedFiles() = default;
+    TPayloadBlock Block;
+};
+
+// Program-wide switches of the reader module, both false at start.
+extern bool FullPathMode;
+extern bool FileSetMode;
+
+// The one reader of the program run (owned by the entry; null before/after).
+extern TAttachedFiles* AttachedFiles;
+
+// Where GetComponentSize reads the main folder the wizard currently holds.
+// Set by the wizard (and by tests); unset means the current folder.
+extern std::function<std::string()> WizardMainDir;

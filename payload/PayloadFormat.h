@@ -1,0 +1,66 @@
+#pragma once
+// The payload's layers 2 and 3: one zlib stream whose inflated bytes are file
+// records laid end to end (name length, name, day-count stamp, size, data).
+// Platform-free: bytes in, results out.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+enum class PayloadError {
+    Ok,
+    Empty,          // no bytes at all (a missing resource)
+    BadStream,      // zlib refused the stream (header, data)
+    Truncated,      // the stream ends before its end marker / checksum
+    BadChecksum,    // Adler-32 of the inflated bytes does not match
+    TrailingBytes,  // bytes after the end of the zlib stream
+    TooLarge,       // inflated data would not fit a signed 32-bit size
+    RecordPastEnd,  // a record's header or data runs past the end
+    NegativeSize,   // size field above 2,147,483,647
+    BadName,        // empty, a drive, a leading backslash, "." or ".." parts
+    OutOfMemory,
+};
+
+const char* PayloadErrorText(PayloadError e);
+
+// A memory block owned by malloc/realloc, so that the final shrink of the
+// inflated payload does not copy it.
+class TPayloadBlock {
+public:
+    TPayloadBlock() = default;
+    TPayloadBlock(const TPayloadBlock&) = delete;
+    TPayloadBlock& operator=(const TPayloadBlock&) = delete;
+    TPayloadBlock(TPayloadBlock&& o) noexcept;
+    TPayloadBlock& operator=(TPayloadBlock&& o) noexcept;
+    ~TPayloadBlock();
+    const uint8_t* data() const { return Data; }
+    int32_t size() const { return Size; }
+    // Internal use by the inflater.
+    uint8_t* Data = nullptr;
+    int32_t Size = 0;
+};
+
+// Inflates one whole zlib stream with the growth policy of the reader: a first
+// block of five times the packed length, grown by the packed length rounded up
+// to a multiple of 256 whenever full, shrunk to the inflated length at the end.
+PayloadError InflatePayload(const uint8_t* packed, size_t packedLen, TPayloadBlock& out);
+
+struct TPayloadRecord {
+    std::string Name;
+    double Time = 0;
+    int32_t Size = 0;
+    int32_t Offset = 0;   // of the first data byte, within the inflated bytes
+};
+
+// Walks the record sequence from offset 0 to the exact end. On any damage the
+// result names it and `out` holds the records read before it.
+PayloadError WalkRecords(const uint8_t* data, size_t size, std::vector<TPayloadRecord>& out);
+
+// True when the name obeys the payload's name rules checked on reading.
+bool IsSafePayloadName(std::string_view name);
+
+// Appends one record (13 + name length + data length bytes) to `out`.
+// The name must be 0..255 bytes.
+void AppendRecord(std::string& out, std::string_view name, double time, std::string_view data);
