@@ -1,0 +1,74 @@
+#pragma once
+// The folder page's drive box: a child window that owns an owner-drawn
+// drop-down list of the drives C: to Z: (no CD-ROM drives), each with a
+// fixed or removable glyph. Create it by class name TDriveBox::ClassName
+// after RegisterWizardControls; the C++ object lives as long as the window.
+
+#include <windows.h>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+class TDirectoryListBox;
+
+// Registers the drive box, folder list and check list window classes.
+// Idempotent; call once before the layout creates the controls.
+void RegisterWizardControls(HINSTANCE instance);
+
+class TDriveBox {
+public:
+    static constexpr const char* ClassName = "ParvelaDriveBox";
+    static TDriveBox* From(HWND window);   // null for a window of another class
+
+    HWND Handle() const { return Window; }
+    HWND Inner() const { return Combo; }    // the COMBOBOX
+
+    // The folder list that choosing a drive moves (not owned; may be null).
+    void SetFolderList(TDirectoryListBox* list) { FolderList = list; }
+    TDirectoryListBox* GetFolderList() const { return FolderList; }
+
+    // Selects the drive and moves the linked folder list to it, unless an
+    // item is selected and the stored drive already equals `letter`.
+    void SetDrive(char letter);
+    // Selects the drive's item without moving the folder list.
+    void SelectDrive(char letter);
+    // Clears the items, reads GetLogicalDrives into Mask() and lists the drives.
+    void Rebuild();
+
+    char Drive() const { return CurrentDrive; }     // lower case; 0 when none
+    uint32_t Mask() const { return DriveMask; }     // mask seen at the last rebuild
+    int ItemCount() const;
+    int SelectedIndex() const;                       // -1 when none
+    std::string ItemText(int index) const;
+    bool ItemRemovable(int index) const;
+    std::string SelectedText() const;                // empty when none
+    // Selects the item whose text equals `text`; none when there is none.
+    void SelectText(const std::string& text);
+
+    // Called after the user chose an item (after the folder list moved).
+    std::function<void()> OnChange;
+
+    static LRESULT CALLBACK WndProc(HWND, UINT, WPARAM, LPARAM);
+
+private:
+    struct Item { std::string Text; bool Removable = false; };
+    explicit TDriveBox(HWND window) : Window(window) {}
+    LRESULT Handle(UINT msg, WPARAM wp, LPARAM lp);
+    void Create();
+    void UpdateMetrics();
+    void Draw(const DRAWITEMSTRUCT& dis);
+    void ItemChosen();
+    void ReleaseGlyphs();
+
+    HWND Window = nullptr;
+    HWND Combo = nullptr;
+    HFONT Font = nullptr;            // the parent's font, not owned
+    HBITMAP FixedGlyph = nullptr;    // owned
+    HBITMAP RemovableGlyph = nullptr;
+    std::vector<Item> Items;
+    char CurrentDrive = 0;
+    uint32_t DriveMask = 0;
+    TDirectoryListBox* FolderList = nullptr;
+};
