@@ -17,6 +17,9 @@ void DropFirstChar(std::string& text);
 void DropLastChar(std::string& text);
 // "C:" for a drive path, "\\server\share" for a network path, else empty.
 std::string DrivePart(const std::string& path);
+// The folder a path lives in, as the folder chain walks upwards: the path
+// without one trailing "\", cut after its last "\" or ":" (empty if none).
+std::string ParentFolder(const std::string& path);
 // Upper-cases both in the user's locale and compares the bytes.
 bool TextEqualsIgnoreCase(const std::string& a, const std::string& b);
 
@@ -46,6 +49,9 @@ int32_t RoundUpToClusterSize(int32_t bytes, uint32_t clusterSize);
 // Looks SHGetFolderPathA up once (shell32.dll already loaded, else
 // shfolder.dll from the system folder). Called by GetShellFolder on first use.
 void InitShellFolders();
+// Called first thing at start: keeps DLLs from being loaded out of the
+// program's own or the current folder where Windows allows it.
+void RestrictDllSearchToSystem();
 std::string GetShellFolder(int csidl);
 std::string GetTempFolder();
 std::string MakeTempFileName();
@@ -77,6 +83,13 @@ void SetInstallStarted();
 bool InstallStarted();
 // Program end: drops the log, its path and the folder stack.
 void ReleaseInstallLog();
+// The log file's text form: every line followed by CR LF; and back, lines
+// ending at CR, LF or CR LF (a final line without a break still counts).
+std::string JoinLogLines(const std::vector<std::string>& lines);
+std::vector<std::string> SplitLines(const std::string& text);
+// The duplicate test of the log: equal apart from letter case in the
+// user's locale.
+bool LogLinesEqual(const std::string& a, const std::string& b);
 
 // ---- Shortcuts and size texts ---------------------------------------------------
 // COM must be initialised on the calling thread.

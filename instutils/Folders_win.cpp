@@ -1,0 +1,239 @@
+// Current folder, folder tests, drives, files and folder trees.
+#include "instutils/FolderStack.h"
+#include "instutils/InstUtils.h"
+#include "instutils/WinHandles.h"
+#include "payload/DayCount.h"
+
+#include <limits>
+
+std::string GetCurrentFolder()
+{
+    std::string folder;
+    DWORD needed = GetCurrentDirectoryA(0, nullptr);
+    while (needed != 0) {
+        folder.assign(needed, '\0');
+        const DWORD got = GetCurrentDirectoryA(needed, folder.data());
+        if (got == 0)
+            return std::string();
+        if (got < needed) {  // success: got excludes the terminator
+            folder.resize(got);
+            break;
+        }
+        needed = got;  // the folder grew in between; ask again
+    }
+    AppendPathSeparator(folder);
+    return folder;
+}
+
+void PushCurrentFolder()
+{
+    std::lock_guard<std::recursive_mutex> guard(CurrentFolderLock());
+    PushFolderText(GetCurrentFolder());
+}
+
+void PopCurrentFolder()
+{
+    std::lock_guard<std::recursive_mutex> guard(CurrentFolderLock());
+    std::string folder;
+    if (PopFolderText(folder))
+        SetCurrentDirectoryA(folder.c_str());
+}
+
+bool FolderExists(const std::string& path)
+{
+    std::string p = path;
+    AppendPathSeparator(p);
+    std::lock_guard<std::recursive_mutex> guard(CurrentFolderLock());
+    PushCurrentFolder();
+    SetCurrentDirectoryA(p.c_str());
+    // The system reads the folder back absolute and without "." steps, so
+    // only such a spelling (in any case) compares equal.
+    const bool exists = TextEqualsIgnoreCase(GetCurrentFolder(), p);
+    PopCurrentFolder();
+    return exists;
+}
+
+int32_t ReadFileSize(const std::string& path)
+{
+    UniqueHandle file(CreateFileA(path.c_str(), GENERIC_READ,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.Valid())
+        return -1;
+    return int32_t(GetFileSize(file.Get(), nullptr));
+}
+
+static double LocalNowAsDayCount()
+{
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    TDateTime t;
+    t.Year = now.wYear;
+    t.Month = now.wMonth;
+    t.Day = now.wDay;
+    t.Hour = now.wHour;
+    t.Minute = now.wMinute;
+    t.Second = now.wSecond;
+    t.Millisecond = now.wMilliseconds;
+    return EncodeDayCount(t);
+}
+
+double GetFileModifiedTime(const std::string& path)
+{
+    FILETIME written;
+    {
+        FindHandle found(path);
+        if (!found.Valid())
+            return LocalNowAsDayCount();
+        written = found.Entry().ftLastWriteTime;
+    }
+    FILETIME local;
+    if (!FileTimeToLocalFileTime(&written, &local))
+        return LocalNowAsDayCount();
+    TDateTime t;
+    WORD dosDate = 0, dosTime = 0;
+    if (FileTimeToDosDateTime(&local, &dosDate, &dosTime)) {
+        t.Year = 1980 + (dosDate >> 9);
+        t.Month = (dosDate >> 5) & 15;
+        t.Day = dosDate & 31;
+        t.Hour = dosTime >> 11;
+        t.Minute = (dosTime >> 5) & 63;
+        t.Second = (dosTime & 31) * 2;
+    } else {
+        // Outside what a packed date holds (before 1980, after 2107): the
+        // same 2-second grain from the full time instead.
+        SYSTEMTIME st;
+        if (!FileTimeToSystemTime(&local, &st))
+            return LocalNowAsDayCount();
+        t.Year = st.wYear;
+        t.Month = st.wMonth;
+        t.Day = st.wDay;
+        t.Hour = st.wHour;
+        t.Minute = st.wMinute;
+        t.Second = st.wSecond & ~1;
+    }
+    return EncodeDayCount(t);
+}
+
+unsigned GetDriveKind(const std::string& path)
+{
+    std::string root = DrivePart(path);
+    AppendPathSeparator(root);
+    return GetDriveTypeA(root.c_str());
+}
+
+bool IsRemovableLocation(const std::string& path)
+{
+    const unsigned kind = GetDriveKind(path);
+    if (kind == DRIVE_REMOVABLE)
+        return true;
+    if (kind != DRIVE_FIXED)
+        return false;
+    // A fixed disk may still hang off USB or IEEE 1394, or report removable
+    // media: ask the storage stack.
+    const std::string device = "\\\\.\\" + DrivePart(path);
+    UniqueHandle volume(CreateFileA(device.c_str(), GENERIC_READ,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
+                                    nullptr));
+    if (!volume.Valid())
+        return false;
+    constexpr DWORD queryProperty = 0x002D1400;  // IOCTL_STORAGE_QUERY_PROPERTY
+    constexpr DWORD descriptorSize = 548;
+    uint8_t query[12] = {};  // StorageDeviceProperty, PropertyStandardQuery
+    uint8_t descriptor[descriptorSize] = {};
+    descriptor[4] = uint8_t(descriptorSize & 0xFF);  // Size field, little-endian
+    descriptor[5] = uint8_t(descriptorSize >> 8);
+    DWORD returned = 0;
+    if (!DeviceIoControl(volume.Get(), queryProperty, query, sizeof query, descriptor,
+                         descriptorSize, &returned, nullptr))
+        return false;
+    return IsRemovableDescriptor(descriptor, returned < descriptorSize ? returned : descriptorSize);
+}
+
+uint32_t GetClusterSize(const std::string& folder)
+{
+    constexpr uint32_t fallback = 4096;
+    std::lock_guard<std::recursive_mutex> guard(CurrentFolderLock());
+    PushCurrentFolder();
+    // A folder that does not exist yet lies on the volume of its nearest
+    // existing ancestor; if not even the drive root can be entered, the
+    // current folder's volume says nothing about it.
+    bool entered = false;
+    for (std::string candidate = folder; !candidate.empty();) {
+        if (SetCurrentDirectoryA(candidate.c_str())) {
+            entered = true;
+            break;
+        }
+        std::string parent = ParentFolder(candidate);
+        if (parent.size() >= candidate.size())
+            break;
+        candidate = std::move(parent);
+    }
+    DWORD sectorsPerCluster = 0, bytesPerSector = 0, freeClusters = 0, totalClusters = 0;
+    const bool measured = entered && GetDiskFreeSpaceA(nullptr, &sectorsPerCluster, &bytesPerSector,
+                                                       &freeClusters, &totalClusters);
+    PopCurrentFolder();
+    const uint64_t size = uint64_t(sectorsPerCluster) * bytesPerSector;
+    if (!measured || size == 0 || size > uint64_t(std::numeric_limits<int32_t>::max()))
+        return fallback;
+    return uint32_t(size);
+}
+
+int32_t RoundUpToCluster(const std::string& folder, int32_t bytes)
+{
+    return RoundUpToClusterSize(bytes, GetClusterSize(folder));
+}
+
+void CreateFolderChain(const std::string& path)
+{
+    if (path.empty() || FolderExists(path))
+        return;
+    const std::string parent = ParentFolder(path);
+    if (!parent.empty() && parent.size() < path.size())
+        CreateFolderChain(parent);
+    CreateDirectoryA(path.c_str(), nullptr);
+    // Logged even when the creation failed: the file written next fails
+    // visibly, and an uninstaller only skips a folder that is not there.
+    AddLogLine("Made Dir: " + path);
+}
+
+void WriteWholeFile(const std::string& path, const std::string& bytes)
+{
+    UniqueHandle file(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
+                                  nullptr, CREATE_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!file.Valid())
+        return;
+    DWORD written = 0;
+    WriteFile(file.Get(), bytes.data(), DWORD(bytes.size()), &written, nullptr);
+}
+
+void DeleteFolderTree(const std::string& path)
+{
+    // An empty path would make the walk below run over the current folder.
+    if (path.empty())
+        return;
+    std::string p = path;
+    AppendPathSeparator(p);
+    {
+        FindHandle entry(p + "*.*");
+        for (bool more = entry.Valid(); more; more = entry.Next()) {
+            const WIN32_FIND_DATAA& e = entry.Entry();
+            const std::string name = e.cFileName;
+            if (name == "." || name == "..")
+                continue;
+            const DWORD attributes = e.dwFileAttributes;
+            if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+                // A linked folder is removed as a link: what it points at
+                // lies outside this tree.
+                if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0)
+                    RemoveDirectoryA((p + name).c_str());
+                else
+                    DeleteFolderTree(p + name);
+            } else {
+                DeleteFileA((p + name).c_str());
+            }
+        }
+    }
+    RemoveDirectoryA(p.c_str());
+}

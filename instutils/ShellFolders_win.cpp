@@ -1,0 +1,131 @@
+// Special folders, the temporary folder and the program's temporary names.
+#include "instutils/InstUtils.h"
+#include "instutils/WinHandles.h"
+
+#include <mutex>
+
+namespace {
+
+using SHGetFolderPathAProc = HRESULT(WINAPI*)(HWND, int, HANDLE, DWORD, LPSTR);
+
+struct ShellFolderEntry {
+    std::once_flag once;
+    SHGetFolderPathAProc proc = nullptr;
+    LoadedModule shfolder;  // only when shell32 did not offer the entry
+};
+
+ShellFolderEntry& Entry()
+{
+    static ShellFolderEntry entry;
+    return entry;
+}
+
+std::string SystemFolderFile(const char* name)
+{
+    char folder[MAX_PATH + 1] = {};
+    const UINT len = GetSystemDirectoryA(folder, MAX_PATH);
+    if (len == 0 || len >= MAX_PATH)
+        return std::string();
+    return JoinPath(std::string(folder, len), name);
+}
+
+template <class Proc>
+Proc LookUp(HMODULE module, const char* name)
+{
+    if (!module)
+        return nullptr;
+    return reinterpret_cast<Proc>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+}
+
+}  // namespace
+
+void RestrictDllSearchToSystem()
+{
+    HMODULE kernel = GetModuleHandleA("kernel32.dll");
+    using SetDefaultDllDirectoriesProc = BOOL(WINAPI*)(DWORD);
+    using SetDllDirectoryAProc = BOOL(WINAPI*)(LPCSTR);
+    constexpr DWORD searchSystem32 = 0x00000800;  // LOAD_LIBRARY_SEARCH_SYSTEM32
+    if (auto restrict = LookUp<SetDefaultDllDirectoriesProc>(kernel, "SetDefaultDllDirectories"))
+        restrict(searchSystem32);
+    // Older systems: at least take the current folder out of the search.
+    if (auto setDir = LookUp<SetDllDirectoryAProc>(kernel, "SetDllDirectoryA"))
+        setDir("");
+}
+
+void InitShellFolders()
+{
+    ShellFolderEntry& e = Entry();
+    std::call_once(e.once, [&e] {
+        e.proc = LookUp<SHGetFolderPathAProc>(GetModuleHandleA("shell32.dll"), "SHGetFolderPathA");
+        if (e.proc)
+            return;
+        // Never by bare name: a planted shfolder.dll beside the program
+        // would be loaded instead of the system's.
+        const std::string path = SystemFolderFile("shfolder.dll");
+        if (path.empty())
+            return;
+        e.shfolder = LoadedModule(LoadLibraryExA(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH));
+        e.proc = LookUp<SHGetFolderPathAProc>(e.shfolder.Get(), "SHGetFolderPathA");
+    });
+}
+
+std::string GetShellFolder(int csidl)
+{
+    InitShellFolders();
+    SHGetFolderPathAProc proc = Entry().proc;
+    if (!proc)
+        return std::string();
+    char buffer[MAX_PATH + 1] = {};
+    if (FAILED(proc(nullptr, csidl, nullptr, 0, buffer)))
+        return std::string();
+    buffer[MAX_PATH] = '\0';
+    return std::string(buffer);
+}
+
+std::string GetTempFolder()
+{
+    std::string folder;
+    const DWORD needed = GetTempPathA(0, nullptr);
+    if (needed != 0) {
+        folder.assign(needed + 1, '\0');
+        const DWORD got = GetTempPathA(needed + 1, folder.data());
+        folder.resize(got <= needed ? got : 0);
+        folder.resize(folder.find('\0') == std::string::npos ? folder.size() : folder.find('\0'));
+    }
+    if (!FolderExists(folder))
+        folder = GetShellFolder(CSIDL_PERSONAL_);
+    AppendPathSeparator(folder);
+    return folder;
+}
+
+static bool FileOccupies(const std::string& path)
+{
+    FindHandle found(path);
+    return found.Valid() && (found.Entry().dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+std::string MakeTempFileName()
+{
+    const std::string stem = GetTempFolder() + TempNamePrefix();
+    for (uint64_t n = 0;; ++n) {
+        std::string candidate = stem + std::to_string(n) + ".tmp";
+        if (!FileOccupies(candidate))
+            return candidate;
+    }
+}
+
+void RemoveTempLeftovers()
+{
+    const std::string folder = GetTempFolder();
+    const std::string prefix = TempNamePrefix();
+    FindHandle entry(folder + "*.*");
+    for (bool more = entry.Valid(); more; more = entry.Next()) {
+        const std::string name = entry.Entry().cFileName;
+        if (name.compare(0, prefix.size(), prefix) != 0)
+            continue;
+        if ((entry.Entry().dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
+            DeleteFolderTree(folder + name);
+        else
+            DeleteFileA((folder + name).c_str());
+    }
+}

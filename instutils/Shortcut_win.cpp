@@ -1,0 +1,42 @@
+#include "instutils/InstUtils.h"
+#include "instutils/WinHandles.h"
+
+#include <objbase.h>
+#include <objidl.h>
+#include <shlobj.h>
+
+static std::wstring WideFromSystemCodePage(const std::string& text)
+{
+    if (text.empty())
+        return std::wstring();
+    const int len = MultiByteToWideChar(CP_ACP, 0, text.data(), int(text.size()), nullptr, 0);
+    if (len <= 0)
+        return std::wstring();
+    std::wstring wide(size_t(len), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text.data(), int(text.size()), wide.data(), len);
+    return wide;
+}
+
+void CreateShortcut(const std::string& linkPath, const std::string& target,
+                    const std::string& workingFolder, const std::string& description)
+{
+    ComPtr<IShellLinkA> link;
+    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                link.OutPtr())) ||
+        !link)
+        return;  // no link object, nothing written, nothing to log
+    link->SetPath(target.c_str());
+    link->SetWorkingDirectory(workingFolder.c_str());
+    link->SetDescription(description.c_str());
+    ComPtr<IPersistFile> file;
+    if (FAILED(link->QueryInterface(IID_IPersistFile, file.OutPtr())) || !file)
+        return;
+
+    const size_t lastSeparator = linkPath.rfind('\\');
+    if (lastSeparator != std::string::npos)
+        CreateFolderChain(linkPath.substr(0, lastSeparator + 1));
+    file->Save(WideFromSystemCodePage(linkPath).c_str(), TRUE);
+    // Logged whatever Save said: a link that could not be replaced is most
+    // likely still there from before, and belongs to the installation.
+    AddLogLine("File Copy: " + linkPath);
+}

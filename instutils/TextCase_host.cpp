@@ -1,0 +1,23 @@
+// Host stand-in for the locale's upper-casing: ASCII letters only, which is
+// what the platform-free callers' tests rely on.
+#include "instutils/InstUtils.h"
+
+static char AsciiUpper(char c)
+{
+    return (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c;
+}
+
+bool TextEqualsIgnoreCase(const std::string& a, const std::string& b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (AsciiUpper(a[i]) != AsciiUpper(b[i]))
+            return false;
+    return true;
+}
+
+bool LogLinesEqual(const std::string& a, const std::string& b)
+{
+    return TextEqualsIgnoreCase(a, b);
+}
