@@ -7,6 +7,9 @@
 namespace app {
 
 constexpr const char* ExeName = "parv.exe";
+constexpr const char* ProductName = "Parvela Word Processor";
+constexpr const char* ProductVersion = "4.0.3.2";
+constexpr const char* Publisher = "The Parvela Word Processor Team";
 constexpr const char* RunningProperty = "1.x Korvane";   // non-zero on its windows
 constexpr const char* WindowTitle = "Parvela Word Processor";
 
@@ -33,5 +36,10 @@ constexpr const char* CommonDataFile = "parv_common.dat";
 constexpr const char* UpdateLogFile = "Update.log";
 constexpr const char* InstallStampFile = "install_stamp";
 constexpr const char* InstallLogFile = "Install.log";
+
+// Shortcuts made by the setup program in the programs menu and on the desktop.
+constexpr const char* ShortcutFile = "Parvela Word Processor.lnk";
+constexpr const char* ShortcutDescription =
+    "Compact, fast-loading, but still powerful and efficient word processor.";
 
 }  // namespace app

@@ -7,6 +7,39 @@
 #include <string>
 #include <vector>
 
+// The file set as a table: one row per AddFile call, in call order.
+enum TFileSetDest { fdMainDir, fdSpellcheck, fdPublic };
+enum TFileSetCondition {
+    fcAlways,        // component 0 and the unconditional rows
+    fcComponent,     // the row's component is selected
+    fcClipLibrary,   // selected, or forced by an old last-run version
+};
+enum TFileSetLogging {
+    flLogged,
+    flQuietWhenSelected,  // logging suspended around the span when its rows are taken
+    flQuietAlways,        // logging suspended around the span in any case
+};
+struct TFileSetRow {
+    const char* Name;       // payload name, or a folder prefix ending in "\"
+    const char* TargetName; // non-null: written under this name (FullPathMode)
+    TFileSetDest Dest;
+    int Mode;               // 0 absent only, 1 absent or other time, 2 always
+    int Component;
+    TFileSetCondition Condition;
+    TFileSetLogging Logging;
+};
+constexpr int FileSetRowCount = 14;
+extern const TFileSetRow FileSetRows[FileSetRowCount];
+
+// What PrepareFileSet does after clearing the lists, in order.
+enum TFileSetStepKind { fsAdd, fsSuspend, fsResume, fsCleanOldClips };
+struct TFileSetStep {
+    TFileSetStepKind Kind;
+    int Row;  // index into FileSetRows for fsAdd, else -1
+    bool operator==(const TFileSetStep&) const = default;
+};
+std::vector<TFileSetStep> PlanFileSet(uint8_t selected, int32_t lastRunVersion);
+
 // Fills the reader's six install lists for `selected` (bit i = component i),
 // removes outdated clip images and, unless portable, writes "install_stamp".
 void PrepareFileSet(uint8_t selected);
@@ -23,6 +56,16 @@ std::vector<std::string> MergeUpdateLog(std::vector<std::string> lines,
                                         const std::vector<std::string>& record,
                                         const std::string& stampLine,
                                         const std::function<bool(const std::string&, const std::string&)>& equal);
+
+// Lines of a text file (CR, LF or CR LF end a line) and back (CR LF each).
+std::vector<std::string> SplitLines(const std::string& text);
+std::string JoinLines(const std::vector<std::string>& lines);
+
+// Where old versions kept their clip images ("" when unknown: nothing is
+// deleted then), and the single files removed below it.
+std::string OldClipImagesBase(bool portable, const std::string& mainDir,
+                              const std::string& documents);
+std::vector<std::string> OldClipImagePaths(const std::string& base);
 
 // Appends this run's record to "Update.log" in the shared data folder.
 // Returns false (and leaves the wizard on its last page) when reading or

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 struct TOptions {
     std::string MainDir;
@@ -50,3 +51,20 @@ int32_t GetFolderSizeKB(const std::string& folder, uint32_t clusterSize);
 
 // True when a top-level window carries the running-copy property.
 bool IsAppRunning();
+
+// ---- Pieces of the above that need no operating system ----------------------
+// Splits a command line the way the C runtime builds argv: blanks and tabs
+// separate; 2n backslashes before a quote give n and toggle quoting, 2n+1
+// give n and a literal quote; "" inside quotes is a literal quote. The first
+// word (the program) ends at the next quote or blank, without escapes.
+std::vector<std::string> SplitCommandLine(const std::string& commandLine);
+// The folder of a first argument "-d<folder>" (case-sensitive, verbatim).
+bool MainDirArgument(const std::vector<std::string>& argv, std::string* folder);
+// `loaded` with bits 0..5 set for ticked rows and cleared for the others.
+uint32_t CompsFromRows(uint32_t loaded, const IOptionControls& controls);
+// GetMainDirFile for a given main folder.
+std::string MainDirFile(const std::string& mainDir, const std::string& name);
+// The data folder path for the given situation, with a trailing backslash.
+// `commonAppData` and `documents` are the shell folders ("" when unknown).
+std::string DataDirPath(TDataDir kind, bool portable, const std::string& mainDir,
+                        const std::string& commonAppData, const std::string& documents);

@@ -1,0 +1,158 @@
+#include "integration/FileSet.h"
+
+#include <bit>
+#include <cstring>
+
+#include "instutils/InstUtils.h"
+#include "integration/AppInterface.h"
+
+double InstallStamp = 0;
+
+// Rows 3-10 are quiet only when selected; rows 12-13 are quiet in any case,
+// so the two kinds of span are told apart.
+const TFileSetRow FileSetRows[FileSetRowCount] = {
+    {"parv.exe", nullptr, fdMainDir, 1, 0, fcAlways, flLogged},
+    {"License.txt", nullptr, fdMainDir, 1, 0, fcAlways, flLogged},
+    {"English (American).asc", nullptr, fdSpellcheck, 0, 1, fcComponent, flQuietWhenSelected},
+    {"English (American).cache", nullptr, fdSpellcheck, 0, 1, fcComponent, flQuietWhenSelected},
+    {"English (British).asc", nullptr, fdSpellcheck, 0, 1, fcComponent, flQuietWhenSelected},
+    {"English (American).cache", "English (British).cache", fdSpellcheck, 0, 1, fcComponent,
+     flQuietWhenSelected},
+    {"english.zlx", nullptr, fdSpellcheck, 1, 1, fcComponent, flQuietWhenSelected},
+    {"us.zlx", nullptr, fdSpellcheck, 1, 1, fcComponent, flQuietWhenSelected},
+    {"uk.zlx", nullptr, fdSpellcheck, 1, 1, fcComponent, flQuietWhenSelected},
+    {"userdicen.tlx", nullptr, fdSpellcheck, 0, 1, fcComponent, flQuietWhenSelected},
+    {"Hyphenation.dat", nullptr, fdMainDir, 1, 2, fcComponent, flLogged},
+    {"Templates\\", nullptr, fdPublic, 0, 3, fcComponent, flQuietAlways},
+    {"Clip Library\\", nullptr, fdPublic, 0, 4, fcClipLibrary, flQuietAlways},
+    {"Basic.asn", nullptr, fdPublic, 1, 5, fcComponent, flLogged},
+};
+
+namespace {
+
+bool RowSelected(const TFileSetRow& row, uint8_t selected, int32_t lastRunVersion) {
+    switch (row.Condition) {
+    case fcAlways: return true;
+    case fcComponent: return (selected >> row.Component) & 1;
+    case fcClipLibrary:
+        return ((selected >> row.Component) & 1) || lastRunVersion < app::ForceClipLibraryBelow;
+    }
+    return false;
+}
+
+}  // namespace
+
+std::vector<TFileSetStep> PlanFileSet(uint8_t selected, int32_t lastRunVersion) {
+    std::vector<TFileSetStep> steps;
+    TFileSetLogging quiet = flLogged;  // the span we are inside, if any
+    for (int i = 0; i < FileSetRowCount; ++i) {
+        const TFileSetRow& row = FileSetRows[i];
+        bool take = RowSelected(row, selected, lastRunVersion);
+        bool suspend = row.Logging == flQuietAlways || (row.Logging == flQuietWhenSelected && take);
+        if (quiet != flLogged && row.Logging != quiet) {
+            steps.push_back({fsResume, -1});
+            quiet = flLogged;
+        }
+        if (suspend && quiet == flLogged) {
+            steps.push_back({fsSuspend, -1});
+            quiet = row.Logging;
+        }
+        if (take) steps.push_back({fsAdd, i});
+        if (take && row.Condition == fcClipLibrary && lastRunVersion < app::CleanOldClipsBelow)
+            steps.push_back({fsCleanOldClips, -1});
+    }
+    if (quiet != flLogged) steps.push_back({fsResume, -1});
+    return steps;
+}
+
+std::string InstallStampBytes(double stamp) {
+    uint64_t bits = std::bit_cast<uint64_t>(stamp);
+    std::string bytes(8, '\0');
+    for (int i = 0; i < 8; ++i) bytes[i] = static_cast<char>((bits >> (8 * i)) & 0xFF);
+    return bytes;
+}
+
+std::string StampLine(double stamp) {
+    static const char Hex[] = "0123456789ABCDEF";
+    std::string line = "*";
+    for (unsigned char b : InstallStampBytes(stamp)) {
+        line += Hex[b >> 4];
+        line += Hex[b & 15];
+    }
+    return line;
+}
+
+std::vector<std::string> MergeUpdateLog(
+    std::vector<std::string> lines, const std::vector<std::string>& record,
+    const std::string& stampLine,
+    const std::function<bool(const std::string&, const std::string&)>& equal) {
+    auto inRecord = [&](const std::string& line) {
+        for (const std::string& r : record)
+            if (equal(line, r)) return true;
+        return false;
+    };
+    std::vector<std::string> kept;
+    kept.reserve(lines.size());
+    for (std::string& line : lines)
+        if (!line.empty() && !inRecord(line)) kept.push_back(std::move(line));
+
+    // Of two adjacent stamp lines the later one goes: the files that follow
+    // then stand under the earlier stamp.
+    auto isStamp = [](const std::string& s) { return !s.empty() && s[0] == '*'; };
+    for (size_t i = kept.size(); i-- > 1;)
+        if (isStamp(kept[i]) && isStamp(kept[i - 1])) kept.erase(kept.begin() + i);
+    if (!kept.empty() && isStamp(kept.back())) kept.pop_back();
+
+    kept.push_back(stampLine);
+    kept.insert(kept.end(), record.begin(), record.end());
+    return kept;
+}
+
+std::vector<std::string> SplitLines(const std::string& text) {
+    std::vector<std::string> lines;
+    size_t start = 0, i = 0;
+    while (i < text.size()) {
+        char c = text[i];
+        if (c == '\r' || c == '\n') {
+            lines.push_back(text.substr(start, i - start));
+            i += (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ? 2 : 1;
+            start = i;
+        } else {
+            ++i;
+        }
+    }
+    if (start < text.size()) lines.push_back(text.substr(start));
+    return lines;
+}
+
+std::string JoinLines(const std::vector<std::string>& lines) {
+    std::string text;
+    for (const std::string& line : lines) {
+        text += line;
+        text += "\r\n";
+    }
+    return text;
+}
+
+std::string OldClipImagesBase(bool portable, const std::string& mainDir,
+                              const std::string& documents) {
+    std::string base;
+    if (portable) {
+        base = mainDir;
+    } else {
+        // Without a documents folder the base would be relative to whatever
+        // folder is current; deleting there could hit unrelated files.
+        if (documents.empty()) return {};
+        base = JoinPath(documents, "Parvela");
+    }
+    AppendPathSeparator(base);
+    return base;
+}
+
+std::vector<std::string> OldClipImagePaths(const std::string& base) {
+    std::vector<std::string> paths;
+    const std::string bullets = base + "Clip Library\\Images\\Bullets\\";
+    for (int n = 1; n <= 32; ++n) paths.push_back(bullets + "Bullet " + std::to_string(n) + ".gif");
+    paths.push_back(bullets + "Target.gif");
+    return paths;
+}

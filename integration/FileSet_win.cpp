@@ -1,0 +1,185 @@
+#include <windows.h>
+
+#include <algorithm>
+
+#include "instutils/InstUtils.h"
+#include "integration/AppInterface.h"
+#include "integration/FileSet.h"
+#include "integration/Options.h"
+#include "payload/AttachFiles.h"
+#include "payload/DayCount.h"
+
+namespace {
+
+class TFileHandle {
+public:
+    explicit TFileHandle(HANDLE h) : Handle(h) {}
+    TFileHandle(const TFileHandle&) = delete;
+    TFileHandle& operator=(const TFileHandle&) = delete;
+    ~TFileHandle() { Close(); }
+    HANDLE Get() const { return Handle; }
+    bool Valid() const { return Handle != INVALID_HANDLE_VALUE; }
+    bool Close() {
+        bool ok = true;
+        if (Valid()) ok = CloseHandle(Handle) != 0;
+        Handle = INVALID_HANDLE_VALUE;
+        return ok;
+    }
+
+private:
+    HANDLE Handle;
+};
+
+// Keeps FullPathMode on for exactly one AddFile call, also if it throws.
+struct TFullPathScope {
+    TFullPathScope() { FullPathMode = true; }
+    ~TFullPathScope() { FullPathMode = false; }
+};
+
+double NowDayCount() {
+    SYSTEMTIME st;
+    GetLocalTime(&st);
+    TDateTime t;
+    t.Year = st.wYear;
+    t.Month = st.wMonth;
+    t.Day = st.wDay;
+    t.Hour = st.wHour;
+    t.Minute = st.wMinute;
+    t.Second = st.wSecond;
+    t.Millisecond = st.wMilliseconds;
+    return EncodeDayCount(t);
+}
+
+std::string RowFolder(TFileSetDest dest) {
+    switch (dest) {
+    case fdSpellcheck: return GetDataDir(ddSpellcheck);
+    case fdPublic: return GetDataDir(ddPublic);
+    case fdMainDir: break;
+    }
+    return Options.MainDir;
+}
+
+bool ReadWholeFile(const std::string& path, std::string& text) {
+    TFileHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.Valid()) return false;
+    LARGE_INTEGER size;
+    if (!GetFileSizeEx(file.Get(), &size) || size.QuadPart > 0x7FFFFFFF) return false;
+    text.assign(static_cast<size_t>(size.QuadPart), '\0');
+    DWORD done = 0;
+    if (!text.empty() &&
+        (!ReadFile(file.Get(), text.data(), static_cast<DWORD>(text.size()), &done, nullptr) ||
+         done != text.size()))
+        return false;
+    return true;
+}
+
+// Writes a sibling file first and moves it over the old one, so that a
+// failed write leaves the previous record intact.
+bool ReplaceWholeFile(const std::string& path, const std::string& bytes) {
+    const std::string temp = path + ".new";
+    {
+        TFileHandle file(CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                     FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file.Valid()) return false;
+        DWORD done = 0;
+        bool ok = bytes.empty() ||
+                  (WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &done,
+                             nullptr) &&
+                   done == bytes.size());
+        ok = file.Close() && ok;
+        if (!ok) {
+            DeleteFileA(temp.c_str());
+            return false;
+        }
+    }
+    if (!MoveFileExA(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        DeleteFileA(temp.c_str());
+        return false;
+    }
+    return true;
+}
+
+int CompareLines(const std::string& a, const std::string& b) {
+    return CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE | SORT_STRINGSORT, a.data(),
+                          static_cast<int>(a.size()), b.data(), static_cast<int>(b.size()));
+}
+
+std::string UpdateLogError(const std::string& path) {
+    return "Cannot update the file \"" + path +
+           "\".\rMake sure that no other program has it open and that you may write to "
+           "its folder, then click Finish again.";
+}
+
+}  // namespace
+
+void PrepareFileSet(uint8_t selected) {
+    TAttachedFiles* reader = AttachedFiles;
+    if (!reader) return;
+    for (int k = 0; k < 6; ++k) reader->ClearComponent(k);
+    const bool portable = IsPortable();
+    reader->ForceOverwrite = !portable;
+
+    for (const TFileSetStep& step : PlanFileSet(selected, LastRunVersion)) {
+        switch (step.Kind) {
+        case fsSuspend: SuspendLogging(); break;
+        case fsResume: ResumeLogging(); break;
+        case fsCleanOldClips: CleanOldClipImages(); break;
+        case fsAdd: {
+            const TFileSetRow& row = FileSetRows[step.Row];
+            std::string folder = RowFolder(row.Dest);
+            if (row.TargetName) {
+                TFullPathScope fullPath;
+                reader->AddFile(row.Name, MainDirFile(folder, row.TargetName), row.Component,
+                                row.Mode);
+            } else {
+                reader->AddFile(row.Name, folder, row.Component, row.Mode);
+            }
+            break;
+        }
+        }
+    }
+
+    if (!portable) {
+        InstallStamp = NowDayCount();
+        WriteWholeFile(GetDataDir(ddHidden) + app::InstallStampFile, InstallStampBytes(InstallStamp));
+    }
+}
+
+void CleanOldClipImages() {
+    const bool portable = IsPortable();
+    std::string base = OldClipImagesBase(portable, Options.MainDir,
+                                         portable ? std::string() : GetShellFolder(CSIDL_PERSONAL_));
+    if (base.empty()) return;
+    DeleteFolderTree(base + "Clip Library\\Images\\Checkmarks");
+    for (const std::string& path : OldClipImagePaths(base)) DeleteFileA(path.c_str());
+}
+
+bool WriteUpdateLog(std::string* error) {
+    if (!AttachedFiles || AttachedFiles->UpdateList.empty()) return true;
+    std::vector<std::string> record = AttachedFiles->UpdateList;
+    std::stable_sort(record.begin(), record.end(), [](const std::string& a, const std::string& b) {
+        return CompareLines(a, b) == CSTR_LESS_THAN;
+    });
+
+    const std::string path = GetDataDir(ddShared) + app::UpdateLogFile;
+    std::vector<std::string> lines;
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES) {
+        std::string text;
+        if ((attributes & FILE_ATTRIBUTE_DIRECTORY) || !ReadWholeFile(path, text)) {
+            if (error) *error = UpdateLogError(path);
+            return false;
+        }
+        lines = SplitLines(text);
+    }
+    lines = MergeUpdateLog(std::move(lines), record, StampLine(InstallStamp),
+                           [](const std::string& a, const std::string& b) {
+                               return CompareLines(a, b) == CSTR_EQUAL;
+                           });
+    if (!ReplaceWholeFile(path, JoinLines(lines))) {
+        if (error) *error = UpdateLogError(path);
+        return false;
+    }
+    return true;
+}

@@ -1,0 +1,70 @@
+#include <windows.h>
+
+#include <climits>
+
+#include "instutils/InstUtils.h"
+#include "integration/AppInterface.h"
+#include "integration/Options.h"
+#include "integration/Registry_win.h"
+
+namespace {
+
+constexpr const char* UninstallKey =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Parvela Word Processor";
+
+class TFindHandle {
+public:
+    explicit TFindHandle(HANDLE h) : Handle(h) {}
+    TFindHandle(const TFindHandle&) = delete;
+    TFindHandle& operator=(const TFindHandle&) = delete;
+    ~TFindHandle() {
+        if (Handle != INVALID_HANDLE_VALUE) FindClose(Handle);
+    }
+    HANDLE Get() const { return Handle; }
+    bool Valid() const { return Handle != INVALID_HANDLE_VALUE; }
+
+private:
+    HANDLE Handle;
+};
+
+// Kilobytes as a 64-bit sum, so that files of 2 GB and more and large trees
+// count with their real size instead of wrapping negative.
+int64_t FolderSizeKB64(const std::string& folder, uint64_t clusterSize) {
+    std::string base = folder;
+    AppendPathSeparator(base);
+    WIN32_FIND_DATAA data;
+    TFindHandle find(FindFirstFileA((base + "*.*").c_str(), &data));
+    if (!find.Valid()) return 0;
+    int64_t total = 0;
+    do {
+        std::string name = data.cFileName;
+        if (name == "." || name == "..") continue;
+        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            total += FolderSizeKB64(base + name, clusterSize);
+        } else {
+            uint64_t size = (uint64_t(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+            uint64_t rounded = (size + clusterSize - 1) / clusterSize * clusterSize;
+            total += static_cast<int64_t>(rounded / 1024);
+        }
+    } while (FindNextFileA(find.Get(), &data));
+    return total;
+}
+
+}  // namespace
+
+int32_t GetFolderSizeKB(const std::string& folder, uint32_t clusterSize) {
+    if (clusterSize == 0) clusterSize = 4096;
+    int64_t kb = FolderSizeKB64(folder, clusterSize);
+    return kb > INT32_MAX ? INT32_MAX : static_cast<int32_t>(kb);
+}
+
+void WriteUninstallEntry(TRegistry& registry, const std::string& mainDir) {
+    registry.OpenKey(UninstallKey);
+    std::string exe = MainDirFile(mainDir, app::ExeName);
+    registry.WriteString("DisplayIcon", exe);
+    registry.WriteString("DisplayName", app::ProductName);
+    registry.WriteString("DisplayVersion", app::ProductVersion);
+    registry.WriteInteger("EstimatedSize", GetFolderSizeKB(mainDir, GetClusterSize(mainDir)));
+    registry.WriteString("Publisher", app::Publisher);
+    registry.WriteString("UninstallString", "\"" + exe + "\" " + app::UninstallSwitch);
+}

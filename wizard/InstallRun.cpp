@@ -1,0 +1,40 @@
+#include "wizard/InstallRun.h"
+
+#include <bit>
+
+#include "instutils/InstUtils.h"
+#include "integration/AppInterface.h"
+
+std::string ExtensionsFromBoxes(bool rtf, bool cod, bool doc, bool docx) {
+    const bool boxes[4] = {rtf, cod, doc, docx};
+    std::string letters;
+    for (int i = 0; i < 4; ++i)
+        if (boxes[i]) letters += app::AssocLetters[i];
+    return letters;
+}
+
+std::string BuildAssocCommand(const std::string& mainDir, const std::string& extensionLetters) {
+    std::string command = BuildLaunchCommand(mainDir) + " " + app::AssocSwitch + " " + app::AssocCommand;
+    for (int i = 0; i < 4; ++i)
+        if (extensionLetters.find(app::AssocLetters[i]) != std::string::npos)
+            command += app::AssocSuffixes[i];
+    return command;
+}
+
+std::string BuildLaunchCommand(const std::string& mainDir) {
+    return "\"" + JoinPath(mainDir, app::ExeName) + "\"";
+}
+
+std::string CommonDataBytes(double now) {
+    std::string bytes;
+    auto put = [&bytes](uint64_t value, int size) {
+        for (int i = 0; i < size; ++i) bytes += static_cast<char>((value >> (8 * i)) & 0xFF);
+    };
+    put(1, 4);
+    put(8, 4);
+    put(std::bit_cast<uint64_t>(now), 8);
+    put(2, 4);
+    put(1, 4);
+    bytes += '1';
+    return bytes;
+}

@@ -1,0 +1,37 @@
+#pragma once
+// The window-independent steps of an installation run: its start, the
+// completion page's entry and the Finish actions. The wizard calls these and
+// keeps only the control work (rows, boxes, progress bar, page switching).
+
+#include <cstdint>
+#include <string>
+
+// Creates the install log (loading an existing "Install.log" of a normal
+// installation), sets the install-started flag, turns the file-set mode on
+// and prepares the file set for `selectedComponents` (bit i = component i).
+// The caller then sizes the progress bar from GetTotalSize, sets the status
+// to Running and calls StartInstallThread.
+void StartInstallRun(uint8_t selectedComponents);
+
+// Letters "A".."D" of the ticked association boxes, in that order.
+std::string ExtensionsFromBoxes(bool rtf, bool cod, bool doc, bool docx);
+// "<main>\parv.exe" -assoc adpr plus one suffix per letter present in
+// `extensionLetters`, in the fixed order, with no separator.
+std::string BuildAssocCommand(const std::string& mainDir, const std::string& extensionLetters);
+// The quoted application path that launches it.
+std::string BuildLaunchCommand(const std::string& mainDir);
+// The 25 bytes of "parv_common.dat" for the day count `now`.
+std::string CommonDataBytes(double now);
+
+// The completion page's entry: writes "parv_common.dat" into the shared data
+// folder; for a normal installation also stores the ticked boxes in
+// Options.Extensions, starts the association command and makes the
+// shortcuts (programs menu always, desktop when `desktop`). COM must be
+// initialised on the calling thread.
+void FinishPageEntry(const bool assoc[4], bool installToAll, bool desktop);
+
+// Finish: writes "Update.log" for a normal installation and, when `launch`,
+// starts the application. Returns false without launching when "Update.log"
+// could not be read or written; `error` then holds a message for an Error
+// box, and the wizard stays on its last page.
+bool FinishActions(bool launch, std::string* error = nullptr);

@@ -1,0 +1,79 @@
+#include <windows.h>
+
+#include "instutils/InstUtils.h"
+#include "integration/AppInterface.h"
+#include "integration/FileSet.h"
+#include "integration/Options.h"
+#include "payload/AttachFiles.h"
+#include "payload/DayCount.h"
+#include "wizard/InstallRun.h"
+
+namespace {
+
+double NowDayCount() {
+    SYSTEMTIME st;
+    GetLocalTime(&st);
+    TDateTime t;
+    t.Year = st.wYear;
+    t.Month = st.wMonth;
+    t.Day = st.wDay;
+    t.Hour = st.wHour;
+    t.Minute = st.wMinute;
+    t.Second = st.wSecond;
+    t.Millisecond = st.wMilliseconds;
+    return EncodeDayCount(t);
+}
+
+bool FileExists(const std::string& path) {
+    DWORD a = GetFileAttributesA(path.c_str());
+    return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+struct TShortcutPass {
+    int AllUsers;
+    int CurrentUser;
+    bool Always;  // else only with the desktop box ticked
+};
+constexpr TShortcutPass ShortcutPasses[] = {
+    {CSIDL_COMMON_PROGRAMS_, CSIDL_PROGRAMS_, true},
+    {CSIDL_COMMON_DESKTOPDIRECTORY_, CSIDL_DESKTOPDIRECTORY_, false},
+};
+
+}  // namespace
+
+void StartInstallRun(uint8_t selectedComponents) {
+    CreateInstallLog();
+    if (!IsPortable()) {
+        std::string logPath = GetMainDirFile(app::InstallLogFile);
+        SetLogFilePath(logPath);
+        if (FileExists(logPath)) LoadInstallLog(logPath);
+    }
+    SetInstallStarted();
+    FileSetMode = true;
+    PrepareFileSet(selectedComponents);
+}
+
+void FinishPageEntry(const bool assoc[4], bool installToAll, bool desktop) {
+    WriteWholeFile(GetDataDir(ddShared) + app::CommonDataFile, CommonDataBytes(NowDayCount()));
+    if (IsPortable()) return;
+
+    Options.Extensions = ExtensionsFromBoxes(assoc[0], assoc[1], assoc[2], assoc[3]);
+    WinExec(BuildAssocCommand(Options.MainDir, Options.Extensions).c_str(), SW_SHOW);
+
+    const std::string target = GetMainDirFile(app::ExeName);
+    for (const TShortcutPass& pass : ShortcutPasses) {
+        std::string primary = GetShellFolder(installToAll ? pass.AllUsers : pass.CurrentUser);
+        std::string other = GetShellFolder(installToAll ? pass.CurrentUser : pass.AllUsers);
+        if (primary.empty()) primary = other;
+        if (!other.empty()) DeleteFileA(JoinPath(other, app::ShortcutFile).c_str());
+        if ((pass.Always || desktop) && !primary.empty())
+            CreateShortcut(JoinPath(primary, app::ShortcutFile), target, Options.MainDir,
+                           app::ShortcutDescription);
+    }
+}
+
+bool FinishActions(bool launch, std::string* error) {
+    if (!IsPortable() && !WriteUpdateLog(error)) return false;
+    if (launch) WinExec(BuildLaunchCommand(Options.MainDir).c_str(), SW_SHOW);
+    return true;
+}
