@@ -52,7 +52,7 @@ public:
 private:
     struct Row { std::string Text; TCheckState State = TCheckState::Unchecked; int32_t Size = 0; };
     explicit TCheckListBox(HWND window) : Window(window) {}
-    LRESULT Handle(UINT msg, WPARAM wp, LPARAM lp);
+    LRESULT Dispatch(UINT msg, WPARAM wp, LPARAM lp);
     void Create();
     void UpdateMetrics();
     void Draw(const DRAWITEMSTRUCT& dis);

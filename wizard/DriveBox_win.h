@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "wizard/ControlDraw_win.h"
+
 class TDirectoryListBox;
 
 // Registers the drive box, folder list and check list window classes.
@@ -55,18 +57,17 @@ public:
 private:
     struct Item { std::string Text; bool Removable = false; };
     explicit TDriveBox(HWND window) : Window(window) {}
-    LRESULT Handle(UINT msg, WPARAM wp, LPARAM lp);
+    LRESULT Dispatch(UINT msg, WPARAM wp, LPARAM lp);
     void Create();
     void UpdateMetrics();
     void Draw(const DRAWITEMSTRUCT& dis);
     void ItemChosen();
-    void ReleaseGlyphs();
 
     HWND Window = nullptr;
     HWND Combo = nullptr;
     HFONT Font = nullptr;            // the parent's font, not owned
-    HBITMAP FixedGlyph = nullptr;    // owned
-    HBITMAP RemovableGlyph = nullptr;
+    TGdiObject FixedGlyph;
+    TGdiObject RemovableGlyph;
     std::vector<Item> Items;
     char CurrentDrive = 0;
     uint32_t DriveMask = 0;

@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "wizard/ControlDraw_win.h"
+
 #include "wizard/FolderPage.h"
 
 class TDriveBox;
@@ -47,19 +49,18 @@ public:
 
 private:
     explicit TDirectoryListBox(HWND window) : Window(window) {}
-    LRESULT Handle(UINT msg, WPARAM wp, LPARAM lp);
+    LRESULT Dispatch(UINT msg, WPARAM wp, LPARAM lp);
     void Create();
     void UpdateMetrics();
     void Draw(const DRAWITEMSTRUCT& dis);
     void MoveTo(const std::string& folder, bool notify);
     void ReadCaseFlags();
-    void ReleaseGlyphs();
 
     HWND Window = nullptr;
     HWND List = nullptr;
     HFONT Font = nullptr;            // the parent's font, not owned
-    HBITMAP OpenGlyph = nullptr;     // owned
-    HBITMAP ClosedGlyph = nullptr;
+    TGdiObject OpenGlyph;
+    TGdiObject ClosedGlyph;
     std::string Current;
     std::vector<TFolderRow> RowList;
     bool CasePreservedFlag = true;

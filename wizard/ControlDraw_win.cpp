@@ -1,0 +1,67 @@
+#include "wizard/ControlDraw_win.h"
+
+int ScaleForDpi(int pixels96) {
+    static const int dpi = [] {
+        TClientDC screen(nullptr);
+        int value = screen.Get() ? GetDeviceCaps(screen.Get(), LOGPIXELSY) : 96;
+        return value > 0 ? value : 96;
+    }();
+    return MulDiv(pixels96, dpi, 96);
+}
+
+TGdiObject& TGdiObject::operator=(TGdiObject&& other) noexcept {
+    if (this != &other) {
+        Reset(other.Object);
+        other.Object = nullptr;
+    }
+    return *this;
+}
+
+void TGdiObject::Reset(HGDIOBJ object) {
+    if (Object) DeleteObject(Object);
+    Object = object;
+}
+
+TGdiObject LoadGlyph(const char* name) {
+    return TGdiObject(LoadImageA(GetModuleHandleA(nullptr), name, IMAGE_BITMAP, 0, 0,
+                                 LR_CREATEDIBSECTION));
+}
+
+SIZE GlyphSize(HGDIOBJ bitmap) {
+    BITMAP info{};
+    if (!bitmap || !GetObjectA(bitmap, sizeof info, &info)) return SIZE{0, 0};
+    return SIZE{info.bmWidth, info.bmHeight < 0 ? -info.bmHeight : info.bmHeight};
+}
+
+void DrawGlyphTransparent(HDC dc, HGDIOBJ bitmap, int x, int y) {
+    SIZE size = GlyphSize(bitmap);
+    if (size.cx <= 0 || size.cy <= 0) return;
+    TMemoryDC image(dc);
+    TMemoryDC mask(dc);
+    TGdiObject maskBitmap(CreateBitmap(size.cx, size.cy, 1, 1, nullptr));
+    if (!image.Get() || !mask.Get() || !maskBitmap) return;
+    TSelectObject selImage(image.Get(), bitmap);
+    TSelectObject selMask(mask.Get(), maskBitmap.Get());
+    // Mask: white where the image has the key colour, black elsewhere.
+    COLORREF key = GetPixel(image.Get(), 0, size.cy - 1);
+    SetBkColor(image.Get(), key);
+    BitBlt(mask.Get(), 0, 0, size.cx, size.cy, image.Get(), 0, 0, SRCCOPY);
+    COLORREF oldText = SetTextColor(dc, RGB(0, 0, 0));
+    COLORREF oldBack = SetBkColor(dc, RGB(255, 255, 255));
+    // dst ^ img, masked to the key area, ^ img again: the key area keeps dst,
+    // the rest becomes the image.
+    BitBlt(dc, x, y, size.cx, size.cy, image.Get(), 0, 0, SRCINVERT);
+    BitBlt(dc, x, y, size.cx, size.cy, mask.Get(), 0, 0, SRCAND);
+    BitBlt(dc, x, y, size.cx, size.cy, image.Get(), 0, 0, SRCINVERT);
+    SetTextColor(dc, oldText);
+    SetBkColor(dc, oldBack);
+}
+
+int FontTextHeight(HWND window, HFONT font) {
+    TClientDC dc(window);
+    if (!dc.Get()) return ScaleForDpi(13);
+    TSelectObject sel(dc.Get(), font ? font : GetStockObject(DEFAULT_GUI_FONT));
+    TEXTMETRICA tm{};
+    GetTextMetricsA(dc.Get(), &tm);
+    return tm.tmHeight;
+}

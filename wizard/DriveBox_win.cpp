@@ -1,0 +1,257 @@
+#include "wizard/DriveBox_win.h"
+
+#include <winnetwk.h>
+
+#include <cstring>
+
+#include "instutils/InstUtils.h"
+#include "wizard/CheckList_win.h"
+#include "wizard/ControlDraw_win.h"
+#include "wizard/FolderList_win.h"
+#include "wizard/FolderPage.h"
+
+namespace {
+
+constexpr int InnerId = 100;
+constexpr int DropDownHeight96 = 200;
+
+std::string Lowered(std::string text) {
+    if (!text.empty()) CharLowerBuffA(text.data(), static_cast<DWORD>(text.size()));
+    return text;
+}
+
+std::string VolumeDescription(char letter, UINT driveType) {
+    if (driveType == DRIVE_REMOTE) {
+        char local[3] = {letter, ':', 0};
+        char remote[MAX_PATH + 1] = {};
+        DWORD len = sizeof remote;
+        if (WNetGetConnectionA(local, remote, &len) == NO_ERROR) return Lowered(remote);
+    }
+    char root[4] = {letter, ':', '\\', 0};
+    char label[MAX_PATH + 1] = {};
+    TErrorModeScope quiet;
+    if (!GetVolumeInformationA(root, label, sizeof label, nullptr, nullptr, nullptr, nullptr, 0) ||
+        label[0] == 0)
+        return {};
+    return "[" + Lowered(label) + "]";
+}
+
+bool ClassIs(HWND window, const char* name) {
+    char cls[64] = {};
+    return window && GetClassNameA(window, cls, sizeof cls) && std::strcmp(cls, name) == 0;
+}
+
+}  // namespace
+
+void RegisterWizardControls(HINSTANCE instance) {
+    struct Entry { const char* Name; WNDPROC Proc; };
+    const Entry entries[] = {
+        {TDriveBox::ClassName, TDriveBox::WndProc},
+        {TDirectoryListBox::ClassName, TDirectoryListBox::WndProc},
+        {TCheckListBox::ClassName, TCheckListBox::WndProc},
+    };
+    for (const Entry& e : entries) {
+        WNDCLASSA wc{};
+        if (GetClassInfoA(instance, e.Name, &wc)) continue;
+        wc.lpfnWndProc = e.Proc;
+        wc.cbWndExtra = sizeof(void*);
+        wc.hInstance = instance;
+        wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
+        wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+        wc.lpszClassName = e.Name;
+        RegisterClassA(&wc);
+    }
+}
+
+TDriveBox* TDriveBox::From(HWND window) {
+    if (!ClassIs(window, ClassName)) return nullptr;
+    return reinterpret_cast<TDriveBox*>(GetWindowLongPtrA(window, 0));
+}
+
+LRESULT CALLBACK TDriveBox::WndProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
+    try {
+        if (msg == WM_NCCREATE) {
+            SetWindowLongPtrA(w, 0, reinterpret_cast<LONG_PTR>(new TDriveBox(w)));
+            SetWindowLongPtrA(w, GWL_EXSTYLE, GetWindowLongPtrA(w, GWL_EXSTYLE) | WS_EX_CONTROLPARENT);
+        }
+        auto* self = reinterpret_cast<TDriveBox*>(GetWindowLongPtrA(w, 0));
+        if (!self) return DefWindowProcA(w, msg, wp, lp);
+        if (msg == WM_NCDESTROY) {
+            SetWindowLongPtrA(w, 0, 0);
+            delete self;
+            return DefWindowProcA(w, msg, wp, lp);
+        }
+        return self->Dispatch(msg, wp, lp);
+    } catch (...) {
+        return DefWindowProcA(w, msg, wp, lp);
+    }
+}
+
+LRESULT TDriveBox::Dispatch(UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+    case WM_CREATE:
+        Create();
+        return 0;
+    case WM_SETFONT:
+        Font = reinterpret_cast<HFONT>(wp);
+        SendMessageA(Combo, WM_SETFONT, wp, lp);
+        UpdateMetrics();
+        return 0;
+    case WM_GETFONT:
+        return reinterpret_cast<LRESULT>(Font);
+    case WM_SETFOCUS:
+        SetFocus(Combo);
+        return 0;
+    case WM_ENABLE:
+        EnableWindow(Combo, static_cast<BOOL>(wp));
+        return 0;
+    case WM_SIZE:
+        SetWindowPos(Combo, nullptr, 0, 0, LOWORD(lp), HIWORD(lp) + ScaleForDpi(DropDownHeight96),
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+        return 0;
+    case WM_MEASUREITEM: {
+        auto* mis = reinterpret_cast<MEASUREITEMSTRUCT*>(lp);
+        int text = FontTextHeight(Window, Font) + 4;
+        int glyph = GlyphSize(FixedGlyph.Get()).cy;
+        mis->itemHeight = static_cast<UINT>(text > glyph ? text : glyph);
+        return TRUE;
+    }
+    case WM_DRAWITEM:
+        Draw(*reinterpret_cast<const DRAWITEMSTRUCT*>(lp));
+        return TRUE;
+    case WM_COMMAND:
+        if (reinterpret_cast<HWND>(lp) == Combo) {
+            int code = HIWORD(wp);
+            // While the list is dropped, arrowing through it only previews.
+            if (code == CBN_SELENDOK ||
+                (code == CBN_SELCHANGE && !SendMessageA(Combo, CB_GETDROPPEDSTATE, 0, 0)))
+                ItemChosen();
+            return 0;
+        }
+        break;
+    }
+    return DefWindowProcA(Window, msg, wp, lp);
+}
+
+void TDriveBox::Create() {
+    FixedGlyph = LoadGlyph("FIXEDDRIVE");
+    RemovableGlyph = LoadGlyph("REMOVABLEDRIVE");
+    RECT rc{};
+    GetClientRect(Window, &rc);
+    Combo = CreateWindowExA(0, "COMBOBOX", "",
+                            WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST |
+                                CBS_OWNERDRAWFIXED | CBS_HASSTRINGS,
+                            0, 0, rc.right, rc.bottom + ScaleForDpi(DropDownHeight96), Window,
+                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(InnerId)),
+                            reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(Window, GWLP_HINSTANCE)),
+                            nullptr);
+    UpdateMetrics();
+    Rebuild();
+}
+
+void TDriveBox::UpdateMetrics() {
+    if (!Combo) return;
+    int text = FontTextHeight(Window, Font) + 4;
+    int glyph = GlyphSize(FixedGlyph.Get()).cy;
+    int height = text > glyph ? text : glyph;
+    SendMessageA(Combo, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), height);
+    SendMessageA(Combo, CB_SETITEMHEIGHT, 0, height);
+    // The container takes the closed box's height so that nothing is clipped.
+    RECT box{}, own{};
+    GetWindowRect(Combo, &box);
+    GetClientRect(Window, &own);
+    if (box.bottom - box.top != own.bottom)
+        SetWindowPos(Window, nullptr, 0, 0, own.right, box.bottom - box.top,
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void TDriveBox::Rebuild() {
+    SendMessageA(Combo, CB_RESETCONTENT, 0, 0);
+    Items.clear();
+    DriveMask = GetLogicalDrives();
+    for (char letter = 'C'; letter <= 'Z'; ++letter) {
+        if (!(DriveMask & (1u << (letter - 'A')))) continue;
+        char root[4] = {letter, ':', '\\', 0};
+        UINT type = GetDriveTypeA(root);
+        if (type == DRIVE_CDROM) continue;
+        Item item;
+        item.Text = std::string(1, LowerAscii(letter)) + ": " + VolumeDescription(letter, type);
+        item.Removable = IsRemovableLocation(root);
+        SendMessageA(Combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.Text.c_str()));
+        Items.push_back(std::move(item));
+    }
+}
+
+int TDriveBox::ItemCount() const { return static_cast<int>(Items.size()); }
+
+int TDriveBox::SelectedIndex() const {
+    LRESULT i = SendMessageA(Combo, CB_GETCURSEL, 0, 0);
+    return i >= 0 && i < ItemCount() ? static_cast<int>(i) : -1;
+}
+
+std::string TDriveBox::ItemText(int index) const {
+    return index >= 0 && index < ItemCount() ? Items[index].Text : std::string();
+}
+
+bool TDriveBox::ItemRemovable(int index) const {
+    return index >= 0 && index < ItemCount() && Items[index].Removable;
+}
+
+std::string TDriveBox::SelectedText() const { return ItemText(SelectedIndex()); }
+
+void TDriveBox::SelectText(const std::string& text) {
+    int found = -1;
+    for (int i = 0; i < ItemCount() && found < 0; ++i)
+        if (Items[i].Text == text) found = i;
+    SendMessageA(Combo, CB_SETCURSEL, static_cast<WPARAM>(found), 0);
+}
+
+void TDriveBox::SelectDrive(char letter) {
+    CurrentDrive = LowerAscii(letter);
+    int found = -1;
+    for (int i = 0; i < ItemCount() && found < 0; ++i) {
+        const std::string& t = Items[i].Text;
+        if (t.size() >= 2 && LowerAscii(t[0]) == CurrentDrive && t[1] == ':') found = i;
+    }
+    SendMessageA(Combo, CB_SETCURSEL, static_cast<WPARAM>(found), 0);
+}
+
+void TDriveBox::SetDrive(char letter) {
+    if (static_cast<unsigned char>(letter) <= ' ') return;
+    if (SelectedIndex() >= 0 && CurrentDrive == LowerAscii(letter)) return;
+    SelectDrive(letter);
+    if (FolderList) FolderList->SetDrive(letter);
+}
+
+void TDriveBox::ItemChosen() {
+    std::string text = SelectedText();
+    if (text.empty()) return;
+    // The selection has already moved, so compare against the stored drive only.
+    char letter = text[0];
+    if (CurrentDrive == LowerAscii(letter)) return;
+    SetDrive(letter);
+    if (OnChange) OnChange();
+}
+
+void TDriveBox::Draw(const DRAWITEMSTRUCT& dis) {
+    HDC dc = dis.hDC;
+    RECT rc = dis.rcItem;
+    FillRect(dc, &rc, GetSysColorBrush(COLOR_WINDOW));
+    if (dis.itemID == static_cast<UINT>(-1) || static_cast<int>(dis.itemID) >= ItemCount()) {
+        if (dis.itemState & ODS_FOCUS) DrawFocusRect(dc, &rc);
+        return;
+    }
+    const Item& item = Items[dis.itemID];
+    HGDIOBJ glyph = item.Removable ? RemovableGlyph.Get() : FixedGlyph.Get();
+    SIZE g = GlyphSize(glyph);
+    int height = rc.bottom - rc.top;
+    DrawGlyphTransparent(dc, glyph, rc.left + 2, rc.top + (height - g.cy) / 2);
+    RECT text = rc;
+    text.left += g.cx + 6;
+    TSelectObject font(dc, Font);
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+    DrawTextA(dc, item.Text.c_str(), static_cast<int>(item.Text.size()), &text,
+              DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_LEFT);
+    if (dis.itemState & ODS_FOCUS) DrawFocusRect(dc, &rc);
+}

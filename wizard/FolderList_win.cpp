@@ -1,0 +1,206 @@
+#include "wizard/FolderList_win.h"
+
+#include <cstring>
+
+#include "instutils/InstUtils.h"
+#include "wizard/DriveBox_win.h"
+
+namespace {
+
+constexpr int InnerId = 100;
+constexpr int RowHeight96 = 17;
+
+class TFindHandle {
+public:
+    explicit TFindHandle(HANDLE h) : Handle(h) {}
+    ~TFindHandle() { if (Handle != INVALID_HANDLE_VALUE) FindClose(Handle); }
+    TFindHandle(const TFindHandle&) = delete;
+    TFindHandle& operator=(const TFindHandle&) = delete;
+    HANDLE Get() const { return Handle; }
+    bool Valid() const { return Handle != INVALID_HANDLE_VALUE; }
+private:
+    HANDLE Handle;
+};
+
+std::vector<std::string> ListSubFolders(const std::string& folder) {
+    std::vector<std::string> names;
+    std::string pattern = folder;
+    AppendPathSeparator(pattern);
+    pattern += "*";
+    WIN32_FIND_DATAA fd{};
+    TErrorModeScope quiet;
+    TFindHandle find(FindFirstFileA(pattern.c_str(), &fd));
+    if (!find.Valid()) return names;
+    do {
+        if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) continue;
+        if (std::strcmp(fd.cFileName, ".") == 0 || std::strcmp(fd.cFileName, "..") == 0) continue;
+        names.emplace_back(fd.cFileName);
+    } while (FindNextFileA(find.Get(), &fd));
+    return names;
+}
+
+char DriveLetter(const std::string& path) {
+    return path.size() >= 2 && path[1] == ':' ? LowerAscii(path[0]) : 0;
+}
+
+}  // namespace
+
+TDirectoryListBox* TDirectoryListBox::From(HWND window) {
+    char cls[64] = {};
+    if (!window || !GetClassNameA(window, cls, sizeof cls) || std::strcmp(cls, ClassName) != 0)
+        return nullptr;
+    return reinterpret_cast<TDirectoryListBox*>(GetWindowLongPtrA(window, 0));
+}
+
+LRESULT CALLBACK TDirectoryListBox::WndProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
+    try {
+        if (msg == WM_NCCREATE) {
+            SetWindowLongPtrA(w, 0, reinterpret_cast<LONG_PTR>(new TDirectoryListBox(w)));
+            SetWindowLongPtrA(w, GWL_EXSTYLE, GetWindowLongPtrA(w, GWL_EXSTYLE) | WS_EX_CONTROLPARENT);
+        }
+        auto* self = reinterpret_cast<TDirectoryListBox*>(GetWindowLongPtrA(w, 0));
+        if (!self) return DefWindowProcA(w, msg, wp, lp);
+        if (msg == WM_NCDESTROY) {
+            SetWindowLongPtrA(w, 0, 0);
+            delete self;
+            return DefWindowProcA(w, msg, wp, lp);
+        }
+        return self->Dispatch(msg, wp, lp);
+    } catch (...) {
+        return DefWindowProcA(w, msg, wp, lp);
+    }
+}
+
+LRESULT TDirectoryListBox::Dispatch(UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+    case WM_CREATE:
+        Create();
+        return 0;
+    case WM_SETFONT:
+        Font = reinterpret_cast<HFONT>(wp);
+        SendMessageA(List, WM_SETFONT, wp, lp);
+        UpdateMetrics();
+        return 0;
+    case WM_GETFONT:
+        return reinterpret_cast<LRESULT>(Font);
+    case WM_SETFOCUS:
+        SetFocus(List);
+        return 0;
+    case WM_ENABLE:
+        EnableWindow(List, static_cast<BOOL>(wp));
+        return 0;
+    case WM_SIZE:
+        SetWindowPos(List, nullptr, 0, 0, LOWORD(lp), HIWORD(lp), SWP_NOZORDER | SWP_NOACTIVATE);
+        return 0;
+    case WM_MEASUREITEM:
+        reinterpret_cast<MEASUREITEMSTRUCT*>(lp)->itemHeight = ScaleForDpi(RowHeight96);
+        return TRUE;
+    case WM_DRAWITEM:
+        Draw(*reinterpret_cast<const DRAWITEMSTRUCT*>(lp));
+        return TRUE;
+    case WM_COMMAND:
+        if (reinterpret_cast<HWND>(lp) == List && HIWORD(wp) == LBN_DBLCLK) {
+            int row = CurrentRow();
+            if (row >= 0 && row < static_cast<int>(RowList.size())) {
+                std::string path = RowList[row].Path;   // the rows are rebuilt below
+                SetDirectory(path);
+            }
+            return 0;
+        }
+        break;
+    }
+    return DefWindowProcA(Window, msg, wp, lp);
+}
+
+void TDirectoryListBox::Create() {
+    OpenGlyph = LoadGlyph("OPENFOLDER");
+    ClosedGlyph = LoadGlyph("CLOSEDFOLDER");
+    RECT rc{};
+    GetClientRect(Window, &rc);
+    List = CreateWindowExA(WS_EX_CLIENTEDGE, "LISTBOX", "",
+                           WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY |
+                               LBS_OWNERDRAWFIXED | LBS_HASSTRINGS | LBS_NOINTEGRALHEIGHT,
+                           0, 0, rc.right, rc.bottom, Window,
+                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(InnerId)),
+                           reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(Window, GWLP_HINSTANCE)),
+                           nullptr);
+    UpdateMetrics();
+}
+
+void TDirectoryListBox::UpdateMetrics() {
+    if (List) SendMessageA(List, LB_SETITEMHEIGHT, 0, ScaleForDpi(RowHeight96));
+}
+
+int TDirectoryListBox::CurrentRow() const {
+    LRESULT i = SendMessageA(List, LB_GETCURSEL, 0, 0);
+    return i == LB_ERR ? -1 : static_cast<int>(i);
+}
+
+void TDirectoryListBox::ReadCaseFlags() {
+    std::string root = DrivePart(Current);
+    AppendPathSeparator(root);
+    DWORD flags = 0;
+    TErrorModeScope quiet;
+    if (!GetVolumeInformationA(root.c_str(), nullptr, 0, nullptr, nullptr, &flags, nullptr, 0))
+        flags = 0;
+    CaseSensitiveFlag = (flags & FS_CASE_SENSITIVE) != 0;
+    CasePreservedFlag = (flags & (FS_CASE_IS_PRESERVED | FS_CASE_SENSITIVE)) != 0;
+}
+
+void TDirectoryListBox::Rebuild() {
+    if (Current.empty()) return;
+    ReadCaseFlags();
+    RowList = BuildFolderRows(Current, ListSubFolders(Current), CasePreservedFlag);
+    SendMessageA(List, WM_SETREDRAW, FALSE, 0);
+    SendMessageA(List, LB_RESETCONTENT, 0, 0);
+    for (const TFolderRow& row : RowList)
+        SendMessageA(List, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(row.Text.c_str()));
+    SendMessageA(List, LB_SETCURSEL, static_cast<WPARAM>(FolderDepth(Current)), 0);
+    SendMessageA(List, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(List, nullptr, TRUE);
+}
+
+void TDirectoryListBox::MoveTo(const std::string& folder, bool notify) {
+    Current = StripFolderSlash(folder);
+    Rebuild();
+    if (notify && OnChange) OnChange();
+}
+
+void TDirectoryListBox::SetDirectory(const std::string& path) {
+    if (path.empty() || SameFolder(path, Current, CaseSensitiveFlag)) return;
+    std::string folder = WalkUpToExisting(path, [](const std::string& p) { return FolderExists(p); });
+    if (folder.empty()) return;   // no drive part: nothing sensible to show
+    char oldLetter = DriveLetter(Current), newLetter = DriveLetter(folder);
+    if (DriveBox && newLetter && newLetter != oldLetter) DriveBox->SelectDrive(newLetter);
+    MoveTo(folder, true);
+}
+
+void TDirectoryListBox::SetDrive(char letter) {
+    std::string folder = FolderForDrive(letter, Current, GetShellFolder(CSIDL_PROGRAM_FILES_),
+                                        [](const std::string& p) { return FolderExists(p); });
+    if (!folder.empty()) MoveTo(folder, true);
+}
+
+void TDirectoryListBox::Draw(const DRAWITEMSTRUCT& dis) {
+    HDC dc = dis.hDC;
+    RECT rc = dis.rcItem;
+    bool selected = (dis.itemState & ODS_SELECTED) != 0;
+    FillRect(dc, &rc, GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
+    if (dis.itemID != static_cast<UINT>(-1) && dis.itemID < RowList.size()) {
+        const TFolderRow& row = RowList[dis.itemID];
+        HGDIOBJ glyph = row.Open ? OpenGlyph.Get() : ClosedGlyph.Get();
+        SIZE g = GlyphSize(glyph);
+        int height = rc.bottom - rc.top;
+        int x = rc.left + ScaleForDpi(FolderRowIndent(row));
+        DrawGlyphTransparent(dc, glyph, x, rc.top + (height - g.cy) / 2);
+        TSelectObject font(dc, Font);
+        SIZE a{};
+        GetTextExtentPoint32A(dc, "A", 1, &a);
+        SetBkMode(dc, TRANSPARENT);
+        SetTextColor(dc, GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
+        RECT text{x + g.cx + 4, rc.top + (height - a.cy) / 2, rc.right, rc.bottom};
+        DrawTextA(dc, row.Text.c_str(), static_cast<int>(row.Text.size()), &text,
+                  DT_SINGLELINE | DT_NOPREFIX | DT_LEFT | DT_END_ELLIPSIS);
+    }
+    if (dis.itemState & ODS_FOCUS) DrawFocusRect(dc, &rc);
+}

@@ -1,0 +1,187 @@
+#include "wizard/FolderPage.h"
+
+#include <algorithm>
+
+#include "instutils/InstUtils.h"
+
+char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+std::string LowerAsciiText(std::string text) {
+    for (char& c : text) c = LowerAscii(c);
+    return text;
+}
+
+namespace {
+
+bool IsAsciiLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+
+char UpperAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+
+// The letter of a "X:..." path, 0 for any other path.
+char DriveLetterOf(const std::string& path) {
+    return (path.size() >= 2 && path[1] == ':' && IsAsciiLetter(path[0])) ? path[0] : 0;
+}
+
+bool SameLetter(char a, char b) { return LowerAscii(a) == LowerAscii(b); }
+
+std::string TrimSpaces(const std::string& text) {
+    size_t first = text.find_first_not_of(' ');
+    if (first == std::string::npos) return {};
+    size_t last = text.find_last_not_of(' ');
+    return text.substr(first, last - first + 1);
+}
+
+}  // namespace
+
+std::string NormalizeDestDirText(const std::string& typed, char driveLetter,
+                                 const std::string& programFiles) {
+    std::string text = TrimSpaces(typed);
+    if (DrivePart(text).empty()) {
+        // A box without a drive yet must not produce a path with a stray byte.
+        if (!IsAsciiLetter(driveLetter))
+            driveLetter = DriveLetterOf(programFiles) ? LowerAscii(programFiles[0]) : 'c';
+        text = std::string(1, driveLetter) + ":";
+    }
+    if (!text.empty() && text.back() == '\\') text.pop_back();
+    size_t cut = text.find_last_of("\\:");
+    bool emptyLast = cut == std::string::npos ? text.empty() : cut + 1 == text.size();
+    if (emptyLast || (!programFiles.empty() && TextEqualsIgnoreCase(text, programFiles))) {
+        if (text.empty() || text.back() != '\\') text += '\\';
+        text += "Parvela";
+    }
+    return text;
+}
+
+std::string StripFolderSlash(const std::string& path) {
+    if (path.size() > DrivePart(path).size() + 1 && path.back() == '\\')
+        return path.substr(0, path.size() - 1);
+    return path;
+}
+
+int FolderDepth(const std::string& path) {
+    std::string p = path;
+    if (!p.empty() && p.back() == '\\') p.pop_back();
+    return static_cast<int>(std::count(p.begin(), p.end(), '\\'));
+}
+
+std::string WalkUpToExisting(const std::string& path, const TFolderExists& exists) {
+    const std::string drive = DrivePart(path);
+    if (drive.empty()) return {};
+    std::string p = path;
+    while (p.size() > drive.size() + 1 && !exists(p)) {
+        if (p.back() == '\\') p.pop_back();
+        size_t slash = p.find_last_of('\\');
+        if (slash == std::string::npos || slash < drive.size()) {
+            p = drive + "\\";   // "C:name": nothing left above but the root
+            break;
+        }
+        p.erase(slash + 1);
+    }
+    if (p.size() <= drive.size()) p = drive + "\\";
+    return StripFolderSlash(p);
+}
+
+std::string FolderForDrive(char letter, const std::string& current,
+                           const std::string& programFiles, const TFolderExists& exists) {
+    if (!IsAsciiLetter(letter)) return {};
+    char currentLetter = DriveLetterOf(current);
+    if (currentLetter && SameLetter(currentLetter, letter)) return {};
+    char pfLetter = DriveLetterOf(programFiles);
+    if (pfLetter && SameLetter(pfLetter, letter)) {
+        std::string preferred = JoinPath(StripFolderSlash(programFiles), "Parvela");
+        return exists(preferred) ? preferred : StripFolderSlash(programFiles);
+    }
+    size_t colon = current.find(':');
+    if (colon != std::string::npos) {
+        std::string same = std::string(1, letter) + current.substr(colon);
+        if (exists(same)) return StripFolderSlash(same);
+    }
+    return std::string(1, letter) + ":\\";
+}
+
+int FolderRowIndent(const TFolderRow& row) { return 12 * row.Level + 3; }
+
+bool SameFolder(const std::string& a, const std::string& b, bool caseSensitive) {
+    std::string x = StripFolderSlash(a), y = StripFolderSlash(b);
+    return caseSensitive ? x == y : TextEqualsIgnoreCase(x, y);
+}
+
+std::vector<TFolderRow> BuildFolderRows(const std::string& current,
+                                        std::vector<std::string> subFolders,
+                                        bool casePreserved) {
+    std::vector<TFolderRow> rows;
+    const std::string folder = StripFolderSlash(current);
+    const std::string drive = DrivePart(folder);
+    if (drive.empty()) return rows;
+    auto shown = [casePreserved](const std::string& text) {
+        return casePreserved ? text : LowerAsciiText(text);
+    };
+    std::string path = drive + "\\";
+    // A network root shows its server and share; a drive root its "X:".
+    rows.push_back({path, shown(DriveLetterOf(path) ? path.substr(0, 2) : drive), 0, true});
+    size_t pos = drive.size() + 1;
+    int level = 0;
+    while (pos < folder.size()) {
+        size_t next = folder.find('\\', pos);
+        if (next == std::string::npos) next = folder.size();
+        if (next > pos) {
+            path = folder.substr(0, next);
+            rows.push_back({path, shown(folder.substr(pos, next - pos)), ++level, true});
+        }
+        pos = next + 1;
+    }
+    auto key = [](const std::string& s) {
+        std::string k = s;
+        for (char& c : k) c = UpperAscii(c);
+        return k;
+    };
+    std::sort(subFolders.begin(), subFolders.end(), [&](const std::string& a, const std::string& b) {
+        std::string ka = key(a), kb = key(b);
+        return ka != kb ? ka < kb : a < b;
+    });
+    const std::string base = folder.back() == '\\' ? folder : folder + "\\";
+    for (const std::string& name : subFolders)
+        rows.push_back({base + name, shown(name), level + 1, false});
+    return rows;
+}
+
+TDriveTimerStep DecideDriveTimerStep(uint32_t oldMask, uint32_t newMask, char currentDrive,
+                                     const std::string& programFiles) {
+    TDriveTimerStep step;
+    if (oldMask == newMask) return step;
+    auto present = [newMask](char letter) {
+        return IsAsciiLetter(letter) && (newMask >> (LowerAscii(letter) - 'a') & 1u) != 0;
+    };
+    if (static_cast<int32_t>(newMask) < static_cast<int32_t>(oldMask)) {
+        if (present(currentDrive)) {
+            step.Action = TDriveTimerAction::Reselect;
+            return step;
+        }
+        char pf = DriveLetterOf(programFiles);
+        if (pf) {
+            step.Action = TDriveTimerAction::SetDrive;
+            step.Drive = LowerAscii(pf);
+            return step;
+        }
+        // Without a Program Files folder, fall back to the first listed drive.
+        for (char d = 'c'; d <= 'z'; ++d)
+            if (present(d)) {
+                step.Action = TDriveTimerAction::SetDrive;
+                step.Drive = d;
+                return step;
+            }
+        step.Action = TDriveTimerAction::LeaveUnselected;
+        return step;
+    }
+    for (char d = 'c'; d <= 'z'; ++d) {
+        uint32_t bit = 1u << (d - 'a');
+        if ((newMask & bit) && !(oldMask & bit)) {
+            step.Action = TDriveTimerAction::SetDrive;
+            step.Drive = d;
+            return step;
+        }
+    }
+    // Only A:, B: or unlisted bits appeared: keep showing the drive the list is on.
+    step.Action = TDriveTimerAction::Reselect;
+    return step;
+}
