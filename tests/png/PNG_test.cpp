@@ -55,9 +55,10 @@ TEST(PngDecode, EveryBitDepthGivesItsPixelsAndFormat) {
         ExpectPixels(img, rows);
         // Bits past the last pixel are zero, so the bitmap shows no stray pixels.
         int used = c.width * c.format % 8;
-        if (used)
+        if (used) {
             for (auto& line : img.ScanLines)
                 EXPECT_EQ(line.back() & (0xFF >> used), 0);
+        }
     }
 }
 
@@ -82,10 +83,12 @@ TEST(PngDecode, EachRowFilterUndoneExactly) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE("filter " + std::to_string(c.filter));
-        Bytes raw = {0};
-        raw.insert(raw.end(), c.first.begin(), c.first.end());
-        raw.push_back(c.filter);
-        raw.insert(raw.end(), c.raw.begin(), c.raw.end());
+        Bytes raw;
+        for (const Bytes* part : {&c.first, &c.raw}) {
+            raw.push_back(part == &c.first ? 0 : c.filter);
+            for (uint8_t b : *part)
+                raw.push_back(b);
+        }
         TPNGImage img = Decode(File({{"IHDR", Header(6, 2, 8)}, {"PLTE", Gray(256)},
                                      {"IDAT", Zlib(raw)}, {"IEND", {}}}));
         EXPECT_EQ(img.ScanLines[0], c.first);
