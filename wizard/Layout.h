@@ -1,0 +1,90 @@
+#pragma once
+// The wizard window as data: every control with its parent, its rectangle
+// in pixels at 96 DPI, its text, look and font. One function on the window
+// side turns this table into windows (scaled for the system DPI).
+
+#include <cstdint>
+#include <span>
+
+// Client size of the window at 96 DPI.
+constexpr int FormClientWidth = 492;
+constexpr int FormClientHeight = 351;
+
+enum class TCtlKind : uint8_t {
+    Panel,       // container; pages and the page area are panels too
+    Bevel,       // an etched line or frame, no children
+    Label,
+    Button,
+    CheckBox,
+    Edit,
+    Memo,
+    Image,
+    ProgressBar,
+    DriveBox,
+    FolderList,
+    CheckList,
+};
+
+enum : uint32_t {
+    lfWordWrap = 1 << 0,     // label: wraps inside its rectangle
+    lfRightAlign = 1 << 1,   // label: text at the right edge
+    lfWhite = 1 << 2,        // panel: white background (banner)
+    lfEtchedFrame = 1 << 3,  // panel/bevel: etched frame around it
+    lfHidden = 1 << 4,       // created hidden (all pages)
+    lfDefault = 1 << 5,      // button: the default push button
+    lfReadOnly = 1 << 6,     // edit/memo
+    lfNavy = 1 << 7,         // label: navy text
+    lfNoPrefix = 1 << 8,     // label: "&" is shown as it is
+    lfTabStop = 1 << 9,
+};
+
+enum class TCtlFont : uint8_t { Dialog, Title, Bold };
+
+struct TControlDef {
+    const char* Name;
+    int Id;              // stable control ID (0: none needed)
+    TCtlKind Kind;
+    const char* Parent;  // name of the parent; "" for the window itself
+    int X, Y, W, H;      // at 96 DPI; W == 0 sizes a one-line label to its text
+    const char* Text;
+    uint32_t Flags;
+    TCtlFont Font;
+    int Tag;             // page index for pages, -1 otherwise
+};
+
+// Control IDs that other programs (the end-to-end driver) rely on.
+enum : int {
+    idTopLbl = 1001,
+    idBackBtn = 1002,
+    idNextBtn = 1003,
+    idCancelBtn = 1004,
+    idWelcomeLbl = 1010,
+    idLicenseMemo = 1011,
+    idLicenseChkBx = 1012,
+    idDestDirEdt = 1020,
+    idDestDirLstBx = 1021,
+    idDestDirCmbBx = 1022,
+    idSelCompLbl = 1030,
+    idSelCompLstBx = 1031,
+    idSelCompDiskSpaceReqLbl2 = 1032,
+    idSelCompDiskSpaceAvailLbl2 = 1033,
+    idInstallToAllChkBx = 1040,
+    idDesktopChkBx = 1041,
+    idInstallingLbl2 = 1050,
+    idInstallingProgressBar = 1051,
+    idAssocChkBx1 = 1060,   // ... idAssocChkBx1 + 3
+    idFinishLbl = 1070,
+    idFinishChkBx = 1071,
+    idPageBase = 1100,      // page i has ID idPageBase + i
+};
+
+// Where the pages sit inside the page area, and their size: the page
+// area's own frame lies under the banner, the left band and the button
+// panel, so only the page shows.
+constexpr int PageInsetX = 4, PageInsetY = 4;
+constexpr int PageWidth = 367, PageHeight = 260;
+
+// The table, parents before their children, in tab order.
+std::span<const TControlDef> WizardLayout();
+// The entry named `name`, or null.
+const TControlDef* FindControlDef(const char* name);

@@ -1,0 +1,127 @@
+#pragma once
+// The wizard window: one fixed-size window that shows one of eight pages
+// under a title banner, with Back, Next and Cancel below. Built from the
+// layout table (Layout.h), scaled for the system DPI. All page changes go
+// through ShowPage; every request to close goes through FormCloseQuery.
+
+#include <windows.h>
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "integration/Options.h"
+#include "wizard/GdiHandle_win.h"
+#include "wizard/PageFlow.h"
+
+class TCheckListBox;
+class TDriveBox;
+class TDirectoryListBox;
+struct TSelCompControls;
+
+class TMainDlgForm : public IOptionControls {
+public:
+    // Builds the window (hidden), loads the logos and the settings, starts
+    // both timers and shows page 0. Needs RegisterWizardWindowClasses first
+    // (done on demand) and, for the licence page, the program's payload
+    // reader in AttachedFiles.
+    TMainDlgForm();
+    ~TMainDlgForm() override;
+    TMainDlgForm(const TMainDlgForm&) = delete;
+    TMainDlgForm& operator=(const TMainDlgForm&) = delete;
+
+    // Shows the window and runs its modal loop until it may close; returns
+    // the modal result (mrOk after Finish, mrCancel otherwise).
+    int ShowModal();
+
+    HWND Handle() const { return Window; }
+    // The control made from the layout entry `name`; null for none.
+    HWND Control(const char* name) const;
+
+    void ShowPage(uint8_t from, uint8_t to);
+    void BNClick(HWND sender);
+    void CancelBtnClick();
+    void FormCloseQuery(bool& CanClose);
+    // The first page whose tag equals `tag`; null when none.
+    HWND PageByTag(int tag) const;
+    // Tag of the page shown now; -1 before the first page.
+    int CurrentPage() const { return Shown; }
+
+    // A request to close (close box, Alt+F4, Cancel): inside ShowModal it
+    // ends the loop once FormCloseQuery allows; outside (tests) it asks at
+    // once and leaves ModalResult at mrCancel only when allowed.
+    void Close();
+    // Enter and Escape as the window treats them; true when consumed.
+    bool HandleDialogKey(WPARAM key);
+
+    void StatusTimerTick();
+    void DriveTimer();
+    void AppActivated();
+
+    int ModalResult = 0;
+    bool CloseAllowed = false;
+    bool Ready = false;
+    std::vector<int> RowToComponent;   // row i of SelCompLstBx shows component RowToComponent[i]
+    uint8_t SelectedComps = 0;         // built when the run starts
+
+    // The controls the page rules use.
+    HWND TopLbl = nullptr, BackBtn = nullptr, NextBtn = nullptr, CancelBtn = nullptr;
+    HWND WelcomeLbl = nullptr, LicenseMemo = nullptr, LicenseChkBx = nullptr;
+    HWND DestDirEdt = nullptr, SelCompLbl = nullptr;
+    HWND SelCompDiskSpaceReqLbl2 = nullptr, SelCompDiskSpaceAvailLbl2 = nullptr;
+    HWND InstallToAllChkBx = nullptr, DesktopChkBx = nullptr;
+    HWND InstallingLbl2 = nullptr, InstallingProgressBar = nullptr;
+    HWND AssocChkBx[4] = {};
+    HWND FinishLbl = nullptr, FinishChkBx = nullptr;
+    TCheckListBox* SelCompLstBx = nullptr;
+    TDirectoryListBox* DestDirLstBx = nullptr;
+    TDriveBox* DestDirCmbBx = nullptr;
+
+    // IOptionControls over the option boxes and the component list.
+    bool GetBox(TOptionBox box) const override;
+    void SetBox(TOptionBox box, bool checked) override;
+    int RowCount() const override;
+    TCheckState GetRow(int row) const override;
+    void SetRow(int row, TCheckState state) override;
+    void SetCurrentRow(int row) override;
+
+    static LRESULT CALLBACK WndProc(HWND, UINT, WPARAM, LPARAM);
+
+private:
+    void CreateFromLayout();
+    void LoadLogos();
+    void EndWizard(int result);
+    void SetModalResult(int result);
+    bool ApplyEntryRule(uint8_t from, uint8_t to);
+    void LoadLicenseText();
+    void StartInstallation();
+    void FinishStep();
+    void ApplyCommonTail(uint8_t to);
+    void FixFocus();
+    TSelCompControls SelCompControls() const;
+    LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
+    int Scale(int v) const { return MulDiv(v, Dpi, 96); }
+
+    HWND Window = nullptr;
+    int Dpi = 96;
+    int Shown = -1;
+    bool InModal = false;
+    bool InStatusTick = false;
+    std::map<std::string, HWND> Controls;
+    std::vector<HWND> Pages;            // in page order
+    TFontHandle DialogFont, TitleFont, BoldFont;
+    TBitmapHandle LogoBitmap, LogoSmallBitmap;
+};
+
+// The one wizard window of the program run (set by the entry).
+extern TMainDlgForm* MainDlgForm;
+
+// Registers the window classes of the wizard window, its panels and images
+// and the page controls. Idempotent.
+void RegisterWizardWindowClasses(HINSTANCE instance);
+
+// A 32-bit top-down bitmap of the program's "PNG" resource `name`; null
+// when the resource is missing or cannot be decoded.
+HBITMAP LoadPNGResourceBitmap(const char* name);

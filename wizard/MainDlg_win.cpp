@@ -1,0 +1,721 @@
+#include "wizard/MainDlg.h"
+
+#include <commctrl.h>
+
+#include <exception>
+#include <fstream>
+#include <iterator>
+
+#include "instutils/InstUtils.h"
+#include "instutils/ResConst.h"
+#include "payload/AttachFiles.h"
+#include "payload/InstallThread.h"
+#include "png/PNG.h"
+#include "wizard/CheckList_win.h"
+#include "wizard/CompPage_win.h"
+#include "wizard/DriveBox_win.h"
+#include "wizard/FolderList_win.h"
+#include "wizard/FolderPage_win.h"
+#include "wizard/InstallRun.h"
+#include "wizard/Layout.h"
+#include "wizard/MessageDlg.h"
+
+TMainDlgForm* MainDlgForm = nullptr;
+
+namespace {
+
+constexpr const char* FormClassName = "ParvelaSetupForm";
+constexpr const char* PanelClassName = "ParvelaPanel";
+constexpr const char* ImageClassName = "ParvelaImage";
+constexpr UINT_PTR StatusTimerId = 1, DriveTimerId = 2;
+constexpr COLORREF Navy = RGB(0, 0, 128);
+
+// Look flags of a panel; 0 for any other window.
+uint32_t PanelFlags(HWND wnd) {
+    char name[32] = "";
+    if (!wnd || !GetClassNameA(wnd, name, sizeof name) || lstrcmpiA(name, PanelClassName) != 0) return 0;
+    return static_cast<uint32_t>(GetWindowLongPtrA(wnd, GWLP_USERDATA));
+}
+
+// Panels keep their look flags in GWLP_USERDATA and hand what their
+// children report to the wizard window.
+LRESULT CALLBACK PanelProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
+    const uint32_t flags = PanelFlags(wnd);
+    switch (msg) {
+    case WM_ERASEBKGND: {
+        RECT rc;
+        GetClientRect(wnd, &rc);
+        FillRect(reinterpret_cast<HDC>(wp), &rc, GetSysColorBrush((flags & lfWhite) ? COLOR_WINDOW : COLOR_BTNFACE));
+        return 1;
+    }
+    case WM_PAINT: {
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(wnd, &ps);
+        if (flags & lfEtchedFrame) {
+            RECT rc;
+            GetClientRect(wnd, &rc);
+            DrawEdge(dc, &rc, EDGE_ETCHED, BF_RECT);
+        }
+        EndPaint(wnd, &ps);
+        return 0;
+    }
+    case WM_COMMAND:
+    case WM_NOTIFY:
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+        if (HWND root = GetAncestor(wnd, GA_ROOT); root && root != wnd)
+            return SendMessageA(root, msg, wp, lp);
+        break;
+    }
+    return DefWindowProcA(wnd, msg, wp, lp);
+}
+
+// Images draw the bitmap in GWLP_USERDATA (not owned) at its own size
+// scaled for the DPI, from the top-left corner.
+LRESULT CALLBACK ImageProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_PAINT) {
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(wnd, &ps);
+        auto bmp = reinterpret_cast<HBITMAP>(GetWindowLongPtrA(wnd, GWLP_USERDATA));
+        BITMAP info{};
+        if (bmp && GetObjectA(bmp, sizeof info, &info)) {
+            HDC mem = CreateCompatibleDC(dc);
+            if (mem) {
+                {
+                    TSelectObject sel(mem, bmp);
+                    const int dpi = GetDeviceCaps(dc, LOGPIXELSY);
+                    const int w = MulDiv(info.bmWidth, dpi, 96), h = MulDiv(info.bmHeight, dpi, 96);
+                    SetStretchBltMode(dc, HALFTONE);
+                    SetBrushOrgEx(dc, 0, 0, nullptr);
+                    StretchBlt(dc, 0, 0, w, h, mem, 0, 0, info.bmWidth, info.bmHeight, SRCCOPY);
+                }
+                DeleteDC(mem);
+            }
+        }
+        EndPaint(wnd, &ps);
+        return 0;
+    }
+    if (msg == WM_ERASEBKGND) {
+        // The parent's colour shows around a picture smaller than its place.
+        RECT rc;
+        GetClientRect(wnd, &rc);
+        const uint32_t flags = PanelFlags(GetParent(wnd));
+        FillRect(reinterpret_cast<HDC>(wp), &rc, GetSysColorBrush((flags & lfWhite) ? COLOR_WINDOW : COLOR_BTNFACE));
+        return 1;
+    }
+    return DefWindowProcA(wnd, msg, wp, lp);
+}
+
+void RegisterClassOnce(HINSTANCE instance, const char* name, WNDPROC proc, HBRUSH background) {
+    WNDCLASSA wc{};
+    if (GetClassInfoA(instance, name, &wc)) return;
+    wc.lpfnWndProc = proc;
+    wc.hInstance = instance;
+    wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
+    wc.hbrBackground = background;
+    wc.lpszClassName = name;
+    RegisterClassA(&wc);
+}
+
+std::string WindowText(HWND w) {
+    std::string text(static_cast<size_t>(GetWindowTextLengthA(w)) + 1, '\0');
+    text.resize(static_cast<size_t>(GetWindowTextA(w, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
+bool Ticked(HWND box) { return SendMessageA(box, BM_GETCHECK, 0, 0) == BST_CHECKED; }
+void SetTicked(HWND box, bool on) { SendMessageA(box, BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0); }
+
+std::string ReadWholeFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return {};
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// The wait cursor for the scope.
+class TWaitCursor {
+public:
+    TWaitCursor() : Old(SetCursor(LoadCursor(nullptr, IDC_WAIT))) {}
+    TWaitCursor(const TWaitCursor&) = delete;
+    TWaitCursor& operator=(const TWaitCursor&) = delete;
+    ~TWaitCursor() { SetCursor(Old); }
+
+private:
+    HCURSOR Old;
+};
+
+}  // namespace
+
+void RegisterWizardWindowClasses(HINSTANCE instance) {
+    RegisterClassOnce(instance, FormClassName, TMainDlgForm::WndProc, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
+    RegisterClassOnce(instance, PanelClassName, PanelProc, nullptr);
+    RegisterClassOnce(instance, ImageClassName, ImageProc, nullptr);
+    RegisterWizardControls(instance);
+}
+
+HBITMAP LoadPNGResourceBitmap(const char* name) {
+    try {
+        TPNGImage image;
+        LoadPNGResource(name, image);
+        return CreateTrueColorBitmap(image).Release();
+    } catch (const std::exception&) {
+        return nullptr;   // a logo that cannot be read is left out
+    }
+}
+
+TMainDlgForm::TMainDlgForm() {
+    HINSTANCE instance = GetModuleHandleA(nullptr);
+    RegisterWizardWindowClasses(instance);
+    Dpi = ScreenDpi();
+    for (int c = 0; c < ComponentCount; ++c) RowToComponent.push_back(c);
+
+    // 1. The window and its controls.
+    const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+    const DWORD exStyle = WS_EX_CONTROLPARENT;
+    RECT frame{0, 0, Scale(FormClientWidth), Scale(FormClientHeight)};
+    AdjustWindowRectEx(&frame, style, FALSE, exStyle);
+    const int w = frame.right - frame.left, h = frame.bottom - frame.top;
+    RECT area{};
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
+    Window = CreateWindowExA(exStyle, FormClassName, SetupTitle, style, area.left + (area.right - area.left - w) / 2,
+                             area.top + (area.bottom - area.top - h) / 2, w, h, nullptr, nullptr, instance, this);
+    if (!Window) return;
+    if (HICON big = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(1), IMAGE_ICON, GetSystemMetrics(SM_CXICON),
+                                                  GetSystemMetrics(SM_CYICON), LR_SHARED)))
+        SendMessageA(Window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
+    if (HICON small = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(1), IMAGE_ICON,
+                                                    GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), LR_SHARED)))
+        SendMessageA(Window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
+    SetMessageDlgOwner(Window);
+    CreateFromLayout();
+    WizardMainDir = [] { return Options.MainDir; };
+
+    // 2. Logos. 3. Texts with the product name. 4. Tags are the layout's.
+    LoadLogos();
+    SetWindowTextA(WelcomeLbl, FormatProductText(FindControlDef("WelcomeLbl")->Text).c_str());
+    SetWindowTextA(FinishLbl, FormatProductText(FindControlDef("FinishLbl")->Text).c_str());
+
+    // 5. Settings into the boxes and rows. 6. The folder page.
+    SetTicked(LicenseChkBx, true);
+    LoadOptions(*this);
+    if (DestDirCmbBx && DestDirLstBx)
+        InitDestDirPage(DestDirEdt, *DestDirCmbBx, *DestDirLstBx, Options.MainDir, [this] { return Ready; });
+    else
+        SetWindowTextA(DestDirEdt, Options.MainDir.c_str());
+
+    // 7. 8. 9. 10.
+    SetWindowTextA(SelCompLbl, SelCompLblText);
+    SetTimer(Window, StatusTimerId, 100, nullptr);
+    SetTimer(Window, DriveTimerId, 1000, nullptr);
+    ShowPage(PageNone, 0);
+    Ready = true;
+}
+
+TMainDlgForm::~TMainDlgForm() {
+    if (Window) {
+        KillTimer(Window, StatusTimerId);
+        KillTimer(Window, DriveTimerId);
+        if (MessageDlgOwner() == Window) SetMessageDlgOwner(nullptr);
+        SetWindowLongPtrA(Window, GWLP_USERDATA, 0);
+        DestroyWindow(Window);
+    }
+    WizardMainDir = nullptr;
+    if (MainDlgForm == this) MainDlgForm = nullptr;
+}
+
+void TMainDlgForm::CreateFromLayout() {
+    HINSTANCE instance = GetModuleHandleA(nullptr);
+    DialogFont.Reset(CreateFontA(-MulDiv(8, Dpi, 72), 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                                 CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, "MS Shell Dlg"));
+    TitleFont.Reset(CreateFontA(-Scale(15), 0, 0, 0, FW_BOLD, 0, 0, 0, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                                CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, "Arial"));
+    BoldFont.Reset(CreateFontA(-Scale(11), 0, 0, 0, FW_BOLD, 0, 0, 0, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                               CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, "MS Shell Dlg"));
+
+    for (const TControlDef& d : WizardLayout()) {
+        HWND parent = *d.Parent ? Control(d.Parent) : Window;
+        if (!parent) continue;
+        HFONT font = d.Font == TCtlFont::Title ? TitleFont.Get() : d.Font == TCtlFont::Bold ? BoldFont.Get() : DialogFont.Get();
+        DWORD style = WS_CHILD | WS_CLIPSIBLINGS | ((d.Flags & lfHidden) ? 0 : WS_VISIBLE) | ((d.Flags & lfTabStop) ? WS_TABSTOP : 0);
+        DWORD exStyle = 0;
+        const char* cls = PanelClassName;
+        switch (d.Kind) {
+        case TCtlKind::Panel:
+        case TCtlKind::Bevel:
+            style |= WS_CLIPCHILDREN;
+            exStyle |= WS_EX_CONTROLPARENT;
+            break;
+        case TCtlKind::Label:
+            cls = "STATIC";
+            style |= (d.Flags & lfRightAlign) ? SS_RIGHT : (d.Flags & lfWordWrap) ? SS_LEFT : SS_LEFTNOWORDWRAP;
+            if (d.Flags & lfNoPrefix) style |= SS_NOPREFIX;
+            break;
+        case TCtlKind::Button:
+            cls = "BUTTON";
+            style |= (d.Flags & lfDefault) ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
+            break;
+        case TCtlKind::CheckBox:
+            cls = "BUTTON";
+            style |= BS_AUTOCHECKBOX;
+            break;
+        case TCtlKind::Edit:
+            cls = "EDIT";
+            style |= ES_AUTOHSCROLL;
+            exStyle |= WS_EX_CLIENTEDGE;
+            break;
+        case TCtlKind::Memo:
+            cls = "EDIT";
+            style |= ES_MULTILINE | ES_AUTOVSCROLL | WS_VSCROLL | ((d.Flags & lfReadOnly) ? ES_READONLY : 0);
+            exStyle |= WS_EX_CLIENTEDGE;
+            break;
+        case TCtlKind::Image:
+            cls = ImageClassName;
+            break;
+        case TCtlKind::ProgressBar:
+            cls = PROGRESS_CLASSA;
+            break;
+        case TCtlKind::DriveBox:
+            cls = TDriveBox::ClassName;
+            exStyle |= WS_EX_CONTROLPARENT;
+            break;
+        case TCtlKind::FolderList:
+            cls = TDirectoryListBox::ClassName;
+            exStyle |= WS_EX_CONTROLPARENT;
+            break;
+        case TCtlKind::CheckList:
+            cls = TCheckListBox::ClassName;
+            exStyle |= WS_EX_CONTROLPARENT;
+            break;
+        }
+        int width = Scale(d.W);
+        if (d.W == 0) {
+            // One-line labels take the width of their text.
+            TScreenDC dc;
+            TSelectObject sel(dc.Get(), font);
+            RECT rc{};
+            DrawTextA(dc.Get(), d.Text, -1, &rc, DT_CALCRECT | DT_SINGLELINE);
+            width = rc.right - rc.left + 1;
+        }
+        const bool isImage = d.Kind == TCtlKind::Image;
+        HWND w = CreateWindowExA(exStyle, cls, isImage ? "" : d.Text, style, Scale(d.X), Scale(d.Y), width, Scale(d.H),
+                                 parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(d.Id)), instance, nullptr);
+        if (!w) continue;
+        if (d.Kind == TCtlKind::Panel || d.Kind == TCtlKind::Bevel)
+            SetWindowLongPtrA(w, GWLP_USERDATA, static_cast<LONG_PTR>(d.Flags));
+        SendMessageA(w, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+        Controls[d.Name] = w;
+        if (d.Tag >= 0) {
+            if (Pages.size() <= static_cast<size_t>(d.Tag)) Pages.resize(static_cast<size_t>(d.Tag) + 1);
+            Pages[static_cast<size_t>(d.Tag)] = w;
+        }
+    }
+
+    TopLbl = Control("TopLbl");
+    BackBtn = Control("BackBtn");
+    NextBtn = Control("NextBtn");
+    CancelBtn = Control("CancelBtn");
+    WelcomeLbl = Control("WelcomeLbl");
+    LicenseMemo = Control("LicenseMemo");
+    LicenseChkBx = Control("LicenseChkBx");
+    DestDirEdt = Control("DestDirEdt");
+    SelCompLbl = Control("SelCompLbl");
+    SelCompDiskSpaceReqLbl2 = Control("SelCompDiskSpaceReqLbl2");
+    SelCompDiskSpaceAvailLbl2 = Control("SelCompDiskSpaceAvailLbl2");
+    InstallToAllChkBx = Control("InstallToAllChkBx");
+    DesktopChkBx = Control("DesktopChkBx");
+    InstallingLbl2 = Control("InstallingLbl2");
+    InstallingProgressBar = Control("InstallingProgressBar");
+    const char* assoc[4] = {"AssocChkBx1", "AssocChkBx2", "AssocChkBx3", "AssocChkBx4"};
+    for (int i = 0; i < 4; ++i) AssocChkBx[i] = Control(assoc[i]);
+    FinishLbl = Control("FinishLbl");
+    FinishChkBx = Control("FinishChkBx");
+    SelCompLstBx = TCheckListBox::From(Control("SelCompLstBx"));
+    DestDirLstBx = TDirectoryListBox::From(Control("DestDirLstBx"));
+    DestDirCmbBx = TDriveBox::From(Control("DestDirCmbBx"));
+    if (SelCompLstBx) InitSelCompList(SelCompControls());
+}
+
+HWND TMainDlgForm::Control(const char* name) const {
+    auto it = Controls.find(name);
+    return it == Controls.end() ? nullptr : it->second;
+}
+
+void TMainDlgForm::LoadLogos() {
+    LogoSmallBitmap.Reset(LoadPNGResourceBitmap("LOGOSMALL"));
+    LogoBitmap.Reset(LoadPNGResourceBitmap("LOGO"));
+    SetWindowLongPtrA(Control("LogoSmallImage"), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(LogoSmallBitmap.Get()));
+    SetWindowLongPtrA(Control("LogoImage"), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(LogoBitmap.Get()));
+}
+
+TSelCompControls TMainDlgForm::SelCompControls() const {
+    TSelCompControls c;
+    c.List = SelCompLstBx;
+    c.ReqLbl = SelCompDiskSpaceReqLbl2;
+    c.AvailLbl = SelCompDiskSpaceAvailLbl2;
+    c.NextBtn = NextBtn;
+    c.MainDir = [] { return Options.MainDir; };
+    c.RowToComponent = RowToComponent;
+    return c;
+}
+
+int TMainDlgForm::ShowModal() {
+    InModal = true;
+    ModalResult = 0;
+    ShowWindow(Window, SW_SHOW);
+    SetForegroundWindow(Window);
+    UpdateWindow(Window);
+    FixFocus();
+    MSG m;
+    for (;;) {
+        if (ModalResult != 0) {
+            bool canClose = false;
+            FormCloseQuery(canClose);
+            if (canClose) break;
+            ModalResult = 0;
+        }
+        const BOOL got = GetMessageA(&m, nullptr, 0, 0);
+        if (got <= 0) {
+            if (got == 0) PostQuitMessage(static_cast<int>(m.wParam));
+            ModalResult = mrCancel;
+            break;
+        }
+        if ((m.message == WM_KEYDOWN) && (m.hwnd == Window || IsChild(Window, m.hwnd)) && HandleDialogKey(m.wParam))
+            continue;
+        if (!IsDialogMessageA(Window, &m)) {
+            TranslateMessage(&m);
+            DispatchMessageA(&m);
+        }
+    }
+    InModal = false;
+    ShowWindow(Window, SW_HIDE);
+    return ModalResult;
+}
+
+bool TMainDlgForm::HandleDialogKey(WPARAM key) {
+    auto press = [](HWND button) {
+        if (!button || !IsWindowEnabled(button) || !IsWindowVisible(button)) return false;
+        SendMessageA(button, BM_CLICK, 0, 0);
+        return true;
+    };
+    if (key == VK_ESCAPE) {
+        press(CancelBtn);
+        return true;   // Escape never reaches a control, enabled Cancel or not
+    }
+    if (key != VK_RETURN) return false;
+    HWND focus = GetFocus();
+    if (focus == LicenseMemo) return false;
+    if (focus == BackBtn || focus == CancelBtn) return press(focus), true;
+    press(NextBtn);
+    return true;
+}
+
+void TMainDlgForm::SetModalResult(int result) {
+    ModalResult = result;
+    if (InModal) return;
+    bool canClose = false;
+    FormCloseQuery(canClose);
+    if (!canClose) ModalResult = 0;
+}
+
+void TMainDlgForm::EndWizard(int result) {
+    CloseAllowed = true;
+    SetModalResult(result);
+}
+
+void TMainDlgForm::Close() {
+    if (ModalResult == 0) SetModalResult(mrCancel);
+}
+
+void TMainDlgForm::CancelBtnClick() { Close(); }
+
+void TMainDlgForm::BNClick(HWND sender) {
+    if (Shown < 0) return;
+    const auto current = static_cast<uint8_t>(Shown);
+    if (sender == BackBtn) {
+        if (current > 0) ShowPage(current, current - 1);
+    } else {
+        ShowPage(current, current + 1);
+    }
+}
+
+void TMainDlgForm::FormCloseQuery(bool& CanClose) {
+    const bool allowed = InstallCloseRequest(CloseAllowed, [] {
+        return MessageDlgFromThread(MsgQuitSetup, mtConfirmation, mbNo | mbAbort) == mrAbort;
+    });
+    CloseAllowed = allowed;
+    CanClose = allowed;
+}
+
+HWND TMainDlgForm::PageByTag(int tag) const {
+    for (const TControlDef& d : WizardLayout())
+        if (d.Tag >= 0 && d.Tag == tag) return Control(d.Name);
+    return nullptr;
+}
+
+void TMainDlgForm::ShowPage(uint8_t from, uint8_t to) {
+    to = ResolvePageTarget(to, IsPortable());
+    if (!ApplyEntryRule(from, to)) return;
+    if (to == PageFinishStep) return;
+    ApplyCommonTail(to);
+    if (to == 3 && SelCompLstBx) UpdateDiskSpace(SelCompControls());
+    if (to == 5) StartInstallation();
+}
+
+// Returns false where the rule says to stay.
+bool TMainDlgForm::ApplyEntryRule(uint8_t from, uint8_t to) {
+    switch (to) {
+    case 1:
+        if (from == 0 && GetWindowTextLengthA(LicenseMemo) == 0) {
+            if (IsAppRunning()) {
+                MessageDlgFromThread(MsgAppRunning, mtInformation, mbOK);
+                return false;
+            }
+            LoadLicenseText();
+        }
+        return true;
+    case 2:
+        if (from == 1 && !Ticked(LicenseChkBx)) {
+            if (MessageDlgFromThread(MsgLicenseDeclined, mtInformation, mbYes | mbNo) == mrYes) EndWizard(mrCancel);
+            return false;
+        }
+        return true;
+    case 3:
+        if (from == 2) {
+            if (DestDirCmbBx) NormalizeDestDir(DestDirEdt, *DestDirCmbBx);
+            Options.MainDir = WindowText(DestDirEdt);
+        }
+        if (SelCompLstBx) EnterSelCompPage(SelCompControls(), AttachedFiles);
+        return true;
+    case 4: {
+        const int show = IsPortable() ? SW_HIDE : SW_SHOW;
+        ShowWindow(InstallToAllChkBx, show);
+        ShowWindow(DesktopChkBx, show);
+        return true;
+    }
+    case 5:
+        if (IsAppRunning()) {
+            MessageDlgFromThread(MsgAppRunning, mtInformation, mbOK);
+            return false;
+        }
+        return true;
+    case 6: {
+        const int32_t max = static_cast<int32_t>(SendMessageA(InstallingProgressBar, PBM_GETRANGE, FALSE, 0));
+        SendMessageA(InstallingProgressBar, PBM_SETPOS, static_cast<WPARAM>(max), 0);
+        const auto ticks = AssocTicks(Options.Extensions);
+        for (int i = 0; i < 4; ++i) SetTicked(AssocChkBx[i], ticks[static_cast<size_t>(i)]);
+        return true;
+    }
+    case 7: {
+        bool assoc[4];
+        for (int i = 0; i < 4; ++i) assoc[i] = Ticked(AssocChkBx[i]);
+        FinishPageEntry(assoc, Ticked(InstallToAllChkBx), Ticked(DesktopChkBx));
+        return true;
+    }
+    case PageFinishStep:
+        FinishStep();
+        return true;
+    default:
+        return true;
+    }
+}
+
+void TMainDlgForm::LoadLicenseText() {
+    EnableWindow(NextBtn, FALSE);
+    EnableWindow(CancelBtn, FALSE);
+    TWaitCursor wait;
+    const std::string temp = MakeTempFileName();
+    SuspendLogging();
+    const bool ok = AttachedFiles && AttachedFiles->ExtractFile(nullptr, "License.txt", temp);
+    ResumeLogging();
+    if (ok) {
+        SetWindowTextA(LicenseMemo, LicenseMemoText(ReadWholeFile(temp)).c_str());
+        DeleteFileA(temp.c_str());
+    } else {
+        EndWizard(mrCancel);
+    }
+}
+
+void TMainDlgForm::StartInstallation() {
+    std::vector<TCheckState> rows;
+    for (int r = 0; r < RowCount(); ++r) rows.push_back(GetRow(r));
+    SelectedComps = SelectedComponents(rows, RowToComponent);
+    StartInstallRun(SelectedComps);
+    const int32_t total = AttachedFiles ? AttachedFiles->GetTotalSize() : 0;
+    SendMessageA(InstallingProgressBar, PBM_SETRANGE32, 0, total);
+    SendMessageA(InstallingProgressBar, PBM_SETPOS, 0, 0);
+    InstallThreadStatus.SetState(isRunning);
+    if (!StartInstallThread()) {
+        InstallThreadStatus.SetState(isIdle);
+        MessageDlgFromThread("Setup could not start copying the files.\rPlease close other programs and run Setup again.",
+                             mtError, mbOK);
+        EndWizard(mrCancel);
+    }
+}
+
+void TMainDlgForm::FinishStep() {
+    std::string error;
+    if (!FinishActions(Ticked(FinishChkBx), &error)) {
+        MessageDlgFromThread(error, mtError, mbOK);
+        return;
+    }
+    EndWizard(mrOk);
+}
+
+void TMainDlgForm::ApplyCommonTail(uint8_t to) {
+    const TPageButtons b = PageButtons(to);
+    ShowWindow(BackBtn, b.BackVisible ? SW_SHOW : SW_HIDE);
+    EnableWindow(BackBtn, b.BackEnabled);
+    SetWindowTextA(BackBtn, "< &Back");
+    EnableWindow(NextBtn, b.NextEnabled);
+    SetWindowTextA(NextBtn, b.NextCaption);
+    EnableWindow(CancelBtn, b.CancelEnabled);
+    SetWindowTextA(CancelBtn, "Cancel");
+    SetWindowTextA(TopLbl, PageTitles[to]);
+    HWND page = PageByTag(to);
+    for (HWND p : Pages)
+        if (p != page) ShowWindow(p, SW_HIDE);
+    if (page) ShowWindow(page, SW_SHOW);
+    Shown = to;
+    if (const char* name = PageFocusControl(to)) {
+        HWND focus = Control(name);
+        if (to == 3 && SelCompLstBx) focus = SelCompLstBx->Inner();
+        if (focus && IsWindowEnabled(focus)) SetFocus(focus);
+    }
+    FixFocus();
+}
+
+// A disabled or hidden control cannot keep the focus; the keyboard would
+// be dead otherwise.
+void TMainDlgForm::FixFocus() {
+    HWND focus = GetFocus();
+    if (focus && IsChild(Window, focus) && IsWindowEnabled(focus) && IsWindowVisible(focus)) return;
+    for (HWND b : {NextBtn, CancelBtn})
+        if (IsWindowEnabled(b) && IsWindowVisible(b)) {
+            SetFocus(b);
+            return;
+        }
+    SetFocus(Window);
+}
+
+void TMainDlgForm::StatusTimerTick() {
+    if (InStatusTick) return;
+    InStatusTick = true;
+    TStatusTickActions actions;
+    actions.Progress = [this](int32_t position, uint8_t component) {
+        SendMessageA(InstallingProgressBar, PBM_SETPOS, static_cast<WPARAM>(position), 0);
+        if (component >= ComponentCount) return;
+        const std::string text = EscapeCaption(ComponentNames[component]);
+        if (WindowText(InstallingLbl2) != text) SetWindowTextA(InstallingLbl2, text.c_str());
+    };
+    actions.Finished = [this] { ShowPage(5, 6); };
+    actions.Failed = [this] { EndWizard(mrCancel); };
+    InstallStatusTick(actions);
+    InStatusTick = false;
+}
+
+void TMainDlgForm::DriveTimer() {
+    if (DestDirCmbBx) DriveTimerTick(*DestDirCmbBx);
+}
+
+void TMainDlgForm::AppActivated() {
+    if (Shown == 3 && SelCompLstBx) UpdateDiskSpace(SelCompControls());
+}
+
+bool TMainDlgForm::GetBox(TOptionBox box) const {
+    switch (box) {
+    case TOptionBox::InstallToAll: return Ticked(InstallToAllChkBx);
+    case TOptionBox::Desktop: return Ticked(DesktopChkBx);
+    default: return Ticked(FinishChkBx);
+    }
+}
+
+void TMainDlgForm::SetBox(TOptionBox box, bool checked) {
+    switch (box) {
+    case TOptionBox::InstallToAll: SetTicked(InstallToAllChkBx, checked); break;
+    case TOptionBox::Desktop: SetTicked(DesktopChkBx, checked); break;
+    default: SetTicked(FinishChkBx, checked); break;
+    }
+}
+
+int TMainDlgForm::RowCount() const { return SelCompLstBx ? SelCompLstBx->RowCount() : 0; }
+
+TCheckState TMainDlgForm::GetRow(int row) const {
+    return SelCompLstBx ? SelCompLstBx->State(row) : TCheckState::Unchecked;
+}
+
+void TMainDlgForm::SetRow(int row, TCheckState state) {
+    if (SelCompLstBx) SelCompLstBx->SetState(row, state);
+}
+
+void TMainDlgForm::SetCurrentRow(int row) {
+    if (SelCompLstBx) SelCompLstBx->SetCurrentRow(row);
+}
+
+LRESULT CALLBACK TMainDlgForm::WndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_NCCREATE) {
+        auto* form = static_cast<TMainDlgForm*>(reinterpret_cast<CREATESTRUCTA*>(lp)->lpCreateParams);
+        form->Window = wnd;
+        SetWindowLongPtrA(wnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
+    }
+    auto* form = reinterpret_cast<TMainDlgForm*>(GetWindowLongPtrA(wnd, GWLP_USERDATA));
+    if (!form) return DefWindowProcA(wnd, msg, wp, lp);
+    try {
+        return form->HandleMessage(msg, wp, lp);
+    } catch (...) {
+        // Nothing may unwind into the system's dispatcher.
+        return 0;
+    }
+}
+
+LRESULT TMainDlgForm::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+    case WM_COMMAND: {
+        const auto from = reinterpret_cast<HWND>(lp);
+        if (HIWORD(wp) == BN_CLICKED && from) {
+            if (from == BackBtn || from == NextBtn) {
+                BNClick(from);
+                return 0;
+            }
+            if (from == CancelBtn) {
+                CancelBtnClick();
+                return 0;
+            }
+        }
+        if (LOWORD(wp) == IDCANCEL && !from) {
+            HandleDialogKey(VK_ESCAPE);
+            return 0;
+        }
+        break;
+    }
+    case DM_GETDEFID:
+        return IsWindowEnabled(NextBtn) ? MAKELRESULT(idNextBtn, DC_HASDEFID) : 0;
+    case WM_TIMER:
+        if (wp == StatusTimerId) StatusTimerTick();
+        else if (wp == DriveTimerId) DriveTimer();
+        return 0;
+    case WM_ACTIVATEAPP:
+        if (wp) AppActivated();
+        break;
+    case WM_CLOSE:
+        Close();
+        return 0;
+    case WM_CTLCOLORSTATIC: {
+        const auto dc = reinterpret_cast<HDC>(wp);
+        const auto ctl = reinterpret_cast<HWND>(lp);
+        if (ctl == LicenseMemo) {
+            SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+            SetBkColor(dc, GetSysColor(COLOR_WINDOW));
+            return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW));
+        }
+        const uint32_t parentFlags = PanelFlags(GetParent(ctl));
+        if (ctl == TopLbl) SetTextColor(dc, Navy);
+        SetBkMode(dc, TRANSPARENT);
+        const int color = (parentFlags & lfWhite) ? COLOR_WINDOW : COLOR_BTNFACE;
+        SetBkColor(dc, GetSysColor(color));
+        return reinterpret_cast<LRESULT>(GetSysColorBrush(color));
+    }
+    }
+    return DefWindowProcA(Window, msg, wp, lp);
+}

@@ -1,0 +1,33 @@
+#pragma once
+// The program's message box: its own small modal window, not the stock
+// MessageBox, so that any button set (No + Abort, Abort + Retry + Ignore)
+// shows with fixed captions, order, default and escape buttons.
+//
+// For programs that drive the box from outside (the end-to-end driver):
+//   window class  "ParvelaMessageDlg" (top-level, caption = the kind's title)
+//   message text  a STATIC child with ID 100 (line breaks as CR LF)
+//   icon          a STATIC child with ID 101
+//   buttons       BUTTON children whose ID is their result: 1 "OK",
+//                 2 "Cancel", 3 "&Abort", 4 "&Retry", 5 "&Ignore",
+//                 6 "&Yes", 7 "&No", 8 "&All"; clicking one (BM_CLICK)
+//                 closes the box with that result.
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+
+constexpr const char* MessageDlgClassName = "ParvelaMessageDlg";
+constexpr int MessageDlgTextId = 100;
+constexpr int MessageDlgIconId = 101;
+
+// Shows the box and returns the pressed button's result (mrYes ...); the
+// close box gives mrCancel. Kind is mtWarning ... mtConfirmation; the owner
+// (may be null) is disabled while the box is open. "\r" breaks a line.
+int32_t MessageDlg(HWND owner, const std::string& text, uint8_t kind, uint16_t buttons);
+
+// Makes MessageDlg the handler of MessageDlgFromThread, with boxes owned by
+// the window last given to SetMessageDlgOwner.
+void InstallMessageDlg();
+void SetMessageDlgOwner(HWND owner);
+HWND MessageDlgOwner();

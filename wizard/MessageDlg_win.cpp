@@ -1,0 +1,214 @@
+#include "wizard/MessageDlg.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "payload/InstallThread.h"
+#include "wizard/DlgRules.h"
+#include "wizard/GdiHandle_win.h"
+
+namespace {
+
+HWND RegisteredOwner = nullptr;
+
+struct TDlgState {
+    uint16_t Buttons = 0;
+    int32_t Result = mrCancel;
+    bool Done = false;
+};
+
+std::string WithLineBreaks(const std::string& text) {
+    std::string out;
+    for (size_t i = 0; i < text.size(); ++i) {
+        out += text[i];
+        if (text[i] == '\r' && (i + 1 >= text.size() || text[i + 1] != '\n')) out += '\n';
+    }
+    return out;
+}
+
+bool IsResultButton(const TDlgState& state, int id) {
+    for (const TDlgButton& b : DlgButtonsOf(state.Buttons))
+        if (b.Result == id) return true;
+    return false;
+}
+
+LRESULT CALLBACK DlgProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
+    auto* state = reinterpret_cast<TDlgState*>(GetWindowLongPtrA(wnd, GWLP_USERDATA));
+    switch (msg) {
+    case WM_NCCREATE:
+        SetWindowLongPtrA(wnd, GWLP_USERDATA,
+                          reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTA*>(lp)->lpCreateParams));
+        break;
+    case WM_COMMAND:
+        if (state && HIWORD(wp) == BN_CLICKED && IsResultButton(*state, LOWORD(wp))) {
+            state->Result = LOWORD(wp);
+            state->Done = true;
+        }
+        return 0;
+    case WM_CLOSE:
+        if (state) {
+            state->Result = mrCancel;
+            state->Done = true;
+        }
+        return 0;
+    case WM_CTLCOLORSTATIC:
+        SetBkMode(reinterpret_cast<HDC>(wp), TRANSPARENT);
+        return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+    }
+    return DefWindowProcA(wnd, msg, wp, lp);
+}
+
+void RegisterDlgClass(HINSTANCE instance) {
+    WNDCLASSA wc{};
+    if (GetClassInfoA(instance, MessageDlgClassName, &wc)) return;
+    wc.lpfnWndProc = DlgProc;
+    wc.hInstance = instance;
+    wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    wc.lpszClassName = MessageDlgClassName;
+    RegisterClassA(&wc);
+}
+
+LPCSTR KindIcon(uint8_t kind) {
+    switch (kind) {
+    case mtError: return IDI_HAND;
+    case mtInformation: return IDI_ASTERISK;
+    case mtConfirmation: return IDI_QUESTION;
+    default: return IDI_EXCLAMATION;
+    }
+}
+
+HFONT CreateMessageFont() {
+    NONCLIENTMETRICSA ncm{};
+    ncm.cbSize = sizeof ncm;
+    if (SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof ncm, &ncm, 0))
+        return CreateFontIndirectA(&ncm.lfMessageFont);
+    return nullptr;
+}
+
+// Enter presses the focused button, else the default one; Escape the
+// escape button. Both do nothing when there is no such button.
+bool HandleKey(HWND dlg, const MSG& m, TDlgState& state) {
+    if (m.message != WM_KEYDOWN || (m.hwnd != dlg && !IsChild(dlg, m.hwnd))) return false;
+    int32_t result = mrNone;
+    if (m.wParam == VK_ESCAPE) {
+        result = EscapeDlgResult(state.Buttons);
+    } else if (m.wParam == VK_RETURN) {
+        HWND focus = GetFocus();
+        int id = focus && GetParent(focus) == dlg ? GetDlgCtrlID(focus) : 0;
+        result = IsResultButton(state, id) ? id : DefaultDlgResult(state.Buttons);
+    } else {
+        return false;
+    }
+    if (result != mrNone) {
+        state.Result = result;
+        state.Done = true;
+    }
+    return true;
+}
+
+}  // namespace
+
+int32_t MessageDlg(HWND owner, const std::string& text, uint8_t kind, uint16_t buttons) {
+    HINSTANCE instance = GetModuleHandleA(nullptr);
+    RegisterDlgClass(instance);
+    TDlgState state;
+    state.Buttons = buttons;
+    const std::vector<TDlgButton> list = DlgButtonsOf(buttons);
+
+    const int dpi = ScreenDpi();
+    auto px = [dpi](int v) { return MulDiv(v, dpi, 96); };
+    TFontHandle font(CreateMessageFont());
+    const std::string shown = WithLineBreaks(text);
+
+    // Text extent, wrapped at half the screen width at most.
+    RECT textRect{0, 0, std::max(px(200), GetSystemMetrics(SM_CXSCREEN) / 2), 0};
+    {
+        TScreenDC dc;
+        TSelectObject sel(dc.Get(), font.Get());
+        DrawTextA(dc.Get(), shown.c_str(), -1, &textRect,
+                  DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX | DT_EXPANDTABS);
+    }
+    const int margin = px(12), iconSize = GetSystemMetrics(SM_CXICON);
+    const int btnW = px(75), btnH = px(25), btnGap = px(6);
+    const int textX = margin + iconSize + px(12);
+    const int textW = textRect.right - textRect.left, textH = textRect.bottom - textRect.top;
+    const int textY = margin + std::max(0, (iconSize - textH) / 2);
+    const int rowW = static_cast<int>(list.size()) * btnW + std::max(0, static_cast<int>(list.size()) - 1) * btnGap;
+    const int clientW = std::max(textX + textW + margin, rowW + 2 * margin);
+    const int btnY = std::max(textY + textH, margin + iconSize) + px(16);
+    const int clientH = btnY + btnH + margin;
+
+    const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+    const DWORD exStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT | (owner ? 0 : WS_EX_APPWINDOW);
+    RECT frame{0, 0, clientW, clientH};
+    AdjustWindowRectEx(&frame, style, FALSE, exStyle);
+    const int winW = frame.right - frame.left, winH = frame.bottom - frame.top;
+    RECT area{};
+    if (!(owner && IsWindowVisible(owner) && GetWindowRect(owner, &area)))
+        SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
+    const int x = area.left + (area.right - area.left - winW) / 2;
+    const int y = area.top + (area.bottom - area.top - winH) / 2;
+
+    TWindowHandle dlg(CreateWindowExA(exStyle, MessageDlgClassName, DlgTitle(kind), style, x, y, winW, winH,
+                                      owner, nullptr, instance, &state));
+    if (!dlg.Get()) return mrCancel;
+    HWND box = dlg.Get();
+    auto setFont = [&](HWND w) { SendMessageA(w, WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), FALSE); };
+
+    HWND icon = CreateWindowExA(0, "STATIC", "", WS_CHILD | WS_VISIBLE | SS_ICON, margin, margin, iconSize,
+                                iconSize, box, reinterpret_cast<HMENU>(MessageDlgIconId), instance, nullptr);
+    SendMessageA(icon, STM_SETICON, reinterpret_cast<WPARAM>(LoadIconA(nullptr, KindIcon(kind))), 0);
+    setFont(CreateWindowExA(0, "STATIC", shown.c_str(), WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX, textX,
+                            textY, textW, textH, box, reinterpret_cast<HMENU>(MessageDlgTextId), instance, nullptr));
+
+    const int32_t defResult = DefaultDlgResult(buttons);
+    HWND focus = nullptr;
+    int bx = (clientW - rowW) / 2;
+    for (const TDlgButton& b : list) {
+        DWORD bs = WS_CHILD | WS_VISIBLE | WS_TABSTOP | (b.Result == defResult ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON);
+        HWND w = CreateWindowExA(0, "BUTTON", b.Caption, bs, bx, btnY, btnW, btnH, box,
+                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(b.Result)), instance, nullptr);
+        setFont(w);
+        if (!focus || b.Result == defResult) focus = w;
+        bx += btnW + btnGap;
+    }
+
+    const bool disableOwner = owner && IsWindowEnabled(owner);
+    if (disableOwner) EnableWindow(owner, FALSE);
+    ShowWindow(box, SW_SHOW);
+    SetForegroundWindow(box);
+    if (focus) SetFocus(focus);
+
+    bool quit = false;
+    WPARAM quitCode = 0;
+    MSG m;
+    while (!state.Done) {
+        BOOL got = GetMessageA(&m, nullptr, 0, 0);
+        if (got == 0) {
+            quit = true;
+            quitCode = m.wParam;
+            break;
+        }
+        if (got < 0) break;
+        if (HandleKey(box, m, state)) continue;
+        if (!IsDialogMessageA(box, &m)) {
+            TranslateMessage(&m);
+            DispatchMessageA(&m);
+        }
+    }
+    // The owner gets its activation back before the box goes away.
+    if (disableOwner) EnableWindow(owner, TRUE);
+    dlg.Reset();
+    if (quit) PostQuitMessage(static_cast<int>(quitCode));
+    return state.Result;
+}
+
+void SetMessageDlgOwner(HWND owner) { RegisteredOwner = owner; }
+HWND MessageDlgOwner() { return RegisteredOwner; }
+
+void InstallMessageDlg() {
+    SetMessageDlgHandler([](const std::string& text, uint8_t kind, uint16_t buttons) {
+        return MessageDlg(RegisteredOwner, text, kind, buttons);
+    });
+}

@@ -1,0 +1,107 @@
+#include "wizard/PageFlow.h"
+
+namespace {
+
+const char* const ProductName = "Parvela Word Processor Lite";
+
+}  // namespace
+
+const char* const MsgAppRunning =
+    "A copy of Parvela Word Processor is already running on your system.\r"
+    "Please close any running instance(s) of Parvela Word Processor, then click OK in this dialog.";
+const char* const MsgLicenseDeclined =
+    "To install this program, you need to agree to all the terms\r"
+    "of the Parvela Word Processor License Agreement.\r"
+    "Do you really want to cancel the Parvela install?";
+const char* const MsgQuitSetup =
+    "Setup is not complete. If you quit this setup program now,\r"
+    "Parvela will not be correctly installed.\r\r"
+    "You may relaunch the setup program at a later time\r"
+    "to complete the installation of Parvela.\r\r"
+    "To continue installing, click No.\r"
+    "To quit this setup program, click Abort.";
+const char* const SelCompLblText =
+    "Uncheck boxes for the &components that you do not wish to install or upgrade "
+    "(the required disk space is displayed on the right):";
+const char* const MsgPayloadDamaged =
+    "The setup program is damaged: the files it should install cannot be read.\r\r"
+    "Please download the setup program again and run the new copy.";
+const char* const MsgNeedsWindows2000 = "This program requires Windows 2000 or later.";
+
+TPageButtons PageButtons(uint8_t to) {
+    TPageButtons b{};
+    b.BackVisible = to != 0;
+    b.BackEnabled = to < 5;
+    b.NextEnabled = to != 5;
+    b.NextCaption = to == 7 ? "&Finish" : "&Next >";
+    b.CancelEnabled = to != 7;
+    return b;
+}
+
+uint8_t ResolvePageTarget(uint8_t to, bool portable) {
+    return to == 6 && portable ? 7 : to;
+}
+
+const char* PageFocusControl(uint8_t to) {
+    switch (to) {
+    case 1: return "LicenseMemo";
+    case 2: return "DestDirEdt";
+    case 3: return "SelCompLstBx";
+    case 4: return "NextBtn";
+    case 6: return "AssocChkBx1";
+    default: return nullptr;
+    }
+}
+
+std::string FormatProductText(const std::string& templ) {
+    std::string out;
+    int filled = 0;
+    for (size_t i = 0; i < templ.size(); ++i) {
+        if (templ[i] == '%' && i + 1 < templ.size() && templ[i + 1] == 's') {
+            if (filled++ == 0) out += ProductName;
+            ++i;
+        } else {
+            out += templ[i];
+        }
+    }
+    return out;
+}
+
+bool IsWindows2000OrLater(uint32_t platformId, uint32_t majorVersion) {
+    constexpr uint32_t PlatformNT = 2;
+    return platformId == PlatformNT && majorVersion > 4;
+}
+
+std::string LicenseMemoText(const std::string& bytes) {
+    std::string out;
+    size_t start = 0;
+    bool first = true;
+    while (start < bytes.size()) {
+        size_t end = bytes.find_first_of("\r\n", start);
+        if (end == std::string::npos) end = bytes.size();
+        if (!first) out += "\r\n";
+        out.append(bytes, start, end - start);
+        first = false;
+        if (end < bytes.size() && bytes[end] == '\r' && end + 1 < bytes.size() && bytes[end + 1] == '\n')
+            ++end;
+        start = end + 1;
+    }
+    return out;
+}
+
+std::array<bool, 4> AssocTicks(const std::string& extensions) {
+    std::array<bool, 4> ticks{};
+    for (int i = 0; i < 4; ++i) ticks[i] = extensions.find("ABCD"[i]) != std::string::npos;
+    return ticks;
+}
+
+uint8_t SelectedComponents(const std::vector<TCheckState>& rows,
+                           const std::vector<int>& rowToComponent) {
+    uint8_t set = 0;
+    for (size_t r = rows.size(); r-- > 0;) {
+        if (rows[r] == TCheckState::Unchecked || r >= rowToComponent.size()) continue;
+        int c = rowToComponent[r];
+        if (c >= 0 && c <= 7) set |= static_cast<uint8_t>(1u << c);
+    }
+    return set;
+}
