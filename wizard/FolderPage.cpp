@@ -31,12 +31,21 @@ std::string TrimSpaces(const std::string& text) {
     return text.substr(first, last - first + 1);
 }
 
+// A letter and colon, or a network server and share ("\\server" alone is not).
+bool HasDrivePart(const std::string& text) {
+    if (DriveLetterOf(text)) return true;
+    if (text.size() < 3 || text[0] != '\\' || text[1] != '\\') return false;
+    size_t afterServer = text.find('\\', 2);
+    return afterServer != std::string::npos && afterServer > 2 && afterServer + 1 < text.size() &&
+           text[afterServer + 1] != '\\';
+}
+
 }  // namespace
 
 std::string NormalizeDestDirText(const std::string& typed, char driveLetter,
                                  const std::string& programFiles) {
     std::string text = TrimSpaces(typed);
-    if (DrivePart(text).empty()) {
+    if (!HasDrivePart(text)) {
         // A box without a drive yet must not produce a path with a stray byte.
         if (!IsAsciiLetter(driveLetter))
             driveLetter = DriveLetterOf(programFiles) ? LowerAscii(programFiles[0]) : 'c';
@@ -157,13 +166,13 @@ TDriveTimerStep DecideDriveTimerStep(uint32_t oldMask, uint32_t newMask, char cu
             step.Action = TDriveTimerAction::Reselect;
             return step;
         }
+        // The Program Files drive, unless it is the one that went away.
         char pf = DriveLetterOf(programFiles);
-        if (pf) {
+        if (present(pf)) {
             step.Action = TDriveTimerAction::SetDrive;
             step.Drive = LowerAscii(pf);
             return step;
         }
-        // Without a Program Files folder, fall back to the first listed drive.
         for (char d = 'c'; d <= 'z'; ++d)
             if (present(d)) {
                 step.Action = TDriveTimerAction::SetDrive;

@@ -60,7 +60,9 @@ struct TDriveTimerStep {
     char Drive = 0;   // lower-case letter for SetDrive
 };
 // What one tick of the drive timer does. `currentDrive` is the drive box's
-// letter (0 when it has none); drives A: and B: are never chosen.
+// letter (0 when it has none); drives A: and B: are never chosen. When the
+// shown drive went away, the Program Files drive is chosen, or the first
+// present drive when that one is gone too.
 TDriveTimerStep DecideDriveTimerStep(uint32_t oldMask, uint32_t newMask, char currentDrive,
                                      const std::string& programFiles);
 

@@ -1,0 +1,205 @@
+#include "wizard/FolderPage.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+
+namespace {
+
+const std::string PF = "C:\\Program Files";
+
+struct NormalizeCase {
+    const char* typed;
+    char drive;
+    const char* expected;
+};
+
+TEST(NormalizeDestDirText, CleansTypedFolders) {
+    const NormalizeCase cases[] = {
+        {"D:\\", 'c', "D:\\Parvela"},
+        {"D:", 'c', "D:\\Parvela"},
+        {"D:\\\\", 'c', "D:\\Parvela"},
+        {"  E:\\Apps\\Editor  ", 'c', "E:\\Apps\\Editor"},
+        {"E:\\Apps\\Editor\\", 'c', "E:\\Apps\\Editor"},
+        {"  E:\\Apps\\Editor\\ ", 'c', "E:\\Apps\\Editor"},
+        {"E:\\Apps\\Parvela", 'c', "E:\\Apps\\Parvela"},
+        // Program Files itself gets the product folder, in any case and with a slash.
+        {"C:\\Program Files", 'd', "C:\\Program Files\\Parvela"},
+        {"c:\\PROGRAM FILES\\", 'd', "c:\\PROGRAM FILES\\Parvela"},
+        {"C:\\Program Files (x86)", 'd', "C:\\Program Files (x86)"},
+        {"C:\\Program Files\\Parvela", 'd', "C:\\Program Files\\Parvela"},
+        // Without a drive part the typed text is dropped for the box's drive.
+        {"Apps", 'd', "d:\\Parvela"},
+        {"\\Apps\\Editor", 'e', "e:\\Parvela"},
+        {"", 'd', "d:\\Parvela"},
+        {"     ", 'd', "d:\\Parvela"},
+        // Only blanks are trimmed: a leading tab hides the drive part.
+        {"\tE:\\Apps", 'd', "d:\\Parvela"},
+        // Network folders keep their server and share.
+        {"\\\\server\\share\\Apps", 'c', "\\\\server\\share\\Apps"},
+        {"  \\\\server\\share\\Apps\\ ", 'c', "\\\\server\\share\\Apps"},
+        {"\\\\server\\share\\", 'c', "\\\\server\\share"},
+        {"\\\\server", 'c', "c:\\Parvela"},
+        {"\\\\server\\", 'c', "c:\\Parvela"},
+        {"\\\\\\share", 'c', "c:\\Parvela"},
+    };
+    for (const NormalizeCase& c : cases)
+        EXPECT_EQ(NormalizeDestDirText(c.typed, c.drive, PF), c.expected) << "typed: [" << c.typed << "]";
+}
+
+TEST(NormalizeDestDirText, DriveBoxWithoutDriveFallsBackToProgramFilesDrive) {
+    EXPECT_EQ(NormalizeDestDirText("Apps", 0, "E:\\Programs"), "e:\\Parvela");
+    EXPECT_EQ(NormalizeDestDirText("Apps", 0, ""), "c:\\Parvela");
+    // An empty Program Files never matches a typed folder.
+    EXPECT_EQ(NormalizeDestDirText("E:\\Apps", 'c', ""), "E:\\Apps");
+}
+
+TEST(NormalizeDestDirText, IsStableWhenAppliedTwice) {
+    for (const char* typed : {"D:\\", " Apps ", "C:\\Program Files\\", "E:\\x\\", "\\\\s\\h\\"}) {
+        std::string once = NormalizeDestDirText(typed, 'd', PF);
+        EXPECT_EQ(NormalizeDestDirText(once, 'd', PF), once) << typed;
+    }
+}
+
+// A pretend disk: the folders that exist, found in any letter case.
+struct FakeDisk {
+    std::set<std::string> folders;
+    TFolderExists Exists() const {
+        return [this](const std::string& p) {
+            std::string key = LowerAsciiText(StripFolderSlash(p));
+            for (const std::string& f : folders)
+                if (LowerAsciiText(f) == key) return true;
+            return false;
+        };
+    }
+};
+
+TEST(FolderList, WalksUpToTheNearestExistingFolder) {
+    FakeDisk disk{{"C:\\", "C:\\a", "C:\\a\\b"}};
+    EXPECT_EQ(WalkUpToExisting("C:\\a\\b", disk.Exists()), "C:\\a\\b");
+    EXPECT_EQ(WalkUpToExisting("C:\\a\\b\\", disk.Exists()), "C:\\a\\b");
+    EXPECT_EQ(WalkUpToExisting("C:\\a\\b\\c\\d", disk.Exists()), "C:\\a\\b");
+    EXPECT_EQ(WalkUpToExisting("C:\\a\\x\\b", disk.Exists()), "C:\\a");
+    EXPECT_EQ(WalkUpToExisting("C:\\zz", disk.Exists()), "C:\\");
+    // A drive with nothing on it still ends at its root.
+    EXPECT_EQ(WalkUpToExisting("Q:\\one\\two\\", disk.Exists()), "Q:\\");
+    EXPECT_EQ(WalkUpToExisting("Q:", disk.Exists()), "Q:\\");
+    EXPECT_EQ(WalkUpToExisting("Q:name", disk.Exists()), "Q:\\");
+    EXPECT_EQ(WalkUpToExisting("\\\\srv\\share\\x\\y", disk.Exists()), "\\\\srv\\share\\");
+    // Nothing to show for a text without a drive.
+    EXPECT_EQ(WalkUpToExisting("Apps\\x", disk.Exists()), "");
+    EXPECT_EQ(WalkUpToExisting("", disk.Exists()), "");
+}
+
+TEST(FolderList, ChoosingADrive) {
+    FakeDisk disk{{"C:\\", "C:\\Program Files", "D:\\", "D:\\work\\src", "E:\\"}};
+    auto exists = disk.Exists();
+    // Ignored: control characters, blanks, non-letters and the list's own drive.
+    for (char letter : {'\0', '\x01', ' ', '1', 'c', 'C'})
+        EXPECT_EQ(FolderForDrive(letter, "C:\\work\\src", PF, exists), "") << int(letter);
+    // Program Files drive: the product folder only when it exists.
+    EXPECT_EQ(FolderForDrive('c', "D:\\work\\src", PF, exists), "C:\\Program Files");
+    disk.folders.insert("C:\\Program Files\\Parvela");
+    EXPECT_EQ(FolderForDrive('C', "D:\\work\\src", PF, exists), "C:\\Program Files\\Parvela");
+    // Elsewhere: the same path on the new drive, else its root.
+    EXPECT_EQ(FolderForDrive('d', "C:\\work\\src", PF, exists), "d:\\work\\src");
+    EXPECT_EQ(FolderForDrive('e', "C:\\work\\src", PF, exists), "e:\\");
+    EXPECT_EQ(FolderForDrive('e', "", PF, exists), "e:\\");
+    // Without Program Files the drive is treated like any other.
+    EXPECT_EQ(FolderForDrive('c', "D:\\work\\src", "", exists), "c:\\");
+}
+
+TEST(FolderList, RowsAreTheChainThenSortedSubFolders) {
+    auto rows = BuildFolderRows("C:\\Program Files\\Common\\", {"zeta", "Alpha", "beta"}, true);
+    struct Want { const char* path; const char* text; int indent; bool open; };
+    const Want want[] = {
+        {"C:\\", "C:", 3, true},
+        {"C:\\Program Files", "Program Files", 15, true},
+        {"C:\\Program Files\\Common", "Common", 27, true},
+        {"C:\\Program Files\\Common\\Alpha", "Alpha", 39, false},
+        {"C:\\Program Files\\Common\\beta", "beta", 39, false},
+        {"C:\\Program Files\\Common\\zeta", "zeta", 39, false},
+    };
+    ASSERT_EQ(rows.size(), std::size(want));
+    for (size_t i = 0; i < rows.size(); ++i) {
+        EXPECT_EQ(rows[i].Path, want[i].path) << i;
+        EXPECT_EQ(rows[i].Text, want[i].text) << i;
+        EXPECT_EQ(FolderRowIndent(rows[i]), want[i].indent) << i;
+        EXPECT_EQ(rows[i].Open, want[i].open) << i;
+    }
+    // The current folder's row sits at its depth.
+    EXPECT_EQ(FolderDepth("C:\\Program Files\\Common\\"), 2);
+    EXPECT_EQ(rows[FolderDepth("C:\\Program Files\\Common")].Path, "C:\\Program Files\\Common");
+}
+
+TEST(FolderList, RowsOfADriveRootAndOfACaseLosingDrive) {
+    auto root = BuildFolderRows("D:\\", {"B", "a"}, false);
+    ASSERT_EQ(root.size(), 3u);
+    EXPECT_EQ(root[0].Text, "d:");
+    EXPECT_EQ(root[1].Path, "D:\\a");
+    EXPECT_EQ(root[2].Path, "D:\\B");
+    EXPECT_EQ(root[2].Text, "b");
+    EXPECT_EQ(FolderRowIndent(root[1]), 15);   // 12 * depth 0 + 15
+    EXPECT_EQ(FolderDepth("D:\\"), 0);
+
+    auto deep = BuildFolderRows("E:\\Data\\MIXED", {}, false);
+    ASSERT_EQ(deep.size(), 3u);
+    EXPECT_EQ(deep[1].Text, "data");
+    EXPECT_EQ(deep[2].Text, "mixed");
+    EXPECT_EQ(deep[2].Path, "E:\\Data\\MIXED");   // paths keep their case
+    EXPECT_TRUE(BuildFolderRows("Apps", {"x"}, true).empty());
+}
+
+TEST(FolderList, ComparesFoldersByTheDriveCaseRule) {
+    EXPECT_TRUE(SameFolder("C:\\Apps", "c:\\apps\\", false));
+    EXPECT_FALSE(SameFolder("C:\\Apps", "C:\\apps", true));
+    EXPECT_TRUE(SameFolder("C:\\Apps\\", "C:\\Apps", true));
+    EXPECT_FALSE(SameFolder("C:\\Apps", "", false));
+}
+
+// Drive masks: bit 0 is A:.
+constexpr uint32_t Bit(char letter) { return 1u << (letter - 'A'); }
+
+TEST(DriveTimer, FollowsDrivesThatComeAndGo) {
+    const uint32_t cde = Bit('C') | Bit('D') | Bit('E');
+    struct Case {
+        const char* what;
+        uint32_t oldMask, newMask;
+        char current;
+        std::string pf;
+        TDriveTimerAction action;
+        char drive;
+    };
+    const Case cases[] = {
+        {"nothing changed", cde, cde, 'e', PF, TDriveTimerAction::Nothing, 0},
+        {"shown drive removed", cde, Bit('C') | Bit('D'), 'e', PF, TDriveTimerAction::SetDrive, 'c'},
+        {"other drive removed", cde, Bit('C') | Bit('E'), 'e', PF, TDriveTimerAction::Reselect, 0},
+        {"Program Files drive is D", cde, Bit('C') | Bit('D'), 'e', "D:\\Programs",
+         TDriveTimerAction::SetDrive, 'd'},
+        {"Program Files drive gone too", cde, Bit('E'), 'c', PF, TDriveTimerAction::SetDrive, 'e'},
+        {"no Program Files", cde, Bit('D'), 'e', "", TDriveTimerAction::SetDrive, 'd'},
+        {"box had no drive", cde, Bit('C') | Bit('D'), 0, PF, TDriveTimerAction::SetDrive, 'c'},
+        {"everything gone", cde, 0, 'c', PF, TDriveTimerAction::LeaveUnselected, 0},
+        {"stick plugged in", Bit('C'), Bit('C') | Bit('F'), 'c', PF, TDriveTimerAction::SetDrive, 'f'},
+        {"two appear: first wins", Bit('C'), Bit('C') | Bit('H') | Bit('G'), 'c', PF,
+         TDriveTimerAction::SetDrive, 'g'},
+        {"swap: higher one appears", Bit('C') | Bit('D'), Bit('C') | Bit('F'), 'd', PF,
+         TDriveTimerAction::SetDrive, 'f'},
+        {"Z appears", Bit('C'), Bit('C') | Bit('Z'), 'c', PF, TDriveTimerAction::SetDrive, 'z'},
+        // A: and B: are never proposed; the box keeps the drive it showed.
+        {"floppy appears", Bit('C'), Bit('A') | Bit('C'), 'c', PF, TDriveTimerAction::Reselect, 0},
+        {"both floppies", Bit('C'), Bit('A') | Bit('B') | Bit('C'), 'c', PF,
+         TDriveTimerAction::Reselect, 0},
+        {"floppy and stick", Bit('C'), Bit('B') | Bit('C') | Bit('E'), 'c', PF,
+         TDriveTimerAction::SetDrive, 'e'},
+        {"shown drive removed, only A left", Bit('A') | Bit('C'), Bit('A'), 'c', PF,
+         TDriveTimerAction::LeaveUnselected, 0},
+    };
+    for (const Case& c : cases) {
+        TDriveTimerStep step = DecideDriveTimerStep(c.oldMask, c.newMask, c.current, c.pf);
+        EXPECT_EQ(step.Action, c.action) << c.what;
+        if (c.action == TDriveTimerAction::SetDrive) EXPECT_EQ(step.Drive, c.drive) << c.what;
+    }
+}
+
+}  // namespace
