@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "instutils/InstUtils.h"
+#include "instutils/WinHandles.h"
 #include "integration/AppInterface.h"
 #include "integration/FileSet.h"
 #include "integration/Options.h"
@@ -10,25 +11,6 @@
 #include "payload/DayCount.h"
 
 namespace {
-
-class TFileHandle {
-public:
-    explicit TFileHandle(HANDLE h) : Handle(h) {}
-    TFileHandle(const TFileHandle&) = delete;
-    TFileHandle& operator=(const TFileHandle&) = delete;
-    ~TFileHandle() { Close(); }
-    HANDLE Get() const { return Handle; }
-    bool Valid() const { return Handle != INVALID_HANDLE_VALUE; }
-    bool Close() {
-        bool ok = true;
-        if (Valid()) ok = CloseHandle(Handle) != 0;
-        Handle = INVALID_HANDLE_VALUE;
-        return ok;
-    }
-
-private:
-    HANDLE Handle;
-};
 
 // Keeps FullPathMode on for exactly one AddFile call, also if it throws.
 struct TFullPathScope {
@@ -60,7 +42,7 @@ std::string RowFolder(TFileSetDest dest) {
 }
 
 bool ReadWholeFile(const std::string& path, std::string& text) {
-    TFileHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+    UniqueHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.Valid()) return false;
     LARGE_INTEGER size;
@@ -79,7 +61,7 @@ bool ReadWholeFile(const std::string& path, std::string& text) {
 bool ReplaceWholeFile(const std::string& path, const std::string& bytes) {
     const std::string temp = path + ".new";
     {
-        TFileHandle file(CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+        UniqueHandle file(CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                      FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!file.Valid()) return false;
         DWORD done = 0;
@@ -87,7 +69,7 @@ bool ReplaceWholeFile(const std::string& path, const std::string& bytes) {
                   (WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &done,
                              nullptr) &&
                    done == bytes.size());
-        ok = file.Close() && ok;
+        file.Reset();
         if (!ok) {
             DeleteFileA(temp.c_str());
             return false;

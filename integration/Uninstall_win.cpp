@@ -3,6 +3,7 @@
 #include <climits>
 
 #include "instutils/InstUtils.h"
+#include "instutils/WinHandles.h"
 #include "integration/AppInterface.h"
 #include "integration/Options.h"
 #include "integration/Registry_win.h"
@@ -12,31 +13,16 @@ namespace {
 constexpr const char* UninstallKey =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Parvela Word Processor";
 
-class TFindHandle {
-public:
-    explicit TFindHandle(HANDLE h) : Handle(h) {}
-    TFindHandle(const TFindHandle&) = delete;
-    TFindHandle& operator=(const TFindHandle&) = delete;
-    ~TFindHandle() {
-        if (Handle != INVALID_HANDLE_VALUE) FindClose(Handle);
-    }
-    HANDLE Get() const { return Handle; }
-    bool Valid() const { return Handle != INVALID_HANDLE_VALUE; }
-
-private:
-    HANDLE Handle;
-};
-
 // Kilobytes as a 64-bit sum, so that files of 2 GB and more and large trees
 // count with their real size instead of wrapping negative.
 int64_t FolderSizeKB64(const std::string& folder, uint64_t clusterSize) {
     std::string base = folder;
     AppendPathSeparator(base);
-    WIN32_FIND_DATAA data;
-    TFindHandle find(FindFirstFileA((base + "*.*").c_str(), &data));
+    FindHandle find(base + "*.*");
     if (!find.Valid()) return 0;
     int64_t total = 0;
     do {
+        const WIN32_FIND_DATAA& data = find.Entry();
         std::string name = data.cFileName;
         if (name == "." || name == "..") continue;
         if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
@@ -46,7 +32,7 @@ int64_t FolderSizeKB64(const std::string& folder, uint64_t clusterSize) {
             uint64_t rounded = (size + clusterSize - 1) / clusterSize * clusterSize;
             total += static_cast<int64_t>(rounded / 1024);
         }
-    } while (FindNextFileA(find.Get(), &data));
+    } while (find.Next());
     return total;
 }
 

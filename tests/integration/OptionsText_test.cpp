@@ -1,0 +1,118 @@
+#include <gtest/gtest.h>
+
+#include "integration/Options.h"
+
+namespace {
+
+using Args = std::vector<std::string>;
+
+TEST(CommandLine, SplitsLikeTheCRuntime) {
+    struct Case {
+        const char* Line;
+        Args Expected;
+    };
+    const Case cases[] = {
+        {"setup.exe", {"setup.exe"}},
+        {"\"C:\\Program Files\\x\\setup.exe\" -dE:\\Apps", {"C:\\Program Files\\x\\setup.exe", "-dE:\\Apps"}},
+        {"setup.exe   -dC:\\A\\B\t second", {"setup.exe", "-dC:\\A\\B", "second"}},
+        {"s \"-dC:\\My Apps\\Parvela\"", {"s", "-dC:\\My Apps\\Parvela"}},
+        {"s -d\"C:\\My Apps\"\\Parvela", {"s", "-dC:\\My Apps\\Parvela"}},
+        // A trailing backslash before the closing quote needs doubling.
+        {"s \"-dC:\\My Apps\\\\\"", {"s", "-dC:\\My Apps\\"}},
+        {"s a\\\\\\\"b", {"s", "a\\\"b"}},
+        {"s a\\\\b\\", {"s", "a\\\\b\\"}},
+        {"s \"a\"\"b\"", {"s", "a\"b"}},
+        {"s \"\"", {"s", ""}},
+        {"\"C:\\odd\\prog\"rest -d", {"C:\\odd\\prog", "rest", "-d"}},
+        {"s   ", {"s"}},
+        {"", {}},
+    };
+    for (const Case& c : cases) EXPECT_EQ(SplitCommandLine(c.Line), c.Expected) << c.Line;
+}
+
+TEST(CommandLine, MainFolderArgument) {
+    struct Case {
+        Args Argv;
+        bool Found;
+        const char* Folder;
+    };
+    const Case cases[] = {
+        {{"s", "-dE:\\Apps\\Parvela"}, true, "E:\\Apps\\Parvela"},
+        {{"s", "-DE:\\Apps\\Parvela"}, false, ""},
+        {{"s", "-d"}, true, ""},
+        {{"s", "-d  spaced "}, true, "  spaced "},
+        {{"s", "/dE:\\x"}, false, ""},
+        {{"s", "x", "-dE:\\x"}, false, ""},  // only the first argument counts
+        {{"s"}, false, ""},
+        {{}, false, ""},
+    };
+    for (const Case& c : cases) {
+        std::string folder = "unchanged";
+        EXPECT_EQ(MainDirArgument(c.Argv, &folder), c.Found) << c.Argv.size();
+        if (c.Found) EXPECT_EQ(folder, c.Folder);
+        else EXPECT_EQ(folder, "unchanged");
+    }
+}
+
+class TRows : public IOptionControls {
+public:
+    std::vector<TCheckState> Rows;
+    bool GetBox(TOptionBox) const override { return false; }
+    void SetBox(TOptionBox, bool) override {}
+    int RowCount() const override { return static_cast<int>(Rows.size()); }
+    TCheckState GetRow(int row) const override { return Rows[row]; }
+    void SetRow(int row, TCheckState s) override { Rows[row] = s; }
+    void SetCurrentRow(int) override {}
+};
+
+TEST(ComponentSet, FromRowsKeepsTheUpperBits) {
+    const auto C = TCheckState::Checked, U = TCheckState::Unchecked, G = TCheckState::Grayed;
+    struct Case {
+        uint32_t Loaded;
+        std::vector<TCheckState> Rows;
+        uint32_t Expected;
+    };
+    const Case cases[] = {
+        {0x7FFFFFFF, {G, C, C, C, C, C}, 0x7FFFFFFE},
+        {0x7FFFFFFF, {G, U, C, C, C, C}, 0x7FFFFFFC},
+        {0x00000000, {G, C, U, U, U, C}, 0x00000022},
+        {0xA5000040, {C, U, U, U, U, U}, 0xA5000041},
+        {0xFFFFFFFF, {U, U, U, U, U, U}, 0xFFFFFFC0},
+    };
+    for (const Case& c : cases) {
+        TRows rows;
+        rows.Rows = c.Rows;
+        EXPECT_EQ(CompsFromRows(c.Loaded, rows), c.Expected) << std::hex << c.Loaded;
+    }
+}
+
+TEST(DataFolders, NormalAndPortablePaths) {
+    const std::string common = "C:\\ProgramData", docs = "C:\\Users\\u\\Documents";
+    struct Case {
+        TDataDir Kind;
+        bool Portable;
+        const char* Main;
+        const char* Common;
+        const char* Expected;
+    };
+    const Case cases[] = {
+        {ddShared, false, "C:\\P", "C:\\ProgramData", "C:\\ProgramData\\Parvela\\"},
+        {ddHidden, false, "C:\\P", "C:\\ProgramData", "C:\\ProgramData\\Parvela\\Hidden\\"},
+        {ddPublic, false, "C:\\P", "C:\\ProgramData\\", "C:\\ProgramData\\Parvela\\Public\\"},
+        {ddSpellcheck, false, "C:\\P", "C:\\ProgramData", "C:\\ProgramData\\Parvela\\Public\\Spellcheck\\"},
+        // Without the all-users folder the documents folder stands in.
+        {ddShared, false, "C:\\P", "", "C:\\Users\\u\\Documents\\Parvela\\"},
+        {ddSpellcheck, false, "C:\\P", "", "C:\\Users\\u\\Documents\\Parvela\\Public\\Spellcheck\\"},
+        {ddShared, true, "R:\\Parvela", "C:\\ProgramData", "R:\\Parvela\\"},
+        {ddHidden, true, "R:\\Parvela\\", "C:\\ProgramData", "R:\\Parvela\\"},
+        {ddPublic, true, "R:\\Parvela/", "C:\\ProgramData", "R:\\Parvela\\"},
+        {ddSpellcheck, true, "R:\\Parvela", "C:\\ProgramData", "R:\\Parvela\\Spellcheck\\"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(DataDirPath(c.Kind, c.Portable, c.Main, c.Common, docs), c.Expected)
+            << c.Kind << " " << c.Portable;
+    EXPECT_EQ(MainDirFile("C:\\Program Files\\Parvela", "parv.exe"), "C:\\Program Files\\Parvela\\parv.exe");
+    EXPECT_EQ(MainDirFile("R:\\", "Install.log"), "R:\\Install.log");
+}
+
+}  // namespace

@@ -1,0 +1,285 @@
+#include <gtest/gtest.h>
+
+#include "WinTestSupport.h"
+#include "instutils/InstUtils.h"
+#include "integration/AppInterface.h"
+#include "integration/Options.h"
+#include "integration/Registry_win.h"
+
+using namespace testsupport;
+
+namespace {
+
+const std::string InstallKeyPath = app::InstallKey;
+const std::string InternalKeyPath = std::string(app::InternalKey).substr(1);
+
+class Settings : public ::testing::Test {
+protected:
+    void SetUp() override {
+        DeleteKeys();
+        Saved = Options;
+        SavedLastRun = LastRunVersion;
+    }
+    void TearDown() override {
+        DeleteKeys();
+        Options = Saved;
+        LastRunVersion = SavedLastRun;
+    }
+    TOptions Saved;
+    int32_t SavedLastRun = 0;
+};
+
+DWORD ValueCount(HKEY root, const std::string& key, DWORD* subkeys = nullptr) {
+    TRegKey k = OpenExisting(root, key);
+    DWORD values = 0, keys = 0;
+    if (k) RegQueryInfoKeyA(k.Get(), nullptr, nullptr, nullptr, &keys, nullptr, nullptr, &values,
+                            nullptr, nullptr, nullptr, nullptr);
+    if (subkeys) *subkeys = keys;
+    return values;
+}
+
+TEST_F(Settings, RegistryLayerPathsAndRoots) {
+    TRegistry r;
+    EXPECT_EQ(r.RootKey(), HKEY_CURRENT_USER);
+    ASSERT_TRUE(r.OpenKey(InstallKeyPath));
+    // Relative to the open key.
+    ASSERT_TRUE(r.OpenKey("Nested"));
+    r.WriteInteger("N", 7);
+    EXPECT_EQ(Dword(ReadValue(HKEY_CURRENT_USER, InstallKeyPath + "\\Nested", "N")), 7u);
+    // A leading backslash starts from the root again.
+    ASSERT_TRUE(r.OpenKey(app::InternalKey));
+    r.WriteString("S", "x");
+    EXPECT_TRUE(ReadValue(HKEY_CURRENT_USER, InternalKeyPath, "S").Found);
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, InstallKeyPath + "\\Nested\\Software"));
+    // Changing the root closes the key: nothing is written until one is opened.
+    r.SetRootKey(HKEY_LOCAL_MACHINE);
+    EXPECT_EQ(r.CurrentKey(), nullptr);
+    r.WriteString("Lost", "x");
+    EXPECT_FALSE(r.ValueExists("S"));
+    EXPECT_FALSE(ReadValue(HKEY_CURRENT_USER, InternalKeyPath, "Lost").Found);
+}
+
+TEST_F(Settings, RegistryLayerValueFormats) {
+    TRegistry r;
+    ASSERT_TRUE(r.OpenKey(InstallKeyPath));
+    r.WriteString("Str", "abc");
+    r.WriteInteger("Int", -2);
+    r.WriteBool("On", true);
+    r.WriteBool("Off", false);
+    TValue s = ReadValue(HKEY_CURRENT_USER, InstallKeyPath, "Str");
+    EXPECT_EQ(s.Type, DWORD(REG_SZ));
+    EXPECT_EQ(s.Data, Sz("abc"));
+    EXPECT_EQ(ReadValue(HKEY_CURRENT_USER, InstallKeyPath, "Int").Type, DWORD(REG_DWORD));
+    EXPECT_EQ(r.ReadInteger("Int"), -2);
+    EXPECT_EQ(Dword(ReadValue(HKEY_CURRENT_USER, InstallKeyPath, "On")), 1u);
+    EXPECT_EQ(Dword(ReadValue(HKEY_CURRENT_USER, InstallKeyPath, "Off")), 0u);
+    EXPECT_TRUE(r.ReadBool("On"));
+    EXPECT_FALSE(r.ReadBool("Off"));
+
+    // Strings end at the first NUL; an empty value reads as empty; any type exists.
+    SetValue(HKEY_CURRENT_USER, InstallKeyPath, "Embedded", REG_SZ, std::string("ab\0cd\0", 6));
+    SetValue(HKEY_CURRENT_USER, InstallKeyPath, "Empty", REG_SZ, "");
+    SetValue(HKEY_CURRENT_USER, InstallKeyPath, "Unterminated", REG_BINARY, "xyz");
+    EXPECT_EQ(r.ReadString("Embedded"), "ab");
+    EXPECT_EQ(r.ReadString("Empty"), "");
+    EXPECT_TRUE(r.ValueExists("Empty"));
+    EXPECT_EQ(r.ReadString("Unterminated"), "xyz");
+    EXPECT_TRUE(r.ValueExists("Unterminated"));
+    EXPECT_FALSE(r.ValueExists("Absent"));
+    EXPECT_EQ(r.ReadString("Absent"), "");
+    EXPECT_EQ(r.ReadInteger("Absent"), 0);
+}
+
+TEST_F(Settings, FirstRunDefaultsCreateEmptyKeysOnly) {
+    TPlainControls c;
+    LoadOptions(c);
+    EXPECT_EQ(Options.MainDir, GetShellFolder(CSIDL_PROGRAM_FILES_) + "\\Parvela");
+    EXPECT_EQ(Options.Comps, 0x7FFFFFFFu);
+    EXPECT_EQ(c.Rows[0], TCheckState::Grayed);
+    for (int i = 1; i < 6; ++i) EXPECT_EQ(c.Rows[i], TCheckState::Checked) << i;
+    EXPECT_EQ(c.CurrentRow, 1);
+    EXPECT_TRUE(c.Boxes[0] && c.Boxes[1] && c.Boxes[2]);
+    EXPECT_EQ(Options.Extensions, "B");
+    EXPECT_EQ(LastRunVersion, app::LastRunVerUnknown);
+
+    // A cancelled run leaves just the two empty keys behind.
+    DWORD subkeys = 9;
+    EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, InstallKeyPath));
+    EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, InternalKeyPath));
+    EXPECT_EQ(ValueCount(HKEY_CURRENT_USER, InstallKeyPath, &subkeys), 0u);
+    EXPECT_EQ(subkeys, 0u);
+    EXPECT_EQ(ValueCount(HKEY_CURRENT_USER, InternalKeyPath), 0u);
+    EXPECT_EQ(ValueCount(HKEY_CURRENT_USER, ProductKey, &subkeys), 0u);
+    EXPECT_EQ(subkeys, 2u);
+}
+
+TEST_F(Settings, StoredValuesAreLoaded) {
+    TScratchFolder folder("load");
+    SetValue(HKEY_CURRENT_USER, InstallKeyPath, "MAINDIR", REG_SZ, Sz(folder.Path));
+    SetDword(HKEY_CURRENT_USER, InstallKeyPath, "COMPS (1.6.6.2)", 0x15);  // rows 0, 2, 4
+    SetDword(HKEY_CURRENT_USER, InstallKeyPath, "INSTALLTOALL", 0);
+    SetDword(HKEY_CURRENT_USER, InstallKeyPath, "DSKSHORTCUT", 5);
+    SetDword(HKEY_CURRENT_USER, InstallKeyPath, "LAUNCH", 0);
+    SetValue(HKEY_CURRENT_USER, InstallKeyPath, "EXTENSIONS", REG_SZ, Sz(""));
+    SetDword(HKEY_CURRENT_USER, InternalKeyPath, "LastRunVer", 20000000);
+
+    TPlainControls c;
+    LoadOptions(c);
+    EXPECT_EQ(Options.MainDir, folder.Path);
+    EXPECT_EQ(Options.Comps, 0x15u);
+    const TCheckState expected[6] = {TCheckState::Grayed, TCheckState::Unchecked, TCheckState::Checked,
+                                     TCheckState::Unchecked, TCheckState::Checked, TCheckState::Unchecked};
+    for (int i = 0; i < 6; ++i) EXPECT_EQ(c.Rows[i], expected[i]) << i;
+    EXPECT_FALSE(c.Boxes[static_cast<int>(TOptionBox::InstallToAll)]);
+    EXPECT_TRUE(c.Boxes[static_cast<int>(TOptionBox::Desktop)]);
+    EXPECT_FALSE(c.Boxes[static_cast<int>(TOptionBox::Launch)]);
+    EXPECT_EQ(Options.Extensions, "");
+    EXPECT_EQ(LastRunVersion, 20000000);
+}
+
+TEST_F(Settings, MissingFolderAndZeroComponentsFallBack) {
+    SetValue(HKEY_CURRENT_USER, InstallKeyPath, "MAINDIR", REG_SZ, Sz("C:\\no such folder\\Parvela"));
+    SetDword(HKEY_CURRENT_USER, InstallKeyPath, "COMPS (1.6.6.2)", 0);
+    TPlainControls c;
+    LoadOptions(c);
+    EXPECT_EQ(Options.MainDir, GetShellFolder(CSIDL_PROGRAM_FILES_) + "\\Parvela");
+    EXPECT_EQ(c.Rows[0], TCheckState::Grayed);
+    for (int i = 1; i < 6; ++i) EXPECT_EQ(c.Rows[i], TCheckState::Unchecked) << i;
+}
+
+TEST_F(Settings, SaveWritesTheInstallKey) {
+    struct Case {
+        bool SpellcheckTicked;
+        uint32_t Loaded;  // absent when 0x7FFFFFFF
+        DWORD Expected;
+    };
+    const Case cases[] = {
+        {true, 0x7FFFFFFF, 0x7FFFFFFE},
+        {false, 0x7FFFFFFF, 0x7FFFFFFC},
+        {true, 0xC0000040, 0xC000007E},  // bits 6..31 kept as loaded
+    };
+    for (const Case& k : cases) {
+        DeleteKeys();
+        TScratchFolder folder("save");
+        SetValue(HKEY_CURRENT_USER, InstallKeyPath, "MAINDIR", REG_SZ, Sz(folder.Path));
+        if (k.Loaded != 0x7FFFFFFF) SetDword(HKEY_CURRENT_USER, InstallKeyPath, "COMPS (1.6.6.2)", k.Loaded);
+        TPlainControls c;
+        LoadOptions(c);
+        for (int i = 1; i < 6; ++i) c.Rows[i] = TCheckState::Checked;
+        if (!k.SpellcheckTicked) c.Rows[1] = TCheckState::Unchecked;
+        c.Boxes[static_cast<int>(TOptionBox::InstallToAll)] = false;
+        c.Boxes[static_cast<int>(TOptionBox::Desktop)] = true;
+        c.Boxes[static_cast<int>(TOptionBox::Launch)] = false;
+        Options.Extensions = "";
+        SaveOptions(c);
+
+        TValue comps = ReadValue(HKEY_CURRENT_USER, InstallKeyPath, "COMPS (1.6.6.2)");
+        EXPECT_EQ(comps.Type, DWORD(REG_DWORD));
+        EXPECT_EQ(Dword(comps), k.Expected) << std::hex << k.Loaded;
+        EXPECT_EQ(ReadValue(HKEY_CURRENT_USER, InstallKeyPath, "MAINDIR").Data, Sz(folder.Path));
+        EXPECT_EQ(Dword(ReadValue(HKEY_CURRENT_USER, InstallKeyPath, "INSTALLTOALL")), 0u);
+        EXPECT_EQ(Dword(ReadValue(HKEY_CURRENT_USER, InstallKeyPath, "DSKSHORTCUT")), 1u);
+        EXPECT_EQ(Dword(ReadValue(HKEY_CURRENT_USER, InstallKeyPath, "LAUNCH")), 0u);
+        TValue ext = ReadValue(HKEY_CURRENT_USER, InstallKeyPath, "EXTENSIONS");
+        EXPECT_TRUE(ext.Found);
+        EXPECT_EQ(ext.Type, DWORD(REG_SZ));
+        EXPECT_EQ(ext.Data, Sz(""));
+        // A normal installation is registered.
+        EXPECT_TRUE(ReadValue(HKEY_LOCAL_MACHINE, UninstallKey, "DisplayIcon").Found);
+        EXPECT_EQ(ValueCount(HKEY_CURRENT_USER, InternalKeyPath), 0u);
+
+        // What was saved is what the next run loads.
+        TPlainControls next;
+        LoadOptions(next);
+        EXPECT_EQ(next.Rows[1], k.SpellcheckTicked ? TCheckState::Checked : TCheckState::Unchecked);
+        EXPECT_EQ(Options.Extensions, "");
+        EXPECT_FALSE(next.Boxes[static_cast<int>(TOptionBox::Launch)]);
+    }
+}
+
+TEST_F(Settings, PortableFolderOnRemovableDrive) {
+    ASSERT_EQ(GetDriveTypeA("R:\\"), UINT(DRIVE_REMOVABLE)) << "scripts/wine-up sets up drive R:";
+    const std::string main = "R:\\PortableParvela";
+    DeleteFolderTree(main);
+    Options.MainDir = main;
+    EXPECT_TRUE(IsPortable());
+    EXPECT_EQ(GetDataDir(ddShared), main + "\\");
+    EXPECT_EQ(GetDataDir(ddHidden), main + "\\");
+    EXPECT_EQ(GetDataDir(ddPublic), main + "\\");
+    EXPECT_EQ(GetDataDir(ddSpellcheck), main + "\\Spellcheck\\");
+    EXPECT_TRUE(FolderExists(main + "\\Spellcheck"));
+    EXPECT_EQ(GetMainDirFile("parv.exe"), main + "\\parv.exe");
+
+    TPlainControls c;
+    c.Rows[0] = TCheckState::Grayed;
+    SaveOptions(c);
+    EXPECT_EQ(ReadValue(HKEY_CURRENT_USER, InstallKeyPath, "MAINDIR").Data, Sz(main));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, UninstallKey));
+    DeleteFolderTree(main);
+}
+
+TEST_F(Settings, NormalDataFoldersLieUnderCommonAppData) {
+    TScratchFolder folder("normal");
+    Options.MainDir = folder.Path;
+    EXPECT_FALSE(IsPortable());
+    const std::string shared = GetShellFolder(CSIDL_COMMON_APPDATA_) + "\\Parvela\\";
+    const bool existed = FolderExists(shared);
+    EXPECT_EQ(GetDataDir(ddSpellcheck), shared + "Public\\Spellcheck\\");
+    EXPECT_TRUE(FolderExists(shared + "Public\\Spellcheck"));
+    EXPECT_EQ(GetDataDir(ddHidden), shared + "Hidden\\");
+    EXPECT_TRUE(FolderExists(shared + "Hidden"));
+    EXPECT_EQ(GetDataDir(ddShared), shared);
+    if (!existed) DeleteFolderTree(shared);
+}
+
+// ---- "-d" through a real child process -------------------------------------
+
+const char* const ChildOutVar = "PARVELA_OPTIONS_CHILD_OUT";
+
+// Run only as the child of the tests below: reports what LoadOptions chose.
+TEST(SettingsChild, DISABLED_ReportMainDir) {
+    char out[MAX_PATH];
+    ASSERT_GT(GetEnvironmentVariableA(ChildOutVar, out, MAX_PATH), 0u);
+    TPlainControls c;
+    LoadOptions(c);
+    UniqueHandle h(CreateFileA(out, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    DWORD done = 0;
+    WriteFile(h.Get(), Options.MainDir.data(), static_cast<DWORD>(Options.MainDir.size()), &done, nullptr);
+}
+
+std::string MainDirOfChild(const std::string& firstArgument, const std::string& outFile) {
+    char exe[MAX_PATH];
+    GetModuleFileNameA(nullptr, exe, MAX_PATH);
+    std::string line = "\"" + std::string(exe) + "\" " + firstArgument +
+                       " --gtest_also_run_disabled_tests --gtest_filter=SettingsChild.DISABLED_ReportMainDir";
+    DeleteFileA(outFile.c_str());
+    SetEnvironmentVariableA(ChildOutVar, outFile.c_str());
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    BOOL ok = CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi);
+    SetEnvironmentVariableA(ChildOutVar, nullptr);
+    if (!ok) return "<not started>";
+    UniqueHandle process(pi.hProcess), thread(pi.hThread);
+    if (WaitForSingleObject(process.Get(), 60000) != WAIT_OBJECT_0) return "<timeout>";
+    return ReadAll(outFile);
+}
+
+TEST_F(Settings, MainFolderArgumentOfTheRealCommandLine) {
+    TScratchFolder folder("child");
+    SetValue(HKEY_CURRENT_USER, InstallKeyPath, "MAINDIR", REG_SZ, Sz(folder.Path));
+    const std::string out = folder / "child.txt";
+    struct Case {
+        std::string Argument;
+        std::string Expected;
+    };
+    const Case cases[] = {
+        {"-dE:\\Apps\\Parvela", "E:\\Apps\\Parvela"},          // wins over an existing MAINDIR
+        {"-DE:\\Apps\\Parvela", folder.Path},                  // upper-case switch is ignored
+        {"\"-dC:\\My Apps\\Parvela \"", "C:\\My Apps\\Parvela "},  // verbatim, blanks kept
+        {"--gtest_color=no", folder.Path},
+    };
+    for (const Case& c : cases) EXPECT_EQ(MainDirOfChild(c.Argument, out), c.Expected) << c.Argument;
+}
+
+}  // namespace

@@ -1,0 +1,129 @@
+#pragma once
+// Helpers shared by the Windows tests of this folder: scratch folders,
+// registry clean-up, small file writers and a plain option-controls object.
+
+#include <windows.h>
+
+#include <cstring>
+#include <string>
+
+#include "instutils/InstUtils.h"
+#include "instutils/WinHandles.h"
+#include "integration/Options.h"
+#include "integration/Registry_win.h"
+
+namespace testsupport {
+
+constexpr const char* ProductKey = "Software\\Parvela Word Processor";
+constexpr const char* UninstallKey =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Parvela Word Processor";
+
+// A fresh folder under the temporary folder, removed with its content.
+class TScratchFolder {
+public:
+    explicit TScratchFolder(const std::string& tag) {
+        char buf[MAX_PATH];
+        GetTempPathA(MAX_PATH, buf);
+        Path = std::string(buf) + "parvela-" + tag + "-" + std::to_string(GetCurrentProcessId());
+        DeleteFolderTree(Path);
+        CreateDirectoryA(Path.c_str(), nullptr);
+    }
+    TScratchFolder(const TScratchFolder&) = delete;
+    TScratchFolder& operator=(const TScratchFolder&) = delete;
+    ~TScratchFolder() { DeleteFolderTree(Path); }
+    std::string operator/(const std::string& name) const { return Path + "\\" + name; }
+    std::string Path;
+};
+
+inline bool Exists(const std::string& path) {
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+inline void WriteBytes(const std::string& path, size_t size, DWORD attributes = FILE_ATTRIBUTE_NORMAL) {
+    UniqueHandle h(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, attributes, nullptr));
+    if (!h.Valid()) return;
+    std::string bytes(size, 'x');
+    DWORD done = 0;
+    if (size) WriteFile(h.Get(), bytes.data(), static_cast<DWORD>(size), &done, nullptr);
+}
+
+inline std::string ReadAll(const std::string& path) {
+    UniqueHandle h(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    if (!h.Valid()) return "<missing>";
+    std::string text;
+    char buf[4096];
+    DWORD got = 0;
+    while (ReadFile(h.Get(), buf, sizeof buf, &got, nullptr) && got) text.append(buf, got);
+    return text;
+}
+
+inline void DeleteKeys() {
+    RegDeleteTreeA(HKEY_CURRENT_USER, ProductKey);
+    RegDeleteKeyA(HKEY_CURRENT_USER, ProductKey);
+    RegDeleteTreeA(HKEY_LOCAL_MACHINE, UninstallKey);
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, UninstallKey);
+}
+
+inline TRegKey OpenExisting(HKEY root, const std::string& path) {
+    HKEY k = nullptr;
+    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &k) != ERROR_SUCCESS) return TRegKey();
+    return TRegKey(k);
+}
+inline bool KeyExists(HKEY root, const std::string& path) {
+    return static_cast<bool>(OpenExisting(root, path));
+}
+
+struct TValue {
+    bool Found = false;
+    DWORD Type = 0;
+    std::string Data;
+};
+inline TValue ReadValue(HKEY root, const std::string& key, const std::string& name) {
+    TValue v;
+    TRegKey k = OpenExisting(root, key);
+    if (!k) return v;
+    char buf[2048];
+    DWORD size = sizeof buf;
+    if (RegQueryValueExA(k.Get(), name.c_str(), nullptr, &v.Type, reinterpret_cast<BYTE*>(buf), &size) ==
+        ERROR_SUCCESS) {
+        v.Found = true;
+        v.Data.assign(buf, size);
+    }
+    return v;
+}
+inline DWORD Dword(const TValue& v) {
+    DWORD d = 0;
+    if (v.Data.size() == 4) memcpy(&d, v.Data.data(), 4);
+    return d;
+}
+inline std::string Sz(const std::string& s) { return std::string(s.c_str(), s.size() + 1); }
+
+inline void SetValue(HKEY root, const std::string& key, const std::string& name, DWORD type,
+                     const std::string& data) {
+    HKEY raw = nullptr;
+    if (RegCreateKeyExA(root, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &raw, nullptr) !=
+        ERROR_SUCCESS)
+        return;
+    TRegKey k(raw);
+    RegSetValueExA(k.Get(), name.c_str(), 0, type, reinterpret_cast<const BYTE*>(data.data()),
+                   static_cast<DWORD>(data.size()));
+}
+inline void SetDword(HKEY root, const std::string& key, const std::string& name, DWORD d) {
+    SetValue(root, key, name, REG_DWORD, std::string(reinterpret_cast<const char*>(&d), 4));
+}
+
+// The controls LoadOptions fills and SaveOptions reads.
+class TPlainControls : public IOptionControls {
+public:
+    bool Boxes[3] = {false, false, false};
+    TCheckState Rows[6] = {};
+    int CurrentRow = -1;
+    bool GetBox(TOptionBox b) const override { return Boxes[static_cast<int>(b)]; }
+    void SetBox(TOptionBox b, bool c) override { Boxes[static_cast<int>(b)] = c; }
+    int RowCount() const override { return 6; }
+    TCheckState GetRow(int r) const override { return Rows[r]; }
+    void SetRow(int r, TCheckState s) override { Rows[r] = s; }
+    void SetCurrentRow(int r) override { CurrentRow = r; }
+};
+
+}  // namespace testsupport
