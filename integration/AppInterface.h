@@ -20,6 +20,15 @@ constexpr const char* AssocSuffixes[4] = {"_rtf", "_cod", "_doc", "_docx"};
 constexpr const char* AssocExtensions[4] = {".rtf", ".cod", ".doc", ".docx"};
 constexpr const char* AssocLetters = "ABCD";
 constexpr const char* UninstallSwitch = "-ui";
+// What the application registers for the associated types (per user, under
+// HKEY_CURRENT_USER\Software\Classes): each extension's default value names
+// this ProgID, whose open command starts the application with the document.
+constexpr const char* AssocProgId = "Parvela.Document";
+constexpr const char* AssocProgIdName = "Parvela Word Processor Document";
+// The application appends each command line it is started with to this file
+// in the user's temporary folder (one line, CR LF), so tests can see what the
+// setup program asked of it.
+constexpr const char* CommandLogFile = "parv-commands.log";
 
 // Registry (HKEY_CURRENT_USER).
 constexpr const char* InstallKey = "Software\\Parvela Word Processor\\Install";

@@ -1,0 +1,155 @@
+#include "demo/parv/ParvCommand.h"
+
+#include "integration/AppInterface.h"
+
+#include <cctype>
+
+namespace parv {
+
+namespace {
+
+bool EqualNoCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        if (std::tolower(static_cast<unsigned char>(a[i])) !=
+            std::tolower(static_cast<unsigned char>(b[i])))
+            return false;
+    }
+    return true;
+}
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+// "adpr_rtf_doc" -> types; the setup program sends the suffixes in a fixed
+// order, but any order is accepted. Unknown parts reject the whole command so
+// that a garbled request never removes associations the user wanted.
+bool ParseAssocArgument(std::string_view arg, std::array<bool, 4>& types) {
+    const std::string_view head = app::AssocCommand;
+    if (arg.size() < head.size() || !EqualNoCase(arg.substr(0, head.size()), head)) return false;
+    std::string_view rest = arg.substr(head.size());
+    while (!rest.empty()) {
+        if (rest.front() != '_') return false;
+        size_t next = rest.find('_', 1);
+        std::string_view part = rest.substr(0, next);
+        bool known = false;
+        for (size_t i = 0; i < types.size(); ++i) {
+            if (EqualNoCase(part, app::AssocSuffixes[i])) {
+                types[i] = true;
+                known = true;
+            }
+        }
+        if (!known) return false;
+        rest = next == std::string_view::npos ? std::string_view() : rest.substr(next);
+    }
+    return true;
+}
+
+}  // namespace
+
+std::vector<std::string> SplitCommandLine(std::string_view line) {
+    std::vector<std::string> args;
+    size_t i = 0;
+    const size_t n = line.size();
+
+    // Program name: quotes group, backslashes are literal (paths end in them).
+    while (i < n && IsBlank(line[i])) ++i;
+    if (i < n) {
+        std::string first;
+        bool quoted = false;
+        for (; i < n; ++i) {
+            char c = line[i];
+            if (c == '"') {
+                quoted = !quoted;
+                continue;
+            }
+            if (!quoted && IsBlank(c)) break;
+            first += c;
+        }
+        args.push_back(first);
+    }
+
+    for (;;) {
+        while (i < n && IsBlank(line[i])) ++i;
+        if (i >= n) break;
+        std::string arg;
+        bool quoted = false;
+        while (i < n) {
+            char c = line[i];
+            if (c == '\\') {
+                size_t slashes = 0;
+                while (i < n && line[i] == '\\') {
+                    ++slashes;
+                    ++i;
+                }
+                if (i < n && line[i] == '"') {
+                    arg.append(slashes / 2, '\\');
+                    if (slashes % 2) {
+                        arg += '"';
+                        ++i;
+                    }
+                } else {
+                    arg.append(slashes, '\\');
+                }
+                continue;
+            }
+            if (c == '"') {
+                if (quoted && i + 1 < n && line[i + 1] == '"') {
+                    arg += '"';   // "" inside quotes is a literal quote
+                    i += 2;
+                    continue;
+                }
+                quoted = !quoted;
+                ++i;
+                continue;
+            }
+            if (!quoted && IsBlank(c)) break;
+            arg += c;
+            ++i;
+        }
+        args.push_back(arg);
+    }
+    return args;
+}
+
+Command ParseCommand(const std::vector<std::string>& args) {
+    Command cmd;
+    if (args.size() <= 1) return cmd;
+    const std::string& first = args[1];
+    if (EqualNoCase(first, app::AssocSwitch)) {
+        if (args.size() != 3 || !ParseAssocArgument(args[2], cmd.types)) {
+            cmd.mode = Mode::Invalid;
+            cmd.types = {};
+            return cmd;
+        }
+        cmd.mode = Mode::Associate;
+        return cmd;
+    }
+    if (EqualNoCase(first, app::UninstallSwitch)) {
+        cmd.mode = args.size() == 2 ? Mode::Uninstall : Mode::Invalid;
+        return cmd;
+    }
+    if (args.size() != 2 || first.empty() || first[0] == '-') {
+        cmd.mode = Mode::Invalid;
+        return cmd;
+    }
+    cmd.document = first;
+    return cmd;
+}
+
+std::string_view FileNamePart(std::string_view path) {
+    size_t cut = path.find_last_of("\\/");
+    return cut == std::string_view::npos ? path : path.substr(cut + 1);
+}
+
+std::string WindowCaption(std::string_view document) {
+    std::string caption;
+    std::string_view name = FileNamePart(document);
+    if (!name.empty()) {
+        caption.assign(name);
+        caption += " - ";
+    }
+    caption += app::WindowTitle;
+    return caption;
+}
+
+}  // namespace parv

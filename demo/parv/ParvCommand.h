@@ -1,0 +1,40 @@
+#pragma once
+// The stand-in application's command line: splitting it into arguments and
+// telling what the caller asked for. Platform-free so it can be tested on the
+// host with literal command lines.
+
+#include <array>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace parv {
+
+// Splits a command line the way the C runtime of Windows programs does:
+// the first argument ends at the first blank unless quoted (backslashes are
+// plain there); later ones follow the usual backslash-quote rules.
+std::vector<std::string> SplitCommandLine(std::string_view line);
+
+enum class Mode {
+    Window,      // no argument or a document: open the main window
+    Associate,   // "-assoc adpr[_rtf][_cod][_doc][_docx]"
+    Uninstall,   // "-ui"
+    Invalid,     // anything else: change nothing, exit with an error code
+};
+
+struct Command {
+    Mode mode = Mode::Window;
+    std::string document;            // Window: the document to show, may be empty
+    std::array<bool, 4> types{};     // Associate: rtf, cod, doc, docx as ticked
+};
+
+// `args` as split by SplitCommandLine, the program's own path first.
+Command ParseCommand(const std::vector<std::string>& args);
+
+// The file name part of a path (after the last backslash or slash).
+std::string_view FileNamePart(std::string_view path);
+
+// "Letter.rtf - Parvela Word Processor", or the bare title without a document.
+std::string WindowCaption(std::string_view document);
+
+}  // namespace parv
