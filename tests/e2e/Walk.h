@@ -1,0 +1,34 @@
+#pragma once
+// Walks the setup wizard from its first page to the end with the default
+// answers, taking a screenshot of every page and of every message box.
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace e2e {
+
+struct WalkOptions {
+    std::string exe;             // ParvelaSetup.exe
+    std::string args;            // its command line tail
+    std::string shotDir;         // screenshots go here ("" for none)
+    int installSeconds = 180;    // the longest the installing page may take
+};
+
+struct WalkResult {
+    std::vector<std::string> pages;   // titles of the pages shown, in order
+    std::vector<std::string> shots;   // files written
+    std::vector<std::string> boxes;   // message boxes met: title and text
+    std::string stopped;              // why the walk ended early ("" when it reached the end)
+    int exitCode = -1;                // -1: did not end in time
+};
+
+// `log` receives one line per step as it happens.
+WalkResult WalkWizard(const WalkOptions& options, const std::function<void(const std::string&)>& log);
+
+// "03-Select Components.bmp": the page number (99 for an unknown title)
+// and its title. Characters that file names cannot hold are replaced when
+// the file is written.
+std::string ShotName(int index, const std::string& title);
+
+}  // namespace e2e

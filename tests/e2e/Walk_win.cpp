@@ -1,0 +1,169 @@
+#include "tests/e2e/Walk.h"
+
+#include <thread>
+
+#include "tests/e2e/Driver.h"
+
+namespace e2e {
+
+namespace {
+
+const char* const Titles[] = {
+    "Welcome to the Parvela Word Processor Lite Setup",
+    "License Agreement",
+    "Choose Destination Folder",
+    "Select Components",
+    "Ready to Install",
+    "Installing",
+    "Associate With Document Types",
+    "Installation Complete",
+};
+constexpr int InstallingPage = 5;
+constexpr int LastPage = 7;
+
+int PageIndex(const std::string& title) {
+    for (int i = 0; i <= LastPage; ++i)
+        if (title == Titles[i]) return i;
+    return -1;
+}
+
+std::string OneLine(std::string s) {
+    for (char& c : s)
+        if (c == '\r' || c == '\n') c = ' ';
+    return s;
+}
+
+class Walker {
+public:
+    Walker(const WalkOptions& o, const std::function<void(const std::string&)>& log) : o_(o), log_(log) {}
+
+    WalkResult Run() {
+        std::string error;
+        Process p = Process::Start(o_.exe, o_.args, &error);
+        if (!p.Started()) return Stop(error);
+        auto wiz = Wizard::Attach(p, Ms(30000));
+        if (!wiz) {
+            if (auto box = WaitMessageBox(p.Id(), nullptr, Ms(3000))) TakeBox(*box, "start", "OK");
+            res_.stopped = "the wizard window did not appear";
+        } else {
+            Walk(*wiz);
+        }
+        if (auto code = p.WaitExit(Ms(30000))) {
+            res_.exitCode = static_cast<int>(*code);
+            Log("exit code " + std::to_string(*code));
+        } else {
+            Log("the program did not end within 30 s; stopping it");
+        }
+        return res_;
+    }
+
+private:
+    void Walk(const Wizard& wiz) {
+        for (int step = 0; step < 24 && wiz.Alive(); ++step) {
+            const std::string title = wiz.PageTitle();
+            const int index = PageIndex(title);
+            res_.pages.push_back(title);
+            Log("page " + std::to_string(index) + ": " + title);
+            // The page paints after its title is set.
+            std::this_thread::sleep_for(Ms(400));
+            Shot(wiz.Window(), ShotName(index, title));
+            if (index == InstallingPage) {
+                if (!WaitInstall(wiz)) return;
+                continue;
+            }
+            if (!wiz.Next()) {
+                Stop("Next is disabled on \"" + title + "\"");
+                Quit(wiz);
+                return;
+            }
+            if (index == LastPage) return;  // Finish
+            std::optional<MessageBoxInfo> box;
+            WaitUntil([&] {
+                return !wiz.Alive() || wiz.PageTitle() != title ||
+                       (box = e2e::WaitMessageBox(wiz.Pid(), wiz.Window(), Ms(0)));
+            }, Ms(15000));
+            if (box) {
+                TakeBox(*box, title, "OK");
+                Stop("a message box held the wizard on \"" + title + "\"");
+                Quit(wiz);
+                return;
+            }
+            if (wiz.Alive() && wiz.PageTitle() == title) {
+                Stop("Next did not leave \"" + title + "\"");
+                Quit(wiz);
+                return;
+            }
+        }
+    }
+
+    // The installing page moves on by itself; a question of the install
+    // run is answered with Abort, which ends the walk.
+    bool WaitInstall(const Wizard& wiz) {
+        std::optional<MessageBoxInfo> box;
+        const bool moved = WaitUntil([&] {
+            return !wiz.Alive() || wiz.PageTitle() != Titles[InstallingPage] ||
+                   (box = e2e::WaitMessageBox(wiz.Pid(), wiz.Window(), Ms(0)));
+        }, Ms(o_.installSeconds * 1000));
+        if (box) {
+            TakeBox(*box, Titles[InstallingPage], "&Abort");
+            Stop("the install run asked a question");
+            return false;
+        }
+        if (!moved) {
+            Stop("the install run did not finish in time");
+            Quit(wiz);
+            return false;
+        }
+        return wiz.Alive();
+    }
+
+    void Quit(const Wizard& wiz) {
+        if (!wiz.Alive()) return;
+        if (!wiz.Cancel()) RequestClose(wiz.Window());
+        if (auto box = wiz.WaitMessageBox(Ms(5000))) TakeBox(*box, "quit", "&Abort");
+    }
+
+    void TakeBox(const MessageBoxInfo& box, const std::string& where, const std::string& answer) {
+        res_.boxes.push_back(box.title + ": " + OneLine(box.text));
+        Log("message box \"" + box.title + "\": " + OneLine(box.text));
+        std::this_thread::sleep_for(Ms(300));
+        Shot(box.window, "box-" + std::to_string(res_.boxes.size()) + "-" + where + ".bmp");
+        const std::string pick = Answer(box, answer) ? answer : (!box.buttons.empty() && Answer(box, box.buttons.front()) ? box.buttons.front() : "nothing");
+        Log("  answered " + pick);
+    }
+
+    void Shot(HWND w, const std::string& name) {
+        if (o_.shotDir.empty()) return;
+        std::string file;
+        for (char c : name) file += (c == '\\' || c == '/' || c == ':' || c == '"' || c == '?' || c == '*' || c == '<' || c == '>' || c == '|') ? '_' : c;
+        const std::string path = o_.shotDir + "\\" + file;
+        if (SaveScreenshot(w, path)) res_.shots.push_back(path);
+        else Log("  screenshot failed: " + path);
+    }
+
+    WalkResult Stop(const std::string& why) {
+        if (res_.stopped.empty()) res_.stopped = why;
+        Log("stopped: " + why);
+        return res_;
+    }
+
+    void Log(const std::string& line) { if (log_) log_(line); }
+
+    const WalkOptions& o_;
+    const std::function<void(const std::string&)>& log_;
+    WalkResult res_;
+};
+
+}  // namespace
+
+std::string ShotName(int index, const std::string& title) {
+    char num[8];
+    snprintf(num, sizeof num, "%02d", index < 0 ? 99 : index);
+    return std::string(num) + "-" + (title.empty() ? "untitled" : title) + ".bmp";
+}
+
+WalkResult WalkWizard(const WalkOptions& options, const std::function<void(const std::string&)>& log) {
+    return Walker(options, log).Run();
+}
+
+}  // namespace e2e

@@ -1,0 +1,59 @@
+// e2e_driver walk SETUP.EXE SHOT_FOLDER [ARGS...]
+// Walks the setup wizard with its default answers, saves a BMP screenshot of
+// every page and message box into SHOT_FOLDER, and reports what it did and
+// where the installation went. Exit code 0 when the wizard was walked to its
+// end and the program ended with code 0.
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "tests/e2e/Machine.h"
+#include "tests/e2e/Walk.h"
+
+namespace {
+
+int Usage() {
+    fprintf(stderr, "usage: e2e_driver walk SETUP.EXE SHOT_FOLDER [ARGS...]\n");
+    return 2;
+}
+
+void ReportPlaces() {
+    using namespace e2e;
+    const auto mainDir = RegString(HKEY_CURRENT_USER, std::string(InstallKeyPath) + "\\Install", "MAINDIR");
+    if (!mainDir) {
+        printf("nothing was installed (no settings were saved)\n");
+        return;
+    }
+    printf("main folder: %s (%zu entries)\n", mainDir->c_str(), ListFolder(*mainDir).size());
+    const std::string log = *mainDir + "\\Install.log";
+    if (FileExists(log)) printf("install log: %s (%zu lines)\n", log.c_str(), ReadLines(log).size());
+    const InstallPlaces p = DefaultPlaces();
+    if (FolderExists(p.sharedData)) printf("shared data: %s\n", p.sharedData.c_str());
+    const auto uninstall = RegString(HKEY_LOCAL_MACHINE, UninstallKeyPath, "UninstallString");
+    printf("uninstall entry: %s\n", uninstall ? uninstall->c_str() : "(none)");
+    for (const std::string& f : p.shortcutFolders)
+        if (FileExists(f + "\\" + ShortcutName)) printf("shortcut: %s\\%s\n", f.c_str(), ShortcutName);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 4 || strcmp(argv[1], "walk") != 0) return Usage();
+    e2e::WalkOptions o;
+    o.exe = argv[2];
+    o.shotDir = argv[3];
+    for (int i = 4; i < argc; ++i) {
+        if (!o.args.empty()) o.args += ' ';
+        o.args += argv[i];
+    }
+    CreateDirectoryA(o.shotDir.c_str(), nullptr);
+    const e2e::WalkResult r = e2e::WalkWizard(o, [](const std::string& line) {
+        printf("%s\n", line.c_str());
+        fflush(stdout);
+    });
+    printf("pages passed: %zu, screenshots: %zu, message boxes: %zu\n", r.pages.size(), r.shots.size(),
+           r.boxes.size());
+    if (!r.stopped.empty()) printf("the walk stopped early: %s\n", r.stopped.c_str());
+    ReportPlaces();
+    return r.stopped.empty() && r.exitCode == 0 ? 0 : 1;
+}
