@@ -1,0 +1,86 @@
+// The program entry: refuses old systems, opens the payload before any
+// window, runs the wizard, and makes a started run's results permanent.
+
+#include <windows.h>
+#include <commctrl.h>
+#include <ole2.h>
+
+#include <memory>
+
+#include "instutils/InstUtils.h"
+#include "integration/Options.h"
+#include "payload/AttachFiles.h"
+#include "payload/InstallThread.h"
+#include "wizard/MainDlg.h"
+#include "wizard/MessageDlg.h"
+#include "wizard/PageFlow.h"
+
+namespace {
+
+// COM for the main thread, for the whole run.
+class TOleScope {
+public:
+    TOleScope() : Ok(SUCCEEDED(OleInitialize(nullptr))) {}
+    TOleScope(const TOleScope&) = delete;
+    TOleScope& operator=(const TOleScope&) = delete;
+    ~TOleScope() { if (Ok) OleUninitialize(); }
+
+private:
+    bool Ok;
+};
+
+bool RunsOnWindows2000OrLater() {
+    OSVERSIONINFOA info{};
+    info.dwOSVersionInfoSize = sizeof info;
+    if (!GetVersionExA(&info)) return false;
+    return IsWindows2000OrLater(info.dwPlatformId, info.dwMajorVersion);
+}
+
+int RunSetup() {
+    RestrictDllSearchToSystem();
+    if (!RunsOnWindows2000OrLater()) {
+        MessageBoxA(nullptr, MsgNeedsWindows2000, nullptr, MB_ICONEXCLAMATION | MB_OK);
+        return 0;
+    }
+
+    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS};
+    InitCommonControlsEx(&icc);
+    SetMainThread();
+    InstallMessageDlg();
+    TOleScope ole;
+
+    std::unique_ptr<TAttachedFiles> files = TAttachedFiles::CreateFromResource();
+    if (!files) {
+        MessageDlg(nullptr, MsgPayloadDamaged, mtError, mbOK);
+        return 1;
+    }
+    AttachedFiles = files.get();
+
+    {
+        auto form = std::make_unique<TMainDlgForm>();
+        MainDlgForm = form.get();
+        form->ShowModal();
+        if (InstallStarted()) {
+            SaveOptions(*form);
+            if (!IsPortable()) SaveInstallLog(LogFilePath());   // a failed save is not reported
+        }
+    }
+    MainDlgForm = nullptr;
+
+    // A cancelled run's thread may still be writing from the payload.
+    WaitForInstallThread();
+    AttachedFiles = nullptr;
+    files.reset();
+    ReleaseInstallLog();
+    return 0;
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    try {
+        return RunSetup();
+    } catch (...) {
+        return 1;
+    }
+}

@@ -1,0 +1,459 @@
+// The wizard window as a real window under Wine: its frame, the page flow
+// with its entry rules and buttons, the close request and the keyboard.
+// Questions are answered by a scripted handler through the one seam that
+// every message of the window goes through.
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <deque>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <zlib.h>
+
+#include "instutils/InstUtils.h"
+#include "instutils/ResConst.h"
+#include "integration/AppInterface.h"
+#include "integration/Options.h"
+#include "payload/AttachFiles.h"
+#include "payload/InstallThread.h"
+#include "payload/PayloadFormat.h"
+#include "wizard/CheckList_win.h"
+#include "wizard/Layout.h"
+#include "wizard/MainDlg.h"
+#include "wizard/PageFlow.h"
+
+namespace {
+
+const char* const LicenseBody = "Licence of the test payload.\r\nSecond line.\nThird line.\r\n";
+
+std::string PackPayload(const std::vector<std::pair<std::string, std::string>>& files) {
+    std::string records;
+    for (const auto& [name, data] : files) AppendRecord(records, name, 40965.5, data);
+    uLongf len = compressBound(static_cast<uLong>(records.size()));
+    std::string packed(len, '\0');
+    compress2(reinterpret_cast<Bytef*>(packed.data()), &len, reinterpret_cast<const Bytef*>(records.data()),
+              static_cast<uLong>(records.size()), 9);
+    packed.resize(len);
+    return packed;
+}
+
+std::string Text(HWND w) {
+    std::string s(static_cast<size_t>(GetWindowTextLengthA(w)) + 1, '\0');
+    s.resize(static_cast<size_t>(GetWindowTextA(w, s.data(), static_cast<int>(s.size()))));
+    return s;
+}
+
+bool Visible(HWND w) { return IsWindowVisible(w) != FALSE; }
+bool Enabled(HWND w) { return IsWindowEnabled(w) != FALSE; }
+bool Ticked(HWND w) { return SendMessageA(w, BM_GETCHECK, 0, 0) == BST_CHECKED; }
+void Tick(HWND w, bool on) { SendMessageA(w, BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0); }
+
+struct Question {
+    std::string Text;
+    uint8_t Kind;
+    uint16_t Buttons;
+};
+
+// A top-level window that looks like a running copy of the application.
+class TFakeRunningApp {
+public:
+    TFakeRunningApp() {
+        Window = CreateWindowExA(0, "STATIC", app::WindowTitle, WS_OVERLAPPED, 0, 0, 50, 50, nullptr, nullptr,
+                                 GetModuleHandleA(nullptr), nullptr);
+        SetPropA(Window, app::RunningProperty, reinterpret_cast<HANDLE>(1));
+    }
+    ~TFakeRunningApp() {
+        RemovePropA(Window, app::RunningProperty);
+        DestroyWindow(Window);
+    }
+
+private:
+    HWND Window;
+};
+
+void DeleteSettingsKey() { RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Parvela Word Processor"); }
+
+int CountTempLeftovers() {
+    int n = 0;
+    WIN32_FIND_DATAA fd;
+    HANDLE h = FindFirstFileA((GetTempFolder() + TempNamePrefix() + "*").c_str(), &fd);
+    if (h == INVALID_HANDLE_VALUE) return 0;
+    do ++n; while (FindNextFileA(h, &fd));
+    FindClose(h);
+    return n;
+}
+
+class MainForm : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS};
+        InitCommonControlsEx(&icc);
+        SetMainThread();
+    }
+
+    void SetUp() override {
+        DeleteSettingsKey();
+        InstallThreadStatus.Reset();
+        const std::string packed = PackPayload({{"parv.exe", "MZ stand-in"}, {"License.txt", LicenseBody},
+                                                {"Basic.asn", std::string(5000, 's')}});
+        Files = TAttachedFiles::Create(reinterpret_cast<const uint8_t*>(packed.data()), packed.size());
+        ASSERT_NE(Files, nullptr);
+        AttachedFiles = Files.get();
+        SetMessageDlgHandler([this](const std::string& text, uint8_t kind, uint16_t buttons) {
+            Asked.push_back({text, kind, buttons});
+            if (Answers.empty()) return static_cast<int32_t>(mrCancel);
+            const int32_t a = Answers.front();
+            Answers.pop_front();
+            return a;
+        });
+        Form = std::make_unique<TMainDlgForm>();
+        ASSERT_NE(Form->Handle(), nullptr);
+        ShowWindow(Form->Handle(), SW_SHOW);
+    }
+
+    void TearDown() override {
+        Form.reset();
+        SetMessageDlgHandler(nullptr);
+        AttachedFiles = nullptr;
+        Files.reset();
+        DeleteSettingsKey();
+        EXPECT_TRUE(Answers.empty()) << "questions that were never asked";
+    }
+
+    void Next() { Form->BNClick(Form->NextBtn); }
+    void Back() { Form->BNClick(Form->BackBtn); }
+
+    // The visible pages (exactly one is expected).
+    std::vector<int> ShownPages() const {
+        std::vector<int> shown;
+        for (int t = 0; t < 8; ++t)
+            if (Visible(Form->PageByTag(t))) shown.push_back(t);
+        return shown;
+    }
+
+    void ExpectOnPage(int page) {
+        EXPECT_EQ(Form->CurrentPage(), page);
+        EXPECT_EQ(ShownPages(), std::vector<int>{page});
+        EXPECT_EQ(Text(Form->TopLbl), PageTitles[page]);
+    }
+
+    std::unique_ptr<TAttachedFiles> Files;
+    std::unique_ptr<TMainDlgForm> Form;
+    std::deque<int32_t> Answers;
+    std::vector<Question> Asked;
+};
+
+TEST_F(MainForm, FixedSizeWindowWithCaptionAndCloseBoxOnly) {
+    HWND w = Form->Handle();
+    EXPECT_EQ(Text(w), "Parvela Word Processor Lite - Setup");
+    RECT rc;
+    GetClientRect(w, &rc);
+    HDC dc = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(dc, LOGPIXELSY);
+    ReleaseDC(nullptr, dc);
+    EXPECT_EQ(rc.right, MulDiv(492, dpi, 96));
+    EXPECT_EQ(rc.bottom, MulDiv(351, dpi, 96));
+    const LONG style = GetWindowLongA(w, GWL_STYLE);
+    EXPECT_TRUE(style & WS_SYSMENU);
+    EXPECT_TRUE(style & WS_CAPTION);
+    EXPECT_FALSE(style & (WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX));
+    // Centred on the work area.
+    RECT wr, area;
+    GetWindowRect(w, &wr);
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
+    EXPECT_LE(std::abs((wr.left - area.left) - (area.right - wr.right)), 1);
+    EXPECT_LE(std::abs((wr.top - area.top) - (area.bottom - wr.bottom)), 1);
+    // The controls the end-to-end driver finds by ID.
+    EXPECT_EQ(GetDlgCtrlID(Form->NextBtn), idNextBtn);
+    EXPECT_EQ(GetDlgCtrlID(Form->CancelBtn), idCancelBtn);
+    EXPECT_EQ(GetDlgCtrlID(Form->TopLbl), idTopLbl);
+}
+
+TEST_F(MainForm, ConstructionShowsTheWelcomePageWithDefaults) {
+    ExpectOnPage(0);
+    EXPECT_FALSE(Visible(Form->BackBtn));
+    EXPECT_TRUE(Enabled(Form->NextBtn));
+    EXPECT_EQ(Text(Form->NextBtn), "&Next >");
+    EXPECT_EQ(Text(Form->CancelBtn), "Cancel");
+    EXPECT_EQ(Text(Form->WelcomeLbl), FormatProductText(FindControlDef("WelcomeLbl")->Text));
+    EXPECT_EQ(Text(Form->FinishLbl), FormatProductText(FindControlDef("FinishLbl")->Text));
+    EXPECT_EQ(Text(Form->SelCompLbl), SelCompLblText);
+    EXPECT_TRUE(Ticked(Form->LicenseChkBx));
+    EXPECT_EQ(Text(Form->LicenseMemo), "");
+    EXPECT_TRUE(Form->Ready);
+    EXPECT_FALSE(Form->CloseAllowed);
+    // First run: every option ticked, all component rows ticked, the
+    // application's row greyed, the default folder in the edit.
+    EXPECT_TRUE(Ticked(Form->InstallToAllChkBx));
+    EXPECT_TRUE(Ticked(Form->DesktopChkBx));
+    EXPECT_TRUE(Ticked(Form->FinishChkBx));
+    ASSERT_EQ(Form->RowCount(), 6);
+    EXPECT_EQ(Form->GetRow(0), TCheckState::Grayed);
+    for (int r = 1; r < 6; ++r) EXPECT_EQ(Form->GetRow(r), TCheckState::Checked) << r;
+    EXPECT_EQ(Text(Form->DestDirEdt), Options.MainDir);
+    EXPECT_EQ(Options.MainDir, JoinPath(GetShellFolder(CSIDL_PROGRAM_FILES_), "Parvela"));
+    EXPECT_TRUE(Asked.empty());
+}
+
+TEST_F(MainForm, WalkForwardAndBackWithButtonStates) {
+    for (int page = 1; page <= 4; ++page) {
+        Next();
+        ExpectOnPage(page);
+        EXPECT_TRUE(Visible(Form->BackBtn));
+        EXPECT_TRUE(Enabled(Form->BackBtn));
+        EXPECT_EQ(Text(Form->BackBtn), "< &Back");
+        EXPECT_EQ(Text(Form->NextBtn), "&Next >");
+        EXPECT_TRUE(Enabled(Form->CancelBtn));
+    }
+    // The ready page keeps the focus on Next; the option boxes show for a
+    // normal installation.
+    EXPECT_EQ(GetFocus(), Form->NextBtn);
+    EXPECT_TRUE(Visible(Form->InstallToAllChkBx));
+    EXPECT_TRUE(Visible(Form->DesktopChkBx));
+    for (int page = 3; page >= 0; --page) {
+        Back();
+        ExpectOnPage(page);
+    }
+    EXPECT_FALSE(Visible(Form->BackBtn));
+    EXPECT_TRUE(Asked.empty());
+    EXPECT_EQ(Form->ModalResult, 0);
+}
+
+TEST_F(MainForm, LicenceLoadedOnceThroughATemporaryFile) {
+    const int leftovers = CountTempLeftovers();
+    Next();
+    ExpectOnPage(1);
+    EXPECT_EQ(Text(Form->LicenseMemo), "Licence of the test payload.\r\nSecond line.\r\nThird line.");
+    EXPECT_EQ(GetFocus(), Form->LicenseMemo);
+    EXPECT_EQ(CountTempLeftovers(), leftovers) << "the temporary copy is deleted";
+    EXPECT_EQ(GetWindowLongA(Form->LicenseMemo, GWL_STYLE) & ES_READONLY, ES_READONLY);
+    EXPECT_TRUE(Enabled(Form->NextBtn));
+    EXPECT_TRUE(Enabled(Form->CancelBtn));
+
+    // Back and Next again: neither reloaded nor the running-copy test repeated.
+    SetWindowTextA(Form->LicenseMemo, "marker");
+    Back();
+    {
+        TFakeRunningApp running;
+        Next();
+    }
+    ExpectOnPage(1);
+    EXPECT_EQ(Text(Form->LicenseMemo), "marker");
+    EXPECT_TRUE(Asked.empty());
+}
+
+TEST_F(MainForm, LicenceWithoutLinesIsLoadedAgainEachTime) {
+    Next();
+    SetWindowTextA(Form->LicenseMemo, "");   // as a licence file that yields no line
+    Back();
+    {
+        TFakeRunningApp running;
+        Answers = {mrOk};
+        Next();
+        ExpectOnPage(0);
+        ASSERT_EQ(Asked.size(), 1u);
+        EXPECT_EQ(Asked[0].Text, MsgAppRunning);
+    }
+    Next();
+    ExpectOnPage(1);
+    EXPECT_NE(Text(Form->LicenseMemo), "");
+}
+
+TEST_F(MainForm, RunningCopyBlocksTheLicencePageWithAnInformationBox) {
+    {
+        TFakeRunningApp running;
+        Answers = {mrOk};
+        Next();
+        ExpectOnPage(0);
+        ASSERT_EQ(Asked.size(), 1u);
+        EXPECT_EQ(Asked[0].Kind, mtInformation);
+        EXPECT_EQ(Asked[0].Buttons, mbOK);
+        EXPECT_EQ(Text(Form->LicenseMemo), "");
+    }
+    Next();
+    ExpectOnPage(1);
+    EXPECT_EQ(Asked.size(), 1u);
+}
+
+TEST_F(MainForm, DecliningTheLicence) {
+    Next();
+    Tick(Form->LicenseChkBx, false);
+    // No: stay, box still unticked, nothing ends.
+    Answers = {mrNo};
+    Next();
+    ExpectOnPage(1);
+    EXPECT_FALSE(Ticked(Form->LicenseChkBx));
+    EXPECT_EQ(Form->ModalResult, 0);
+    ASSERT_EQ(Asked.size(), 1u);
+    EXPECT_EQ(Asked[0].Text, MsgLicenseDeclined);
+    EXPECT_EQ(Asked[0].Kind, mtInformation);
+    EXPECT_EQ(Asked[0].Buttons, mbYes | mbNo);
+    // Yes: the wizard ends with Cancel and the quit question is not asked.
+    Answers = {mrYes};
+    Next();
+    EXPECT_EQ(Form->ModalResult, mrCancel);
+    EXPECT_TRUE(Form->CloseAllowed);
+    EXPECT_EQ(Asked.size(), 2u);
+    ExpectOnPage(1);
+    // Back to page 1 from page 2 never asks.
+}
+
+TEST_F(MainForm, OnlyNextFromTheFolderPageTakesTheEditIntoTheMainFolder) {
+    Next();
+    Next();
+    ExpectOnPage(2);
+    EXPECT_EQ(GetFocus(), Form->DestDirEdt);
+    SetWindowTextA(Form->DestDirEdt, "  C:\\Apps\\Editor\\  ");
+    Next();
+    ExpectOnPage(3);
+    EXPECT_EQ(Options.MainDir, "C:\\Apps\\Editor");
+    EXPECT_EQ(Text(Form->DestDirEdt), "C:\\Apps\\Editor");
+
+    Back();
+    SetWindowTextA(Form->DestDirEdt, "C:\\Elsewhere");
+    Back();
+    ExpectOnPage(1);
+    EXPECT_EQ(Options.MainDir, "C:\\Apps\\Editor");
+    // Back from the ready page to the components page keeps it too.
+    Next();
+    Next();
+    Next();
+    ExpectOnPage(4);
+    SetWindowTextA(Form->DestDirEdt, "C:\\Third");
+    Back();
+    ExpectOnPage(3);
+    EXPECT_EQ(Options.MainDir, "C:\\Elsewhere");
+}
+
+TEST_F(MainForm, ComponentsPageShowsFiguresAndFollowsTheDiskSpaceRule) {
+    Next();
+    Next();
+    Next();
+    ExpectOnPage(3);
+    EXPECT_NE(Text(Form->SelCompDiskSpaceReqLbl2), "");
+    EXPECT_NE(Text(Form->SelCompDiskSpaceAvailLbl2), "");
+    EXPECT_TRUE(Enabled(Form->NextBtn));
+    // A folder on a drive that does not exist has no free space to offer.
+    Back();
+    SetWindowTextA(Form->DestDirEdt, "Q:\\Nowhere");
+    Next();
+    ExpectOnPage(3);
+    EXPECT_FALSE(Enabled(Form->NextBtn));
+    EXPECT_TRUE(Enabled(Form->BackBtn));
+}
+
+TEST_F(MainForm, PortableFolderHidesTheOptionBoxesAndSkipsTheAssociationPage) {
+    Options.MainDir = "R:\\Parvela";
+    Form->ShowPage(3, 4);
+    ExpectOnPage(4);
+    EXPECT_FALSE(Visible(Form->InstallToAllChkBx));
+    EXPECT_FALSE(Visible(Form->DesktopChkBx));
+    // 6 becomes 7; the finish page of a portable installation only writes
+    // the common data file into the main folder.
+    Form->ShowPage(5, 6);
+    ExpectOnPage(7);
+    EXPECT_EQ(Text(Form->NextBtn), "&Finish");
+    EXPECT_FALSE(Enabled(Form->CancelBtn));
+    EXPECT_FALSE(Enabled(Form->BackBtn));
+    EXPECT_NE(GetFileAttributesA("R:\\Parvela\\parv_common.dat"), INVALID_FILE_ATTRIBUTES);
+    DeleteFileA("R:\\Parvela\\parv_common.dat");
+    RemoveDirectoryA("R:\\Parvela");
+    // Normal folder again: the boxes come back.
+    Options.MainDir = "C:\\Parvela";
+    Form->ShowPage(3, 4);
+    EXPECT_TRUE(Visible(Form->InstallToAllChkBx));
+}
+
+TEST_F(MainForm, AssociationPageTicksTheBoxesOfTheStoredLetters) {
+    Options.Extensions = "DB";
+    Form->ShowPage(5, 6);
+    ExpectOnPage(6);
+    EXPECT_FALSE(Ticked(Form->AssocChkBx[0]));
+    EXPECT_TRUE(Ticked(Form->AssocChkBx[1]));
+    EXPECT_FALSE(Ticked(Form->AssocChkBx[2]));
+    EXPECT_TRUE(Ticked(Form->AssocChkBx[3]));
+    EXPECT_EQ(GetFocus(), Form->AssocChkBx[0]);
+    EXPECT_FALSE(Enabled(Form->BackBtn));
+    EXPECT_TRUE(Enabled(Form->NextBtn));
+    EXPECT_TRUE(Enabled(Form->CancelBtn));
+    // The progress bar is full.
+    SendMessageA(Form->InstallingProgressBar, PBM_SETRANGE32, 0, 1000);
+    Form->ShowPage(5, 6);
+    EXPECT_EQ(SendMessageA(Form->InstallingProgressBar, PBM_GETPOS, 0, 0), 1000);
+}
+
+TEST_F(MainForm, CancelAsksTheQuitQuestion) {
+    Answers = {mrNo};
+    Form->CancelBtnClick();
+    ASSERT_EQ(Asked.size(), 1u);
+    EXPECT_EQ(Asked[0].Text, MsgQuitSetup);
+    EXPECT_EQ(Asked[0].Kind, mtConfirmation);
+    EXPECT_EQ(Asked[0].Buttons, mbNo | mbAbort);
+    EXPECT_EQ(Form->ModalResult, 0);
+    EXPECT_FALSE(Form->CloseAllowed);
+    ExpectOnPage(0);
+
+    // The close box takes the same way.
+    Answers = {mrAbort};
+    SendMessageA(Form->Handle(), WM_CLOSE, 0, 0);
+    EXPECT_EQ(Asked.size(), 2u);
+    EXPECT_EQ(Form->ModalResult, mrCancel);
+    EXPECT_TRUE(Form->CloseAllowed);
+    EXPECT_EQ(InstallThreadStatus.GetState(), isIdle);
+}
+
+TEST_F(MainForm, KeyboardEnterIsNextAndEscapeIsCancelWhileEnabled) {
+    EXPECT_TRUE(Form->HandleDialogKey(VK_RETURN));
+    ExpectOnPage(1);
+    SetFocus(Form->BackBtn);
+    EXPECT_TRUE(Form->HandleDialogKey(VK_RETURN));   // a focused button is pressed
+    ExpectOnPage(0);
+    Answers = {mrNo};
+    EXPECT_TRUE(Form->HandleDialogKey(VK_ESCAPE));
+    EXPECT_EQ(Asked.size(), 1u);
+
+    // On the last page Cancel is disabled: Escape does nothing, the close
+    // box still asks.
+    Options.MainDir = "R:\\Parvela";
+    Form->ShowPage(5, 6);
+    ExpectOnPage(7);
+    EXPECT_TRUE(Form->HandleDialogKey(VK_ESCAPE));
+    EXPECT_EQ(Asked.size(), 1u);
+    EXPECT_EQ(Form->ModalResult, 0);
+    Answers = {mrAbort};
+    SendMessageA(Form->Handle(), WM_CLOSE, 0, 0);
+    EXPECT_EQ(Asked.size(), 2u);
+    EXPECT_EQ(Form->ModalResult, mrCancel);
+    DeleteFileA("R:\\Parvela\\parv_common.dat");
+    RemoveDirectoryA("R:\\Parvela");
+}
+
+TEST_F(MainForm, PageByTagFindsEachPageAndNothingElse) {
+    for (int t = 0; t < 8; ++t) {
+        HWND page = Form->PageByTag(t);
+        ASSERT_NE(page, nullptr);
+        EXPECT_EQ(GetDlgCtrlID(page), idPageBase + t);
+    }
+    EXPECT_EQ(Form->PageByTag(8), nullptr);
+    EXPECT_EQ(Form->PageByTag(-1), nullptr);
+}
+
+TEST_F(MainForm, OptionControlsReadAndWriteTheBoxesAndRows) {
+    Form->SetBox(TOptionBox::Desktop, false);
+    EXPECT_FALSE(Ticked(Form->DesktopChkBx));
+    EXPECT_FALSE(Form->GetBox(TOptionBox::Desktop));
+    EXPECT_TRUE(Form->GetBox(TOptionBox::InstallToAll));
+    Form->SetBox(TOptionBox::Launch, false);
+    EXPECT_FALSE(Ticked(Form->FinishChkBx));
+    Form->SetRow(3, TCheckState::Unchecked);
+    EXPECT_EQ(Form->GetRow(3), TCheckState::Unchecked);
+    Form->SetCurrentRow(2);
+    EXPECT_EQ(Form->SelCompLstBx->CurrentRow(), 2);
+}
+
+}  // namespace

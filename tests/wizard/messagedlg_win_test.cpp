@@ -1,0 +1,201 @@
+// The program's message box as a real window: what it shows and which
+// button Enter, Escape and the close box press.
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <algorithm>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "payload/InstallThread.h"
+#include "wizard/MessageDlg.h"
+
+namespace {
+
+struct Seen {
+    std::string Title, Text;
+    std::vector<std::string> Buttons;   // left to right
+    std::string Focused;
+    bool OwnerEnabled = true;
+};
+
+HWND OpenBox() { return FindWindowA(MessageDlgClassName, nullptr); }
+
+std::string TextOf(HWND w) {
+    char buf[512] = "";
+    GetWindowTextA(w, buf, sizeof buf);
+    return buf;
+}
+
+Seen Inspect(HWND box, HWND owner) {
+    Seen s;
+    s.Title = TextOf(box);
+    s.Text = TextOf(GetDlgItem(box, MessageDlgTextId));
+    std::vector<std::pair<int, HWND>> buttons;
+    for (HWND c = GetWindow(box, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+        char cls[32] = "";
+        GetClassNameA(c, cls, sizeof cls);
+        RECT r;
+        GetWindowRect(c, &r);
+        if (lstrcmpiA(cls, "Button") == 0) buttons.push_back({r.left, c});
+    }
+    std::sort(buttons.begin(), buttons.end(), [](auto& a, auto& b) { return a.first < b.first; });
+    for (auto& b : buttons) s.Buttons.push_back(TextOf(b.second));
+    s.Focused = TextOf(GetFocus());
+    s.OwnerEnabled = owner ? IsWindowEnabled(owner) != FALSE : true;
+    return s;
+}
+
+// Runs `act` on the box from inside its own modal loop (a timer on this
+// thread), after recording what it shows.
+struct BoxScript {
+    std::function<void(HWND box)> Act;
+    HWND Owner = nullptr;
+    Seen Shown;
+    bool Found = false;
+};
+BoxScript* Current = nullptr;
+
+void CALLBACK OnTimer(HWND, UINT, UINT_PTR id, DWORD) {
+    HWND box = OpenBox();
+    if (!box || !Current) return;
+    KillTimer(nullptr, id);
+    Current->Found = true;
+    Current->Shown = Inspect(box, Current->Owner);
+    Current->Act(box);
+}
+
+int32_t ShowScripted(BoxScript& script, const std::string& text, uint8_t kind, uint16_t buttons) {
+    Current = &script;
+    const UINT_PTR timer = SetTimer(nullptr, 0, 30, OnTimer);
+    const int32_t result = MessageDlg(script.Owner, text, kind, buttons);
+    KillTimer(nullptr, timer);
+    Current = nullptr;
+    return result;
+}
+
+// Result of the last button of a set, as the box orders them.
+int32_t DlgButtonsOfForTest(uint16_t set) {
+    const int32_t order[] = {mrYes, mrNo, mrOk, mrCancel, mrAbort, mrRetry, mrIgnore, mrAll};
+    int32_t last = mrNone;
+    for (int i = 0; i < 8; ++i)
+        if (set & (1 << i)) last = order[i];
+    return last;
+}
+
+void PostKey(HWND box, WPARAM key) {
+    HWND target = GetFocus();
+    PostMessageA(target ? target : box, WM_KEYDOWN, key, 0);
+}
+
+TEST(MessageDlg, ShowsKindTitleTextAndButtonsInFixedOrder) {
+    BoxScript s;
+    s.Act = [](HWND box) { PostMessageA(box, WM_CLOSE, 0, 0); };
+    EXPECT_EQ(ShowScripted(s, "first line\rsecond line", mtConfirmation, mbAbort | mbNo | mbAll), mrCancel);
+    ASSERT_TRUE(s.Found);
+    EXPECT_EQ(s.Shown.Title, "Confirm");
+    EXPECT_EQ(s.Shown.Text, "first line\r\nsecond line");
+    EXPECT_EQ(s.Shown.Buttons, (std::vector<std::string>{"&No", "&Abort", "&All"}));
+    EXPECT_EQ(OpenBox(), nullptr) << "the box is gone after it returned";
+
+    const char* titles[] = {"Warning", "Error", "Information", "Confirm"};
+    for (uint8_t kind = 0; kind < 4; ++kind) {
+        BoxScript k;
+        k.Act = [](HWND box) { PostMessageA(box, WM_CLOSE, 0, 0); };
+        ShowScripted(k, "x", kind, mbOK);
+        EXPECT_EQ(k.Shown.Title, titles[kind]);
+        EXPECT_EQ(k.Shown.Buttons, std::vector<std::string>{"OK"});
+    }
+}
+
+TEST(MessageDlg, EnterAndEscapePressTheRuleButtonsOrNothing) {
+    // Enter: the default button; without one, the focused first button.
+    struct Case { uint16_t Set; int32_t Enter, Escape; } cases[] = {
+        {mbOK, mrOk, mrOk},
+        {mbYes | mbNo, mrYes, mrNo},
+        {mbOK | mbCancel, mrOk, mrCancel},
+        {mbAbort | mbRetry | mbIgnore, mrRetry, mrNone},
+        {mbNo | mbAbort, mrNo, mrNo},
+        {mbYes | mbNo | mbCancel, mrYes, mrCancel},
+        {mbIgnore | mbAll, mrIgnore, mrNone},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Set);
+        // After the key, a click on the last button: it decides only when
+        // the key did nothing.
+        const int32_t last = DlgButtonsOfForTest(c.Set);
+        for (WPARAM key : {WPARAM(VK_RETURN), WPARAM(VK_ESCAPE)}) {
+            const int32_t want = key == VK_RETURN ? c.Enter : c.Escape;
+            BoxScript s;
+            s.Act = [&](HWND box) {
+                PostKey(box, key);
+                PostMessageA(GetDlgItem(box, last), BM_CLICK, 0, 0);
+            };
+            EXPECT_EQ(ShowScripted(s, "question", mtWarning, c.Set), want == mrNone ? last : want)
+                << (key == VK_RETURN ? "Enter" : "Escape");
+        }
+    }
+}
+
+TEST(MessageDlg, EnterPressesTheFocusedButtonAfterTab) {
+    BoxScript s;
+    s.Act = [](HWND box) {
+        // From the default (Yes) one Tab on: No.
+        SetFocus(GetDlgItem(box, mrNo));
+        PostKey(box, VK_RETURN);
+    };
+    EXPECT_EQ(ShowScripted(s, "q", mtConfirmation, mbYes | mbNo), mrNo);
+    EXPECT_EQ(s.Shown.Focused, "&Yes");
+}
+
+TEST(MessageDlg, ClickedButtonGivesItsResultAndOwnerIsDisabledMeanwhile) {
+    HWND owner = CreateWindowExA(0, "STATIC", "owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10, 10, 200, 100, nullptr,
+                                 nullptr, GetModuleHandleA(nullptr), nullptr);
+    ASSERT_NE(owner, nullptr);
+    const struct { uint16_t Set; int Click; } cases[] = {
+        {mbAbort | mbRetry | mbIgnore, mrIgnore}, {mbAbort | mbRetry | mbIgnore, mrAbort},
+        {mbYes | mbNo | mbAll, mrAll}, {mbOK | mbCancel, mrCancel},
+    };
+    for (const auto& c : cases) {
+        BoxScript s;
+        s.Owner = owner;
+        s.Act = [&](HWND box) { SendMessageA(GetDlgItem(box, c.Click), BM_CLICK, 0, 0); };
+        EXPECT_EQ(ShowScripted(s, "file error", mtError, c.Set), c.Click);
+        EXPECT_FALSE(s.Shown.OwnerEnabled);
+        EXPECT_TRUE(IsWindowEnabled(owner));
+    }
+    DestroyWindow(owner);
+}
+
+TEST(MessageDlg, BoxGrowsWithItsText) {
+    RECT small{}, large{};
+    BoxScript a;
+    a.Act = [&](HWND box) { GetWindowRect(box, &small); PostMessageA(box, WM_CLOSE, 0, 0); };
+    ShowScripted(a, "short", mtWarning, mbOK);
+    BoxScript b;
+    b.Act = [&](HWND box) { GetWindowRect(box, &large); PostMessageA(box, WM_CLOSE, 0, 0); };
+    ShowScripted(b, std::string(120, 'w') + "\r2\r3\r4\r5\r6", mtWarning, mbOK);
+    EXPECT_GT(large.right - large.left, small.right - small.left);
+    EXPECT_GT(large.bottom - large.top, small.bottom - small.top);
+}
+
+TEST(MessageDlg, InstalledAsTheHandlerOfQuestionsOnTheMainThread) {
+    SetMainThread();
+    InstallMessageDlg();
+    BoxScript s;
+    s.Act = [](HWND box) { SendMessageA(GetDlgItem(box, mrRetry), BM_CLICK, 0, 0); };
+    Current = &s;
+    const UINT_PTR timer = SetTimer(nullptr, 0, 30, OnTimer);
+    const int32_t got = MessageDlgFromThread("retry?", mtError, mbAbort | mbRetry | mbIgnore);
+    KillTimer(nullptr, timer);
+    Current = nullptr;
+    EXPECT_EQ(got, mrRetry);
+    EXPECT_EQ(s.Shown.Title, "Error");
+    EXPECT_EQ(InstallThreadStatus.GetState(), isIdle);
+    SetMessageDlgHandler(nullptr);
+}
+
+}  // namespace
