@@ -172,7 +172,9 @@ TEST_F(InstallLog, ConcurrentWritersLoseNoLineAndAddNoDuplicate)
     constexpr int perThread = 300;
     auto writer = [](char tag) {
         for (int i = 0; i < perThread; ++i) {
-            AddLogLine(std::string(1, tag) + std::to_string(i));
+            std::string own(1, tag);
+            own += std::to_string(i);
+            AddLogLine(own);
             AddLogLine("shared " + std::to_string(i % 50));
         }
     };
