@@ -57,10 +57,6 @@ std::vector<std::string> MergeUpdateLog(std::vector<std::string> lines,
                                         const std::string& stampLine,
                                         const std::function<bool(const std::string&, const std::string&)>& equal);
 
-// Lines of a text file (CR, LF or CR LF end a line) and back (CR LF each).
-std::vector<std::string> SplitLines(const std::string& text);
-std::string JoinLines(const std::vector<std::string>& lines);
-
 // Where old versions kept their clip images ("" when unknown: nothing is
 // deleted then), and the single files removed below it.
 std::string OldClipImagesBase(bool portable, const std::string& mainDir,

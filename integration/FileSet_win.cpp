@@ -159,7 +159,7 @@ bool WriteUpdateLog(std::string* error) {
                            [](const std::string& a, const std::string& b) {
                                return CompareLines(a, b) == CSTR_EQUAL;
                            });
-    if (!ReplaceWholeFile(path, JoinLines(lines))) {
+    if (!ReplaceWholeFile(path, JoinLogLines(lines))) {
         if (error) *error = UpdateLogError(path);
         return false;
     }

@@ -26,6 +26,8 @@ public:
     HWND Window = nullptr;
 };
 
+// Under Xvfb without a window manager, hiding a shown window costs about two
+// seconds, so only one case uses a visible window.
 TEST(RunningCopy, FoundByItsWindowProperty) {
     ASSERT_FALSE(IsAppRunning()) << "another marked window is open";
     struct Case {
@@ -38,9 +40,8 @@ TEST(RunningCopy, FoundByItsWindowProperty) {
     const Case cases[] = {
         {"visible, marked", true, reinterpret_cast<HANDLE>(1), true, true},
         {"hidden, marked", false, reinterpret_cast<HANDLE>(0x5A5A), true, true},
-        {"marked with 0", true, nullptr, true, false},
         {"hidden, marked with 0", false, nullptr, true, false},
-        {"same title, no property", true, nullptr, false, false},
+        {"same title, no property", false, nullptr, false, false},
     };
     for (const Case& c : cases) {
         TMarkedWindow w(c.Visible, c.Value, c.SetProperty);
@@ -51,9 +52,9 @@ TEST(RunningCopy, FoundByItsWindowProperty) {
 }
 
 TEST(RunningCopy, OneMarkedWindowAmongOthers) {
-    TMarkedWindow plain1(true, nullptr, false), zero(false, nullptr), plain2(false, nullptr, false);
+    TMarkedWindow plain1(false, nullptr, false), zero(false, nullptr), plain2(false, nullptr, false);
     EXPECT_FALSE(IsAppRunning());
-    TMarkedWindow first(false, reinterpret_cast<HANDLE>(1)), second(true, reinterpret_cast<HANDLE>(2));
+    TMarkedWindow first(false, reinterpret_cast<HANDLE>(1)), second(false, reinterpret_cast<HANDLE>(2));
     EXPECT_TRUE(IsAppRunning());
 }
 

@@ -254,10 +254,18 @@ std::string MainDirOfChild(const std::string& firstArgument, const std::string& 
                        " --gtest_also_run_disabled_tests --gtest_filter=SettingsChild.DISABLED_ReportMainDir";
     DeleteFileA(outFile.c_str());
     SetEnvironmentVariableA(ChildOutVar, outFile.c_str());
+    // The child's own test report would only clutter ours.
+    SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+    UniqueHandle nul(CreateFileA("NUL", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
+                                 OPEN_EXISTING, 0, nullptr));
     STARTUPINFOA si{};
     si.cb = sizeof si;
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdInput = nullptr;
+    si.hStdOutput = nul.Get();
+    si.hStdError = nul.Get();
     PROCESS_INFORMATION pi{};
-    BOOL ok = CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi);
+    BOOL ok = CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi);
     SetEnvironmentVariableA(ChildOutVar, nullptr);
     if (!ok) return "<not started>";
     UniqueHandle process(pi.hProcess), thread(pi.hThread);

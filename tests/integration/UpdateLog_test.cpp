@@ -69,13 +69,4 @@ TEST(InstallStamp, EveryByteInFileOrderHighDigitFirst) {
     EXPECT_EQ(StampLine(-2.0), "*00000000000000C0");
 }
 
-TEST(UpdateLogText, SplitAndJoin) {
-    EXPECT_EQ(SplitLines("a\r\nb\r\n"), (Lines{"a", "b"}));
-    EXPECT_EQ(SplitLines("a\rb\nc"), (Lines{"a", "b", "c"}));
-    EXPECT_EQ(SplitLines("a\r\n\r\nb"), (Lines{"a", "", "b"}));
-    EXPECT_EQ(SplitLines(""), Lines{});
-    EXPECT_EQ(JoinLines({"*A", "f\t!"}), "*A\r\nf\t!\r\n");
-    EXPECT_EQ(JoinLines({}), "");
-}
-
 }  // namespace
