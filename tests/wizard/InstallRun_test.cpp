@@ -1,0 +1,55 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "wizard/InstallRun.h"
+
+namespace {
+
+TEST(AssocCommand, SuffixesFollowTheTickedTypesInFixedOrder) {
+    struct Case {
+        const char* Main;
+        const char* Letters;
+        const char* Expected;
+    };
+    const Case cases[] = {
+        {"C:\\Program Files\\Parvela", "ABCD",
+         "\"C:\\Program Files\\Parvela\\parv.exe\" -assoc adpr_rtf_cod_doc_docx"},
+        {"C:\\Program Files\\Parvela\\", "", "\"C:\\Program Files\\Parvela\\parv.exe\" -assoc adpr"},
+        {"D:\\P", "B", "\"D:\\P\\parv.exe\" -assoc adpr_cod"},
+        // Letters count wherever they stand, once each.
+        {"D:\\P", "DBA", "\"D:\\P\\parv.exe\" -assoc adpr_rtf_cod_docx"},
+        {"D:\\P", "CC", "\"D:\\P\\parv.exe\" -assoc adpr_doc"},
+        {"D:\\P", "abcdX", "\"D:\\P\\parv.exe\" -assoc adpr"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(BuildAssocCommand(c.Main, c.Letters), c.Expected) << c.Letters;
+    EXPECT_EQ(BuildLaunchCommand("C:\\Program Files\\Parvela"), "\"C:\\Program Files\\Parvela\\parv.exe\"");
+}
+
+TEST(AssocCommand, LettersFromBoxes) {
+    EXPECT_EQ(ExtensionsFromBoxes(false, false, false, false), "");
+    EXPECT_EQ(ExtensionsFromBoxes(true, true, true, true), "ABCD");
+    EXPECT_EQ(ExtensionsFromBoxes(false, true, false, false), "B");
+    EXPECT_EQ(ExtensionsFromBoxes(true, false, false, true), "AD");
+    // Boxes to letters to command: the round trip of the association page.
+    EXPECT_EQ(BuildAssocCommand("E:\\", ExtensionsFromBoxes(false, false, true, true)),
+              "\"E:\\parv.exe\" -assoc adpr_doc_docx");
+}
+
+TEST(CommonData, TwentyFiveBytesLittleEndian) {
+    const double now = 46362.5;  // 6 December 2026, 12:00
+    const std::string bytes = CommonDataBytes(now);
+    ASSERT_EQ(bytes.size(), 25u);
+    const unsigned char expected[25] = {
+        1, 0, 0, 0,  8, 0, 0, 0,
+        0x00, 0x00, 0x00, 0x00, 0x50, 0xA3, 0xE6, 0x40,
+        2, 0, 0, 0,  1, 0, 0, 0,  0x31,
+    };
+    EXPECT_EQ(0, std::memcmp(bytes.data(), expected, 25));
+    // The time field carries the day count bit for bit.
+    double back = 0;
+    std::memcpy(&back, CommonDataBytes(45000.123456789).data() + 8, 8);
+    EXPECT_EQ(back, 45000.123456789);
+}
+
+}  // namespace
