@@ -4,6 +4,7 @@
 // copy of a program.
 
 #include <windows.h>
+#include <shlobj.h>
 
 #include <optional>
 #include <string>

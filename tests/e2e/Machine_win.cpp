@@ -7,6 +7,7 @@
 #include <cstring>
 #include <set>
 
+#include "integration/AppInterface.h"
 #include "tests/e2e/Driver.h"
 
 namespace e2e {
@@ -224,6 +225,14 @@ void CleanInstallState(const std::vector<std::string>& extraRoots) {
     DeleteTree(p.docsParvela);
     for (const std::string& f : p.shortcutFolders) DeleteTree(WithSlash(f) + ShortcutName);
     DeleteTree(TempFolder() + StandInCommandLog);
+    // The stand-in's per-user associations; a type that another program
+    // owns is left alone.
+    const std::string classes = "Software\\Classes\\";
+    RegDeleteKeyTree(HKEY_CURRENT_USER, classes + app::AssocProgId);
+    for (const char* ext : app::AssocExtensions) {
+        const auto owner = RegString(HKEY_CURRENT_USER, classes + ext, nullptr);
+        if (owner && *owner == app::AssocProgId) RegDeleteKeyTree(HKEY_CURRENT_USER, classes + ext);
+    }
     for (const std::string& r : extraRoots) DeleteTree(r);
 }
 
@@ -231,7 +240,7 @@ void KillMarkedApplications() {
     std::set<DWORD> pids;
     EnumWindows(
         [](HWND w, LPARAM lp) -> BOOL {
-            if (GetPropA(w, "1.x Korvane")) reinterpret_cast<std::set<DWORD>*>(lp)->insert(ProcessOf(w));
+            if (GetPropA(w, app::RunningProperty)) reinterpret_cast<std::set<DWORD>*>(lp)->insert(ProcessOf(w));
             return TRUE;
         },
         reinterpret_cast<LPARAM>(&pids));

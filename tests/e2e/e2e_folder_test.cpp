@@ -1,0 +1,88 @@
+// The folder page: typed folders and drives that come and go.
+#include "tests/e2e/SetupTest.h"
+
+using namespace e2e;
+
+namespace {
+
+bool SamePath(const std::string& a, const std::string& b) {
+    return a.size() == b.size() && _stricmp(a.c_str(), b.c_str()) == 0;
+}
+
+}  // namespace
+
+TEST_F(SetupTest, TypedFoldersAreNormalisedWhenLeavingThePageWithNext) {
+    const std::string programFiles = KnownFolder(CSIDL_PROGRAM_FILES);
+    const struct {
+        std::string typed, expected;
+    } cases[] = {
+        {"  C:\\Apps\\Editor  ", "C:\\Apps\\Editor"},
+        {"C:\\Apps\\Editor\\", "C:\\Apps\\Editor"},
+        {"C:\\", "C:\\Parvela"},
+        {"C:", "C:\\Parvela"},
+        // No drive part: the drive box's drive, and what was typed is dropped.
+        {"Apps", "C:\\Parvela"},
+        {programFiles, programFiles + "\\Parvela"},
+        {programFiles + "\\", programFiles + "\\Parvela"},
+        {"R:\\Stick Apps\\Parvela", "R:\\Stick Apps\\Parvela"},
+    };
+    const Wizard w = Start();
+    ASSERT_TRUE(WalkTo(w, 2));
+    HWND edit = Ctl(w, idDestDirEdt);
+    for (const auto& c : cases) {
+        ASSERT_TRUE(SetText(edit, c.typed));
+        ASSERT_TRUE(NextTo(w, 3)) << c.typed;
+        ASSERT_TRUE(w.Back());
+        ASSERT_TRUE(w.WaitPage(PageTitle[2], PageTimeout));
+        EXPECT_TRUE(SamePath(GetText(edit), c.expected)) << "typed \"" << c.typed << "\", got \"" << GetText(edit) << "\"";
+    }
+    // Back from the components page does not take the edit into the
+    // settings; only Next from the folder page does.
+    ASSERT_TRUE(SetText(edit, "C:\\Typed But Not Taken"));
+    ASSERT_TRUE(w.Back());
+    ASSERT_TRUE(w.WaitPage(PageTitle[1], PageTimeout));
+    Quit(w);
+    EXPECT_FALSE(FolderExists("C:\\Typed But Not Taken"));
+}
+
+class DriveTest : public SetupTest {
+protected:
+    void SetUp() override {
+        SetupTest::SetUp();
+        UnlinkDrive('S');
+        char full[MAX_PATH] = {};
+        GetFullPathNameA((BinDir + "\\..\\e2e_drive_s").c_str(), MAX_PATH, full, nullptr);
+        folder = full;
+        DeleteTree(folder);
+        ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
+    }
+    void TearDown() override {
+        UnlinkDrive('S');
+        DeleteTree(folder);
+        SetupTest::TearDown();
+    }
+    std::string folder;
+};
+
+TEST_F(DriveTest, ADriveLinkedWhileTheFolderPageShowsIsProposedAndDropped) {
+    const Wizard w = Start();
+    ASSERT_TRUE(WalkTo(w, 2));
+    HWND edit = Ctl(w, idDestDirEdt);
+    const std::string proposed = DefaultPlaces().mainDir;
+    ASSERT_EQ(GetText(edit), proposed);
+
+    ASSERT_TRUE(LinkRemovableDrive('S', UnixPathOf(folder)));
+    // The drive timer looks once a second.
+    EXPECT_TRUE(WaitUntil([&] { return SamePath(GetText(edit), "S:\\Parvela"); }, PageTimeout))
+        << GetText(edit);
+    ASSERT_TRUE(UnlinkDrive('S'));
+    EXPECT_TRUE(WaitUntil([&] { return SamePath(GetText(edit), proposed); }, PageTimeout)) << GetText(edit);
+
+    // With the same folder present on the new drive, that folder is proposed.
+    ASSERT_TRUE(CreateDirectoryA((folder + "\\Program Files").c_str(), nullptr));
+    ASSERT_TRUE(LinkRemovableDrive('S', UnixPathOf(folder)));
+    std::string onStick = KnownFolder(CSIDL_PROGRAM_FILES);
+    onStick[0] = 'S';
+    EXPECT_TRUE(WaitUntil([&] { return SamePath(GetText(edit), onStick); }, PageTimeout)) << GetText(edit);
+    Quit(w);
+}

@@ -1,0 +1,149 @@
+// The wizard as a user meets it before anything is installed.
+#include "tests/e2e/SetupTest.h"
+
+using namespace e2e;
+
+namespace {
+
+// Nothing of a run that never reached the installing page may remain.
+void ExpectNothingWritten() {
+    const InstallPlaces p = DefaultPlaces();
+    EXPECT_FALSE(RegString(HKEY_CURRENT_USER, std::string(InstallKeyPath) + "\\Install", "MAINDIR"));
+    EXPECT_FALSE(RegDword(HKEY_CURRENT_USER, std::string(InstallKeyPath) + "\\Install", "COMPS (1.6.6.2)"));
+    EXPECT_FALSE(RegKeyExists(HKEY_LOCAL_MACHINE, UninstallKeyPath));
+    EXPECT_FALSE(FileExists(p.mainDir + "\\Install.log"));
+    EXPECT_FALSE(FolderExists(p.mainDir));
+    EXPECT_FALSE(FileExists(p.sharedData + "Update.log"));
+}
+
+}  // namespace
+
+TEST_F(SetupTest, WindowOpensWithItsCaptionSizeAndWelcomePage) {
+    const Wizard w = Start();
+    ASSERT_TRUE(w.Alive());
+    EXPECT_EQ(GetText(w.Window()), WizardCaption);
+    const SIZE client = ClientSize(w.Window());
+    EXPECT_EQ(client.cx, FormClientWidth);
+    EXPECT_EQ(client.cy, FormClientHeight);
+    // Only a close box: no minimise or maximise, and no resizing frame.
+    const LONG style = GetWindowLongA(w.Window(), GWL_STYLE);
+    EXPECT_TRUE(style & WS_SYSMENU);
+    EXPECT_FALSE(style & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME));
+
+    EXPECT_EQ(w.PageTitle(), PageTitle[0]);
+    EXPECT_EQ(GetText(Ctl(w, idTopLbl)), PageTitle[0]);
+    EXPECT_EQ(Plain(GetText(Ctl(w, idWelcomeLbl))),
+              "This program will install Parvela Word Processor Lite (version 4.0.3.2) on your computer.\r\r\r\r\r"
+              "Click Next to continue. Click Cancel to quit Setup.");
+    EXPECT_FALSE(IsShown(Ctl(w, idBackBtn)));
+    EXPECT_EQ(GetText(Ctl(w, idNextBtn)), "&Next >");
+    EXPECT_TRUE(IsEnabledWindow(Ctl(w, idNextBtn)));
+    EXPECT_EQ(GetText(Ctl(w, idCancelBtn)), "Cancel");
+    // Every other page exists, hidden.
+    for (int page = 1; page < 8; ++page) {
+        HWND sheet = Ctl(w, idPageBase + page);
+        ASSERT_NE(sheet, nullptr) << page;
+        EXPECT_FALSE(IsShown(sheet)) << page;
+    }
+    Quit(w);
+}
+
+TEST_F(SetupTest, WalksToTheReadyPageWithTheDefaultsAndBackAgain) {
+    const Wizard w = Start();
+    ASSERT_TRUE(NextTo(w, 1));
+    EXPECT_FALSE(GetText(Ctl(w, idLicenseMemo)).empty());
+    EXPECT_EQ(CheckState(Ctl(w, idLicenseChkBx)), BST_CHECKED);
+    EXPECT_TRUE(IsShown(Ctl(w, idBackBtn)));
+
+    ASSERT_TRUE(NextTo(w, 2));
+    EXPECT_EQ(GetText(Ctl(w, idDestDirEdt)), DefaultPlaces().mainDir);
+
+    ASSERT_TRUE(NextTo(w, 3));
+    EXPECT_TRUE(IsEnabledWindow(Ctl(w, idNextBtn)));
+    EXPECT_FALSE(GetText(Ctl(w, idSelCompDiskSpaceReqLbl2)).empty());
+    EXPECT_FALSE(GetText(Ctl(w, idSelCompDiskSpaceAvailLbl2)).empty());
+
+    ASSERT_TRUE(NextTo(w, 4));
+    for (int id : {idInstallToAllChkBx, idDesktopChkBx}) {
+        EXPECT_TRUE(IsShown(Ctl(w, id))) << id;
+        EXPECT_EQ(CheckState(Ctl(w, id)), BST_CHECKED) << id;
+    }
+    EXPECT_TRUE(IsEnabledWindow(Ctl(w, idBackBtn)));
+    EXPECT_EQ(GetText(Ctl(w, idNextBtn)), "&Next >");
+
+    for (int page = 3; page >= 0; --page) {
+        ASSERT_TRUE(w.Back());
+        ASSERT_TRUE(w.WaitPage(PageTitle[page], PageTimeout)) << page;
+    }
+    EXPECT_FALSE(IsShown(Ctl(w, idBackBtn)));
+    // The licence is not loaded twice: the memo keeps its text.
+    ASSERT_TRUE(NextTo(w, 1));
+    EXPECT_FALSE(GetText(Ctl(w, idLicenseMemo)).empty());
+    Quit(w);
+    ExpectNothingWritten();
+}
+
+TEST_F(SetupTest, CancelOnTheWelcomePageAsksAndWritesNothing) {
+    const Wizard w = Start();
+    ASSERT_TRUE(w.Cancel());
+    MessageBoxInfo box = Box(w);
+    EXPECT_EQ(box.title, "Confirm");
+    EXPECT_EQ(box.text, QuitQuestion);
+    EXPECT_EQ(box.buttons, (std::vector<std::string>{"&No", "&Abort"}));
+    ASSERT_TRUE(Answer(box, "&No"));
+    EXPECT_TRUE(w.Alive());
+    EXPECT_EQ(w.PageTitle(), PageTitle[0]);
+
+    // The close box asks the same question.
+    ASSERT_TRUE(RequestClose(w.Window()));
+    box = Box(w);
+    EXPECT_EQ(box.text, QuitQuestion);
+    ASSERT_TRUE(Answer(box, "&Abort"));
+    EXPECT_EQ(setup.WaitExit(ExitTimeout), std::optional<DWORD>(0));
+    ExpectNothingWritten();
+}
+
+TEST_F(SetupTest, RunningApplicationHoldsTheWelcomePageUntilItIsClosed) {
+    Process app = Process::Start(StandInExe);
+    ASSERT_TRUE(app.Started());
+    ASSERT_TRUE(WaitUntil([&] {
+        for (HWND h : TopLevelWindows(app.Id(), true))
+            if (GetPropA(h, "1.x Korvane")) return true;
+        return false;
+    }, StartTimeout)) << "the stand-in application did not mark its window";
+
+    const Wizard w = Start();
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        ASSERT_TRUE(w.Next());
+        const MessageBoxInfo box = Box(w);
+        EXPECT_EQ(box.title, "Information");
+        EXPECT_EQ(box.text, RunningCopyMessage);
+        EXPECT_EQ(box.buttons, std::vector<std::string>{"OK"});
+        ASSERT_TRUE(Answer(box, "OK"));
+        EXPECT_EQ(w.PageTitle(), PageTitle[0]) << attempt;
+        EXPECT_TRUE(GetText(Ctl(w, idLicenseMemo)).empty());
+    }
+    app.Kill();
+    ASSERT_TRUE(NextTo(w, 1));
+    EXPECT_FALSE(GetText(Ctl(w, idLicenseMemo)).empty());
+    Quit(w);
+}
+
+TEST_F(SetupTest, DamagedPayloadStopsWithAnErrorBeforeTheWizard) {
+    const std::string copy = TempFolder() + "ParvelaSetup-damaged.exe";
+    std::string error;
+    ASSERT_TRUE(CorruptResourceCopy(SetupExe, copy, "FILES", "FILES", 16, &error)) << error;
+    {
+        Process p = Process::Start(copy, "", &error);
+        ASSERT_TRUE(p.Started()) << error;
+        const auto box = WaitMessageBox(p.Id(), nullptr, StartTimeout);
+        ASSERT_TRUE(box.has_value()) << "no error box";
+        EXPECT_FALSE(box->text.empty());
+        for (HWND top : TopLevelWindows(p.Id(), true))
+            EXPECT_EQ(FindByText(top, "&Next >", "Button"), nullptr) << "the wizard was shown";
+        ASSERT_TRUE(Answer(*box, "OK"));
+        EXPECT_EQ(p.WaitExit(ExitTimeout), std::optional<DWORD>(1));
+    }
+    EXPECT_TRUE(DeleteTree(copy));
+    ExpectNothingWritten();
+}
