@@ -407,12 +407,15 @@ def rtf_doc(title, lines, target, rng):
     info_open = "{\\info{\\title %s}{\\author Parvela}" % rtf_escape(title)
     info_close = "}\r\n"
     body = ("\\paperw12240\\paperh15840\\margl1440\\margr1440\\margt1440\\margb1440\r\n"
-            "{\\footer\\pard\\qc\\f0\\fs16\\cf2 %s \\endash  page {\\field{\\*\\fldinst PAGE}}\\par}\r\n"
+            "{\\footer\\pard\\qc\\f0\\fs16\\cf2 %s \\endash  page {\\field{\\*\\fldinst PAGE}{\\fldrslt 1}}\\par}\r\n"
             "\\pard\\s1\\sb240\\sa240\\f0\\fs36\\b\\cf1 %s\\b0\\cf0\\par\r\n"
             % (rtf_escape(title), rtf_escape(title)))
-    for ln in lines:
+    # A closing line ("Yours sincerely,") goes below the body text.
+    closing = lines[-1:] if lines and lines[-1].endswith(",") and len(lines) > 2 else []
+    for ln in lines[:len(lines) - len(closing)]:
         body += "\\pard\\s0\\sa120\\f1\\fs24 %s\\par\r\n" % rtf_escape(ln)
-    tail = "}\r\n"
+    tail = "".join("\\pard\\s0\\sb240\\f1\\fs24 %s\\par\r\n" % rtf_escape(ln) for ln in closing)
+    tail += "}\r\n"
 
     def total(b, c):
         return len(head) + len(info_open) + len(c) + len(info_close) + len(b) + len(tail)

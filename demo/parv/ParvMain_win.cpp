@@ -79,12 +79,9 @@ LRESULT HandleMessage(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
             WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN, 0,
             0, 0, 0, wnd, reinterpret_cast<HMENU>(static_cast<INT_PTR>(EditorId)),
             GetModuleHandleA(nullptr), nullptr);
-        if (g_app.editor) {
+        if (g_app.editor)
             SendMessageA(g_app.editor, WM_SETFONT,
                          reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), FALSE);
-            auto* cs = reinterpret_cast<CREATESTRUCTA*>(lp);
-            ShowDocument(g_app.editor, static_cast<const char*>(cs->lpCreateParams));
-        }
         return 0;
     }
     case WM_SIZE:
@@ -130,13 +127,19 @@ int RunWindow(HINSTANCE inst, const std::string& document, int show) {
 
     const std::string caption = parv::WindowCaption(document);
     HWND wnd = CreateWindowExA(0, WindowClass, caption.c_str(), WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
-                               CW_USEDEFAULT, 720, 540, nullptr, nullptr, inst,
-                               const_cast<char*>(document.c_str()));
+                               CW_USEDEFAULT, 720, 540, nullptr, nullptr, inst, nullptr);
     if (!wnd) return ExitFailed;
-    // Any non-zero value marks a running copy for the setup program.
-    SetPropA(wnd, app::RunningProperty, reinterpret_cast<HANDLE>(static_cast<INT_PTR>(1)));
     ShowWindow(wnd, show);
+    // Loaded once the editor has its size: streamed into an empty control,
+    // the text comes up scrolled past its first line.
+    if (g_app.editor) {
+        ShowDocument(g_app.editor, document);
+        SendMessageA(g_app.editor, EM_SETSEL, 0, 0);
+    }
     UpdateWindow(wnd);
+    // Any non-zero value marks a running copy for the setup program; set once
+    // the window is up, so whoever finds the mark finds a usable window.
+    SetPropA(wnd, app::RunningProperty, reinterpret_cast<HANDLE>(static_cast<INT_PTR>(1)));
 
     MSG msg;
     int rc;

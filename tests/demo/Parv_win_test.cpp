@@ -1,0 +1,429 @@
+// The real parv.exe under Wine: what the setup program relies on when it
+// starts the application, looks for its windows and reads its registry value.
+
+#include "integration/AppInterface.h"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <array>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace {
+
+// ------------------------------------------------------------ small owners
+
+struct Key {
+    HKEY h = nullptr;
+    Key() = default;
+    Key(const Key&) = delete;
+    Key& operator=(const Key&) = delete;
+    ~Key() {
+        if (h) RegCloseKey(h);
+    }
+};
+
+struct Handle {
+    HANDLE h = nullptr;
+    explicit Handle(HANDLE v = nullptr) : h(v) {}
+    Handle(Handle&& o) noexcept : h(std::exchange(o.h, nullptr)) {}
+    Handle(const Handle&) = delete;
+    Handle& operator=(const Handle&) = delete;
+    ~Handle() {
+        if (h && h != INVALID_HANDLE_VALUE) CloseHandle(h);
+    }
+};
+
+const std::string ClassesKey = "Software\\Classes\\";
+const std::string InternalKey = "Software\\Parvela Word Processor\\Internal";
+const std::string ProductKey = "Software\\Parvela Word Processor";
+
+std::string ParvPath() { return std::string(PARVELA_BIN_DIR) + "\\" + app::ExeName; }
+
+// Built by appending: GCC 12 warns falsely about literal + string chains.
+std::string Quote(const std::string& s) {
+    std::string q(1, '"');
+    q += s;
+    q += '"';
+    return q;
+}
+
+std::string TempDir() {
+    char buf[MAX_PATH + 1];
+    DWORD n = GetTempPathA(sizeof(buf), buf);
+    std::string s(buf, n);
+    if (!s.empty() && s.back() != '\\') s += '\\';
+    return s;
+}
+
+std::string LogPath() { return TempDir() + app::CommandLogFile; }
+
+bool KeyExists(const std::string& path) {
+    Key k;
+    return RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &k.h) == ERROR_SUCCESS;
+}
+
+// A string value (nullptr name: the default value); nullopt when absent.
+std::optional<std::string> ReadString(const std::string& path, const char* name) {
+    Key k;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &k.h) != ERROR_SUCCESS) return std::nullopt;
+    char buf[1024];
+    DWORD type = 0, size = sizeof(buf) - 1;
+    if (RegQueryValueExA(k.h, name, nullptr, &type, reinterpret_cast<BYTE*>(buf), &size) != ERROR_SUCCESS ||
+        type != REG_SZ)
+        return std::nullopt;
+    buf[size] = '\0';
+    return std::string(buf);
+}
+
+std::optional<DWORD> ReadDword(const std::string& path, const char* name) {
+    Key k;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &k.h) != ERROR_SUCCESS) return std::nullopt;
+    DWORD v = 0, type = 0, size = sizeof(v);
+    if (RegQueryValueExA(k.h, name, nullptr, &type, reinterpret_cast<BYTE*>(&v), &size) != ERROR_SUCCESS ||
+        type != REG_DWORD)
+        return std::nullopt;
+    return v;
+}
+
+void WriteString(const std::string& path, const char* name, const std::string& value) {
+    Key k;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &k.h, nullptr),
+              ERROR_SUCCESS);
+    ASSERT_EQ(RegSetValueExA(k.h, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                             DWORD(value.size() + 1)),
+              ERROR_SUCCESS);
+}
+
+std::string ReadFileText(const std::string& path) {
+    Handle f(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                         0, nullptr));
+    if (f.h == INVALID_HANDLE_VALUE) return {};
+    std::string s;
+    char buf[4096];
+    DWORD n = 0;
+    while (ReadFile(f.h, buf, sizeof(buf), &n, nullptr) && n) s.append(buf, n);
+    return s;
+}
+
+// ------------------------------------------------------------ running it
+
+struct Started {
+    Handle process;
+    DWORD pid = 0;
+};
+
+Started Start(const std::string& args) {
+    std::string line = Quote(ParvPath());
+    if (!args.empty()) line.append(1, ' ').append(args);
+    STARTUPINFOA si{};
+    si.cb = sizeof(si);
+    PROCESS_INFORMATION pi{};
+    Started s;
+    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+        ADD_FAILURE() << "cannot start " << line << ": " << GetLastError();
+        return s;
+    }
+    CloseHandle(pi.hThread);
+    s.process.h = pi.hProcess;
+    s.pid = pi.dwProcessId;
+    return s;
+}
+
+// Exit code of a command-line run, or -1 when it does not end in time.
+long RunToEnd(const std::string& args) {
+    Started s = Start(args);
+    if (!s.process.h) return -1;
+    if (WaitForSingleObject(s.process.h, 20000) != WAIT_OBJECT_0) {
+        TerminateProcess(s.process.h, 99);
+        return -1;
+    }
+    DWORD code = 0;
+    GetExitCodeProcess(s.process.h, &code);
+    return long(code);
+}
+
+struct Found {
+    DWORD pid;
+    HWND wnd;
+};
+
+// The top-level window of process `pid`, as the setup program would meet it
+// through EnumWindows.
+HWND WaitForWindow(DWORD pid) {
+    for (int i = 0; i < 200; ++i) {
+        Found f{pid, nullptr};
+        EnumWindows(
+            [](HWND w, LPARAM lp) -> BOOL {
+                auto* f = reinterpret_cast<Found*>(lp);
+                DWORD owner = 0;
+                GetWindowThreadProcessId(w, &owner);
+                if (owner == f->pid && GetPropA(w, app::RunningProperty)) {
+                    f->wnd = w;
+                    return FALSE;
+                }
+                return TRUE;
+            },
+            reinterpret_cast<LPARAM>(&f));
+        if (f.wnd) return f.wnd;
+        Sleep(50);
+    }
+    return nullptr;
+}
+
+// WM_GETTEXT itself: GetWindowText does not ask controls of other processes.
+std::string WindowText(HWND w) {
+    char buf[2048] = {};
+    SendMessageTimeoutA(w, WM_GETTEXT, sizeof(buf), reinterpret_cast<LPARAM>(buf), SMTO_ABORTIFHUNG, 5000,
+                        nullptr);
+    buf[sizeof(buf) - 1] = '\0';
+    return buf;
+}
+
+// Closes the window the way a user does and waits for the process to end.
+long CloseAndWait(Started& s, HWND wnd) {
+    PostMessageA(wnd, WM_CLOSE, 0, 0);
+    if (WaitForSingleObject(s.process.h, 20000) != WAIT_OBJECT_0) {
+        TerminateProcess(s.process.h, 99);
+        return -1;
+    }
+    DWORD code = 0;
+    GetExitCodeProcess(s.process.h, &code);
+    return long(code);
+}
+
+// ------------------------------------------------------------ fixture
+
+// Puts back every registry value and file the application may touch, so the
+// prefix looks afterwards as it did before.
+class ParvTest : public ::testing::Test {
+protected:
+    struct Saved {
+        std::string path;
+        bool existed = false;
+        std::string backup;
+    };
+    static constexpr const char* BackupRoot = "Software\\Parvela Test Backup\\";
+
+    void SetUp() override {
+        for (const char* ext : app::AssocExtensions) Save(ClassesKey + ext);
+        Save(ClassesKey + app::AssocProgId);
+        productExisted_ = KeyExists(ProductKey);
+        internalExisted_ = KeyExists(InternalKey);
+        lastRun_ = ReadDword(InternalKey, app::LastRunVerValue);
+        log_ = ReadFileText(LogPath());
+        logExisted_ = GetFileAttributesA(LogPath().c_str()) != INVALID_FILE_ATTRIBUTES;
+        // Start from a clean slate for what we check.
+        for (const Saved& s : saved_) RegDeleteTreeA(HKEY_CURRENT_USER, s.path.c_str());
+        DeleteLastRun();
+    }
+
+    void TearDown() override {
+        for (const Saved& s : saved_) {
+            RegDeleteTreeA(HKEY_CURRENT_USER, s.path.c_str());
+            if (s.existed) {
+                Key from, to;
+                RegOpenKeyExA(HKEY_CURRENT_USER, s.backup.c_str(), 0, KEY_READ, &from.h);
+                RegCreateKeyExA(HKEY_CURRENT_USER, s.path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &to.h,
+                                nullptr);
+                RegCopyTreeA(from.h, nullptr, to.h);
+            }
+        }
+        std::string root = BackupRoot;
+        root.pop_back();
+        RegDeleteTreeA(HKEY_CURRENT_USER, root.c_str());
+        DeleteLastRun();
+        if (lastRun_) {
+            Key k;
+            RegCreateKeyExA(HKEY_CURRENT_USER, InternalKey.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &k.h,
+                            nullptr);
+            RegSetValueExA(k.h, app::LastRunVerValue, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&*lastRun_),
+                           sizeof(DWORD));
+        }
+        if (!internalExisted_) RegDeleteKeyA(HKEY_CURRENT_USER, InternalKey.c_str());
+        if (!productExisted_) RegDeleteKeyA(HKEY_CURRENT_USER, ProductKey.c_str());
+        if (!logExisted_) {
+            DeleteFileA(LogPath().c_str());
+        } else {
+            Handle f(CreateFileA(LogPath().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+            DWORD n = 0;
+            WriteFile(f.h, log_.data(), DWORD(log_.size()), &n, nullptr);
+        }
+        for (const std::string& f : files_) DeleteFileA(f.c_str());
+    }
+
+    // Keys are kept whole in a backup branch and copied back afterwards.
+    void Save(const std::string& path) {
+        Saved s{path, KeyExists(path), BackupRoot + std::to_string(saved_.size())};
+        if (s.existed) {
+            Key from, to;
+            RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &from.h);
+            RegCreateKeyExA(HKEY_CURRENT_USER, s.backup.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &to.h,
+                            nullptr);
+            ASSERT_EQ(RegCopyTreeA(from.h, nullptr, to.h), ERROR_SUCCESS) << path;
+        }
+        saved_.push_back(s);
+    }
+
+    void DeleteLastRun() {
+        Key k;
+        if (RegOpenKeyExA(HKEY_CURRENT_USER, InternalKey.c_str(), 0, KEY_WRITE, &k.h) == ERROR_SUCCESS)
+            RegDeleteValueA(k.h, app::LastRunVerValue);
+    }
+
+    std::string MakeFile(const std::string& name, const std::string& content) {
+        std::string path = TempDir() + name;
+        Handle f(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+        DWORD n = 0;
+        WriteFile(f.h, content.data(), DWORD(content.size()), &n, nullptr);
+        files_.push_back(path);
+        return path;
+    }
+
+    // Which of the four types point at our ProgID.
+    std::array<bool, 4> Associated() const {
+        std::array<bool, 4> out{};
+        for (size_t i = 0; i < 4; ++i)
+            out[i] = ReadString(ClassesKey + app::AssocExtensions[i], nullptr) == std::string(app::AssocProgId);
+        return out;
+    }
+
+    std::vector<Saved> saved_;
+    bool productExisted_ = false, internalExisted_ = false, logExisted_ = false;
+    std::optional<DWORD> lastRun_;
+    std::string log_;
+    std::vector<std::string> files_;
+};
+
+// ------------------------------------------------------------ tests
+
+TEST_F(ParvTest, WindowCarriesTheRunningMarkUntilClosed) {
+    Started s = Start("");
+    ASSERT_TRUE(s.process.h);
+    HWND wnd = WaitForWindow(s.pid);
+    ASSERT_TRUE(wnd) << "no marked top-level window";
+    EXPECT_NE(GetPropA(wnd, app::RunningProperty), nullptr);
+    EXPECT_EQ(GetAncestor(wnd, GA_ROOT), wnd);
+    EXPECT_EQ(WindowText(wnd), app::WindowTitle);
+    EXPECT_TRUE(IsWindowVisible(wnd));
+    // Written on start, so the setup program sees it while the window is up.
+    EXPECT_EQ(ReadDword(InternalKey, app::LastRunVerValue), DWORD(app::ThisVersionCode));
+    EXPECT_EQ(CloseAndWait(s, wnd), 0);
+    EXPECT_FALSE(IsWindow(wnd));
+}
+
+TEST_F(ParvTest, ShowsTheDocumentItWasStartedWith) {
+    std::string doc = MakeFile("Parv Test Letter.rtf",
+                               "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0 Dear reader,\\par Greetings from "
+                               "the test.\\par}");
+    Started s = Start(Quote(doc));
+    ASSERT_TRUE(s.process.h);
+    HWND wnd = WaitForWindow(s.pid);
+    ASSERT_TRUE(wnd);
+    EXPECT_EQ(WindowText(wnd), std::string("Parv Test Letter.rtf - ") + app::WindowTitle);
+    // The text arrives decoded from RTF, not as its source.
+    HWND editor = GetWindow(wnd, GW_CHILD);
+    ASSERT_TRUE(editor);
+    std::string text = WindowText(editor);
+    EXPECT_NE(text.find("Greetings from the test."), std::string::npos) << text;
+    EXPECT_EQ(text.find("\\rtf1"), std::string::npos) << text;
+    EXPECT_EQ(CloseAndWait(s, wnd), 0);
+}
+
+TEST_F(ParvTest, MissingDocumentStillOpensTheWindow) {
+    Started s = Start(Quote(TempDir() + "no such folder\\none.rtf"));
+    ASSERT_TRUE(s.process.h);
+    HWND wnd = WaitForWindow(s.pid);
+    ASSERT_TRUE(wnd);
+    EXPECT_EQ(WindowText(wnd), std::string("none.rtf - ") + app::WindowTitle);
+    EXPECT_EQ(CloseAndWait(s, wnd), 0);
+}
+
+TEST_F(ParvTest, RecordsEveryCommandLine) {
+    const std::string before = ReadFileText(LogPath());
+    const std::string exe = Quote(ParvPath());
+    // Exactly what the setup program sends: uninstall, association, launch.
+    ASSERT_EQ(RunToEnd("-ui"), 0);
+    ASSERT_EQ(RunToEnd("-assoc adpr_rtf_cod_doc_docx"), 0);
+    ASSERT_EQ(RunToEnd("-assoc  adpr"), 0);
+    const std::string after = ReadFileText(LogPath());
+    ASSERT_GE(after.size(), before.size());
+    EXPECT_EQ(after.substr(0, before.size()), before);
+    EXPECT_EQ(after.substr(before.size()),
+              exe + " -ui\r\n" + exe + " -assoc adpr_rtf_cod_doc_docx\r\n" + exe + " -assoc  adpr\r\n");
+}
+
+TEST_F(ParvTest, UninstallSwitchChangesNothing) {
+    EXPECT_EQ(RunToEnd("-ui"), 0);
+    EXPECT_FALSE(ReadDword(InternalKey, app::LastRunVerValue));
+    EXPECT_EQ(Associated(), (std::array<bool, 4>{}));
+    EXPECT_FALSE(KeyExists(ClassesKey + app::AssocProgId));
+}
+
+TEST_F(ParvTest, AssociatesExactlyTheNamedTypes) {
+    struct Step {
+        const char* arg;
+        std::array<bool, 4> want;
+    };
+    // Each step starts from what the one before left.
+    const Step steps[] = {
+        {"adpr_rtf_cod_doc_docx", {true, true, true, true}},
+        {"adpr_rtf_doc", {true, false, true, false}},
+        {"adpr_docx", {false, false, false, true}},
+        {"adpr_cod_docx", {false, true, false, true}},
+        {"adpr", {false, false, false, false}},
+    };
+    for (const Step& st : steps) {
+        SCOPED_TRACE(st.arg);
+        ASSERT_EQ(RunToEnd(std::string("-assoc ") + st.arg), 0);
+        EXPECT_EQ(Associated(), st.want);
+        for (size_t i = 0; i < 4; ++i) {
+            // Types taken back leave no empty key behind.
+            if (!st.want[i]) {
+                EXPECT_FALSE(KeyExists(ClassesKey + app::AssocExtensions[i])) << i;
+            }
+        }
+    }
+    // No window, no last-run version: association runs are not user starts.
+    EXPECT_FALSE(ReadDword(InternalKey, app::LastRunVerValue));
+}
+
+TEST_F(ParvTest, AssociationOpensDocumentsWithThisCopy) {
+    ASSERT_EQ(RunToEnd("-assoc adpr_rtf"), 0);
+    const std::string progId = ClassesKey + app::AssocProgId;
+    auto command = ReadString(progId + "\\shell\\open\\command", nullptr);
+    ASSERT_TRUE(command);
+    const std::string want = Quote(ParvPath()) + " \"%1\"";
+    EXPECT_EQ(lstrcmpiA(command->c_str(), want.c_str()), 0) << *command;
+    EXPECT_EQ(ReadString(progId, nullptr), std::string(app::AssocProgIdName));
+}
+
+TEST_F(ParvTest, LeavesOtherProgramsTypesAlone) {
+    const std::string doc = ClassesKey + ".doc";
+    WriteString(doc, nullptr, "Other.Document");
+    WriteString(doc, "Content Type", "application/msword");
+    ASSERT_EQ(RunToEnd("-assoc adpr_rtf"), 0);
+    EXPECT_EQ(ReadString(doc, nullptr), std::string("Other.Document"));
+    // Asked for by name, the type becomes ours; taken back, the other values
+    // of the key stay.
+    ASSERT_EQ(RunToEnd("-assoc adpr_doc"), 0);
+    EXPECT_EQ(ReadString(doc, nullptr), std::string(app::AssocProgId));
+    ASSERT_EQ(RunToEnd("-assoc adpr"), 0);
+    EXPECT_FALSE(ReadString(doc, nullptr));
+    EXPECT_EQ(ReadString(doc, "Content Type"), std::string("application/msword"));
+}
+
+TEST_F(ParvTest, GarbledCommandsChangeNothing) {
+    ASSERT_EQ(RunToEnd("-assoc adpr_rtf_doc"), 0);
+    for (const char* bad : {"-assoc adpr_rtf_pdf", "-assoc", "-assoc adpr_docxx", "-bogus", "a.rtf b.rtf"}) {
+        SCOPED_TRACE(bad);
+        EXPECT_EQ(RunToEnd(bad), 2);
+        EXPECT_EQ(Associated(), (std::array<bool, 4>{true, false, true, false}));
+    }
+    EXPECT_FALSE(ReadDword(InternalKey, app::LastRunVerValue));
+}
+
+}  // namespace
