@@ -21,3 +21,9 @@ double EncodeDayCount(const TDateTime& t);
 // The inverse, to the millisecond. False for NaN, infinities and dates
 // outside the years 1 to 9999 (t is then left unchanged).
 bool DecodeDayCount(double dayCount, TDateTime& t);
+
+#if defined(__SIZEOF_INT128__)
+// days + ms / 86,400,000 by the same steps in integer arithmetic (a reference
+// for the x87 path; used directly where long double is not 80-bit).
+double DayPlusFractionExact(int64_t days, int32_t ms);
+#endif

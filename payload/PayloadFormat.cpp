@@ -1,0 +1,197 @@
+#include "payload/PayloadFormat.h"
+
+#include <zlib.h>
+
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <utility>
+
+const char* PayloadErrorText(PayloadError e) {
+    switch (e) {
+    case PayloadError::Ok: return "no error";
+    case PayloadError::Empty: return "the payload is missing";
+    case PayloadError::BadStream: return "the compressed data is damaged";
+    case PayloadError::Truncated: return "the compressed data is cut short";
+    case PayloadError::BadChecksum: return "the checksum of the data does not match";
+    case PayloadError::TrailingBytes: return "there are extra bytes after the compressed data";
+    case PayloadError::TooLarge: return "the data is too large";
+    case PayloadError::RecordPastEnd: return "a file record runs past the end of the data";
+    case PayloadError::NegativeSize: return "a file record has an invalid size";
+    case PayloadError::BadName: return "a file record has an invalid name";
+    case PayloadError::OutOfMemory: return "there is not enough memory";
+    }
+    return "unknown error";
+}
+
+TPayloadBlock::TPayloadBlock(TPayloadBlock&& o) noexcept
+    : Data(std::exchange(o.Data, nullptr)), Size(std::exchange(o.Size, 0)) {}
+
+TPayloadBlock& TPayloadBlock::operator=(TPayloadBlock&& o) noexcept {
+    if (this != &o) {
+        std::free(Data);
+        Data = std::exchange(o.Data, nullptr);
+        Size = std::exchange(o.Size, 0);
+    }
+    return *this;
+}
+
+TPayloadBlock::~TPayloadBlock() { std::free(Data); }
+
+namespace {
+
+class TInflater {
+public:
+    TInflater() { std::memset(&Strm, 0, sizeof Strm); }
+    ~TInflater() { if (Ready) inflateEnd(&Strm); }
+    TInflater(const TInflater&) = delete;
+    TInflater& operator=(const TInflater&) = delete;
+    int Init() {
+        const int rc = inflateInit(&Strm);
+        Ready = rc == Z_OK;
+        return rc;
+    }
+    z_stream Strm;
+
+private:
+    bool Ready = false;
+};
+
+// Owns the growing block until it is handed over.
+struct TGrowingBlock {
+    uint8_t* Data = nullptr;
+    size_t Capacity = 0;
+    ~TGrowingBlock() { std::free(Data); }
+};
+
+constexpr size_t kMaxData = INT32_MAX;
+
+}  // namespace
+
+PayloadError InflatePayload(const uint8_t* packed, size_t packedLen, TPayloadBlock& out) {
+    out = TPayloadBlock();
+    if (packed == nullptr || packedLen == 0) return PayloadError::Empty;
+    if (packedLen > kMaxData) return PayloadError::TooLarge;
+
+    const size_t step = (packedLen + 255) / 256 * 256;
+    TGrowingBlock block;
+    block.Capacity = packedLen > kMaxData / 5 ? kMaxData : packedLen * 5;
+    block.Data = static_cast<uint8_t*>(std::malloc(block.Capacity));
+    if (block.Data == nullptr) return PayloadError::OutOfMemory;
+
+    TInflater inf;
+    z_stream& z = inf.Strm;
+    // zlib reads through a non-const pointer but never writes the input.
+    z.next_in = const_cast<Bytef*>(packed);
+    z.avail_in = static_cast<uInt>(packedLen);
+    if (const int rc = inf.Init(); rc != Z_OK)
+        return rc == Z_MEM_ERROR ? PayloadError::OutOfMemory : PayloadError::BadStream;
+    z.next_out = block.Data;
+    z.avail_out = static_cast<uInt>(block.Capacity);
+
+    for (;;) {
+        const int rc = inflate(&z, Z_NO_FLUSH);
+        if (rc == Z_STREAM_END) break;
+        if (rc == Z_DATA_ERROR) {
+            // zlib checks the Adler-32 itself; its message tells the cases apart.
+            if (z.msg != nullptr && std::strcmp(z.msg, "incorrect data check") == 0)
+                return PayloadError::BadChecksum;
+            return PayloadError::BadStream;
+        }
+        if (rc == Z_NEED_DICT || rc == Z_STREAM_ERROR) return PayloadError::BadStream;
+        if (rc == Z_MEM_ERROR) return PayloadError::OutOfMemory;
+        // Z_OK or Z_BUF_ERROR: out of output space, or out of input.
+        if (z.avail_out == 0) {
+            if (block.Capacity >= kMaxData) return PayloadError::TooLarge;
+            const size_t used = block.Capacity;
+            const size_t grown = block.Capacity > kMaxData - step ? kMaxData : block.Capacity + step;
+            auto* p = static_cast<uint8_t*>(std::realloc(block.Data, grown));
+            if (p == nullptr) return PayloadError::OutOfMemory;
+            block.Data = p;
+            block.Capacity = grown;
+            z.next_out = block.Data + used;
+            z.avail_out = static_cast<uInt>(grown - used);
+        } else if (z.avail_in == 0) {
+            return PayloadError::Truncated;
+        }
+    }
+    if (z.avail_in != 0) return PayloadError::TrailingBytes;
+
+    const size_t size = block.Capacity - z.avail_out;
+    if (size == 0) {
+        std::free(std::exchange(block.Data, nullptr));
+    } else if (size < block.Capacity) {
+        // Shrinking keeps the block in place; only the tail is given back.
+        if (auto* p = static_cast<uint8_t*>(std::realloc(block.Data, size))) block.Data = p;
+    }
+    out.Data = std::exchange(block.Data, nullptr);
+    out.Size = static_cast<int32_t>(size);
+    return PayloadError::Ok;
+}
+
+bool IsSafePayloadName(std::string_view name) {
+    if (name.empty()) return false;
+    size_t start = 0;
+    for (;;) {
+        size_t end = start;
+        bool onlyDotsAndBlanks = true;
+        while (end < name.size() && name[end] != '\\' && name[end] != '/') {
+            const unsigned char c = static_cast<unsigned char>(name[end]);
+            if (c < 0x20 || c == ':') return false;  // control bytes, drives, streams
+            if (c != '.' && c != ' ') onlyDotsAndBlanks = false;
+            ++end;
+        }
+        // Empty parts (leading, trailing or doubled separators) and parts that
+        // the system would read as "." or "..".
+        if (end == start || onlyDotsAndBlanks) return false;
+        if (end == name.size()) return true;
+        start = end + 1;
+    }
+}
+
+namespace {
+
+uint32_t ReadLe32(const uint8_t* p) {
+    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+}
+
+}  // namespace
+
+PayloadError WalkRecords(const uint8_t* data, size_t size, std::vector<TPayloadRecord>& out) {
+    out.clear();
+    if (size > kMaxData) return PayloadError::TooLarge;
+    size_t pos = 0;
+    while (pos < size) {
+        const size_t nameLen = data[pos];
+        // Name length byte, name, 8-byte stamp, 4-byte size.
+        if (size - pos < 13 + nameLen) return PayloadError::RecordPastEnd;
+        const char* name = reinterpret_cast<const char*>(data + pos + 1);
+        TPayloadRecord r;
+        r.Name.assign(name, nameLen);
+        if (!IsSafePayloadName(r.Name)) return PayloadError::BadName;
+        std::memcpy(&r.Time, data + pos + 1 + nameLen, 8);  // little-endian targets only
+        const uint32_t len = ReadLe32(data + pos + 9 + nameLen);
+        if (len > uint32_t(INT32_MAX)) return PayloadError::NegativeSize;
+        const size_t dataStart = pos + 13 + nameLen;
+        if (size - dataStart < len) return PayloadError::RecordPastEnd;
+        r.Size = static_cast<int32_t>(len);
+        r.Offset = static_cast<int32_t>(dataStart);
+        out.push_back(std::move(r));
+        pos = dataStart + len;
+    }
+    return PayloadError::Ok;
+}
+
+void AppendRecord(std::string& out, std::string_view name, double time, std::string_view data) {
+    const auto nameLen = static_cast<uint8_t>(name.size());
+    out.push_back(static_cast<char>(nameLen));
+    out.append(name.data(), nameLen);
+    char stamp[8];
+    std::memcpy(stamp, &time, 8);
+    out.append(stamp, 8);
+    const auto len = static_cast<uint32_t>(data.size());
+    const char size[4] = {char(len & 0xFF), char(len >> 8 & 0xFF), char(len >> 16 & 0xFF),
+                          char(len >> 24 & 0xFF)};
+    out.append(size, 4);
+    out.append(data.data(), data.size());
+}

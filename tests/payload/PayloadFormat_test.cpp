@@ -1,0 +1,210 @@
+#include "payload/PayloadFormat.h"
+
+#include <gtest/gtest.h>
+#include <zlib.h>
+
+#include <cstring>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "payload/AttachFiles.h"
+#include "payload/DayCount.h"
+
+namespace {
+
+std::string Deflate(const std::string& raw, int level = 9) {
+    uLongf len = compressBound(static_cast<uLong>(raw.size()));
+    std::string out(len, '\0');
+    EXPECT_EQ(Z_OK, compress2(reinterpret_cast<Bytef*>(out.data()), &len,
+                              reinterpret_cast<const Bytef*>(raw.data()),
+                              static_cast<uLong>(raw.size()), level));
+    out.resize(len);
+    return out;
+}
+
+PayloadError Inflate(const std::string& packed, std::string* result = nullptr) {
+    TPayloadBlock block;
+    const PayloadError e =
+        InflatePayload(reinterpret_cast<const uint8_t*>(packed.data()), packed.size(), block);
+    if (result) result->assign(reinterpret_cast<const char*>(block.data()), block.size());
+    if (e != PayloadError::Ok) {
+        EXPECT_EQ(nullptr, block.data());
+    }
+    return e;
+}
+
+PayloadError Walk(const std::string& raw, std::vector<TPayloadRecord>& out) {
+    return WalkRecords(reinterpret_cast<const uint8_t*>(raw.data()), raw.size(), out);
+}
+
+std::string Bytes(std::initializer_list<int> b) {
+    std::string s;
+    for (int c : b) s.push_back(static_cast<char>(c));
+    return s;
+}
+
+TEST(PayloadFormat, LicenceRecordBytes) {
+    TDateTime t;
+    t.Year = 2012; t.Month = 2; t.Day = 26; t.Hour = 12; t.Minute = 59; t.Second = 4;
+    const std::string text(2228, 'x');
+    std::string rec;
+    AppendRecord(rec, "License.txt", EncodeDayCount(t), text);
+    const std::string head = Bytes({0x0B}) + "License.txt" +
+                             Bytes({0x72, 0x11, 0x06, 0x50, 0xB1, 0x00, 0xE4, 0x40, 0xB4, 0x08, 0x00, 0x00});
+    ASSERT_EQ(13u + 11 + 2228, rec.size());
+    EXPECT_EQ(head, rec.substr(0, head.size()));
+    EXPECT_EQ(text, rec.substr(head.size()));
+}
+
+TEST(PayloadFormat, WalksRecordsToTheExactEnd) {
+    std::string raw;
+    AppendRecord(raw, "parv.exe", 40000.5, std::string(1000, 'p'));
+    AppendRecord(raw, "userdicen.tlx", 40001.0, "");  // size 0: next record follows at once
+    AppendRecord(raw, "Templates\\Faxes\\Fax 1.rtf", 40002.25, "fax");
+    std::vector<TPayloadRecord> recs;
+    ASSERT_EQ(PayloadError::Ok, Walk(raw, recs));
+    ASSERT_EQ(3u, recs.size());
+    EXPECT_EQ("parv.exe", recs[0].Name);
+    EXPECT_EQ(1000, recs[0].Size);
+    EXPECT_EQ(13 + 8, recs[0].Offset);
+    EXPECT_EQ(40000.5, recs[0].Time);
+    EXPECT_EQ("userdicen.tlx", recs[1].Name);
+    EXPECT_EQ(0, recs[1].Size);
+    EXPECT_EQ(recs[0].Offset + 1000 + 13 + 13, recs[1].Offset);
+    EXPECT_EQ("Templates\\Faxes\\Fax 1.rtf", recs[2].Name);
+    EXPECT_EQ(recs[1].Offset + 13 + 25, recs[2].Offset);
+    EXPECT_EQ("fax", raw.substr(recs[2].Offset, 3));
+    EXPECT_EQ(raw.size(), size_t(recs[2].Offset + recs[2].Size));
+
+    std::vector<TPayloadRecord> none;
+    EXPECT_EQ(PayloadError::Ok, Walk("", none));
+    EXPECT_TRUE(none.empty());
+}
+
+TEST(PayloadFormat, RecordDamage) {
+    std::string good;
+    AppendRecord(good, "a.txt", 40000.0, "abc");
+    const std::string oversize = Bytes({1, 'b', 0, 0, 0, 0, 0, 0, 0, 0, 0x00, 0x00, 0x00, 0x80});
+    struct Case { const char* what; std::string tail; PayloadError expected; } cases[] = {
+        {"only a length byte", Bytes({5}), PayloadError::RecordPastEnd},
+        {"name cut short", Bytes({5, 'a', 'b'}), PayloadError::RecordPastEnd},
+        {"size field cut short", Bytes({1, 'b', 0, 0, 0, 0, 0, 0, 0, 0, 1, 0}), PayloadError::RecordPastEnd},
+        {"data cut short", Bytes({1, 'b', 0, 0, 0, 0, 0, 0, 0, 0, 4, 0, 0, 0, 'x', 'y'}), PayloadError::RecordPastEnd},
+        {"size above 2^31-1", oversize, PayloadError::NegativeSize},
+        {"size 0xFFFFFFFF", Bytes({1, 'b', 0, 0, 0, 0, 0, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF}), PayloadError::NegativeSize},
+        {"size just past the end", Bytes({1, 'b', 0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0}), PayloadError::RecordPastEnd},
+    };
+    for (const Case& c : cases) {
+        std::vector<TPayloadRecord> recs;
+        EXPECT_EQ(c.expected, Walk(good + c.tail, recs)) << c.what;
+        ASSERT_EQ(1u, recs.size()) << c.what << ": records before the damage are kept";
+        EXPECT_EQ("a.txt", recs[0].Name);
+    }
+}
+
+TEST(PayloadFormat, NameRules) {
+    const char* bad[] = {
+        "", "C:\\x.txt", "C:x.txt", "\\x.txt", "/x.txt", "x\\", "a\\\\b", ".", "..", "a\\..\\b",
+        "a\\.\\b", "..\\x", "a/../b", "a\\...", "a\\. .\\b", "x.txt:stream", "a\tb", "\\\\srv\\share\\x",
+    };
+    for (const char* n : bad) {
+        EXPECT_FALSE(IsSafePayloadName(n)) << n;
+        std::string raw;
+        AppendRecord(raw, n, 40000.0, "z");
+        std::vector<TPayloadRecord> recs;
+        EXPECT_EQ(PayloadError::BadName, Walk(raw, recs)) << n;
+    }
+    EXPECT_FALSE(IsSafePayloadName(std::string("a\0b", 3)));
+    const char* good[] = {
+        "parv.exe", "Templates\\Faxes\\Fax 1.rtf", "English (American).cache", "..hidden", "a.b.c",
+        "Clip Library\\Animals\\cat.png",
+    };
+    for (const char* n : good) EXPECT_TRUE(IsSafePayloadName(n)) << n;
+}
+
+TEST(PayloadFormat, InflateMatchesZlibAcrossSizes) {
+    std::mt19937 rng(7);
+    // Sizes around the first-block and growth boundaries, random and repetitive
+    // data (the latter forces several growth steps).
+    for (size_t n : {size_t(1), size_t(255), size_t(256), size_t(5000), size_t(70000), size_t(1) << 20}) {
+        for (int kind = 0; kind < 3; ++kind) {
+            std::string raw(n, '\0');
+            for (size_t i = 0; i < n; ++i)
+                raw[i] = kind == 0 ? char(rng()) : kind == 1 ? char(i / 1000) : char('a' + i % 3);
+            const std::string packed = Deflate(raw);
+            std::string out;
+            ASSERT_EQ(PayloadError::Ok, Inflate(packed, &out)) << n << " kind " << kind;
+            ASSERT_EQ(raw, out) << n << " kind " << kind;
+        }
+    }
+}
+
+TEST(PayloadFormat, EmptyStreamInflatesToNothing) {
+    std::string out = "x";
+    EXPECT_EQ(PayloadError::Ok, Inflate(Deflate(""), &out));
+    EXPECT_TRUE(out.empty());
+}
+
+TEST(PayloadFormat, StreamDamage) {
+    std::string raw;
+    for (int i = 0; i < 3000; ++i) raw += "line " + std::to_string(i * 7919 % 1000) + "\n";
+    const std::string packed = Deflate(raw);
+    ASSERT_EQ("\x78\xDA", packed.substr(0, 2));
+
+    auto flip = [&](size_t at, int mask) {
+        std::string s = packed;
+        s[at] = char(s[at] ^ mask);
+        return s;
+    };
+    struct Case { const char* what; std::string bytes; PayloadError expected; } cases[] = {
+        {"no bytes", "", PayloadError::Empty},
+        {"bad header check", flip(1, 1), PayloadError::BadStream},
+        {"not deflate", flip(0, 0x0F), PayloadError::BadStream},
+        {"preset dictionary", Bytes({0x78, 0xBB, 0, 0, 0, 1, 3, 0}), PayloadError::BadStream},
+        {"checksum byte", flip(packed.size() - 1, 0x40), PayloadError::BadChecksum},
+        {"checksum missing", packed.substr(0, packed.size() - 4), PayloadError::Truncated},
+        {"cut in the middle", packed.substr(0, packed.size() / 2), PayloadError::Truncated},
+        {"trailing byte", packed + '\0', PayloadError::TrailingBytes},
+        {"second stream after", packed + packed, PayloadError::TrailingBytes},
+        {"garbage", std::string(100, '\xAB'), PayloadError::BadStream},
+    };
+    for (const Case& c : cases) EXPECT_EQ(c.expected, Inflate(c.bytes)) << c.what;
+
+    // Every prefix is refused, never accepted as a shorter payload.
+    for (size_t len = 1; len < packed.size(); len += len < 64 ? 1 : 97) {
+        const PayloadError e = Inflate(packed.substr(0, len));
+        EXPECT_TRUE(e == PayloadError::Truncated || e == PayloadError::BadStream) << len;
+    }
+    // A flipped bit anywhere in the body is caught by the stream or the checksum.
+    for (size_t at = 2; at < packed.size(); at += 13) {
+        EXPECT_NE(PayloadError::Ok, Inflate(flip(at, 0x10))) << at;
+    }
+}
+
+TEST(PayloadFormat, ReaderReportsDamageAndIndexesGoodPayloads) {
+    std::string raw;
+    AppendRecord(raw, "parv.exe", 40000.5, "exe");
+    AppendRecord(raw, "License.txt", 40965.54101851852, "licence");
+    const std::string packed = Deflate(raw);
+    PayloadError e = PayloadError::BadName;
+    auto files = TAttachedFiles::Create(reinterpret_cast<const uint8_t*>(packed.data()), packed.size(), &e);
+    ASSERT_TRUE(files);
+    EXPECT_EQ(PayloadError::Ok, e);
+    ASSERT_EQ(2u, files->Entries.size());
+    EXPECT_EQ("License.txt", files->Entries[1].Name);
+    EXPECT_EQ(int32_t(raw.size()), files->DataSize());
+    EXPECT_EQ("licence", std::string(reinterpret_cast<const char*>(files->Data()) + files->Entries[1].Offset,
+                                     files->Entries[1].Size));
+    EXPECT_EQ(0, files->GetTotalSize());
+
+    std::string damaged = raw;
+    damaged.pop_back();
+    const std::string p2 = Deflate(damaged);
+    EXPECT_FALSE(TAttachedFiles::Create(reinterpret_cast<const uint8_t*>(p2.data()), p2.size(), &e));
+    EXPECT_EQ(PayloadError::RecordPastEnd, e);
+    EXPECT_FALSE(TAttachedFiles::Create(nullptr, 0, &e));
+    EXPECT_EQ(PayloadError::Empty, e);
+}
+
+}  // namespace
