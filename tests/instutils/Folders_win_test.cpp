@@ -182,6 +182,22 @@ TEST(Folders, DeleteFolderTreeRemovesAWholeTree)
     EXPECT_TRUE(Exists(s.Path()));
 }
 
+TEST(Folders, DeleteFolderTreeDoesNotReachThroughALinkedFolder)
+{
+    ScratchFolder s;
+    CreateFolderChain(s / "Elsewhere\\");
+    MakeFile(s / "Elsewhere\\precious.txt");
+    CreateFolderChain(s / "Tree\\sub\\");
+    MakeFile(s / "Tree\\sub\\old.png");
+    ASSERT_TRUE(MakeFolderLink(s / "Tree\\sub\\link", s / "Elsewhere"));
+
+    DeleteFolderTree(s / "Tree\\");
+
+    EXPECT_TRUE(Exists(s / "Elsewhere\\precious.txt"));
+    EXPECT_FALSE(Exists(s / "Tree\\sub\\old.png"));
+    RemoveFolderLink(s / "Tree\\sub\\link");
+}
+
 TEST(Folders, DeleteFolderTreeOfAnEmptyPathLeavesTheCurrentFolderAlone)
 {
     ScratchFolder s;

@@ -38,7 +38,12 @@ public:
                     continue;
                 const std::string full = folder + name;
                 SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL);
-                if (found.Entry().dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                const DWORD attributes = found.Entry().dwFileAttributes;
+                if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+                    // a link: remove it, never what it points at
+                    if (!RemoveDirectoryA(full.c_str()))
+                        DeleteFileA(full.c_str());
+                } else if (attributes & FILE_ATTRIBUTE_DIRECTORY)
                     Remove(full + "\\");
                 else
                     DeleteFileA(full.c_str());
@@ -75,4 +80,69 @@ inline std::string ReadBytes(const std::string& path)
     while (h.Valid() && ReadFile(h.Get(), buffer, sizeof buffer, &got, nullptr) && got > 0)
         bytes.append(buffer, got);
     return bytes;
+}
+
+// Folder links for tests. Under Wine they are host symlinks (which Wine
+// shows as linked folders but cannot remove); elsewhere the system's own.
+namespace folder_link {
+
+using UnixNameProc = char*(CDECL*)(LPCWSTR);
+
+inline UnixNameProc WineUnixName()
+{
+    return reinterpret_cast<UnixNameProc>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+}
+
+inline std::string HostPath(const std::string& path)
+{
+    const std::wstring wide(path.begin(), path.end());  // ASCII test paths
+    char* name = WineUnixName()(wide.c_str());
+    std::string result = name ? name : "";
+    if (name)
+        HeapFree(GetProcessHeap(), 0, name);
+    return result;
+}
+
+// Runs a host program and waits until `done` holds (Wine may report a host
+// process finished before it has run).
+template <class Done>
+bool RunOnHost(const char* program, std::string commandLine, Done done)
+{
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi = {};
+    if (!CreateProcessA(program, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &si, &pi))
+        return false;
+    UniqueHandle process(pi.hProcess), thread(pi.hThread);
+    WaitForSingleObject(process.Get(), 10000);
+    for (int i = 0; i < 100 && !done(); ++i)
+        Sleep(20);
+    return done();
+}
+
+}  // namespace folder_link
+
+// Makes `link` a link to the folder `target`; true when it shows as one.
+inline bool MakeFolderLink(const std::string& link, const std::string& target)
+{
+    auto isLink = [&link] {
+        const DWORD a = GetFileAttributesA(link.c_str());
+        return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+    };
+    if (!folder_link::WineUnixName())
+        return CreateSymbolicLinkA(link.c_str(), target.c_str(), SYMBOLIC_LINK_FLAG_DIRECTORY) &&
+               isLink();
+    const std::string from = folder_link::HostPath(target), to = folder_link::HostPath(link);
+    return !from.empty() && !to.empty() &&
+           folder_link::RunOnHost("Z:\\bin\\ln", "/bin/ln -s \"" + from + "\" \"" + to + "\"", isLink);
+}
+
+inline void RemoveFolderLink(const std::string& link)
+{
+    auto gone = [&link] { return GetFileAttributesA(link.c_str()) == INVALID_FILE_ATTRIBUTES; };
+    if (RemoveDirectoryA(link.c_str()) || !folder_link::WineUnixName())
+        return;
+    folder_link::RunOnHost("Z:\\bin\\rm", "/bin/rm -f \"" + folder_link::HostPath(link) + "\"", gone);
 }
