@@ -49,8 +49,7 @@ TEST(CommandLine, MainFolderArgument) {
     for (const Case& c : cases) {
         std::string folder = "unchanged";
         EXPECT_EQ(MainDirArgument(c.Argv, &folder), c.Found) << c.Argv.size();
-        if (c.Found) EXPECT_EQ(folder, c.Folder);
-        else EXPECT_EQ(folder, "unchanged");
+        EXPECT_EQ(folder, c.Found ? c.Folder : "unchanged");
     }
 }
 

@@ -1,0 +1,207 @@
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <ole2.h>
+#include <zlib.h>
+
+#include <cstring>
+#include <memory>
+
+#include "instutils/InstUtils.h"
+#include "instutils/WinHandles.h"
+#include "integration/AppInterface.h"
+#include "integration/FileSet.h"
+#include "integration/Options.h"
+#include "payload/AttachFiles.h"
+#include "payload/PayloadFormat.h"
+#include "wizard/InstallRun.h"
+
+namespace {
+
+using Names = std::vector<std::string>;
+
+bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+void WriteText(const std::string& path, const std::string& text) {
+    UniqueHandle h(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    DWORD done = 0;
+    if (h.Valid() && !text.empty()) WriteFile(h.Get(), text.data(), static_cast<DWORD>(text.size()), &done, nullptr);
+}
+
+std::string ReadText(const std::string& path) {
+    UniqueHandle h(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                               OPEN_EXISTING, 0, nullptr));
+    if (!h.Valid()) return "<missing>";
+    std::string text;
+    char buf[4096];
+    DWORD got = 0;
+    while (ReadFile(h.Get(), buf, sizeof buf, &got, nullptr) && got) text.append(buf, got);
+    return text;
+}
+
+std::unique_ptr<TAttachedFiles> MakeReader() {
+    std::string records;
+    for (const char* n : {"parv.exe", "License.txt", "Basic.asn"}) AppendRecord(records, n, 45000.5, n);
+    uLongf len = compressBound(records.size());
+    std::string packed(len, '\0');
+    compress2(reinterpret_cast<Bytef*>(packed.data()), &len, reinterpret_cast<const Bytef*>(records.data()),
+              records.size(), 9);
+    return TAttachedFiles::Create(reinterpret_cast<const uint8_t*>(packed.data()), len);
+}
+
+class InstallRun : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char temp[MAX_PATH];
+        GetTempPathA(MAX_PATH, temp);
+        Main = std::string(temp) + "parvela-run-" + std::to_string(GetCurrentProcessId());
+        DeleteFolderTree(Main);
+        CreateDirectoryA(Main.c_str(), nullptr);
+        Shared = GetShellFolder(CSIDL_COMMON_APPDATA_) + "\\Parvela\\";
+        ASSERT_FALSE(FolderExists(Shared)) << "left over by an earlier run: " << Shared;
+        SavedOptions = Options;
+        Options.MainDir = Main;
+        Options.Extensions = "B";
+        Reader = MakeReader();
+        ASSERT_NE(Reader, nullptr);
+        AttachedFiles = Reader.get();
+        OleInitialize(nullptr);
+    }
+    void TearDown() override {
+        for (int csidl : {CSIDL_PROGRAMS_, CSIDL_COMMON_PROGRAMS_, CSIDL_DESKTOPDIRECTORY_,
+                          CSIDL_COMMON_DESKTOPDIRECTORY_})
+            DeleteFileA(Link(csidl).c_str());
+        AttachedFiles = nullptr;
+        FileSetMode = false;
+        ReleaseInstallLog();
+        DeleteFolderTree(Main);
+        DeleteFolderTree(Shared);
+        DeleteFolderTree("R:\\RUN");
+        Options = SavedOptions;
+        OleUninitialize();
+    }
+    static std::string Link(int csidl) { return GetShellFolder(csidl) + "\\" + app::ShortcutFile; }
+
+    std::string Main, Shared;
+    TOptions SavedOptions;
+    std::unique_ptr<TAttachedFiles> Reader;
+};
+
+void ExpectCommonData(const std::string& bytes) {
+    ASSERT_EQ(bytes.size(), 25u);
+    EXPECT_EQ(bytes.substr(0, 8), std::string("\1\0\0\0\x08\0\0\0", 8));
+    EXPECT_EQ(bytes.substr(16), std::string("\2\0\0\0\1\0\0\0" "1", 9));
+    double stamp = 0;
+    std::memcpy(&stamp, bytes.data() + 8, 8);
+    SYSTEMTIME st;
+    GetLocalTime(&st);
+    // Today's local date, whatever the time zone.
+    FILETIME ft;
+    SystemTimeToFileTime(&st, &ft);
+    ULARGE_INTEGER u{{ft.dwLowDateTime, ft.dwHighDateTime}};
+    const double today = static_cast<double>(u.QuadPart) / 864000000000.0 - 109205.0;
+    EXPECT_NEAR(stamp, today, 2.0 / 24 / 60);
+}
+
+TEST_F(InstallRun, PortableCompletionWritesOnlyTheCommonData) {
+    ASSERT_EQ(GetDriveTypeA("R:\\"), UINT(DRIVE_REMOVABLE));
+    Options.MainDir = "R:\\RUN";
+    CreateInstallLog();
+    const bool assoc[4] = {true, true, true, true};
+    FinishPageEntry(assoc, true, true);
+    ExpectCommonData(ReadText("R:\\RUN\\parv_common.dat"));
+    EXPECT_EQ(Options.Extensions, "B");
+    for (int csidl : {CSIDL_PROGRAMS_, CSIDL_COMMON_PROGRAMS_, CSIDL_DESKTOPDIRECTORY_,
+                      CSIDL_COMMON_DESKTOPDIRECTORY_})
+        EXPECT_FALSE(Exists(Link(csidl))) << csidl;
+    EXPECT_FALSE(FolderExists(Shared));
+
+    // Finish of a portable installation leaves no update record.
+    Reader->UpdateList = {"R:\\RUN\\x"};
+    EXPECT_TRUE(FinishActions(false));
+    EXPECT_FALSE(Exists("R:\\RUN\\Update.log"));
+    EXPECT_FALSE(FolderExists(Shared));
+}
+
+TEST_F(InstallRun, ShortcutsFollowTheScopeRule) {
+    struct Case {
+        bool ToAll, Desktop;
+        Names Present, Absent;
+    };
+    const Case cases[] = {
+        // Everyone: shortcuts in the all-users folders; the user's copies go.
+        {true, true,
+         {Link(CSIDL_COMMON_PROGRAMS_), Link(CSIDL_COMMON_DESKTOPDIRECTORY_)},
+         {Link(CSIDL_PROGRAMS_), Link(CSIDL_DESKTOPDIRECTORY_)}},
+        // No desktop box: the other scope's desktop link goes, the same scope's stays.
+        {false, false,
+         {Link(CSIDL_PROGRAMS_), Link(CSIDL_DESKTOPDIRECTORY_)},
+         {Link(CSIDL_COMMON_PROGRAMS_), Link(CSIDL_COMMON_DESKTOPDIRECTORY_)}},
+    };
+    for (const Case& c : cases) {
+        CreateInstallLog();
+        for (int csidl : {CSIDL_PROGRAMS_, CSIDL_COMMON_PROGRAMS_, CSIDL_DESKTOPDIRECTORY_,
+                          CSIDL_COMMON_DESKTOPDIRECTORY_}) {
+            CreateFolderChain(GetShellFolder(csidl));
+            WriteText(Link(csidl), "old");
+        }
+        const bool assoc[4] = {true, false, true, false};
+        FinishPageEntry(assoc, c.ToAll, c.Desktop);
+        EXPECT_EQ(Options.Extensions, "AC");
+        ExpectCommonData(ReadText(Shared + "parv_common.dat"));
+        for (const std::string& p : c.Present) EXPECT_TRUE(Exists(p)) << p;
+        for (const std::string& p : c.Absent) EXPECT_FALSE(Exists(p)) << p;
+        // Made shortcuts are real links now, and logged.
+        const std::string made = c.ToAll ? Link(CSIDL_COMMON_PROGRAMS_) : Link(CSIDL_PROGRAMS_);
+        EXPECT_NE(ReadText(made), "old");
+        Names log = InstallLogLines();
+        EXPECT_NE(std::find(log.begin(), log.end(), "File Copy: " + made), log.end());
+        if (!c.Desktop) {
+            EXPECT_EQ(ReadText(Link(CSIDL_DESKTOPDIRECTORY_)), "old");
+        }
+        ReleaseInstallLog();
+    }
+}
+
+TEST_F(InstallRun, FinishStopsWhenTheUpdateRecordCannotBeWritten) {
+    Reader->UpdateList = {Shared + "Public\\Basic.asn"};
+    const std::string log = GetDataDir(ddShared) + app::UpdateLogFile;
+    WriteText(log, "*0000000000000000\r\nkept\r\n");
+    {
+        UniqueHandle lock(CreateFileA(log.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(lock.Valid());
+        std::string error;
+        EXPECT_FALSE(FinishActions(false, &error));
+        EXPECT_NE(error.find("Update.log"), std::string::npos);
+    }
+    EXPECT_EQ(ReadText(log), "*0000000000000000\r\nkept\r\n");
+    EXPECT_TRUE(FinishActions(false));
+    EXPECT_NE(ReadText(log).find("\r\n" + Shared + "Public\\Basic.asn\r\n"), std::string::npos);
+}
+
+TEST_F(InstallRun, StartLoadsTheOldLogOfANormalInstallation) {
+    WriteText(Main + "\\Install.log", "Made Dir: X:\\A\\\r\nFile Copy: X:\\A\\b.txt\r\n");
+    StartInstallRun(0x01);
+    EXPECT_TRUE(InstallStarted());
+    EXPECT_TRUE(FileSetMode);
+    EXPECT_EQ(LogFilePath(), Main + "\\Install.log");
+    Names lines = InstallLogLines();
+    ASSERT_GE(lines.size(), 2u);
+    EXPECT_EQ(lines[0], "Made Dir: X:\\A\\");
+    EXPECT_EQ(lines[1], "File Copy: X:\\A\\b.txt");
+    ASSERT_EQ(Reader->InstallLists[0].size(), 2u);
+    EXPECT_EQ(Reader->InstallLists[0][0].Target, Main + "\\parv.exe");
+}
+
+TEST_F(InstallRun, StartOfAPortableRunKeepsNoLogFile) {
+    Options.MainDir = "R:\\RUN";
+    CreateDirectoryA("R:\\RUN", nullptr);
+    WriteText("R:\\RUN\\Install.log", "File Copy: old\r\n");
+    SetLogFilePath("");
+    StartInstallRun(0x01);
+    EXPECT_EQ(LogFilePath(), "");
+    EXPECT_TRUE(InstallLogLines().empty());
+    EXPECT_EQ(Reader->InstallLists[0].size(), 2u);
+}
+
+}  // namespace
