@@ -131,7 +131,7 @@ std::string LogFilePath()
     return s.filePath;
 }
 
-// Reading and writing the bytes is the platform's part.
+// Reading and writing the bytes is left to the platform files.
 bool ReadLogFileText(const std::string& path, std::string& text);
 bool WriteLogFileText(const std::string& path, const std::string& text);
 
