@@ -1,0 +1,29 @@
+// The payload reader over untrusted bytes: inflate with the growth policy,
+// then the record walk, then the reader's own indexing. Every record that is
+// accepted must lie inside the inflated data.
+#include <cstdint>
+#include <cstdlib>
+#include <vector>
+
+#include "payload/AttachFiles.h"
+#include "payload/PayloadFormat.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    TPayloadBlock block;
+    if (InflatePayload(data, size, block) != PayloadError::Ok) return 0;
+    std::vector<TPayloadRecord> records;
+    const PayloadError e = WalkRecords(block.data(), static_cast<size_t>(block.size()), records);
+    int64_t end = 0;
+    for (const TPayloadRecord& r : records) {
+        if (r.Size < 0 || r.Offset < end || int64_t(r.Offset) + r.Size > block.size()) std::abort();
+        if (!IsSafePayloadName(r.Name)) std::abort();
+        end = int64_t(r.Offset) + r.Size;
+    }
+    if (e == PayloadError::Ok && end != block.size()) std::abort();
+
+    PayloadError ce = PayloadError::Ok;
+    auto files = TAttachedFiles::Create(data, size, &ce);
+    if (static_cast<bool>(files) != (e == PayloadError::Ok) || ce != e) std::abort();
+    if (files && files->Entries.size() != records.size()) std::abort();
+    return 0;
+}
