@@ -204,4 +204,70 @@ TEST_F(InstallRun, StartOfAPortableRunKeepsNoLogFile) {
     EXPECT_EQ(Reader->InstallLists[0].size(), 2u);
 }
 
+// ---- The stand-in application receives both commands --------------------------
+
+template <class F>
+bool WaitUntil(F condition, DWORD ms = 20000) {
+    for (DWORD waited = 0; waited < ms; waited += 50) {
+        if (condition()) return true;
+        Sleep(50);
+    }
+    return condition();
+}
+
+std::string DefaultValue(const std::string& key) {
+    char buf[256];
+    LONG size = sizeof buf;
+    if (RegQueryValueA(HKEY_CURRENT_USER, key.c_str(), buf, &size) != ERROR_SUCCESS) return "";
+    return std::string(buf);
+}
+
+BOOL CALLBACK CloseMarkedWindow(HWND window, LPARAM) {
+    if (GetPropA(window, app::RunningProperty)) PostMessageA(window, WM_CLOSE, 0, 0);
+    return TRUE;
+}
+
+void RemoveApplicationTraces() {
+    for (const char* ext : app::AssocExtensions)
+        RegDeleteTreeA(HKEY_CURRENT_USER, (std::string("Software\\Classes\\") + ext).c_str());
+    RegDeleteTreeA(HKEY_CURRENT_USER, (std::string("Software\\Classes\\") + app::AssocProgId).c_str());
+    RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Parvela Word Processor");
+}
+
+TEST_F(InstallRun, TheInstalledApplicationGetsBothCommands) {
+    const std::string standIn = std::string(PARVELA_BIN_DIR) + "\\parv.exe";
+    ASSERT_TRUE(Exists(standIn)) << "build the stand-in application (target parv) first";
+    char temp[MAX_PATH];
+    GetTempPathA(MAX_PATH, temp);
+    const std::string commands = std::string(temp) + app::CommandLogFile;
+    DeleteFileA(commands.c_str());
+    RemoveApplicationTraces();
+
+    // A blank in the folder name: the commands must quote the path.
+    Options.MainDir = Main + "\\Word Processor";
+    CreateDirectoryA(Options.MainDir.c_str(), nullptr);
+    const std::string exe = Options.MainDir + "\\parv.exe";
+    ASSERT_TRUE(CopyFileA(standIn.c_str(), exe.c_str(), FALSE));
+
+    CreateInstallLog();
+    const bool assoc[4] = {false, true, false, true};
+    FinishPageEntry(assoc, false, false);
+    EXPECT_TRUE(WaitUntil([] { return DefaultValue("Software\\Classes\\.docx") == app::AssocProgId; }));
+    EXPECT_EQ(DefaultValue("Software\\Classes\\.cod"), app::AssocProgId);
+    EXPECT_EQ(DefaultValue("Software\\Classes\\.rtf"), "");
+    EXPECT_EQ(ReadText(commands), "\"" + exe + "\" -assoc adpr_cod_docx\r\n");
+
+    ASSERT_FALSE(IsAppRunning());
+    EXPECT_TRUE(FinishActions(true));
+    EXPECT_TRUE(WaitUntil([] { return IsAppRunning(); }));
+    EXPECT_EQ(ReadText(commands), "\"" + exe + "\" -assoc adpr_cod_docx\r\n\"" + exe + "\"\r\n");
+
+    EnumWindows(CloseMarkedWindow, 0);
+    EXPECT_TRUE(WaitUntil([] { return !IsAppRunning(); }));
+    // The process may still be ending; its file is released with it.
+    EXPECT_TRUE(WaitUntil([&] { return DeleteFileA(exe.c_str()) || !Exists(exe); }, 10000));
+    DeleteFileA(commands.c_str());
+    RemoveApplicationTraces();
+}
+
 }  // namespace
