@@ -8,7 +8,27 @@
 #include "payload/AttachFiles.h"
 #include "payload/PayloadFormat.h"
 
+namespace {
+
+// Every accepted record lies inside the data, in order, and names a safe path.
+void CheckRecords(const uint8_t* data, size_t size) {
+    std::vector<TPayloadRecord> records;
+    const PayloadError e = WalkRecords(data, size, records);
+    int64_t end = 0;
+    for (const TPayloadRecord& r : records) {
+        if (r.Size < 0 || r.Offset < end || int64_t(r.Offset) + r.Size > int64_t(size)) std::abort();
+        if (!IsSafePayloadName(r.Name)) std::abort();
+        end = int64_t(r.Offset) + r.Size;
+    }
+    if (e == PayloadError::Ok && end != int64_t(size)) std::abort();
+}
+
+}  // namespace
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    // A checksum guards the stream, so mutations rarely reach the walker
+    // through it: walk the raw input as record bytes as well.
+    CheckRecords(data, size);
     TPayloadBlock block;
     if (InflatePayload(data, size, block) != PayloadError::Ok) return 0;
     std::vector<TPayloadRecord> records;
