@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
+
 namespace {
 
 using Lines = std::vector<std::string>;
@@ -78,6 +80,23 @@ TEST_F(Shortcut, MadeTwiceIsReplacedAndLoggedOnce)
     CreateShortcut(link, target, s / "App", description);
     EXPECT_EQ(Read(link).description, description);
     EXPECT_EQ(InstallLogLines(), Lines{"File Copy: " + link});
+}
+
+TEST_F(Shortcut, WithoutALinkObjectNothingIsMadeOrLogged)
+{
+    // A thread that never initialised COM cannot create the link object.
+    const std::string link = s / "Desk\\Parvela Word Processor.lnk";
+    HRESULT linkObject = S_OK;
+    std::thread noCom([&] {
+        ComPtr<IShellLinkA> probe;
+        linkObject = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER,
+                                      IID_IShellLinkA, probe.OutPtr());
+        CreateShortcut(link, target, s / "App", description);
+    });
+    noCom.join();
+    ASSERT_TRUE(FAILED(linkObject)) << "the thread could make a link object after all";
+    EXPECT_FALSE(Exists(s / "Desk"));
+    EXPECT_TRUE(InstallLogLines().empty());
 }
 
 }  // namespace
