@@ -8,6 +8,9 @@
 
 std::string GetCurrentFolder()
 {
+    // Never read while another thread has made some folder current only
+    // for a moment.
+    std::lock_guard<std::recursive_mutex> guard(CurrentFolderLock());
     std::string folder;
     DWORD needed = GetCurrentDirectoryA(0, nullptr);
     while (needed != 0) {
