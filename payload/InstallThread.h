@@ -3,8 +3,10 @@
 // one way code on either thread asks the user a question.
 
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <functional>
+#include <mutex>
 #include <string>
 
 // Dialog kinds, buttons (bit i of a set) and results of the program's
@@ -39,11 +41,18 @@ struct TInstallThreadStatus {
     uint8_t GetState() const { return State.load(std::memory_order_acquire); }
     // Publishes a state and wakes a thread waiting for a change.
     void SetState(uint8_t s);
+    // Publishes `to` only if the state is still `from` (the other side may
+    // have moved on meanwhile); true when it did.
+    bool ChangeState(uint8_t from, uint8_t to);
     // Blocks (without spinning) while the state equals `s`; returns the new one.
     uint8_t WaitWhile(uint8_t s);
     // Blocks until the state equals `s`.
     void WaitFor(uint8_t s);
     void Reset();  // back to the initial values (tests)
+
+    // Waiting without spinning; also signalled when an install thread ends.
+    std::mutex WaitLock;
+    std::condition_variable Changed;
 };
 
 extern TInstallThreadStatus InstallThreadStatus;
@@ -65,8 +74,11 @@ int32_t MessageDlgFromThread(const std::string& text, uint8_t kind, uint16_t but
 // set the state to Running. The thread is detached: it ends on its own after
 // setting Done or Failed. WaitForInstallThread blocks until no install thread
 // body is running any more (program end, before the reader is released).
+// If the thread is blocked on a question or a pause when the program ends,
+// WaitForInstallThread answers Abort or stops it, so that the end cannot hang.
 bool StartInstallThread();
 void WaitForInstallThread();
+bool InstallThreadActive();
 
 // The window's side of the protocol, so that the wizard only calls these and
 // tests can drive them without a window.

@@ -1,0 +1,164 @@
+#include "payload/AttachFiles.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <climits>
+
+#include "instutils/InstUtils.h"
+#include "instutils/WinHandles.h"
+#include "payload/DayCount.h"
+#include "payload/InstallThread.h"
+
+std::unique_ptr<TAttachedFiles> TAttachedFiles::CreateFromResource(PayloadError* error) {
+    // Resource memory belongs to the module image: nothing here needs release.
+    HRSRC res = FindResourceA(nullptr, "FILES", "FILES");
+    HGLOBAL loaded = res ? LoadResource(nullptr, res) : nullptr;
+    const void* bytes = loaded ? LockResource(loaded) : nullptr;
+    const DWORD size = res ? SizeofResource(nullptr, res) : 0;
+    if (bytes == nullptr || size == 0) {
+        if (error) *error = PayloadError::Empty;
+        return nullptr;
+    }
+    return Create(static_cast<const uint8_t*>(bytes), size, error);
+}
+
+namespace {
+
+std::string CannotCreateMessage(const std::string& target) {
+    return "Cannot create file \"" + target + "\".\r"
+           "Another application might already be using this file.\r"
+           "\r"
+           "Please make sure that the setup of Parvela Word Processor is not blocked by your "
+           "security software (firewall/antivirus) in any way.\r"
+           "You might want to temporarily disable your security software and try again.";
+}
+
+// The stored local day count as a UTC file time, through the packed DOS date
+// and time so that the file reads back with exactly that stamp.
+bool DayCountToFileTime(double dayCount, FILETIME& utc) {
+    TDateTime t;
+    if (!DecodeDayCount(dayCount, t) || t.Year < 1980 || t.Year > 2099) return false;
+    const WORD dosDate = WORD((t.Year - 1980) << 9 | t.Month << 5 | t.Day);
+    const WORD dosTime = WORD(t.Hour << 11 | t.Minute << 5 | t.Second / 2);
+    FILETIME local;
+    return DosDateTimeToFileTime(dosDate, dosTime, &local) && LocalFileTimeToFileTime(&local, &utc);
+}
+
+enum class TAttempt { Written, CannotWrite };
+
+TAttempt WriteEntry(const uint8_t* data, const TAttachedFile& e, const std::string& target) {
+    const size_t slash = target.find_last_of('\\');
+    if (slash != std::string::npos) CreateFolderChain(target.substr(0, slash + 1));
+    {
+        UniqueHandle file(CreateFileA(target.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                      CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file.Valid()) return TAttempt::CannotWrite;
+        if (e.Size > 0) {
+            DWORD written = 0;
+            // A short write (a full disk) is a failure like a refused create.
+            if (!WriteFile(file.Get(), data + e.Offset, DWORD(e.Size), &written, nullptr) ||
+                written != DWORD(e.Size))
+                return TAttempt::CannotWrite;
+        }
+        // Set on the handle that wrote the data: no second open, and the
+        // write cannot stamp the file again afterwards. Failures are ignored.
+        FILETIME utc;
+        if (DayCountToFileTime(e.Time, utc)) SetFileTime(file.Get(), nullptr, nullptr, &utc);
+    }
+    AddLogLine("File Copy: " + target);
+    return TAttempt::Written;
+}
+
+bool IsExistingFile(const std::string& path) {
+    const DWORD attr = GetFileAttributesA(path.c_str());
+    return attr != INVALID_FILE_ATTRIBUTES && !(attr & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool IsFolderPrefix(const std::string& name) { return !name.empty() && name.back() == '\\'; }
+
+bool LiesUnder(const std::string& name, const std::string& prefix) {
+    return TextEqualsIgnoreCase(name.substr(0, std::min(name.size(), prefix.size())), prefix);
+}
+
+}  // namespace
+
+bool TAttachedFiles::ExtractFile(const TAttachedFile* entry, const std::string& name,
+                                 const std::string& target) {
+    if (entry == nullptr) {
+        for (auto it = Entries.rbegin(); it != Entries.rend(); ++it) {
+            if (TextEqualsIgnoreCase(it->Name, name)) {
+                entry = &*it;
+                break;
+            }
+        }
+        // Nothing to write: the caller cannot go on with a file that is not there.
+        if (entry == nullptr) return false;
+    }
+    for (;;) {
+        if (WriteEntry(Block.data(), *entry, target) == TAttempt::Written) return true;
+        const int32_t answer = MessageDlgFromThread(CannotCreateMessage(target), mtError,
+                                                    mbAbort | mbRetry | mbIgnore);
+        if (answer == mrAbort) return false;
+        if (answer == mrIgnore) return true;
+    }
+}
+
+bool TAttachedFiles::AddFile(const std::string& nameOrPrefix, const std::string& folder,
+                             int component, int mode) {
+    if (component < 0 || component >= static_cast<int>(InstallLists.size())) return false;
+    const int effective = ForceOverwrite ? 2 : mode;
+    const bool prefix = IsFolderPrefix(nameOrPrefix);
+    std::string publicFolder;
+    bool anyQueued = false;
+    for (const TAttachedFile& e : Entries) {
+        if (prefix ? !LiesUnder(e.Name, nameOrPrefix) : !TextEqualsIgnoreCase(e.Name, nameOrPrefix))
+            continue;
+        std::string target = folder;
+        if (!FullPathMode) {
+            AppendPathSeparator(target);
+            target += e.Name;
+        }
+        bool queue = true;
+        if (effective != 2 && IsExistingFile(target))
+            queue = effective == 1 && GetFileModifiedTime(target) != e.Time;
+        if (queue) {
+            InstallLists[static_cast<size_t>(component)].push_back(
+                TFileToInstall{&e, target, LogSuspensionCount() == 0});
+            if (FileSetMode) {
+                if (publicFolder.empty())
+                    publicFolder = JoinPath(GetShellFolder(CSIDL_COMMON_APPDATA_), "Parvela\\Public\\");
+                if (target.size() >= publicFolder.size() &&
+                    TextEqualsIgnoreCase(target.substr(0, publicFolder.size()), publicFolder))
+                    UpdateList.push_back(mode == 0 ? target + "\t!" : target);
+            }
+            anyQueued = true;
+        }
+        if (!prefix) return queue;
+    }
+    return anyQueued;
+}
+
+int32_t TAttachedFiles::GetComponentSize(const std::string& fileList) const {
+    std::vector<std::string> lines;
+    size_t pos = 0;
+    while (pos <= fileList.size()) {
+        size_t end = fileList.find_first_of("\r\n", pos);
+        if (end == std::string::npos) end = fileList.size();
+        if (end > pos) lines.push_back(fileList.substr(pos, end - pos));
+        pos = end + ((end + 1 < fileList.size() && fileList[end] == '\r' && fileList[end + 1] == '\n') ? 2 : 1);
+    }
+    const std::string mainDir = WizardMainDir ? WizardMainDir() : GetCurrentFolder();
+    // One cluster query for the whole list; the volume cannot change meanwhile.
+    const uint32_t cluster = GetClusterSize(mainDir);
+    int64_t total = 0;
+    for (auto line = lines.rbegin(); line != lines.rend(); ++line) {
+        const bool prefix = IsFolderPrefix(*line);
+        for (auto e = Entries.rbegin(); e != Entries.rend(); ++e) {
+            if (prefix ? !LiesUnder(e->Name, *line) : !TextEqualsIgnoreCase(e->Name, *line)) continue;
+            total += RoundUpToClusterSize(e->Size, cluster);
+            if (!prefix) break;
+        }
+    }
+    return total > INT32_MAX ? INT32_MAX : static_cast<int32_t>(total);
+}

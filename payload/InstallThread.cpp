@@ -1,0 +1,176 @@
+#include "payload/InstallThread.h"
+
+#include <thread>
+
+#include "payload/InstallThreadDetail.h"
+
+TInstallThreadStatus InstallThreadStatus;
+
+void TInstallThreadStatus::SetState(uint8_t s) {
+    {
+        // Taking the lock orders the store with a waiter's check of the state,
+        // so a wake-up cannot fall between its check and its sleep.
+        std::lock_guard<std::mutex> lock(WaitLock);
+        State.store(s, std::memory_order_release);
+    }
+    Changed.notify_all();
+}
+
+bool TInstallThreadStatus::ChangeState(uint8_t from, uint8_t to) {
+    bool changed;
+    {
+        std::lock_guard<std::mutex> lock(WaitLock);
+        changed = State.compare_exchange_strong(from, to, std::memory_order_acq_rel,
+                                                std::memory_order_acquire);
+    }
+    if (changed) Changed.notify_all();
+    return changed;
+}
+
+uint8_t TInstallThreadStatus::WaitWhile(uint8_t s) {
+    std::unique_lock<std::mutex> lock(WaitLock);
+    Changed.wait(lock, [&] { return State.load(std::memory_order_acquire) != s; });
+    return State.load(std::memory_order_acquire);
+}
+
+void TInstallThreadStatus::WaitFor(uint8_t s) {
+    std::unique_lock<std::mutex> lock(WaitLock);
+    Changed.wait(lock, [&] { return State.load(std::memory_order_acquire) == s; });
+}
+
+void TInstallThreadStatus::Reset() {
+    Message.clear();
+    DlgType = 0;
+    Buttons = 0;
+    Answer = 0;
+    Component.store(255, std::memory_order_relaxed);
+    Position.store(0, std::memory_order_relaxed);
+    SetState(isIdle);
+}
+
+namespace {
+
+TMessageDlgFunc MessageDlgHandler;
+std::mutex HandlerLock;
+// The thread that runs static initialisation is the program's main thread
+// unless SetMainThread names another one.
+std::atomic<std::thread::id> MainThreadId{std::this_thread::get_id()};
+thread_local bool OnInstallThread = false;
+std::atomic<int> ActiveBodies{0};
+
+int32_t ShowDialog(const std::string& text, uint8_t kind, uint16_t buttons) {
+    TMessageDlgFunc handler;
+    {
+        std::lock_guard<std::mutex> lock(HandlerLock);
+        handler = MessageDlgHandler;
+    }
+    // With nobody to ask, the safe answer stops whatever asked.
+    if (!handler) return (buttons & mbAbort) ? mrAbort : (buttons & mbCancel) ? mrCancel : mrNone;
+    return handler(text, kind, buttons);
+}
+
+}  // namespace
+
+void SetMessageDlgHandler(TMessageDlgFunc handler) {
+    std::lock_guard<std::mutex> lock(HandlerLock);
+    MessageDlgHandler = std::move(handler);
+}
+
+void SetMainThread() { MainThreadId.store(std::this_thread::get_id()); }
+
+int32_t MessageDlgFromThread(const std::string& text, uint8_t kind, uint16_t buttons) {
+    TInstallThreadStatus& st = InstallThreadStatus;
+    if (!OnInstallThread && std::this_thread::get_id() == MainThreadId.load())
+        return ShowDialog(text, kind, buttons);
+    st.Message = text;
+    st.DlgType = kind;
+    st.Buttons = buttons;
+    st.SetState(isAskPending);  // publishes the three fields above
+    st.WaitFor(isAskAnswered);
+    const int32_t answer = st.Answer;
+    st.SetState(isRunning);
+    return answer;
+}
+
+void InstallStatusTick(const TStatusTickActions& actions) {
+    TInstallThreadStatus& st = InstallThreadStatus;
+    switch (st.GetState()) {
+    case isRunning: {
+        const uint8_t component = st.Component.load(std::memory_order_relaxed);
+        if (component != 255 && actions.Progress)
+            actions.Progress(st.Position.load(std::memory_order_relaxed), component);
+        break;
+    }
+    case isAskPending: {
+        // The thread waits for the answer; the dialog's own message loop may
+        // run this tick again, which then finds Paused and does nothing.
+        if (!st.ChangeState(isAskPending, isPaused)) break;
+        const std::string text = st.Message;
+        const int32_t answer = ShowDialog(text, st.DlgType, st.Buttons);
+        st.Answer = answer;
+        st.SetState(isAskAnswered);  // publishes the answer
+        break;
+    }
+    case isDone:
+        st.SetState(isIdle);
+        if (actions.Finished) actions.Finished();
+        break;
+    case isFailed:
+        if (actions.Failed) actions.Failed();
+        break;
+    default:
+        break;
+    }
+}
+
+bool InstallCloseRequest(bool closeAllowed, const std::function<bool()>& askQuit) {
+    TInstallThreadStatus& st = InstallThreadStatus;
+    // Only a running thread is paused; if it has just asked a question or
+    // finished, that state is kept.
+    const bool paused = st.ChangeState(isRunning, isPaused);
+    const bool quit = closeAllowed || (askQuit && askQuit());
+    if (paused) st.ChangeState(isPaused, quit ? isDone : isRunning);
+    return quit;
+}
+
+bool InstallThreadActive() { return ActiveBodies.load(std::memory_order_acquire) > 0; }
+
+void WaitForInstallThread() {
+    TInstallThreadStatus& st = InstallThreadStatus;
+    for (;;) {
+        uint8_t s;
+        {
+            std::unique_lock<std::mutex> lock(st.WaitLock);
+            st.Changed.wait(lock, [&] {
+                const uint8_t now = st.State.load(std::memory_order_acquire);
+                return ActiveBodies.load(std::memory_order_acquire) == 0 || now == isAskPending ||
+                       now == isPaused;
+            });
+            if (ActiveBodies.load(std::memory_order_acquire) == 0) return;
+            s = st.State.load(std::memory_order_acquire);
+        }
+        // Nobody is left to answer: stop the run instead of waiting forever.
+        if (s == isAskPending && st.ChangeState(isAskPending, isPaused)) {
+            st.Answer = mrAbort;
+            st.SetState(isAskAnswered);
+        } else if (s == isPaused) {
+            st.ChangeState(isPaused, isDone);
+        }
+    }
+}
+
+namespace install_thread_detail {
+
+void BodyStarting() { ActiveBodies.fetch_add(1, std::memory_order_acq_rel); }
+
+void BodyEnded() {
+    {
+        std::lock_guard<std::mutex> lock(InstallThreadStatus.WaitLock);
+        ActiveBodies.fetch_sub(1, std::memory_order_acq_rel);
+    }
+    InstallThreadStatus.Changed.notify_all();
+}
+
+void MarkThisThreadAsInstallThread() { OnInstallThread = true; }
+
+}  // namespace install_thread_detail

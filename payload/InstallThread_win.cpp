@@ -1,0 +1,77 @@
+#include "payload/InstallThread.h"
+
+#include <windows.h>
+
+#include "instutils/InstUtils.h"
+#include "instutils/WinHandles.h"
+#include "payload/AttachFiles.h"
+#include "payload/InstallThreadDetail.h"
+
+namespace {
+
+// Pairs SuspendLogging with ResumeLogging even when the write throws.
+class TQuietLog {
+public:
+    explicit TQuietLog(bool quiet) : Quiet(quiet) { if (Quiet) SuspendLogging(); }
+    ~TQuietLog() { if (Quiet) ResumeLogging(); }
+    TQuietLog(const TQuietLog&) = delete;
+    TQuietLog& operator=(const TQuietLog&) = delete;
+
+private:
+    bool Quiet;
+};
+
+void RunInstallLists(TAttachedFiles& files) {
+    TInstallThreadStatus& st = InstallThreadStatus;
+    for (size_t k = 0; k < files.InstallLists.size(); ++k) {
+        const auto& list = files.InstallLists[k];
+        if (!list.empty()) {
+            st.Component.store(static_cast<uint8_t>(k), std::memory_order_relaxed);
+            for (const TFileToInstall& f : list) {
+                {
+                    TQuietLog quiet(!f.Logged);
+                    if (!files.ExtractFile(f.Entry, std::string(), f.Target)) {
+                        st.SetState(isFailed);
+                        return;
+                    }
+                }
+                st.Position.fetch_add(f.Entry->Size, std::memory_order_relaxed);
+                // Between two files: a pause holds the thread here, a stop
+                // request (Done) ends the run.
+                if (st.WaitWhile(isPaused) == isDone) break;
+            }
+        }
+        if (st.WaitWhile(isPaused) == isDone) return;
+    }
+    st.SetState(isDone);
+}
+
+DWORD WINAPI InstallThreadBody(LPVOID) {
+    install_thread_detail::MarkThisThreadAsInstallThread();
+    try {
+        if (AttachedFiles != nullptr) {
+            RunInstallLists(*AttachedFiles);
+        } else {
+            InstallThreadStatus.SetState(isFailed);
+        }
+    } catch (...) {
+        // Nothing may leave the thread; the window then closes the run.
+        InstallThreadStatus.SetState(isFailed);
+    }
+    install_thread_detail::BodyEnded();
+    return 0;
+}
+
+}  // namespace
+
+bool StartInstallThread() {
+    install_thread_detail::BodyStarting();
+    // Detached: the handle is not needed, the thread ends on its own.
+    UniqueHandle thread(CreateThread(nullptr, 0, InstallThreadBody, nullptr, 0, nullptr));
+    if (!thread.Valid()) {
+        install_thread_detail::BodyEnded();
+        InstallThreadStatus.SetState(isFailed);
+        return false;
+    }
+    return true;
+}
