@@ -33,6 +33,8 @@ bool RegKeyExists(HKEY root, const std::string& key);
 std::optional<std::string> RegString(HKEY root, const std::string& key, const char* value);
 std::optional<DWORD> RegDword(HKEY root, const std::string& key, const char* value);
 bool RegSetDword(HKEY root, const std::string& key, const char* value, DWORD data);
+bool RegSetString(HKEY root, const std::string& key, const char* value, const std::string& data);
+bool RegDeleteValueOf(HKEY root, const std::string& key, const char* value);
 bool RegDeleteKeyTree(HKEY root, const std::string& key);
 
 // Where the setup program puts things on this machine for a normal

@@ -188,6 +188,17 @@ bool RegSetDword(HKEY root, const std::string& key, const char* value, DWORD dat
                                      sizeof data) == ERROR_SUCCESS;
 }
 
+bool RegSetString(HKEY root, const std::string& key, const char* value, const std::string& data) {
+    RegKey k(root, key, KEY_WRITE, true);
+    return k.get() && RegSetValueExA(k.get(), value, 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
+                                     static_cast<DWORD>(data.size() + 1)) == ERROR_SUCCESS;
+}
+
+bool RegDeleteValueOf(HKEY root, const std::string& key, const char* value) {
+    RegKey k(root, key, KEY_WRITE);
+    return k.get() && RegDeleteValueA(k.get(), value) == ERROR_SUCCESS;
+}
+
 bool RegDeleteKeyTree(HKEY root, const std::string& key) {
     const LSTATUS s = RegDeleteTreeA(root, key.c_str());
     if (s == ERROR_SUCCESS || s == ERROR_FILE_NOT_FOUND) {

@@ -10,6 +10,7 @@
 
 #include "tests/e2e/Driver.h"
 #include "tests/e2e/Machine.h"
+#include "tests/e2e/WineWindows.h"
 #include "wizard/Layout.h"
 
 namespace e2e {

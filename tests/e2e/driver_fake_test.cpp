@@ -5,6 +5,7 @@
 
 #include "tests/e2e/Driver.h"
 #include "tests/e2e/Machine.h"
+#include "tests/e2e/WineWindows.h"
 
 using namespace e2e;
 
