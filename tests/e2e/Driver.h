@@ -141,8 +141,10 @@ public:
     DWORD Pid() const { return pid_; }
     bool Alive() const { return IsWindow(window_) != FALSE; }
 
-    // The banner title: the shown text control at the top of the window.
+    // The banner title: the control with the title's ID, or else the
+    // leftmost shown text control in the banner at the top of the window.
     std::string PageTitle() const;
+    static constexpr int TitleId = 1001;
     bool WaitPage(const std::string& title, Ms timeout) const;
 
     HWND Control(const std::string& text, const char* cls = nullptr) const {

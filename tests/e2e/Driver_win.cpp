@@ -403,6 +403,7 @@ std::optional<Wizard> Wizard::Attach(const Process& p, Ms timeout) {
 }
 
 std::string Wizard::PageTitle() const {
+    if (HWND title = FindById(window_, TitleId); IsShown(title)) return GetText(title);
     // The banner is the 46-pixel band at the top of the client area; its
     // title is the leftmost shown control there that carries text.
     HWND best = nullptr;

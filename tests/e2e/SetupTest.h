@@ -15,6 +15,8 @@
 
 namespace e2e {
 
+static_assert(Wizard::TitleId == idTopLbl, "the driver reads the banner title by this ID");
+
 inline const std::string BinDir = PARVELA_BIN_DIR;
 inline const std::string SetupExe = BinDir + "\\ParvelaSetup.exe";
 inline const std::string StandInExe = BinDir + "\\parv.exe";

@@ -291,6 +291,49 @@ TEST_F(InstallTest, CancelDuringTheRunAnsweredNoThenAbort) {
     EXPECT_TRUE(ReadLines(TempFolder() + StandInCommandLog).empty());
 }
 
+TEST_F(InstallTest, UntickedComponentIsNeitherCountedNorInstalled) {
+    const Wizard w = Start();
+    ASSERT_TRUE(WalkTo(w, 3));
+    const std::vector<HWND> lists = FindByClass(Ctl(w, idSelCompLstBx), "ListBox");
+    ASSERT_EQ(lists.size(), 1u);
+    HWND list = lists[0];
+    HWND required = Ctl(w, idSelCompDiskSpaceReqLbl2);
+    const std::string all = GetText(required);
+    ASSERT_FALSE(all.empty());
+    const int rowHeight = static_cast<int>(SendMessageA(list, LB_GETITEMHEIGHT, 0, 0));
+    const int top = static_cast<int>(SendMessageA(list, LB_GETTOPINDEX, 0, 0));
+    ASSERT_GT(rowHeight, 0);
+    auto glyphOf = [&](int row) { return (row - top) * rowHeight + rowHeight / 2; };
+
+    // The application's row stays selected whatever the user clicks.
+    ASSERT_TRUE(ClickAt(list, 6, glyphOf(0)));
+    Sleep(500);
+    EXPECT_EQ(GetText(required), all);
+    // Space on the current row (the spellchecker) toggles it both ways.
+    ASSERT_TRUE(PressKey(list, VK_SPACE));
+    ASSERT_TRUE(WaitUntil([&] { return GetText(required) != all; }, PageTimeout));
+    ASSERT_TRUE(PressKey(list, VK_SPACE));
+    ASSERT_TRUE(WaitUntil([&] { return GetText(required) == all; }, PageTimeout));
+    // A click on its glyph unticks it again.
+    ASSERT_TRUE(ClickAt(list, 6, glyphOf(1)));
+    ASSERT_TRUE(WaitUntil([&] { return GetText(required) != all; }, PageTimeout));
+
+    ASSERT_TRUE(NextTo(w, 4));
+    ASSERT_TRUE(w.Next());
+    ASSERT_TRUE(w.WaitPage(PageTitle[6], InstallTimeout));
+    ASSERT_TRUE(NextTo(w, 7));
+    SetBox(w, idFinishChkBx, false);
+    Finish(w);
+
+    const InstallPlaces p = DefaultPlaces();
+    EXPECT_TRUE(FileExists(p.mainDir + "\\parv.exe"));
+    EXPECT_TRUE(FileExists(p.publicData + "Basic.asn"));
+    EXPECT_FALSE(FolderExists(p.publicData + "Spellcheck"));
+    EXPECT_EQ(RegDword(HKEY_CURRENT_USER, InstallKey, "COMPS (1.6.6.2)"), 0x7FFFFFFCu);
+    for (const std::string& line : ReadLines(p.sharedData + "Update.log"))
+        EXPECT_EQ(line.find("Spellcheck"), std::string::npos) << line;
+}
+
 class HeldFileTest : public InstallTest {
 protected:
     // A parv.exe in the main folder that another program holds open.
