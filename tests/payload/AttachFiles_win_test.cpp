@@ -1,0 +1,223 @@
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "tests/payload/PayloadWinFixture.h"
+
+namespace {
+
+using ReaderTest = PayloadWinTest;
+
+TEST_F(ReaderTest, TemplatesQueuedInPayloadOrderThenNotAgainInMode0) {
+    ASSERT_TRUE(Files->AddFile("templates\\", Dir, 3, 0)) << "prefix matching ignores case";
+    const auto& list = Files->InstallLists[3];
+    ASSERT_EQ(19u, list.size());
+    size_t next = 0;
+    for (size_t i = 0; i < Files->Entries.size(); ++i) {
+        if (Files->Entries[i].Name.rfind("Templates\\", 0) != 0) continue;
+        ASSERT_EQ(&Files->Entries[i], list[next].Entry) << "payload order";
+        EXPECT_EQ(Dir + Files->Entries[i].Name, list[next].Target);
+        EXPECT_TRUE(list[next].Logged);
+        ++next;
+    }
+    for (const TFileToInstall& f : list) ASSERT_TRUE(Files->ExtractFile(f.Entry, "", f.Target));
+
+    Files->ClearComponent(3);
+    EXPECT_TRUE(Files->InstallLists[3].empty());
+    EXPECT_FALSE(Files->AddFile("Templates\\", Dir, 3, 0));
+    EXPECT_TRUE(Files->InstallLists[3].empty());
+    Files->ForceOverwrite = true;
+    EXPECT_TRUE(Files->AddFile("Templates\\", Dir, 3, 0));
+    EXPECT_EQ(19u, Files->InstallLists[3].size());
+}
+
+TEST_F(ReaderTest, NamesMatchIgnoringCaseAndUnknownNamesQueueNothing) {
+    EXPECT_FALSE(Files->AddFile("nothing.exe", Dir, 0, 2));
+    EXPECT_FALSE(Files->AddFile("Nothing\\", Dir, 0, 2));
+    EXPECT_EQ(0, Files->GetTotalSize());
+    ASSERT_TRUE(Files->AddFile("PARV.EXE", Dir, 0, 0));
+    ASSERT_EQ(1u, Files->InstallLists[0].size());
+    EXPECT_EQ("parv.exe", Files->InstallLists[0][0].Entry->Name);
+    EXPECT_EQ(Dir + "parv.exe", Files->InstallLists[0][0].Target) << "the entry's own letter case";
+    EXPECT_FALSE(Files->AddFile("parv.exe", Dir, 6, 2)) << "no such component";
+}
+
+TEST_F(ReaderTest, Mode1ComparesTheStoredTimeWithTwoSecondGrain) {
+    const TAttachedFile& lic = Entry("License.txt");
+    const std::string target = Dir + "License.txt";
+    ASSERT_TRUE(Files->ExtractFile(&lic, "", target));
+    EXPECT_EQ(lic.Time, GetFileModifiedTime(target)) << "written files read back with the stored time";
+
+    struct Case { int shift; bool queued; } cases[] = {{0, false}, {1, false}, {2, true}, {-2, true}};
+    int applied = 0;
+    for (const Case& c : cases) {
+        ASSERT_TRUE(ShiftWriteTime(target, c.shift - applied));
+        applied = c.shift;
+        Files->ClearComponent(0);
+        EXPECT_EQ(c.queued, Files->AddFile("License.txt", Dir, 0, 1)) << "shift " << c.shift;
+        EXPECT_EQ(c.queued ? 1u : 0u, Files->InstallLists[0].size());
+        Files->ClearComponent(0);
+        EXPECT_FALSE(Files->AddFile("License.txt", Dir, 0, 0)) << "mode 0: the file exists";
+        EXPECT_TRUE(Files->AddFile("License.txt", Dir, 0, 2));
+    }
+    // A folder where the file should be does not count as an existing file.
+    ASSERT_TRUE(CreateDirectoryA((Dir + "us.zlx").c_str(), nullptr));
+    EXPECT_TRUE(Files->AddFile("us.zlx", Dir, 1, 0));
+}
+
+TEST_F(ReaderTest, FullPathModeQueuesTheAmericanCacheAsTheBritishOne) {
+    ASSERT_TRUE(Files->AddFile("English (American).cache", Dir, 1, 0));
+    FullPathMode = true;
+    ASSERT_TRUE(Files->AddFile("English (American).cache", Dir + "English (British).cache", 1, 0));
+    FullPathMode = false;
+    const auto& list = Files->InstallLists[1];
+    ASSERT_EQ(2u, list.size());
+    EXPECT_EQ(list[0].Entry, list[1].Entry);
+    EXPECT_EQ(Dir + "English (British).cache", list[1].Target);
+    EXPECT_EQ(2 * 8022, Files->GetTotalSize());
+    ASSERT_TRUE(Files->AddFile("Hyphenation.dat", Dir, 2, 0));
+    EXPECT_EQ(2 * 8022 + 182700, Files->GetTotalSize());
+}
+
+TEST_F(ReaderTest, UpdateListHoldsPublicTargetsWithTheMode0Mark) {
+    const std::string common = GetShellFolder(CSIDL_COMMON_APPDATA_);
+    ASSERT_FALSE(common.empty());
+    const std::string pub = JoinPath(common, "Parvela\\Public\\");
+    Files->ForceOverwrite = true;  // no existence test: nothing is created
+    FileSetMode = true;
+    ASSERT_TRUE(Files->AddFile("Templates\\Faxes\\Fax 1.rtf", pub, 3, 0));
+    ASSERT_TRUE(Files->AddFile("Templates\\Faxes\\Fax 2.rtf", pub, 3, 1));
+    ASSERT_TRUE(Files->AddFile("parv.exe", Dir, 0, 0));
+    std::string upper = pub;
+    CharUpperBuffA(upper.data(), DWORD(upper.size()));
+    ASSERT_TRUE(Files->AddFile("Basic.asn", upper, 5, 1));
+    ASSERT_EQ(3u, Files->UpdateList.size());
+    EXPECT_EQ(pub + "Templates\\Faxes\\Fax 1.rtf\t!", Files->UpdateList[0]);
+    EXPECT_EQ(pub + "Templates\\Faxes\\Fax 2.rtf", Files->UpdateList[1]);
+    EXPECT_EQ(upper + "Basic.asn", Files->UpdateList[2]) << "the folder test ignores case";
+
+    FileSetMode = false;
+    ASSERT_TRUE(Files->AddFile("Templates\\Faxes\\Fax 3.rtf", pub, 3, 0));
+    EXPECT_EQ(3u, Files->UpdateList.size()) << "only in file-set mode";
+}
+
+TEST_F(ReaderTest, ComponentSizesOnTheRealClusterSize) {
+    char root[] = "?:\\";
+    root[0] = Dir[0];
+    DWORD spc = 0, bps = 0, freeC = 0, total = 0;
+    ASSERT_TRUE(GetDiskFreeSpaceA(root, &spc, &bps, &freeC, &total));
+    const int64_t cluster = int64_t(spc) * bps;
+    const auto rounded = [cluster](int64_t n) { return int32_t((n + cluster - 1) / cluster * cluster); };
+    WizardMainDir = [this] { return Dir; };
+
+    const int32_t hyph = Files->GetComponentSize("Hyphenation.dat");
+    EXPECT_EQ(rounded(182700), hyph);
+    EXPECT_EQ(hyph, Files->GetComponentSize("Hyphenation.dat")) << "same figure twice in a row";
+    if (cluster == 4096) {
+        EXPECT_EQ(184320, hyph);
+    }
+
+    int32_t templates = 0, spell = 0;
+    for (const TAttachedFile& e : Files->Entries) {
+        if (e.Name.rfind("Templates\\", 0) == 0) templates += rounded(e.Size);
+    }
+    for (const char* n : {"English (American).asc", "us.zlx", "userdicen.tlx", "English (American).cache"})
+        spell += rounded(Entry(n).Size);
+    spell += rounded(Entry("English (American).cache").Size);  // listed twice, counted twice
+    EXPECT_EQ(templates, Files->GetComponentSize("Templates\\"));
+    EXPECT_EQ(spell, Files->GetComponentSize("English (American).asc\rus.zlx\r\nuserdicen.tlx\n"
+                                             "English (American).cache\rEnglish (American).cache\r"
+                                             "missing.dat"));
+    EXPECT_EQ(0, Files->GetComponentSize(""));
+    EXPECT_EQ(0, rounded(0));
+}
+
+TEST_F(ReaderTest, EmptyEntryBecomesAnEmptyFileWithItsTime) {
+    const TAttachedFile& e = Entry("userdicen.tlx");
+    ASSERT_EQ(0, e.Size);
+    const std::string target = Dir + "userdicen.tlx";
+    ASSERT_TRUE(Files->ExtractFile(&e, "", target));
+    EXPECT_EQ(0, ReadFileSize(target));
+    EXPECT_EQ(e.Time, GetFileModifiedTime(target));
+}
+
+TEST_F(ReaderTest, ExtractCreatesTheFolderChainAndLogsParentsFirst) {
+    const TAttachedFile& fax = Entry("Templates\\Faxes\\Fax 1.rtf");
+    const std::string target = Dir + "A\\B\\Fax 1.rtf";
+    ASSERT_TRUE(Files->ExtractFile(nullptr, "TEMPLATES\\FAXES\\FAX 1.RTF", target)) << "found by name";
+    EXPECT_EQ(DataOf(fax), ReadAll(target));
+    EXPECT_EQ(fax.Time, GetFileModifiedTime(target));
+    const std::vector<std::string> expected = {"Made Dir: " + Dir + "A\\", "Made Dir: " + Dir + "A\\B\\",
+                                               "File Copy: " + target};
+    EXPECT_EQ(expected, InstallLogLines());
+
+    // Written again over itself: same bytes, nothing logged twice.
+    ASSERT_TRUE(Files->ExtractFile(&fax, "", target));
+    EXPECT_EQ(expected, InstallLogLines());
+    SuspendLogging();
+    ASSERT_TRUE(Files->ExtractFile(&fax, "", Dir + "C\\quiet.rtf"));
+    ResumeLogging();
+    EXPECT_EQ(expected, InstallLogLines()) << "suspended logging keeps folder and file out";
+    EXPECT_FALSE(Files->ExtractFile(nullptr, "no such file", Dir + "x.txt"));
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA((Dir + "x.txt").c_str()));
+}
+
+// A target held open without sharing: Retry while still held asks again,
+// Retry after release writes; Ignore and Abort end the attempts.
+TEST_F(ReaderTest, HeldOpenTargetGoesThroughTheRetryPrompt) {
+    const TAttachedFile& lic = Entry("License.txt");
+    const std::string target = Dir + "License.txt";
+    HANDLE held = CreateFileA(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, held);
+
+    std::vector<std::string> texts;
+    std::vector<int32_t> script;
+    SetMessageDlgHandler([&](const std::string& text, uint8_t kind, uint16_t buttons) {
+        texts.push_back(text);
+        EXPECT_EQ(mtError, kind);
+        EXPECT_EQ(mbAbort | mbRetry | mbIgnore, buttons);
+        if (texts.size() == 2 && held != INVALID_HANDLE_VALUE) {
+            CloseHandle(held);
+            held = INVALID_HANDLE_VALUE;
+        }
+        const int32_t answer = script.empty() ? mrAbort : script.front();
+        if (!script.empty()) script.erase(script.begin());
+        return answer;
+    });
+
+    script = {mrRetry, mrRetry};
+    EXPECT_TRUE(Files->ExtractFile(&lic, "", target));
+    ASSERT_EQ(2u, texts.size());
+    EXPECT_EQ("Cannot create file \"" + target + "\".\r"
+              "Another application might already be using this file.\r\r"
+              "Please make sure that the setup of Parvela Word Processor is not blocked by your security "
+              "software (firewall/antivirus) in any way.\r"
+              "You might want to temporarily disable your security software and try again.",
+              texts[0]);
+    EXPECT_EQ(DataOf(lic), ReadAll(target));
+    EXPECT_EQ(isIdle, InstallThreadStatus.GetState()) << "on the main thread the status is not used";
+
+    held = CreateFileA(target.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, held);
+    texts.clear();
+    script = {mrIgnore};
+    EXPECT_TRUE(Files->ExtractFile(&lic, "", target));
+    EXPECT_EQ(1u, texts.size());
+    script = {mrAbort};
+    EXPECT_FALSE(Files->ExtractFile(&lic, "", target));
+    EXPECT_EQ(2u, texts.size());
+    CloseHandle(held);
+    held = INVALID_HANDLE_VALUE;
+    EXPECT_EQ(std::vector<std::string>{"File Copy: " + target}, InstallLogLines())
+        << "failed attempts log nothing";
+}
+
+TEST_F(ReaderTest, ResourceOfThisProgramIsMissing) {
+    PayloadError e = PayloadError::Ok;
+    EXPECT_FALSE(TAttachedFiles::CreateFromResource(&e));
+    EXPECT_EQ(PayloadError::Empty, e);
+}
+
+}  // namespace
