@@ -38,7 +38,7 @@ bool ReadWholeFile(const std::string& path, std::string& bytes) {
 }
 
 std::string FolderOf(const std::string& path) {
-    const size_t slash = path.find_last_of('/');
+    const size_t slash = path.find_last_of("/\\");
     return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }
 
@@ -149,7 +149,9 @@ bool BuildPayloadFromManifest(const std::string& manifestPath, std::string& pack
     const std::string base = FolderOf(manifestPath);
     std::string records;
     for (const TManifestEntry& e : entries) {
-        const std::string path = !e.Source.empty() && e.Source[0] == '/' ? e.Source : base + e.Source;
+        const bool absolute = e.Source[0] == '/' || e.Source[0] == '\\' ||
+                              (e.Source.size() > 1 && e.Source[1] == ':');
+        const std::string path = absolute ? e.Source : base + e.Source;
         std::string bytes;
         if (!ReadWholeFile(path, bytes)) {
             error = manifestPath + ": line " + std::to_string(e.Line) + ": cannot read " + path;
