@@ -9,6 +9,7 @@
 #include <commctrl.h>
 
 #include <deque>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -454,6 +455,98 @@ TEST_F(MainForm, OptionControlsReadAndWriteTheBoxesAndRows) {
     EXPECT_EQ(Form->GetRow(3), TCheckState::Unchecked);
     Form->SetCurrentRow(2);
     EXPECT_EQ(Form->SelCompLstBx->CurrentRow(), 2);
+}
+
+// ---- The window's side of an installation run -------------------------------------
+
+bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
+    const DWORD start = GetTickCount();
+    while (!done()) {
+        MSG m;
+        while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&m);
+            DispatchMessageA(&m);
+        }
+        if (GetTickCount() - start > timeoutMs) return false;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+    }
+    return true;
+}
+
+bool FileExists(const std::string& path) {
+    const DWORD a = GetFileAttributesA(path.c_str());
+    return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+TEST_F(MainForm, PortableRunGoesFromInstallingStraightToTheLastPage) {
+    const std::string dir = "R:\\WizardRun";
+    DeleteFolderTree(dir);
+    Options.MainDir = dir;
+    Form->ShowPage(4, 5);
+    ExpectOnPage(5);
+    EXPECT_FALSE(Enabled(Form->BackBtn));
+    EXPECT_FALSE(Enabled(Form->NextBtn));
+    EXPECT_TRUE(Enabled(Form->CancelBtn));
+    EXPECT_TRUE(InstallStarted());
+    EXPECT_EQ(Form->SelectedComps, 0x3F);
+    int lo = -1, hi = -1;
+    {
+        PBRANGE range{};
+        SendMessageA(Form->InstallingProgressBar, PBM_GETRANGE, FALSE, reinterpret_cast<LPARAM>(&range));
+        lo = range.iLow;
+        hi = range.iHigh;
+    }
+    EXPECT_EQ(lo, 0);
+    EXPECT_EQ(hi, AttachedFiles->GetTotalSize());
+    EXPECT_GT(hi, 0);
+
+    ASSERT_TRUE(PumpUntil([&] { return Form->CurrentPage() == 7; }, 20000)) << "stuck on page " << Form->CurrentPage();
+    WaitForInstallThread();
+    ExpectOnPage(7);
+    EXPECT_EQ(InstallThreadStatus.GetState(), isIdle);
+    EXPECT_TRUE(FileExists(dir + "\\parv.exe"));
+    EXPECT_TRUE(FileExists(dir + "\\License.txt"));
+    EXPECT_TRUE(FileExists(dir + "\\parv_common.dat"));
+    EXPECT_TRUE(Asked.empty());
+    EXPECT_EQ(Form->ModalResult, 0);
+    DeleteFolderTree(dir);
+}
+
+TEST_F(MainForm, AbortOnAFileErrorEndsTheWizardWithoutTheQuitQuestion) {
+    const std::string dir = "R:\\WizardFail";
+    DeleteFolderTree(dir);
+    // A folder where the application file should go: it cannot be created.
+    CreateFolderChain(dir + "\\parv.exe\\");
+    Options.MainDir = dir;
+    Answers = {mrAbort};
+    Form->ShowPage(4, 5);
+    ASSERT_TRUE(PumpUntil([&] { return Form->ModalResult != 0; }, 20000));
+    WaitForInstallThread();
+    EXPECT_EQ(Form->ModalResult, mrCancel);
+    EXPECT_TRUE(Form->CloseAllowed);
+    ASSERT_EQ(Asked.size(), 1u);
+    EXPECT_EQ(Asked[0].Kind, mtError);
+    EXPECT_EQ(Asked[0].Buttons, mbAbort | mbRetry | mbIgnore);
+    EXPECT_NE(Asked[0].Text.find("parv.exe"), std::string::npos);
+    EXPECT_EQ(InstallThreadStatus.GetState(), isFailed);
+    ExpectOnPage(5);
+    InstallThreadStatus.Reset();
+    DeleteFolderTree(dir);
+}
+
+TEST_F(MainForm, IgnoreOnAFileErrorGoesOnToTheEnd) {
+    const std::string dir = "R:\\WizardIgnore";
+    DeleteFolderTree(dir);
+    CreateFolderChain(dir + "\\parv.exe\\");
+    Options.MainDir = dir;
+    Answers = {mrIgnore};
+    Form->ShowPage(4, 5);
+    ASSERT_TRUE(PumpUntil([&] { return Form->CurrentPage() == 7; }, 20000));
+    WaitForInstallThread();
+    EXPECT_EQ(Asked.size(), 1u);
+    EXPECT_EQ(Form->ModalResult, 0);
+    EXPECT_TRUE(FileExists(dir + "\\License.txt"));
+    DeleteFolderTree(dir);
 }
 
 }  // namespace
