@@ -80,6 +80,8 @@ TEST(PngDecode, EachRowFilterUndoneExactly) {
         {2, {10, 20, 30, 250, 200, 255}, {1, 2, 3, 10, 56, 1}, {11, 22, 33, 4, 0, 0}},
         {3, {10, 20, 30, 250, 200, 255}, {0, 0, 0, 0, 1, 255}, {5, 12, 21, 135, 168, 210}},
         {4, {50, 50, 90, 10, 100, 0}, {7, 1, 2, 3, 60, 9}, {57, 58, 92, 13, 160, 109}},
+        // Second pixel: above and upper-left equally near, above wins.
+        {4, {10, 30, 200, 100, 40, 40}, {246, 5, 0, 0, 0, 0}, {0, 35, 200, 100, 40, 40}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE("filter " + std::to_string(c.filter));
