@@ -20,20 +20,23 @@ std::string Lowered(std::string text) {
     return text;
 }
 
-std::string VolumeDescription(char letter, UINT driveType) {
+std::string DriveText(char letter, UINT driveType) {
+    std::string connection;
     if (driveType == DRIVE_REMOTE) {
         char local[3] = {letter, ':', 0};
         char remote[MAX_PATH + 1] = {};
         DWORD len = sizeof remote;
-        if (WNetGetConnectionA(local, remote, &len) == NO_ERROR) return Lowered(remote);
+        if (WNetGetConnectionA(local, remote, &len) == NO_ERROR) connection = Lowered(remote);
     }
-    char root[4] = {letter, ':', '\\', 0};
-    char label[MAX_PATH + 1] = {};
-    TErrorModeScope quiet;
-    if (!GetVolumeInformationA(root, label, sizeof label, nullptr, nullptr, nullptr, nullptr, 0) ||
-        label[0] == 0)
-        return {};
-    return "[" + Lowered(label) + "]";
+    std::string label;
+    if (connection.empty()) {
+        char root[4] = {letter, ':', '\\', 0};
+        char buf[MAX_PATH + 1] = {};
+        TErrorModeScope quiet;
+        if (GetVolumeInformationA(root, buf, sizeof buf, nullptr, nullptr, nullptr, nullptr, 0))
+            label = Lowered(buf);
+    }
+    return DriveItemText(letter, label, connection);
 }
 
 bool ClassIs(HWND window, const char* name) {
@@ -175,7 +178,7 @@ void TDriveBox::Rebuild() {
         UINT type = GetDriveTypeA(root);
         if (type == DRIVE_CDROM) continue;
         Item item;
-        item.Text = std::string(1, LowerAscii(letter)) + ": " + VolumeDescription(letter, type);
+        item.Text = DriveText(letter, type);
         item.Removable = IsRemovableLocation(root);
         SendMessageA(Combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.Text.c_str()));
         Items.push_back(std::move(item));

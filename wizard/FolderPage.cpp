@@ -49,7 +49,8 @@ std::string NormalizeDestDirText(const std::string& typed, char driveLetter,
         // A box without a drive yet must not produce a path with a stray byte.
         if (!IsAsciiLetter(driveLetter))
             driveLetter = DriveLetterOf(programFiles) ? LowerAscii(programFiles[0]) : 'c';
-        text = std::string(1, driveLetter) + ":";
+        text.assign(1, driveLetter);
+        text += ':';
     }
     if (!text.empty() && text.back() == '\\') text.pop_back();
     size_t cut = text.find_last_of("\\:");
@@ -58,6 +59,16 @@ std::string NormalizeDestDirText(const std::string& typed, char driveLetter,
         if (text.empty() || text.back() != '\\') text += '\\';
         text += "Parvela";
     }
+    return text;
+}
+
+std::string DriveItemText(char letter, const std::string& label, const std::string& connection) {
+    std::string text(1, LowerAscii(letter));
+    text += ": ";
+    if (!connection.empty())
+        text += LowerAsciiText(connection);
+    else if (!label.empty())
+        text += "[" + LowerAsciiText(label) + "]";
     return text;
 }
 
@@ -102,10 +113,12 @@ std::string FolderForDrive(char letter, const std::string& current,
     }
     size_t colon = current.find(':');
     if (colon != std::string::npos) {
-        std::string same = std::string(1, letter) + current.substr(colon);
+        std::string same(1, letter);
+        same.append(current, colon, std::string::npos);
         if (exists(same)) return StripFolderSlash(same);
     }
-    return std::string(1, letter) + ":\\";
+    std::string root(1, letter);
+    return root += ":\\";
 }
 
 int FolderRowIndent(const TFolderRow& row) { return 12 * row.Level + 3; }

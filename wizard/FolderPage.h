@@ -66,6 +66,11 @@ struct TDriveTimerStep {
 TDriveTimerStep DecideDriveTimerStep(uint32_t oldMask, uint32_t newMask, char currentDrive,
                                      const std::string& programFiles);
 
+// A drive box item's text: the letter in lower case, ": ", then the network
+// connection name, or the volume label in square brackets, in lower case
+// (nothing for an empty label).
+std::string DriveItemText(char letter, const std::string& label, const std::string& connection);
+
 // ASCII case helpers shared by the page's controls.
 char LowerAscii(char c);
 std::string LowerAsciiText(std::string text);

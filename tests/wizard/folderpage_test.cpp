@@ -61,6 +61,15 @@ TEST(NormalizeDestDirText, IsStableWhenAppliedTwice) {
     }
 }
 
+TEST(DriveBox, ItemTexts) {
+    EXPECT_EQ(DriveItemText('C', "System", ""), "c: [system]");
+    EXPECT_EQ(DriveItemText('e', "USB Stick", ""), "e: [usb stick]");
+    EXPECT_EQ(DriveItemText('D', "", ""), "d: ");
+    EXPECT_EQ(DriveItemText('F', "R&D", ""), "f: [r&d]");
+    // A network drive shows its connection instead of the label.
+    EXPECT_EQ(DriveItemText('N', "Data", "\\\\Server\\Share"), "n: \\\\server\\share");
+}
+
 // A pretend disk: the folders that exist, found in any letter case.
 struct FakeDisk {
     std::set<std::string> folders;
@@ -198,7 +207,9 @@ TEST(DriveTimer, FollowsDrivesThatComeAndGo) {
     for (const Case& c : cases) {
         TDriveTimerStep step = DecideDriveTimerStep(c.oldMask, c.newMask, c.current, c.pf);
         EXPECT_EQ(step.Action, c.action) << c.what;
-        if (c.action == TDriveTimerAction::SetDrive) EXPECT_EQ(step.Drive, c.drive) << c.what;
+        if (c.action == TDriveTimerAction::SetDrive) {
+            EXPECT_EQ(step.Drive, c.drive) << c.what;
+        }
     }
 }
 

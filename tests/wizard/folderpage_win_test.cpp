@@ -1,0 +1,142 @@
+// The destination-folder page put together: edit, folder list, drive box and
+// the drive timer, on real folders and on a drive that comes and goes.
+#include "tests/wizard/controls_fixture_win.h"
+
+#include "wizard/FolderPage.h"
+#include "wizard/FolderPage_win.h"
+
+namespace {
+
+// A drive letter mapped onto a folder for the life of the object.
+class TTestDrive {
+public:
+    TTestDrive(char letter, const std::string& folder) : Name{letter, ':', 0} {
+        std::string target = "\\??\\" + folder;
+        Defined = DefineDosDeviceA(DDD_RAW_TARGET_PATH, Name, target.c_str()) != 0;
+    }
+    ~TTestDrive() { Remove(); }
+    TTestDrive(const TTestDrive&) = delete;
+    TTestDrive& operator=(const TTestDrive&) = delete;
+    void Remove() {
+        if (Defined) DefineDosDeviceA(DDD_REMOVE_DEFINITION, Name, nullptr);
+        Defined = false;
+    }
+    bool Defined = false;
+private:
+    char Name[3];
+};
+
+struct FolderPageTest : ::testing::Test {
+    TControlHost host;
+    HWND edit = nullptr;
+    TDirectoryListBox* list = nullptr;
+    TDriveBox* box = nullptr;
+    bool ready = false;
+    const std::string pf = ProgramFilesFolder();
+    void SetUp() override {
+        edit = host.Child("EDIT", 10, 10, 345, 21, "", ES_AUTOHSCROLL);
+        list = TDirectoryListBox::From(host.Child(TDirectoryListBox::ClassName, 10, 40, 345, 174));
+        box = TDriveBox::From(host.Child(TDriveBox::ClassName, 10, 220, 345, 19));
+        ASSERT_NE(list, nullptr);
+        ASSERT_NE(box, nullptr);
+        ASSERT_FALSE(pf.empty());
+    }
+    void Init(const std::string& mainDir) {
+        InitDestDirPage(edit, *box, *list, mainDir, [this] { return ready; });
+        ready = true;   // the window sets it as the last step of its construction
+    }
+    std::string Edit() const { return WindowTextOf(edit); }
+};
+
+TEST_F(FolderPageTest, ConstructionKeepsTheFullMainFolder) {
+    TTempTree tree(GetTempFolder(), "init");
+    const std::string mainDir = tree.Root + "\\Not\\Yet\\Parvela";
+    Init(mainDir);
+    EXPECT_EQ(Edit(), mainDir);
+    EXPECT_EQ(list->Directory(), tree.Root);
+    EXPECT_EQ(box->Drive(), LowerAscii(tree.Root[0]));
+
+    // Once ready, picking a folder in the list writes it, normalised.
+    tree.Make("Sub");
+    list->SetDirectory(tree.Root + "\\Sub\\");
+    EXPECT_EQ(Edit(), tree.Root + "\\Sub");
+    // The drive root proposes the product folder on it.
+    list->SetDirectory(tree.Root.substr(0, 3));
+    EXPECT_EQ(Edit(), tree.Root.substr(0, 2) + "\\Parvela");
+}
+
+TEST_F(FolderPageTest, TypedTextIsNormalisedWithTheBoxDrive) {
+    Init(pf + "\\Parvela");
+    struct Case { const char* typed; std::string expected; };
+    const Case cases[] = {
+        {"  Apps  ", std::string(1, box->Drive()) + ":\\Parvela"},
+        {"  E:\\Apps\\Editor\\ ", "E:\\Apps\\Editor"},
+        {"D:\\", "D:\\Parvela"},
+    };
+    for (const Case& c : cases) {
+        SetWindowTextA(edit, c.typed);
+        NormalizeDestDir(edit, *box);
+        EXPECT_EQ(Edit(), c.expected) << c.typed;
+    }
+    SetWindowTextA(edit, pf.c_str());
+    NormalizeDestDir(edit, *box);
+    EXPECT_EQ(Edit(), pf + "\\Parvela");
+}
+
+TEST_F(FolderPageTest, ChoosingTheRemovableDriveProposesItsRoot) {
+    Init(pf + "\\Parvela");
+    box->SetDrive('r');
+    EXPECT_TRUE(TextEqualsIgnoreCase(Edit(), "R:\\Parvela")) << Edit();
+    box->SetDrive(pf[0]);
+    EXPECT_TRUE(TextEqualsIgnoreCase(list->Directory(), pf)) << list->Directory();
+    EXPECT_TRUE(TextEqualsIgnoreCase(Edit(), pf + "\\Parvela")) << Edit();
+}
+
+TEST_F(FolderPageTest, DriveTimerFollowsAStickThatComesAndGoes) {
+    TTempTree stickFolder(GetTempFolder(), "stick");
+    TTempTree shown(GetTempFolder(), "shown");
+    Init(shown.Root);
+    const std::string before = Edit();
+    DriveTimerTick(*box);   // nothing changed: nothing moves
+    EXPECT_EQ(Edit(), before);
+    EXPECT_EQ(list->Directory(), shown.Root);
+
+    char letter = 0;
+    for (char d = 'S'; d <= 'Y' && !letter; ++d)
+        if (!(GetLogicalDrives() >> (d - 'A') & 1)) letter = d;
+    ASSERT_NE(letter, 0);
+    TTestDrive stick(letter, stickFolder.Root);
+    ASSERT_TRUE(stick.Defined);
+    DriveTimerTick(*box);
+    EXPECT_EQ(box->Drive(), LowerAscii(letter));
+    EXPECT_EQ(box->SelectedText().substr(0, 2), std::string(1, LowerAscii(letter)) + ":");
+    EXPECT_TRUE(TextEqualsIgnoreCase(Edit(), std::string(1, letter) + ":\\Parvela")) << Edit();
+
+    stick.Remove();
+    DriveTimerTick(*box);
+    EXPECT_EQ(box->Drive(), LowerAscii(pf[0]));
+    EXPECT_TRUE(TextEqualsIgnoreCase(Edit(), pf + "\\Parvela")) << Edit();
+    for (int i = 0; i < box->ItemCount(); ++i) EXPECT_NE(box->ItemText(i)[0], LowerAscii(letter));
+}
+
+TEST_F(FolderPageTest, DriveTimerKeepsTheShownDriveWhenAnotherGoes) {
+    TTempTree stickFolder(GetTempFolder(), "other");
+    Init(GetTempFolder());
+    char letter = 0;
+    for (char d = 'S'; d <= 'Y' && !letter; ++d)
+        if (!(GetLogicalDrives() >> (d - 'A') & 1)) letter = d;
+    ASSERT_NE(letter, 0);
+    TTestDrive stick(letter, stickFolder.Root);
+    ASSERT_TRUE(stick.Defined);
+    DriveTimerTick(*box);        // moves to the new drive
+    box->SetDrive('r');          // the user goes to R:
+    const std::string shownText = box->SelectedText();
+    const std::string folder = list->Directory();
+    stick.Remove();
+    DriveTimerTick(*box);
+    EXPECT_EQ(box->Drive(), 'r');
+    EXPECT_EQ(box->SelectedText(), shownText);
+    EXPECT_EQ(list->Directory(), folder);
+}
+
+}  // namespace
