@@ -1,0 +1,224 @@
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "tests/payload/PayloadWinFixture.h"
+
+namespace {
+
+class InstallRunTest : public PayloadWinTest {
+protected:
+    // Drives the window's side with the status tick until the run ends.
+    // Returns the last state seen ("Done" is already Idle when Finished ran).
+    bool RunToEnd(int timeoutMs = 20000) {
+        bool ended = false;
+        TStatusTickActions actions;
+        actions.Progress = [this](int32_t position, uint8_t component) {
+            Progress.push_back({position, component});
+        };
+        actions.Finished = [&] { ended = true; Finished = true; };
+        actions.Failed = [&] { ended = true; Failed = true; };
+        const DWORD start = GetTickCount();
+        while (!ended && GetTickCount() - start < DWORD(timeoutMs)) {
+            InstallStatusTick(actions);
+            Sleep(1);
+        }
+        WaitForInstallThread();
+        return ended;
+    }
+
+    void Queue(const std::string& name, int component) {
+        ASSERT_TRUE(Files->AddFile(name, Dir, component, 2)) << name;
+    }
+
+    bool Start() {
+        InstallThreadStatus.SetState(isRunning);
+        return StartInstallThread();
+    }
+
+    int CountWritten() const {
+        int n = 0;
+        for (const auto& list : Files->InstallLists)
+            for (const TFileToInstall& f : list)
+                if (GetFileAttributesA(f.Target.c_str()) != INVALID_FILE_ATTRIBUTES) ++n;
+        return n;
+    }
+
+    struct Sample { int32_t position; uint8_t component; };
+    std::vector<Sample> Progress;
+    bool Finished = false;
+    bool Failed = false;
+};
+
+TEST_F(InstallRunTest, AllListsEmptyEndsDoneWithoutComponent) {
+    ASSERT_TRUE(Start());
+    ASSERT_TRUE(RunToEnd());
+    EXPECT_TRUE(Finished);
+    EXPECT_FALSE(Failed);
+    EXPECT_EQ(isIdle, InstallThreadStatus.GetState());
+    EXPECT_EQ(255, InstallThreadStatus.Component.load());
+    EXPECT_EQ(0, InstallThreadStatus.Position.load());
+    EXPECT_FALSE(InstallThreadActive());
+}
+
+TEST_F(InstallRunTest, WritesEveryListInComponentOrderAndLogsOnlyLoggedFiles) {
+    Queue("parv.exe", 0);
+    Queue("License.txt", 0);
+    SuspendLogging();
+    Queue("Templates\\", 3);  // queued while logging is suspended
+    ResumeLogging();
+    Queue("Hyphenation.dat", 2);
+    ASSERT_TRUE(Start());
+    ASSERT_TRUE(RunToEnd());
+    EXPECT_TRUE(Finished);
+    EXPECT_EQ(Files->GetTotalSize(), InstallThreadStatus.Position.load());
+    EXPECT_EQ(3, InstallThreadStatus.Component.load()) << "the last non-empty list";
+    EXPECT_EQ(22, CountWritten());
+    for (const Sample& s : Progress) EXPECT_TRUE(s.component == 0 || s.component == 2 || s.component == 3);
+    for (size_t i = 1; i < Progress.size(); ++i) {
+        EXPECT_GE(Progress[i].component, Progress[i - 1].component);
+        EXPECT_GE(Progress[i].position, Progress[i - 1].position);
+    }
+    const std::vector<std::string> expected = {"File Copy: " + Dir + "parv.exe", "File Copy: " + Dir + "License.txt",
+                                               "File Copy: " + Dir + "Hyphenation.dat"};
+    EXPECT_EQ(expected, InstallLogLines()) << "templates were selected with logging suspended";
+    EXPECT_EQ(0, LogSuspensionCount());
+    EXPECT_EQ(DataOf(Entry("Hyphenation.dat")), ReadAll(Dir + "Hyphenation.dat"));
+}
+
+// A file that fails twice and then succeeds is written once and counted once;
+// the question travels through the status to the window's tick.
+TEST_F(InstallRunTest, FailingTwiceThenSucceedingCountsOnce) {
+    Queue("parv.exe", 0);
+    Queue("License.txt", 0);
+    const std::string target = Dir + "License.txt";
+    HANDLE held = CreateFileA(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, held);
+    int asked = 0;
+    DWORD askingThread = 0;
+    SetMessageDlgHandler([&](const std::string& text, uint8_t, uint16_t) {
+        askingThread = GetCurrentThreadId();
+        EXPECT_EQ(isPaused, InstallThreadStatus.GetState()) << "the window pauses while it asks";
+        EXPECT_NE(std::string::npos, text.find(target));
+        if (++asked == 2) {
+            CloseHandle(held);
+            held = INVALID_HANDLE_VALUE;
+        }
+        return mrRetry;
+    });
+    ASSERT_TRUE(Start());
+    ASSERT_TRUE(RunToEnd());
+    if (held != INVALID_HANDLE_VALUE) CloseHandle(held);
+    EXPECT_TRUE(Finished);
+    EXPECT_EQ(2, asked);
+    EXPECT_EQ(GetCurrentThreadId(), askingThread) << "questions are shown on the window's thread";
+    EXPECT_EQ(Entry("parv.exe").Size + Entry("License.txt").Size, InstallThreadStatus.Position.load());
+    EXPECT_EQ(DataOf(Entry("License.txt")), ReadAll(target));
+}
+
+TEST_F(InstallRunTest, IgnoreCountsTheFileAndAbortStopsTheRun) {
+    Queue("parv.exe", 0);
+    Queue("Templates\\Faxes\\Fax 1.rtf", 3);
+    Queue("Templates\\Faxes\\Fax 2.rtf", 3);
+    Queue("Clip Library\\Group 0\\", 4);
+    Queue("Basic.asn", 5);
+    const std::string fax1 = Dir + "Templates\\Faxes\\Fax 1.rtf";
+    ASSERT_TRUE(CreateDirectoryA((Dir + "Templates").c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryA((Dir + "Templates\\Faxes").c_str(), nullptr));
+    // A folder where the file should go: it cannot be created.
+    ASSERT_TRUE(CreateDirectoryA(fax1.c_str(), nullptr));
+
+    SetMessageDlgHandler([](const std::string&, uint8_t, uint16_t) { return mrIgnore; });
+    ASSERT_TRUE(Start());
+    ASSERT_TRUE(RunToEnd());
+    EXPECT_TRUE(Finished);
+    EXPECT_EQ(Files->GetTotalSize(), InstallThreadStatus.Position.load()) << "position reaches the maximum";
+
+    InstallThreadStatus.Reset();
+    DeleteFileA((Dir + "Templates\\Faxes\\Fax 2.rtf").c_str());
+    DeleteFolderTree(Dir + "Clip Library");
+    DeleteFileA((Dir + "Basic.asn").c_str());
+    SetMessageDlgHandler([](const std::string&, uint8_t, uint16_t) { return mrAbort; });
+    Finished = false;
+    ASSERT_TRUE(Start());
+    ASSERT_TRUE(RunToEnd());
+    EXPECT_TRUE(Failed);
+    EXPECT_FALSE(Finished);
+    EXPECT_EQ(isFailed, InstallThreadStatus.GetState());
+    EXPECT_EQ(3, InstallThreadStatus.Component.load());
+    EXPECT_EQ(Entry("parv.exe").Size, InstallThreadStatus.Position.load());
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA((Dir + "Templates\\Faxes\\Fax 2.rtf").c_str()));
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA((Dir + "Clip Library").c_str()));
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA((Dir + "Basic.asn").c_str()));
+}
+
+// The close request pauses the thread at its next check point; quitting
+// finishes the file in progress only, staying lets the run go on.
+TEST_F(InstallRunTest, StopRequestFinishesTheCurrentFileOnly) {
+    Queue("parv.exe", 0);
+    Queue("Clip Library\\", 4);
+    const int total = int(Files->InstallLists[0].size() + Files->InstallLists[4].size());
+    ASSERT_EQ(243, total);
+    InstallThreadStatus.SetState(isRunning);
+    bool asked = false;
+    // The request comes while the first file is being written; the thread
+    // completes it and holds at its check point while the question is open.
+    const bool quit = InstallCloseRequest(false, [&] {
+        asked = true;
+        EXPECT_TRUE(StartInstallThread());
+        const DWORD t0 = GetTickCount();
+        while (InstallThreadStatus.Position.load() == 0 && GetTickCount() - t0 < 10000) Sleep(1);
+        Sleep(200);
+        EXPECT_EQ(isPaused, InstallThreadStatus.GetState());
+        EXPECT_EQ(Entry("parv.exe").Size, InstallThreadStatus.Position.load()) << "one file, then it waits";
+        return true;
+    });
+    EXPECT_TRUE(asked);
+    EXPECT_TRUE(quit);
+    // The window closes now; the program end waits for the thread.
+    WaitForInstallThread();
+    EXPECT_EQ(isDone, InstallThreadStatus.GetState());
+    EXPECT_EQ(1, CountWritten());
+    EXPECT_EQ(0, InstallThreadStatus.Component.load());
+
+    // The same with "stay": the run goes on to the end.
+    DeleteFileA((Dir + "parv.exe").c_str());
+    InstallThreadStatus.Reset();
+    InstallThreadStatus.SetState(isRunning);
+    EXPECT_FALSE(InstallCloseRequest(false, [&] {
+        EXPECT_TRUE(StartInstallThread());
+        Sleep(100);
+        EXPECT_EQ(isPaused, InstallThreadStatus.GetState());
+        return false;
+    }));
+    ASSERT_TRUE(RunToEnd());
+    EXPECT_TRUE(Finished);
+    EXPECT_EQ(total, CountWritten());
+    EXPECT_EQ(Files->GetTotalSize(), InstallThreadStatus.Position.load());
+
+    // Closing when closing is already allowed asks nothing and leaves an idle run alone.
+    EXPECT_TRUE(InstallCloseRequest(true, [] { ADD_FAILURE() << "asked"; return false; }));
+    EXPECT_EQ(isIdle, InstallThreadStatus.GetState());
+}
+
+// The program end must not hang on a thread that waits for an answer.
+TEST_F(InstallRunTest, ProgramEndAnswersAPendingQuestionWithAbort) {
+    Queue("License.txt", 0);
+    Queue("parv.exe", 0);
+    const std::string target = Dir + "License.txt";
+    HANDLE held = CreateFileA(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, held);
+    ASSERT_TRUE(Start());
+    const DWORD start = GetTickCount();
+    while (InstallThreadStatus.GetState() != isAskPending && GetTickCount() - start < 10000) Sleep(1);
+    ASSERT_EQ(isAskPending, InstallThreadStatus.GetState());
+    WaitForInstallThread();
+    CloseHandle(held);
+    EXPECT_FALSE(InstallThreadActive());
+    EXPECT_EQ(isFailed, InstallThreadStatus.GetState());
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA((Dir + "parv.exe").c_str()));
+}
+
+}  // namespace
