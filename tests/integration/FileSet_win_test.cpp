@@ -207,6 +207,33 @@ TEST_F(FileSet, PreparingAgainReplacesTheLists) {
     for (int k = 1; k < 6; ++k) EXPECT_TRUE(Targets(k).empty()) << k;
 }
 
+TEST_F(FileSet, DemoPayloadIsCoveredByTheTable) {
+    const std::string packed = ReadAll(PARVELA_DEMO_PAYLOAD);
+    ASSERT_NE(packed, "<missing>") << "build the demo payload (target demo_payload) first";
+    Reader = TAttachedFiles::Create(reinterpret_cast<const uint8_t*>(packed.data()), packed.size());
+    ASSERT_NE(Reader, nullptr);
+    AttachedFiles = Reader.get();
+    PrepareFileSet(0x3F);
+
+    const size_t expected[6] = {2, 8, 1, 19, 242, 1};
+    int64_t queued = 0, cache = -1;
+    for (int k = 0; k < 6; ++k) {
+        EXPECT_EQ(Reader->InstallLists[k].size(), expected[k]) << k;
+        for (const TFileToInstall& f : Reader->InstallLists[k]) queued += f.Entry->Size;
+    }
+    // Every payload entry once, and the American cache a second time.
+    int64_t all = 0;
+    for (const TAttachedFile& e : Reader->Entries) {
+        all += e.Size;
+        if (e.Name == "English (American).cache") cache = e.Size;
+    }
+    ASSERT_GE(cache, 0);
+    EXPECT_EQ(Reader->Entries.size(), 272u);
+    EXPECT_EQ(queued, all + cache);
+    EXPECT_EQ(Reader->GetTotalSize(), all + cache);
+    EXPECT_EQ(Reader->UpdateList.size(), 8u + 19 + 242 + 1);
+}
+
 // ---- Old clip images in the documents folder ---------------------------------
 
 TEST_F(FileSet, ClipLibraryForcedAndOldImagesRemoved) {
