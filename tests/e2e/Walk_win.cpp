@@ -64,10 +64,12 @@ private:
             const int index = PageIndex(title);
             res_.pages.push_back(title);
             Log("page " + std::to_string(index) + ": " + title);
-            // The page paints after its title is set.
-            std::this_thread::sleep_for(Ms(400));
+            // The page paints after its title is set; the installing page
+            // may be gone by then, so it is taken at once.
+            if (index != InstallingPage) std::this_thread::sleep_for(Ms(400));
             Shot(wiz.Window(), ShotName(index, title));
             if (index == InstallingPage) {
+                if (wiz.PageTitle() != title) Log("  the installing page passed before its screenshot was taken");
                 if (!WaitInstall(wiz)) return;
                 continue;
             }
@@ -81,7 +83,7 @@ private:
             WaitUntil([&] {
                 return !wiz.Alive() || wiz.PageTitle() != title ||
                        (box = e2e::WaitMessageBox(wiz.Pid(), wiz.Window(), Ms(0)));
-            }, Ms(15000));
+            }, Ms(15000), Ms(5));
             if (box) {
                 TakeBox(*box, title, "OK");
                 Stop("a message box held the wizard on \"" + title + "\"");
