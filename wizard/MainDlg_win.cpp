@@ -228,11 +228,11 @@ TMainDlgForm::~TMainDlgForm() {
 void TMainDlgForm::CreateFromLayout() {
     HINSTANCE instance = GetModuleHandleA(nullptr);
     DialogFont.Reset(CreateFontA(-MulDiv(8, Dpi, 72), 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                                 CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, "MS Shell Dlg"));
+                                 CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, "MS Sans Serif"));
     TitleFont.Reset(CreateFontA(-Scale(15), 0, 0, 0, FW_BOLD, 0, 0, 0, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
                                 CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, "Arial"));
     BoldFont.Reset(CreateFontA(-Scale(11), 0, 0, 0, FW_BOLD, 0, 0, 0, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                               CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, "MS Shell Dlg"));
+                               CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, "MS Sans Serif"));
 
     for (const TControlDef& d : WizardLayout()) {
         HWND parent = *d.Parent ? Control(d.Parent) : Window;

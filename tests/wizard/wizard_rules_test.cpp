@@ -100,7 +100,7 @@ TEST(PageFlow, FocusControlsOfThePages) {
         }
         ASSERT_NE(got, nullptr) << int(p);
         EXPECT_STREQ(got, expected[p]);
-        if (got) EXPECT_NE(FindControlDef(got), nullptr) << got;   // names a real control
+        EXPECT_NE(FindControlDef(got), nullptr) << got;   // names a real control
     }
 }
 
@@ -181,8 +181,12 @@ TEST(Layout, NamesAndIdsAreUniqueAndParentsComeFirst) {
     std::set<int> ids;
     for (const TControlDef& d : WizardLayout()) {
         EXPECT_TRUE(names.insert(d.Name).second) << "duplicate " << d.Name;
-        if (d.Id) EXPECT_TRUE(ids.insert(d.Id).second) << "duplicate id of " << d.Name;
-        if (*d.Parent) EXPECT_TRUE(names.count(d.Parent)) << d.Name << " before its parent " << d.Parent;
+        if (d.Id) {
+            EXPECT_TRUE(ids.insert(d.Id).second) << "duplicate id of " << d.Name;
+        }
+        if (*d.Parent) {
+            EXPECT_TRUE(names.count(d.Parent)) << d.Name << " before its parent " << d.Parent;
+        }
     }
 }
 
