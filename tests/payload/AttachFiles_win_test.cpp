@@ -214,10 +214,57 @@ TEST_F(ReaderTest, HeldOpenTargetGoesThroughTheRetryPrompt) {
         << "failed attempts log nothing";
 }
 
-TEST_F(ReaderTest, ResourceOfThisProgramIsMissing) {
+TEST(ReaderResource, OpensThePayloadResourceOfTheRunningProgram) {
+    PayloadError e = PayloadError::BadName;
+    auto files = TAttachedFiles::CreateFromResource(&e);
+    ASSERT_TRUE(files) << PayloadErrorText(e);
+    EXPECT_EQ(PayloadError::Ok, e);
+    ASSERT_EQ(3u, files->Entries.size());
+    EXPECT_EQ("parv.exe", files->Entries[0].Name);
+    EXPECT_EQ("userdicen.tlx", files->Entries[1].Name);
+    EXPECT_EQ(0, files->Entries[1].Size);
+    EXPECT_EQ("Templates\\Faxes\\Fax 1.rtf", files->Entries[2].Name);
+    EXPECT_EQ("{\\rtf1 fax}", std::string(reinterpret_cast<const char*>(files->Data()) + files->Entries[2].Offset,
+                                       files->Entries[2].Size));
+}
+
+TEST_F(ReaderTest, ReleaseRemovesTemporaryLeftovers) {
+    const std::string leftover = GetTempFolder() + TempNamePrefix() + "77.tmp";
+    const std::string other = GetTempFolder() + "~parvelawordprocessorlitesetup78.tmp";
+    for (const std::string& p : {leftover, other}) {
+        HANDLE h = CreateFileA(p.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        ASSERT_NE(INVALID_HANDLE_VALUE, h);
+        CloseHandle(h);
+    }
+    AttachedFiles = nullptr;
+    Files.reset();
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(leftover.c_str()));
+    EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(other.c_str())) << "the prefix is case-sensitive";
+    DeleteFileA(other.c_str());
+}
+
+// The demo payload, once it has been built: it opens, and its records have
+// the release's layout.
+TEST(ReaderDemo, DemoPayloadOpens) {
+    HANDLE h = CreateFileA(PARVELA_DEMO_PAYLOAD, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE) GTEST_SKIP() << "no demo payload built yet";
+    std::string packed(GetFileSize(h, nullptr), '\0');
+    DWORD got = 0;
+    const bool read = ReadFile(h, packed.data(), DWORD(packed.size()), &got, nullptr) && got == packed.size();
+    CloseHandle(h);
+    ASSERT_TRUE(read);
     PayloadError e = PayloadError::Ok;
-    EXPECT_FALSE(TAttachedFiles::CreateFromResource(&e));
-    EXPECT_EQ(PayloadError::Empty, e);
+    auto files = TAttachedFiles::Create(reinterpret_cast<const uint8_t*>(packed.data()), packed.size(), &e);
+    ASSERT_TRUE(files) << PayloadErrorText(e);
+    const auto shape = shaped::Records(true);
+    ASSERT_EQ(shape.size(), files->Entries.size());
+    for (size_t i = 0; i < shape.size(); ++i) {
+        const bool grouped = shape[i].Name.rfind("Templates\\", 0) == 0 || shape[i].Name.rfind("Clip Library\\", 0) == 0;
+        if (!grouped) {
+            EXPECT_EQ(shape[i].Name, files->Entries[i].Name);
+            EXPECT_EQ(int32_t(shape[i].Size), files->Entries[i].Size) << shape[i].Name;
+        }
+    }
 }
 
 }  // namespace
