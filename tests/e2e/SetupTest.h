@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -70,6 +71,7 @@ protected:
             LinkRemovableDrive('R', UnixPathOf(DriveRFolder()));
         }
         CleanInstallState(ExtraRoots());
+        tempBefore = ListFolder(TempFolder());
     }
     void TearDown() override {
         setup = Process();
@@ -136,7 +138,18 @@ protected:
         ASSERT_TRUE(WaitUntil([&] { return (CheckState(b) == BST_CHECKED) == ticked; }, PageTimeout));
     }
 
+    // Temporary files of the program ("~" names) that were not there before
+    // the test: the program must remove its own at its end.
+    std::vector<std::string> TempLeftovers() const {
+        std::vector<std::string> left;
+        for (const std::string& name : ListFolder(TempFolder()))
+            if (name[0] == '~' && std::find(tempBefore.begin(), tempBefore.end(), name) == tempBefore.end())
+                left.push_back(name);
+        return left;
+    }
+
     Process setup;
+    std::vector<std::string> tempBefore;
 };
 
 }  // namespace e2e

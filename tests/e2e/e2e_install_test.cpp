@@ -99,6 +99,7 @@ TEST_F(InstallTest, FirstInstallationWithTheDefaults) {
     EXPECT_FALSE(IsEnabledWindow(Ctl(w, idCancelBtn)));
     EXPECT_EQ(CheckState(Ctl(w, idFinishChkBx)), BST_CHECKED);
     Finish(w);
+    EXPECT_EQ(TempLeftovers(), std::vector<std::string>{});
 
     const InstallPlaces p = DefaultPlaces();
     const std::string main = p.mainDir + "\\";
@@ -277,6 +278,7 @@ TEST_F(InstallTest, CancelDuringTheRunAnsweredNoThenAbort) {
     EXPECT_EQ(box.text, QuitQuestion);
     ASSERT_TRUE(Answer(box, "&Abort"));
     EXPECT_EQ(setup.WaitExit(ExitTimeout), std::optional<DWORD>(0));
+    EXPECT_EQ(TempLeftovers(), std::vector<std::string>{});
 
     // The run counts as started: settings, uninstall entry and log are
     // saved; the finishing steps never ran.

@@ -81,6 +81,7 @@ TEST_F(SetupTest, WalksToTheReadyPageWithTheDefaultsAndBackAgain) {
     EXPECT_FALSE(GetText(Ctl(w, idLicenseMemo)).empty());
     Quit(w);
     ExpectNothingWritten();
+    EXPECT_EQ(TempLeftovers(), std::vector<std::string>{}) << "the licence's temporary file was left";
 }
 
 TEST_F(SetupTest, CancelOnTheWelcomePageAsksAndWritesNothing) {
