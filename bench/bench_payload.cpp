@@ -22,7 +22,7 @@
 
 namespace {
 
-constexpr int kRuns = 7;
+constexpr int kRuns = 9;
 
 double NowMs() {
     static LARGE_INTEGER freq = [] { LARGE_INTEGER f; QueryPerformanceFrequency(&f); return f; }();

@@ -39,9 +39,14 @@ public:
     ~TAttachedFiles();
 
     // True when written or the user chose Ignore; false on Abort. With no
-    // entry, the last entry whose name equals `name` is taken.
+    // entry, the last entry whose name equals `name` is taken; when none does,
+    // nothing is written and the result is false. A file that cannot be
+    // created or takes fewer bytes than the entry holds asks Abort/Retry/Ignore
+    // through MessageDlgFromThread. The time is set on the writing handle.
     bool ExtractFile(const TAttachedFile* entry, const std::string& name,
                      const std::string& target);
+    // Queues one entry, or every entry under a folder prefix ("Templates\\"),
+    // into install list `component` (0..5; others queue nothing).
     bool AddFile(const std::string& nameOrPrefix, const std::string& folder,
                  int component, int mode);
     int32_t GetComponentSize(const std::string& fileList) const;
