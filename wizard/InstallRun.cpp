@@ -14,7 +14,8 @@ std::string ExtensionsFromBoxes(bool rtf, bool cod, bool doc, bool docx) {
 }
 
 std::string BuildAssocCommand(const std::string& mainDir, const std::string& extensionLetters) {
-    std::string command = BuildLaunchCommand(mainDir) + " " + app::AssocSwitch + " " + app::AssocCommand;
+    std::string command = BuildLaunchCommand(mainDir);
+    command.append(" ").append(app::AssocSwitch).append(" ").append(app::AssocCommand);
     for (int i = 0; i < 4; ++i)
         if (extensionLetters.find(app::AssocLetters[i]) != std::string::npos)
             command += app::AssocSuffixes[i];
@@ -22,7 +23,9 @@ std::string BuildAssocCommand(const std::string& mainDir, const std::string& ext
 }
 
 std::string BuildLaunchCommand(const std::string& mainDir) {
-    return "\"" + JoinPath(mainDir, app::ExeName) + "\"";
+    std::string command(1, '"');
+    command.append(JoinPath(mainDir, app::ExeName)).append(1, '"');
+    return command;
 }
 
 std::string CommonDataBytes(double now) {
