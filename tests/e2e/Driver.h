@@ -104,6 +104,8 @@ bool Click(HWND control);
 bool ClickAt(HWND w, int x, int y, bool doubleClick = false);
 // A posted key press (down, char for printable keys, up) to `w`.
 bool PressKey(HWND w, UINT vk);
+// The control that has the keyboard focus in the thread of `top`.
+HWND FocusedControl(HWND top);
 // Asks the window to close, as its close box does.
 bool RequestClose(HWND w);
 

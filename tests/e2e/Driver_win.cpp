@@ -288,6 +288,13 @@ bool PressKey(HWND w, UINT vk) {
     return ok && PostMessageA(w, WM_KEYUP, vk, up);
 }
 
+HWND FocusedControl(HWND top) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    if (!GetGUIThreadInfo(GetWindowThreadProcessId(top, nullptr), &info)) return nullptr;
+    return info.hwndFocus;
+}
+
 bool RequestClose(HWND w) {
     return w && PostMessageA(w, WM_SYSCOMMAND, SC_CLOSE, 0) != FALSE;
 }

@@ -336,6 +336,31 @@ TEST_F(InstallTest, UntickedComponentIsNeitherCountedNorInstalled) {
         EXPECT_EQ(line.find("Spellcheck"), std::string::npos) << line;
 }
 
+TEST_F(InstallTest, LastPageIgnoresEscapeButItsCloseBoxSkipsTheFinishActions) {
+    const Wizard w = Start();
+    InstallUpTo(w, 6);
+    ASSERT_TRUE(NextTo(w, 7));
+    HWND focus = FocusedControl(w.Window());
+    ASSERT_TRUE(PressKey(focus ? focus : w.Window(), VK_ESCAPE));
+    EXPECT_FALSE(w.WaitMessageBox(Ms(1000)).has_value()) << "Escape asked although Cancel is disabled";
+    ASSERT_TRUE(RequestClose(w.Window()));
+    const MessageBoxInfo box = Box(w);
+    EXPECT_EQ(box.text, QuitQuestion);
+    ASSERT_TRUE(Answer(box, "&Abort"));
+    EXPECT_EQ(setup.WaitExit(ExitTimeout), std::optional<DWORD>(0));
+
+    // Entering the last page made the common data file, the association and
+    // the shortcuts; only Finish would write the update record and launch.
+    const InstallPlaces p = DefaultPlaces();
+    EXPECT_TRUE(FileExists(p.sharedData + "parv_common.dat"));
+    EXPECT_TRUE(FileExists(KnownFolder(CSIDL_COMMON_PROGRAMS) + "\\" + ShortcutName));
+    EXPECT_FALSE(FileExists(p.sharedData + "Update.log"));
+    EXPECT_TRUE(FileExists(p.mainDir + "\\Install.log"));
+    EXPECT_EQ(CommandsContaining("-assoc", PageTimeout).size(), 1u);
+    Sleep(500);
+    EXPECT_EQ(CommandsContaining("parv.exe", Ms(0)).size(), 1u) << "the application was launched";
+}
+
 class HeldFileTest : public InstallTest {
 protected:
     // A parv.exe in the main folder that another program holds open.

@@ -148,3 +148,40 @@ TEST_F(SetupTest, DamagedPayloadStopsWithAnErrorBeforeTheWizard) {
     EXPECT_TRUE(DeleteTree(copy));
     ExpectNothingWritten();
 }
+
+TEST_F(SetupTest, RefusedLicenceAsksAndYesEndsWithoutTheQuitQuestion) {
+    const std::string refusal =
+        "To install this program, you need to agree to all the terms\rof the Parvela Word Processor License "
+        "Agreement.\rDo you really want to cancel the Parvela install?";
+    const Wizard w = Start();
+    ASSERT_TRUE(NextTo(w, 1));
+    SetBox(w, idLicenseChkBx, false);
+    ASSERT_TRUE(w.Next());
+    MessageBoxInfo box = Box(w);
+    EXPECT_EQ(box.title, "Information");
+    EXPECT_EQ(box.text, refusal);
+    EXPECT_EQ(box.buttons, (std::vector<std::string>{"&Yes", "&No"}));
+    ASSERT_TRUE(Answer(box, "&No"));
+    EXPECT_EQ(w.PageTitle(), PageTitle[1]);
+    EXPECT_EQ(CheckState(Ctl(w, idLicenseChkBx)), BST_UNCHECKED);
+
+    ASSERT_TRUE(w.Next());
+    box = Box(w);
+    EXPECT_EQ(box.text, refusal);
+    ASSERT_TRUE(Answer(box, "&Yes"));
+    // No second question: the window closes at once.
+    EXPECT_EQ(setup.WaitExit(ExitTimeout), std::optional<DWORD>(0));
+    ExpectNothingWritten();
+}
+
+TEST_F(SetupTest, EscapeAsksToQuitLikeCancel) {
+    const Wizard w = Start();
+    ASSERT_TRUE(NextTo(w, 1));
+    HWND focus = FocusedControl(w.Window());
+    ASSERT_NE(focus, nullptr);
+    ASSERT_TRUE(PressKey(focus, VK_ESCAPE));
+    const MessageBoxInfo box = Box(w);
+    EXPECT_EQ(box.text, QuitQuestion);
+    ASSERT_TRUE(Answer(box, "&Abort"));
+    EXPECT_EQ(setup.WaitExit(ExitTimeout), std::optional<DWORD>(0));
+}
