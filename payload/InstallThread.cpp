@@ -45,6 +45,7 @@ void TInstallThreadStatus::Reset() {
     Answer = 0;
     Component.store(255, std::memory_order_relaxed);
     Position.store(0, std::memory_order_relaxed);
+    StopRequested.store(false, std::memory_order_relaxed);
     SetState(isIdle);
 }
 
@@ -129,7 +130,10 @@ bool InstallCloseRequest(bool closeAllowed, const std::function<bool()>& askQuit
     // finished, that state is kept.
     const bool paused = st.ChangeState(isRunning, isPaused);
     const bool quit = closeAllowed || (askQuit && askQuit());
-    if (paused) st.ChangeState(isPaused, quit ? isDone : isRunning);
+    if (paused) {
+        if (quit) st.StopRequested.store(true, std::memory_order_relaxed);
+        st.ChangeState(isPaused, quit ? isDone : isRunning);
+    }
     return quit;
 }
 

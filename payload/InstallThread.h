@@ -33,6 +33,9 @@ struct TInstallThreadStatus {
     std::atomic<uint8_t> State{isIdle};
     std::atomic<uint8_t> Component{255};
     std::atomic<int32_t> Position{0};
+    // Set with Done by a confirmed quit; the thread honours it even when the
+    // window has already turned Done into Idle.
+    std::atomic<bool> StopRequested{false};
     std::string Message;
     uint8_t DlgType = 0;
     uint16_t Buttons = 0;

@@ -21,8 +21,14 @@ private:
     bool Quiet;
 };
 
+// Waits out a pause; true when the run must stop (a quit was confirmed).
+bool StopAtCheckPoint(TInstallThreadStatus& st) {
+    return st.WaitWhile(isPaused) == isDone || st.StopRequested.load(std::memory_order_acquire);
+}
+
 void RunInstallLists(TAttachedFiles& files) {
     TInstallThreadStatus& st = InstallThreadStatus;
+    bool stopped = false;
     for (size_t k = 0; k < files.InstallLists.size(); ++k) {
         const auto& list = files.InstallLists[k];
         if (!list.empty()) {
@@ -38,12 +44,17 @@ void RunInstallLists(TAttachedFiles& files) {
                 st.Position.fetch_add(f.Entry->Size, std::memory_order_relaxed);
                 // Between two files: a pause holds the thread here, a stop
                 // request (Done) ends the run.
-                if (st.WaitWhile(isPaused) == isDone) break;
+                if (StopAtCheckPoint(st)) break;
             }
         }
-        if (st.WaitWhile(isPaused) == isDone) return;
+        if (StopAtCheckPoint(st)) {
+            stopped = true;
+            break;
+        }
     }
-    st.SetState(isDone);
+    // A stop request has published Done already (and the window may have
+    // moved on to Idle since).
+    if (!stopped) st.SetState(isDone);
 }
 
 DWORD WINAPI InstallThreadBody(LPVOID) {

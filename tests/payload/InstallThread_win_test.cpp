@@ -177,9 +177,15 @@ TEST_F(InstallRunTest, StopRequestFinishesTheCurrentFileOnly) {
     });
     EXPECT_TRUE(asked);
     EXPECT_TRUE(quit);
-    // The window closes now; the program end waits for the thread.
+    // One more status tick before the window is gone turns Done into Idle;
+    // the thread must still stop. The program end waits for it.
+    bool finished = false;
+    TStatusTickActions actions;
+    actions.Finished = [&] { finished = true; };
+    InstallStatusTick(actions);
+    EXPECT_TRUE(finished);
     WaitForInstallThread();
-    EXPECT_EQ(isDone, InstallThreadStatus.GetState());
+    EXPECT_EQ(isIdle, InstallThreadStatus.GetState()) << "a stopped thread publishes nothing more";
     EXPECT_EQ(1, CountWritten());
     EXPECT_EQ(0, InstallThreadStatus.Component.load());
 
