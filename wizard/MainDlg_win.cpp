@@ -600,7 +600,9 @@ void TMainDlgForm::FixFocus() {
 }
 
 void TMainDlgForm::StatusTimerTick() {
-    if (InStatusTick) return;
+    // A wizard that is closing does not move on: after a confirmed quit the
+    // thread's Done must not lead to the association and finish pages.
+    if (InStatusTick || (CloseAllowed && ModalResult != 0)) return;
     InStatusTick = true;
     TStatusTickActions actions;
     actions.Progress = [this](int32_t position, uint8_t component) {

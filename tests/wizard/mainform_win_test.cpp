@@ -549,4 +549,79 @@ TEST_F(MainForm, IgnoreOnAFileErrorGoesOnToTheEnd) {
     DeleteFolderTree(dir);
 }
 
+// A run long enough to be interrupted: many clip images.
+class MainFormLongRun : public MainForm {
+protected:
+    static constexpr int ClipCount = 600;
+    static constexpr int ClipSize = 8192;
+
+    void SetUp() override {
+        MainForm::SetUp();
+        std::vector<std::pair<std::string, std::string>> files = {{"parv.exe", "MZ"}, {"License.txt", LicenseBody}};
+        for (int i = 0; i < ClipCount; ++i)
+            files.push_back({"Clip Library\\Images\\clip" + std::to_string(i) + ".gif", std::string(ClipSize, 'g')});
+        const std::string packed = PackPayload(files);
+        Form.reset();
+        Files = TAttachedFiles::Create(reinterpret_cast<const uint8_t*>(packed.data()), packed.size());
+        ASSERT_NE(Files, nullptr);
+        AttachedFiles = Files.get();
+        Form = std::make_unique<TMainDlgForm>();
+        ShowWindow(Form->Handle(), SW_SHOW);
+        DeleteFolderTree(Dir);
+        Options.MainDir = Dir;
+    }
+    void TearDown() override {
+        WaitForInstallThread();
+        InstallThreadStatus.Reset();
+        DeleteFolderTree(Dir);
+        MainForm::TearDown();
+    }
+
+    int WrittenClips() const {
+        int n = 0;
+        for (int i = 0; i < ClipCount; ++i)
+            n += FileExists(Dir + "\\Clip Library\\Images\\clip" + std::to_string(i) + ".gif");
+        return n;
+    }
+
+    const std::string Dir = "R:\\WizardLong";
+};
+
+TEST_F(MainFormLongRun, QuitQuestionDuringTheRunPausesItAndNoResumes) {
+    int32_t during = -1, after = -1;
+    uint8_t stateWhileAsked = 0;
+    SetMessageDlgHandler([&](const std::string& text, uint8_t kind, uint16_t buttons) {
+        Asked.push_back({text, kind, buttons});
+        stateWhileAsked = InstallThreadStatus.GetState();
+        during = InstallThreadStatus.Position.load();
+        Sleep(300);
+        after = InstallThreadStatus.Position.load();
+        return static_cast<int32_t>(mrNo);
+    });
+    Form->ShowPage(4, 5);
+    Form->CancelBtnClick();
+    ASSERT_EQ(Asked.size(), 1u);
+    EXPECT_EQ(Asked[0].Text, MsgQuitSetup);
+    EXPECT_EQ(stateWhileAsked, isPaused);
+    EXPECT_LE(after - during, ClipSize) << "at most the file in progress is finished while the question is open";
+    EXPECT_EQ(Form->ModalResult, 0);
+    ASSERT_TRUE(PumpUntil([&] { return Form->CurrentPage() == 7; }, 60000));
+    EXPECT_EQ(WrittenClips(), ClipCount);
+}
+
+TEST_F(MainFormLongRun, AbortDuringTheRunStopsAfterTheCurrentFileAndCloses) {
+    Answers = {mrAbort};
+    Form->ShowPage(4, 5);
+    Form->CancelBtnClick();
+    EXPECT_EQ(Form->ModalResult, mrCancel);
+    EXPECT_TRUE(Form->CloseAllowed);
+    WaitForInstallThread();
+    EXPECT_EQ(InstallThreadStatus.GetState(), isDone);
+    EXPECT_LT(WrittenClips(), ClipCount);
+    EXPECT_TRUE(InstallStarted()) << "a cancelled run still counts as started";
+    // No further page: the association page never comes.
+    PumpUntil([] { return false; }, 300);
+    EXPECT_EQ(Form->CurrentPage(), 5);
+}
+
 }  // namespace
