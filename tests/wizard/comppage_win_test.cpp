@@ -85,4 +85,58 @@ TEST_F(CompPageTest, UnknownDriveShowsNoSpaceAndBlocksNext) {
     EXPECT_TRUE(IsWindowEnabled(page.NextBtn));
 }
 
+
+// Draws the text part of `row` on white and reports the colours and the
+// inked columns it used.
+struct TDrawnRow {
+    bool Grey = false, Black = false;
+    int FirstInk = -1, LastInk = -1;
+};
+TDrawnRow DrawRow(const TCheckListBox& list, int row, int component, const std::string& mainDir) {
+    constexpr int w = 300, h = 16;
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP bmp = CreateCompatibleBitmap(screen, w, h);
+    ReleaseDC(nullptr, screen);
+    HGDIOBJ old = SelectObject(dc, bmp);
+    HGDIOBJ oldFont = SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
+    RECT rc{0, 0, w, h};
+    FillRect(dc, &rc, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, RGB(0, 0, 0));
+    SelCompLstBxDrawItem(dc, list, row, rc, mainDir, component);
+    TDrawnRow out;
+    for (int x = 0; x < w; ++x)
+        for (int y = 0; y < h; ++y) {
+            COLORREF c = GetPixel(dc, x, y);
+            if (c == RGB(255, 255, 255)) continue;
+            if (out.FirstInk < 0) out.FirstInk = x;
+            out.LastInk = x;
+            if (c == GetSysColor(COLOR_GRAYTEXT)) out.Grey = true;
+            if (c == RGB(0, 0, 0)) out.Black = true;
+        }
+    SelectObject(dc, oldFont);
+    SelectObject(dc, old);
+    DeleteObject(bmp);
+    DeleteDC(dc);
+    return out;
+}
+
+TEST_F(CompPageTest, ApplicationRowIsGreyAndSizesSitAtTheRight) {
+    ASSERT_NE(GetSysColor(COLOR_GRAYTEXT), RGB(0, 0, 0));
+    TDrawnRow app = DrawRow(*page.List, 0, 0, mainDir);
+    EXPECT_TRUE(app.Grey);
+    EXPECT_FALSE(app.Black);
+    TDrawnRow other = DrawRow(*page.List, 1, 1, mainDir);
+    EXPECT_TRUE(other.Black);
+    EXPECT_FALSE(other.Grey);
+    // Name from left + 2, size text ending 2 pixels before the right edge.
+    for (const TDrawnRow& r : {app, other}) {
+        EXPECT_GE(r.FirstInk, 2);
+        EXPECT_LT(r.FirstInk, 6);
+        EXPECT_LE(r.LastInk, 300 - 3);
+        EXPECT_GE(r.LastInk, 300 - 8);
+    }
+}
+
 }  // namespace
