@@ -549,6 +549,37 @@ TEST_F(MainForm, IgnoreOnAFileErrorGoesOnToTheEnd) {
     DeleteFolderTree(dir);
 }
 
+TEST_F(MainForm, FinishEndsTheWizardWithOkWithoutAsking) {
+    Options.MainDir = "R:\\WizardFinish";
+    Tick(Form->FinishChkBx, false);
+    Form->ShowPage(5, 6);
+    ExpectOnPage(7);
+    Form->BNClick(Form->NextBtn);
+    EXPECT_EQ(Form->ModalResult, mrOk);
+    EXPECT_TRUE(Form->CloseAllowed);
+    EXPECT_TRUE(Asked.empty());
+    DeleteFolderTree("R:\\WizardFinish");
+}
+
+TEST_F(MainForm, FinishThatCannotWriteTheUpdateRecordShowsAnErrorAndStays) {
+    // A folder where the update record should be: it can be neither read
+    // nor written.
+    const std::string record = GetDataDir(ddShared) + "Update.log";
+    AttachedFiles->UpdateList.push_back("parv.exe");   // as a run leaves it
+    ASSERT_TRUE(CreateDirectoryA(record.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS);
+    Options.MainDir = "C:\\WizardFinishFails";
+    Tick(Form->FinishChkBx, false);
+    Form->ShowPage(7, 8);
+    ASSERT_EQ(Asked.size(), 1u);
+    EXPECT_EQ(Asked[0].Kind, mtError);
+    EXPECT_EQ(Asked[0].Buttons, mbOK);
+    EXPECT_FALSE(Asked[0].Text.empty());
+    EXPECT_EQ(Form->ModalResult, 0);
+    EXPECT_FALSE(Form->CloseAllowed);
+    RemoveDirectoryA(record.c_str());
+    DeleteFolderTree(GetDataDir(ddShared));
+}
+
 // A run long enough to be interrupted: many clip images.
 class MainFormLongRun : public MainForm {
 protected:
