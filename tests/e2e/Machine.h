@@ -32,6 +32,8 @@ std::vector<std::string> ListFolder(const std::string& folder);
 bool RegKeyExists(HKEY root, const std::string& key);
 std::optional<std::string> RegString(HKEY root, const std::string& key, const char* value);
 std::optional<DWORD> RegDword(HKEY root, const std::string& key, const char* value);
+// Number of values of a key; -1 when the key does not exist.
+int RegValueCount(HKEY root, const std::string& key);
 bool RegSetDword(HKEY root, const std::string& key, const char* value, DWORD data);
 bool RegSetString(HKEY root, const std::string& key, const char* value, const std::string& data);
 bool RegDeleteValueOf(HKEY root, const std::string& key, const char* value);
@@ -64,6 +66,8 @@ void CleanInstallState(const std::vector<std::string>& extraRoots = {});
 // Ends the stand-in applications that the program under test started: every
 // process owning a top-level window marked with the running-copy property.
 void KillMarkedApplications();
+// True once a top-level window carries the running-copy property.
+bool AnyMarkedApplication();
 
 // --- drives (Wine's mount manager) ------------------------------------------
 

@@ -182,6 +182,15 @@ std::optional<DWORD> RegDword(HKEY root, const std::string& key, const char* val
     return data;
 }
 
+int RegValueCount(HKEY root, const std::string& key) {
+    RegKey k(root, key, KEY_READ);
+    DWORD values = 0;
+    if (!k.get() || RegQueryInfoKeyA(k.get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values,
+                                     nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+        return -1;
+    return static_cast<int>(values);
+}
+
 bool RegSetDword(HKEY root, const std::string& key, const char* value, DWORD data) {
     RegKey k(root, key, KEY_WRITE, true);
     return k.get() && RegSetValueExA(k.get(), value, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&data),
@@ -245,6 +254,18 @@ void CleanInstallState(const std::vector<std::string>& extraRoots) {
         if (owner && *owner == app::AssocProgId) RegDeleteKeyTree(HKEY_CURRENT_USER, classes + ext);
     }
     for (const std::string& r : extraRoots) DeleteTree(r);
+}
+
+bool AnyMarkedApplication() {
+    bool marked = false;
+    EnumWindows(
+        [](HWND w, LPARAM lp) -> BOOL {
+            if (!GetPropA(w, app::RunningProperty)) return TRUE;
+            *reinterpret_cast<bool*>(lp) = true;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&marked));
+    return marked;
 }
 
 void KillMarkedApplications() {

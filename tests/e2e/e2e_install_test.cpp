@@ -155,14 +155,7 @@ TEST_F(InstallTest, FirstInstallationWithTheDefaults) {
         return RegString(HKEY_CURRENT_USER, "Software\\Classes\\.cod", nullptr) == std::string("Parvela.Document");
     }, PageTimeout));
     // The launched application marks its window; then it may be ended.
-    EXPECT_TRUE(WaitUntil([] {
-        bool marked = false;
-        EnumWindows([](HWND h, LPARAM lp) -> BOOL {
-            if (GetPropA(h, "1.x Korvane")) *reinterpret_cast<bool*>(lp) = true;
-            return TRUE;
-        }, reinterpret_cast<LPARAM>(&marked));
-        return marked;
-    }, StartTimeout));
+    EXPECT_TRUE(WaitUntil(AnyMarkedApplication, StartTimeout));
 }
 
 TEST_F(InstallTest, PortableInstallationKeepsEverythingOnTheStick) {
