@@ -24,9 +24,13 @@ TEST_F(SetupTest, WindowOpensWithItsCaptionSizeAndWelcomePage) {
     const Wizard w = Start();
     ASSERT_TRUE(w.Alive());
     EXPECT_EQ(GetText(w.Window()), WizardCaption);
+    // The layout is given at 96 DPI and scales with the system's DPI.
+    HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
+    ReleaseDC(nullptr, screen);
     const SIZE client = ClientSize(w.Window());
-    EXPECT_EQ(client.cx, FormClientWidth);
-    EXPECT_EQ(client.cy, FormClientHeight);
+    EXPECT_EQ(client.cx, MulDiv(FormClientWidth, dpi, 96));
+    EXPECT_EQ(client.cy, MulDiv(FormClientHeight, dpi, 96));
     // Only a close box: no minimise or maximise, and no resizing frame.
     const LONG style = GetWindowLongA(w.Window(), GWL_STYLE);
     EXPECT_TRUE(style & WS_SYSMENU);
