@@ -111,6 +111,10 @@ bool RequestClose(HWND w);
 
 // --- message boxes --------------------------------------------------------
 
+// The setup program's message box: its window class and message control.
+constexpr const char* MessageBoxClass = "ParvelaMessageDlg";
+constexpr int MessageBoxTextId = 100;
+
 struct MessageBoxInfo {
     HWND window = nullptr;
     std::string title;

@@ -318,6 +318,9 @@ std::optional<MessageBoxInfo> ReadMessageBox(HWND w) {
             box.text = text;
         }
     }
+    // The setup program's own box names its message control.
+    if (ClassOf(w) == MessageBoxClass)
+        if (HWND message = FindById(w, MessageBoxTextId)) box.text = GetText(message);
     if (buttons.empty()) return std::nullopt;
     // Boxes show "\r" line breaks as CR LF; callers compare with "\r".
     for (size_t at; (at = box.text.find("\r\n")) != std::string::npos;) box.text.erase(at + 1, 1);

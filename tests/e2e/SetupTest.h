@@ -7,16 +7,20 @@
 
 #include <algorithm>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "tests/e2e/Driver.h"
 #include "tests/e2e/Machine.h"
 #include "tests/e2e/WineWindows.h"
 #include "wizard/Layout.h"
+#include "wizard/MessageDlg.h"
 
 namespace e2e {
 
 static_assert(Wizard::TitleId == idTopLbl, "the driver reads the banner title by this ID");
+static_assert(std::string_view(MessageBoxClass) == MessageDlgClassName && MessageBoxTextId == MessageDlgTextId,
+              "the driver reads the message box by these");
 
 inline const std::string BinDir = PARVELA_BIN_DIR;
 inline const std::string SetupExe = BinDir + "\\ParvelaSetup.exe";
