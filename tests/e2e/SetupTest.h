@@ -81,7 +81,10 @@ protected:
         setup = Process();
         CleanInstallState(ExtraRoots());
     }
-    static std::vector<std::string> ExtraRoots() { return {"R:\\Parvela"}; }
+    // Folders that single tests make, removed also when such a test fails.
+    static std::vector<std::string> ExtraRoots() {
+        return {"R:\\Parvela", "R:\\Stick Apps", "R:\\Apps", "C:\\Existing Parvela", "C:\\Apps"};
+    }
 
     // Starts the setup program and waits for its welcome page.
     Wizard Start(const std::string& args = "") {

@@ -86,3 +86,36 @@ TEST_F(DriveTest, ADriveLinkedWhileTheFolderPageShowsIsProposedAndDropped) {
     EXPECT_TRUE(WaitUntil([&] { return SamePath(GetText(edit), onStick); }, PageTimeout)) << GetText(edit);
     Quit(w);
 }
+
+TEST_F(SetupTest, ProposedFolderComesFromTheArgumentThenTheSettingsThenTheDefault) {
+    const std::string existing = "C:\\Existing Parvela";
+    ASSERT_TRUE(CreateDirectoryA(existing.c_str(), nullptr) || FolderExists(existing));
+    const std::string installKey = std::string(InstallKeyPath) + "\\Install";
+    const struct {
+        const char* remembered;   // MAINDIR, or none
+        const char* args;
+        std::string proposed;
+    } cases[] = {
+        {nullptr, "", DefaultPlaces().mainDir},
+        {"C:\\Existing Parvela", "", existing},
+        {"C:\\Gone Parvela", "", DefaultPlaces().mainDir},
+        // The argument wins even for a folder that does not exist.
+        {"C:\\Existing Parvela", "-dR:\\Apps\\Parvela", "R:\\Apps\\Parvela"},
+        {"C:\\Existing Parvela", "-DR:\\Apps\\Parvela", existing},
+        {nullptr, "\"-dC:\\Typed Anyhow\"", "C:\\Typed Anyhow"},
+    };
+    for (const auto& c : cases) {
+        RegDeleteKeyTree(HKEY_CURRENT_USER, InstallKeyPath);
+        if (c.remembered) {
+            ASSERT_TRUE(RegSetString(HKEY_CURRENT_USER, installKey, "MAINDIR", c.remembered));
+        }
+        const Wizard w = Start(c.args);
+        ASSERT_TRUE(WalkTo(w, 3)) << c.args;
+        ASSERT_TRUE(w.Back());
+        ASSERT_TRUE(w.WaitPage(PageTitle[2], PageTimeout));
+        EXPECT_TRUE(SamePath(GetText(Ctl(w, idDestDirEdt)), c.proposed))
+            << (c.remembered ? c.remembered : "(none)") << " " << c.args << ": " << GetText(Ctl(w, idDestDirEdt));
+        Quit(w);
+    }
+    EXPECT_TRUE(DeleteTree(existing));
+}
