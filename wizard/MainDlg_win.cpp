@@ -146,6 +146,24 @@ private:
     HCURSOR Old;
 };
 
+// One-line labels take the width of their text, measured on their own DC
+// (a screen DC can measure a few pixels short), plus a little slack.
+void FitLabelToText(HWND label, HFONT font, const char* text) {
+    RECT rc{};
+    if (HDC dc = GetDC(label)) {
+        {
+            TSelectObject sel(dc, font);
+            DrawTextA(dc, text, -1, &rc, DT_CALCRECT | DT_SINGLELINE);
+        }
+        ReleaseDC(label, dc);
+    }
+    RECT place;
+    GetWindowRect(label, &place);
+    const int slack = MulDiv(3, ScreenDpi(), 96);
+    SetWindowPos(label, nullptr, 0, 0, rc.right - rc.left + slack, place.bottom - place.top,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 }  // namespace
 
 void RegisterWizardWindowClasses(HINSTANCE instance) {
@@ -289,15 +307,7 @@ void TMainDlgForm::CreateFromLayout() {
             exStyle |= WS_EX_CONTROLPARENT;
             break;
         }
-        int width = Scale(d.W);
-        if (d.W == 0) {
-            // One-line labels take the width of their text.
-            TScreenDC dc;
-            TSelectObject sel(dc.Get(), font);
-            RECT rc{};
-            DrawTextA(dc.Get(), d.Text, -1, &rc, DT_CALCRECT | DT_SINGLELINE);
-            width = rc.right - rc.left + 1;
-        }
+        const int width = d.W ? Scale(d.W) : Scale(1);
         const bool isImage = d.Kind == TCtlKind::Image;
         HWND w = CreateWindowExA(exStyle, cls, isImage ? "" : d.Text, style, Scale(d.X), Scale(d.Y), width, Scale(d.H),
                                  parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(d.Id)), instance, nullptr);
@@ -305,6 +315,7 @@ void TMainDlgForm::CreateFromLayout() {
         if (d.Kind == TCtlKind::Panel || d.Kind == TCtlKind::Bevel)
             SetWindowLongPtrA(w, GWLP_USERDATA, static_cast<LONG_PTR>(d.Flags));
         SendMessageA(w, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+        if (d.W == 0) FitLabelToText(w, font, d.Text);
         Controls[d.Name] = w;
         if (d.Tag >= 0) {
             if (Pages.size() <= static_cast<size_t>(d.Tag)) Pages.resize(static_cast<size_t>(d.Tag) + 1);

@@ -175,6 +175,31 @@ TEST_F(MainForm, FixedSizeWindowWithCaptionAndCloseBoxOnly) {
     EXPECT_EQ(GetDlgCtrlID(Form->TopLbl), idTopLbl);
 }
 
+TEST_F(MainForm, OneLineLabelsShowTheirWholeTextInsideTheirPage) {
+    int checked = 0;
+    for (const TControlDef& d : WizardLayout()) {
+        if (d.Kind != TCtlKind::Label || d.W != 0) continue;
+        SCOPED_TRACE(d.Name);
+        HWND label = Form->Control(d.Name);
+        ASSERT_NE(label, nullptr);
+        RECT need{};
+        HDC dc = GetDC(label);
+        HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(label, WM_GETFONT, 0, 0)));
+        DrawTextA(dc, d.Text, -1, &need, DT_CALCRECT | DT_SINGLELINE);
+        SelectObject(dc, old);
+        ReleaseDC(label, dc);
+        RECT have, parent;
+        GetClientRect(label, &have);
+        GetClientRect(GetParent(label), &parent);
+        EXPECT_GE(have.right, need.right - need.left);
+        POINT corner{have.right, 0};
+        MapWindowPoints(label, GetParent(label), &corner, 1);
+        EXPECT_LE(corner.x, parent.right);
+        ++checked;
+    }
+    EXPECT_GE(checked, 5);
+}
+
 TEST_F(MainForm, ConstructionShowsTheWelcomePageWithDefaults) {
     ExpectOnPage(0);
     EXPECT_FALSE(Visible(Form->BackBtn));
