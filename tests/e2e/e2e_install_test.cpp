@@ -57,6 +57,16 @@ std::vector<std::string> CommandsContaining(const std::string& part, Ms timeout)
     return hits;
 }
 
+// Files and folders below `folder`, all levels.
+size_t CountEntries(const std::string& folder) {
+    size_t n = 0;
+    for (const std::string& name : ListFolder(folder)) {
+        ++n;
+        if (FolderExists(folder + "\\" + name)) n += CountEntries(folder + "\\" + name);
+    }
+    return n;
+}
+
 void ExpectCommonDataFile(const std::string& path) {
     const auto data = ReadWholeFile(path);
     ASSERT_TRUE(data.has_value()) << path;
@@ -262,6 +272,12 @@ TEST_F(InstallTest, CancelDuringTheRunAnsweredNoThenAbort) {
     MessageBoxInfo box = Box(w);
     EXPECT_EQ(box.text, QuitQuestion);
     EXPECT_EQ(w.PageTitle(), PageTitle[5]);
+    // The run holds still while the question is open.
+    const InstallPlaces places = DefaultPlaces();
+    const size_t before = CountEntries(places.mainDir) + CountEntries(places.sharedData);
+    EXPECT_FALSE(FileExists(places.publicData + "Basic.asn")) << "the last file was written already";
+    Sleep(700);
+    EXPECT_EQ(CountEntries(places.mainDir) + CountEntries(places.sharedData), before);
     // No lets the run go on; the next close request comes in behind it.
     HWND no = FindByText(box.window, "&No", "Button");
     ASSERT_TRUE(Click(no));
