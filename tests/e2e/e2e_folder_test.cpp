@@ -11,7 +11,7 @@ bool SamePath(const std::string& a, const std::string& b) {
 
 }  // namespace
 
-TEST_F(SetupTest, TypedFoldersAreNormalisedWhenLeavingThePageWithNext) {
+TEST_F(SetupTest, TypedFoldersAreNormalisedWhenLeavingThePageWithNextAndInstalledInto) {
     const std::string programFiles = KnownFolder(CSIDL_PROGRAM_FILES);
     const struct {
         std::string typed, expected;
@@ -36,13 +36,20 @@ TEST_F(SetupTest, TypedFoldersAreNormalisedWhenLeavingThePageWithNext) {
         ASSERT_TRUE(w.WaitPage(PageTitle[2], PageTimeout));
         EXPECT_TRUE(SamePath(GetText(edit), c.expected)) << "typed \"" << c.typed << "\", got \"" << GetText(edit) << "\"";
     }
-    // Back from the components page does not take the edit into the
-    // settings; only Next from the folder page does.
-    ASSERT_TRUE(SetText(edit, "C:\\Typed But Not Taken"));
-    ASSERT_TRUE(w.Back());
-    ASSERT_TRUE(w.WaitPage(PageTitle[1], PageTimeout));
-    Quit(w);
-    EXPECT_FALSE(FolderExists("C:\\Typed But Not Taken"));
+    // The normalised folder is the one installed into and remembered.
+    ASSERT_TRUE(SetText(edit, "  C:\\Apps\\Editor\\ "));
+    ASSERT_TRUE(NextTo(w, 3));
+    ASSERT_TRUE(NextTo(w, 4));
+    ASSERT_TRUE(w.Next());
+    ASSERT_TRUE(w.WaitPage(PageTitle[6], InstallTimeout)) << w.PageTitle();
+    ASSERT_TRUE(NextTo(w, 7));
+    SetBox(w, idFinishChkBx, false);
+    Finish(w);
+    EXPECT_TRUE(FileExists("C:\\Apps\\Editor\\parv.exe"));
+    EXPECT_TRUE(FileExists("C:\\Apps\\Editor\\Install.log"));
+    EXPECT_EQ(RegString(HKEY_CURRENT_USER, std::string(InstallKeyPath) + "\\Install", "MAINDIR"),
+              "C:\\Apps\\Editor");
+    EXPECT_EQ(RegString(HKEY_LOCAL_MACHINE, UninstallKeyPath, "DisplayIcon"), "C:\\Apps\\Editor\\parv.exe");
 }
 
 class DriveTest : public SetupTest {
