@@ -58,6 +58,7 @@ int RunSetup() {
 
     {
         auto form = std::make_unique<TMainDlgForm>();
+        if (!form->Handle()) return 1;
         MainDlgForm = form.get();
         form->ShowModal();
         if (InstallStarted()) {

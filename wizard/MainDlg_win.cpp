@@ -614,7 +614,11 @@ void TMainDlgForm::StatusTimerTick() {
     // A wizard that is closing does not move on: after a confirmed quit the
     // thread's Done must not lead to the association and finish pages.
     if (InStatusTick || (CloseAllowed && ModalResult != 0)) return;
-    InStatusTick = true;
+    struct TBusy {
+        bool& Flag;
+        explicit TBusy(bool& f) : Flag(f) { Flag = true; }
+        ~TBusy() { Flag = false; }
+    } busy(InStatusTick);
     TStatusTickActions actions;
     actions.Progress = [this](int32_t position, uint8_t component) {
         SendMessageA(InstallingProgressBar, PBM_SETPOS, static_cast<WPARAM>(position), 0);
@@ -625,7 +629,6 @@ void TMainDlgForm::StatusTimerTick() {
     actions.Finished = [this] { ShowPage(5, 6); };
     actions.Failed = [this] { EndWizard(mrCancel); };
     InstallStatusTick(actions);
-    InStatusTick = false;
 }
 
 void TMainDlgForm::DriveTimer() {
