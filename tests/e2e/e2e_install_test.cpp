@@ -370,6 +370,23 @@ TEST_F(InstallTest, LastPageIgnoresEscapeButItsCloseBoxSkipsTheFinishActions) {
     EXPECT_EQ(CommandsContaining("parv.exe", Ms(0)).size(), 1u) << "the application was launched";
 }
 
+TEST_F(InstallTest, NoOnTheQuitQuestionLetsTheRunFinish) {
+    const Wizard w = Start();
+    ASSERT_TRUE(WalkTo(w, 4));
+    ASSERT_TRUE(w.Next());
+    ASSERT_TRUE(Click(Ctl(w, idCancelBtn)));
+    const MessageBoxInfo box = Box(w);
+    EXPECT_EQ(box.text, QuitQuestion);
+    ASSERT_TRUE(Answer(box, "&No"));
+    ASSERT_TRUE(w.WaitPage(PageTitle[6], InstallTimeout)) << "the run did not go on after No";
+    ASSERT_TRUE(NextTo(w, 7));
+    SetBox(w, idFinishChkBx, false);
+    Finish(w);
+    const InstallPlaces p = DefaultPlaces();
+    EXPECT_TRUE(FileExists(p.publicData + "Basic.asn"));
+    EXPECT_TRUE(FileExists(p.sharedData + "Update.log"));
+}
+
 class HeldFileTest : public InstallTest {
 protected:
     // A parv.exe in the main folder that another program holds open.
