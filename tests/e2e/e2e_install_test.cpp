@@ -387,6 +387,33 @@ TEST_F(InstallTest, NoOnTheQuitQuestionLetsTheRunFinish) {
     EXPECT_TRUE(FileExists(p.sharedData + "Update.log"));
 }
 
+TEST_F(InstallTest, UserDictionaryIsKeptOnlyByAPortableInstallation) {
+    const struct {
+        std::string args, spellcheck;
+        bool kept;
+    } cases[] = {
+        {"-dR:\\Parvela", "R:\\Parvela\\Spellcheck\\", true},
+        {"", DefaultPlaces().publicData + "Spellcheck\\", false},
+    };
+    for (const auto& c : cases) {
+        CleanInstallState(ExtraRoots());
+        ASSERT_TRUE(SHCreateDirectoryExA(nullptr, c.spellcheck.c_str(), nullptr) == ERROR_SUCCESS);
+        ASSERT_TRUE(WriteWholeFile(c.spellcheck + "userdicen.tlx", "my own words"));
+        const Wizard w = Start(c.args);
+        ASSERT_TRUE(WalkTo(w, 4));
+        ASSERT_TRUE(w.Next());
+        ASSERT_TRUE(w.WaitPage(PageTitle[c.kept ? 7 : 6], InstallTimeout)) << w.PageTitle();
+        if (!c.kept) {
+            ASSERT_TRUE(NextTo(w, 7));
+        }
+        SetBox(w, idFinishChkBx, false);
+        Finish(w);
+        EXPECT_EQ(ReadWholeFile(c.spellcheck + "userdicen.tlx") == std::string("my own words"), c.kept)
+            << c.spellcheck;
+        EXPECT_TRUE(FileExists(c.spellcheck + "english.zlx")) << c.spellcheck;
+    }
+}
+
 class HeldFileTest : public InstallTest {
 protected:
     // A parv.exe in the main folder that another program holds open.
