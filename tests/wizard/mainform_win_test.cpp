@@ -250,6 +250,20 @@ TEST_F(MainForm, WalkForwardAndBackWithButtonStates) {
     EXPECT_EQ(Form->ModalResult, 0);
 }
 
+TEST_F(MainForm, TabVisitsTheShownPageThenTheButtons) {
+    Form->ShowPage(3, 4);
+    ExpectOnPage(4);
+    std::vector<HWND> order;
+    HWND at = Form->InstallToAllChkBx;
+    for (int i = 0; i < 6; ++i) {
+        order.push_back(at);
+        at = GetNextDlgTabItem(Form->Handle(), at, FALSE);
+    }
+    const std::vector<HWND> expected = {Form->InstallToAllChkBx, Form->DesktopChkBx, Form->BackBtn,
+                                        Form->NextBtn, Form->CancelBtn, Form->InstallToAllChkBx};
+    EXPECT_EQ(order, expected);
+}
+
 TEST_F(MainForm, LicenceLoadedOnceThroughATemporaryFile) {
     const int leftovers = CountTempLeftovers();
     Next();
