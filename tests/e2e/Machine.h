@@ -76,6 +76,8 @@ std::string UnixPathOf(const std::string& zPath);
 // Links drive `letter` to the Linux folder `unixPath` as a removable drive,
 // as plugging in a stick does; false when the mount manager refuses.
 bool LinkRemovableDrive(char letter, const std::string& unixPath);
+// The same with another drive type (DRIVE_CDROM, DRIVE_FIXED, ...).
+bool LinkDrive(char letter, const std::string& unixPath, UINT type);
 // Removes drive `letter` again.
 bool UnlinkDrive(char letter);
 bool DrivePresent(char letter);

@@ -329,7 +329,11 @@ std::string UnixPathOf(const std::string& zPath) {
 }
 
 bool LinkRemovableDrive(char letter, const std::string& unixPath) {
-    return DefineUnixDrive(letter, DRIVE_REMOVABLE, unixPath) && DrivePresent(letter);
+    return LinkDrive(letter, unixPath, DRIVE_REMOVABLE);
+}
+
+bool LinkDrive(char letter, const std::string& unixPath, UINT type) {
+    return DefineUnixDrive(letter, type, unixPath) && DrivePresent(letter);
 }
 
 bool UnlinkDrive(char letter) {

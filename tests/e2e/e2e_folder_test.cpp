@@ -1,4 +1,6 @@
 // The folder page: typed folders and drives that come and go.
+#include <algorithm>
+
 #include "tests/e2e/SetupTest.h"
 
 using namespace e2e;
@@ -52,6 +54,21 @@ TEST_F(SetupTest, TypedFoldersAreNormalisedWhenLeavingThePageWithNextAndInstalle
     EXPECT_EQ(RegString(HKEY_LOCAL_MACHINE, UninstallKeyPath, "DisplayIcon"), "C:\\Apps\\Editor\\parv.exe");
 }
 
+// First letters of the drive box's items.
+std::string DriveLetters(HWND driveBox) {
+    std::string letters;
+    for (HWND combo : FindByClass(driveBox, "ComboBox")) {
+        const LRESULT n = SendMessageA(combo, CB_GETCOUNT, 0, 0);
+        for (LRESULT i = 0; i < n; ++i) {
+            char text[256] = {};
+            if (SendMessageA(combo, CB_GETLBTEXTLEN, i, 0) < static_cast<LRESULT>(sizeof text) &&
+                SendMessageA(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text)) > 0)
+                letters += text[0];
+        }
+    }
+    return letters;
+}
+
 class DriveTest : public SetupTest {
 protected:
     void SetUp() override {
@@ -65,6 +82,7 @@ protected:
     }
     void TearDown() override {
         UnlinkDrive('S');
+        UnlinkDrive('T');
         DeleteTree(folder);
         SetupTest::TearDown();
     }
@@ -125,4 +143,32 @@ TEST_F(SetupTest, ProposedFolderComesFromTheArgumentThenTheSettingsThenTheDefaul
         Quit(w);
     }
     EXPECT_TRUE(DeleteTree(existing));
+}
+
+TEST_F(DriveTest, CdRomDrivesAreNotListed) {
+    const Wizard w = Start();
+    ASSERT_TRUE(WalkTo(w, 2));
+    HWND box = Ctl(w, idDestDirCmbBx);
+    HWND edit = Ctl(w, idDestDirEdt);
+    const std::string before = DriveLetters(box);
+    EXPECT_NE(before.find('c'), std::string::npos) << before;
+    EXPECT_NE(before.find('r'), std::string::npos) << "the removable test drive is missing: " << before;
+    EXPECT_TRUE(std::is_sorted(before.begin(), before.end())) << before;
+    for (char letter : before) {
+        const char root[] = {letter, ':', '\\', 0};
+        EXPECT_NE(GetDriveTypeA(root), static_cast<UINT>(DRIVE_CDROM)) << letter;
+        EXPECT_GE(letter, 'c');
+    }
+
+    UnlinkDrive('T');
+    ASSERT_TRUE(LinkDrive('T', UnixPathOf(folder), DRIVE_CDROM));
+    Sleep(2500);  // two ticks of the drive timer
+    EXPECT_EQ(DriveLetters(box), before);
+
+    // A removable drive that comes after it is listed and proposed.
+    ASSERT_TRUE(LinkRemovableDrive('S', UnixPathOf(folder)));
+    EXPECT_TRUE(WaitUntil([&] { return SamePath(GetText(edit), "S:\\Parvela"); }, PageTimeout)) << GetText(edit);
+    EXPECT_NE(DriveLetters(box).find('s'), std::string::npos);
+    EXPECT_EQ(DriveLetters(box).find('t'), std::string::npos);
+    Quit(w);
 }
