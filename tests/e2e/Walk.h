@@ -13,6 +13,7 @@ struct WalkOptions {
     std::string args;            // its command line tail
     std::string shotDir;         // screenshots go here ("" for none)
     int installSeconds = 180;    // the longest the installing page may take
+    int pageSeconds = 15;        // the longest any other page may take to follow Next
 };
 
 struct WalkResult {

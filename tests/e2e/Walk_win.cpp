@@ -83,7 +83,7 @@ private:
             WaitUntil([&] {
                 return !wiz.Alive() || wiz.PageTitle() != title ||
                        (box = e2e::WaitMessageBox(wiz.Pid(), wiz.Window(), Ms(0)));
-            }, Ms(15000), Ms(5));
+            }, Ms(o_.pageSeconds * 1000), Ms(5));
             if (box) {
                 TakeBox(*box, title, "OK");
                 Stop("a message box held the wizard on \"" + title + "\"");

@@ -5,6 +5,7 @@
 
 #include "tests/e2e/Driver.h"
 #include "tests/e2e/Machine.h"
+#include "tests/e2e/Walk.h"
 #include "tests/e2e/WineWindows.h"
 
 using namespace e2e;
@@ -227,4 +228,31 @@ TEST(DriverMachine, LinksAndUnlinksARemovableDrive) {
     EXPECT_TRUE(UnlinkDrive('S'));
     EXPECT_FALSE(DrivePresent('S'));
     EXPECT_TRUE(DeleteTree(full));
+}
+
+TEST(DriverWalk, StopsWhereNextLeadsNowhereAndQuitsThroughTheQuestion) {
+    const std::string shots = TempFolder() + "e2e-fake-walk";
+    DeleteTree(shots);
+    ASSERT_TRUE(CreateDirectoryA(shots.c_str(), nullptr));
+    WalkOptions o;
+    o.exe = Fake;
+    o.shotDir = shots;
+    o.pageSeconds = 2;
+    std::vector<std::string> log;
+    const WalkResult r = WalkWizard(o, [&](const std::string& line) { log.push_back(line); });
+    EXPECT_EQ(r.pages, (std::vector<std::string>{"Page One", "Page Two"}));
+    EXPECT_EQ(r.stopped, "Next did not leave \"Page Two\"");
+    ASSERT_EQ(r.boxes.size(), 1u);
+    EXPECT_EQ(r.boxes[0], "Confirm: Setup is not complete. Really quit?");
+    EXPECT_EQ(r.exitCode, 3);
+    EXPECT_EQ(ListFolder(shots), (std::vector<std::string>{"99-Page One.bmp", "99-Page Two.bmp", "box-1-quit.bmp"}));
+    EXPECT_FALSE(log.empty());
+    EXPECT_TRUE(DeleteTree(shots));
+
+    // A program that cannot be started ends the walk at once.
+    o.exe = std::string(PARVELA_BIN_DIR) + "\\no-such-program.exe";
+    const WalkResult none = WalkWizard(o, nullptr);
+    EXPECT_TRUE(none.pages.empty());
+    EXPECT_NE(none.stopped.find("no-such-program.exe"), std::string::npos);
+    EXPECT_EQ(none.exitCode, -1);
 }
