@@ -61,15 +61,15 @@ int RunSetup() {
         if (!form->Handle()) return 1;
         MainDlgForm = form.get();
         form->ShowModal();
+        // A cancelled run's thread may still be writing from the payload and
+        // adding its last log line: let it finish before anything is saved.
+        WaitForInstallThread();
         if (InstallStarted()) {
             SaveOptions(*form);
             if (!IsPortable()) SaveInstallLog(LogFilePath());   // a failed save is not reported
         }
     }
     MainDlgForm = nullptr;
-
-    // A cancelled run's thread may still be writing from the payload.
-    WaitForInstallThread();
     AttachedFiles = nullptr;
     files.reset();
     ReleaseInstallLog();

@@ -67,8 +67,11 @@ std::string DriveItemText(char letter, const std::string& label, const std::stri
     text += ": ";
     if (!connection.empty())
         text += LowerAsciiText(connection);
-    else if (!label.empty())
-        text += "[" + LowerAsciiText(label) + "]";
+    else if (!label.empty()) {
+        text += '[';
+        text += LowerAsciiText(label);
+        text += ']';
+    }
     return text;
 }
 
