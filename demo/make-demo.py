@@ -191,10 +191,11 @@ def padded_text(body, size, pad_line_prefix="; "):
 
 # ---------------------------------------------------------------- licence
 
-LICENSE = """\
-PARVELA WORD PROCESSOR LITE 4.0.3.2 - DEMO EDITION
-LICENSE AGREEMENT
+# One line per paragraph: the licence memo wraps words itself, and hard breaks
+# would wrap every line again into a long and a short piece.
+LICENSE_TITLE = ["PARVELA WORD PROCESSOR LITE 4.0.3.2 - DEMO EDITION", "LICENSE AGREEMENT"]
 
+LICENSE = """\
 Please read this agreement before you install or use the software. By
 installing, copying or using the software you agree to these terms. If you
 do not agree, do not install the software and close Setup now.
@@ -223,8 +224,9 @@ be liable for any damages whatsoever, including lost profits, lost data
 or business interruption, arising out of the use of or inability to use
 the software, even if advised of the possibility of such damages.
 
-6. PRIVACY. The software sends no information over a network. Its
-settings are kept in your user profile.
+6. PRIVACY. The software sends no information over a network and does
+not check for updates. Its settings are stored in your profile on this
+computer.
 
 7. TERMINATION. This agreement ends automatically if you fail to comply
 with its terms. On termination you must remove all copies of the
@@ -236,20 +238,18 @@ rest remains in force.
 
 Parvela Word Processor Lite is a demo edition made for testing its setup
 program. Thank you for trying it.
+
+(c) The Parvela authors. All rights reserved.
 """
 
 
 def license_text():
-    body = LICENSE.replace("\n", "\r\n")
-    # Close with a signature line sized to the release's file size.
-    sig = "(c) The Parvela authors. All rights reserved."
-    need = SIZES["License.txt"] - len(body) - 2
-    if need < len(sig):
-        raise SystemExit("licence text too long by %d" % (len(sig) - need))
-    line = "\r\n" + sig.rjust(need - 2) + "\r\n"
-    out = body + line
-    assert len(out) == SIZES["License.txt"], len(out)
-    return out.encode("ascii")
+    paragraphs = [" ".join(p.split("\n")) for p in LICENSE.strip("\n").split("\n\n")]
+    text = "\r\n".join(LICENSE_TITLE) + "\r\n\r\n" + "\r\n\r\n".join(paragraphs) + "\r\n"
+    # The release's file size is fixed; reword the text rather than pad it.
+    if len(text) != SIZES["License.txt"]:
+        raise SystemExit("licence text is %d bytes, not %d" % (len(text), SIZES["License.txt"]))
+    return text.encode("ascii")
 
 
 # ---------------------------------------------------------------- dictionaries
