@@ -66,7 +66,7 @@ int32_t ReadFileSize(const std::string& path)
     return int32_t(GetFileSize(file.Get(), nullptr));
 }
 
-static double LocalNowAsDayCount()
+double LocalNowDayCount()
 {
     SYSTEMTIME now;
     GetLocalTime(&now);
@@ -87,12 +87,12 @@ double GetFileModifiedTime(const std::string& path)
     {
         FindHandle found(path);
         if (!found.Valid())
-            return LocalNowAsDayCount();
+            return LocalNowDayCount();
         written = found.Entry().ftLastWriteTime;
     }
     FILETIME local;
     if (!FileTimeToLocalFileTime(&written, &local))
-        return LocalNowAsDayCount();
+        return LocalNowDayCount();
     TDateTime t;
     WORD dosDate = 0, dosTime = 0;
     if (FileTimeToDosDateTime(&local, &dosDate, &dosTime)) {
@@ -107,7 +107,7 @@ double GetFileModifiedTime(const std::string& path)
         // same 2-second grain from the full time instead.
         SYSTEMTIME st;
         if (!FileTimeToSystemTime(&local, &st))
-            return LocalNowAsDayCount();
+            return LocalNowDayCount();
         t.Year = st.wYear;
         t.Month = st.wMonth;
         t.Day = st.wDay;

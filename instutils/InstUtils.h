@@ -35,6 +35,8 @@ void PopCurrentFolder();
 bool FolderExists(const std::string& path);
 int32_t ReadFileSize(const std::string& path);
 double GetFileModifiedTime(const std::string& path);
+// The local clock as a day count (what a missing file's time falls back to).
+double LocalNowDayCount();
 unsigned GetDriveKind(const std::string& path);
 bool IsRemovableLocation(const std::string& path);
 // The decision on a STORAGE_DEVICE_DESCRIPTOR returned by the storage

@@ -1,6 +1,6 @@
 #pragma once
-// Move-only owners for the Win32 handles the install utilities use. Include
-// only from Windows-only sources.
+// Move-only owners for the Win32 handles the program uses, one kind each.
+// Include only from Windows-only sources.
 
 #include <windows.h>
 #include <unknwn.h>
@@ -88,6 +88,129 @@ public:
 
 private:
     HMODULE m_ = nullptr;
+};
+
+// One open registry key, closed with RegCloseKey.
+class TRegKey {
+public:
+    TRegKey() = default;
+    explicit TRegKey(HKEY key) : k_(key) {}
+    TRegKey(TRegKey&& o) noexcept : k_(o.Release()) {}
+    TRegKey& operator=(TRegKey&& o) noexcept
+    {
+        if (this != &o)
+            Reset(o.Release());
+        return *this;
+    }
+    TRegKey(const TRegKey&) = delete;
+    TRegKey& operator=(const TRegKey&) = delete;
+    ~TRegKey() { Reset(); }
+
+    HKEY Get() const { return k_; }
+    explicit operator bool() const { return k_ != nullptr; }
+    HKEY Release() { return std::exchange(k_, nullptr); }
+    void Reset(HKEY key = nullptr)
+    {
+        if (k_)
+            RegCloseKey(k_);
+        k_ = key;
+    }
+    // For out-parameters: closes what is held and hands out the slot.
+    HKEY* OutPtr()
+    {
+        Reset();
+        return &k_;
+    }
+
+private:
+    HKEY k_ = nullptr;
+};
+
+// A GDI object (bitmap, font, brush, pen) deleted with DeleteObject.
+template <class H>
+class TGdiHandle {
+public:
+    TGdiHandle() = default;
+    explicit TGdiHandle(H h) : h_(h) {}
+    TGdiHandle(TGdiHandle&& o) noexcept : h_(std::exchange(o.h_, nullptr)) {}
+    TGdiHandle& operator=(TGdiHandle&& o) noexcept
+    {
+        if (this != &o)
+            Reset(std::exchange(o.h_, nullptr));
+        return *this;
+    }
+    TGdiHandle(const TGdiHandle&) = delete;
+    TGdiHandle& operator=(const TGdiHandle&) = delete;
+    ~TGdiHandle() { Reset(); }
+
+    H Get() const { return h_; }
+    explicit operator bool() const { return h_ != nullptr; }
+    // Gives up ownership, e.g. to a static control that then owns it.
+    H Release() { return std::exchange(h_, nullptr); }
+    void Reset(H h = nullptr)
+    {
+        if (h_)
+            DeleteObject(h_);
+        h_ = h;
+    }
+
+private:
+    H h_ = nullptr;
+};
+
+// A memory DC compatible with another DC (the screen for null), deleted at
+// scope end.
+class TMemoryDC {
+public:
+    explicit TMemoryDC(HDC compatible) : dc_(CreateCompatibleDC(compatible)) {}
+    TMemoryDC(const TMemoryDC&) = delete;
+    TMemoryDC& operator=(const TMemoryDC&) = delete;
+    ~TMemoryDC()
+    {
+        if (dc_)
+            DeleteDC(dc_);
+    }
+    HDC Get() const { return dc_; }
+
+private:
+    HDC dc_;
+};
+
+// A window's DC from GetDC (the screen's for a null window), released at
+// scope end.
+class TClientDC {
+public:
+    explicit TClientDC(HWND window) : window_(window), dc_(GetDC(window)) {}
+    TClientDC(const TClientDC&) = delete;
+    TClientDC& operator=(const TClientDC&) = delete;
+    ~TClientDC()
+    {
+        if (dc_)
+            ReleaseDC(window_, dc_);
+    }
+    HDC Get() const { return dc_; }
+
+private:
+    HWND window_;
+    HDC dc_;
+};
+
+// Selects an object into a DC for the scope; a null object selects nothing.
+class TSelectObject {
+public:
+    TSelectObject(HDC dc, HGDIOBJ object)
+        : dc_(dc), old_(object ? SelectObject(dc, object) : nullptr) {}
+    TSelectObject(const TSelectObject&) = delete;
+    TSelectObject& operator=(const TSelectObject&) = delete;
+    ~TSelectObject()
+    {
+        if (old_)
+            SelectObject(dc_, old_);
+    }
+
+private:
+    HDC dc_;
+    HGDIOBJ old_;
 };
 
 // A COM interface pointer, released once.

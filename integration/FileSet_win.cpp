@@ -18,20 +18,6 @@ struct TFullPathScope {
     ~TFullPathScope() { FullPathMode = false; }
 };
 
-double NowDayCount() {
-    SYSTEMTIME st;
-    GetLocalTime(&st);
-    TDateTime t;
-    t.Year = st.wYear;
-    t.Month = st.wMonth;
-    t.Day = st.wDay;
-    t.Hour = st.wHour;
-    t.Minute = st.wMinute;
-    t.Second = st.wSecond;
-    t.Millisecond = st.wMilliseconds;
-    return EncodeDayCount(t);
-}
-
 std::string RowFolder(TFileSetDest dest) {
     switch (dest) {
     case fdSpellcheck: return GetDataDir(ddSpellcheck);
@@ -123,7 +109,7 @@ void PrepareFileSet(uint8_t selected) {
     }
 
     if (!portable) {
-        InstallStamp = NowDayCount();
+        InstallStamp = LocalNowDayCount();
         WriteWholeFile(GetDataDir(ddHidden) + app::InstallStampFile, InstallStampBytes(InstallStamp));
     }
 }

@@ -1,5 +1,6 @@
 #include "integration/Options.h"
 
+#include "instutils/CommandLine.h"
 #include "instutils/InstUtils.h"
 #include "integration/AppInterface.h"
 
@@ -24,43 +25,7 @@ std::vector<std::string> SplitCommandLine(const std::string& commandLine) {
     }
     args.push_back(program);
 
-    for (;;) {
-        while (i < n && isBlank(commandLine[i])) ++i;
-        if (i >= n) break;
-        std::string arg;
-        bool quoted = false;
-        while (i < n) {
-            char c = commandLine[i];
-            if (c == '\\') {
-                size_t count = 0;
-                while (i < n && commandLine[i] == '\\') { ++count; ++i; }
-                if (i < n && commandLine[i] == '"') {
-                    arg.append(count / 2, '\\');
-                    if (count % 2) {
-                        arg += '"';
-                        ++i;
-                    }
-                    // An even count leaves the quote to the next round.
-                } else {
-                    arg.append(count, '\\');
-                }
-            } else if (c == '"') {
-                if (quoted && i + 1 < n && commandLine[i + 1] == '"') {
-                    arg += '"';
-                    i += 2;
-                } else {
-                    quoted = !quoted;
-                    ++i;
-                }
-            } else if (isBlank(c) && !quoted) {
-                break;
-            } else {
-                arg += c;
-                ++i;
-            }
-        }
-        args.push_back(arg);
-    }
+    AppendArguments(commandLine, i, args);
     return args;
 }
 

@@ -1,21 +1,5 @@
 #include "integration/Registry_win.h"
 
-TRegKey& TRegKey::operator=(TRegKey&& o) noexcept {
-    if (this != &o) Reset(o.Release());
-    return *this;
-}
-
-HKEY TRegKey::Release() {
-    HKEY k = Key;
-    Key = nullptr;
-    return k;
-}
-
-void TRegKey::Reset(HKEY key) {
-    if (Key) RegCloseKey(Key);
-    Key = key;
-}
-
 void TRegistry::SetRootKey(HKEY root) {
     CloseKey();
     Root = root;

@@ -8,25 +8,7 @@
 #include <cstdint>
 #include <string>
 
-// Owns one open registry key.
-class TRegKey {
-public:
-    TRegKey() = default;
-    explicit TRegKey(HKEY key) : Key(key) {}
-    TRegKey(const TRegKey&) = delete;
-    TRegKey& operator=(const TRegKey&) = delete;
-    TRegKey(TRegKey&& o) noexcept : Key(o.Release()) {}
-    TRegKey& operator=(TRegKey&& o) noexcept;
-    ~TRegKey() { Reset(); }
-
-    HKEY Get() const { return Key; }
-    explicit operator bool() const { return Key != nullptr; }
-    HKEY Release();
-    void Reset(HKEY key = nullptr);
-
-private:
-    HKEY Key = nullptr;
-};
+#include "instutils/WinHandles.h"   // TRegKey
 
 class TRegistry {
 public:

@@ -5,40 +5,11 @@
 #ifdef _WIN32
 #include <windows.h>
 
+#include "instutils/WinHandles.h"
 #include "png/PNG.h"
 
 // Owns one GDI bitmap and deletes it; move-only.
-class TBitmapHandle {
-public:
-    TBitmapHandle() = default;
-    explicit TBitmapHandle(HBITMAP bitmap) : Handle(bitmap) {}
-    ~TBitmapHandle() { Reset(); }
-    TBitmapHandle(TBitmapHandle&& other) noexcept : Handle(other.Release()) {}
-    TBitmapHandle& operator=(TBitmapHandle&& other) noexcept {
-        if (this != &other)
-            Reset(other.Release());
-        return *this;
-    }
-    TBitmapHandle(const TBitmapHandle&) = delete;
-    TBitmapHandle& operator=(const TBitmapHandle&) = delete;
-
-    HBITMAP Get() const { return Handle; }
-    explicit operator bool() const { return Handle != nullptr; }
-    // Gives up ownership, e.g. to a static control that then owns it.
-    HBITMAP Release() {
-        HBITMAP h = Handle;
-        Handle = nullptr;
-        return h;
-    }
-    void Reset(HBITMAP bitmap = nullptr) {
-        if (Handle)
-            DeleteObject(Handle);
-        Handle = bitmap;
-    }
-
-private:
-    HBITMAP Handle = nullptr;
-};
+using TBitmapHandle = TGdiHandle<HBITMAP>;
 
 // A DIB section in the image's own pixel format (1, 4 or 8 bits) whose
 // colour table is the image's palette, padded with black to the full

@@ -2,13 +2,10 @@
 
 #include <commctrl.h>
 
-#include <cstring>
-
 #include "wizard/ControlDraw_win.h"
 
 namespace {
 
-constexpr int InnerId = 100;
 constexpr int RowHeight96 = 16;
 constexpr int GlyphSize96 = 13;
 constexpr UINT_PTR SubclassId = 1;
@@ -16,29 +13,12 @@ constexpr UINT_PTR SubclassId = 1;
 }  // namespace
 
 TCheckListBox* TCheckListBox::From(HWND window) {
-    char cls[64] = {};
-    if (!window || !GetClassNameA(window, cls, sizeof cls) || std::strcmp(cls, ClassName) != 0)
-        return nullptr;
-    return reinterpret_cast<TCheckListBox*>(GetWindowLongPtrA(window, 0));
+    return static_cast<TCheckListBox*>(HostedObject(window, ClassName));
 }
 
 LRESULT CALLBACK TCheckListBox::WndProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
-    try {
-        if (msg == WM_NCCREATE) {
-            SetWindowLongPtrA(w, 0, reinterpret_cast<LONG_PTR>(new TCheckListBox(w)));
-            SetWindowLongPtrA(w, GWL_EXSTYLE, GetWindowLongPtrA(w, GWL_EXSTYLE) | WS_EX_CONTROLPARENT);
-        }
-        auto* self = reinterpret_cast<TCheckListBox*>(GetWindowLongPtrA(w, 0));
-        if (!self) return DefWindowProcA(w, msg, wp, lp);
-        if (msg == WM_NCDESTROY) {
-            SetWindowLongPtrA(w, 0, 0);
-            delete self;
-            return DefWindowProcA(w, msg, wp, lp);
-        }
-        return self->Dispatch(msg, wp, lp);
-    } catch (...) {
-        return DefWindowProcA(w, msg, wp, lp);
-    }
+    return HostWindowProc<TCheckListBox>(
+        w, msg, wp, lp, [](HWND h) { return new TCheckListBox(h); }, &TCheckListBox::Dispatch);
 }
 
 LRESULT CALLBACK TCheckListBox::ListProc(HWND w, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR,
@@ -81,22 +61,14 @@ LRESULT CALLBACK TCheckListBox::ListProc(HWND w, UINT msg, WPARAM wp, LPARAM lp,
 }
 
 LRESULT TCheckListBox::Dispatch(UINT msg, WPARAM wp, LPARAM lp) {
+    LRESULT result = 0;
+    if (ForwardToInner(List, Font, msg, wp, lp, result)) {
+        if (msg == WM_SETFONT) UpdateMetrics();
+        return result;
+    }
     switch (msg) {
     case WM_CREATE:
         Create();
-        return 0;
-    case WM_SETFONT:
-        Font = reinterpret_cast<HFONT>(wp);
-        SendMessageA(List, WM_SETFONT, wp, lp);
-        UpdateMetrics();
-        return 0;
-    case WM_GETFONT:
-        return reinterpret_cast<LRESULT>(Font);
-    case WM_SETFOCUS:
-        SetFocus(List);
-        return 0;
-    case WM_ENABLE:
-        EnableWindow(List, static_cast<BOOL>(wp));
         return 0;
     case WM_SIZE:
         SetWindowPos(List, nullptr, 0, 0, LOWORD(lp), HIWORD(lp), SWP_NOZORDER | SWP_NOACTIVATE);
@@ -113,15 +85,9 @@ LRESULT TCheckListBox::Dispatch(UINT msg, WPARAM wp, LPARAM lp) {
 
 void TCheckListBox::Create() {
     Glyph = ScaleForDpi(GlyphSize96);
-    RECT rc{};
-    GetClientRect(Window, &rc);
-    List = CreateWindowExA(WS_EX_CLIENTEDGE, "LISTBOX", "",
-                           WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY |
-                               LBS_OWNERDRAWFIXED | LBS_HASSTRINGS | LBS_NOINTEGRALHEIGHT,
-                           0, 0, rc.right, rc.bottom, Window,
-                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(InnerId)),
-                           reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(Window, GWLP_HINSTANCE)),
-                           nullptr);
+    List = CreateInnerControl(Window, WS_EX_CLIENTEDGE, "LISTBOX",
+                              WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY |
+                                  LBS_OWNERDRAWFIXED | LBS_HASSTRINGS | LBS_NOINTEGRALHEIGHT);
     if (List) SetWindowSubclass(List, ListProc, SubclassId, reinterpret_cast<DWORD_PTR>(this));
     UpdateMetrics();
 }

@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "wizard/CompPage.h"
+#include "wizard/ControlHost_win.h"
 
-void RegisterWizardControls(HINSTANCE instance);
 
 class TCheckListBox {
 public:

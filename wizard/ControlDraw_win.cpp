@@ -1,25 +1,8 @@
 #include "wizard/ControlDraw_win.h"
 
 int ScaleForDpi(int pixels96) {
-    static const int dpi = [] {
-        TClientDC screen(nullptr);
-        int value = screen.Get() ? GetDeviceCaps(screen.Get(), LOGPIXELSY) : 96;
-        return value > 0 ? value : 96;
-    }();
+    static const int dpi = ScreenDpi();
     return MulDiv(pixels96, dpi, 96);
-}
-
-TGdiObject& TGdiObject::operator=(TGdiObject&& other) noexcept {
-    if (this != &other) {
-        Reset(other.Object);
-        other.Object = nullptr;
-    }
-    return *this;
-}
-
-void TGdiObject::Reset(HGDIOBJ object) {
-    if (Object) DeleteObject(Object);
-    Object = object;
 }
 
 TGdiObject LoadGlyph(const char* name) {

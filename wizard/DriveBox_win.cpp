@@ -2,17 +2,13 @@
 
 #include <winnetwk.h>
 
-#include <cstring>
-
 #include "instutils/InstUtils.h"
-#include "wizard/CheckList_win.h"
 #include "wizard/ControlDraw_win.h"
 #include "wizard/FolderList_win.h"
 #include "wizard/FolderPage.h"
 
 namespace {
 
-constexpr int InnerId = 100;
 constexpr int DropDownHeight96 = 200;
 
 std::string Lowered(std::string text) {
@@ -39,74 +35,26 @@ std::string DriveText(char letter, UINT driveType) {
     return DriveItemText(letter, label, connection);
 }
 
-bool ClassIs(HWND window, const char* name) {
-    char cls[64] = {};
-    return window && GetClassNameA(window, cls, sizeof cls) && std::strcmp(cls, name) == 0;
-}
-
 }  // namespace
 
-void RegisterWizardControls(HINSTANCE instance) {
-    struct Entry { const char* Name; WNDPROC Proc; };
-    const Entry entries[] = {
-        {TDriveBox::ClassName, TDriveBox::WndProc},
-        {TDirectoryListBox::ClassName, TDirectoryListBox::WndProc},
-        {TCheckListBox::ClassName, TCheckListBox::WndProc},
-    };
-    for (const Entry& e : entries) {
-        WNDCLASSA wc{};
-        if (GetClassInfoA(instance, e.Name, &wc)) continue;
-        wc.lpfnWndProc = e.Proc;
-        wc.cbWndExtra = sizeof(void*);
-        wc.hInstance = instance;
-        wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
-        wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-        wc.lpszClassName = e.Name;
-        RegisterClassA(&wc);
-    }
-}
-
 TDriveBox* TDriveBox::From(HWND window) {
-    if (!ClassIs(window, ClassName)) return nullptr;
-    return reinterpret_cast<TDriveBox*>(GetWindowLongPtrA(window, 0));
+    return static_cast<TDriveBox*>(HostedObject(window, ClassName));
 }
 
 LRESULT CALLBACK TDriveBox::WndProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
-    try {
-        if (msg == WM_NCCREATE) {
-            SetWindowLongPtrA(w, 0, reinterpret_cast<LONG_PTR>(new TDriveBox(w)));
-            SetWindowLongPtrA(w, GWL_EXSTYLE, GetWindowLongPtrA(w, GWL_EXSTYLE) | WS_EX_CONTROLPARENT);
-        }
-        auto* self = reinterpret_cast<TDriveBox*>(GetWindowLongPtrA(w, 0));
-        if (!self) return DefWindowProcA(w, msg, wp, lp);
-        if (msg == WM_NCDESTROY) {
-            SetWindowLongPtrA(w, 0, 0);
-            delete self;
-            return DefWindowProcA(w, msg, wp, lp);
-        }
-        return self->Dispatch(msg, wp, lp);
-    } catch (...) {
-        return DefWindowProcA(w, msg, wp, lp);
-    }
+    return HostWindowProc<TDriveBox>(
+        w, msg, wp, lp, [](HWND h) { return new TDriveBox(h); }, &TDriveBox::Dispatch);
 }
 
 LRESULT TDriveBox::Dispatch(UINT msg, WPARAM wp, LPARAM lp) {
+    LRESULT result = 0;
+    if (ForwardToInner(Combo, Font, msg, wp, lp, result)) {
+        if (msg == WM_SETFONT) UpdateMetrics();
+        return result;
+    }
     switch (msg) {
     case WM_CREATE:
         Create();
-        return 0;
-    case WM_SETFONT:
-        Font = reinterpret_cast<HFONT>(wp);
-        SendMessageA(Combo, WM_SETFONT, wp, lp);
-        UpdateMetrics();
-        return 0;
-    case WM_GETFONT:
-        return reinterpret_cast<LRESULT>(Font);
-    case WM_SETFOCUS:
-        SetFocus(Combo);
-        return 0;
-    case WM_ENABLE:
-        EnableWindow(Combo, static_cast<BOOL>(wp));
         return 0;
     case WM_SIZE:
         SetWindowPos(Combo, nullptr, 0, 0, LOWORD(lp), HIWORD(lp) + ScaleForDpi(DropDownHeight96),
@@ -139,15 +87,10 @@ LRESULT TDriveBox::Dispatch(UINT msg, WPARAM wp, LPARAM lp) {
 void TDriveBox::Create() {
     FixedGlyph = LoadGlyph("FIXEDDRIVE");
     RemovableGlyph = LoadGlyph("REMOVABLEDRIVE");
-    RECT rc{};
-    GetClientRect(Window, &rc);
-    Combo = CreateWindowExA(0, "COMBOBOX", "",
-                            WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST |
-                                CBS_OWNERDRAWFIXED | CBS_HASSTRINGS,
-                            0, 0, rc.right, rc.bottom + ScaleForDpi(DropDownHeight96), Window,
-                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(InnerId)),
-                            reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(Window, GWLP_HINSTANCE)),
-                            nullptr);
+    Combo = CreateInnerControl(Window, 0, "COMBOBOX",
+                               WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST |
+                                   CBS_OWNERDRAWFIXED | CBS_HASSTRINGS,
+                               ScaleForDpi(DropDownHeight96));
     UpdateMetrics();
     Rebuild();
 }

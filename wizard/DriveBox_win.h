@@ -12,12 +12,10 @@
 #include <vector>
 
 #include "wizard/ControlDraw_win.h"
+#include "wizard/ControlHost_win.h"
 
 class TDirectoryListBox;
 
-// Registers the drive box, folder list and check list window classes.
-// Idempotent; call once before the layout creates the controls.
-void RegisterWizardControls(HINSTANCE instance);
 
 class TDriveBox {
 public:

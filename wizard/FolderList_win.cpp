@@ -3,39 +3,27 @@
 #include <cstring>
 
 #include "instutils/InstUtils.h"
+#include "instutils/WinHandles.h"
 #include "wizard/DriveBox_win.h"
 
 namespace {
 
-constexpr int InnerId = 100;
 constexpr int RowHeight96 = 17;
-
-class TFindHandle {
-public:
-    explicit TFindHandle(HANDLE h) : Handle(h) {}
-    ~TFindHandle() { if (Handle != INVALID_HANDLE_VALUE) FindClose(Handle); }
-    TFindHandle(const TFindHandle&) = delete;
-    TFindHandle& operator=(const TFindHandle&) = delete;
-    HANDLE Get() const { return Handle; }
-    bool Valid() const { return Handle != INVALID_HANDLE_VALUE; }
-private:
-    HANDLE Handle;
-};
 
 std::vector<std::string> ListSubFolders(const std::string& folder) {
     std::vector<std::string> names;
     std::string pattern = folder;
     AppendPathSeparator(pattern);
     pattern += "*";
-    WIN32_FIND_DATAA fd{};
     TErrorModeScope quiet;
-    TFindHandle find(FindFirstFileA(pattern.c_str(), &fd));
+    FindHandle find(pattern);
     if (!find.Valid()) return names;
     do {
+        const WIN32_FIND_DATAA& fd = find.Entry();
         if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) continue;
         if (std::strcmp(fd.cFileName, ".") == 0 || std::strcmp(fd.cFileName, "..") == 0) continue;
         names.emplace_back(fd.cFileName);
-    } while (FindNextFileA(find.Get(), &fd));
+    } while (find.Next());
     return names;
 }
 
@@ -46,48 +34,23 @@ char DriveLetter(const std::string& path) {
 }  // namespace
 
 TDirectoryListBox* TDirectoryListBox::From(HWND window) {
-    char cls[64] = {};
-    if (!window || !GetClassNameA(window, cls, sizeof cls) || std::strcmp(cls, ClassName) != 0)
-        return nullptr;
-    return reinterpret_cast<TDirectoryListBox*>(GetWindowLongPtrA(window, 0));
+    return static_cast<TDirectoryListBox*>(HostedObject(window, ClassName));
 }
 
 LRESULT CALLBACK TDirectoryListBox::WndProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
-    try {
-        if (msg == WM_NCCREATE) {
-            SetWindowLongPtrA(w, 0, reinterpret_cast<LONG_PTR>(new TDirectoryListBox(w)));
-            SetWindowLongPtrA(w, GWL_EXSTYLE, GetWindowLongPtrA(w, GWL_EXSTYLE) | WS_EX_CONTROLPARENT);
-        }
-        auto* self = reinterpret_cast<TDirectoryListBox*>(GetWindowLongPtrA(w, 0));
-        if (!self) return DefWindowProcA(w, msg, wp, lp);
-        if (msg == WM_NCDESTROY) {
-            SetWindowLongPtrA(w, 0, 0);
-            delete self;
-            return DefWindowProcA(w, msg, wp, lp);
-        }
-        return self->Dispatch(msg, wp, lp);
-    } catch (...) {
-        return DefWindowProcA(w, msg, wp, lp);
-    }
+    return HostWindowProc<TDirectoryListBox>(
+        w, msg, wp, lp, [](HWND h) { return new TDirectoryListBox(h); }, &TDirectoryListBox::Dispatch);
 }
 
 LRESULT TDirectoryListBox::Dispatch(UINT msg, WPARAM wp, LPARAM lp) {
+    LRESULT result = 0;
+    if (ForwardToInner(List, Font, msg, wp, lp, result)) {
+        if (msg == WM_SETFONT) UpdateMetrics();
+        return result;
+    }
     switch (msg) {
     case WM_CREATE:
         Create();
-        return 0;
-    case WM_SETFONT:
-        Font = reinterpret_cast<HFONT>(wp);
-        SendMessageA(List, WM_SETFONT, wp, lp);
-        UpdateMetrics();
-        return 0;
-    case WM_GETFONT:
-        return reinterpret_cast<LRESULT>(Font);
-    case WM_SETFOCUS:
-        SetFocus(List);
-        return 0;
-    case WM_ENABLE:
-        EnableWindow(List, static_cast<BOOL>(wp));
         return 0;
     case WM_SIZE:
         SetWindowPos(List, nullptr, 0, 0, LOWORD(lp), HIWORD(lp), SWP_NOZORDER | SWP_NOACTIVATE);
@@ -115,15 +78,9 @@ LRESULT TDirectoryListBox::Dispatch(UINT msg, WPARAM wp, LPARAM lp) {
 void TDirectoryListBox::Create() {
     OpenGlyph = LoadGlyph("OPENFOLDER");
     ClosedGlyph = LoadGlyph("CLOSEDFOLDER");
-    RECT rc{};
-    GetClientRect(Window, &rc);
-    List = CreateWindowExA(WS_EX_CLIENTEDGE, "LISTBOX", "",
-                           WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY |
-                               LBS_OWNERDRAWFIXED | LBS_HASSTRINGS | LBS_NOINTEGRALHEIGHT,
-                           0, 0, rc.right, rc.bottom, Window,
-                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(InnerId)),
-                           reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(Window, GWLP_HINSTANCE)),
-                           nullptr);
+    List = CreateInnerControl(Window, WS_EX_CLIENTEDGE, "LISTBOX",
+                              WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY |
+                                  LBS_OWNERDRAWFIXED | LBS_HASSTRINGS | LBS_NOINTEGRALHEIGHT);
     UpdateMetrics();
 }
 

@@ -12,11 +12,11 @@
 #include <vector>
 
 #include "wizard/ControlDraw_win.h"
+#include "wizard/ControlHost_win.h"
 
 #include "wizard/FolderPage.h"
 
 class TDriveBox;
-void RegisterWizardControls(HINSTANCE instance);
 
 class TDirectoryListBox {
 public:

@@ -1,41 +1,14 @@
 #pragma once
-// Owners for the fonts, windows and screen DCs the wizard window creates.
+// Owners for the GDI objects, windows and device contexts the wizard makes.
 
 #include <windows.h>
 
-#include <utility>
-
-#include "png/PNGBitmap.h"       // TBitmapHandle
-#include "wizard/ControlDraw_win.h"  // TSelectObject
-
-// Deletes its GDI object (font, bitmap, brush, pen) when released.
-template <class H>
-class TGdiHandle {
-public:
-    TGdiHandle() = default;
-    explicit TGdiHandle(H h) : Handle(h) {}
-    TGdiHandle(const TGdiHandle&) = delete;
-    TGdiHandle& operator=(const TGdiHandle&) = delete;
-    TGdiHandle(TGdiHandle&& o) noexcept : Handle(std::exchange(o.Handle, nullptr)) {}
-    TGdiHandle& operator=(TGdiHandle&& o) noexcept {
-        if (this != &o) Reset(std::exchange(o.Handle, nullptr));
-        return *this;
-    }
-    ~TGdiHandle() { Reset(); }
-
-    void Reset(H h = nullptr) {
-        if (Handle) DeleteObject(Handle);
-        Handle = h;
-    }
-    H Get() const { return Handle; }
-    explicit operator bool() const { return Handle != nullptr; }
-
-private:
-    H Handle = nullptr;
-};
+#include "instutils/WinHandles.h"  // TGdiHandle, TClientDC
+#include "png/PNGBitmap.h"         // TBitmapHandle
 
 using TFontHandle = TGdiHandle<HFONT>;
 using TBrushHandle = TGdiHandle<HBRUSH>;
+using TGdiObject = TGdiHandle<HGDIOBJ>;   // any of them, e.g. a loaded glyph
 
 // A window destroyed with its owner object.
 class TWindowHandle {
@@ -55,17 +28,10 @@ private:
     HWND Handle = nullptr;
 };
 
-// A screen device context for measuring, released on scope exit.
-class TScreenDC {
+// The screen's device context, for measuring.
+class TScreenDC : public TClientDC {
 public:
-    TScreenDC() : DC(GetDC(nullptr)) {}
-    TScreenDC(const TScreenDC&) = delete;
-    TScreenDC& operator=(const TScreenDC&) = delete;
-    ~TScreenDC() { if (DC) ReleaseDC(nullptr, DC); }
-    HDC Get() const { return DC; }
-
-private:
-    HDC DC;
+    TScreenDC() : TClientDC(nullptr) {}
 };
 
 // Pixels per logical inch of the screen (96 when unknown).

@@ -10,20 +10,6 @@
 
 namespace {
 
-double NowDayCount() {
-    SYSTEMTIME st;
-    GetLocalTime(&st);
-    TDateTime t;
-    t.Year = st.wYear;
-    t.Month = st.wMonth;
-    t.Day = st.wDay;
-    t.Hour = st.wHour;
-    t.Minute = st.wMinute;
-    t.Second = st.wSecond;
-    t.Millisecond = st.wMilliseconds;
-    return EncodeDayCount(t);
-}
-
 bool FileExists(const std::string& path) {
     DWORD a = GetFileAttributesA(path.c_str());
     return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
@@ -54,7 +40,7 @@ void StartInstallRun(uint8_t selectedComponents) {
 }
 
 void FinishPageEntry(const bool assoc[4], bool installToAll, bool desktop) {
-    WriteWholeFile(GetDataDir(ddShared) + app::CommonDataFile, CommonDataBytes(NowDayCount()));
+    WriteWholeFile(GetDataDir(ddShared) + app::CommonDataFile, CommonDataBytes(LocalNowDayCount()));
     if (IsPortable()) return;
 
     Options.Extensions = ExtensionsFromBoxes(assoc[0], assoc[1], assoc[2], assoc[3]);

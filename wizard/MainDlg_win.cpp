@@ -81,17 +81,14 @@ LRESULT CALLBACK ImageProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
         auto bmp = reinterpret_cast<HBITMAP>(GetWindowLongPtrA(wnd, GWLP_USERDATA));
         BITMAP info{};
         if (bmp && GetObjectA(bmp, sizeof info, &info)) {
-            HDC mem = CreateCompatibleDC(dc);
-            if (mem) {
-                {
-                    TSelectObject sel(mem, bmp);
-                    const int dpi = GetDeviceCaps(dc, LOGPIXELSY);
-                    const int w = MulDiv(info.bmWidth, dpi, 96), h = MulDiv(info.bmHeight, dpi, 96);
-                    SetStretchBltMode(dc, HALFTONE);
-                    SetBrushOrgEx(dc, 0, 0, nullptr);
-                    StretchBlt(dc, 0, 0, w, h, mem, 0, 0, info.bmWidth, info.bmHeight, SRCCOPY);
-                }
-                DeleteDC(mem);
+            TMemoryDC mem(dc);
+            if (mem.Get()) {
+                TSelectObject sel(mem.Get(), bmp);
+                const int dpi = GetDeviceCaps(dc, LOGPIXELSY);
+                const int w = MulDiv(info.bmWidth, dpi, 96), h = MulDiv(info.bmHeight, dpi, 96);
+                SetStretchBltMode(dc, HALFTONE);
+                SetBrushOrgEx(dc, 0, 0, nullptr);
+                StretchBlt(dc, 0, 0, w, h, mem.Get(), 0, 0, info.bmWidth, info.bmHeight, SRCCOPY);
             }
         }
         EndPaint(wnd, &ps);
@@ -150,12 +147,12 @@ private:
 // (a screen DC can measure a few pixels short), plus a little slack.
 void FitLabelToText(HWND label, HFONT font, const char* text) {
     RECT rc{};
-    if (HDC dc = GetDC(label)) {
-        {
-            TSelectObject sel(dc, font);
-            DrawTextA(dc, text, -1, &rc, DT_CALCRECT | DT_SINGLELINE);
+    {
+        TClientDC dc(label);
+        if (dc.Get()) {
+            TSelectObject sel(dc.Get(), font);
+            DrawTextA(dc.Get(), text, -1, &rc, DT_CALCRECT | DT_SINGLELINE);
         }
-        ReleaseDC(label, dc);
     }
     RECT place;
     GetWindowRect(label, &place);

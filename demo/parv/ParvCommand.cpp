@@ -1,5 +1,6 @@
 #include "demo/parv/ParvCommand.h"
 
+#include "instutils/CommandLine.h"
 #include "integration/AppInterface.h"
 
 #include <cctype>
@@ -68,46 +69,7 @@ std::vector<std::string> SplitCommandLine(std::string_view line) {
         args.push_back(first);
     }
 
-    for (;;) {
-        while (i < n && IsBlank(line[i])) ++i;
-        if (i >= n) break;
-        std::string arg;
-        bool quoted = false;
-        while (i < n) {
-            char c = line[i];
-            if (c == '\\') {
-                size_t slashes = 0;
-                while (i < n && line[i] == '\\') {
-                    ++slashes;
-                    ++i;
-                }
-                if (i < n && line[i] == '"') {
-                    arg.append(slashes / 2, '\\');
-                    if (slashes % 2) {
-                        arg += '"';
-                        ++i;
-                    }
-                } else {
-                    arg.append(slashes, '\\');
-                }
-                continue;
-            }
-            if (c == '"') {
-                if (quoted && i + 1 < n && line[i + 1] == '"') {
-                    arg += '"';   // "" inside quotes is a literal quote
-                    i += 2;
-                    continue;
-                }
-                quoted = !quoted;
-                ++i;
-                continue;
-            }
-            if (!quoted && IsBlank(c)) break;
-            arg += c;
-            ++i;
-        }
-        args.push_back(arg);
-    }
+    AppendArguments(line, i, args);
     return args;
 }
 

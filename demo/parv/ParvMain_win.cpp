@@ -3,8 +3,8 @@
 // the uninstall switch, the running-copy mark and the last-run version).
 
 #include "demo/parv/ParvCommand.h"
-#include "demo/parv/ParvHandles.h"
 #include "demo/parv/ParvSystem.h"
+#include "instutils/WinHandles.h"
 #include "integration/AppInterface.h"
 
 #include <windows.h>
@@ -22,7 +22,7 @@ constexpr int ExitFailed = 1;
 constexpr int ExitBadCommand = 2;
 
 struct AppState {
-    parv::Module richEdit;
+    LoadedModule richEdit;
     HWND editor = nullptr;
 };
 AppState g_app;
@@ -35,7 +35,7 @@ void LoadRichEdit() {
     if (n == 0 || n >= sizeof(dir)) return;
     std::string path(dir, n);
     path += "\\riched20.dll";
-    g_app.richEdit.Reset(LoadLibraryA(path.c_str()));
+    g_app.richEdit = LoadedModule(LoadLibraryA(path.c_str()));
 }
 
 struct StreamSource {
@@ -59,7 +59,7 @@ bool EndsWithNoCase(const std::string& s, const char* tail) {
 // opens, as a word processor's does.
 void ShowDocument(HWND editor, const std::string& document) {
     if (document.empty()) return;
-    parv::FileHandle file(CreateFileA(document.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+    UniqueHandle file(CreateFileA(document.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.Valid()) return;
     StreamSource src{file.Get()};
@@ -73,7 +73,7 @@ void ShowDocument(HWND editor, const std::string& document) {
 LRESULT HandleMessage(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
     case WM_CREATE: {
-        const char* cls = g_app.richEdit.Valid() ? RICHEDIT_CLASSA : "EDIT";
+        const char* cls = g_app.richEdit.Get() ? RICHEDIT_CLASSA : "EDIT";
         g_app.editor = CreateWindowExA(
             WS_EX_CLIENTEDGE, cls, "",
             WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN, 0,

@@ -1,6 +1,6 @@
 #include "demo/parv/ParvSystem.h"
 
-#include "demo/parv/ParvHandles.h"
+#include "instutils/WinHandles.h"
 #include "integration/AppInterface.h"
 
 #include <shlobj.h>
@@ -26,9 +26,9 @@ bool SetString(HKEY key, const char* name, const std::string& value) {
                           static_cast<DWORD>(value.size() + 1)) == ERROR_SUCCESS;
 }
 
-bool CreateKey(HKEY root, const std::string& path, RegKey& key) {
+bool CreateKey(HKEY root, const std::string& path, TRegKey& key) {
     return RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr,
-                           key.Out(), nullptr) == ERROR_SUCCESS;
+                           key.OutPtr(), nullptr) == ERROR_SUCCESS;
 }
 
 // The default value of an existing key; empty when absent or not a string.
@@ -46,7 +46,7 @@ std::string DefaultValue(HKEY key) {
 
 bool RegisterProgId(const std::string& exePath) {
     const std::string base = std::string(ClassesKey) + "\\" + app::AssocProgId;
-    RegKey progId, icon, command;
+    TRegKey progId, icon, command;
     if (!CreateKey(HKEY_CURRENT_USER, base, progId) ||
         !SetString(progId.Get(), nullptr, app::AssocProgIdName))
         return false;
@@ -58,7 +58,7 @@ bool RegisterProgId(const std::string& exePath) {
 }
 
 bool Associate(const char* ext) {
-    RegKey key;
+    TRegKey key;
     return CreateKey(HKEY_CURRENT_USER, std::string(ClassesKey) + "\\" + ext, key) &&
            SetString(key.Get(), nullptr, app::AssocProgId);
 }
@@ -68,8 +68,8 @@ bool Associate(const char* ext) {
 bool Dissociate(const char* ext) {
     const std::string path = std::string(ClassesKey) + "\\" + ext;
     {
-        RegKey key;
-        if (RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ | KEY_WRITE, key.Out()) !=
+        TRegKey key;
+        if (RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ | KEY_WRITE, key.OutPtr()) !=
             ERROR_SUCCESS)
             return true;
         if (lstrcmpiA(DefaultValue(key.Get()).c_str(), app::AssocProgId) != 0) return true;
@@ -94,7 +94,7 @@ std::string ExePath() {
 }
 
 bool WriteLastRunVersion() {
-    RegKey key;
+    TRegKey key;
     if (!CreateKey(HKEY_CURRENT_USER, InternalKeyPath(), key)) return false;
     DWORD value = static_cast<DWORD>(app::ThisVersionCode);
     return RegSetValueExA(key.Get(), app::LastRunVerValue, 0, REG_DWORD,
@@ -110,7 +110,7 @@ bool AppendCommandLog(const std::string& commandLine) {
     path += app::CommandLogFile;
     // FILE_APPEND_DATA alone makes every write land at the end, also when
     // two copies start at once.
-    FileHandle file(CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
+    UniqueHandle file(CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                 nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.Valid()) return false;
     const std::string line = commandLine + "\r\n";

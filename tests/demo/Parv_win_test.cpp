@@ -1,7 +1,9 @@
 // The real parv.exe under Wine: what the setup program relies on when it
 // starts the application, looks for its windows and reads its registry value.
 
+#include "instutils/WinHandles.h"
 #include "integration/AppInterface.h"
+#include "tests/support/Files_win.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -15,27 +17,6 @@
 namespace {
 
 // ------------------------------------------------------------ small owners
-
-struct Key {
-    HKEY h = nullptr;
-    Key() = default;
-    Key(const Key&) = delete;
-    Key& operator=(const Key&) = delete;
-    ~Key() {
-        if (h) RegCloseKey(h);
-    }
-};
-
-struct Handle {
-    HANDLE h = nullptr;
-    explicit Handle(HANDLE v = nullptr) : h(v) {}
-    Handle(Handle&& o) noexcept : h(std::exchange(o.h, nullptr)) {}
-    Handle(const Handle&) = delete;
-    Handle& operator=(const Handle&) = delete;
-    ~Handle() {
-        if (h && h != INVALID_HANDLE_VALUE) CloseHandle(h);
-    }
-};
 
 const std::string ClassesKey = "Software\\Classes\\";
 const std::string InternalKey = "Software\\Parvela Word Processor\\Internal";
@@ -62,17 +43,17 @@ std::string TempDir() {
 std::string LogPath() { return TempDir() + app::CommandLogFile; }
 
 bool KeyExists(const std::string& path) {
-    Key k;
-    return RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &k.h) == ERROR_SUCCESS;
+    TRegKey k;
+    return RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, k.OutPtr()) == ERROR_SUCCESS;
 }
 
 // A string value (nullptr name: the default value); nullopt when absent.
 std::optional<std::string> ReadString(const std::string& path, const char* name) {
-    Key k;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &k.h) != ERROR_SUCCESS) return std::nullopt;
+    TRegKey k;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, k.OutPtr()) != ERROR_SUCCESS) return std::nullopt;
     char buf[1024];
     DWORD type = 0, size = sizeof(buf) - 1;
-    if (RegQueryValueExA(k.h, name, nullptr, &type, reinterpret_cast<BYTE*>(buf), &size) != ERROR_SUCCESS ||
+    if (RegQueryValueExA(k.Get(), name, nullptr, &type, reinterpret_cast<BYTE*>(buf), &size) != ERROR_SUCCESS ||
         type != REG_SZ)
         return std::nullopt;
     buf[size] = '\0';
@@ -80,39 +61,30 @@ std::optional<std::string> ReadString(const std::string& path, const char* name)
 }
 
 std::optional<DWORD> ReadDword(const std::string& path, const char* name) {
-    Key k;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &k.h) != ERROR_SUCCESS) return std::nullopt;
+    TRegKey k;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, k.OutPtr()) != ERROR_SUCCESS) return std::nullopt;
     DWORD v = 0, type = 0, size = sizeof(v);
-    if (RegQueryValueExA(k.h, name, nullptr, &type, reinterpret_cast<BYTE*>(&v), &size) != ERROR_SUCCESS ||
+    if (RegQueryValueExA(k.Get(), name, nullptr, &type, reinterpret_cast<BYTE*>(&v), &size) != ERROR_SUCCESS ||
         type != REG_DWORD)
         return std::nullopt;
     return v;
 }
 
 void WriteString(const std::string& path, const char* name, const std::string& value) {
-    Key k;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &k.h, nullptr),
+    TRegKey k;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, k.OutPtr(), nullptr),
               ERROR_SUCCESS);
-    ASSERT_EQ(RegSetValueExA(k.h, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+    ASSERT_EQ(RegSetValueExA(k.Get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
                              DWORD(value.size() + 1)),
               ERROR_SUCCESS);
 }
 
-std::string ReadFileText(const std::string& path) {
-    Handle f(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                         0, nullptr));
-    if (f.h == INVALID_HANDLE_VALUE) return {};
-    std::string s;
-    char buf[4096];
-    DWORD n = 0;
-    while (ReadFile(f.h, buf, sizeof(buf), &n, nullptr) && n) s.append(buf, n);
-    return s;
-}
+std::string ReadFileText(const std::string& path) { return testfiles::ReadAll(path, ""); }
 
 // ------------------------------------------------------------ running it
 
 struct Started {
-    Handle process;
+    UniqueHandle process;
     DWORD pid = 0;
 };
 
@@ -127,8 +99,8 @@ Started Start(const std::string& args) {
         ADD_FAILURE() << "cannot start " << line << ": " << GetLastError();
         return s;
     }
-    CloseHandle(pi.hThread);
-    s.process.h = pi.hProcess;
+    UniqueHandle thread(pi.hThread);
+    s.process.Reset(pi.hProcess);
     s.pid = pi.dwProcessId;
     return s;
 }
@@ -136,13 +108,13 @@ Started Start(const std::string& args) {
 // Exit code of a command-line run, or -1 when it does not end in time.
 long RunToEnd(const std::string& args) {
     Started s = Start(args);
-    if (!s.process.h) return -1;
-    if (WaitForSingleObject(s.process.h, 20000) != WAIT_OBJECT_0) {
-        TerminateProcess(s.process.h, 99);
+    if (!s.process.Valid()) return -1;
+    if (WaitForSingleObject(s.process.Get(), 20000) != WAIT_OBJECT_0) {
+        TerminateProcess(s.process.Get(), 99);
         return -1;
     }
     DWORD code = 0;
-    GetExitCodeProcess(s.process.h, &code);
+    GetExitCodeProcess(s.process.Get(), &code);
     return long(code);
 }
 
@@ -186,12 +158,12 @@ std::string WindowText(HWND w) {
 // Closes the window the way a user does and waits for the process to end.
 long CloseAndWait(Started& s, HWND wnd) {
     PostMessageA(wnd, WM_CLOSE, 0, 0);
-    if (WaitForSingleObject(s.process.h, 20000) != WAIT_OBJECT_0) {
-        TerminateProcess(s.process.h, 99);
+    if (WaitForSingleObject(s.process.Get(), 20000) != WAIT_OBJECT_0) {
+        TerminateProcess(s.process.Get(), 99);
         return -1;
     }
     DWORD code = 0;
-    GetExitCodeProcess(s.process.h, &code);
+    GetExitCodeProcess(s.process.Get(), &code);
     return long(code);
 }
 
@@ -225,11 +197,11 @@ protected:
         for (const Saved& s : saved_) {
             RegDeleteTreeA(HKEY_CURRENT_USER, s.path.c_str());
             if (s.existed) {
-                Key from, to;
-                RegOpenKeyExA(HKEY_CURRENT_USER, s.backup.c_str(), 0, KEY_READ, &from.h);
-                RegCreateKeyExA(HKEY_CURRENT_USER, s.path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &to.h,
+                TRegKey from, to;
+                RegOpenKeyExA(HKEY_CURRENT_USER, s.backup.c_str(), 0, KEY_READ, from.OutPtr());
+                RegCreateKeyExA(HKEY_CURRENT_USER, s.path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, to.OutPtr(),
                                 nullptr);
-                RegCopyTreeA(from.h, nullptr, to.h);
+                RegCopyTreeA(from.Get(), nullptr, to.Get());
             }
         }
         std::string root = BackupRoot;
@@ -237,10 +209,10 @@ protected:
         RegDeleteTreeA(HKEY_CURRENT_USER, root.c_str());
         DeleteLastRun();
         if (lastRun_) {
-            Key k;
-            RegCreateKeyExA(HKEY_CURRENT_USER, InternalKey.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &k.h,
+            TRegKey k;
+            RegCreateKeyExA(HKEY_CURRENT_USER, InternalKey.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, k.OutPtr(),
                             nullptr);
-            RegSetValueExA(k.h, app::LastRunVerValue, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&*lastRun_),
+            RegSetValueExA(k.Get(), app::LastRunVerValue, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&*lastRun_),
                            sizeof(DWORD));
         }
         if (!internalExisted_) RegDeleteKeyA(HKEY_CURRENT_USER, InternalKey.c_str());
@@ -248,9 +220,9 @@ protected:
         if (!logExisted_) {
             DeleteFileA(LogPath().c_str());
         } else {
-            Handle f(CreateFileA(LogPath().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+            UniqueHandle f(CreateFileA(LogPath().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
             DWORD n = 0;
-            WriteFile(f.h, log_.data(), DWORD(log_.size()), &n, nullptr);
+            WriteFile(f.Get(), log_.data(), DWORD(log_.size()), &n, nullptr);
         }
         for (const std::string& f : files_) DeleteFileA(f.c_str());
     }
@@ -259,26 +231,26 @@ protected:
     void Save(const std::string& path) {
         Saved s{path, KeyExists(path), BackupRoot + std::to_string(saved_.size())};
         if (s.existed) {
-            Key from, to;
-            RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &from.h);
-            RegCreateKeyExA(HKEY_CURRENT_USER, s.backup.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &to.h,
+            TRegKey from, to;
+            RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, from.OutPtr());
+            RegCreateKeyExA(HKEY_CURRENT_USER, s.backup.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, to.OutPtr(),
                             nullptr);
-            ASSERT_EQ(RegCopyTreeA(from.h, nullptr, to.h), ERROR_SUCCESS) << path;
+            ASSERT_EQ(RegCopyTreeA(from.Get(), nullptr, to.Get()), ERROR_SUCCESS) << path;
         }
         saved_.push_back(s);
     }
 
     void DeleteLastRun() {
-        Key k;
-        if (RegOpenKeyExA(HKEY_CURRENT_USER, InternalKey.c_str(), 0, KEY_WRITE, &k.h) == ERROR_SUCCESS)
-            RegDeleteValueA(k.h, app::LastRunVerValue);
+        TRegKey k;
+        if (RegOpenKeyExA(HKEY_CURRENT_USER, InternalKey.c_str(), 0, KEY_WRITE, k.OutPtr()) == ERROR_SUCCESS)
+            RegDeleteValueA(k.Get(), app::LastRunVerValue);
     }
 
     std::string MakeFile(const std::string& name, const std::string& content) {
         std::string path = TempDir() + name;
-        Handle f(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+        UniqueHandle f(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
         DWORD n = 0;
-        WriteFile(f.h, content.data(), DWORD(content.size()), &n, nullptr);
+        WriteFile(f.Get(), content.data(), DWORD(content.size()), &n, nullptr);
         files_.push_back(path);
         return path;
     }
@@ -302,7 +274,7 @@ protected:
 
 TEST_F(ParvTest, WindowCarriesTheRunningMarkUntilClosed) {
     Started s = Start("");
-    ASSERT_TRUE(s.process.h);
+    ASSERT_TRUE(s.process.Get());
     HWND wnd = WaitForWindow(s.pid);
     ASSERT_TRUE(wnd) << "no marked top-level window";
     EXPECT_NE(GetPropA(wnd, app::RunningProperty), nullptr);
@@ -320,7 +292,7 @@ TEST_F(ParvTest, ShowsTheDocumentItWasStartedWith) {
                                "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0 Dear reader,\\par Greetings from "
                                "the test.\\par}");
     Started s = Start(Quote(doc));
-    ASSERT_TRUE(s.process.h);
+    ASSERT_TRUE(s.process.Get());
     HWND wnd = WaitForWindow(s.pid);
     ASSERT_TRUE(wnd);
     EXPECT_EQ(WindowText(wnd), std::string("Parv Test Letter.rtf - ") + app::WindowTitle);
@@ -335,7 +307,7 @@ TEST_F(ParvTest, ShowsTheDocumentItWasStartedWith) {
 
 TEST_F(ParvTest, MissingDocumentStillOpensTheWindow) {
     Started s = Start(Quote(TempDir() + "no such folder\\none.rtf"));
-    ASSERT_TRUE(s.process.h);
+    ASSERT_TRUE(s.process.Get());
     HWND wnd = WaitForWindow(s.pid);
     ASSERT_TRUE(wnd);
     EXPECT_EQ(WindowText(wnd), std::string("none.rtf - ") + app::WindowTitle);

@@ -4,6 +4,7 @@
 // code under test.
 
 #include "instutils/WinHandles.h"
+#include "tests/support/Files_win.h"
 
 #include <gtest/gtest.h>
 
@@ -65,21 +66,11 @@ inline void MakeFile(const std::string& path, const std::string& bytes = "x")
     ASSERT_TRUE(WriteFile(h.Get(), bytes.data(), DWORD(bytes.size()), &written, nullptr));
 }
 
-inline bool Exists(const std::string& path)
-{
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
+using testfiles::Exists;
 
 inline std::string ReadBytes(const std::string& path)
 {
-    std::string bytes;
-    UniqueHandle h(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                               OPEN_EXISTING, 0, nullptr));
-    char buffer[4096];
-    DWORD got = 0;
-    while (h.Valid() && ReadFile(h.Get(), buffer, sizeof buffer, &got, nullptr) && got > 0)
-        bytes.append(buffer, got);
-    return bytes;
+    return testfiles::ReadAll(path, "");
 }
 
 // Folder links for tests. Under Wine they are host symlinks (which Wine

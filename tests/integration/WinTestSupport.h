@@ -11,6 +11,7 @@
 #include "instutils/WinHandles.h"
 #include "integration/Options.h"
 #include "integration/Registry_win.h"
+#include "tests/support/Files_win.h"
 
 namespace testsupport {
 
@@ -35,26 +36,11 @@ public:
     std::string Path;
 };
 
-inline bool Exists(const std::string& path) {
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
+using testfiles::Exists;
+using testfiles::ReadAll;
 
 inline void WriteBytes(const std::string& path, size_t size, DWORD attributes = FILE_ATTRIBUTE_NORMAL) {
-    UniqueHandle h(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, attributes, nullptr));
-    if (!h.Valid()) return;
-    std::string bytes(size, 'x');
-    DWORD done = 0;
-    if (size) WriteFile(h.Get(), bytes.data(), static_cast<DWORD>(size), &done, nullptr);
-}
-
-inline std::string ReadAll(const std::string& path) {
-    UniqueHandle h(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
-    if (!h.Valid()) return "<missing>";
-    std::string text;
-    char buf[4096];
-    DWORD got = 0;
-    while (ReadFile(h.Get(), buf, sizeof buf, &got, nullptr) && got) text.append(buf, got);
-    return text;
+    testfiles::WriteAll(path, std::string(size, 'x'), attributes);
 }
 
 inline void DeleteKeys() {

@@ -169,8 +169,8 @@ TEST_F(ReaderTest, ExtractCreatesTheFolderChainAndLogsParentsFirst) {
 TEST_F(ReaderTest, HeldOpenTargetGoesThroughTheRetryPrompt) {
     const TAttachedFile& lic = Entry("License.txt");
     const std::string target = Dir + "License.txt";
-    HANDLE held = CreateFileA(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    ASSERT_NE(INVALID_HANDLE_VALUE, held);
+    UniqueHandle held(CreateFileA(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    ASSERT_TRUE(held.Valid());
 
     std::vector<std::string> texts;
     std::vector<int32_t> script;
@@ -178,10 +178,7 @@ TEST_F(ReaderTest, HeldOpenTargetGoesThroughTheRetryPrompt) {
         texts.push_back(text);
         EXPECT_EQ(mtError, kind);
         EXPECT_EQ(mbAbort | mbRetry | mbIgnore, buttons);
-        if (texts.size() == 2 && held != INVALID_HANDLE_VALUE) {
-            CloseHandle(held);
-            held = INVALID_HANDLE_VALUE;
-        }
+        if (texts.size() == 2) held.Reset();
         const int32_t answer = script.empty() ? mrAbort : script.front();
         if (!script.empty()) script.erase(script.begin());
         return answer;
@@ -199,8 +196,8 @@ TEST_F(ReaderTest, HeldOpenTargetGoesThroughTheRetryPrompt) {
     EXPECT_EQ(DataOf(lic), ReadAll(target));
     EXPECT_EQ(isIdle, InstallThreadStatus.GetState()) << "on the main thread the status is not used";
 
-    held = CreateFileA(target.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(INVALID_HANDLE_VALUE, held);
+    held.Reset(CreateFileA(target.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(held.Valid());
     texts.clear();
     script = {mrIgnore};
     EXPECT_TRUE(Files->ExtractFile(&lic, "", target));
@@ -208,8 +205,7 @@ TEST_F(ReaderTest, HeldOpenTargetGoesThroughTheRetryPrompt) {
     script = {mrAbort};
     EXPECT_FALSE(Files->ExtractFile(&lic, "", target));
     EXPECT_EQ(2u, texts.size());
-    CloseHandle(held);
-    held = INVALID_HANDLE_VALUE;
+    held.Reset();
     EXPECT_EQ(std::vector<std::string>{"File Copy: " + target}, InstallLogLines())
         << "failed attempts log nothing";
 }
@@ -232,9 +228,8 @@ TEST_F(ReaderTest, ReleaseRemovesTemporaryLeftovers) {
     const std::string leftover = GetTempFolder() + TempNamePrefix() + "77.tmp";
     const std::string other = GetTempFolder() + "~parvelawordprocessorlitesetup78.tmp";
     for (const std::string& p : {leftover, other}) {
-        HANDLE h = CreateFileA(p.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-        ASSERT_NE(INVALID_HANDLE_VALUE, h);
-        CloseHandle(h);
+        UniqueHandle h(CreateFileA(p.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+        ASSERT_TRUE(h.Valid());
     }
     AttachedFiles = nullptr;
     Files.reset();
@@ -246,13 +241,12 @@ TEST_F(ReaderTest, ReleaseRemovesTemporaryLeftovers) {
 // The demo payload, once it has been built: it opens, and its records have
 // the release's layout.
 TEST(ReaderDemo, DemoPayloadOpens) {
-    HANDLE h = CreateFileA(PARVELA_DEMO_PAYLOAD, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (h == INVALID_HANDLE_VALUE) GTEST_SKIP() << "no demo payload built yet";
-    std::string packed(GetFileSize(h, nullptr), '\0');
+    UniqueHandle h(
+        CreateFileA(PARVELA_DEMO_PAYLOAD, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    if (!h.Valid()) GTEST_SKIP() << "no demo payload built yet";
+    std::string packed(GetFileSize(h.Get(), nullptr), '\0');
     DWORD got = 0;
-    const bool read = ReadFile(h, packed.data(), DWORD(packed.size()), &got, nullptr) && got == packed.size();
-    CloseHandle(h);
-    ASSERT_TRUE(read);
+    ASSERT_TRUE(ReadFile(h.Get(), packed.data(), DWORD(packed.size()), &got, nullptr) && got == packed.size());
     PayloadError e = PayloadError::Ok;
     auto files = TAttachedFiles::Create(reinterpret_cast<const uint8_t*>(packed.data()), packed.size(), &e);
     ASSERT_TRUE(files) << PayloadErrorText(e);

@@ -94,23 +94,20 @@ TEST_F(InstallRunTest, FailingTwiceThenSucceedingCountsOnce) {
     Queue("parv.exe", 0);
     Queue("License.txt", 0);
     const std::string target = Dir + "License.txt";
-    HANDLE held = CreateFileA(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    ASSERT_NE(INVALID_HANDLE_VALUE, held);
+    UniqueHandle held(CreateFileA(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    ASSERT_TRUE(held.Valid());
     int asked = 0;
     DWORD askingThread = 0;
     SetMessageDlgHandler([&](const std::string& text, uint8_t, uint16_t) {
         askingThread = GetCurrentThreadId();
         EXPECT_EQ(isPaused, InstallThreadStatus.GetState()) << "the window pauses while it asks";
         EXPECT_NE(std::string::npos, text.find(target));
-        if (++asked == 2) {
-            CloseHandle(held);
-            held = INVALID_HANDLE_VALUE;
-        }
+        if (++asked == 2) held.Reset();
         return mrRetry;
     });
     ASSERT_TRUE(Start());
     ASSERT_TRUE(RunToEnd());
-    if (held != INVALID_HANDLE_VALUE) CloseHandle(held);
+    held.Reset();
     EXPECT_TRUE(Finished);
     EXPECT_EQ(2, asked);
     EXPECT_EQ(GetCurrentThreadId(), askingThread) << "questions are shown on the window's thread";
@@ -214,14 +211,14 @@ TEST_F(InstallRunTest, ProgramEndAnswersAPendingQuestionWithAbort) {
     Queue("License.txt", 0);
     Queue("parv.exe", 0);
     const std::string target = Dir + "License.txt";
-    HANDLE held = CreateFileA(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    ASSERT_NE(INVALID_HANDLE_VALUE, held);
+    UniqueHandle held(CreateFileA(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    ASSERT_TRUE(held.Valid());
     ASSERT_TRUE(Start());
     const DWORD start = GetTickCount();
     while (InstallThreadStatus.GetState() != isAskPending && GetTickCount() - start < 10000) Sleep(1);
     ASSERT_EQ(isAskPending, InstallThreadStatus.GetState());
     WaitForInstallThread();
-    CloseHandle(held);
+    held.Reset();
     EXPECT_FALSE(InstallThreadActive());
     EXPECT_EQ(isFailed, InstallThreadStatus.GetState());
     EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA((Dir + "parv.exe").c_str()));

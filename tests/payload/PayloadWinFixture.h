@@ -11,9 +11,11 @@
 #include <string>
 
 #include "instutils/InstUtils.h"
+#include "instutils/WinHandles.h"
 #include "payload/AttachFiles.h"
 #include "payload/InstallThread.h"
 #include "tests/payload/ShapedPayload.h"
+#include "tests/support/Files_win.h"
 
 class PayloadWinTest : public ::testing::Test {
 protected:
@@ -56,16 +58,7 @@ protected:
         return Files->Entries.front();
     }
 
-    static std::string ReadAll(const std::string& path) {
-        std::string out;
-        HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-        if (h == INVALID_HANDLE_VALUE) return "<missing>";
-        char buf[65536];
-        DWORD got = 0;
-        while (ReadFile(h, buf, sizeof buf, &got, nullptr) && got > 0) out.append(buf, got);
-        CloseHandle(h);
-        return out;
-    }
+    static std::string ReadAll(const std::string& path) { return testfiles::ReadAll(path); }
 
     std::string DataOf(const TAttachedFile& e) const {
         return std::string(reinterpret_cast<const char*>(Files->Data()) + e.Offset, e.Size);
@@ -73,20 +66,18 @@ protected:
 
     // Moves a file's last-write time by a number of seconds.
     static bool ShiftWriteTime(const std::string& path, int seconds) {
-        HANDLE h = CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES | GENERIC_READ, FILE_SHARE_READ, nullptr,
-                               OPEN_EXISTING, 0, nullptr);
-        if (h == INVALID_HANDLE_VALUE) return false;
+        UniqueHandle h(CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES | GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                   OPEN_EXISTING, 0, nullptr));
+        if (!h.Valid()) return false;
         FILETIME ft;
-        bool ok = GetFileTime(h, nullptr, nullptr, &ft);
+        bool ok = GetFileTime(h.Get(), nullptr, nullptr, &ft);
         ULARGE_INTEGER v;
         v.LowPart = ft.dwLowDateTime;
         v.HighPart = ft.dwHighDateTime;
         v.QuadPart += static_cast<ULONGLONG>(static_cast<LONGLONG>(seconds) * 10000000LL);
         ft.dwLowDateTime = v.LowPart;
         ft.dwHighDateTime = v.HighPart;
-        ok = ok && SetFileTime(h, nullptr, nullptr, &ft);
-        CloseHandle(h);
-        return ok;
+        return ok && SetFileTime(h.Get(), nullptr, nullptr, &ft);
     }
 
     std::unique_ptr<TAttachedFiles> Files;

@@ -8,29 +8,14 @@ using namespace pngtest;
 
 namespace {
 
-// A memory DC with one bitmap selected; both restored on destruction.
-class TSelectedBitmap {
-public:
-    explicit TSelectedBitmap(HBITMAP bitmap) : Dc(CreateCompatibleDC(nullptr)) {
-        Old = SelectObject(Dc, bitmap);
-    }
-    ~TSelectedBitmap() {
-        SelectObject(Dc, Old);
-        DeleteDC(Dc);
-    }
-    TSelectedBitmap(const TSelectedBitmap&) = delete;
-    TSelectedBitmap& operator=(const TSelectedBitmap&) = delete;
+// A memory DC with one bitmap selected, for reading its pixels back.
+struct TSelectedBitmap {
+    explicit TSelectedBitmap(HBITMAP bitmap)
+        : Memory(nullptr), Selected(Memory.Get(), bitmap), Dc(Memory.Get()) {}
+    TMemoryDC Memory;
+    TSelectObject Selected;
     HDC Dc;
-
-private:
-    HGDIOBJ Old;
 };
-
-TPNGImage Decode(const Bytes& file) {
-    TPNGImage img;
-    img.LoadFromBytes(file.data(), file.size());
-    return img;
-}
 
 std::vector<Bytes> Pattern(int w, int h, int depth) {
     std::vector<Bytes> rows(h, Bytes(w));

@@ -8,12 +8,6 @@ using namespace pngtest;
 
 namespace {
 
-TPNGImage Decode(const Bytes& file) {
-    TPNGImage img;
-    img.LoadFromBytes(file.data(), file.size());
-    return img;
-}
-
 // Deterministic pixel pattern that uses every index a depth allows.
 std::vector<Bytes> Pattern(int w, int h, int depth) {
     std::vector<Bytes> rows(h, Bytes(w));

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "png/PNG.h"
+
 namespace pngtest {
 
 using Bytes = std::vector<uint8_t>;
@@ -64,7 +66,7 @@ inline Bytes Header(uint32_t w, uint32_t h, uint8_t depth, uint8_t colorType = 3
 inline Bytes Gray(int entries) {
     Bytes d;
     for (int i = 0; i < entries; ++i)
-        d.insert(d.end(), {uint8_t(i), uint8_t(255 - i), uint8_t(i * 7)});
+        for (uint8_t v : {uint8_t(i), uint8_t(255 - i), uint8_t(i * 7)}) d.push_back(v);
     return d;
 }
 
@@ -105,6 +107,13 @@ inline Bytes Image(const std::vector<Bytes>& rows, int depth, const std::vector<
                  {"PLTE", Gray(paletteEntries)},
                  {"IDAT", Zlib(Encode(rows, depth, filters))},
                  {"IEND", {}}});
+}
+
+// What the decoder under test makes of a file.
+inline TPNGImage Decode(const Bytes& file) {
+    TPNGImage img;
+    img.LoadFromBytes(file.data(), file.size());
+    return img;
 }
 
 }  // namespace pngtest

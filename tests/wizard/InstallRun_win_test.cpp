@@ -14,30 +14,16 @@
 #include "integration/Options.h"
 #include "payload/AttachFiles.h"
 #include "payload/PayloadFormat.h"
+#include "tests/support/Files_win.h"
 #include "wizard/InstallRun.h"
 
 namespace {
 
 using Names = std::vector<std::string>;
 
-bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
-void WriteText(const std::string& path, const std::string& text) {
-    UniqueHandle h(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-    DWORD done = 0;
-    if (h.Valid() && !text.empty()) WriteFile(h.Get(), text.data(), static_cast<DWORD>(text.size()), &done, nullptr);
-}
-
-std::string ReadText(const std::string& path) {
-    UniqueHandle h(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                               OPEN_EXISTING, 0, nullptr));
-    if (!h.Valid()) return "<missing>";
-    std::string text;
-    char buf[4096];
-    DWORD got = 0;
-    while (ReadFile(h.Get(), buf, sizeof buf, &got, nullptr) && got) text.append(buf, got);
-    return text;
-}
+using testfiles::Exists;
+using testfiles::ReadAll;
+using testfiles::WriteAll;
 
 std::unique_ptr<TAttachedFiles> MakeReader() {
     std::string records;
@@ -111,7 +97,7 @@ TEST_F(InstallRun, PortableCompletionWritesOnlyTheCommonData) {
     CreateInstallLog();
     const bool assoc[4] = {true, true, true, true};
     FinishPageEntry(assoc, true, true);
-    ExpectCommonData(ReadText("R:\\RUN\\parv_common.dat"));
+    ExpectCommonData(ReadAll("R:\\RUN\\parv_common.dat"));
     EXPECT_EQ(Options.Extensions, "B");
     for (int csidl : {CSIDL_PROGRAMS_, CSIDL_COMMON_PROGRAMS_, CSIDL_DESKTOPDIRECTORY_,
                       CSIDL_COMMON_DESKTOPDIRECTORY_})
@@ -145,21 +131,21 @@ TEST_F(InstallRun, ShortcutsFollowTheScopeRule) {
         for (int csidl : {CSIDL_PROGRAMS_, CSIDL_COMMON_PROGRAMS_, CSIDL_DESKTOPDIRECTORY_,
                           CSIDL_COMMON_DESKTOPDIRECTORY_}) {
             CreateFolderChain(GetShellFolder(csidl));
-            WriteText(Link(csidl), "old");
+            WriteAll(Link(csidl), "old");
         }
         const bool assoc[4] = {true, false, true, false};
         FinishPageEntry(assoc, c.ToAll, c.Desktop);
         EXPECT_EQ(Options.Extensions, "AC");
-        ExpectCommonData(ReadText(Shared + "parv_common.dat"));
+        ExpectCommonData(ReadAll(Shared + "parv_common.dat"));
         for (const std::string& p : c.Present) EXPECT_TRUE(Exists(p)) << p;
         for (const std::string& p : c.Absent) EXPECT_FALSE(Exists(p)) << p;
         // Made shortcuts are real links now, and logged.
         const std::string made = c.ToAll ? Link(CSIDL_COMMON_PROGRAMS_) : Link(CSIDL_PROGRAMS_);
-        EXPECT_NE(ReadText(made), "old");
+        EXPECT_NE(ReadAll(made), "old");
         Names log = InstallLogLines();
         EXPECT_NE(std::find(log.begin(), log.end(), "File Copy: " + made), log.end());
         if (!c.Desktop) {
-            EXPECT_EQ(ReadText(Link(CSIDL_DESKTOPDIRECTORY_)), "old");
+            EXPECT_EQ(ReadAll(Link(CSIDL_DESKTOPDIRECTORY_)), "old");
         }
         ReleaseInstallLog();
     }
@@ -168,7 +154,7 @@ TEST_F(InstallRun, ShortcutsFollowTheScopeRule) {
 TEST_F(InstallRun, FinishStopsWhenTheUpdateRecordCannotBeWritten) {
     Reader->UpdateList = {Shared + "Public\\Basic.asn"};
     const std::string log = GetDataDir(ddShared) + app::UpdateLogFile;
-    WriteText(log, "*0000000000000000\r\nkept\r\n");
+    WriteAll(log, "*0000000000000000\r\nkept\r\n");
     {
         UniqueHandle lock(CreateFileA(log.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
         ASSERT_TRUE(lock.Valid());
@@ -176,13 +162,13 @@ TEST_F(InstallRun, FinishStopsWhenTheUpdateRecordCannotBeWritten) {
         EXPECT_FALSE(FinishActions(false, &error));
         EXPECT_NE(error.find("Update.log"), std::string::npos);
     }
-    EXPECT_EQ(ReadText(log), "*0000000000000000\r\nkept\r\n");
+    EXPECT_EQ(ReadAll(log), "*0000000000000000\r\nkept\r\n");
     EXPECT_TRUE(FinishActions(false));
-    EXPECT_NE(ReadText(log).find("\r\n" + Shared + "Public\\Basic.asn\r\n"), std::string::npos);
+    EXPECT_NE(ReadAll(log).find("\r\n" + Shared + "Public\\Basic.asn\r\n"), std::string::npos);
 }
 
 TEST_F(InstallRun, StartLoadsTheOldLogOfANormalInstallation) {
-    WriteText(Main + "\\Install.log", "Made Dir: X:\\A\\\r\nFile Copy: X:\\A\\b.txt\r\n");
+    WriteAll(Main + "\\Install.log", "Made Dir: X:\\A\\\r\nFile Copy: X:\\A\\b.txt\r\n");
     StartInstallRun(0x01);
     EXPECT_TRUE(InstallStarted());
     EXPECT_TRUE(FileSetMode);
@@ -198,7 +184,7 @@ TEST_F(InstallRun, StartLoadsTheOldLogOfANormalInstallation) {
 TEST_F(InstallRun, StartOfAPortableRunKeepsNoLogFile) {
     Options.MainDir = "R:\\RUN";
     CreateDirectoryA("R:\\RUN", nullptr);
-    WriteText("R:\\RUN\\Install.log", "File Copy: old\r\n");
+    WriteAll("R:\\RUN\\Install.log", "File Copy: old\r\n");
     SetLogFilePath("");
     StartInstallRun(0x01);
     EXPECT_EQ(LogFilePath(), "");
@@ -257,12 +243,12 @@ TEST_F(InstallRun, TheInstalledApplicationGetsBothCommands) {
     EXPECT_TRUE(WaitUntil([] { return DefaultValue("Software\\Classes\\.docx") == app::AssocProgId; }));
     EXPECT_EQ(DefaultValue("Software\\Classes\\.cod"), app::AssocProgId);
     EXPECT_EQ(DefaultValue("Software\\Classes\\.rtf"), "");
-    EXPECT_EQ(ReadText(commands), "\"" + exe + "\" -assoc adpr_cod_docx\r\n");
+    EXPECT_EQ(ReadAll(commands), "\"" + exe + "\" -assoc adpr_cod_docx\r\n");
 
     ASSERT_FALSE(IsAppRunning());
     EXPECT_TRUE(FinishActions(true));
     EXPECT_TRUE(WaitUntil([] { return IsAppRunning(); }));
-    EXPECT_EQ(ReadText(commands), "\"" + exe + "\" -assoc adpr_cod_docx\r\n\"" + exe + "\"\r\n");
+    EXPECT_EQ(ReadAll(commands), "\"" + exe + "\" -assoc adpr_cod_docx\r\n\"" + exe + "\"\r\n");
 
     EnumWindows(CloseMarkedWindow, 0);
     EXPECT_TRUE(WaitUntil([] { return !IsAppRunning(); }));

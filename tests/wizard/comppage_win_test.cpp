@@ -1,5 +1,6 @@
 // The components page wired to a real check list, labels and Next button:
 // the application row and the disk-space figures.
+#include "tests/support/Offscreen_win.h"
 #include "tests/wizard/controls_fixture_win.h"
 
 #include "instutils/ResConst.h"
@@ -94,12 +95,9 @@ struct TDrawnRow {
 };
 TDrawnRow DrawRow(const TCheckListBox& list, int row, int component, const std::string& mainDir) {
     constexpr int w = 300, h = 16;
-    HDC screen = GetDC(nullptr);
-    HDC dc = CreateCompatibleDC(screen);
-    HBITMAP bmp = CreateCompatibleBitmap(screen, w, h);
-    ReleaseDC(nullptr, screen);
-    HGDIOBJ old = SelectObject(dc, bmp);
-    HGDIOBJ oldFont = SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
+    TOffscreen image(w, h);
+    const HDC dc = image.Dc();
+    TSelectObject font(dc, GetStockObject(DEFAULT_GUI_FONT));
     RECT rc{0, 0, w, h};
     FillRect(dc, &rc, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
     SetBkMode(dc, TRANSPARENT);
@@ -115,10 +113,6 @@ TDrawnRow DrawRow(const TCheckListBox& list, int row, int component, const std::
             if (c == GetSysColor(COLOR_GRAYTEXT)) out.Grey = true;
             if (c == RGB(0, 0, 0)) out.Black = true;
         }
-    SelectObject(dc, oldFont);
-    SelectObject(dc, old);
-    DeleteObject(bmp);
-    DeleteDC(dc);
     return out;
 }
 

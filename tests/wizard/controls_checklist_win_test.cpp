@@ -1,4 +1,5 @@
 // The component check list: toggling by mouse and keyboard, and drawing.
+#include "tests/support/Offscreen_win.h"
 #include "tests/wizard/controls_fixture_win.h"
 
 namespace {
@@ -56,11 +57,8 @@ TEST_F(CheckListTest, SpaceTogglesTheCurrentRow) {
 
 TEST_F(CheckListTest, RowTextIsDrawnRightOfTheGlyph) {
     // Draw row 0 into a bitmap through the list's own drawing.
-    HDC screen = GetDC(nullptr);
-    HDC dc = CreateCompatibleDC(screen);
-    HBITMAP bmp = CreateCompatibleBitmap(screen, 300, 16);
-    ReleaseDC(nullptr, screen);
-    HGDIOBJ old = SelectObject(dc, bmp);
+    TOffscreen image(300, 16);
+    const HDC dc = image.Dc();
     std::vector<RECT> seen;
     list->OnDrawText = [&](HDC, int row, const RECT& rc) {
         EXPECT_EQ(row, 0);
@@ -82,9 +80,6 @@ TEST_F(CheckListTest, RowTextIsDrawnRightOfTheGlyph) {
     for (int x = 0; x < list->GlyphSize() && !glyphDrawn; ++x)
         glyphDrawn = GetPixel(dc, x, 8) != GetSysColor(COLOR_WINDOW);
     EXPECT_TRUE(glyphDrawn);
-    SelectObject(dc, old);
-    DeleteObject(bmp);
-    DeleteDC(dc);
 }
 
 }  // namespace

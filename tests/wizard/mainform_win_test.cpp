@@ -18,12 +18,14 @@
 
 #include "instutils/InstUtils.h"
 #include "instutils/ResConst.h"
+#include "instutils/WinHandles.h"
 #include "integration/AppInterface.h"
 #include "integration/Options.h"
 #include "payload/AttachFiles.h"
 #include "payload/InstallThread.h"
 #include "payload/PayloadFormat.h"
 #include "wizard/CheckList_win.h"
+#include "wizard/GdiHandle_win.h"
 #include "wizard/Layout.h"
 #include "wizard/MainDlg.h"
 #include "wizard/PageFlow.h"
@@ -81,11 +83,9 @@ void DeleteSettingsKey() { RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Parvela 
 
 int CountTempLeftovers() {
     int n = 0;
-    WIN32_FIND_DATAA fd;
-    HANDLE h = FindFirstFileA((GetTempFolder() + TempNamePrefix() + "*").c_str(), &fd);
-    if (h == INVALID_HANDLE_VALUE) return 0;
-    do ++n; while (FindNextFileA(h, &fd));
-    FindClose(h);
+    FindHandle found(GetTempFolder() + TempNamePrefix() + "*");
+    if (!found.Valid()) return 0;
+    do ++n; while (found.Next());
     return n;
 }
 
@@ -154,9 +154,7 @@ TEST_F(MainForm, FixedSizeWindowWithCaptionAndCloseBoxOnly) {
     EXPECT_EQ(Text(w), "Parvela Word Processor Lite - Setup");
     RECT rc;
     GetClientRect(w, &rc);
-    HDC dc = GetDC(nullptr);
-    const int dpi = GetDeviceCaps(dc, LOGPIXELSY);
-    ReleaseDC(nullptr, dc);
+    const int dpi = GetDeviceCaps(TScreenDC().Get(), LOGPIXELSY);
     EXPECT_EQ(rc.right, MulDiv(492, dpi, 96));
     EXPECT_EQ(rc.bottom, MulDiv(351, dpi, 96));
     const LONG style = GetWindowLongA(w, GWL_STYLE);
@@ -183,11 +181,11 @@ TEST_F(MainForm, OneLineLabelsShowTheirWholeTextInsideTheirPage) {
         HWND label = Form->Control(d.Name);
         ASSERT_NE(label, nullptr);
         RECT need{};
-        HDC dc = GetDC(label);
-        HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(label, WM_GETFONT, 0, 0)));
-        DrawTextA(dc, d.Text, -1, &need, DT_CALCRECT | DT_SINGLELINE);
-        SelectObject(dc, old);
-        ReleaseDC(label, dc);
+        {
+            TClientDC dc(label);
+            TSelectObject font(dc.Get(), reinterpret_cast<HGDIOBJ>(SendMessageA(label, WM_GETFONT, 0, 0)));
+            DrawTextA(dc.Get(), d.Text, -1, &need, DT_CALCRECT | DT_SINGLELINE);
+        }
         RECT have, parent;
         GetClientRect(label, &have);
         GetClientRect(GetParent(label), &parent);

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "payload/InstallThread.h"
+#include "wizard/GdiHandle_win.h"
 #include "wizard/MessageDlg.h"
 
 namespace {
@@ -152,8 +153,9 @@ TEST(MessageDlg, EnterPressesTheFocusedButtonAfterTab) {
 }
 
 TEST(MessageDlg, ClickedButtonGivesItsResultAndOwnerIsDisabledMeanwhile) {
-    HWND owner = CreateWindowExA(0, "STATIC", "owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10, 10, 200, 100, nullptr,
-                                 nullptr, GetModuleHandleA(nullptr), nullptr);
+    TWindowHandle window(CreateWindowExA(0, "STATIC", "owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10, 10, 200, 100,
+                                         nullptr, nullptr, GetModuleHandleA(nullptr), nullptr));
+    const HWND owner = window.Get();
     ASSERT_NE(owner, nullptr);
     const struct { uint16_t Set; int Click; } cases[] = {
         {mbAbort | mbRetry | mbIgnore, mrIgnore}, {mbAbort | mbRetry | mbIgnore, mrAbort},
@@ -167,7 +169,6 @@ TEST(MessageDlg, ClickedButtonGivesItsResultAndOwnerIsDisabledMeanwhile) {
         EXPECT_FALSE(s.Shown.OwnerEnabled);
         EXPECT_TRUE(IsWindowEnabled(owner));
     }
-    DestroyWindow(owner);
 }
 
 TEST(MessageDlg, BoxGrowsWithItsText) {
