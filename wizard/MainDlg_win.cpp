@@ -29,6 +29,7 @@ constexpr const char* PanelClassName = "ParvelaPanel";
 constexpr const char* ImageClassName = "ParvelaImage";
 constexpr UINT_PTR StatusTimerId = 1, DriveTimerId = 2;
 constexpr COLORREF Navy = RGB(0, 0, 128);
+constexpr int EditMargin = 3;   // at 96 DPI, each side of an edit's text
 
 // Look flags of a panel; 0 for any other window.
 uint32_t PanelFlags(HWND wnd) {
@@ -312,6 +313,12 @@ void TMainDlgForm::CreateFromLayout() {
         if (d.Kind == TCtlKind::Panel || d.Kind == TCtlKind::Bevel)
             SetWindowLongPtrA(w, GWLP_USERDATA, static_cast<LONG_PTR>(d.Flags));
         SendMessageA(w, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+        if (d.Kind == TCtlKind::Edit || d.Kind == TCtlKind::Memo) {
+            // Without margins the first glyph touches the border and the caret
+            // covers it. Set after the font, which resets them.
+            const int margin = Scale(EditMargin);
+            SendMessageA(w, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, MAKELPARAM(margin, margin));
+        }
         if (d.W == 0) FitLabelToText(w, font, d.Text);
         Controls[d.Name] = w;
         if (d.Tag >= 0) {
@@ -590,6 +597,9 @@ void TMainDlgForm::ApplyCommonTail(uint8_t to) {
         HWND focus = Control(name);
         if (to == 3 && SelCompLstBx) focus = SelCompLstBx->Inner();
         if (focus && IsWindowEnabled(focus)) SetFocus(focus);
+        // As a dialog does on entering an edit: typing replaces the folder,
+        // and the caret does not sit on the first letter.
+        if (focus == DestDirEdt) SendMessageA(focus, EM_SETSEL, 0, -1);
     }
     FixFocus();
 }

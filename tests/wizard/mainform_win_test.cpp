@@ -198,6 +198,29 @@ TEST_F(MainForm, OneLineLabelsShowTheirWholeTextInsideTheirPage) {
     EXPECT_GE(checked, 5);
 }
 
+// A glyph drawn against the border (and under the caret) reads as cut off.
+TEST_F(MainForm, EditsKeepTheirTextOffBothBorders) {
+    const int dpi = GetDeviceCaps(TScreenDC().Get(), LOGPIXELSY);
+    const int least = MulDiv(2, dpi, 96);
+    int checked = 0;
+    for (const TControlDef& d : WizardLayout()) {
+        if (d.Kind != TCtlKind::Edit && d.Kind != TCtlKind::Memo) continue;
+        SCOPED_TRACE(d.Name);
+        HWND edit = Form->Control(d.Name);
+        ASSERT_NE(edit, nullptr);
+        SetWindowTextA(edit, "C:\\Program Files\\Parvela");
+        RECT client, format;
+        GetClientRect(edit, &client);
+        SendMessageA(edit, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&format));
+        EXPECT_GE(format.left - client.left, least);
+        EXPECT_GE(client.right - format.right, least);
+        const LRESULT first = SendMessageA(edit, EM_POSFROMCHAR, 0, 0);
+        EXPECT_GE(static_cast<short>(LOWORD(first)), least);
+        ++checked;
+    }
+    EXPECT_EQ(checked, 2);
+}
+
 TEST_F(MainForm, ConstructionShowsTheWelcomePageWithDefaults) {
     ExpectOnPage(0);
     EXPECT_FALSE(Visible(Form->BackBtn));
@@ -366,6 +389,30 @@ TEST_F(MainForm, OnlyNextFromTheFolderPageTakesTheEditIntoTheMainFolder) {
     Back();
     ExpectOnPage(3);
     EXPECT_EQ(Options.MainDir, "C:\\Elsewhere");
+}
+
+// Entering the folder page selects the whole folder, each time: typing
+// replaces it, and the caret does not sit on its first letter.
+TEST_F(MainForm, FolderPageEntrySelectsTheWholeFolder) {
+    auto selection = [this] {
+        DWORD from = 1, to = 0;
+        SendMessageA(Form->DestDirEdt, EM_GETSEL, reinterpret_cast<WPARAM>(&from), reinterpret_cast<LPARAM>(&to));
+        return std::make_pair(from, to);
+    };
+    Next();
+    Next();
+    ExpectOnPage(2);
+    const DWORD length = static_cast<DWORD>(Text(Form->DestDirEdt).size());
+    ASSERT_GT(length, 0u);
+    EXPECT_EQ(selection(), std::make_pair(DWORD{0}, length));
+
+    SendMessageA(Form->DestDirEdt, EM_SETSEL, 2, 2);
+    Back();
+    Next();
+    ExpectOnPage(2);
+    EXPECT_EQ(selection(), std::make_pair(DWORD{0}, length));
+    SendMessageA(Form->DestDirEdt, WM_CHAR, 'D', 1);
+    EXPECT_EQ(Text(Form->DestDirEdt), "D");
 }
 
 TEST_F(MainForm, ComponentsPageShowsFiguresAndFollowsTheDiskSpaceRule) {
