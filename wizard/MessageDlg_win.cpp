@@ -121,26 +121,36 @@ int32_t MessageDlg(HWND owner, const std::string& text, uint8_t kind, uint16_t b
     TFontHandle font(CreateMessageFont());
     const std::string shown = WithLineBreaks(text);
 
-    // Text extent, wrapped at half the screen width at most.
+    const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+    const DWORD exStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT | (owner ? 0 : WS_EX_APPWINDOW);
+    TWindowHandle dlg(CreateWindowExA(exStyle, MessageDlgClassName, DlgTitle(kind), style, 0, 0, px(200), px(100),
+                                      owner, nullptr, instance, &state));
+    if (!dlg.Get()) return mrCancel;
+    HWND box = dlg.Get();
+    auto setFont = [&](HWND w) { SendMessageA(w, WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), FALSE); };
+    HWND textCtl = CreateWindowExA(0, "STATIC", shown.c_str(), WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX, 0, 0,
+                                   px(200), px(20), box, reinterpret_cast<HMENU>(MessageDlgTextId), instance, nullptr);
+    setFont(textCtl);
+
+    // Text extent, wrapped at half the screen width at most. Measured on the
+    // text's own DC, plus a little slack: a screen DC can measure a few
+    // pixels short, which cut the end off the longest line.
     RECT textRect{0, 0, std::max(px(200), GetSystemMetrics(SM_CXSCREEN) / 2), 0};
     {
-        TScreenDC dc;
+        TClientDC dc(textCtl);
         TSelectObject sel(dc.Get(), font.Get());
-        DrawTextA(dc.Get(), shown.c_str(), -1, &textRect,
-                  DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX | DT_EXPANDTABS);
+        DrawTextA(dc.Get(), shown.c_str(), -1, &textRect, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX | DT_EXPANDTABS);
     }
     const int margin = px(12), iconSize = GetSystemMetrics(SM_CXICON);
     const int btnW = px(75), btnH = px(25), btnGap = px(6);
     const int textX = margin + iconSize + px(12);
-    const int textW = textRect.right - textRect.left, textH = textRect.bottom - textRect.top;
+    const int textW = textRect.right - textRect.left + px(2), textH = textRect.bottom - textRect.top;
     const int textY = margin + std::max(0, (iconSize - textH) / 2);
     const int rowW = static_cast<int>(list.size()) * btnW + std::max(0, static_cast<int>(list.size()) - 1) * btnGap;
     const int clientW = std::max(textX + textW + margin, rowW + 2 * margin);
     const int btnY = std::max(textY + textH, margin + iconSize) + px(16);
     const int clientH = btnY + btnH + margin;
 
-    const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
-    const DWORD exStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT | (owner ? 0 : WS_EX_APPWINDOW);
     RECT frame{0, 0, clientW, clientH};
     AdjustWindowRectEx(&frame, style, FALSE, exStyle);
     const int winW = frame.right - frame.left, winH = frame.bottom - frame.top;
@@ -149,18 +159,12 @@ int32_t MessageDlg(HWND owner, const std::string& text, uint8_t kind, uint16_t b
         SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
     const int x = area.left + (area.right - area.left - winW) / 2;
     const int y = area.top + (area.bottom - area.top - winH) / 2;
-
-    TWindowHandle dlg(CreateWindowExA(exStyle, MessageDlgClassName, DlgTitle(kind), style, x, y, winW, winH,
-                                      owner, nullptr, instance, &state));
-    if (!dlg.Get()) return mrCancel;
-    HWND box = dlg.Get();
-    auto setFont = [&](HWND w) { SendMessageA(w, WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), FALSE); };
+    SetWindowPos(box, nullptr, x, y, winW, winH, SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(textCtl, nullptr, textX, textY, textW, textH, SWP_NOZORDER | SWP_NOACTIVATE);
 
     HWND icon = CreateWindowExA(0, "STATIC", "", WS_CHILD | WS_VISIBLE | SS_ICON, margin, margin, iconSize,
                                 iconSize, box, reinterpret_cast<HMENU>(MessageDlgIconId), instance, nullptr);
     SendMessageA(icon, STM_SETICON, reinterpret_cast<WPARAM>(LoadIconA(nullptr, KindIcon(kind))), 0);
-    setFont(CreateWindowExA(0, "STATIC", shown.c_str(), WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX, textX,
-                            textY, textW, textH, box, reinterpret_cast<HMENU>(MessageDlgTextId), instance, nullptr));
 
     const int32_t defResult = DefaultDlgResult(buttons);
     HWND focus = nullptr;

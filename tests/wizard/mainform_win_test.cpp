@@ -28,6 +28,7 @@
 #include "wizard/GdiHandle_win.h"
 #include "wizard/Layout.h"
 #include "wizard/MainDlg.h"
+#include "wizard/MessageDlg.h"
 #include "wizard/PageFlow.h"
 
 namespace {
@@ -737,6 +738,105 @@ TEST_F(MainFormLongRun, AbortDuringTheRunStopsAfterTheCurrentFileAndCloses) {
     // No further page: the association page never comes.
     PumpUntil([] { return false; }, 300);
     EXPECT_EQ(Form->CurrentPage(), 5);
+}
+
+// The window's questions in the program's own box: every line of the text
+// shows whole on the text's own DC, and icon, text and buttons neither
+// overlap nor leave the box.
+struct TBoxGeometry {
+    bool Found = false;
+    int WidestLine = 0, TextWidth = 0;
+    RECT Icon{}, Text{}, Client{};
+    std::vector<RECT> Buttons;
+};
+TBoxGeometry* Measuring = nullptr;
+
+RECT ChildRect(HWND box, HWND child) {
+    RECT r;
+    GetWindowRect(child, &r);
+    MapWindowPoints(nullptr, box, reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+bool Overlap(const RECT& a, const RECT& b) {
+    RECT both;
+    return IntersectRect(&both, &a, &b) != FALSE;
+}
+
+void CALLBACK MeasureOpenBox(HWND, UINT, UINT_PTR id, DWORD) {
+    HWND box = FindWindowA(MessageDlgClassName, nullptr);
+    if (!box || !Measuring) return;
+    KillTimer(nullptr, id);
+    TBoxGeometry& g = *Measuring;
+    g.Found = true;
+    HWND text = GetDlgItem(box, MessageDlgTextId);
+    GetClientRect(box, &g.Client);
+    g.Icon = ChildRect(box, GetDlgItem(box, MessageDlgIconId));
+    g.Text = ChildRect(box, text);
+    RECT client;
+    GetClientRect(text, &client);
+    g.TextWidth = client.right;
+    std::string all = Text(text);
+    TClientDC dc(text);
+    TSelectObject font(dc.Get(), reinterpret_cast<HGDIOBJ>(SendMessageA(text, WM_GETFONT, 0, 0)));
+    for (size_t from = 0; from <= all.size();) {
+        size_t end = all.find("\r\n", from);
+        if (end == std::string::npos) end = all.size();
+        RECT need{};
+        DrawTextA(dc.Get(), all.c_str() + from, static_cast<int>(end - from), &need,
+                  DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
+        g.WidestLine = std::max(g.WidestLine, static_cast<int>(need.right));
+        from = end + 2;
+    }
+    for (HWND c = GetWindow(box, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+        char cls[16] = "";
+        GetClassNameA(c, cls, sizeof cls);
+        if (lstrcmpiA(cls, "Button") == 0) g.Buttons.push_back(ChildRect(box, c));
+    }
+    PostMessageA(box, WM_CLOSE, 0, 0);
+}
+
+TEST(WizardMessageBoxes, TextIconAndButtonsFitWithoutOverlap) {
+    // The install run's file error with a long path, its widest line.
+    const std::string fileError =
+        "Cannot create file \"C:\\Program Files\\Parvela\\Templates\\Letters\\Business letter.tpl\".\r"
+        "Another application might already be using this file.\r\r"
+        "Please make sure that the setup of Parvela Word Processor is not blocked by your "
+        "security software (firewall/antivirus) in any way.\r"
+        "You might want to temporarily disable your security software and try again.";
+    const struct {
+        const char* Name;
+        std::string Text;
+        uint8_t Kind;
+        uint16_t Buttons;
+    } boxes[] = {
+        {"running copy", MsgAppRunning, mtInformation, mbOK},
+        {"licence declined", MsgLicenseDeclined, mtInformation, mbYes | mbNo},
+        {"quit question", MsgQuitSetup, mtConfirmation, mbNo | mbAbort},
+        {"file error", fileError, mtError, mbAbort | mbRetry | mbIgnore},
+    };
+    for (const auto& b : boxes) {
+        SCOPED_TRACE(b.Name);
+        TBoxGeometry g;
+        Measuring = &g;
+        const UINT_PTR timer = SetTimer(nullptr, 0, 20, MeasureOpenBox);
+        MessageDlg(nullptr, b.Text, b.Kind, b.Buttons);
+        KillTimer(nullptr, timer);
+        Measuring = nullptr;
+        ASSERT_TRUE(g.Found);
+        EXPECT_GT(g.WidestLine, 0);
+        EXPECT_LE(g.WidestLine, g.TextWidth);
+        EXPECT_FALSE(Overlap(g.Icon, g.Text));
+        ASSERT_FALSE(g.Buttons.empty());
+        for (const RECT& r : g.Buttons) {
+            EXPECT_FALSE(Overlap(r, g.Text));
+            EXPECT_FALSE(Overlap(r, g.Icon));
+            EXPECT_GE(r.left, 0);
+            EXPECT_LE(r.right, g.Client.right);
+            EXPECT_LE(r.bottom, g.Client.bottom);
+        }
+        EXPECT_LE(g.Text.right, g.Client.right);
+    }
 }
 
 }  // namespace
