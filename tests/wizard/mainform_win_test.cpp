@@ -740,12 +740,12 @@ TEST_F(MainFormLongRun, AbortDuringTheRunStopsAfterTheCurrentFileAndCloses) {
     EXPECT_EQ(Form->CurrentPage(), 5);
 }
 
-// The window's questions in the program's own box: every line of the text
-// shows whole on the text's own DC, and icon, text and buttons neither
-// overlap nor leave the box.
+// The window's questions in the program's own box: the text shows whole
+// on its own DC, and icon, text and buttons neither overlap nor leave the box.
 struct TBoxGeometry {
     bool Found = false;
-    int WidestLine = 0, TextWidth = 0;
+    int TextWidth = 0, TextHeight = 0;
+    RECT Needed{};
     RECT Icon{}, Text{}, Client{};
     std::vector<RECT> Buttons;
 };
@@ -776,18 +776,13 @@ void CALLBACK MeasureOpenBox(HWND, UINT, UINT_PTR id, DWORD) {
     RECT client;
     GetClientRect(text, &client);
     g.TextWidth = client.right;
-    std::string all = Text(text);
+    g.TextHeight = client.bottom;
+    const std::string all = Text(text);
     TClientDC dc(text);
     TSelectObject font(dc.Get(), reinterpret_cast<HGDIOBJ>(SendMessageA(text, WM_GETFONT, 0, 0)));
-    for (size_t from = 0; from <= all.size();) {
-        size_t end = all.find("\r\n", from);
-        if (end == std::string::npos) end = all.size();
-        RECT need{};
-        DrawTextA(dc.Get(), all.c_str() + from, static_cast<int>(end - from), &need,
-                  DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
-        g.WidestLine = std::max(g.WidestLine, static_cast<int>(need.right));
-        from = end + 2;
-    }
+    RECT need{0, 0, client.right, 0};
+    DrawTextA(dc.Get(), all.c_str(), -1, &need, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX | DT_EXPANDTABS);
+    g.Needed = need;
     for (HWND c = GetWindow(box, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
         char cls[16] = "";
         GetClassNameA(c, cls, sizeof cls);
@@ -824,8 +819,11 @@ TEST(WizardMessageBoxes, TextIconAndButtonsFitWithoutOverlap) {
         KillTimer(nullptr, timer);
         Measuring = nullptr;
         ASSERT_TRUE(g.Found);
-        EXPECT_GT(g.WidestLine, 0);
-        EXPECT_LE(g.WidestLine, g.TextWidth);
+        // Wrapped at the text's own width, nothing runs past its right or
+        // bottom edge.
+        EXPECT_GT(g.Needed.right, 0);
+        EXPECT_LE(g.Needed.right, g.TextWidth);
+        EXPECT_LE(g.Needed.bottom, g.TextHeight);
         EXPECT_FALSE(Overlap(g.Icon, g.Text));
         ASSERT_FALSE(g.Buttons.empty());
         for (const RECT& r : g.Buttons) {
