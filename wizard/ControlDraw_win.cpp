@@ -16,9 +16,15 @@ SIZE GlyphSize(HGDIOBJ bitmap) {
     return SIZE{info.bmWidth, info.bmHeight < 0 ? -info.bmHeight : info.bmHeight};
 }
 
+SIZE ShownGlyphSize(HGDIOBJ bitmap) {
+    SIZE size = GlyphSize(bitmap);
+    return SIZE{ScaleForDpi(size.cx), ScaleForDpi(size.cy)};
+}
+
 void DrawGlyphTransparent(HDC dc, HGDIOBJ bitmap, int x, int y) {
     SIZE size = GlyphSize(bitmap);
     if (size.cx <= 0 || size.cy <= 0) return;
+    SIZE shown = ShownGlyphSize(bitmap);
     TMemoryDC image(dc);
     TMemoryDC mask(dc);
     TGdiObject maskBitmap(CreateBitmap(size.cx, size.cy, 1, 1, nullptr));
@@ -31,11 +37,14 @@ void DrawGlyphTransparent(HDC dc, HGDIOBJ bitmap, int x, int y) {
     BitBlt(mask.Get(), 0, 0, size.cx, size.cy, image.Get(), 0, 0, SRCCOPY);
     COLORREF oldText = SetTextColor(dc, RGB(0, 0, 0));
     COLORREF oldBack = SetBkColor(dc, RGB(255, 255, 255));
+    // Whole pixels when scaled up: pixel art stays crisp instead of smeared.
+    int oldMode = SetStretchBltMode(dc, COLORONCOLOR);
     // dst ^ img, masked to the key area, ^ img again: the key area keeps dst,
     // the rest becomes the image.
-    BitBlt(dc, x, y, size.cx, size.cy, image.Get(), 0, 0, SRCINVERT);
-    BitBlt(dc, x, y, size.cx, size.cy, mask.Get(), 0, 0, SRCAND);
-    BitBlt(dc, x, y, size.cx, size.cy, image.Get(), 0, 0, SRCINVERT);
+    StretchBlt(dc, x, y, shown.cx, shown.cy, image.Get(), 0, 0, size.cx, size.cy, SRCINVERT);
+    StretchBlt(dc, x, y, shown.cx, shown.cy, mask.Get(), 0, 0, size.cx, size.cy, SRCAND);
+    StretchBlt(dc, x, y, shown.cx, shown.cy, image.Get(), 0, 0, size.cx, size.cy, SRCINVERT);
+    SetStretchBltMode(dc, oldMode);
     SetTextColor(dc, oldText);
     SetBkColor(dc, oldBack);
 }

@@ -25,7 +25,10 @@ private:
 // Bitmap resource `name` of the running program; empty when it has none.
 TGdiObject LoadGlyph(const char* name);
 SIZE GlyphSize(HGDIOBJ bitmap);   // 0 x 0 for none
-// Draws `bitmap` at x, y with the colour of its bottom-left pixel left out.
+// The size a glyph is drawn at: the bitmap is drawn for 96 DPI and scaled.
+SIZE ShownGlyphSize(HGDIOBJ bitmap);
+// Draws `bitmap` at x, y, scaled to ShownGlyphSize, with the colour of its
+// bottom-left pixel left out.
 void DrawGlyphTransparent(HDC dc, HGDIOBJ bitmap, int x, int y);
 // Height of a line of text in `font` (the system font when null).
 int FontTextHeight(HWND window, HFONT font);

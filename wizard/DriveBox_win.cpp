@@ -63,7 +63,7 @@ LRESULT TDriveBox::Dispatch(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_MEASUREITEM: {
         auto* mis = reinterpret_cast<MEASUREITEMSTRUCT*>(lp);
         int text = FontTextHeight(Window, Font) + 4;
-        int glyph = GlyphSize(FixedGlyph.Get()).cy;
+        int glyph = ShownGlyphSize(FixedGlyph.Get()).cy;
         mis->itemHeight = static_cast<UINT>(text > glyph ? text : glyph);
         return TRUE;
     }
@@ -98,7 +98,7 @@ void TDriveBox::Create() {
 void TDriveBox::UpdateMetrics() {
     if (!Combo) return;
     int text = FontTextHeight(Window, Font) + 4;
-    int glyph = GlyphSize(FixedGlyph.Get()).cy;
+    int glyph = ShownGlyphSize(FixedGlyph.Get()).cy;
     int height = text > glyph ? text : glyph;
     SendMessageA(Combo, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), height);
     SendMessageA(Combo, CB_SETITEMHEIGHT, 0, height);
@@ -189,11 +189,11 @@ void TDriveBox::Draw(const DRAWITEMSTRUCT& dis) {
     }
     const Item& item = Items[dis.itemID];
     HGDIOBJ glyph = item.Removable ? RemovableGlyph.Get() : FixedGlyph.Get();
-    SIZE g = GlyphSize(glyph);
+    SIZE g = ShownGlyphSize(glyph);
     int height = rc.bottom - rc.top;
-    DrawGlyphTransparent(dc, glyph, rc.left + 2, rc.top + (height - g.cy) / 2);
+    DrawGlyphTransparent(dc, glyph, rc.left + ScaleForDpi(2), rc.top + (height - g.cy) / 2);
     RECT text = rc;
-    text.left += g.cx + 6;
+    text.left += g.cx + ScaleForDpi(6);
     TSelectObject font(dc, Font);
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));

@@ -146,7 +146,7 @@ void TDirectoryListBox::Draw(const DRAWITEMSTRUCT& dis) {
     if (dis.itemID != static_cast<UINT>(-1) && dis.itemID < RowList.size()) {
         const TFolderRow& row = RowList[dis.itemID];
         HGDIOBJ glyph = row.Open ? OpenGlyph.Get() : ClosedGlyph.Get();
-        SIZE g = GlyphSize(glyph);
+        SIZE g = ShownGlyphSize(glyph);
         int height = rc.bottom - rc.top;
         int x = rc.left + ScaleForDpi(FolderRowIndent(row));
         DrawGlyphTransparent(dc, glyph, x, rc.top + (height - g.cy) / 2);
@@ -155,7 +155,7 @@ void TDirectoryListBox::Draw(const DRAWITEMSTRUCT& dis) {
         GetTextExtentPoint32A(dc, "A", 1, &a);
         SetBkMode(dc, TRANSPARENT);
         SetTextColor(dc, GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
-        RECT text{x + g.cx + 4, rc.top + (height - a.cy) / 2, rc.right, rc.bottom};
+        RECT text{x + g.cx + ScaleForDpi(4), rc.top + (height - a.cy) / 2, rc.right, rc.bottom};
         DrawTextA(dc, row.Text.c_str(), static_cast<int>(row.Text.size()), &text,
                   DT_SINGLELINE | DT_NOPREFIX | DT_LEFT | DT_END_ELLIPSIS);
     }
