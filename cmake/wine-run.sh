@@ -4,7 +4,7 @@
 : "${PARVELA_BUILD:?PARVELA_BUILD must name the win64 build tree}"
 export WINEPREFIX="$PARVELA_BUILD/wineprefix"
 export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe="
 if [ -f "$PARVELA_BUILD/display" ]; then
     DISPLAY=$(cat "$PARVELA_BUILD/display"); export DISPLAY
 fi

@@ -171,7 +171,7 @@ std::vector<TFolderRow> BuildFolderRows(const std::string& current,
 }
 
 TDriveTimerStep DecideDriveTimerStep(uint32_t oldMask, uint32_t newMask, char currentDrive,
-                                     const std::string& programFiles) {
+                                     const std::string& programFiles, uint32_t listed) {
     TDriveTimerStep step;
     if (oldMask == newMask) return step;
     auto present = [newMask](char letter) {
@@ -190,7 +190,7 @@ TDriveTimerStep DecideDriveTimerStep(uint32_t oldMask, uint32_t newMask, char cu
             return step;
         }
         for (char d = 'c'; d <= 'z'; ++d)
-            if (present(d)) {
+            if (present(d) && (listed >> (d - 'a') & 1u)) {
                 step.Action = TDriveTimerAction::SetDrive;
                 step.Drive = d;
                 return step;
@@ -200,7 +200,7 @@ TDriveTimerStep DecideDriveTimerStep(uint32_t oldMask, uint32_t newMask, char cu
     }
     for (char d = 'c'; d <= 'z'; ++d) {
         uint32_t bit = 1u << (d - 'a');
-        if ((newMask & bit) && !(oldMask & bit)) {
+        if ((newMask & bit) && !(oldMask & bit) && (listed & bit)) {
             step.Action = TDriveTimerAction::SetDrive;
             step.Drive = d;
             return step;

@@ -62,9 +62,11 @@ struct TDriveTimerStep {
 // What one tick of the drive timer does. `currentDrive` is the drive box's
 // letter (0 when it has none); drives A: and B: are never chosen. When the
 // shown drive went away, the Program Files drive is chosen, or the first
-// present drive when that one is gone too.
+// present drive when that one is gone too. Only drives in `listed` (those the
+// box shows: no CD-ROM) are proposed, so a new CD-ROM never moves the folder.
 TDriveTimerStep DecideDriveTimerStep(uint32_t oldMask, uint32_t newMask, char currentDrive,
-                                     const std::string& programFiles);
+                                     const std::string& programFiles,
+                                     uint32_t listed = 0xFFFFFFFFu);
 
 // A drive box item's text: the letter in lower case, ": ", then the network
 // connection name, or the volume label in square brackets, in lower case

@@ -48,7 +48,13 @@ void DriveTimerTick(TDriveBox& box) {
     const uint32_t oldMask = box.Mask();
     const std::string shown = box.SelectedText();
     box.Rebuild();
-    TDriveTimerStep step = DecideDriveTimerStep(oldMask, box.Mask(), box.Drive(), ProgramFilesFolder());
+    uint32_t listed = 0;
+    for (int i = 0; i < box.ItemCount(); ++i) {
+        const std::string text = box.ItemText(i);
+        if (!text.empty() && text[0] >= 'a' && text[0] <= 'z') listed |= 1u << (text[0] - 'a');
+    }
+    TDriveTimerStep step = DecideDriveTimerStep(oldMask, box.Mask(), box.Drive(),
+                                                ProgramFilesFolder(), listed);
     switch (step.Action) {
     case TDriveTimerAction::Reselect:
         box.SelectText(shown);

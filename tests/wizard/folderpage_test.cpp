@@ -178,6 +178,7 @@ TEST(DriveTimer, FollowsDrivesThatComeAndGo) {
         std::string pf;
         TDriveTimerAction action;
         char drive;
+        uint32_t listed = 0xFFFFFFFFu;   // drives the box shows (no CD-ROM)
     };
     const Case cases[] = {
         {"nothing changed", cde, cde, 'e', PF, TDriveTimerAction::Nothing, 0},
@@ -203,9 +204,16 @@ TEST(DriveTimer, FollowsDrivesThatComeAndGo) {
          TDriveTimerAction::SetDrive, 'e'},
         {"shown drive removed, only A left", Bit('A') | Bit('C'), Bit('A'), 'c', PF,
          TDriveTimerAction::LeaveUnselected, 0},
+        // A CD-ROM drive is not listed, so it is never proposed either.
+        {"CD-ROM appears", Bit('C'), Bit('C') | Bit('T'), 'c', PF, TDriveTimerAction::Reselect, 0,
+         Bit('C')},
+        {"CD-ROM and stick appear", Bit('C'), Bit('C') | Bit('E') | Bit('F'), 'c', PF,
+         TDriveTimerAction::SetDrive, 'f', Bit('C') | Bit('F')},
+        {"shown gone, only a CD-ROM before the next", cde | Bit('G'), Bit('D') | Bit('G'), 'e', PF,
+         TDriveTimerAction::SetDrive, 'g', Bit('G')},
     };
     for (const Case& c : cases) {
-        TDriveTimerStep step = DecideDriveTimerStep(c.oldMask, c.newMask, c.current, c.pf);
+        TDriveTimerStep step = DecideDriveTimerStep(c.oldMask, c.newMask, c.current, c.pf, c.listed);
         EXPECT_EQ(step.Action, c.action) << c.what;
         if (c.action == TDriveTimerAction::SetDrive) {
             EXPECT_EQ(step.Drive, c.drive) << c.what;
