@@ -46,14 +46,24 @@ bool FolderExists(const std::string& path)
 {
     std::string p = path;
     AppendPathSeparator(p);
-    std::lock_guard<std::recursive_mutex> guard(CurrentFolderLock());
-    PushCurrentFolder();
-    SetCurrentDirectoryA(p.c_str());
-    // The system reads the folder back absolute and without "." steps, so
-    // only such a spelling (in any case) compares equal.
-    const bool exists = TextEqualsIgnoreCase(GetCurrentFolder(), p);
-    PopCurrentFolder();
-    return exists;
+    if (p.empty())
+        return false;
+    // The test making the folder current would make, without moving the
+    // process's current folder (the install thread asks this for every file):
+    // the system's full form of the path must read back as given, so only an
+    // absolute spelling without "." steps or forward slashes passes, in any case.
+    DWORD need = GetFullPathNameA(p.c_str(), 0, nullptr, nullptr);
+    if (need == 0)
+        return false;
+    std::string full(need, '\0');
+    const DWORD got = GetFullPathNameA(p.c_str(), need, full.data(), nullptr);
+    if (got == 0 || got >= need)
+        return false;
+    full.resize(got);
+    if (!TextEqualsIgnoreCase(full, p))
+        return false;
+    const DWORD attr = GetFileAttributesA(p.c_str());
+    return attr != INVALID_FILE_ATTRIBUTES && (attr & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
 int32_t ReadFileSize(const std::string& path)

@@ -45,6 +45,16 @@ private:
     std::string saved_;
 };
 
+namespace {
+std::string SlashesForward(std::string path)
+{
+    for (char& c : path)
+        if (c == '\\')
+            c = '/';
+    return path;
+}
+}  // namespace
+
 TEST(Folders, FolderExistsOnlyForAbsoluteSpellingsInAnyCase)
 {
     ScratchFolder s;
@@ -64,6 +74,7 @@ TEST(Folders, FolderExistsOnlyForAbsoluteSpellingsInAnyCase)
         {"c:", true},
         {sub + "\\..\\Sub", false},  // read back without the steps
         {sub + "\\.", false},
+        {SlashesForward(sub), false},  // read back with backslashes
         {s / "Missing", false},
         {s / "file.txt", false},
         {"", false},
