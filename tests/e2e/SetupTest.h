@@ -13,6 +13,7 @@
 #include "tests/e2e/Driver.h"
 #include "tests/e2e/Machine.h"
 #include "tests/e2e/WineWindows.h"
+#include "instutils/ResConst.h"
 #include "wizard/Layout.h"
 #include "wizard/MessageDlg.h"
 
@@ -26,16 +27,8 @@ inline const std::string BinDir = PARVELA_BIN_DIR;
 inline const std::string SetupExe = BinDir + "\\ParvelaSetup.exe";
 inline const std::string StandInExe = BinDir + "\\parv.exe";
 
-inline const char* const PageTitle[8] = {
-    "Welcome to the Parvela Word Processor Lite Setup",
-    "License Agreement",
-    "Choose Destination Folder",
-    "Select Components",
-    "Ready to Install",
-    "Installing",
-    "Associate With Document Types",
-    "Installation Complete",
-};
+// The banner title of each page (0..7).
+inline const char* const* const PageTitle = PageTitles;
 
 inline const std::string QuitQuestion =
     "Setup is not complete. If you quit this setup program now,\rParvela will not be correctly installed.\r\r"

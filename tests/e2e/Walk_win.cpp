@@ -2,22 +2,15 @@
 
 #include <thread>
 
+#include "instutils/ResConst.h"
 #include "tests/e2e/Driver.h"
 
 namespace e2e {
 
 namespace {
 
-const char* const Titles[] = {
-    "Welcome to the Parvela Word Processor Lite Setup",
-    "License Agreement",
-    "Choose Destination Folder",
-    "Select Components",
-    "Ready to Install",
-    "Installing",
-    "Associate With Document Types",
-    "Installation Complete",
-};
+// The banner titles of pages 0..7, as the program shows them.
+const char* const* const Titles = PageTitles;
 constexpr int InstallingPage = 5;
 constexpr int LastPage = 7;
 

@@ -199,7 +199,7 @@ TEST_F(SetupTest, DefaultWalkOfMakeRunReachesTheEndWithAShotOfEveryPage) {
     const WalkResult r = WalkWizard(o, [&](const std::string& line) { log.push_back(line); });
     EXPECT_EQ(r.stopped, "");
     EXPECT_EQ(r.exitCode, 0);
-    EXPECT_EQ(r.pages, std::vector<std::string>(std::begin(PageTitle), std::end(PageTitle)));
+    EXPECT_EQ(r.pages, std::vector<std::string>(PageTitle, PageTitle + PageCount));
     EXPECT_TRUE(r.boxes.empty());
     EXPECT_EQ(r.shots.size(), 8u);
     EXPECT_EQ(ListFolder(shots).front(), ShotName(0, PageTitle[0]));
