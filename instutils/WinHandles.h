@@ -28,6 +28,7 @@ public:
     ~UniqueHandle() { Reset(); }
 
     bool Valid() const { return h_ != nullptr && h_ != INVALID_HANDLE_VALUE; }
+    explicit operator bool() const { return Valid(); }
     HANDLE Get() const { return h_; }
     void Reset(HANDLE h = nullptr)
     {

@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "instutils/WinHandles.h"
+
 namespace e2e {
 
 using Ms = std::chrono::milliseconds;
@@ -20,21 +22,7 @@ using Ms = std::chrono::milliseconds;
 constexpr const char* WizardCaption = "Parvela Word Processor Lite - Setup";
 
 // Owns one kernel handle.
-class Handle {
-public:
-    Handle() = default;
-    explicit Handle(HANDLE h) : h_(h == INVALID_HANDLE_VALUE ? nullptr : h) {}
-    Handle(Handle&& o) noexcept : h_(o.h_) { o.h_ = nullptr; }
-    Handle& operator=(Handle&& o) noexcept;
-    Handle(const Handle&) = delete;
-    Handle& operator=(const Handle&) = delete;
-    ~Handle();
-    HANDLE get() const { return h_; }
-    explicit operator bool() const { return h_ != nullptr; }
-
-private:
-    HANDLE h_ = nullptr;
-};
+using Handle = UniqueHandle;
 
 // Polls `done` every `step` until it holds or `timeout` has passed; returns
 // whether it held.

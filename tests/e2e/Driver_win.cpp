@@ -20,73 +20,12 @@ bool SendWithTimeout(HWND w, UINT msg, WPARAM wp, LPARAM lp, DWORD_PTR* result) 
     return true;
 }
 
-class ScreenDC {
-public:
-    ScreenDC() : dc_(GetDC(nullptr)) {}
-    ~ScreenDC() { if (dc_) ReleaseDC(nullptr, dc_); }
-    ScreenDC(const ScreenDC&) = delete;
-    ScreenDC& operator=(const ScreenDC&) = delete;
-    HDC get() const { return dc_; }
-
-private:
-    HDC dc_;
-};
-
-class MemoryDC {
-public:
-    explicit MemoryDC(HDC like) : dc_(CreateCompatibleDC(like)) {}
-    ~MemoryDC() { if (dc_) DeleteDC(dc_); }
-    MemoryDC(const MemoryDC&) = delete;
-    MemoryDC& operator=(const MemoryDC&) = delete;
-    HDC get() const { return dc_; }
-
-private:
-    HDC dc_;
-};
-
-class GdiObject {
-public:
-    explicit GdiObject(HGDIOBJ o) : o_(o) {}
-    ~GdiObject() { if (o_) DeleteObject(o_); }
-    GdiObject(const GdiObject&) = delete;
-    GdiObject& operator=(const GdiObject&) = delete;
-    HGDIOBJ get() const { return o_; }
-
-private:
-    HGDIOBJ o_;
-};
-
-class SelectedObject {
-public:
-    SelectedObject(HDC dc, HGDIOBJ o) : dc_(dc), old_(SelectObject(dc, o)) {}
-    ~SelectedObject() { SelectObject(dc_, old_); }
-    SelectedObject(const SelectedObject&) = delete;
-    SelectedObject& operator=(const SelectedObject&) = delete;
-
-private:
-    HDC dc_;
-    HGDIOBJ old_;
-};
-
 std::string Upper(std::string s) {
     for (char& c : s) c = static_cast<char>(toupper(static_cast<unsigned char>(c)));
     return s;
 }
 
 }  // namespace
-
-Handle& Handle::operator=(Handle&& o) noexcept {
-    if (this != &o) {
-        if (h_) CloseHandle(h_);
-        h_ = o.h_;
-        o.h_ = nullptr;
-    }
-    return *this;
-}
-
-Handle::~Handle() {
-    if (h_) CloseHandle(h_);
-}
 
 bool WaitUntil(const std::function<bool()>& done, Ms timeout, Ms step) {
     const auto end = std::chrono::steady_clock::now() + timeout;
@@ -132,30 +71,30 @@ Process& Process::operator=(Process&& o) noexcept {
 Process::~Process() { Kill(); }
 
 bool Process::Running() const {
-    return process_ && WaitForSingleObject(process_.get(), 0) == WAIT_TIMEOUT;
+    return process_ && WaitForSingleObject(process_.Get(), 0) == WAIT_TIMEOUT;
 }
 
 std::optional<DWORD> Process::WaitExit(Ms timeout) const {
     if (!process_) return std::nullopt;
-    if (WaitForSingleObject(process_.get(), static_cast<DWORD>(timeout.count())) != WAIT_OBJECT_0)
+    if (WaitForSingleObject(process_.Get(), static_cast<DWORD>(timeout.count())) != WAIT_OBJECT_0)
         return std::nullopt;
     DWORD code = 0;
-    if (!GetExitCodeProcess(process_.get(), &code)) return std::nullopt;
+    if (!GetExitCodeProcess(process_.Get(), &code)) return std::nullopt;
     return code;
 }
 
 void Process::Kill() {
     if (Running()) {
-        TerminateProcess(process_.get(), 255);
-        WaitForSingleObject(process_.get(), 5000);
+        TerminateProcess(process_.Get(), 255);
+        WaitForSingleObject(process_.Get(), 5000);
     }
 }
 
 bool KillProcessId(DWORD pid) {
     Handle h(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid));
     if (!h) return false;
-    TerminateProcess(h.get(), 255);
-    return WaitForSingleObject(h.get(), 5000) == WAIT_OBJECT_0;
+    TerminateProcess(h.Get(), 255);
+    return WaitForSingleObject(h.Get(), 5000) == WAIT_OBJECT_0;
 }
 
 // --- windows and controls -------------------------------------------------
@@ -360,13 +299,13 @@ bool SaveScreenshot(HWND w, const std::string& bmpPath) {
     if (!IsShown(w) || !GetWindowRect(w, &r)) return false;
     const int width = r.right - r.left, height = r.bottom - r.top;
     if (width <= 0 || height <= 0) return false;
-    ScreenDC screen;
-    MemoryDC mem(screen.get());
-    GdiObject bitmap(CreateCompatibleBitmap(screen.get(), width, height));
-    if (!screen.get() || !mem.get() || !bitmap.get()) return false;
+    TClientDC screen(nullptr);
+    TMemoryDC mem(screen.Get());
+    TGdiHandle<HBITMAP> bitmap(CreateCompatibleBitmap(screen.Get(), width, height));
+    if (!screen.Get() || !mem.Get() || !bitmap) return false;
     {
-        SelectedObject sel(mem.get(), bitmap.get());
-        if (!BitBlt(mem.get(), 0, 0, width, height, screen.get(), r.left, r.top, SRCCOPY)) return false;
+        TSelectObject sel(mem.Get(), bitmap.Get());
+        if (!BitBlt(mem.Get(), 0, 0, width, height, screen.Get(), r.left, r.top, SRCCOPY)) return false;
     }
     BITMAPINFOHEADER bih{};
     bih.biSize = sizeof bih;
@@ -377,7 +316,7 @@ bool SaveScreenshot(HWND w, const std::string& bmpPath) {
     bih.biCompression = BI_RGB;
     const DWORD stride = ((width * 3) + 3) & ~3u;
     std::vector<unsigned char> pixels(static_cast<size_t>(stride) * height);
-    if (!GetDIBits(mem.get(), static_cast<HBITMAP>(bitmap.get()), 0, height, pixels.data(),
+    if (!GetDIBits(mem.Get(), bitmap.Get(), 0, height, pixels.data(),
                    reinterpret_cast<BITMAPINFO*>(&bih), DIB_RGB_COLORS))
         return false;
     BITMAPFILEHEADER bfh{};
@@ -388,9 +327,9 @@ bool SaveScreenshot(HWND w, const std::string& bmpPath) {
                             FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return false;
     DWORD n = 0;
-    return WriteFile(file.get(), &bfh, sizeof bfh, &n, nullptr) && n == sizeof bfh &&
-           WriteFile(file.get(), &bih, sizeof bih, &n, nullptr) && n == sizeof bih &&
-           WriteFile(file.get(), pixels.data(), static_cast<DWORD>(pixels.size()), &n, nullptr) &&
+    return WriteFile(file.Get(), &bfh, sizeof bfh, &n, nullptr) && n == sizeof bfh &&
+           WriteFile(file.Get(), &bih, sizeof bih, &n, nullptr) && n == sizeof bih &&
+           WriteFile(file.Get(), pixels.data(), static_cast<DWORD>(pixels.size()), &n, nullptr) &&
            n == pixels.size();
 }
 

@@ -14,49 +14,15 @@ namespace e2e {
 
 namespace {
 
-class FindHandle {
-public:
-    FindHandle(const std::string& pattern, WIN32_FIND_DATAA* data)
-        : h_(FindFirstFileA(pattern.c_str(), data)) {}
-    ~FindHandle() { if (h_ != INVALID_HANDLE_VALUE) FindClose(h_); }
-    FindHandle(const FindHandle&) = delete;
-    FindHandle& operator=(const FindHandle&) = delete;
-    bool ok() const { return h_ != INVALID_HANDLE_VALUE; }
-    bool next(WIN32_FIND_DATAA* data) { return FindNextFileA(h_, data) != FALSE; }
-
-private:
-    HANDLE h_;
-};
-
-class RegKey {
-public:
-    RegKey(HKEY root, const std::string& key, REGSAM access, bool create = false) {
-        if (create)
-            RegCreateKeyExA(root, key.c_str(), 0, nullptr, 0, access, nullptr, &k_, nullptr);
-        else
-            RegOpenKeyExA(root, key.c_str(), 0, access, &k_);
-    }
-    ~RegKey() { if (k_) RegCloseKey(k_); }
-    RegKey(const RegKey&) = delete;
-    RegKey& operator=(const RegKey&) = delete;
-    HKEY get() const { return k_; }
-
-private:
-    HKEY k_ = nullptr;
-};
-
-class DataModule {
-public:
-    explicit DataModule(const std::string& path)
-        : m_(LoadLibraryExA(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE)) {}
-    ~DataModule() { if (m_) FreeLibrary(m_); }
-    DataModule(const DataModule&) = delete;
-    DataModule& operator=(const DataModule&) = delete;
-    HMODULE get() const { return m_; }
-
-private:
-    HMODULE m_;
-};
+// Opens (or, with `create`, creates) a key; empty when that fails.
+TRegKey OpenKey(HKEY root, const std::string& key, REGSAM access, bool create = false) {
+    TRegKey k;
+    if (create)
+        RegCreateKeyExA(root, key.c_str(), 0, nullptr, 0, access, nullptr, k.OutPtr(), nullptr);
+    else
+        RegOpenKeyExA(root, key.c_str(), 0, access, k.OutPtr());
+    return k;
+}
 
 std::string WithSlash(std::string p) {
     if (!p.empty() && p.back() != '\\') p += '\\';
@@ -100,7 +66,7 @@ std::optional<std::string> ReadWholeFile(const std::string& path) {
     std::string out;
     char buf[65536];
     DWORD n = 0;
-    while (ReadFile(f.get(), buf, sizeof buf, &n, nullptr) && n > 0) out.append(buf, n);
+    while (ReadFile(f.Get(), buf, sizeof buf, &n, nullptr) && n > 0) out.append(buf, n);
     return out;
 }
 
@@ -124,7 +90,7 @@ bool WriteWholeFile(const std::string& path, const std::string& bytes) {
     Handle f(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
                          nullptr));
     DWORD n = 0;
-    return f && WriteFile(f.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &n, nullptr) &&
+    return f && WriteFile(f.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &n, nullptr) &&
            n == bytes.size();
 }
 
@@ -141,30 +107,29 @@ bool DeleteTree(const std::string& path) {
 
 std::vector<std::string> ListFolder(const std::string& folder) {
     std::vector<std::string> out;
-    WIN32_FIND_DATAA fd{};
-    FindHandle find(WithSlash(folder) + "*", &fd);
-    if (!find.ok()) return out;
+    FindHandle find(WithSlash(folder) + "*");
+    if (!find.Valid()) return out;
     do {
-        if (!IsDots(fd.cFileName)) out.push_back(fd.cFileName);
-    } while (find.next(&fd));
+        if (!IsDots(find.Entry().cFileName)) out.push_back(find.Entry().cFileName);
+    } while (find.Next());
     std::sort(out.begin(), out.end());
     return out;
 }
 
 bool RegKeyExists(HKEY root, const std::string& key) {
-    RegKey k(root, key, KEY_READ);
-    return k.get() != nullptr;
+    TRegKey k = OpenKey(root, key, KEY_READ);
+    return k.Get() != nullptr;
 }
 
 std::optional<std::string> RegString(HKEY root, const std::string& key, const char* value) {
-    RegKey k(root, key, KEY_READ);
-    if (!k.get()) return std::nullopt;
+    TRegKey k = OpenKey(root, key, KEY_READ);
+    if (!k.Get()) return std::nullopt;
     DWORD type = 0, size = 0;
-    if (RegQueryValueExA(k.get(), value, nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
+    if (RegQueryValueExA(k.Get(), value, nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
         (type != REG_SZ && type != REG_EXPAND_SZ))
         return std::nullopt;
     std::string s(size, '\0');
-    if (size && RegQueryValueExA(k.get(), value, nullptr, nullptr, reinterpret_cast<BYTE*>(s.data()),
+    if (size && RegQueryValueExA(k.Get(), value, nullptr, nullptr, reinterpret_cast<BYTE*>(s.data()),
                                  &size) != ERROR_SUCCESS)
         return std::nullopt;
     s.resize(strnlen(s.c_str(), s.size()));
@@ -172,10 +137,10 @@ std::optional<std::string> RegString(HKEY root, const std::string& key, const ch
 }
 
 std::optional<DWORD> RegDword(HKEY root, const std::string& key, const char* value) {
-    RegKey k(root, key, KEY_READ);
-    if (!k.get()) return std::nullopt;
+    TRegKey k = OpenKey(root, key, KEY_READ);
+    if (!k.Get()) return std::nullopt;
     DWORD type = 0, data = 0, size = sizeof data;
-    if (RegQueryValueExA(k.get(), value, nullptr, &type, reinterpret_cast<BYTE*>(&data), &size) !=
+    if (RegQueryValueExA(k.Get(), value, nullptr, &type, reinterpret_cast<BYTE*>(&data), &size) !=
             ERROR_SUCCESS ||
         type != REG_DWORD)
         return std::nullopt;
@@ -183,29 +148,29 @@ std::optional<DWORD> RegDword(HKEY root, const std::string& key, const char* val
 }
 
 int RegValueCount(HKEY root, const std::string& key) {
-    RegKey k(root, key, KEY_READ);
+    TRegKey k = OpenKey(root, key, KEY_READ);
     DWORD values = 0;
-    if (!k.get() || RegQueryInfoKeyA(k.get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values,
+    if (!k.Get() || RegQueryInfoKeyA(k.Get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values,
                                      nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
         return -1;
     return static_cast<int>(values);
 }
 
 bool RegSetDword(HKEY root, const std::string& key, const char* value, DWORD data) {
-    RegKey k(root, key, KEY_WRITE, true);
-    return k.get() && RegSetValueExA(k.get(), value, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&data),
+    TRegKey k = OpenKey(root, key, KEY_WRITE, true);
+    return k.Get() && RegSetValueExA(k.Get(), value, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&data),
                                      sizeof data) == ERROR_SUCCESS;
 }
 
 bool RegSetString(HKEY root, const std::string& key, const char* value, const std::string& data) {
-    RegKey k(root, key, KEY_WRITE, true);
-    return k.get() && RegSetValueExA(k.get(), value, 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
+    TRegKey k = OpenKey(root, key, KEY_WRITE, true);
+    return k.Get() && RegSetValueExA(k.Get(), value, 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
                                      static_cast<DWORD>(data.size() + 1)) == ERROR_SUCCESS;
 }
 
 bool RegDeleteValueOf(HKEY root, const std::string& key, const char* value) {
-    RegKey k(root, key, KEY_WRITE);
-    return k.get() && RegDeleteValueA(k.get(), value) == ERROR_SUCCESS;
+    TRegKey k = OpenKey(root, key, KEY_WRITE);
+    return k.Get() && RegDeleteValueA(k.Get(), value) == ERROR_SUCCESS;
 }
 
 bool RegDeleteKeyTree(HKEY root, const std::string& key) {
@@ -314,7 +279,7 @@ bool DefineUnixDrive(char letter, ULONG type, const std::string& unixPath) {
         memcpy(buf.data() + sizeof(UnixDriveRequest), unixPath.c_str(), unixPath.size());
     }
     DWORD got = 0;
-    return DeviceIoControl(mgr.get(), IoctlDefineUnixDrive, buf.data(), static_cast<DWORD>(buf.size()),
+    return DeviceIoControl(mgr.Get(), IoctlDefineUnixDrive, buf.data(), static_cast<DWORD>(buf.size()),
                            nullptr, 0, &got, nullptr) != FALSE;
 }
 
@@ -348,12 +313,12 @@ bool DrivePresent(char letter) {
 // --- damaged programs -----------------------------------------------------
 
 std::string ReadResource(const std::string& exe, const char* type, const char* name) {
-    DataModule m(exe);
-    if (!m.get()) return {};
-    HRSRC r = FindResourceA(m.get(), name, type);
+    LoadedModule m(LoadLibraryExA(exe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
+    if (!m.Get()) return {};
+    HRSRC r = FindResourceA(m.Get(), name, type);
     if (!r) return {};
-    HGLOBAL g = LoadResource(m.get(), r);
-    const DWORD size = SizeofResource(m.get(), r);
+    HGLOBAL g = LoadResource(m.Get(), r);
+    const DWORD size = SizeofResource(m.Get(), r);
     const void* p = g ? LockResource(g) : nullptr;
     return p ? std::string(static_cast<const char*>(p), size) : std::string();
 }
