@@ -25,9 +25,7 @@ TEST_F(SetupTest, WindowOpensWithItsCaptionSizeAndWelcomePage) {
     ASSERT_TRUE(w.Alive());
     EXPECT_EQ(GetText(w.Window()), WizardCaption);
     // The layout is given at 96 DPI and scales with the system's DPI.
-    HDC screen = GetDC(nullptr);
-    const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
-    ReleaseDC(nullptr, screen);
+    const int dpi = GetDeviceCaps(TClientDC(nullptr).Get(), LOGPIXELSX);
     const SIZE client = ClientSize(w.Window());
     EXPECT_EQ(client.cx, MulDiv(FormClientWidth, dpi, 96));
     EXPECT_EQ(client.cy, MulDiv(FormClientHeight, dpi, 96));
