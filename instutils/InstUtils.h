@@ -55,6 +55,9 @@ void InitShellFolders();
 // program's own or the current folder where Windows allows it.
 void RestrictDllSearchToSystem();
 std::string GetShellFolder(int csidl);
+// The full path of `name` in the system folder, the one place a DLL that is
+// not always loaded is taken from; empty when the folder cannot be read.
+std::string SystemFolderFile(const char* name);
 std::string GetTempFolder();
 std::string MakeTempFileName();
 void RemoveTempLeftovers();

@@ -20,15 +20,6 @@ ShellFolderEntry& Entry()
     return entry;
 }
 
-std::string SystemFolderFile(const char* name)
-{
-    char folder[MAX_PATH + 1] = {};
-    const UINT len = GetSystemDirectoryA(folder, MAX_PATH);
-    if (len == 0 || len >= MAX_PATH)
-        return std::string();
-    return JoinPath(std::string(folder, len), name);
-}
-
 template <class Proc>
 Proc LookUp(HMODULE module, const char* name)
 {
@@ -38,6 +29,15 @@ Proc LookUp(HMODULE module, const char* name)
 }
 
 }  // namespace
+
+std::string SystemFolderFile(const char* name)
+{
+    char folder[MAX_PATH + 1] = {};
+    const UINT len = GetSystemDirectoryA(folder, MAX_PATH);
+    if (len == 0 || len >= MAX_PATH)
+        return std::string();
+    return JoinPath(std::string(folder, len), name);
+}
 
 void RestrictDllSearchToSystem()
 {

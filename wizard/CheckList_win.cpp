@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "wizard/Accessibility_win.h"
 #include "wizard/ControlDraw_win.h"
 
 namespace {
@@ -50,6 +51,11 @@ LRESULT CALLBACK TCheckListBox::ListProc(HWND w, UINT msg, WPARAM wp, LPARAM lp,
         case WM_CHAR:
             if (wp == ' ') return 0;   // not a search key here
             break;
+        case WM_GETOBJECT: {
+            LRESULT object = 0;
+            if (AnswerCheckListObject(w, wp, lp, object)) return object;
+            break;
+        }
         case WM_NCDESTROY:
             RemoveWindowSubclass(w, ListProc, SubclassId);
             break;
@@ -74,7 +80,7 @@ LRESULT TCheckListBox::Dispatch(UINT msg, WPARAM wp, LPARAM lp) {
         SetWindowPos(List, nullptr, 0, 0, LOWORD(lp), HIWORD(lp), SWP_NOZORDER | SWP_NOACTIVATE);
         return 0;
     case WM_MEASUREITEM:
-        reinterpret_cast<MEASUREITEMSTRUCT*>(lp)->itemHeight = ScaleForDpi(RowHeight96);
+        reinterpret_cast<MEASUREITEMSTRUCT*>(lp)->itemHeight = ScaleForDpi(RowHeight96, Dpi);
         return TRUE;
     case WM_DRAWITEM:
         Draw(*reinterpret_cast<const DRAWITEMSTRUCT*>(lp));
@@ -84,7 +90,6 @@ LRESULT TCheckListBox::Dispatch(UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 void TCheckListBox::Create() {
-    Glyph = ScaleForDpi(GlyphSize96);
     List = CreateInnerControl(Window, WS_EX_CLIENTEDGE, "LISTBOX",
                               WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY |
                                   LBS_OWNERDRAWFIXED | LBS_HASSTRINGS | LBS_NOINTEGRALHEIGHT);
@@ -93,7 +98,14 @@ void TCheckListBox::Create() {
 }
 
 void TCheckListBox::UpdateMetrics() {
-    if (List) SendMessageA(List, LB_SETITEMHEIGHT, 0, ScaleForDpi(RowHeight96));
+    Glyph = ScaleForDpi(GlyphSize96, Dpi);
+    if (List) SendMessageA(List, LB_SETITEMHEIGHT, 0, ScaleForDpi(RowHeight96, Dpi));
+}
+
+void TCheckListBox::SetDpi(int dpi) {
+    Dpi = dpi;
+    UpdateMetrics();
+    InvalidateRect(List, nullptr, TRUE);
 }
 
 int TCheckListBox::AddRow(const std::string& text) {

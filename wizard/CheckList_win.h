@@ -13,6 +13,7 @@
 
 #include "wizard/CompPage.h"
 #include "wizard/ControlHost_win.h"
+#include "wizard/GdiHandle_win.h"
 
 
 class TCheckListBox {
@@ -39,6 +40,8 @@ public:
 
     // Check-box glyph width in pixels (at the current DPI).
     int GlyphSize() const { return Glyph; }
+    // Pixels per inch to draw at (see TDriveBox::SetDpi).
+    void SetDpi(int dpi);
 
     // Draws a row's text part into `rect` (colours and background prepared).
     // Unset: the row's text at the left.
@@ -61,6 +64,7 @@ private:
     HWND Window = nullptr;
     HWND List = nullptr;
     HFONT Font = nullptr;            // the parent's font, not owned
+    int Dpi = ScreenDpi();
     int Glyph = 13;
     std::vector<Row> Rows;
 };

@@ -1,10 +1,5 @@
 #include "wizard/ControlDraw_win.h"
 
-int ScaleForDpi(int pixels96) {
-    static const int dpi = ScreenDpi();
-    return MulDiv(pixels96, dpi, 96);
-}
-
 TGdiObject LoadGlyph(const char* name) {
     return TGdiObject(LoadImageA(GetModuleHandleA(nullptr), name, IMAGE_BITMAP, 0, 0,
                                  LR_CREATEDIBSECTION));
@@ -16,15 +11,15 @@ SIZE GlyphSize(HGDIOBJ bitmap) {
     return SIZE{info.bmWidth, info.bmHeight < 0 ? -info.bmHeight : info.bmHeight};
 }
 
-SIZE ShownGlyphSize(HGDIOBJ bitmap) {
+SIZE ShownGlyphSize(HGDIOBJ bitmap, int dpi) {
     SIZE size = GlyphSize(bitmap);
-    return SIZE{ScaleForDpi(size.cx), ScaleForDpi(size.cy)};
+    return SIZE{ScaleForDpi(size.cx, dpi), ScaleForDpi(size.cy, dpi)};
 }
 
-void DrawGlyphTransparent(HDC dc, HGDIOBJ bitmap, int x, int y) {
+void DrawGlyphTransparent(HDC dc, HGDIOBJ bitmap, int x, int y, int dpi) {
     SIZE size = GlyphSize(bitmap);
     if (size.cx <= 0 || size.cy <= 0) return;
-    SIZE shown = ShownGlyphSize(bitmap);
+    SIZE shown = ShownGlyphSize(bitmap, dpi);
     TMemoryDC image(dc);
     TMemoryDC mask(dc);
     TGdiObject maskBitmap(CreateBitmap(size.cx, size.cy, 1, 1, nullptr));
@@ -49,9 +44,9 @@ void DrawGlyphTransparent(HDC dc, HGDIOBJ bitmap, int x, int y) {
     SetBkColor(dc, oldBack);
 }
 
-int FontTextHeight(HWND window, HFONT font) {
+int FontTextHeight(HWND window, HFONT font, int dpi) {
     TClientDC dc(window);
-    if (!dc.Get()) return ScaleForDpi(13);
+    if (!dc.Get()) return ScaleForDpi(13, dpi);
     TSelectObject sel(dc.Get(), font ? font : GetStockObject(DEFAULT_GUI_FONT));
     TEXTMETRICA tm{};
     GetTextMetricsA(dc.Get(), &tm);

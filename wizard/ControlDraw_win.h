@@ -8,8 +8,8 @@
 
 #include "wizard/GdiHandle_win.h"
 
-// 96-DPI pixels at the screen's DPI.
-int ScaleForDpi(int pixels96);
+// 96-DPI pixels at `dpi`.
+inline int ScaleForDpi(int pixels96, int dpi) { return MulDiv(pixels96, dpi, 96); }
 
 // Keeps the system's critical-error boxes (no disk in drive) away.
 class TErrorModeScope {
@@ -26,9 +26,9 @@ private:
 TGdiObject LoadGlyph(const char* name);
 SIZE GlyphSize(HGDIOBJ bitmap);   // 0 x 0 for none
 // The size a glyph is drawn at: the bitmap is drawn for 96 DPI and scaled.
-SIZE ShownGlyphSize(HGDIOBJ bitmap);
+SIZE ShownGlyphSize(HGDIOBJ bitmap, int dpi);
 // Draws `bitmap` at x, y, scaled to ShownGlyphSize, with the colour of its
 // bottom-left pixel left out.
-void DrawGlyphTransparent(HDC dc, HGDIOBJ bitmap, int x, int y);
+void DrawGlyphTransparent(HDC dc, HGDIOBJ bitmap, int x, int y, int dpi);
 // Height of a line of text in `font` (the system font when null).
-int FontTextHeight(HWND window, HFONT font);
+int FontTextHeight(HWND window, HFONT font, int dpi);

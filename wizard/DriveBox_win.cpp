@@ -57,16 +57,12 @@ LRESULT TDriveBox::Dispatch(UINT msg, WPARAM wp, LPARAM lp) {
         Create();
         return 0;
     case WM_SIZE:
-        SetWindowPos(Combo, nullptr, 0, 0, LOWORD(lp), HIWORD(lp) + ScaleForDpi(DropDownHeight96),
+        SetWindowPos(Combo, nullptr, 0, 0, LOWORD(lp), HIWORD(lp) + ScaleForDpi(DropDownHeight96, Dpi),
                      SWP_NOZORDER | SWP_NOACTIVATE);
         return 0;
-    case WM_MEASUREITEM: {
-        auto* mis = reinterpret_cast<MEASUREITEMSTRUCT*>(lp);
-        int text = FontTextHeight(Window, Font) + 4;
-        int glyph = ShownGlyphSize(FixedGlyph.Get()).cy;
-        mis->itemHeight = static_cast<UINT>(text > glyph ? text : glyph);
+    case WM_MEASUREITEM:
+        reinterpret_cast<MEASUREITEMSTRUCT*>(lp)->itemHeight = static_cast<UINT>(ItemHeight());
         return TRUE;
-    }
     case WM_DRAWITEM:
         Draw(*reinterpret_cast<const DRAWITEMSTRUCT*>(lp));
         return TRUE;
@@ -77,6 +73,9 @@ LRESULT TDriveBox::Dispatch(UINT msg, WPARAM wp, LPARAM lp) {
             if (code == CBN_SELENDOK ||
                 (code == CBN_SELCHANGE && !SendMessageA(Combo, CB_GETDROPPEDSTATE, 0, 0)))
                 ItemChosen();
+            // A list closed without a choice shows the drive it had.
+            else if (code == CBN_SELENDCANCEL && CurrentDrive)
+                SelectDrive(CurrentDrive);
             return 0;
         }
         break;
@@ -90,16 +89,30 @@ void TDriveBox::Create() {
     Combo = CreateInnerControl(Window, 0, "COMBOBOX",
                                WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST |
                                    CBS_OWNERDRAWFIXED | CBS_HASSTRINGS,
-                               ScaleForDpi(DropDownHeight96));
+                               ScaleForDpi(DropDownHeight96, Dpi));
     UpdateMetrics();
     Rebuild();
 }
 
+int TDriveBox::ItemHeight() const {
+    int text = FontTextHeight(Window, Font, Dpi) + ScaleForDpi(4, Dpi);
+    int glyph = ShownGlyphSize(FixedGlyph.Get(), Dpi).cy;
+    return text > glyph ? text : glyph;
+}
+
+void TDriveBox::SetDpi(int dpi) {
+    Dpi = dpi;
+    UpdateMetrics();
+    RECT own{};
+    GetClientRect(Window, &own);
+    SetWindowPos(Combo, nullptr, 0, 0, own.right, own.bottom + ScaleForDpi(DropDownHeight96, Dpi),
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    InvalidateRect(Combo, nullptr, TRUE);
+}
+
 void TDriveBox::UpdateMetrics() {
     if (!Combo) return;
-    int text = FontTextHeight(Window, Font) + 4;
-    int glyph = ShownGlyphSize(FixedGlyph.Get()).cy;
-    int height = text > glyph ? text : glyph;
+    int height = ItemHeight();
     SendMessageA(Combo, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), height);
     SendMessageA(Combo, CB_SETITEMHEIGHT, 0, height);
     // The container takes the closed box's height so that nothing is clipped.
@@ -189,11 +202,11 @@ void TDriveBox::Draw(const DRAWITEMSTRUCT& dis) {
     }
     const Item& item = Items[dis.itemID];
     HGDIOBJ glyph = item.Removable ? RemovableGlyph.Get() : FixedGlyph.Get();
-    SIZE g = ShownGlyphSize(glyph);
+    SIZE g = ShownGlyphSize(glyph, Dpi);
     int height = rc.bottom - rc.top;
-    DrawGlyphTransparent(dc, glyph, rc.left + ScaleForDpi(2), rc.top + (height - g.cy) / 2);
+    DrawGlyphTransparent(dc, glyph, rc.left + ScaleForDpi(2, Dpi), rc.top + (height - g.cy) / 2, Dpi);
     RECT text = rc;
-    text.left += g.cx + ScaleForDpi(6);
+    text.left += g.cx + ScaleForDpi(6, Dpi);
     TSelectObject font(dc, Font);
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));

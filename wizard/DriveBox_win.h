@@ -36,6 +36,9 @@ public:
     void SelectDrive(char letter);
     // Clears the items, reads GetLogicalDrives into Mask() and lists the drives.
     void Rebuild();
+    // Pixels per inch to draw and measure at: the wizard window's, the
+    // screen's until the window says otherwise.
+    void SetDpi(int dpi);
 
     char Drive() const { return CurrentDrive; }     // lower case; 0 when none
     uint32_t Mask() const { return DriveMask; }     // mask seen at the last rebuild
@@ -58,6 +61,7 @@ private:
     LRESULT Dispatch(UINT msg, WPARAM wp, LPARAM lp);
     void Create();
     void UpdateMetrics();
+    int ItemHeight() const;
     void Draw(const DRAWITEMSTRUCT& dis);
     void ItemChosen();
 
@@ -67,6 +71,7 @@ private:
     TGdiObject FixedGlyph;
     TGdiObject RemovableGlyph;
     std::vector<Item> Items;
+    int Dpi = ScreenDpi();
     char CurrentDrive = 0;
     uint32_t DriveMask = 0;
     TDirectoryListBox* FolderList = nullptr;

@@ -56,7 +56,7 @@ LRESULT TDirectoryListBox::Dispatch(UINT msg, WPARAM wp, LPARAM lp) {
         SetWindowPos(List, nullptr, 0, 0, LOWORD(lp), HIWORD(lp), SWP_NOZORDER | SWP_NOACTIVATE);
         return 0;
     case WM_MEASUREITEM:
-        reinterpret_cast<MEASUREITEMSTRUCT*>(lp)->itemHeight = ScaleForDpi(RowHeight96);
+        reinterpret_cast<MEASUREITEMSTRUCT*>(lp)->itemHeight = ScaleForDpi(RowHeight96, Dpi);
         return TRUE;
     case WM_DRAWITEM:
         Draw(*reinterpret_cast<const DRAWITEMSTRUCT*>(lp));
@@ -85,7 +85,13 @@ void TDirectoryListBox::Create() {
 }
 
 void TDirectoryListBox::UpdateMetrics() {
-    if (List) SendMessageA(List, LB_SETITEMHEIGHT, 0, ScaleForDpi(RowHeight96));
+    if (List) SendMessageA(List, LB_SETITEMHEIGHT, 0, ScaleForDpi(RowHeight96, Dpi));
+}
+
+void TDirectoryListBox::SetDpi(int dpi) {
+    Dpi = dpi;
+    UpdateMetrics();
+    InvalidateRect(List, nullptr, TRUE);
 }
 
 int TDirectoryListBox::CurrentRow() const {
@@ -112,7 +118,7 @@ void TDirectoryListBox::Rebuild() {
     SendMessageA(List, LB_RESETCONTENT, 0, 0);
     for (const TFolderRow& row : RowList)
         SendMessageA(List, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(row.Text.c_str()));
-    SendMessageA(List, LB_SETCURSEL, static_cast<WPARAM>(FolderDepth(Current)), 0);
+    SendMessageA(List, LB_SETCURSEL, static_cast<WPARAM>(CurrentFolderRow(RowList)), 0);
     SendMessageA(List, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(List, nullptr, TRUE);
 }
@@ -146,16 +152,16 @@ void TDirectoryListBox::Draw(const DRAWITEMSTRUCT& dis) {
     if (dis.itemID != static_cast<UINT>(-1) && dis.itemID < RowList.size()) {
         const TFolderRow& row = RowList[dis.itemID];
         HGDIOBJ glyph = row.Open ? OpenGlyph.Get() : ClosedGlyph.Get();
-        SIZE g = ShownGlyphSize(glyph);
+        SIZE g = ShownGlyphSize(glyph, Dpi);
         int height = rc.bottom - rc.top;
-        int x = rc.left + ScaleForDpi(FolderRowIndent(row));
-        DrawGlyphTransparent(dc, glyph, x, rc.top + (height - g.cy) / 2);
+        int x = rc.left + ScaleForDpi(FolderRowIndent(row), Dpi);
+        DrawGlyphTransparent(dc, glyph, x, rc.top + (height - g.cy) / 2, Dpi);
         TSelectObject font(dc, Font);
         SIZE a{};
         GetTextExtentPoint32A(dc, "A", 1, &a);
         SetBkMode(dc, TRANSPARENT);
         SetTextColor(dc, GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
-        RECT text{x + g.cx + ScaleForDpi(4), rc.top + (height - a.cy) / 2, rc.right, rc.bottom};
+        RECT text{x + g.cx + ScaleForDpi(4, Dpi), rc.top + (height - a.cy) / 2, rc.right, rc.bottom};
         DrawTextA(dc, row.Text.c_str(), static_cast<int>(row.Text.size()), &text,
                   DT_SINGLELINE | DT_NOPREFIX | DT_LEFT | DT_END_ELLIPSIS);
     }

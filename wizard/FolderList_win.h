@@ -35,6 +35,8 @@ public:
     void SetDrive(char letter);
     // Re-reads the rows of the current folder; no change notification.
     void Rebuild();
+    // Pixels per inch to draw at (see TDriveBox::SetDpi).
+    void SetDpi(int dpi);
 
     const std::string& Directory() const { return Current; }
     const std::vector<TFolderRow>& Rows() const { return RowList; }
@@ -61,6 +63,7 @@ private:
     HFONT Font = nullptr;            // the parent's font, not owned
     TGdiObject OpenGlyph;
     TGdiObject ClosedGlyph;
+    int Dpi = ScreenDpi();
     std::string Current;
     std::vector<TFolderRow> RowList;
     bool CasePreservedFlag = true;

@@ -170,6 +170,12 @@ std::vector<TFolderRow> BuildFolderRows(const std::string& current,
     return rows;
 }
 
+int CurrentFolderRow(const std::vector<TFolderRow>& rows) {
+    int row = -1;
+    while (row + 1 < static_cast<int>(rows.size()) && rows[static_cast<size_t>(row) + 1].Open) ++row;
+    return row;
+}
+
 TDriveTimerStep DecideDriveTimerStep(uint32_t oldMask, uint32_t newMask, char currentDrive,
                                      const std::string& programFiles, uint32_t listed) {
     TDriveTimerStep step;

@@ -41,10 +41,13 @@ struct TFolderRow {
 int FolderRowIndent(const TFolderRow& row);
 // The chain from the root down to `current`, then `subFolders` (names only)
 // sorted without regard to case. Texts are lower-cased unless the file
-// system preserves case. The current folder's row is at FolderDepth(current).
+// system preserves case.
 std::vector<TFolderRow> BuildFolderRows(const std::string& current,
                                         std::vector<std::string> subFolders,
                                         bool casePreserved);
+// Index of the current folder's row: the last row of the chain (-1 for
+// none). Not FolderDepth: a network root is one row for several backslashes.
+int CurrentFolderRow(const std::vector<TFolderRow>& rows);
 // Equality of two folders as the list compares them.
 bool SameFolder(const std::string& a, const std::string& b, bool caseSensitive);
 

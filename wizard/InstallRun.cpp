@@ -41,3 +41,10 @@ std::string CommonDataBytes(double now) {
     bytes += '1';
     return bytes;
 }
+
+TShortcutFolders ChooseShortcutFolders(const std::string& allUsers, const std::string& currentUser,
+                                       bool installToAll) {
+    TShortcutFolders f{installToAll ? allUsers : currentUser, installToAll ? currentUser : allUsers};
+    if (f.Primary.empty()) f.Primary = f.Other;
+    return f;
+}

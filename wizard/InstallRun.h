@@ -23,6 +23,16 @@ std::string BuildLaunchCommand(const std::string& mainDir);
 // The 25 bytes of "parv_common.dat" for the day count `now`.
 std::string CommonDataBytes(double now);
 
+// One shortcut pass's folders: the shortcut goes into Primary (nowhere when
+// empty) and an older one in Other is deleted (none when empty). The
+// all-users folder is primary when `installToAll`; a primary that the
+// system does not have gives way to the other scope's folder.
+struct TShortcutFolders {
+    std::string Primary, Other;
+};
+TShortcutFolders ChooseShortcutFolders(const std::string& allUsers, const std::string& currentUser,
+                                       bool installToAll);
+
 // The completion page's entry: writes "parv_common.dat" into the shared data
 // folder; for a normal installation also stores the ticked boxes in
 // Options.Extensions, starts the association command and makes the

@@ -48,12 +48,11 @@ void FinishPageEntry(const bool assoc[4], bool installToAll, bool desktop) {
 
     const std::string target = GetMainDirFile(app::ExeName);
     for (const TShortcutPass& pass : ShortcutPasses) {
-        std::string primary = GetShellFolder(installToAll ? pass.AllUsers : pass.CurrentUser);
-        std::string other = GetShellFolder(installToAll ? pass.CurrentUser : pass.AllUsers);
-        if (primary.empty()) primary = other;
-        if (!other.empty()) DeleteFileA(JoinPath(other, app::ShortcutFile).c_str());
-        if ((pass.Always || desktop) && !primary.empty())
-            CreateShortcut(JoinPath(primary, app::ShortcutFile), target, Options.MainDir,
+        const TShortcutFolders f =
+            ChooseShortcutFolders(GetShellFolder(pass.AllUsers), GetShellFolder(pass.CurrentUser), installToAll);
+        if (!f.Other.empty()) DeleteFileA(JoinPath(f.Other, app::ShortcutFile).c_str());
+        if ((pass.Always || desktop) && !f.Primary.empty())
+            CreateShortcut(JoinPath(f.Primary, app::ShortcutFile), target, Options.MainDir,
                            app::ShortcutDescription);
     }
 }

@@ -1,6 +1,7 @@
 #include "wizard/Layout.h"
 
 #include <cstring>
+#include <iterator>
 
 namespace {
 
@@ -94,5 +95,13 @@ std::span<const TControlDef> WizardLayout() { return Layout; }
 const TControlDef* FindControlDef(const char* name) {
     for (const TControlDef& d : Layout)
         if (std::strcmp(d.Name, name) == 0) return &d;
+    return nullptr;
+}
+
+const TControlDef* MnemonicTarget(const char* labelName) {
+    const TControlDef* label = FindControlDef(labelName);
+    if (!label) return nullptr;
+    for (const TControlDef* d = label + 1; d != std::end(Layout) && std::strcmp(d->Parent, label->Parent) == 0; ++d)
+        if (d->Flags & lfTabStop) return d;
     return nullptr;
 }

@@ -88,3 +88,6 @@ constexpr int PageWidth = 367, PageHeight = 260;
 std::span<const TControlDef> WizardLayout();
 // The entry named `name`, or null.
 const TControlDef* FindControlDef(const char* name);
+// The control a label's "&" mnemonic focuses: the next tab stop after it
+// under the same parent, as in a dialog. Null when there is none.
+const TControlDef* MnemonicTarget(const char* labelName);

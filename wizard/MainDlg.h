@@ -1,8 +1,9 @@
 #pragma once
 // The wizard window: one fixed-size window that shows one of eight pages
 // under a title banner, with Back, Next and Cancel below. Built from the
-// layout table (Layout.h), scaled for the system DPI. All page changes go
-// through ShowPage; every request to close goes through FormCloseQuery.
+// layout table (Layout.h), scaled for the DPI of the window's monitor and
+// rebuilt when that changes. All page changes go through ShowPage; every
+// request to close goes through FormCloseQuery.
 
 #include <windows.h>
 
@@ -14,6 +15,7 @@
 
 #include "integration/Options.h"
 #include "wizard/GdiHandle_win.h"
+#include "wizard/Layout.h"
 #include "wizard/PageFlow.h"
 
 class TCheckListBox;
@@ -26,8 +28,9 @@ public:
     // Builds the window (hidden), loads the logos and the settings, starts
     // both timers and shows page 0. Needs RegisterWizardWindowClasses first
     // (done on demand) and, for the licence page, the program's payload
-    // reader in AttachedFiles.
-    TMainDlgForm();
+    // reader in AttachedFiles. `dpi` 0 takes the DPI of the monitor the
+    // window opens on; tests pass another to build it at that scale.
+    explicit TMainDlgForm(int dpi = 0);
     ~TMainDlgForm() override;
     TMainDlgForm(const TMainDlgForm&) = delete;
     TMainDlgForm& operator=(const TMainDlgForm&) = delete;
@@ -55,6 +58,11 @@ public:
     void Close();
     // Enter and Escape as the window treats them; true when consumed.
     bool HandleDialogKey(WPARAM key);
+    // Alt+`ch` on a shown label's mnemonic focuses the control it names;
+    // true when consumed. Buttons are left to the dialog manager.
+    bool HandleMnemonic(WPARAM ch);
+    // Pixels per inch the window is laid out at now.
+    int CurrentDpi() const { return Dpi; }
 
     void StatusTimerTick();
     void DriveTimer();
@@ -91,6 +99,10 @@ public:
 
 private:
     void CreateFromLayout();
+    void MakeFonts();
+    HFONT FontOf(TCtlFont font) const;
+    void PlaceControl(const TControlDef& d, HWND w);
+    void ApplyDpi(int dpi);
     void LoadLogos();
     void EndWizard(int result);
     void SetModalResult(int result);

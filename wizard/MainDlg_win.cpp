@@ -30,6 +30,8 @@ constexpr const char* ImageClassName = "ParvelaImage";
 constexpr UINT_PTR StatusTimerId = 1, DriveTimerId = 2;
 constexpr COLORREF Navy = RGB(0, 0, 128);
 constexpr int EditMargin = 3;   // at 96 DPI, each side of an edit's text
+constexpr UINT WmDpiChanged = 0x02E0;   // WM_DPICHANGED, newer than our headers
+constexpr int ImageDpiSlot = 0;         // window extra of an image: its DPI
 
 // Look flags of a panel; 0 for any other window.
 uint32_t PanelFlags(HWND wnd) {
@@ -74,7 +76,7 @@ LRESULT CALLBACK PanelProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 // Images draw the bitmap in GWLP_USERDATA (not owned) at its own size
-// scaled for the DPI, from the top-left corner.
+// scaled for the DPI in their window extra, from the top-left corner.
 LRESULT CALLBACK ImageProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
     if (msg == WM_PAINT) {
         PAINTSTRUCT ps;
@@ -85,7 +87,7 @@ LRESULT CALLBACK ImageProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
             TMemoryDC mem(dc);
             if (mem.Get()) {
                 TSelectObject sel(mem.Get(), bmp);
-                const int dpi = GetDeviceCaps(dc, LOGPIXELSY);
+                const auto dpi = static_cast<int>(GetWindowLongPtrA(wnd, ImageDpiSlot));
                 const int w = MulDiv(info.bmWidth, dpi, 96), h = MulDiv(info.bmHeight, dpi, 96);
                 SetStretchBltMode(dc, HALFTONE);
                 SetBrushOrgEx(dc, 0, 0, nullptr);
@@ -106,10 +108,11 @@ LRESULT CALLBACK ImageProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
     return DefWindowProcA(wnd, msg, wp, lp);
 }
 
-void RegisterClassOnce(HINSTANCE instance, const char* name, WNDPROC proc, HBRUSH background) {
+void RegisterClassOnce(HINSTANCE instance, const char* name, WNDPROC proc, HBRUSH background, int extra = 0) {
     WNDCLASSA wc{};
     if (GetClassInfoA(instance, name, &wc)) return;
     wc.lpfnWndProc = proc;
+    wc.cbWndExtra = extra;
     wc.hInstance = instance;
     wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
     wc.hbrBackground = background;
@@ -146,7 +149,7 @@ private:
 
 // One-line labels take the width of their text, measured on their own DC
 // (a screen DC can measure a few pixels short), plus a little slack.
-void FitLabelToText(HWND label, HFONT font, const char* text) {
+void FitLabelToText(HWND label, HFONT font, const char* text, int dpi) {
     RECT rc{};
     {
         TClientDC dc(label);
@@ -157,9 +160,37 @@ void FitLabelToText(HWND label, HFONT font, const char* text) {
     }
     RECT place;
     GetWindowRect(label, &place);
-    const int slack = MulDiv(3, ScreenDpi(), 96);
+    const int slack = MulDiv(3, dpi, 96);
     SetWindowPos(label, nullptr, 0, 0, rc.right - rc.left + slack, place.bottom - place.top,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+template <class Proc>
+Proc User32Proc(const char* name) {
+    // user32 is loaded already: looking a call up loads nothing.
+    return reinterpret_cast<Proc>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("user32.dll"), name)));
+}
+
+// The DPI of the monitor `window` is on where the system can tell (Windows
+// 10 1607 on); the screen's otherwise.
+int WindowDpi(HWND window) {
+    static const auto proc = User32Proc<UINT(WINAPI*)(HWND)>("GetDpiForWindow");
+    const UINT dpi = proc ? proc(window) : 0;
+    return dpi ? static_cast<int>(dpi) : ScreenDpi();
+}
+
+// Gives `window` a client area of `width` x `height`, whatever its frame
+// is at the monitor's scale, centred on the work area.
+void FitClientCentred(HWND window, int width, int height) {
+    RECT outer{}, client{};
+    GetWindowRect(window, &outer);
+    GetClientRect(window, &client);
+    const int w = width + (outer.right - outer.left) - client.right;
+    const int h = height + (outer.bottom - outer.top) - client.bottom;
+    RECT area{};
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
+    SetWindowPos(window, nullptr, area.left + (area.right - area.left - w) / 2, area.top + (area.bottom - area.top - h) / 2,
+                 w, h, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 }  // namespace
@@ -167,7 +198,7 @@ void FitLabelToText(HWND label, HFONT font, const char* text) {
 void RegisterWizardWindowClasses(HINSTANCE instance) {
     RegisterClassOnce(instance, FormClassName, TMainDlgForm::WndProc, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
     RegisterClassOnce(instance, PanelClassName, PanelProc, nullptr);
-    RegisterClassOnce(instance, ImageClassName, ImageProc, nullptr);
+    RegisterClassOnce(instance, ImageClassName, ImageProc, nullptr, sizeof(LONG_PTR));
     RegisterWizardControls(instance);
 }
 
@@ -181,23 +212,20 @@ HBITMAP LoadPNGResourceBitmap(const char* name) {
     }
 }
 
-TMainDlgForm::TMainDlgForm() {
+TMainDlgForm::TMainDlgForm(int dpi) {
     HINSTANCE instance = GetModuleHandleA(nullptr);
     RegisterWizardWindowClasses(instance);
-    Dpi = ScreenDpi();
+    Dpi = dpi > 0 ? dpi : ScreenDpi();
     for (int c = 0; c < ComponentCount; ++c) RowToComponent.push_back(c);
 
-    // 1. The window and its controls.
+    // 1. The window and its controls, at the DPI of the monitor it opens on.
     const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
     const DWORD exStyle = WS_EX_CONTROLPARENT;
-    RECT frame{0, 0, Scale(FormClientWidth), Scale(FormClientHeight)};
-    AdjustWindowRectEx(&frame, style, FALSE, exStyle);
-    const int w = frame.right - frame.left, h = frame.bottom - frame.top;
-    RECT area{};
-    SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
-    Window = CreateWindowExA(exStyle, FormClassName, SetupTitle, style, area.left + (area.right - area.left - w) / 2,
-                             area.top + (area.bottom - area.top - h) / 2, w, h, nullptr, nullptr, instance, this);
+    Window = CreateWindowExA(exStyle, FormClassName, SetupTitle, style, 0, 0, Scale(FormClientWidth),
+                             Scale(FormClientHeight), nullptr, nullptr, instance, this);
     if (!Window) return;
+    if (dpi <= 0) Dpi = WindowDpi(Window);
+    FitClientCentred(Window, Scale(FormClientWidth), Scale(FormClientHeight));
     if (HICON big = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(1), IMAGE_ICON, GetSystemMetrics(SM_CXICON),
                                                   GetSystemMetrics(SM_CYICON), LR_SHARED)))
         SendMessageA(Window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
@@ -241,19 +269,57 @@ TMainDlgForm::~TMainDlgForm() {
     if (MainDlgForm == this) MainDlgForm = nullptr;
 }
 
-void TMainDlgForm::CreateFromLayout() {
-    HINSTANCE instance = GetModuleHandleA(nullptr);
+void TMainDlgForm::MakeFonts() {
     DialogFont.Reset(CreateFontA(-MulDiv(8, Dpi, 72), 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
                                  CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, "MS Sans Serif"));
     TitleFont.Reset(CreateFontA(-Scale(15), 0, 0, 0, FW_BOLD, 0, 0, 0, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
                                 CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, "Arial"));
     BoldFont.Reset(CreateFontA(-Scale(11), 0, 0, 0, FW_BOLD, 0, 0, 0, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
                                CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, "MS Sans Serif"));
+}
 
+HFONT TMainDlgForm::FontOf(TCtlFont font) const {
+    return font == TCtlFont::Title ? TitleFont.Get() : font == TCtlFont::Bold ? BoldFont.Get() : DialogFont.Get();
+}
+
+// Place, font and metrics of the control made from `d`, at the current DPI.
+void TMainDlgForm::PlaceControl(const TControlDef& d, HWND w) {
+    if (auto* box = TDriveBox::From(w)) box->SetDpi(Dpi);
+    if (auto* list = TDirectoryListBox::From(w)) list->SetDpi(Dpi);
+    if (auto* list = TCheckListBox::From(w)) list->SetDpi(Dpi);
+    if (d.Kind == TCtlKind::Image) SetWindowLongPtrA(w, ImageDpiSlot, Dpi);
+    SetWindowPos(w, nullptr, Scale(d.X), Scale(d.Y), d.W ? Scale(d.W) : Scale(1), Scale(d.H),
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    HFONT font = FontOf(d.Font);
+    SendMessageA(w, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    if (d.Kind == TCtlKind::Edit || d.Kind == TCtlKind::Memo) {
+        // Without margins the first glyph touches the border and the caret
+        // covers it. Set after the font, which resets them.
+        const int margin = Scale(EditMargin);
+        SendMessageA(w, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, MAKELPARAM(margin, margin));
+    }
+    if (d.W == 0) FitLabelToText(w, font, d.Text, Dpi);
+}
+
+// Windows does not stretch a per-monitor aware window: everything is made
+// again from the layout at the new scale.
+void TMainDlgForm::ApplyDpi(int dpi) {
+    if (dpi <= 0 || dpi == Dpi) return;
+    Dpi = dpi;
+    // The old fonts live until every control has the new ones.
+    TFontHandle oldDialog = std::move(DialogFont), oldTitle = std::move(TitleFont), oldBold = std::move(BoldFont);
+    MakeFonts();
+    for (const TControlDef& d : WizardLayout())
+        if (HWND w = Control(d.Name)) PlaceControl(d, w);
+    RedrawWindow(Window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
+void TMainDlgForm::CreateFromLayout() {
+    HINSTANCE instance = GetModuleHandleA(nullptr);
+    MakeFonts();
     for (const TControlDef& d : WizardLayout()) {
         HWND parent = *d.Parent ? Control(d.Parent) : Window;
         if (!parent) continue;
-        HFONT font = d.Font == TCtlFont::Title ? TitleFont.Get() : d.Font == TCtlFont::Bold ? BoldFont.Get() : DialogFont.Get();
         DWORD style = WS_CHILD | WS_CLIPSIBLINGS | ((d.Flags & lfHidden) ? 0 : WS_VISIBLE) | ((d.Flags & lfTabStop) ? WS_TABSTOP : 0);
         DWORD exStyle = 0;
         const char* cls = PanelClassName;
@@ -312,14 +378,7 @@ void TMainDlgForm::CreateFromLayout() {
         if (!w) continue;
         if (d.Kind == TCtlKind::Panel || d.Kind == TCtlKind::Bevel)
             SetWindowLongPtrA(w, GWLP_USERDATA, static_cast<LONG_PTR>(d.Flags));
-        SendMessageA(w, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-        if (d.Kind == TCtlKind::Edit || d.Kind == TCtlKind::Memo) {
-            // Without margins the first glyph touches the border and the caret
-            // covers it. Set after the font, which resets them.
-            const int margin = Scale(EditMargin);
-            SendMessageA(w, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, MAKELPARAM(margin, margin));
-        }
-        if (d.W == 0) FitLabelToText(w, font, d.Text);
+        PlaceControl(d, w);
         Controls[d.Name] = w;
         if (d.Tag >= 0) {
             if (Pages.size() <= static_cast<size_t>(d.Tag)) Pages.resize(static_cast<size_t>(d.Tag) + 1);
@@ -396,8 +455,9 @@ int TMainDlgForm::ShowModal() {
             ModalResult = mrCancel;
             break;
         }
-        if ((m.message == WM_KEYDOWN) && (m.hwnd == Window || IsChild(Window, m.hwnd)) && HandleDialogKey(m.wParam))
-            continue;
+        const bool ours = m.hwnd == Window || IsChild(Window, m.hwnd);
+        if (ours && m.message == WM_KEYDOWN && HandleDialogKey(m.wParam)) continue;
+        if (ours && m.message == WM_SYSCHAR && HandleMnemonic(m.wParam)) continue;
         if (!IsDialogMessageA(Window, &m)) {
             TranslateMessage(&m);
             DispatchMessageA(&m);
@@ -414,16 +474,36 @@ bool TMainDlgForm::HandleDialogKey(WPARAM key) {
         SendMessageA(button, BM_CLICK, 0, 0);
         return true;
     };
+    if (key != VK_ESCAPE && key != VK_RETURN) return false;
+    HWND focus = GetFocus();
+    // An open drop-down list takes both itself: Enter picks the highlighted
+    // drive, Escape closes the list and keeps the drive.
+    if (DestDirCmbBx && focus == DestDirCmbBx->Inner() && SendMessageA(focus, CB_GETDROPPEDSTATE, 0, 0)) return false;
     if (key == VK_ESCAPE) {
         press(CancelBtn);
         return true;   // Escape never reaches a control, enabled Cancel or not
     }
-    if (key != VK_RETURN) return false;
-    HWND focus = GetFocus();
     if (focus == LicenseMemo) return false;
     if (focus == BackBtn || focus == CancelBtn) return press(focus), true;
     press(NextBtn);
     return true;
+}
+
+bool TMainDlgForm::HandleMnemonic(WPARAM ch) {
+    const char key = MnemonicOf(std::string{'&', static_cast<char>(ch)});
+    for (const TControlDef& d : WizardLayout()) {
+        if (d.Kind != TCtlKind::Label || (d.Flags & lfNoPrefix)) continue;
+        HWND label = Control(d.Name);
+        if (!key || !label || !IsWindowVisible(label) || MnemonicOf(WindowText(label)) != key) continue;
+        const TControlDef* target = MnemonicTarget(d.Name);
+        HWND to = target ? Control(target->Name) : nullptr;
+        if (!to || !IsWindowVisible(to) || !IsWindowEnabled(to)) return false;
+        SetFocus(to);
+        // As a dialog does on entering an edit by its label.
+        if (target->Kind == TCtlKind::Edit) SendMessageA(to, EM_SETSEL, 0, -1);
+        return true;
+    }
+    return false;
 }
 
 void TMainDlgForm::SetModalResult(int result) {
@@ -721,6 +801,14 @@ LRESULT TMainDlgForm::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_ACTIVATEAPP:
         if (wp) AppActivated();
         break;
+    case WmDpiChanged: {
+        ApplyDpi(HIWORD(wp));
+        const auto* r = reinterpret_cast<const RECT*>(lp);
+        if (r)
+            SetWindowPos(Window, nullptr, r->left, r->top, r->right - r->left, r->bottom - r->top,
+                         SWP_NOZORDER | SWP_NOACTIVATE);
+        return 0;
+    }
     case WM_CLOSE:
         Close();
         return 0;

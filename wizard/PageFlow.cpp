@@ -105,3 +105,15 @@ uint8_t SelectedComponents(const std::vector<TCheckState>& rows,
     }
     return set;
 }
+
+char MnemonicOf(const std::string& text) {
+    for (size_t i = 0; i + 1 < text.size(); ++i) {
+        if (text[i] != '&') continue;
+        if (text[i + 1] != '&') {
+            const char c = text[i + 1];
+            return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+        }
+        ++i;
+    }
+    return 0;
+}

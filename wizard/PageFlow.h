@@ -29,6 +29,10 @@ uint8_t ResolvePageTarget(uint8_t to, bool portable);
 // the page has none.
 const char* PageFocusControl(uint8_t to);
 
+// The letter that "&" marks in a control text, upper-cased (ASCII); 0 for
+// none. "&&" is a literal "&".
+char MnemonicOf(const std::string& text);
+
 // The welcome and finish templates with the product name for the first
 // "%s" and nothing for the second.
 std::string FormatProductText(const std::string& templ);

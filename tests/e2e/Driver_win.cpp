@@ -227,6 +227,16 @@ bool PressKey(HWND w, UINT vk) {
     return ok && PostMessageA(w, WM_KEYUP, vk, up);
 }
 
+bool SendDpiChanged(HWND top, int dpi, int clientWidth96, int clientHeight96) {
+    RECT was{};
+    if (!GetWindowRect(top, &was)) return false;
+    RECT r{0, 0, MulDiv(clientWidth96, dpi, 96), MulDiv(clientHeight96, dpi, 96)};
+    AdjustWindowRectEx(&r, static_cast<DWORD>(GetWindowLongA(top, GWL_STYLE)), FALSE,
+                       static_cast<DWORD>(GetWindowLongA(top, GWL_EXSTYLE)));
+    OffsetRect(&r, was.left - r.left, was.top - r.top);
+    return SendWithTimeout(top, 0x02E0 /* WM_DPICHANGED */, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&r), nullptr);
+}
+
 HWND FocusedControl(HWND top) {
     GUITHREADINFO info{};
     info.cbSize = sizeof info;

@@ -14,6 +14,7 @@ struct WalkOptions {
     std::string shotDir;         // screenshots go here ("" for none)
     int installSeconds = 180;    // the longest the installing page may take
     int pageSeconds = 15;        // the longest any other page may take to follow Next
+    int dpiChange = 0;           // > 0: the window is told it moved to a monitor of this DPI first
 };
 
 struct WalkResult {

@@ -3,6 +3,7 @@
 #include <thread>
 
 #include "instutils/ResConst.h"
+#include "wizard/Layout.h"
 #include "tests/e2e/Driver.h"
 
 namespace e2e {
@@ -39,6 +40,8 @@ public:
             if (auto box = WaitMessageBox(p.Id(), nullptr, Ms(3000))) TakeBox(*box, "start", "OK");
             res_.stopped = "the wizard window did not appear";
         } else {
+            if (o_.dpiChange > 0 && !SendDpiChanged(wiz->Window(), o_.dpiChange, FormClientWidth, FormClientHeight))
+                Log("the window did not take the DPI change");
             Walk(*wiz);
         }
         if (auto code = p.WaitExit(Ms(30000))) {

@@ -1,9 +1,11 @@
-// e2e_driver walk SETUP.EXE SHOT_FOLDER [ARGS...]
+// e2e_driver walk [--dpi-change DPI] SETUP.EXE SHOT_FOLDER [ARGS...]
 // Walks the setup wizard with its default answers, saves a BMP screenshot of
 // every page and message box into SHOT_FOLDER, and reports what it did and
 // where the installation went. Exit code 0 when the wizard was walked to its
-// end and the program ended with code 0.
+// end and the program ended with code 0. --dpi-change first tells the window
+// that it moved onto a monitor of that DPI.
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -13,7 +15,7 @@
 namespace {
 
 int Usage() {
-    fprintf(stderr, "usage: e2e_driver walk SETUP.EXE SHOT_FOLDER [ARGS...]\n");
+    fprintf(stderr, "usage: e2e_driver walk [--dpi-change DPI] SETUP.EXE SHOT_FOLDER [ARGS...]\n");
     return 2;
 }
 
@@ -38,11 +40,17 @@ void ReportPlaces() {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 4 || strcmp(argv[1], "walk") != 0) return Usage();
+    if (argc < 2 || strcmp(argv[1], "walk") != 0) return Usage();
     e2e::WalkOptions o;
-    o.exe = argv[2];
-    o.shotDir = argv[3];
-    for (int i = 4; i < argc; ++i) {
+    int at = 2;
+    if (argc > at + 1 && strcmp(argv[at], "--dpi-change") == 0) {
+        o.dpiChange = atoi(argv[at + 1]);
+        at += 2;
+    }
+    if (argc < at + 2) return Usage();
+    o.exe = argv[at];
+    o.shotDir = argv[at + 1];
+    for (int i = at + 2; i < argc; ++i) {
         if (!o.args.empty()) o.args += ' ';
         o.args += argv[i];
     }

@@ -88,6 +88,25 @@ TEST_F(SetupTest, WalksToTheReadyPageWithTheDefaultsAndBackAgain) {
     EXPECT_EQ(TempLeftovers(), std::vector<std::string>{}) << "the licence's temporary file was left";
 }
 
+// Moved onto a monitor of another scale, the program lays itself out again
+// from its table and takes the rectangle the system suggests.
+TEST_F(SetupTest, MovedToA144DpiMonitorTheWindowIsLaidOutAgain) {
+    const Wizard w = Start();
+    ASSERT_TRUE(WalkTo(w, 3));
+    const int before = GetDeviceCaps(TClientDC(nullptr).Get(), LOGPIXELSX);
+    for (int dpi : {144, before}) {
+        ASSERT_TRUE(SendDpiChanged(w.Window(), dpi, FormClientWidth, FormClientHeight)) << dpi;
+        const SIZE client = ClientSize(w.Window());
+        EXPECT_EQ(client.cx, MulDiv(FormClientWidth, dpi, 96));
+        EXPECT_EQ(client.cy, MulDiv(FormClientHeight, dpi, 96));
+        const RECT next = RectIn(Ctl(w, idNextBtn), w.Window());
+        EXPECT_EQ(next.left, MulDiv(295, dpi, 96));
+        EXPECT_EQ(next.right - next.left, MulDiv(85, dpi, 96));
+        EXPECT_EQ(w.PageTitle(), PageTitle[3]);
+    }
+    Quit(w);
+}
+
 TEST_F(SetupTest, CancelOnTheWelcomePageAsksAndWritesNothing) {
     const Wizard w = Start();
     ASSERT_TRUE(w.Cancel());

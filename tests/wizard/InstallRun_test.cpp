@@ -52,4 +52,17 @@ TEST(CommonData, TwentyFiveBytesLittleEndian) {
     EXPECT_EQ(back, 45000.123456789);
 }
 
+// "For anyone" on a system without an all-users programs menu: the
+// shortcut goes into the user's own; with neither it is not made.
+TEST(ShortcutFolders, AllUsersWithoutItsFolderFallsBackToTheUsersOwn) {
+    const std::string all = "C:\\All\\Programs", user = "C:\\Me\\Programs";
+    EXPECT_EQ(ChooseShortcutFolders("", user, true).Primary, user);
+    EXPECT_EQ(ChooseShortcutFolders(all, user, true).Primary, all);
+    EXPECT_EQ(ChooseShortcutFolders(all, user, true).Other, user);
+    EXPECT_EQ(ChooseShortcutFolders(all, user, false).Primary, user);
+    EXPECT_EQ(ChooseShortcutFolders(all, user, false).Other, all);
+    EXPECT_EQ(ChooseShortcutFolders(all, "", false).Primary, all);
+    EXPECT_EQ(ChooseShortcutFolders("", "", true).Primary, "");
+}
+
 }  // namespace

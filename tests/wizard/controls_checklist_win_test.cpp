@@ -2,6 +2,10 @@
 #include "tests/support/Offscreen_win.h"
 #include "tests/wizard/controls_fixture_win.h"
 
+#include <oleacc.h>
+
+#include "instutils/WinHandles.h"
+
 namespace {
 
 struct CheckListTest : ::testing::Test {
@@ -80,6 +84,63 @@ TEST_F(CheckListTest, RowTextIsDrawnRightOfTheGlyph) {
     for (int x = 0; x < list->GlyphSize() && !glyphDrawn; ++x)
         glyphDrawn = GetPixel(dc, x, 8) != GetSysColor(COLOR_WINDOW);
     EXPECT_TRUE(glyphDrawn);
+}
+
+
+// What a screen reader asks through the accessibility client calls: each
+// row's name, and as a check box whether it is ticked and, when greyed,
+// that it cannot be changed.
+TEST_F(CheckListTest, ScreenReadersHearRowNamesAndCheckStates) {
+    ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
+    list->SetState(0, TCheckState::Grayed);
+    list->SetState(1, TCheckState::Checked);
+    {
+        ComPtr<IAccessible> acc;
+        ASSERT_EQ(AccessibleObjectFromWindow(list->Inner(), OBJID_CLIENT, __uuidof(IAccessible), acc.OutPtr()), S_OK);
+        ASSERT_TRUE(acc);
+        LONG count = 0;
+        EXPECT_EQ(acc->get_accChildCount(&count), S_OK);
+        EXPECT_EQ(count, 3);
+        auto child = [](LONG id) {
+            VARIANT v;
+            VariantInit(&v);
+            v.vt = VT_I4;
+            v.lVal = id;
+            return v;
+        };
+        auto state = [&](LONG id) {
+            VARIANT s;
+            VariantInit(&s);
+            EXPECT_EQ(acc->get_accState(child(id), &s), S_OK);
+            return s.vt == VT_I4 ? s.lVal : -1;
+        };
+        const char* names[] = {"first", "second", "third"};
+        for (LONG id = 1; id <= 3; ++id) {
+            BSTR name = nullptr;
+            ASSERT_EQ(acc->get_accName(child(id), &name), S_OK);
+            char text[64] = {};
+            WideCharToMultiByte(CP_ACP, 0, name, -1, text, sizeof text, nullptr, nullptr);
+            SysFreeString(name);
+            EXPECT_STREQ(text, names[id - 1]);
+            VARIANT role;
+            VariantInit(&role);
+            EXPECT_EQ(acc->get_accRole(child(id), &role), S_OK);
+            EXPECT_EQ(role.lVal, ROLE_SYSTEM_CHECKBUTTON);
+        }
+        EXPECT_EQ(state(1) & (STATE_SYSTEM_CHECKED | STATE_SYSTEM_READONLY), STATE_SYSTEM_CHECKED | STATE_SYSTEM_READONLY);
+        EXPECT_EQ(state(2) & (STATE_SYSTEM_CHECKED | STATE_SYSTEM_READONLY), STATE_SYSTEM_CHECKED);
+        EXPECT_EQ(state(3) & (STATE_SYSTEM_CHECKED | STATE_SYSTEM_READONLY), 0);
+        // The states follow the list, also through an object already handed out.
+        list->SetCurrentRow(2);
+        Space();
+        EXPECT_EQ(state(3) & STATE_SYSTEM_CHECKED, STATE_SYSTEM_CHECKED);
+        EXPECT_EQ(state(3) & STATE_SYSTEM_SELECTED, STATE_SYSTEM_SELECTED);
+        // Beyond the rows and for the list itself the system's object answers.
+        VARIANT none;
+        VariantInit(&none);
+        EXPECT_NE(acc->get_accState(child(4), &none), S_OK);
+    }
+    CoUninitialize();
 }
 
 }  // namespace

@@ -94,6 +94,32 @@ public:
     std::string Root;   // no trailing backslash
 };
 
+// A drive letter mapped onto a folder for the life of the object.
+class TTestDrive {
+public:
+    TTestDrive(char letter, const std::string& folder) : Name{letter, ':', 0} {
+        std::string target = "\\??\\" + folder;
+        Defined = DefineDosDeviceA(DDD_RAW_TARGET_PATH, Name, target.c_str()) != 0;
+    }
+    ~TTestDrive() { Remove(); }
+    TTestDrive(const TTestDrive&) = delete;
+    TTestDrive& operator=(const TTestDrive&) = delete;
+    void Remove() {
+        if (Defined) DefineDosDeviceA(DDD_REMOVE_DEFINITION, Name, nullptr);
+        Defined = false;
+    }
+    bool Defined = false;
+private:
+    char Name[3];
+};
+
+// A letter no drive uses now, from S: on; 0 when none is free.
+inline char FreeDriveLetter() {
+    for (char d = 'S'; d <= 'Y'; ++d)
+        if (!(GetLogicalDrives() >> (d - 'A') & 1)) return d;
+    return 0;
+}
+
 // Mouse messages as a click at client point x, y of `w` produces them.
 inline void ClickAt(HWND w, int x, int y, bool twice = false) {
     LPARAM at = MAKELPARAM(x, y);

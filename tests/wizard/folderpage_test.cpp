@@ -138,7 +138,19 @@ TEST(FolderList, RowsAreTheChainThenSortedSubFolders) {
     }
     // The current folder's row sits at its depth.
     EXPECT_EQ(FolderDepth("C:\\Program Files\\Common\\"), 2);
-    EXPECT_EQ(rows[FolderDepth("C:\\Program Files\\Common")].Path, "C:\\Program Files\\Common");
+    EXPECT_EQ(CurrentFolderRow(rows), 2);
+}
+
+// A network root is one row for its four backslashes: the current row is
+// the folder's own, not the backslash count.
+TEST(FolderList, CurrentRowOfANetworkFolderIsItsOwnRow) {
+    auto rows = BuildFolderRows("\\\\server\\share\\x", {"sub"}, true);
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_EQ(rows[0].Text, "\\\\server\\share");
+    ASSERT_EQ(CurrentFolderRow(rows), 1);
+    EXPECT_EQ(rows[1].Path, "\\\\server\\share\\x");
+    EXPECT_EQ(CurrentFolderRow(BuildFolderRows("\\\\server\\share\\", {"sub"}, true)), 0);
+    EXPECT_EQ(CurrentFolderRow({}), -1);
 }
 
 TEST(FolderList, RowsOfADriveRootAndOfACaseLosingDrive) {

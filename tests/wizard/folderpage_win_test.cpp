@@ -7,25 +7,6 @@
 
 namespace {
 
-// A drive letter mapped onto a folder for the life of the object.
-class TTestDrive {
-public:
-    TTestDrive(char letter, const std::string& folder) : Name{letter, ':', 0} {
-        std::string target = "\\??\\" + folder;
-        Defined = DefineDosDeviceA(DDD_RAW_TARGET_PATH, Name, target.c_str()) != 0;
-    }
-    ~TTestDrive() { Remove(); }
-    TTestDrive(const TTestDrive&) = delete;
-    TTestDrive& operator=(const TTestDrive&) = delete;
-    void Remove() {
-        if (Defined) DefineDosDeviceA(DDD_REMOVE_DEFINITION, Name, nullptr);
-        Defined = false;
-    }
-    bool Defined = false;
-private:
-    char Name[3];
-};
-
 struct FolderPageTest : ::testing::Test {
     TControlHost host;
     HWND edit = nullptr;
@@ -103,9 +84,7 @@ TEST_F(FolderPageTest, DriveTimerFollowsAStickThatComesAndGoes) {
     EXPECT_EQ(Edit(), before);
     EXPECT_EQ(list->Directory(), shown.Root);
 
-    char letter = 0;
-    for (char d = 'S'; d <= 'Y' && !letter; ++d)
-        if (!(GetLogicalDrives() >> (d - 'A') & 1)) letter = d;
+    const char letter = FreeDriveLetter();
     ASSERT_NE(letter, 0);
     TTestDrive stick(letter, stickFolder.Root);
     ASSERT_TRUE(stick.Defined);
@@ -124,9 +103,7 @@ TEST_F(FolderPageTest, DriveTimerFollowsAStickThatComesAndGoes) {
 TEST_F(FolderPageTest, DriveTimerKeepsTheShownDriveWhenAnotherGoes) {
     TTempTree stickFolder(GetTempFolder(), "other");
     Init(GetTempFolder());
-    char letter = 0;
-    for (char d = 'S'; d <= 'Y' && !letter; ++d)
-        if (!(GetLogicalDrives() >> (d - 'A') & 1)) letter = d;
+    const char letter = FreeDriveLetter();
     ASSERT_NE(letter, 0);
     TTestDrive stick(letter, stickFolder.Root);
     ASSERT_TRUE(stick.Defined);

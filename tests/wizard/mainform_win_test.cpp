@@ -10,6 +10,7 @@
 
 #include <deque>
 #include <functional>
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <vector>
@@ -24,7 +25,9 @@
 #include "payload/AttachFiles.h"
 #include "payload/InstallThread.h"
 #include "payload/PayloadFormat.h"
+#include "tests/wizard/controls_fixture_win.h"
 #include "wizard/CheckList_win.h"
+#include "wizard/DriveBox_win.h"
 #include "wizard/GdiHandle_win.h"
 #include "wizard/Layout.h"
 #include "wizard/MainDlg.h"
@@ -540,6 +543,342 @@ TEST_F(MainForm, OptionControlsReadAndWriteTheBoxesAndRows) {
     EXPECT_EQ(Form->GetRow(3), TCheckState::Unchecked);
     Form->SetCurrentRow(2);
     EXPECT_EQ(Form->SelCompLstBx->CurrentRow(), 2);
+}
+
+// ---- Keyboard input through the window's own loop ---------------------------------
+
+// Real key presses, through the system's input queue.
+void PressKeys(std::initializer_list<WORD> keys, bool alt = false) {
+    std::vector<INPUT> in;
+    auto key = [&in](WORD vk, bool up) {
+        INPUT i{};
+        i.type = INPUT_KEYBOARD;
+        i.ki.wVk = vk;
+        i.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+        in.push_back(i);
+    };
+    if (alt) key(VK_MENU, false);
+    for (WORD k : keys) {
+        key(k, false);
+        key(k, true);
+    }
+    if (alt) key(VK_MENU, true);
+    SendInput(static_cast<UINT>(in.size()), in.data(), sizeof(INPUT));
+}
+
+// Runs the window's modal loop; `steps` run one at a time from a timer, each
+// after the input the one before sent has been handled (timers come last in
+// the queue). Then the wizard ends without a question.
+struct TModalScript {
+    std::vector<std::function<void()>> Steps;
+    size_t Next = 0;
+    TMainDlgForm* Form = nullptr;
+};
+TModalScript* Script = nullptr;
+
+void CALLBACK ScriptTick(HWND, UINT, UINT_PTR, DWORD) {
+    if (!Script) return;
+    if (Script->Next < Script->Steps.size()) {
+        Script->Steps[Script->Next++]();
+        return;
+    }
+    Script->Form->CloseAllowed = true;
+    Script->Form->ModalResult = mrCancel;
+}
+
+void RunModal(TMainDlgForm& form, std::vector<std::function<void()>> steps) {
+    TModalScript script{std::move(steps), 0, &form};
+    Script = &script;
+    const UINT_PTR timer = SetTimer(nullptr, 0, 40, ScriptTick);
+    form.ShowModal();
+    KillTimer(nullptr, timer);
+    Script = nullptr;
+    EXPECT_EQ(script.Next, script.Steps.size()) << "the loop ended early";
+}
+
+// While the drive list is open Enter and Escape belong to it: Enter takes
+// the highlighted drive, Escape keeps the old one; neither is Next or Cancel.
+// Arrows on the closed box move to the next drive.
+TEST_F(MainForm, OpenDriveListTakesEnterAndEscapeArrowsMoveTheClosedBox) {
+    Form->ShowPage(1, 2);
+    TDriveBox& box = *Form->DestDirCmbBx;
+    HWND combo = box.Inner();
+    box.SetDrive('c');
+    ASSERT_EQ(box.ItemText(0).substr(0, 2), "c:");
+    ASSERT_GE(box.ItemCount(), 3) << "c:, r: and z: in the test prefix";
+    const std::string second = box.ItemText(1).substr(0, 1), third = box.ItemText(2).substr(0, 1);
+    const std::string folder = Text(Form->DestDirEdt);
+    auto dropped = [combo] { return SendMessageA(combo, CB_GETDROPPEDSTATE, 0, 0) != 0; };
+    RunModal(*Form, {
+        [&] {
+            SetFocus(combo);
+            PressKeys({VK_F4});
+        },
+        [&] {
+            EXPECT_TRUE(dropped());
+            PressKeys({VK_DOWN});
+        },
+        [&] { PressKeys({VK_ESCAPE}); },
+        [&] {
+            EXPECT_FALSE(dropped());
+            EXPECT_EQ(box.SelectedText().substr(0, 2), "c:");
+            EXPECT_EQ(box.Drive(), 'c');
+            EXPECT_EQ(Text(Form->DestDirEdt), folder);
+            PressKeys({VK_F4});
+        },
+        [&] { PressKeys({VK_DOWN}); },
+        [&] { PressKeys({VK_RETURN}); },
+        [&] {
+            EXPECT_FALSE(dropped());
+            EXPECT_EQ(std::string(1, box.Drive()), second);
+            EXPECT_EQ(box.SelectedText().substr(0, 1), second);
+            EXPECT_TRUE(TextEqualsIgnoreCase(Text(Form->DestDirEdt).substr(0, 3), second + ":\\")) << Text(Form->DestDirEdt);
+            PressKeys({VK_DOWN});
+        },
+        [&] {
+            EXPECT_EQ(std::string(1, box.Drive()), third);
+            EXPECT_TRUE(TextEqualsIgnoreCase(Text(Form->DestDirEdt).substr(0, 3), third + ":\\")) << Text(Form->DestDirEdt);
+            PressKeys({VK_UP});
+        },
+        [&] { EXPECT_EQ(std::string(1, box.Drive()), second); },
+    });
+    EXPECT_TRUE(Asked.empty()) << Asked[0].Text;
+    EXPECT_EQ(Form->CurrentPage(), 2);
+}
+
+// The labels' accelerators focus the control they name; the buttons' still
+// press them.
+TEST_F(MainForm, LabelAcceleratorsFocusTheirControls) {
+    Form->ShowPage(1, 2);
+    RunModal(*Form, {
+        [&] {
+            SetFocus(Form->NextBtn);
+            PressKeys({'F'}, true);
+        },
+        [&] {
+            EXPECT_EQ(GetFocus(), Form->DestDirEdt);
+            DWORD from = 1, to = 0;
+            SendMessageA(Form->DestDirEdt, EM_GETSEL, reinterpret_cast<WPARAM>(&from), reinterpret_cast<LPARAM>(&to));
+            EXPECT_EQ(from, 0u);
+            EXPECT_EQ(to, Text(Form->DestDirEdt).size());
+            PressKeys({'N'}, true);
+        },
+        [&] {
+            EXPECT_EQ(Form->CurrentPage(), 3);
+            SetFocus(Form->NextBtn);
+            PressKeys({'C'}, true);
+        },
+        [&] {
+            EXPECT_EQ(GetFocus(), Form->SelCompLstBx->Inner());
+            PressKeys({'F'}, true);   // the folder page's label is hidden now
+        },
+        [&] {
+            EXPECT_EQ(GetFocus(), Form->SelCompLstBx->Inner());
+            PressKeys({'B'}, true);
+        },
+        [&] { EXPECT_EQ(Form->CurrentPage(), 2); },
+    });
+    EXPECT_TRUE(Asked.empty());
+}
+
+// ---- Any DPI ---------------------------------------------------------------------------
+
+// Every control at its layout place for `dpi`, with fonts and rows to match.
+void ExpectLaidOutAt(const TMainDlgForm& form, int dpi) {
+    SCOPED_TRACE(dpi);
+    auto s = [dpi](int v) { return MulDiv(v, dpi, 96); };
+    EXPECT_EQ(form.CurrentDpi(), dpi);
+    RECT client;
+    GetClientRect(form.Handle(), &client);
+    EXPECT_EQ(client.right, s(FormClientWidth));
+    EXPECT_EQ(client.bottom, s(FormClientHeight));
+    for (const TControlDef& d : WizardLayout()) {
+        SCOPED_TRACE(d.Name);
+        HWND w = form.Control(d.Name);
+        ASSERT_NE(w, nullptr);
+        RECT r;
+        GetWindowRect(w, &r);
+        MapWindowPoints(nullptr, GetParent(w), reinterpret_cast<POINT*>(&r), 2);
+        EXPECT_EQ(r.left, s(d.X));
+        EXPECT_EQ(r.top, s(d.Y));
+        if (d.W) {
+            EXPECT_EQ(r.right - r.left, s(d.W));
+        }
+        if (d.Kind != TCtlKind::DriveBox) {   // the box is as tall as its closed list
+            EXPECT_EQ(r.bottom - r.top, s(d.H));
+        }
+        if (d.Kind == TCtlKind::Panel || d.Kind == TCtlKind::Bevel || d.Kind == TCtlKind::Image ||
+            d.Kind == TCtlKind::ProgressBar)
+            continue;
+        LOGFONTA font{};
+        ASSERT_TRUE(GetObjectA(reinterpret_cast<HGDIOBJ>(SendMessageA(w, WM_GETFONT, 0, 0)), sizeof font, &font));
+        const int height = d.Font == TCtlFont::Title ? s(15) : d.Font == TCtlFont::Bold ? s(11) : MulDiv(8, dpi, 72);
+        EXPECT_EQ(font.lfHeight, -height);
+    }
+    EXPECT_EQ(form.SelCompLstBx->GlyphSize(), s(13));
+    EXPECT_EQ(SendMessageA(form.SelCompLstBx->Inner(), LB_GETITEMHEIGHT, 0, 0), s(16));
+    EXPECT_EQ(SendMessageA(form.DestDirLstBx->Inner(), LB_GETITEMHEIGHT, 0, 0), s(17));
+    EXPECT_GE(SendMessageA(form.DestDirCmbBx->Inner(), CB_GETITEMHEIGHT, 0, 0), MulDiv(8, dpi, 72) + s(4));
+}
+
+TEST_F(MainForm, BuiltAtAGivenDpiEveryControlScales) {
+    for (int dpi : {96, 120, 144, 192}) {
+        Form.reset();
+        Form = std::make_unique<TMainDlgForm>(dpi);
+        ExpectLaidOutAt(*Form, dpi);
+    }
+}
+
+// Moved to a monitor of another scale: the window is made again from the
+// layout at the new DPI and takes the rectangle the system suggests.
+TEST_F(MainForm, DpiChangeRebuildsTheLayoutAndTakesTheSuggestedRectangle) {
+    Next();
+    Next();
+    Next();
+    ExpectOnPage(3);
+    const int start = Form->CurrentDpi();
+    for (int dpi : {120, 144, 192, 96, start}) {
+        RECT was;
+        GetWindowRect(Form->Handle(), &was);
+        // What a move onto such a monitor suggests: the client scaled, the
+        // frame around it, the corner on that monitor.
+        RECT suggested{0, 0, MulDiv(FormClientWidth, dpi, 96), MulDiv(FormClientHeight, dpi, 96)};
+        AdjustWindowRectEx(&suggested, GetWindowLongA(Form->Handle(), GWL_STYLE), FALSE,
+                           GetWindowLongA(Form->Handle(), GWL_EXSTYLE));
+        OffsetRect(&suggested, was.left + 7 - suggested.left, was.top + 5 - suggested.top);
+        SendMessageA(Form->Handle(), 0x02E0 /* WM_DPICHANGED */, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+        ExpectLaidOutAt(*Form, dpi);
+        RECT now;
+        GetWindowRect(Form->Handle(), &now);
+        EXPECT_TRUE(EqualRect(&now, &suggested)) << dpi;
+        // Still the same page, rows and figures.
+        ExpectOnPage(3);
+        EXPECT_EQ(Form->SelCompLstBx->RowCount(), 6);
+    }
+}
+
+// ---- Rules the page flow leans on ---------------------------------------------------
+
+TEST_F(MainForm, RunningCopyOnLeavingTheReadyPageKeepsTheRunFromStarting) {
+    ReleaseInstallLog();
+    Form->ShowPage(3, 4);
+    {
+        TFakeRunningApp running;
+        Answers = {mrOk};
+        Next();
+    }
+    ExpectOnPage(4);
+    ASSERT_EQ(Asked.size(), 1u);
+    EXPECT_EQ(Asked[0].Text, MsgAppRunning);
+    EXPECT_EQ(Asked[0].Kind, mtInformation);
+    EXPECT_EQ(Asked[0].Buttons, mbOK);
+    EXPECT_FALSE(InstallLogExists()) << "the run has not started";
+    EXPECT_EQ(InstallThreadStatus.GetState(), isIdle);
+    EXPECT_TRUE(Enabled(Form->BackBtn));
+}
+
+// Back in the wizard after freeing space elsewhere, the figures are new.
+TEST_F(MainForm, ActivatingTheProgramAgainOnTheComponentsPageRefreshesTheFigures) {
+    Form->ShowPage(2, 3);
+    const std::string required = Text(Form->SelCompDiskSpaceReqLbl2);
+    auto stale = [this] {
+        SetWindowTextA(Form->SelCompDiskSpaceReqLbl2, "stale");
+        SetWindowTextA(Form->SelCompDiskSpaceAvailLbl2, "stale");
+        EnableWindow(Form->NextBtn, FALSE);
+    };
+    stale();
+    SendMessageA(Form->Handle(), WM_ACTIVATEAPP, FALSE, 0);
+    EXPECT_EQ(Text(Form->SelCompDiskSpaceAvailLbl2), "stale");
+    SendMessageA(Form->Handle(), WM_ACTIVATEAPP, TRUE, 0);
+    EXPECT_EQ(Text(Form->SelCompDiskSpaceReqLbl2), required);
+    EXPECT_NE(Text(Form->SelCompDiskSpaceAvailLbl2), "stale");
+    EXPECT_TRUE(Enabled(Form->NextBtn));
+    // On another page the labels are left alone.
+    Form->ShowPage(3, 4);
+    stale();
+    SendMessageA(Form->Handle(), WM_ACTIVATEAPP, TRUE, 0);
+    EXPECT_EQ(Text(Form->SelCompDiskSpaceAvailLbl2), "stale");
+}
+
+// Row sizes are the payload's bytes raised to whole clusters of the main
+// folder's drive, made again on every entry for the folder then chosen.
+TEST_F(MainForm, RowSizesComeFromThePayloadInClustersOfTheMainFolder) {
+    auto expectSizes = [this] {
+        const int32_t cluster = static_cast<int32_t>(GetClusterSize(Options.MainDir));
+        EXPECT_EQ(Form->SelCompLstBx->Size(0), 2 * cluster) << "parv.exe and License.txt";
+        EXPECT_EQ(Form->SelCompLstBx->Size(5), RoundUpToClusterSize(5000, cluster));
+        EXPECT_EQ(Form->SelCompLstBx->Size(1), 0) << "no payload entry";
+    };
+    auto spoil = [this] {
+        for (int row = 0; row < 6; ++row) Form->SelCompLstBx->SetSize(row, 1);
+    };
+    Form->ShowPage(2, 3);
+    expectSizes();
+    spoil();
+    Back();
+    SetWindowTextA(Form->DestDirEdt, "R:\\Elsewhere");
+    Next();
+    EXPECT_EQ(Options.MainDir, "R:\\Elsewhere");
+    expectSizes();
+    // From the ready page too.
+    Next();
+    spoil();
+    Back();
+    expectSizes();
+}
+
+// A licence that cannot be extracted asks Abort, Retry or Ignore: Abort
+// ends the wizard without the quit question, Ignore goes on to the page.
+TEST_F(MainForm, LicenceThatCannotBeExtractedAbortEndsIgnoreGoesOn) {
+    // A folder where the temporary copy would go: it cannot be created.
+    const std::string blocked = MakeTempFileName();
+    ASSERT_TRUE(CreateDirectoryA(blocked.c_str(), nullptr));
+    Answers = {mrAbort};
+    Next();
+    ASSERT_EQ(Asked.size(), 1u);
+    EXPECT_EQ(Asked[0].Kind, mtError);
+    EXPECT_EQ(Asked[0].Buttons, mbAbort | mbRetry | mbIgnore);
+    EXPECT_EQ(Form->ModalResult, mrCancel);
+    EXPECT_TRUE(Form->CloseAllowed);
+
+    // A new window, the same blocked file: Ignore shows the page, empty.
+    Form.reset();
+    Form = std::make_unique<TMainDlgForm>();
+    ShowWindow(Form->Handle(), SW_SHOW);
+    Answers = {mrIgnore};
+    Next();
+    ASSERT_EQ(Asked.size(), 2u);
+    EXPECT_EQ(Asked[1].Kind, mtError);
+    ExpectOnPage(1);
+    EXPECT_EQ(Form->ModalResult, 0);
+    EXPECT_EQ(Text(Form->LicenseMemo), "");
+    EXPECT_TRUE(Enabled(Form->NextBtn));
+    EXPECT_TRUE(Enabled(Form->CancelBtn));
+    RemoveDirectoryA(blocked.c_str());
+}
+
+// The drive timer runs on every page: a new drive moves the edit, but the
+// main folder only changes with Next on the folder page.
+TEST_F(MainForm, DrivePollingOnALaterPageChangesTheEditNotTheMainFolder) {
+    TTempTree stickFolder(GetTempFolder(), "formstick");
+    Form->ShowPage(2, 3);
+    const std::string mainDir = Options.MainDir;
+    const char letter = FreeDriveLetter();
+    ASSERT_NE(letter, 0);
+    TTestDrive stick(letter, stickFolder.Root);
+    ASSERT_TRUE(stick.Defined);
+    SendMessageA(Form->Handle(), WM_TIMER, 2, 0);
+    const std::string proposed = std::string(1, letter) + ":\\Parvela";
+    EXPECT_TRUE(TextEqualsIgnoreCase(Text(Form->DestDirEdt), proposed)) << Text(Form->DestDirEdt);
+    EXPECT_EQ(Options.MainDir, mainDir);
+    Next();
+    EXPECT_EQ(Options.MainDir, mainDir);
+    Back();
+    Back();
+    ExpectOnPage(2);
+    EXPECT_EQ(Options.MainDir, mainDir);
+    Next();
+    EXPECT_TRUE(TextEqualsIgnoreCase(Options.MainDir, proposed)) << Options.MainDir;
 }
 
 // ---- The window's side of an installation run -------------------------------------

@@ -254,16 +254,25 @@ TEST(Layout, PlacesOfTheNamedControls) {
     }
 }
 
-TEST(Layout, AcceleratorLabelsPrecedeTheControlTheyFocus) {
-    // A label's accelerator moves the focus to the next control in tab order.
+TEST(Layout, AcceleratorLabelsFocusTheNextTabStopUnderTheirParent) {
     const char* pairs[][2] = {{"DestDirLbl", "DestDirEdt"}, {"SelCompLbl", "SelCompLstBx"}};
-    const auto table = WizardLayout();
     for (auto& p : pairs) {
-        size_t i = 0;
-        while (i < table.size() && std::strcmp(table[i].Name, p[0]) != 0) ++i;
-        ASSERT_LT(i + 1, table.size());
-        EXPECT_STREQ(table[i + 1].Name, p[1]);
+        const TControlDef* target = MnemonicTarget(p[0]);
+        ASSERT_NE(target, nullptr) << p[0];
+        EXPECT_STREQ(target->Name, p[1]);
     }
+    // The last control of a page names nothing outside it.
+    EXPECT_EQ(MnemonicTarget("SelCompDiskSpaceAvailLbl2"), nullptr);
+    EXPECT_EQ(MnemonicTarget("NoSuchLabel"), nullptr);
+}
+
+TEST(Mnemonics, TheLetterAfterTheFirstSingleAmpersand) {
+    EXPECT_EQ(MnemonicOf("Specify the &folder where"), 'F');
+    EXPECT_EQ(MnemonicOf("Uncheck boxes for the &components"), 'C');
+    EXPECT_EQ(MnemonicOf("R&&D &tools"), 'T');
+    EXPECT_EQ(MnemonicOf("R&&D"), 0);
+    EXPECT_EQ(MnemonicOf("trailing &"), 0);
+    EXPECT_EQ(MnemonicOf("Cancel"), 0);
 }
 
 }  // namespace
