@@ -94,7 +94,8 @@ bool ClickAt(HWND w, int x, int y, bool doubleClick = false);
 bool PressKey(HWND w, UINT vk);
 // WM_DPICHANGED as a move onto a monitor of `dpi` sends it: the client area
 // of `clientWidth96` x `clientHeight96` at 96 DPI scaled, the frame around it,
-// the corner where it was. False when the window does not answer.
+// the corner where it was. False when the window does not answer. The
+// window must belong to another process.
 bool SendDpiChanged(HWND top, int dpi, int clientWidth96, int clientHeight96);
 // The control that has the keyboard focus in the thread of `top`.
 HWND FocusedControl(HWND top);

@@ -234,7 +234,20 @@ bool SendDpiChanged(HWND top, int dpi, int clientWidth96, int clientHeight96) {
     AdjustWindowRectEx(&r, static_cast<DWORD>(GetWindowLongA(top, GWL_STYLE)), FALSE,
                        static_cast<DWORD>(GetWindowLongA(top, GWL_EXSTYLE)));
     OffsetRect(&r, was.left - r.left, was.top - r.top);
-    return SendWithTimeout(top, 0x02E0 /* WM_DPICHANGED */, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&r), nullptr);
+    // The rectangle must lie in the target's memory: the system does not
+    // carry this message's pointer across processes.
+    Handle process(OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE, FALSE, ProcessOf(top)));
+    if (!process) return false;
+    struct TRemote {
+        HANDLE Process;
+        void* At;
+        ~TRemote() {
+            if (At) VirtualFreeEx(Process, At, 0, MEM_RELEASE);
+        }
+    } remote{process.Get(), VirtualAllocEx(process.Get(), nullptr, sizeof r, MEM_COMMIT, PAGE_READWRITE)};
+    if (!remote.At || !WriteProcessMemory(process.Get(), remote.At, &r, sizeof r, nullptr)) return false;
+    return SendWithTimeout(top, 0x02E0 /* WM_DPICHANGED */, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(remote.At),
+                           nullptr);
 }
 
 HWND FocusedControl(HWND top) {
