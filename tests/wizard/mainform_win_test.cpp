@@ -141,6 +141,14 @@ protected:
         return shown;
     }
 
+    // Exactly one question so far: the running-copy box.
+    void ExpectOnlyTheRunningCopyBox() {
+        ASSERT_EQ(Asked.size(), 1u);
+        EXPECT_EQ(Asked[0].Text, MsgAppRunning);
+        EXPECT_EQ(Asked[0].Kind, mtInformation);
+        EXPECT_EQ(Asked[0].Buttons, mbOK);
+    }
+
     void ExpectOnPage(int page) {
         EXPECT_EQ(Form->CurrentPage(), page);
         EXPECT_EQ(ShownPages(), std::vector<int>{page});
@@ -335,9 +343,7 @@ TEST_F(MainForm, RunningCopyBlocksTheLicencePageWithAnInformationBox) {
         Answers = {mrOk};
         Next();
         ExpectOnPage(0);
-        ASSERT_EQ(Asked.size(), 1u);
-        EXPECT_EQ(Asked[0].Kind, mtInformation);
-        EXPECT_EQ(Asked[0].Buttons, mbOK);
+        ExpectOnlyTheRunningCopyBox();
         EXPECT_EQ(Text(Form->LicenseMemo), "");
     }
     Next();
@@ -768,10 +774,7 @@ TEST_F(MainForm, RunningCopyOnLeavingTheReadyPageKeepsTheRunFromStarting) {
         Next();
     }
     ExpectOnPage(4);
-    ASSERT_EQ(Asked.size(), 1u);
-    EXPECT_EQ(Asked[0].Text, MsgAppRunning);
-    EXPECT_EQ(Asked[0].Kind, mtInformation);
-    EXPECT_EQ(Asked[0].Buttons, mbOK);
+    ExpectOnlyTheRunningCopyBox();
     EXPECT_FALSE(InstallLogExists()) << "the run has not started";
     EXPECT_EQ(InstallThreadStatus.GetState(), isIdle);
     EXPECT_TRUE(Enabled(Form->BackBtn));
