@@ -31,8 +31,15 @@ function(parvela_tests name)
         set(A_SOURCES_GLOB "*_test.cpp")
     endif()
     file(GLOB srcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${A_SOURCES_GLOB})
-    if(NOT WIN32)
+    # *_host_test.cpp use the host's stand-ins; *_cp932_test.cpp run only in
+    # the code page 932 prefix (parvela_cp932_tests).
+    if(WIN32)
+        list(FILTER srcs EXCLUDE REGEX "_host_test\\.cpp$")
+    else()
         list(FILTER srcs EXCLUDE REGEX "_win_test\\.cpp$")
+    endif()
+    if(NOT A_SOURCES_GLOB MATCHES "cp932")
+        list(FILTER srcs EXCLUDE REGEX "_cp932_test\\.cpp$")
     endif()
     if(NOT srcs)
         return()
@@ -46,6 +53,21 @@ function(parvela_tests name)
     endif()
     add_test(NAME ${name} COMMAND ${name} --gtest_output=xml:${reports}/${name}.xml)
     set_tests_properties(${name} PROPERTIES TIMEOUT 900 ENVIRONMENT "PARVELA_BUILD=${CMAKE_BINARY_DIR}")
+endfunction()
+
+# parvela_cp932_tests(NAME LIBS lib...)
+# The calling folder's *_cp932_test.cpp as one program that runs under Wine
+# in a second prefix whose system code page is 932 (Japanese, double-byte),
+# booted by scripts/wine-up.
+function(parvela_cp932_tests name)
+    if(NOT WIN32)
+        return()
+    endif()
+    parvela_tests(${name} ${ARGN} SOURCES_GLOB "*_cp932_test.cpp")
+    if(TARGET ${name})
+        set_tests_properties(${name} PROPERTIES ENVIRONMENT
+            "PARVELA_BUILD=${CMAKE_BINARY_DIR};PARVELA_WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix-cp932;LANG=ja_JP.UTF-8;LC_ALL=ja_JP.UTF-8")
+    endif()
 endfunction()
 
 # Paths that tests need, as the test process sees them (under Wine through Z:).

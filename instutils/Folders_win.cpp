@@ -66,6 +66,39 @@ bool FolderExists(const std::string& path)
     return attr != INVALID_FILE_ATTRIBUTES && (attr & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
+std::string GetFullFolderPath(const std::string& path)
+{
+    if (path.empty())
+        return {};
+    const DWORD need = GetFullPathNameA(path.c_str(), 0, nullptr, nullptr);
+    if (need == 0)
+        return {};
+    std::string full(need, '\0');
+    const DWORD got = GetFullPathNameA(path.c_str(), need, full.data(), nullptr);
+    if (got == 0 || got >= need)
+        return {};
+    full.resize(got);
+    // GetLongPathNameA wants a path that exists: expand the part that does
+    // and keep the rest as typed.
+    std::string head = full, tail;
+    for (;;) {
+        const DWORD longNeed = GetLongPathNameA(head.c_str(), nullptr, 0);
+        if (longNeed != 0) {
+            std::string longer(longNeed, '\0');
+            const DWORD longGot = GetLongPathNameA(head.c_str(), longer.data(), longNeed);
+            if (longGot == 0 || longGot >= longNeed)
+                return full;
+            longer.resize(longGot);
+            return longer + tail;
+        }
+        const std::string parent = ParentFolder(head);
+        if (parent.empty() || parent.size() >= head.size())
+            return full;
+        tail = head.substr(parent.size()) + tail;
+        head = parent;
+    }
+}
+
 int32_t ReadFileSize(const std::string& path)
 {
     UniqueHandle file(CreateFileA(path.c_str(), GENERIC_READ,

@@ -10,6 +10,18 @@
 #include <vector>
 
 // ---- Path texts (platform-free) -------------------------------------------
+// Every scan for "\\", "/" or ":" below steps over the double-byte characters
+// of the system code page, whose second byte may equal a separator.
+// True for a byte that begins a double-byte character of the system code page.
+bool IsLeadByte(char c);
+// Position of the last character of `set` (single-byte characters only) in
+// `text`; npos when there is none.
+size_t FindLastPathChar(const std::string& text, const char* set);
+// Position of the first `c` at or after `from` (a character boundary); npos
+// when there is none.
+size_t FindPathChar(const std::string& text, char c, size_t from = 0);
+// True when the last character of `text` is a backslash.
+bool EndsWithBackslash(const std::string& text);
 void AppendPathSeparator(std::string& path);
 std::string JoinPath(const std::string& folder, const std::string& name);
 char LastChar(const std::string& text);   // '\0' for an empty text
@@ -33,6 +45,10 @@ void PopCurrentFolder();
 
 // ---- Folder, file and drive queries -----------------------------------------
 bool FolderExists(const std::string& path);
+// The path's full form ("." and ".." steps resolved, "/" as "\\") with the
+// short names of its existing part made long; empty when the system cannot
+// resolve it. Touches nothing on disk.
+std::string GetFullFolderPath(const std::string& path);
 int32_t ReadFileSize(const std::string& path);
 double GetFileModifiedTime(const std::string& path);
 // The local clock as a day count (what a missing file's time falls back to).

@@ -5,12 +5,51 @@
 
 const char* const SetupTitle = "Parvela Word Processor Lite - Setup";
 
+// Where the character starting at `i` ends. A lead byte at the very end
+// stands alone.
+static size_t NextCharAt(const std::string& text, size_t i)
+{
+    return IsLeadByte(text[i]) && i + 1 < text.size() ? i + 2 : i + 1;
+}
+
+// Start of the last character; npos for an empty text. Trail bytes overlap
+// the lead and single-byte ranges, so only a walk from the start can tell.
+static size_t LastCharStart(const std::string& text)
+{
+    size_t start = std::string::npos;
+    for (size_t i = 0; i < text.size(); i = NextCharAt(text, i))
+        start = i;
+    return start;
+}
+
+size_t FindLastPathChar(const std::string& text, const char* set)
+{
+    size_t found = std::string::npos;
+    for (size_t i = 0; i < text.size(); i = NextCharAt(text, i))
+        if (text[i] != '\0' && std::strchr(set, text[i]) != nullptr)
+            found = i;
+    return found;
+}
+
+size_t FindPathChar(const std::string& text, char c, size_t from)
+{
+    for (size_t i = from; i < text.size(); i = NextCharAt(text, i))
+        if (text[i] == c)
+            return i;
+    return std::string::npos;
+}
+
+bool EndsWithBackslash(const std::string& text)
+{
+    return !text.empty() && text.back() == '\\' && LastCharStart(text) == text.size() - 1;
+}
+
 void AppendPathSeparator(std::string& path)
 {
     if (path.empty())
         return;
     char& last = path.back();
-    if (last == '\\' || last == '/')
+    if ((last == '\\' || last == '/') && LastCharStart(path) == path.size() - 1)
         last = '\\';
     else
         path += '\\';
@@ -51,10 +90,10 @@ std::string DrivePart(const std::string& path)
         return path.substr(0, 2);
     if (path.size() >= 2 && path[0] == '\\' && path[1] == '\\') {
         // \\server\share: stop at the separator after the share name.
-        size_t afterServer = path.find('\\', 2);
+        size_t afterServer = FindPathChar(path, '\\', 2);
         if (afterServer == std::string::npos)
             return path;
-        size_t afterShare = path.find('\\', afterServer + 1);
+        size_t afterShare = FindPathChar(path, '\\', afterServer + 1);
         return path.substr(0, afterShare);
     }
     return std::string();
@@ -63,9 +102,9 @@ std::string DrivePart(const std::string& path)
 std::string ParentFolder(const std::string& path)
 {
     std::string p = path;
-    if (LastChar(p) == '\\')
+    if (EndsWithBackslash(p))
         DropLastChar(p);
-    size_t cut = p.find_last_of("\\:");
+    size_t cut = FindLastPathChar(p, "\\:");
     return cut == std::string::npos ? std::string() : p.substr(0, cut + 1);
 }
 

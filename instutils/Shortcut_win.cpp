@@ -32,7 +32,7 @@ void CreateShortcut(const std::string& linkPath, const std::string& target,
     if (FAILED(link->QueryInterface(IID_IPersistFile, file.OutPtr())) || !file)
         return;
 
-    const size_t lastSeparator = linkPath.rfind('\\');
+    const size_t lastSeparator = FindLastPathChar(linkPath, "\\");
     if (lastSeparator != std::string::npos)
         CreateFolderChain(linkPath.substr(0, lastSeparator + 1));
     file->Save(WideFromSystemCodePage(linkPath).c_str(), TRUE);

@@ -1,5 +1,6 @@
 // Host stand-in for the locale's upper-casing: ASCII letters only, which is
 // what the platform-free callers' tests rely on.
+#include "instutils/CodePage_host.h"
 #include "instutils/InstUtils.h"
 
 static char AsciiUpper(char c)
@@ -20,4 +21,17 @@ bool TextEqualsIgnoreCase(const std::string& a, const std::string& b)
 bool LogLinesEqual(const std::string& a, const std::string& b)
 {
     return TextEqualsIgnoreCase(a, b);
+}
+
+static int HostCodePage = 0;
+
+void SetHostCodePage(int codePage)
+{
+    HostCodePage = codePage;
+}
+
+bool IsLeadByte(char c)
+{
+    const unsigned char b = static_cast<unsigned char>(c);
+    return HostCodePage == 932 && ((b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC));
 }

@@ -23,3 +23,8 @@ bool LogLinesEqual(const std::string& a, const std::string& b)
     return CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE | SORT_STRINGSORT,
                           a.data(), int(a.size()), b.data(), int(b.size())) == CSTR_EQUAL;
 }
+
+bool IsLeadByte(char c)
+{
+    return IsDBCSLeadByte(BYTE(c)) != FALSE;
+}

@@ -5,6 +5,8 @@
 #include "integration/AppInterface.h"
 
 TOptions Options;
+
+const char* const SetupInstanceName = "Global\\ParvelaWordProcessorSetup";
 int32_t LastRunVersion = app::LastRunVerUnknown;
 
 std::vector<std::string> SplitCommandLine(const std::string& commandLine) {

@@ -38,6 +38,8 @@ void LoadOptions(IOptionControls& controls);
 // Writes the install key and, unless portable, the uninstall entry.
 void SaveOptions(const IOptionControls& controls);
 
+// Whether the main folder lies on removable or external media, decided on
+// the first use for each main folder and kept for the rest of the run.
 bool IsPortable();
 enum TDataDir { ddShared, ddHidden, ddPublic, ddSpellcheck };
 // The data folder (trailing backslash), created on disk with CreateFolderChain.
@@ -51,6 +53,12 @@ int32_t GetFolderSizeKB(const std::string& folder, uint32_t clusterSize);
 
 // True when a top-level window carries the running-copy property.
 bool IsAppRunning();
+
+// Makes this process the one setup program of the machine; false when
+// another one runs (or its claim cannot be made). The claim lasts until the
+// process ends.
+bool ClaimSetupInstance();
+extern const char* const SetupInstanceName;
 
 // ---- Pieces of the above that need no operating system ----------------------
 // Splits a command line the way the C runtime builds argv: blanks and tabs

@@ -76,7 +76,17 @@ void SaveOptions(const IOptionControls& controls) {
 }
 
 bool IsPortable() {
-    return IsRemovableLocation(Options.MainDir);
+    // Decided once per main folder: a stick pulled before the settings are
+    // saved must not turn the run into a normal installation, and the
+    // storage query is not repeated at every use.
+    static std::string decidedFor;
+    static bool decided = false, portable = false;
+    if (!decided || decidedFor != Options.MainDir) {
+        portable = IsRemovableLocation(Options.MainDir);
+        decidedFor = Options.MainDir;
+        decided = true;
+    }
+    return portable;
 }
 
 std::string GetDataDir(TDataDir kind) {

@@ -1,5 +1,6 @@
 #include <windows.h>
 
+#include "instutils/WinHandles.h"
 #include "integration/AppInterface.h"
 #include "integration/Options.h"
 
@@ -19,4 +20,17 @@ bool IsAppRunning() {
     bool found = false;
     EnumWindows(FindMarkedWindow, reinterpret_cast<LPARAM>(&found));
     return found;
+}
+
+bool ClaimSetupInstance() {
+    // Held until the process ends, whatever way it ends; Windows then frees
+    // the name. "Global\\" spans every session, so a second user's setup
+    // waits too.
+    static UniqueHandle claim;
+    if (claim) return true;
+    UniqueHandle mutex(CreateMutexA(nullptr, FALSE, SetupInstanceName));
+    // Access denied means another user's setup made it.
+    if (!mutex || GetLastError() == ERROR_ALREADY_EXISTS) return false;
+    claim = std::move(mutex);
+    return true;
 }

@@ -48,7 +48,7 @@ bool DayCountToFileTime(double dayCount, FILETIME& utc) {
 enum class TAttempt { Written, CannotWrite };
 
 TAttempt WriteEntry(const uint8_t* data, const TAttachedFile& e, const std::string& target) {
-    const size_t slash = target.find_last_of('\\');
+    const size_t slash = FindLastPathChar(target, "\\");
     if (slash != std::string::npos) CreateFolderChain(target.substr(0, slash + 1));
     {
         UniqueHandle file(CreateFileA(target.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,

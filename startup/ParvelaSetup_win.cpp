@@ -47,6 +47,11 @@ int RunSetup() {
     InitCommonControlsEx(&icc);
     SetMainThread();
     InstallMessageDlg();
+    // Two setups would write the same files and the same install log.
+    if (!ClaimSetupInstance()) {
+        MessageDlg(nullptr, MsgSetupAlreadyRunning, mtInformation, mbOK);
+        return 1;
+    }
     TOleScope ole;
 
     std::unique_ptr<TAttachedFiles> files = TAttachedFiles::CreateFromResource();

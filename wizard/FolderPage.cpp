@@ -1,6 +1,7 @@
 #include "wizard/FolderPage.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "instutils/InstUtils.h"
 
@@ -35,7 +36,7 @@ std::string TrimSpaces(const std::string& text) {
 bool HasDrivePart(const std::string& text) {
     if (DriveLetterOf(text)) return true;
     if (text.size() < 3 || text[0] != '\\' || text[1] != '\\') return false;
-    size_t afterServer = text.find('\\', 2);
+    size_t afterServer = FindPathChar(text, '\\', 2);
     return afterServer != std::string::npos && afterServer > 2 && afterServer + 1 < text.size() &&
            text[afterServer + 1] != '\\';
 }
@@ -43,7 +44,7 @@ bool HasDrivePart(const std::string& text) {
 }  // namespace
 
 std::string NormalizeDestDirText(const std::string& typed, char driveLetter,
-                                 const std::string& programFiles) {
+                                 const std::string& programFiles, const TFullPath& fullPath) {
     std::string text = TrimSpaces(typed);
     if (!HasDrivePart(text)) {
         // A box without a drive yet must not produce a path with a stray byte.
@@ -51,15 +52,98 @@ std::string NormalizeDestDirText(const std::string& typed, char driveLetter,
             driveLetter = DriveLetterOf(programFiles) ? LowerAscii(programFiles[0]) : 'c';
         text.assign(1, driveLetter);
         text += ':';
+    } else if (fullPath && text.size() > 2 && !IsDriveRelative(text)) {
+        // "C:\.", "C:\Apps\.." and short names meet the rule below in the
+        // form they will be installed into. A bare "C:" would resolve to that
+        // drive's current folder, so it is left to the rule.
+        std::string full = fullPath(text);
+        if (!full.empty()) text = full;
     }
-    if (!text.empty() && text.back() == '\\') text.pop_back();
-    size_t cut = text.find_last_of("\\:");
+    if (EndsWithBackslash(text)) text.pop_back();
+    size_t cut = FindLastPathChar(text, "\\:");
     bool emptyLast = cut == std::string::npos ? text.empty() : cut + 1 == text.size();
     if (emptyLast || (!programFiles.empty() && TextEqualsIgnoreCase(text, programFiles))) {
-        if (text.empty() || text.back() != '\\') text += '\\';
+        if (!EndsWithBackslash(text)) text += '\\';
         text += "Parvela";
     }
     return text;
+}
+
+bool IsDriveRelative(const std::string& text) {
+    return DriveLetterOf(text) && text.size() > 2 && text[2] != '\\' && text[2] != '/';
+}
+
+TFolderCheck CheckTypedFolder(const std::string& typed) {
+    const std::string text = TrimSpaces(typed);
+    for (size_t i = 0; i < text.size(); i = IsLeadByte(text[i]) ? i + 2 : i + 1) {
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        if (c == '"') return {TFolderProblem::Quote, "\""};
+        // The drive's colon is the only one a path may hold.
+        if (c < 32 || std::strchr("<>|?*", c) || (c == ':' && !(i == 1 && DriveLetterOf(text))))
+            return {TFolderProblem::ForbiddenCharacter, std::string(1, static_cast<char>(c))};
+    }
+    if (IsDriveRelative(text)) return {TFolderProblem::DriveRelative, text};
+    // Device names stand for devices in any folder and with any extension.
+    // No double-byte character has "/" as its second byte.
+    std::string path = text;
+    std::replace(path.begin(), path.end(), '/', '\\');
+    size_t start = 0;
+    while (start <= path.size()) {
+        size_t end = FindPathChar(path, '\\', start);
+        if (end == std::string::npos) end = path.size();
+        std::string name = path.substr(start, end - start);
+        const size_t dot = name.find('.');
+        std::string stem = LowerAsciiText(TrimSpaces(name.substr(0, dot)));
+        static const char* const devices[] = {"con", "prn", "aux", "nul"};
+        bool device = false;
+        for (const char* d : devices) device = device || stem == d;
+        if (stem.size() == 4 && (stem.compare(0, 3, "com") == 0 || stem.compare(0, 3, "lpt") == 0) &&
+            stem[3] >= '1' && stem[3] <= '9')
+            device = true;
+        if (device) return {TFolderProblem::DeviceName, name};
+        start = end + 1;
+    }
+    return {};
+}
+
+TFolderCheck CheckFolderLength(const std::string& folder, size_t longestName) {
+    // CreateDirectoryA takes at most MAX_PATH - 12 characters, and every file
+    // below the folder must still fit in MAX_PATH with its terminator.
+    constexpr size_t maxPath = 260, maxFolder = maxPath - 12 - 1;
+    const size_t forFiles = longestName + 2 < maxPath ? maxPath - 2 - longestName : 0;
+    const size_t allowed = std::min(maxFolder, forFiles);
+    if (folder.size() > allowed) return {TFolderProblem::TooLong, std::to_string(allowed)};
+    return {};
+}
+
+std::string FolderProblemMessage(const TFolderCheck& check) {
+    switch (check.Problem) {
+    case TFolderProblem::None: break;
+    case TFolderProblem::Quote:
+        return "A folder name cannot contain a double quote (\").\rPlease type the folder without quotes.";
+    case TFolderProblem::ForbiddenCharacter: {
+        const unsigned char c = check.Detail.empty() ? 0 : static_cast<unsigned char>(check.Detail[0]);
+        const std::string shown = c < 32 ? "a control character" : "the character " + check.Detail;
+        return "A folder name cannot contain " + shown +
+               ".\rPlease choose a folder without any of these characters: < > | ? * :";
+    }
+    case TFolderProblem::NotInCodePage:
+        return "The folder name contains characters that cannot be used on this system.\r"
+               "Please choose a folder whose name uses only characters of your system's language.";
+    case TFolderProblem::DriveRelative:
+        return "\"" + check.Detail + "\" does not say where on drive " + check.Detail.substr(0, 2) +
+               " the folder is.\rPlease type the full path, for example " + check.Detail.substr(0, 2) +
+               "\\" + check.Detail.substr(2) + ".";
+    case TFolderProblem::DeviceName:
+        return "Windows reserves the name \"" + check.Detail +
+               "\" for a device.\rPlease choose a folder with another name.";
+    case TFolderProblem::TooLong:
+        return "The folder path is too long for the files Setup installs into it.\r"
+               "Please choose a folder of at most " + check.Detail + " characters.";
+    case TFolderProblem::NamesFile:
+        return "\"" + check.Detail + "\" is a file, not a folder.\rPlease choose another folder.";
+    }
+    return {};
 }
 
 std::string DriveItemText(char letter, const std::string& label, const std::string& connection) {
@@ -76,15 +160,18 @@ std::string DriveItemText(char letter, const std::string& label, const std::stri
 }
 
 std::string StripFolderSlash(const std::string& path) {
-    if (path.size() > DrivePart(path).size() + 1 && path.back() == '\\')
+    if (path.size() > DrivePart(path).size() + 1 && EndsWithBackslash(path))
         return path.substr(0, path.size() - 1);
     return path;
 }
 
 int FolderDepth(const std::string& path) {
     std::string p = path;
-    if (!p.empty() && p.back() == '\\') p.pop_back();
-    return static_cast<int>(std::count(p.begin(), p.end(), '\\'));
+    if (EndsWithBackslash(p)) p.pop_back();
+    int depth = 0;
+    for (size_t at = FindPathChar(p, '\\'); at != std::string::npos; at = FindPathChar(p, '\\', at + 1))
+        ++depth;
+    return depth;
 }
 
 std::string WalkUpToExisting(const std::string& path, const TFolderExists& exists) {
@@ -92,8 +179,8 @@ std::string WalkUpToExisting(const std::string& path, const TFolderExists& exist
     if (drive.empty()) return {};
     std::string p = path;
     while (p.size() > drive.size() + 1 && !exists(p)) {
-        if (p.back() == '\\') p.pop_back();
-        size_t slash = p.find_last_of('\\');
+        if (EndsWithBackslash(p)) p.pop_back();
+        size_t slash = FindLastPathChar(p, "\\");
         if (slash == std::string::npos || slash < drive.size()) {
             p = drive + "\\";   // "C:name": nothing left above but the root
             break;
@@ -147,7 +234,7 @@ std::vector<TFolderRow> BuildFolderRows(const std::string& current,
     size_t pos = drive.size() + 1;
     int level = 0;
     while (pos < folder.size()) {
-        size_t next = folder.find('\\', pos);
+        size_t next = FindPathChar(folder, '\\', pos);
         if (next == std::string::npos) next = folder.size();
         if (next > pos) {
             path = folder.substr(0, next);
@@ -164,7 +251,7 @@ std::vector<TFolderRow> BuildFolderRows(const std::string& current,
         std::string ka = key(a), kb = key(b);
         return ka != kb ? ka < kb : a < b;
     });
-    const std::string base = folder.back() == '\\' ? folder : folder + "\\";
+    const std::string base = EndsWithBackslash(folder) ? folder : folder + "\\";
     for (const std::string& name : subFolders)
         rows.push_back({base + name, shown(name), level + 1, false});
     return rows;

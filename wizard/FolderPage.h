@@ -9,13 +9,36 @@
 #include <vector>
 
 using TFolderExists = std::function<bool(const std::string&)>;
+// The full, long form of a path; empty when the system cannot give one.
+using TFullPath = std::function<std::string(const std::string&)>;
 
 // The edit's text made into a main folder: spaces (only ' ') trimmed at both
-// ends; a text without a drive part becomes `driveLetter` + ":"; one trailing
-// backslash dropped; a drive root, an empty last component or the Program
-// Files folder itself (case-insensitive) gets "\Parvela" appended.
+// ends; a text without a drive part becomes `driveLetter` + ":"; any other
+// text but a drive-relative one is resolved by `fullPath` (when given); one
+// trailing backslash dropped; a drive root, an empty last component or the
+// Program Files folder itself (case-insensitive) gets "\Parvela" appended.
 std::string NormalizeDestDirText(const std::string& text, char driveLetter,
-                                 const std::string& programFiles);
+                                 const std::string& programFiles,
+                                 const TFullPath& fullPath = nullptr);
+// "C:name": a drive letter and colon followed by anything but a separator.
+bool IsDriveRelative(const std::string& text);
+
+// Why a main folder cannot be installed into.
+enum class TFolderProblem {
+    None, Quote, ForbiddenCharacter, NotInCodePage, DriveRelative, DeviceName, TooLong, NamesFile,
+};
+struct TFolderCheck {
+    TFolderProblem Problem = TFolderProblem::None;
+    std::string Detail;   // the character, name, path or length the message names
+};
+// The typed text (spaces around it ignored) before it is normalised: quotes,
+// characters Windows forbids in names, a drive-relative path, device names.
+TFolderCheck CheckTypedFolder(const std::string& typed);
+// The normalised folder against the path limits, given the longest name
+// that will be written below it.
+TFolderCheck CheckFolderLength(const std::string& folder, size_t longestName);
+// The message the folder page shows for a problem; empty for none.
+std::string FolderProblemMessage(const TFolderCheck& check);
 
 // ---- Folder list ---------------------------------------------------------------
 // The path with a trailing backslash dropped, except for a drive root ("C:\").

@@ -1,6 +1,9 @@
 #include "wizard/FolderPage_win.h"
 
+#include <algorithm>
+
 #include "instutils/InstUtils.h"
+#include "payload/AttachFiles.h"
 #include "wizard/FolderPage.h"
 
 namespace {
@@ -30,8 +33,48 @@ void InitDestDirPage(HWND destDirEdt, TDriveBox& box, TDirectoryListBox& list,
     list.SetDirectory(mainDir);
 }
 
+TFolderCheck CheckDestDirEdit(HWND destDirEdt) {
+    // The edit may hold characters that its 8-bit text turns into "?" or
+    // into look-alikes; only the wide text tells.
+    const int len = GetWindowTextLengthW(destDirEdt);
+    if (len > 0) {
+        std::wstring wide(static_cast<size_t>(len) + 1, L'\0');
+        const int got = GetWindowTextW(destDirEdt, wide.data(), len + 1);
+        BOOL lost = FALSE;
+        if (got > 0 &&
+            WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), got, nullptr, 0, nullptr, &lost) > 0 &&
+            lost)
+            return {TFolderProblem::NotInCodePage, {}};
+    }
+    return CheckTypedFolder(WindowText(destDirEdt));
+}
+
+TFolderCheck CheckMainDirPlace(const std::string& mainDir, const TAttachedFiles* files) {
+    // Every entry may land below the main folder (all of them do on a
+    // portable installation), the spellchecker's in a sub-folder.
+    size_t longest = 0;
+    if (files)
+        for (const TAttachedFile& e : files->Entries) longest = std::max(longest, e.Name.size());
+    longest += sizeof "Spellcheck\\" - 1;
+    TFolderCheck check = CheckFolderLength(mainDir, longest);
+    if (check.Problem != TFolderProblem::None) return check;
+    // The nearest part of the path that exists must be a folder.
+    for (std::string p = mainDir; !p.empty();) {
+        const DWORD attr = GetFileAttributesA(p.c_str());
+        if (attr != INVALID_FILE_ATTRIBUTES) {
+            if (!(attr & FILE_ATTRIBUTE_DIRECTORY)) return {TFolderProblem::NamesFile, StripFolderSlash(p)};
+            break;
+        }
+        std::string parent = ParentFolder(p);
+        if (parent.size() >= p.size()) break;
+        p = std::move(parent);
+    }
+    return {};
+}
+
 void NormalizeDestDir(HWND destDirEdt, const TDriveBox& box) {
-    std::string text = NormalizeDestDirText(WindowText(destDirEdt), box.Drive(), ProgramFilesFolder());
+    std::string text = NormalizeDestDirText(WindowText(destDirEdt), box.Drive(), ProgramFilesFolder(),
+                                            GetFullFolderPath);
     SetWindowTextA(destDirEdt, text.c_str());
 }
 

@@ -19,6 +19,16 @@ std::string ProgramFilesFolder();
 void InitDestDirPage(HWND destDirEdt, TDriveBox& box, TDirectoryListBox& list,
                      const std::string& mainDir, std::function<bool()> ready);
 
+class TAttachedFiles;
+struct TFolderCheck;
+
+// What is wrong with the edit's text before it is normalised: characters
+// the system code page cannot hold, then CheckTypedFolder.
+TFolderCheck CheckDestDirEdit(HWND destDirEdt);
+// What is wrong with a normalised main folder: too long for the longest
+// name the payload writes below it, or it (or a folder above it) is a file.
+TFolderCheck CheckMainDirPlace(const std::string& mainDir, const TAttachedFiles* files);
+
 // Rewrites the edit's text by NormalizeDestDirText with the box's drive.
 void NormalizeDestDir(HWND destDirEdt, const TDriveBox& box);
 // When `ready`: the list's folder into the edit, then NormalizeDestDir.

@@ -29,6 +29,7 @@ constexpr TShortcutPass ShortcutPasses[] = {
 
 void StartInstallRun(uint8_t selectedComponents) {
     CreateInstallLog();
+    // The first thing the run asks: every later use takes this answer.
     if (!IsPortable()) {
         std::string logPath = GetMainDirFile(app::InstallLogFile);
         SetLogFilePath(logPath);

@@ -15,6 +15,7 @@
 #include "wizard/CompPage_win.h"
 #include "wizard/DriveBox_win.h"
 #include "wizard/FolderList_win.h"
+#include "wizard/FolderPage.h"
 #include "wizard/FolderPage_win.h"
 #include "wizard/InstallRun.h"
 #include "wizard/Layout.h"
@@ -578,7 +579,18 @@ bool TMainDlgForm::ApplyEntryRule(uint8_t from, uint8_t to) {
         return true;
     case 3:
         if (from == 2) {
-            if (DestDirCmbBx) NormalizeDestDir(DestDirEdt, *DestDirCmbBx);
+            // Refused before anything is written or put on a command line;
+            // a text that is wrong as typed is left as typed.
+            TFolderCheck check = CheckDestDirEdit(DestDirEdt);
+            if (check.Problem == TFolderProblem::None) {
+                if (DestDirCmbBx) NormalizeDestDir(DestDirEdt, *DestDirCmbBx);
+                check = CheckMainDirPlace(WindowText(DestDirEdt), AttachedFiles);
+            }
+            if (check.Problem != TFolderProblem::None) {
+                MessageDlgFromThread(FolderProblemMessage(check), mtError, mbOK);
+                SetFocus(DestDirEdt);
+                return false;
+            }
             Options.MainDir = WindowText(DestDirEdt);
         }
         if (SelCompLstBx) EnterSelCompPage(SelCompControls(), AttachedFiles);

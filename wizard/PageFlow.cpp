@@ -26,6 +26,9 @@ const char* const SelCompLblText =
 const char* const MsgPayloadDamaged =
     "The setup program is damaged: the files it should install cannot be read.\r\r"
     "Please download the setup program again and run the new copy.";
+const char* const MsgSetupAlreadyRunning =
+    "Parvela Word Processor Setup is already running.\r\r"
+    "Please finish or close the other Setup window first.";
 const char* const MsgNeedsWindows2000 = "This program requires Windows 2000 or later.";
 
 TPageButtons PageButtons(uint8_t to) {

@@ -44,6 +44,8 @@ extern const char* const MsgQuitSetup;     // Confirm, No + Abort
 extern const char* const SelCompLblText;
 // Shown by the entry when the payload cannot be opened.
 extern const char* const MsgPayloadDamaged;
+// Shown by a second setup program, which then ends.
+extern const char* const MsgSetupAlreadyRunning;
 extern const char* const MsgNeedsWindows2000;
 
 // The platform test of the program entry: NT family (platform id 2) with a

@@ -367,3 +367,22 @@ TEST(Folders, FolderTestsAndClusterQueriesOnTwoThreadsDoNotMixUpTheCurrentFolder
 }
 
 }  // namespace
+
+namespace {
+
+TEST(Folders, FullFolderPathResolvesStepsAndShortNamesOfTheExistingPart)
+{
+    ScratchFolder s;
+    const std::string longName = s / "Long Folder Name";
+    ASSERT_TRUE(CreateDirectoryA(longName.c_str(), nullptr));
+    char shortName[MAX_PATH] = {};
+    ASSERT_GT(GetShortPathNameA(longName.c_str(), shortName, MAX_PATH), 0u);
+    ASSERT_NE(shortName, longName);
+    // Short spelling, "." and ".." steps, forward slashes, a part still to make.
+    EXPECT_EQ(GetFullFolderPath(std::string(shortName) + "\\New\\..\\.\\Sub/Deeper\\"),
+              longName + "\\Sub\\Deeper\\");
+    EXPECT_EQ(GetFullFolderPath(std::string(shortName) + "\\.."), s.Path().substr(0, s.Path().size() - 1));
+    EXPECT_EQ(GetFullFolderPath(""), "");
+}
+
+}  // namespace

@@ -5,6 +5,7 @@
 #include "integration/AppInterface.h"
 #include "integration/Options.h"
 #include "integration/Registry_win.h"
+#include "tests/e2e/Machine.h"
 
 using namespace testsupport;
 
@@ -216,6 +217,28 @@ TEST_F(Settings, PortableFolderOnRemovableDrive) {
     EXPECT_EQ(ReadValue(HKEY_CURRENT_USER, InstallKeyPath, "MAINDIR").Data, Sz(main));
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, UninstallKey));
     DeleteFolderTree(main);
+}
+
+// Media pulled after the run started: still portable, so no uninstall
+// entry points at the vanished drive.
+TEST_F(Settings, PortableDecisionOutlivesThePulledStick) {
+    char full[MAX_PATH] = {};
+    GetFullPathNameA(PARVELA_BIN_DIR "\\..\\settings_drive_p", MAX_PATH, full, nullptr);
+    CreateDirectoryA(full, nullptr);
+    ASSERT_TRUE(e2e::LinkRemovableDrive('P', e2e::UnixPathOf(full)));
+    Options.MainDir = "P:\\Parvela";
+    EXPECT_TRUE(IsPortable());
+    ASSERT_TRUE(e2e::UnlinkDrive('P'));
+    EXPECT_TRUE(IsPortable());
+    TPlainControls c;
+    c.Rows[0] = TCheckState::Grayed;
+    SaveOptions(c);
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, UninstallKey));
+    RemoveDirectoryA(full);
+    // Another main folder is decided afresh.
+    TScratchFolder folder("afresh");
+    Options.MainDir = folder.Path;
+    EXPECT_FALSE(IsPortable());
 }
 
 TEST_F(Settings, NormalDataFoldersLieUnderCommonAppData) {

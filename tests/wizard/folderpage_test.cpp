@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <set>
+#include <vector>
 
 namespace {
 
@@ -231,6 +233,90 @@ TEST(DriveTimer, FollowsDrivesThatComeAndGo) {
             EXPECT_EQ(step.Drive, c.drive) << c.what;
         }
     }
+}
+
+}  // namespace
+
+namespace {
+
+TEST(NormalizeDestDirText, ResolvesTheFullFormBeforeTheParvelaRule) {
+    std::vector<std::string> asked;
+    const TFullPath fullPath = [&](const std::string& p) -> std::string {
+        asked.push_back(p);
+        if (p == "C:\\." || p == "C:\\Apps\\..") return "C:\\";
+        if (p == "C:\\PROGRA~1\\") return "C:\\Program Files\\";
+        if (p == "C:/Apps/Editor") return "C:\\Apps\\Editor";
+        return {};   // cannot be resolved: kept as typed
+    };
+    EXPECT_EQ(NormalizeDestDirText("C:\\.", 'd', PF, fullPath), "C:\\Parvela");
+    EXPECT_EQ(NormalizeDestDirText(" C:\\Apps\\.. ", 'd', PF, fullPath), "C:\\Parvela");
+    EXPECT_EQ(NormalizeDestDirText("C:\\PROGRA~1\\", 'd', PF, fullPath), "C:\\Program Files\\Parvela");
+    EXPECT_EQ(NormalizeDestDirText("C:/Apps/Editor", 'd', PF, fullPath), "C:\\Apps\\Editor");
+    EXPECT_EQ(NormalizeDestDirText("E:\\Unknown\\", 'd', PF, fullPath), "E:\\Unknown");
+    // A drive-relative text would resolve against some current folder; it is
+    // left for the check to refuse, and a bare drive stays its root.
+    EXPECT_EQ(NormalizeDestDirText("C:foo", 'd', PF, fullPath), "C:foo");
+    EXPECT_EQ(NormalizeDestDirText("C:", 'd', PF, fullPath), "C:\\Parvela");
+    EXPECT_EQ(std::count(asked.begin(), asked.end(), "C:foo"), 0);
+    EXPECT_EQ(std::count(asked.begin(), asked.end(), "C:"), 0);
+}
+
+TEST(CheckTypedFolder, RefusesWhatCannotBeAFolderOrReachACommandLine) {
+    const struct {
+        const char* typed;
+        TFolderProblem problem;
+        const char* detail;
+    } cases[] = {
+        {"C:\\x\" C:\\evil", TFolderProblem::Quote, "\""},
+        {"C:\\a<b", TFolderProblem::ForbiddenCharacter, "<"},
+        {"C:\\a>b", TFolderProblem::ForbiddenCharacter, ">"},
+        {"C:\\a|b", TFolderProblem::ForbiddenCharacter, "|"},
+        {"C:\\????", TFolderProblem::ForbiddenCharacter, "?"},
+        {"C:\\a*", TFolderProblem::ForbiddenCharacter, "*"},
+        {"C:\\a\tb", TFolderProblem::ForbiddenCharacter, "\t"},
+        {"C:\\a:b", TFolderProblem::ForbiddenCharacter, ":"},
+        {"\\\\srv\\share:x", TFolderProblem::ForbiddenCharacter, ":"},
+        {"C:Parvela", TFolderProblem::DriveRelative, "C:Parvela"},
+        {"  d:Apps\\Parvela ", TFolderProblem::DriveRelative, "d:Apps\\Parvela"},
+        {"C:\\nul", TFolderProblem::DeviceName, "nul"},
+        {"C:\\Apps\\COM1.txt\\x", TFolderProblem::DeviceName, "COM1.txt"},
+        {"C:/Apps/Aux", TFolderProblem::DeviceName, "Aux"},
+        {"C:\\lpt9 \\x", TFolderProblem::DeviceName, "lpt9 "},
+        {"  C:\\Apps\\Editor  ", TFolderProblem::None, ""},
+        {"C:", TFolderProblem::None, ""},
+        {"C:/Apps", TFolderProblem::None, ""},
+        {"\\\\srv\\share\\Apps", TFolderProblem::None, ""},
+        {"C:\\Console\\Com10\\Nullish", TFolderProblem::None, ""},
+        {"Apps", TFolderProblem::None, ""},
+    };
+    for (const auto& c : cases) {
+        const TFolderCheck check = CheckTypedFolder(c.typed);
+        EXPECT_EQ(check.Problem, c.problem) << c.typed;
+        EXPECT_EQ(check.Detail, c.detail) << c.typed;
+    }
+}
+
+TEST(CheckFolderLength, LeavesRoomForTheFolderAndEveryFileBelowIt) {
+    EXPECT_EQ(CheckFolderLength(std::string(247, 'a'), 10).Problem, TFolderProblem::None);
+    EXPECT_EQ(CheckFolderLength(std::string(248, 'a'), 10).Problem, TFolderProblem::TooLong);
+    EXPECT_EQ(CheckFolderLength(std::string(158, 'a'), 100).Problem, TFolderProblem::None);
+    const TFolderCheck tooLong = CheckFolderLength(std::string(159, 'a'), 100);
+    EXPECT_EQ(tooLong.Problem, TFolderProblem::TooLong);
+    EXPECT_NE(FolderProblemMessage(tooLong).find(" 158 "), std::string::npos) << FolderProblemMessage(tooLong);
+    EXPECT_EQ(CheckFolderLength("C:\\x", 300).Problem, TFolderProblem::TooLong);
+}
+
+TEST(FolderProblemMessage, NamesTheReasonAndWhatToDo) {
+    EXPECT_EQ(FolderProblemMessage({}), "");
+    EXPECT_EQ(FolderProblemMessage({TFolderProblem::DriveRelative, "C:Parvela"}),
+              "\"C:Parvela\" does not say where on drive C: the folder is.\r"
+              "Please type the full path, for example C:\\Parvela.");
+    EXPECT_NE(FolderProblemMessage({TFolderProblem::ForbiddenCharacter, "|"}).find("the character |"),
+              std::string::npos);
+    EXPECT_NE(FolderProblemMessage({TFolderProblem::ForbiddenCharacter, "\t"}).find("a control character"),
+              std::string::npos);
+    EXPECT_NE(FolderProblemMessage({TFolderProblem::NamesFile, "C:\\a.txt"}).find("\"C:\\a.txt\" is a file"),
+              std::string::npos);
 }
 
 }  // namespace

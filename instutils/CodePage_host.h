@@ -1,0 +1,5 @@
+#pragma once
+// Host build only: which system code page the path texts assume, so that
+// the double-byte rules can be tested without Windows. 0 (the default) is a
+// single-byte code page; 932 is Shift-JIS.
+void SetHostCodePage(int codePage);

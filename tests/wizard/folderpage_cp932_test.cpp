@@ -1,0 +1,60 @@
+// Runs under Wine with the system code page 932 (Shift-JIS), where the second
+// byte of a double-byte character may be a backslash: typed folders keep
+// their last character, and folder creation splits at separators only.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include "instutils/InstUtils.h"
+#include "tests/instutils/Scratch_win.h"
+#include "wizard/FolderPage.h"
+
+namespace {
+
+// ソフト and 表: ソ is 83 5C, 表 is 95 5C.
+const std::string Soft = "\x83\x5c\x83\x74\x83\x67";
+const std::string Table = "\x95\x5c";
+
+std::vector<std::string> Entries(const std::string& folder)
+{
+    std::vector<std::string> names;
+    FindHandle found(folder + "*");
+    for (bool more = found.Valid(); more; more = found.Next()) {
+        const std::string name = found.Entry().cFileName;
+        if (name != "." && name != "..")
+            names.push_back(name);
+    }
+    return names;
+}
+
+TEST(Cp932, SystemCodePageIs932)
+{
+    ASSERT_EQ(GetACP(), 932u) << "scripts/wine-up boots this prefix with LC_ALL=ja_JP.UTF-8";
+}
+
+TEST(Cp932, TypedFolderIsNormalisedAndCreatedAsTyped)
+{
+    ASSERT_EQ(GetACP(), 932u);
+    ScratchFolder s;
+    const std::string typed = s.Path() + Soft + "\\" + Table;
+    const std::string folder = NormalizeDestDirText(typed + "\\", 'c', "C:\\Program Files", GetFullFolderPath);
+    EXPECT_EQ(folder, typed);
+    EXPECT_EQ(CheckTypedFolder(typed).Problem, TFolderProblem::None);
+
+    CreateInstallLog();
+    CreateFolderChain(JoinPath(folder, "Sub\\"));
+    const std::vector<std::string> made = {"Made Dir: " + s.Path() + Soft + "\\",
+                                           "Made Dir: " + typed + "\\",
+                                           "Made Dir: " + typed + "\\Sub\\"};
+    EXPECT_EQ(InstallLogLines(), made);
+    ReleaseInstallLog();
+    // No stray folder cut inside a character.
+    EXPECT_EQ(Entries(s.Path()), std::vector<std::string>{Soft});
+    EXPECT_EQ(Entries(s.Path() + Soft + "\\"), std::vector<std::string>{Table});
+    EXPECT_TRUE(FolderExists(typed));
+    EXPECT_TRUE(FolderExists(typed + "\\Sub\\"));
+    DeleteFolderTree(s.Path() + Soft);
+    EXPECT_TRUE(Entries(s.Path()).empty());
+}
+
+}  // namespace
