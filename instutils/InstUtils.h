@@ -12,6 +12,7 @@
 // ---- Path texts (platform-free) -------------------------------------------
 // Every scan for "\\", "/" or ":" below steps over the double-byte characters
 // of the system code page, whose second byte may equal a separator.
+
 // True for a byte that begins a double-byte character of the system code page.
 bool IsLeadByte(char c);
 // Position of the last character of `set` (single-byte characters only) in

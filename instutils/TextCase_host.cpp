@@ -1,5 +1,6 @@
-// Host stand-in for the locale's upper-casing: ASCII letters only, which is
-// what the platform-free callers' tests rely on.
+// Host stand-ins for the locale's upper-casing (ASCII letters only, which is
+// what the platform-free callers' tests rely on) and for the system code
+// page's lead bytes (none unless a test chooses 932).
 #include "instutils/CodePage_host.h"
 #include "instutils/InstUtils.h"
 

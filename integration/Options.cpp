@@ -5,9 +5,8 @@
 #include "integration/AppInterface.h"
 
 TOptions Options;
-
-const char* const SetupInstanceName = "Global\\ParvelaWordProcessorSetup";
 int32_t LastRunVersion = app::LastRunVerUnknown;
+const char* const SetupInstanceName = "Global\\ParvelaWordProcessorSetup";
 
 std::vector<std::string> SplitCommandLine(const std::string& commandLine) {
     std::vector<std::string> args;

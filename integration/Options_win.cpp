@@ -25,6 +25,20 @@ constexpr TBoxValue BoxValues[] = {
     {TOptionBox::Launch, LaunchValue},
 };
 
+// The command line in the system code page without look-alikes: the 8-bit
+// command line turns a character the code page lacks into a similar one (an
+// "a" with a macron into a plain "a"), which names another folder; as "?"
+// the folder page refuses it.
+std::string StrictCommandLine() {
+    const wchar_t* wide = GetCommandLineW();
+    const int n = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide, -1, nullptr, 0, nullptr, nullptr);
+    if (n <= 0) return GetCommandLineA();
+    std::string line(static_cast<size_t>(n), '\0');
+    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide, -1, line.data(), n, nullptr, nullptr);
+    line.resize(static_cast<size_t>(n) - 1);
+    return line;
+}
+
 }  // namespace
 
 void LoadOptions(IOptionControls& controls) {
@@ -36,7 +50,7 @@ void LoadOptions(IOptionControls& controls) {
         Options.MainDir = JoinPath(GetShellFolder(CSIDL_PROGRAM_FILES_), "Parvela");
 
     std::string fromArgument;
-    if (MainDirArgument(SplitCommandLine(GetCommandLineA()), &fromArgument))
+    if (MainDirArgument(SplitCommandLine(StrictCommandLine()), &fromArgument))
         Options.MainDir = fromArgument;
 
     Options.Comps = registry.ValueExists(CompsValue)

@@ -60,9 +60,11 @@ TFolderCheck CheckMainDirPlace(const std::string& mainDir, const TAttachedFiles*
     if (check.Problem != TFolderProblem::None) return check;
     // The nearest part of the path that exists must be a folder.
     for (std::string p = mainDir; !p.empty();) {
-        const DWORD attr = GetFileAttributesA(p.c_str());
+        // A file named with a trailing backslash is not found at all.
+        const std::string named = StripFolderSlash(p);
+        const DWORD attr = GetFileAttributesA(named.c_str());
         if (attr != INVALID_FILE_ATTRIBUTES) {
-            if (!(attr & FILE_ATTRIBUTE_DIRECTORY)) return {TFolderProblem::NamesFile, StripFolderSlash(p)};
+            if (!(attr & FILE_ATTRIBUTE_DIRECTORY)) return {TFolderProblem::NamesFile, named};
             break;
         }
         std::string parent = ParentFolder(p);

@@ -270,25 +270,25 @@ TEST(SettingsChild, DISABLED_ReportMainDir) {
     WriteFile(h.Get(), Options.MainDir.data(), static_cast<DWORD>(Options.MainDir.size()), &done, nullptr);
 }
 
-std::string MainDirOfChild(const std::string& firstArgument, const std::string& outFile) {
-    char exe[MAX_PATH];
-    GetModuleFileNameA(nullptr, exe, MAX_PATH);
-    std::string line = "\"" + std::string(exe) + "\" " + firstArgument +
-                       " --gtest_also_run_disabled_tests --gtest_filter=SettingsChild.DISABLED_ReportMainDir";
+std::string MainDirOfChild(const std::wstring& firstArgument, const std::string& outFile) {
+    wchar_t exe[MAX_PATH];
+    GetModuleFileNameW(nullptr, exe, MAX_PATH);
+    std::wstring line = L"\"" + std::wstring(exe) + L"\" " + firstArgument +
+                        L" --gtest_also_run_disabled_tests --gtest_filter=SettingsChild.DISABLED_ReportMainDir";
     DeleteFileA(outFile.c_str());
     SetEnvironmentVariableA(ChildOutVar, outFile.c_str());
     // The child's own test report would only clutter ours.
     SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
     UniqueHandle nul(CreateFileA("NUL", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
                                  OPEN_EXISTING, 0, nullptr));
-    STARTUPINFOA si{};
+    STARTUPINFOW si{};
     si.cb = sizeof si;
     si.dwFlags = STARTF_USESTDHANDLES;
     si.hStdInput = nullptr;
     si.hStdOutput = nul.Get();
     si.hStdError = nul.Get();
     PROCESS_INFORMATION pi{};
-    BOOL ok = CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi);
+    BOOL ok = CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi);
     SetEnvironmentVariableA(ChildOutVar, nullptr);
     if (!ok) return "<not started>";
     UniqueHandle process(pi.hProcess), thread(pi.hThread);
@@ -301,16 +301,18 @@ TEST_F(Settings, MainFolderArgumentOfTheRealCommandLine) {
     SetValue(HKEY_CURRENT_USER, InstallKeyPath, "MAINDIR", REG_SZ, Sz(folder.Path));
     const std::string out = folder / "child.txt";
     struct Case {
-        std::string Argument;
+        std::wstring Argument;
         std::string Expected;
     };
     const Case cases[] = {
-        {"-dE:\\Apps\\Parvela", "E:\\Apps\\Parvela"},          // wins over an existing MAINDIR
-        {"-DE:\\Apps\\Parvela", folder.Path},                  // upper-case switch is ignored
-        {"\"-dC:\\My Apps\\Parvela \"", "C:\\My Apps\\Parvela "},  // verbatim, blanks kept
-        {"--gtest_color=no", folder.Path},
+        {L"-dE:\\Apps\\Parvela", "E:\\Apps\\Parvela"},          // wins over an existing MAINDIR
+        {L"-DE:\\Apps\\Parvela", folder.Path},                  // upper-case switch is ignored
+        {L"\"-dC:\\My Apps\\Parvela \"", "C:\\My Apps\\Parvela "},  // verbatim, blanks kept
+        {L"--gtest_color=no", folder.Path},
+        // Not in code page 1252: "?", not a look-alike that names another folder.
+        {L"-dC:\\M\u0101in", "C:\\M?in"},
     };
-    for (const Case& c : cases) EXPECT_EQ(MainDirOfChild(c.Argument, out), c.Expected) << c.Argument;
+    for (const Case& c : cases) EXPECT_EQ(MainDirOfChild(c.Argument, out), c.Expected) << c.Expected;
 }
 
 }  // namespace
