@@ -11,14 +11,9 @@ namespace {
 const std::string Soft = "\x83\x5c\x83\x74\x83\x67";
 const std::string Table = "\x95\x5c";
 
-class PathTextCp932 : public ::testing::Test {
-protected:
-    void SetUp() override { SetHostCodePage(932); }
-    void TearDown() override { SetHostCodePage(0); }
-};
-
-TEST_F(PathTextCp932, TrailingSeparatorIsAWholeCharacter)
+TEST(PathTextCp932, TrailingSeparatorIsAWholeCharacter)
 {
+    const THostCodePage cp932(932);
     std::string p = "C:\\" + Soft + "\\" + Table;
     EXPECT_FALSE(EndsWithBackslash(p));
     AppendPathSeparator(p);
@@ -27,8 +22,9 @@ TEST_F(PathTextCp932, TrailingSeparatorIsAWholeCharacter)
     EXPECT_EQ(JoinPath("C:\\" + Table, "parv.exe"), "C:\\" + Table + "\\parv.exe");
 }
 
-TEST_F(PathTextCp932, FolderChainAndDrivePartStepOverSecondBytes)
+TEST(PathTextCp932, FolderChainAndDrivePartStepOverSecondBytes)
 {
+    const THostCodePage cp932(932);
     EXPECT_EQ(ParentFolder("C:\\" + Soft + "\\" + Table), "C:\\" + Soft + "\\");
     EXPECT_EQ(ParentFolder("C:\\" + Soft + "\\"), "C:\\");
     EXPECT_EQ(ParentFolder("C:\\" + Soft), "C:\\");

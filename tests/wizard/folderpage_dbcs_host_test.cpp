@@ -11,13 +11,8 @@ const std::string So = "\x83\x5c";
 const std::string Table = "\x95\x5c";
 const std::string Po = "\x83\x7c";
 
-class FolderPageCp932 : public ::testing::Test {
-protected:
-    void SetUp() override { SetHostCodePage(932); }
-    void TearDown() override { SetHostCodePage(0); }
-};
-
-TEST_F(FolderPageCp932, TypedFolderKeepsItsLastCharacter) {
+TEST(FolderPageCp932, TypedFolderKeepsItsLastCharacter) {
+    const THostCodePage cp932(932);
     const std::string folder = "C:\\" + So + "\\" + Table;
     EXPECT_EQ(NormalizeDestDirText(folder, 'c', "C:\\Program Files"), folder);
     EXPECT_EQ(NormalizeDestDirText(folder + "\\", 'c', "C:\\Program Files"), folder);
@@ -26,7 +21,8 @@ TEST_F(FolderPageCp932, TypedFolderKeepsItsLastCharacter) {
     EXPECT_EQ(CheckTypedFolder("C:\\" + Po).Problem, TFolderProblem::None);
 }
 
-TEST_F(FolderPageCp932, FolderListSplitsAtSeparatorsOnly) {
+TEST(FolderPageCp932, FolderListSplitsAtSeparatorsOnly) {
+    const THostCodePage cp932(932);
     const std::string folder = "C:\\" + So + "\\" + Table;
     EXPECT_EQ(FolderDepth(folder), 2);
     EXPECT_EQ(StripFolderSlash("C:\\" + Table), "C:\\" + Table);
