@@ -173,23 +173,6 @@ TEST_F(DriveTest, CdRomDrivesAreNotListed) {
     Quit(w);
 }
 
-// A folder that cannot be installed into, passed with "-d", is refused with
-// its reason when the folder page is left, and nothing is installed.
-TEST_F(SetupTest, QuoteInTheFolderArgumentIsRefusedOnTheFolderPage) {
-    const Wizard w = Start("-d\"C:\\x\\\" C:\\evil\"");
-    ASSERT_TRUE(WalkTo(w, 2));
-    EXPECT_EQ(GetText(Ctl(w, idDestDirEdt)), "C:\\x\" C:\\evil");
-    ASSERT_TRUE(w.Next());
-    const MessageBoxInfo b = Box(w);
-    EXPECT_EQ(b.title, "Error");
-    EXPECT_NE(b.text.find("double quote"), std::string::npos) << b.text;
-    ASSERT_TRUE(Answer(b, "OK"));
-    EXPECT_TRUE(w.WaitPage(PageTitle[2], PageTimeout));
-    Quit(w);
-    EXPECT_FALSE(FolderExists("C:\\x"));
-    EXPECT_FALSE(RegKeyExists(HKEY_LOCAL_MACHINE, UninstallKeyPath));
-}
-
 // One setup program per machine: a second one says so before any window of
 // its own and ends; once the first has ended, setup starts again.
 TEST_F(SetupTest, ASecondSetupSaysSoAndEnds) {

