@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/BenchClock.h"
 #include "instutils/InstUtils.h"
 #include "instutils/WinHandles.h"
 #include "payload/AttachFiles.h"
@@ -22,19 +23,10 @@
 
 namespace {
 
+using bench::Median;
+using bench::NowMs;
+
 constexpr int kRuns = 9;
-
-double NowMs() {
-    static LARGE_INTEGER freq = [] { LARGE_INTEGER f; QueryPerformanceFrequency(&f); return f; }();
-    LARGE_INTEGER c;
-    QueryPerformanceCounter(&c);
-    return double(c.QuadPart) * 1000.0 / double(freq.QuadPart);
-}
-
-double Median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
 
 std::string LoadPayload(std::string& source) {
     std::ifstream in(PARVELA_DEMO_PAYLOAD, std::ios::binary);

@@ -1,0 +1,26 @@
+# cmake -DMANIFEST=<demo manifest.txt> -DOUT=<file> -P filelist.cmake
+# Writes the NSIS lines that install every file of the demo payload under
+# $INSTDIR with its payload name. The manifest lines are name TAB source TAB
+# stamp, with absolute sources.
+file(STRINGS "${MANIFEST}" lines ENCODING UTF-8)
+set(text "")
+set(last_dir "-")
+foreach(line IN LISTS lines)
+    string(REPLACE "\t" ";" fields "${line}")
+    list(GET fields 0 name)
+    list(GET fields 1 src)
+    string(REPLACE "$" "$$" name "${name}")
+    string(REGEX MATCH "^(.*)\\\\[^\\\\]*$" has_dir "${name}")
+    set(dir "")
+    set(base "${name}")
+    if(has_dir)
+        set(dir "\\${CMAKE_MATCH_1}")
+        string(REGEX REPLACE "^.*\\\\" "" base "${name}")
+    endif()
+    if(NOT dir STREQUAL last_dir)
+        string(APPEND text "SetOutPath \"$INSTDIR${dir}\"\n")
+        set(last_dir "${dir}")
+    endif()
+    string(APPEND text "File \"/oname=${base}\" \"${src}\"\n")
+endforeach()
+file(WRITE "${OUT}" "${text}")
