@@ -6,6 +6,7 @@
 #include <ole2.h>
 
 #include <memory>
+#include <thread>
 
 #include "instutils/InstUtils.h"
 #include "integration/Options.h"
@@ -43,6 +44,20 @@ int RunSetup() {
         return 0;
     }
 
+    // The payload is inflated and indexed on a thread of its own while the
+    // window is built hidden; the window is shown only once the payload has
+    // proved whole. The shell's folder service loads there too, off the
+    // window's path.
+    std::unique_ptr<TAttachedFiles> files;
+    std::jthread opening([&files] {
+        try {
+            files = TAttachedFiles::CreateFromResource();
+            InitShellFolders();
+        } catch (...) {
+            // No reader: the damaged-payload path below.
+        }
+    });
+
     INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS};
     InitCommonControlsEx(&icc);
     SetMainThread();
@@ -54,15 +69,15 @@ int RunSetup() {
     }
     TOleScope ole;
 
-    std::unique_ptr<TAttachedFiles> files = TAttachedFiles::CreateFromResource();
-    if (!files) {
-        MessageDlg(nullptr, MsgPayloadDamaged, mtError, mbOK);
-        return 1;
-    }
-    AttachedFiles = files.get();
-
     {
         auto form = std::make_unique<TMainDlgForm>();
+        opening.join();
+        if (!files) {
+            form.reset();   // never shown: only the error box appears
+            MessageDlg(nullptr, MsgPayloadDamaged, mtError, mbOK);
+            return 1;
+        }
+        AttachedFiles = files.get();
         if (!form->Handle()) return 1;
         MainDlgForm = form.get();
         form->ShowModal();
