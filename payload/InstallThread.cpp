@@ -52,6 +52,7 @@ void TInstallThreadStatus::Reset() {
 namespace {
 
 TMessageDlgFunc MessageDlgHandler;
+std::function<void()> StateNotifier;
 std::mutex HandlerLock;
 // The thread that runs static initialisation is the program's main thread
 // unless SetMainThread names another one.
@@ -77,6 +78,11 @@ void SetMessageDlgHandler(TMessageDlgFunc handler) {
     MessageDlgHandler = std::move(handler);
 }
 
+void SetInstallStateNotifier(std::function<void()> notify) {
+    std::lock_guard<std::mutex> lock(HandlerLock);
+    StateNotifier = std::move(notify);
+}
+
 void SetMainThread() { MainThreadId.store(std::this_thread::get_id()); }
 
 int32_t MessageDlgFromThread(const std::string& text, uint8_t kind, uint16_t buttons) {
@@ -86,7 +92,7 @@ int32_t MessageDlgFromThread(const std::string& text, uint8_t kind, uint16_t but
     st.Message = text;
     st.DlgType = kind;
     st.Buttons = buttons;
-    st.SetState(isAskPending);  // publishes the three fields above
+    install_thread_detail::PublishFromThread(isAskPending);  // publishes the three fields above
     st.WaitFor(isAskAnswered);
     const int32_t answer = st.Answer;
     st.SetState(isRunning);
@@ -176,5 +182,19 @@ void BodyEnded() {
 }
 
 void MarkThisThreadAsInstallThread() { OnInstallThread = true; }
+
+void PublishFromThread(uint8_t state) {
+    InstallThreadStatus.SetState(state);
+    try {
+        std::function<void()> notify;
+        {
+            std::lock_guard<std::mutex> lock(HandlerLock);
+            notify = StateNotifier;
+        }
+        if (notify) notify();
+    } catch (...) {
+        // The status tick finds the state all the same.
+    }
+}
 
 }  // namespace install_thread_detail

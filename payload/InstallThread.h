@@ -83,6 +83,11 @@ bool StartInstallThread();
 void WaitForInstallThread();
 bool InstallThreadActive();
 
+// Called on the install thread right after it has published a state the
+// window acts on (a question, Done, Failed), so that the window need not wait
+// for its next status tick. Set before the run starts; empty for none.
+void SetInstallStateNotifier(std::function<void()> notify);
+
 // The window's side of the protocol, so that the wizard only calls these and
 // tests can drive them without a window.
 struct TStatusTickActions {

@@ -37,7 +37,7 @@ void RunInstallLists(TAttachedFiles& files) {
                 {
                     TQuietLog quiet(!f.Logged);
                     if (!files.ExtractFile(f.Entry, std::string(), f.Target)) {
-                        st.SetState(isFailed);
+                        install_thread_detail::PublishFromThread(isFailed);
                         return;
                     }
                 }
@@ -54,7 +54,7 @@ void RunInstallLists(TAttachedFiles& files) {
     }
     // A stop request has published Done already (and the window may have
     // moved on to Idle since).
-    if (!stopped) st.SetState(isDone);
+    if (!stopped) install_thread_detail::PublishFromThread(isDone);
 }
 
 DWORD WINAPI InstallThreadBody(LPVOID) {
@@ -63,11 +63,11 @@ DWORD WINAPI InstallThreadBody(LPVOID) {
         if (AttachedFiles != nullptr) {
             RunInstallLists(*AttachedFiles);
         } else {
-            InstallThreadStatus.SetState(isFailed);
+            install_thread_detail::PublishFromThread(isFailed);
         }
     } catch (...) {
         // Nothing may leave the thread; the window then closes the run.
-        InstallThreadStatus.SetState(isFailed);
+        install_thread_detail::PublishFromThread(isFailed);
     }
     install_thread_detail::BodyEnded();
     return 0;

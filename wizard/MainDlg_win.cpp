@@ -29,6 +29,8 @@ constexpr const char* FormClassName = "ParvelaSetupForm";
 constexpr const char* PanelClassName = "ParvelaPanel";
 constexpr const char* ImageClassName = "ParvelaImage";
 constexpr UINT_PTR StatusTimerId = 1, DriveTimerId = 2;
+// Posted by the install thread when its state changes; handled as a status tick.
+constexpr UINT InstallStatusMessage = WM_APP + 1;
 constexpr COLORREF Navy = RGB(0, 0, 128);
 constexpr int EditMargin = 3;   // at 96 DPI, each side of an edit's text
 constexpr UINT WmDpiChanged = 0x02E0;   // WM_DPICHANGED, newer than our headers
@@ -263,6 +265,7 @@ TMainDlgForm::~TMainDlgForm() {
         KillTimer(Window, StatusTimerId);
         KillTimer(Window, DriveTimerId);
         if (MessageDlgOwner() == Window) SetMessageDlgOwner(nullptr);
+        SetInstallStateNotifier(nullptr);
         SetWindowLongPtrA(Window, GWLP_USERDATA, 0);
         DestroyWindow(Window);
     }
@@ -653,6 +656,7 @@ void TMainDlgForm::StartInstallation() {
     SendMessageA(InstallingProgressBar, PBM_SETRANGE32, 0, total);
     SendMessageA(InstallingProgressBar, PBM_SETPOS, 0, 0);
     InstallThreadStatus.SetState(isRunning);
+    SetInstallStateNotifier([window = Window] { PostMessageA(window, InstallStatusMessage, 0, 0); });
     if (!StartInstallThread()) {
         InstallThreadStatus.SetState(isIdle);
         MessageDlgFromThread("Setup could not start copying the files.\rPlease close other programs and run Setup again.",
@@ -809,6 +813,9 @@ LRESULT TMainDlgForm::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_TIMER:
         if (wp == StatusTimerId) StatusTimerTick();
         else if (wp == DriveTimerId) DriveTimer();
+        return 0;
+    case InstallStatusMessage:
+        StatusTimerTick();
         return 0;
     case WM_ACTIVATEAPP:
         if (wp) AppActivated();

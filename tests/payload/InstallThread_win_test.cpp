@@ -206,6 +206,46 @@ TEST_F(InstallRunTest, StopRequestFinishesTheCurrentFileOnly) {
     EXPECT_EQ(isIdle, InstallThreadStatus.GetState());
 }
 
+// The window acts only when the thread tells it: a question, then Done; on a
+// second run Abort, then Failed. Without the notice the wait below runs out.
+TEST_F(InstallRunTest, ThreadTellsTheWindowOfEachStateItMustActOn) {
+    UniqueHandle notice(CreateEventA(nullptr, FALSE, FALSE, nullptr));
+    SetInstallStateNotifier([&] { SetEvent(notice.Get()); });
+    bool ended = false;
+    TStatusTickActions actions;
+    actions.Finished = [&] { ended = Finished = true; };
+    actions.Failed = [&] { ended = Failed = true; };
+    auto runOnNotices = [&] {
+        ended = false;
+        while (!ended && WaitForSingleObject(notice.Get(), 20000) == WAIT_OBJECT_0) InstallStatusTick(actions);
+        WaitForInstallThread();
+        return ended;
+    };
+    Queue("License.txt", 0);
+    Queue("parv.exe", 0);
+    const std::string target = Dir + "License.txt";
+    UniqueHandle held(CreateFileA(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    ASSERT_TRUE(held.Valid());
+    int asked = 0;
+    SetMessageDlgHandler([&](const std::string&, uint8_t, uint16_t) {
+        held.Reset();
+        return ++asked == 1 ? mrRetry : mrAbort;
+    });
+    ASSERT_TRUE(Start());
+    EXPECT_TRUE(runOnNotices());
+    EXPECT_TRUE(Finished);
+    EXPECT_EQ(1, asked);
+
+    InstallThreadStatus.Reset();
+    held = UniqueHandle(CreateFileA(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    ASSERT_TRUE(held.Valid());
+    ASSERT_TRUE(Start());
+    EXPECT_TRUE(runOnNotices());
+    EXPECT_TRUE(Failed);
+    EXPECT_EQ(2, asked);
+    SetInstallStateNotifier(nullptr);
+}
+
 // The program end must not hang on a thread that waits for an answer.
 TEST_F(InstallRunTest, ProgramEndAnswersAPendingQuestionWithAbort) {
     Queue("License.txt", 0);

@@ -940,6 +940,19 @@ TEST_F(MainForm, PortableRunGoesFromInstallingStraightToTheLastPage) {
     DeleteFolderTree(dir);
 }
 
+// The page follows the thread's own message; the status timer is not needed.
+TEST_F(MainForm, RunMovesOnWhenTheThreadSaysItIsDone) {
+    const std::string dir = "R:\\WizardNotice";
+    DeleteFolderTree(dir);
+    Options.MainDir = dir;
+    ASSERT_TRUE(KillTimer(Form->Handle(), 1));
+    Form->ShowPage(4, 5);
+    ASSERT_TRUE(PumpUntil([&] { return Form->CurrentPage() == 7; }, 20000)) << "stuck on page " << Form->CurrentPage();
+    WaitForInstallThread();
+    EXPECT_EQ(InstallThreadStatus.GetState(), isIdle);
+    DeleteFolderTree(dir);
+}
+
 TEST_F(MainForm, AbortOnAFileErrorEndsTheWizardWithoutTheQuitQuestion) {
     const std::string dir = "R:\\WizardFail";
     DeleteFolderTree(dir);
