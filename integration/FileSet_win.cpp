@@ -88,6 +88,8 @@ void PrepareFileSet(uint8_t selected) {
     const bool portable = IsPortable();
     reader->ForceOverwrite = !portable;
 
+    // Each destination is looked up once: a data folder costs a volume query.
+    std::string folders[3];
     for (const TFileSetStep& step : PlanFileSet(selected, LastRunVersion)) {
         switch (step.Kind) {
         case fsSuspend: SuspendLogging(); break;
@@ -95,7 +97,8 @@ void PrepareFileSet(uint8_t selected) {
         case fsCleanOldClips: CleanOldClipImages(); break;
         case fsAdd: {
             const TFileSetRow& row = FileSetRows[step.Row];
-            std::string folder = RowFolder(row.Dest);
+            std::string& folder = folders[row.Dest];
+            if (folder.empty()) folder = RowFolder(row.Dest);
             if (row.TargetName) {
                 TFullPathScope fullPath;
                 reader->AddFile(row.Name, MainDirFile(folder, row.TargetName), row.Component,
