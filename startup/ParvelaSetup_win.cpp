@@ -46,13 +46,13 @@ int RunSetup() {
 
     // The payload is inflated and indexed on a thread of its own while the
     // window is built hidden; the window is shown only once the payload has
-    // proved whole. The shell's folder service loads there too, off the
-    // window's path.
+    // proved whole. The shell's folder service loads there first, before the
+    // settings need it.
     std::unique_ptr<TAttachedFiles> files;
     std::jthread opening([&files] {
         try {
-            files = TAttachedFiles::CreateFromResource();
             InitShellFolders();
+            files = TAttachedFiles::CreateFromResource();
         } catch (...) {
             // No reader: the damaged-payload path below.
         }

@@ -46,6 +46,11 @@ protected:
         return n;
     }
 
+    // Keeps `path` open without sharing, so that writing it fails.
+    static UniqueHandle HoldOpen(const std::string& path) {
+        return UniqueHandle(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    }
+
     struct Sample { int32_t position; uint8_t component; };
     std::vector<Sample> Progress;
     bool Finished = false;
@@ -94,7 +99,7 @@ TEST_F(InstallRunTest, FailingTwiceThenSucceedingCountsOnce) {
     Queue("parv.exe", 0);
     Queue("License.txt", 0);
     const std::string target = Dir + "License.txt";
-    UniqueHandle held(CreateFileA(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    UniqueHandle held = HoldOpen(target);
     ASSERT_TRUE(held.Valid());
     int asked = 0;
     DWORD askingThread = 0;
@@ -224,7 +229,7 @@ TEST_F(InstallRunTest, ThreadTellsTheWindowOfEachStateItMustActOn) {
     Queue("License.txt", 0);
     Queue("parv.exe", 0);
     const std::string target = Dir + "License.txt";
-    UniqueHandle held(CreateFileA(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    UniqueHandle held = HoldOpen(target);
     ASSERT_TRUE(held.Valid());
     int asked = 0;
     SetMessageDlgHandler([&](const std::string&, uint8_t, uint16_t) {
@@ -237,7 +242,7 @@ TEST_F(InstallRunTest, ThreadTellsTheWindowOfEachStateItMustActOn) {
     EXPECT_EQ(1, asked);
 
     InstallThreadStatus.Reset();
-    held = UniqueHandle(CreateFileA(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    held = HoldOpen(target);
     ASSERT_TRUE(held.Valid());
     ASSERT_TRUE(Start());
     EXPECT_TRUE(runOnNotices());
@@ -251,7 +256,7 @@ TEST_F(InstallRunTest, ProgramEndAnswersAPendingQuestionWithAbort) {
     Queue("License.txt", 0);
     Queue("parv.exe", 0);
     const std::string target = Dir + "License.txt";
-    UniqueHandle held(CreateFileA(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    UniqueHandle held = HoldOpen(target);
     ASSERT_TRUE(held.Valid());
     ASSERT_TRUE(Start());
     const DWORD start = GetTickCount();
