@@ -178,9 +178,10 @@ bool IsRemovableLocation(const std::string& path)
     // A fixed disk may still hang off USB or IEEE 1394, or report removable
     // media: ask the storage stack.
     const std::string device = "\\\\.\\" + DrivePart(path);
-    UniqueHandle volume(CreateFileA(device.c_str(), GENERIC_READ,
-                                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
-                                    nullptr));
+    // No access asked: reading a volume needs administrator rights, and this
+    // query needs none, so a standard user's USB disk is recognised too.
+    UniqueHandle volume(CreateFileA(device.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                    OPEN_EXISTING, 0, nullptr));
     if (!volume.Valid())
         return false;
     constexpr DWORD queryProperty = 0x002D1400;  // IOCTL_STORAGE_QUERY_PROPERTY
@@ -261,6 +262,17 @@ void DeleteFolderTree(const std::string& path)
         return;
     std::string p = path;
     AppendPathSeparator(p);
+    // A link given as the tree itself goes as a link too: whoever could
+    // plant it (in the temporary folder, say) must not get its target
+    // deleted with this program's rights.
+    std::string bare = p;
+    if (bare.size() > 1 && bare[bare.size() - 2] != ':')
+        DropLastChar(bare);
+    const DWORD top = GetFileAttributesA(bare.c_str());
+    if (top != INVALID_FILE_ATTRIBUTES && (top & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+        RemoveDirectoryA(bare.c_str());
+        return;
+    }
     {
         FindHandle entry(p + "*.*");
         for (bool more = entry.Valid(); more; more = entry.Next()) {

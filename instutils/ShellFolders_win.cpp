@@ -2,6 +2,9 @@
 #include "instutils/InstUtils.h"
 #include "instutils/WinHandles.h"
 
+#include <delayimp.h>
+
+#include <iterator>
 #include <mutex>
 
 namespace {
@@ -20,12 +23,36 @@ ShellFolderEntry& Entry()
     return entry;
 }
 
+// Never by bare name: a planted copy beside the program would be loaded
+// instead of the system's.
+HMODULE LoadSystemDll(const char* name)
+{
+    const std::string path = SystemFolderFile(name);
+    if (path.empty())
+        return nullptr;
+    // The altered search makes the DLL's own imports come from the system
+    // folder too.
+    return LoadLibraryExA(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+}
+
 template <class Proc>
 Proc LookUp(HMODULE module, const char* name)
 {
     if (!module)
         return nullptr;
     return reinterpret_cast<Proc>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+}
+
+// Delay-loaded DLLs (see cmake/DelayImports.cmake) come from the system
+// folder by full path; comctl32 by name, so that the manifest's version 6
+// assembly is the one found (the side-by-side lookup comes before any folder).
+FARPROC WINAPI LoadDelayed(unsigned notification, PDelayLoadInfo info)
+{
+    if (notification != dliNotePreLoadLibrary || !info || !info->szDll)
+        return nullptr;
+    if (lstrcmpiA(info->szDll, "comctl32.dll") == 0)
+        return nullptr;
+    return reinterpret_cast<FARPROC>(LoadSystemDll(info->szDll));
 }
 
 }  // namespace
@@ -45,11 +72,26 @@ void RestrictDllSearchToSystem()
     using SetDefaultDllDirectoriesProc = BOOL(WINAPI*)(DWORD);
     using SetDllDirectoryAProc = BOOL(WINAPI*)(LPCSTR);
     constexpr DWORD searchSystem32 = 0x00000800;  // LOAD_LIBRARY_SEARCH_SYSTEM32
-    if (auto restrict = LookUp<SetDefaultDllDirectoriesProc>(kernel, "SetDefaultDllDirectories"))
-        restrict(searchSystem32);
     // Older systems: at least take the current folder out of the search.
     if (auto setDir = LookUp<SetDllDirectoryAProc>(kernel, "SetDllDirectoryA"))
         setDir("");
+    auto restrict = LookUp<SetDefaultDllDirectoriesProc>(kernel, "SetDefaultDllDirectories");
+    if (restrict && restrict(searchSystem32))
+        return;
+    // Without it the program's own folder still comes first for DLLs that
+    // system components load by name: load those from the system folder now,
+    // so that later requests find them loaded.
+    static const char* const usedBySystem[] = {
+        "uxtheme.dll", "userenv.dll", "setupapi.dll", "version.dll", "msimg32.dll", "oleacc.dll",
+        "clbcatq.dll", "ntmarta.dll", "profapi.dll", "cryptbase.dll", "dwmapi.dll", "propsys.dll"};
+    static LoadedModule kept[std::size(usedBySystem)];
+    for (size_t i = 0; i < std::size(usedBySystem); ++i)
+        if (!kept[i].Get())
+            kept[i] = LoadedModule(LoadSystemDll(usedBySystem[i]));
+}
+
+extern "C" {
+PfnDliHook __pfnDliNotifyHook2 = LoadDelayed;
 }
 
 void InitShellFolders()
@@ -59,12 +101,7 @@ void InitShellFolders()
         e.proc = LookUp<SHGetFolderPathAProc>(GetModuleHandleA("shell32.dll"), "SHGetFolderPathA");
         if (e.proc)
             return;
-        // Never by bare name: a planted shfolder.dll beside the program
-        // would be loaded instead of the system's.
-        const std::string path = SystemFolderFile("shfolder.dll");
-        if (path.empty())
-            return;
-        e.shfolder = LoadedModule(LoadLibraryExA(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH));
+        e.shfolder = LoadedModule(LoadSystemDll("shfolder.dll"));
         e.proc = LookUp<SHGetFolderPathAProc>(e.shfolder.Get(), "SHGetFolderPathA");
     });
 }
@@ -117,6 +154,9 @@ std::string MakeTempFileName()
 void RemoveTempLeftovers()
 {
     const std::string folder = GetTempFolder();
+    // Without a temporary folder the walk below would run over the current one.
+    if (folder.empty())
+        return;
     const std::string prefix = TempNamePrefix();
     FindHandle entry(folder + "*.*");
     for (bool more = entry.Valid(); more; more = entry.Next()) {

@@ -32,10 +32,11 @@ bool WaitUntil(const std::function<bool()>& done, Ms timeout, Ms step = Ms(25));
 // test leaves nothing behind.
 class Process {
 public:
-    // Starts `exe` with the command line tail `args`. On failure the result
-    // is not running and `error` (if given) says why.
+    // Starts `exe` with the command line tail `args`, in `folder` when given
+    // (else in this process's current folder). On failure the result is not
+    // running and `error` (if given) says why.
     static Process Start(const std::string& exe, const std::string& args = "",
-                         std::string* error = nullptr);
+                         std::string* error = nullptr, const std::string& folder = "");
     Process() = default;
     Process(Process&&) noexcept = default;
     Process& operator=(Process&& o) noexcept;

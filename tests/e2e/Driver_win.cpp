@@ -38,7 +38,8 @@ bool WaitUntil(const std::function<bool()>& done, Ms timeout, Ms step) {
 
 // --- processes ------------------------------------------------------------
 
-Process Process::Start(const std::string& exe, const std::string& args, std::string* error) {
+Process Process::Start(const std::string& exe, const std::string& args, std::string* error,
+                       const std::string& folder) {
     Process p;
     std::string cmd = "\"" + exe + "\"";
     if (!args.empty()) cmd += " " + args;
@@ -47,8 +48,8 @@ Process Process::Start(const std::string& exe, const std::string& args, std::str
     STARTUPINFOA si{};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi{};
-    if (!CreateProcessA(exe.c_str(), buf.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &si, &pi)) {
+    if (!CreateProcessA(exe.c_str(), buf.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        folder.empty() ? nullptr : folder.c_str(), &si, &pi)) {
         if (error) *error = "CreateProcessA failed for " + exe + " (error " + std::to_string(GetLastError()) + ")";
         return p;
     }

@@ -1,5 +1,6 @@
 #include "instutils/InstUtils.h"
 #include "tests/instutils/Scratch_win.h"
+#include "tests/support/ImportPatch_win.h"
 
 #include <gtest/gtest.h>
 
@@ -63,6 +64,59 @@ TEST(Drives, ARemovableDriveNeedsNoDeviceToBeRecognised)
                                          sizeof descriptor, &returned, nullptr);
     EXPECT_FALSE(queried && IsRemovableDescriptor(descriptor, returned));
     EXPECT_TRUE(IsRemovableLocation("R:\\Parvela"));
+}
+
+// Wine lets anyone open a volume for reading and describes every disk as a
+// fixed SCSI disk. These stand-ins answer as Windows does for a standard
+// user: reading a volume is refused (it needs administrator rights), the
+// storage query itself needs no access; and, when `usbDisk` is set, the disk
+// behind the volume hangs off USB.
+namespace standard_user {
+
+const ImportPatch* createFile = nullptr;
+const ImportPatch* ioControl = nullptr;
+bool usbDisk = false;
+
+HANDLE WINAPI CreateFile(LPCSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security,
+                         DWORD disposition, DWORD flags, HANDLE templateFile)
+{
+    if (std::strncmp(name, "\\\\.\\", 4) == 0 &&
+        (access & (GENERIC_READ | GENERIC_WRITE | GENERIC_ALL | FILE_READ_DATA)) != 0) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return INVALID_HANDLE_VALUE;
+    }
+    return createFile->Original<decltype(&CreateFileA)>()(name, access, share, security, disposition,
+                                                          flags, templateFile);
+}
+
+BOOL WINAPI DeviceIoControl(HANDLE device, DWORD code, LPVOID in, DWORD inSize, LPVOID out,
+                            DWORD outSize, LPDWORD returned, LPOVERLAPPED overlapped)
+{
+    const BOOL ok = ioControl->Original<decltype(&::DeviceIoControl)>()(device, code, in, inSize, out,
+                                                                        outSize, returned, overlapped);
+    constexpr DWORD busTypeAt = 28, busTypeUsb = 7;  // STORAGE_DEVICE_DESCRIPTOR::BusType
+    if (ok && usbDisk && code == 0x002D1400 && returned && *returned >= busTypeAt + 4)
+        std::memcpy(static_cast<BYTE*>(out) + busTypeAt, &busTypeUsb, 4);
+    return ok;
+}
+
+}  // namespace standard_user
+
+TEST(Drives, AStandardUsersFixedDiskCountsAsRemovableExactlyWhenItHangsOffUsb)
+{
+    ImportPatch createFile("kernel32.dll", "CreateFileA",
+                           reinterpret_cast<void*>(&standard_user::CreateFile));
+    ImportPatch ioControl("kernel32.dll", "DeviceIoControl",
+                          reinterpret_cast<void*>(&standard_user::DeviceIoControl));
+    ASSERT_TRUE(createFile.Active() && ioControl.Active());
+    standard_user::createFile = &createFile;
+    standard_user::ioControl = &ioControl;
+    ASSERT_EQ(GetDriveKind("C:\\"), unsigned(DRIVE_FIXED));
+
+    for (bool usb : {true, false}) {
+        standard_user::usbDisk = usb;
+        EXPECT_EQ(IsRemovableLocation("C:\\Parvela"), usb) << (usb ? "USB disk" : "SCSI disk");
+    }
 }
 
 TEST(ShellFolders, EveryFolderTheProgramAsksForIsThere)

@@ -32,19 +32,6 @@ std::string WithoutTrailingSeparator(std::string s)
     return s;
 }
 
-// Runs the body with the given folder current, then puts the old one back.
-class CurrentFolderScope {
-public:
-    explicit CurrentFolderScope(const std::string& folder) : saved_(GetCurrentFolder())
-    {
-        EXPECT_TRUE(SetCurrentDirectoryA(folder.c_str())) << folder;
-    }
-    ~CurrentFolderScope() { SetCurrentDirectoryA(saved_.c_str()); }
-
-private:
-    std::string saved_;
-};
-
 namespace {
 std::string SlashesForward(std::string path)
 {
@@ -207,6 +194,26 @@ TEST(Folders, DeleteFolderTreeDoesNotReachThroughALinkedFolder)
     EXPECT_TRUE(Exists(s / "Elsewhere\\precious.txt"));
     EXPECT_FALSE(Exists(s / "Tree\\sub\\old.png"));
     RemoveFolderLink(s / "Tree\\sub\\link");
+}
+
+TEST(Folders, DeleteFolderTreeOfALinkRemovesAtMostTheLinkNeverItsTarget)
+{
+    ScratchFolder s;
+    CreateFolderChain(s / "Target\\sub\\");
+    for (const char* name : {"Target\\a.txt", "Target\\b.txt", "Target\\sub\\c.txt"})
+        MakeFile(s / name);
+    for (const std::string link : {"Link", "Link\\"}) {
+        ASSERT_TRUE(MakeFolderLink(s / "Link", s / "Target"));
+        DeleteFolderTree(s / link);
+        EXPECT_TRUE(Exists(s / "Target\\a.txt")) << link;
+        EXPECT_TRUE(Exists(s / "Target\\b.txt")) << link;
+        EXPECT_TRUE(Exists(s / "Target\\sub\\c.txt")) << link;
+        // Wine cannot remove a link (a host symbolic link) by its own calls.
+        if (!folder_link::WineUnixName()) {
+            EXPECT_FALSE(Exists(s / "Link")) << link;
+        }
+        RemoveFolderLink(s / "Link");
+    }
 }
 
 TEST(Folders, DeleteFolderTreeOfAnEmptyPathLeavesTheCurrentFolderAlone)

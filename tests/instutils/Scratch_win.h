@@ -57,6 +57,22 @@ private:
     std::string path_;
 };
 
+// Runs the body with the given folder current, then puts the old one back.
+class CurrentFolderScope {
+public:
+    explicit CurrentFolderScope(const std::string& folder)
+    {
+        char saved[MAX_PATH + 1] = {};
+        GetCurrentDirectoryA(MAX_PATH, saved);
+        saved_ = saved;
+        EXPECT_TRUE(SetCurrentDirectoryA(folder.c_str())) << folder;
+    }
+    ~CurrentFolderScope() { SetCurrentDirectoryA(saved_.c_str()); }
+
+private:
+    std::string saved_;
+};
+
 inline void MakeFile(const std::string& path, const std::string& bytes = "x")
 {
     UniqueHandle h(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,

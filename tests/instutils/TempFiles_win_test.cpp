@@ -83,4 +83,66 @@ TEST_F(TempFiles, LeftoversGoButOtherCaseAndOtherNamesStay)
     EXPECT_TRUE(Exists(s / "unrelated.txt"));
 }
 
+TEST_F(TempFiles, ALinkPlantedUnderALeftoverNameTakesNothingWithIt)
+{
+    ScratchFolder elsewhere;
+    CreateFolderChain(elsewhere / "sub\\");
+    const char* const files[] = {"one.txt", "two.txt", "three.txt", "sub\\four.txt"};
+    for (const char* name : files)
+        MakeFile(elsewhere / name);
+    const std::string link = s / prefix + "J";
+    ASSERT_TRUE(MakeFolderLink(link, elsewhere.Path()));
+
+    RemoveTempLeftovers();
+
+    for (const char* name : files)
+        EXPECT_TRUE(Exists(elsewhere / name)) << name;
+    RemoveFolderLink(link);
+}
+
+// Points the user's documents folder somewhere that does not exist.
+class DocumentsGone {
+public:
+    explicit DocumentsGone(const std::string& missing)
+    {
+        if (RegOpenKeyExA(HKEY_CURRENT_USER, Key, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, key_.OutPtr()) !=
+            ERROR_SUCCESS)
+            return;
+        char value[MAX_PATH + 1] = {};
+        DWORD size = MAX_PATH, type = 0;
+        if (RegQueryValueExA(key_.Get(), "Personal", nullptr, &type, reinterpret_cast<BYTE*>(value),
+                             &size) == ERROR_SUCCESS)
+            saved_ = std::string(value, strnlen(value, size));
+        RegSetValueExA(key_.Get(), "Personal", 0, REG_EXPAND_SZ,
+                       reinterpret_cast<const BYTE*>(missing.c_str()), DWORD(missing.size() + 1));
+    }
+    ~DocumentsGone()
+    {
+        if (!saved_.empty())
+            RegSetValueExA(key_.Get(), "Personal", 0, REG_EXPAND_SZ,
+                           reinterpret_cast<const BYTE*>(saved_.c_str()), DWORD(saved_.size() + 1));
+    }
+
+private:
+    static constexpr const char* Key = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
+    TRegKey key_;
+    std::string saved_;
+};
+
+TEST_F(TempFiles, WithoutATemporaryFolderTheCleanUpTouchesNothing)
+{
+    SetEnvironmentVariableA("TMP", (s / "gone\\").c_str());
+    DocumentsGone documents(s / "gone too");
+    ASSERT_EQ(GetTempFolder(), "") << "the test needs both folders missing";
+    MakeFile(s / prefix + "0.tmp");
+    CreateFolderChain(s / prefix + "dir\\");
+    MakeFile(s / prefix + "dir\\inside.txt");
+    CurrentFolderScope inScratch(s.Path());
+
+    RemoveTempLeftovers();
+
+    EXPECT_TRUE(Exists(s / prefix + "0.tmp"));
+    EXPECT_TRUE(Exists(s / prefix + "dir\\inside.txt"));
+}
+
 }  // namespace

@@ -1,0 +1,92 @@
+// The shipped program as a user's Windows machine meets it, where Wine would
+// hide a difference: DLLs planted beside it or in its current folder, and the
+// languages of its resources.
+#include "tests/e2e/SetupTest.h"
+
+using namespace e2e;
+
+namespace {
+
+// DLLs that the program, or a system component working for it, loads by name
+// and that Windows does not protect: a copy beside the program is found first.
+const char* const PlantedNames[] = {"zlib1", "mpr", "comctl32", "uxtheme", "shfolder", "version"};
+
+constexpr const char* OverridesKey = "Software\\Wine\\AppDefaults\\ParvelaSetup.exe\\DllOverrides";
+
+// Wine takes its builtin DLLs before any file; told to prefer native ones for
+// these names, its loader searches the folders as Windows' loader does.
+class PreferNativeDlls {
+public:
+    PreferNativeDlls() {
+        for (const char* name : PlantedNames) RegSetString(HKEY_CURRENT_USER, OverridesKey, name, "native,builtin");
+    }
+    PreferNativeDlls(const PreferNativeDlls&) = delete;
+    PreferNativeDlls& operator=(const PreferNativeDlls&) = delete;
+    ~PreferNativeDlls() { RegDeleteKeyTree(HKEY_CURRENT_USER, OverridesKey); }
+};
+
+class PlantedDlls : public SetupTest {
+protected:
+    void SetUp() override {
+        SetupTest::SetUp();
+        for (const std::string& folder : {downloads, current}) {
+            DeleteTree(folder);
+            ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr)) << folder;
+            for (const char* name : PlantedNames)
+                ASSERT_TRUE(CopyFileA((BinDir + "\\planted.dll").c_str(), (folder + name + ".dll").c_str(), FALSE));
+        }
+        ASSERT_TRUE(CopyFileA(SetupExe.c_str(), (downloads + "ParvelaSetup.exe").c_str(), FALSE));
+    }
+    void TearDown() override {
+        SetupTest::TearDown();
+        UnlinkDrive(NetworkDrive);
+        DeleteTree(downloads);
+        DeleteTree(current);
+    }
+    // The planted copies that some process loaded.
+    std::string Loaded() const {
+        std::string loaded;
+        for (const std::string& folder : {downloads, current})
+            for (const char* name : PlantedNames)
+                if (FileExists(folder + name + ".dll.loaded")) loaded += folder + name + ".dll ";
+        return loaded;
+    }
+
+    static constexpr char NetworkDrive = 'N';
+    const std::string downloads = TempFolder() + "e2e downloads\\";
+    const std::string current = TempFolder() + "e2e current\\";
+};
+
+TEST_F(PlantedDlls, AreNeverLoadedFromBesideTheProgramOrFromItsCurrentFolder) {
+    PreferNativeDlls native;
+    // A network drive makes the drive list ask MPR for the drive's share.
+    ASSERT_TRUE(LinkDrive(NetworkDrive, UnixPathOf(BinDir), DRIVE_REMOTE));
+    std::string error;
+    setup = Process::Start(downloads + "ParvelaSetup.exe", "", &error, current);
+    ASSERT_TRUE(setup.Started()) << error;
+    const auto w = Wizard::Attach(setup, StartTimeout);
+    ASSERT_TRUE(w) << "no wizard; exit code " << setup.WaitExit(Ms(0)).value_or(STILL_ACTIVE)
+                   << "; planted DLLs loaded: " << Loaded();
+    ASSERT_TRUE(w->WaitPage(PageTitle[0], PageTimeout));
+    ASSERT_TRUE(WalkTo(*w, 2));  // the licence text, then the folder page and its drive list
+    Quit(*w);
+    EXPECT_EQ(Loaded(), "");
+}
+
+BOOL CALLBACK AddLanguage(HMODULE, LPCSTR, LPCSTR, WORD language, LONG_PTR list) {
+    reinterpret_cast<std::vector<WORD>*>(list)->push_back(language);
+    return TRUE;
+}
+
+TEST(ShippedResources, ThePayloadAndTheLogosAreLanguageNeutral) {
+    LoadedModule exe(LoadLibraryExA(SetupExe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
+    ASSERT_NE(exe.Get(), nullptr) << SetupExe;
+    for (const char* name : {"FILES", "LOGO", "LOGOSMALL"}) {
+        std::vector<WORD> languages;
+        EnumResourceLanguagesA(exe.Get(), std::string(name) == "FILES" ? "FILES" : "PNG", name, AddLanguage,
+                               reinterpret_cast<LONG_PTR>(&languages));
+        EXPECT_EQ(languages, std::vector<WORD>{MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL)}) << name;
+    }
+}
+
+}  // namespace
