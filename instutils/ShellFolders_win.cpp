@@ -76,16 +76,18 @@ void RestrictDllSearchToSystem()
     if (auto setDir = LookUp<SetDllDirectoryAProc>(kernel, "SetDllDirectoryA"))
         setDir("");
     auto restrict = LookUp<SetDefaultDllDirectoriesProc>(kernel, "SetDefaultDllDirectories");
-    if (restrict && restrict(searchSystem32))
-        return;
-    // Without it the program's own folder still comes first for DLLs that
-    // system components load by name: load those from the system folder now,
-    // so that later requests find them loaded.
+    const bool restricted = restrict && restrict(searchSystem32);
+    // DLLs that system components load by name, taken from the system folder
+    // now so that later requests find them loaded. The first two every window
+    // needs, and some loaders (Wine's delay loads) search past the
+    // restriction; the rest matter where the program's own folder still
+    // comes first.
     static const char* const usedBySystem[] = {
-        "uxtheme.dll", "userenv.dll", "setupapi.dll", "version.dll", "msimg32.dll", "oleacc.dll",
+        "uxtheme.dll", "msimg32.dll", "userenv.dll", "setupapi.dll", "version.dll", "oleacc.dll",
         "clbcatq.dll", "ntmarta.dll", "profapi.dll", "cryptbase.dll", "dwmapi.dll", "propsys.dll"};
     static LoadedModule kept[std::size(usedBySystem)];
-    for (size_t i = 0; i < std::size(usedBySystem); ++i)
+    const size_t count = restricted ? 2 : std::size(usedBySystem);
+    for (size_t i = 0; i < count; ++i)
         if (!kept[i].Get())
             kept[i] = LoadedModule(LoadSystemDll(usedBySystem[i]));
 }

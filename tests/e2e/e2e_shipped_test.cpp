@@ -9,7 +9,10 @@ namespace {
 
 // DLLs that the program, or a system component working for it, loads by name
 // and that Windows does not protect: a copy beside the program is found first.
-const char* const PlantedNames[] = {"zlib1", "mpr", "comctl32", "uxtheme", "shfolder", "version"};
+// Not zlib1 and version: Wine's own advapi32 and gdi32 import them, and Wine,
+// unlike Windows for its protected DLLs, would look for them beside the
+// program too. For those names the import-table check stands in.
+const char* const PlantedNames[] = {"mpr", "comctl32", "uxtheme", "shfolder", "msimg32"};
 
 constexpr const char* OverridesKey = "Software\\Wine\\AppDefaults\\ParvelaSetup.exe\\DllOverrides";
 
