@@ -32,12 +32,15 @@ class PlantedDlls : public SetupTest {
 protected:
     void SetUp() override {
         SetupTest::SetUp();
+        // A program that crashed on a planted DLL may have kept its folder.
         for (const std::string& folder : {downloads, current}) {
             DeleteTree(folder);
-            ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr)) << folder;
+            CreateDirectoryA(folder.c_str(), nullptr);
+            ASSERT_TRUE(FolderExists(folder)) << folder;
             for (const char* name : PlantedNames)
                 ASSERT_TRUE(CopyFileA((BinDir + "\\planted.dll").c_str(), (folder + name + ".dll").c_str(), FALSE));
         }
+        ASSERT_EQ(Loaded(), "") << "left from an earlier run";
         ASSERT_TRUE(CopyFileA(SetupExe.c_str(), (downloads + "ParvelaSetup.exe").c_str(), FALSE));
     }
     void TearDown() override {
