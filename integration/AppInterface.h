@@ -34,6 +34,10 @@ constexpr const char* CommandLogFile = "parv-commands.log";
 constexpr const char* InstallKey = "Software\\Parvela Word Processor\\Install";
 constexpr const char* InternalKey = "\\Software\\Parvela Word Processor\\Internal";
 constexpr const char* LastRunVerValue = "LastRunVer";
+// The uninstall entry (HKEY_LOCAL_MACHINE); its command is the application's
+// UninstallSwitch.
+constexpr const char* UninstallKey =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Parvela Word Processor";
 constexpr int32_t LastRunVerUnknown = 0x7FFFFFFF;
 constexpr int32_t ThisVersionCode = 40003002;            // 4.0.3.2
 // Below these last-run codes the clip library is forced / old clips removed.

@@ -10,9 +10,6 @@
 
 namespace {
 
-constexpr const char* UninstallKey =
-    "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Parvela Word Processor";
-
 // Kilobytes as a 64-bit sum, so that files of 2 GB and more and large trees
 // count with their real size instead of wrapping negative.
 int64_t FolderSizeKB64(const std::string& folder, uint64_t clusterSize) {
@@ -45,7 +42,7 @@ int32_t GetFolderSizeKB(const std::string& folder, uint32_t clusterSize) {
 }
 
 void WriteUninstallEntry(TRegistry& registry, const std::string& mainDir) {
-    registry.OpenKey(UninstallKey);
+    registry.OpenKey(app::UninstallKey);
     std::string exe = MainDirFile(mainDir, app::ExeName);
     registry.WriteString("DisplayIcon", exe);
     registry.WriteString("DisplayName", app::ProductName);

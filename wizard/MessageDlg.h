@@ -24,7 +24,10 @@ constexpr int MessageDlgIconId = 101;
 // Shows the box and returns the pressed button's result (mrYes ...); the
 // close box gives mrCancel. Kind is mtWarning ... mtConfirmation; the owner
 // (may be null) is disabled while the box is open. "\r" breaks a line.
-int32_t MessageDlg(HWND owner, const std::string& text, uint8_t kind, uint16_t buttons);
+// `defaultResult` names another button of the set for Enter, for questions
+// whose safe answer is not the usual default; mrNone keeps the usual one.
+int32_t MessageDlg(HWND owner, const std::string& text, uint8_t kind, uint16_t buttons,
+                   int32_t defaultResult = 0);
 
 // Makes MessageDlg the handler of MessageDlgFromThread, with boxes owned by
 // the window last given to SetMessageDlgOwner.

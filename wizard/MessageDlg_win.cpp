@@ -13,6 +13,7 @@ HWND RegisteredOwner = nullptr;
 
 struct TDlgState {
     uint16_t Buttons = 0;
+    int32_t Default = mrNone;
     int32_t Result = mrCancel;
     bool Done = false;
 };
@@ -96,7 +97,7 @@ bool HandleKey(HWND dlg, const MSG& m, TDlgState& state) {
     } else if (m.wParam == VK_RETURN) {
         HWND focus = GetFocus();
         int id = focus && GetParent(focus) == dlg ? GetDlgCtrlID(focus) : 0;
-        result = IsResultButton(state, id) ? id : DefaultDlgResult(state.Buttons);
+        result = IsResultButton(state, id) ? id : state.Default;
     } else {
         return false;
     }
@@ -109,11 +110,12 @@ bool HandleKey(HWND dlg, const MSG& m, TDlgState& state) {
 
 }  // namespace
 
-int32_t MessageDlg(HWND owner, const std::string& text, uint8_t kind, uint16_t buttons) {
+int32_t MessageDlg(HWND owner, const std::string& text, uint8_t kind, uint16_t buttons, int32_t defaultResult) {
     HINSTANCE instance = GetModuleHandleA(nullptr);
     RegisterDlgClass(instance);
     TDlgState state;
     state.Buttons = buttons;
+    state.Default = IsResultButton(state, defaultResult) ? defaultResult : DefaultDlgResult(buttons);
     const std::vector<TDlgButton> list = DlgButtonsOf(buttons);
 
     const int dpi = ScreenDpi();
@@ -166,7 +168,7 @@ int32_t MessageDlg(HWND owner, const std::string& text, uint8_t kind, uint16_t b
                                 iconSize, box, reinterpret_cast<HMENU>(MessageDlgIconId), instance, nullptr);
     SendMessageA(icon, STM_SETICON, reinterpret_cast<WPARAM>(LoadIconA(nullptr, KindIcon(kind))), 0);
 
-    const int32_t defResult = DefaultDlgResult(buttons);
+    const int32_t defResult = state.Default;
     HWND focus = nullptr;
     int bx = (clientW - rowW) / 2;
     for (const TDlgButton& b : list) {

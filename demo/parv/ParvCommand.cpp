@@ -2,8 +2,10 @@
 
 #include "instutils/CommandLine.h"
 #include "integration/AppInterface.h"
+#include "uninstall/RemovalRules.h"
 
 #include <cctype>
+#include <string>
 
 namespace parv {
 
@@ -84,6 +86,19 @@ Command ParseCommand(const std::vector<std::string>& args) {
             return cmd;
         }
         cmd.mode = Mode::Associate;
+        return cmd;
+    }
+    if (first == uninst::RemovalCopySwitch) {
+        const std::string& handle = args.size() == 4 ? args[2] : std::string();
+        const bool digits = !handle.empty() && handle.size() <= 19 &&
+                            handle.find_first_not_of("0123456789") == std::string::npos;
+        if (!digits || args[3].empty()) {
+            cmd.mode = Mode::Invalid;
+            return cmd;
+        }
+        cmd.mode = Mode::RemovalCopy;
+        cmd.waitHandle = static_cast<uintptr_t>(std::stoull(handle));
+        cmd.original = args[3];
         return cmd;
     }
     if (EqualNoCase(first, app::UninstallSwitch)) {

@@ -4,13 +4,18 @@
 
 #include "demo/parv/ParvCommand.h"
 #include "demo/parv/ParvSystem.h"
+#include "instutils/InstUtils.h"
 #include "instutils/WinHandles.h"
 #include "integration/AppInterface.h"
+#include "payload/PayloadBuilder.h"
+#include "uninstall/Uninstall_win.h"
+#include "wizard/MessageDlg.h"
 
 #include <windows.h>
 #include <richedit.h>
 
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -151,6 +156,34 @@ int RunWindow(HINSTANCE inst, const std::string& document, int show) {
     return rc < 0 ? ExitFailed : static_cast<int>(msg.wParam);
 }
 
+std::vector<uninst::TRecordTime> RecordTimes() {
+    struct Raw {
+        const char* name;
+        const char* stamp;
+    };
+    static const Raw raw[] = {
+#include "ParvRecordTimes.inc"
+    };
+    std::vector<uninst::TRecordTime> table;
+    for (const Raw& r : raw) {
+        double time = 0;
+        std::string why;
+        if (ParseStampText(r.stamp, time, why)) table.push_back({r.name, time});
+    }
+    return table;
+}
+
+uninst::TUninstallContext UninstallContext(const std::string& exePath) {
+    uninst::TUninstallContext ctx;
+    ctx.ExePath = exePath;
+    ctx.MainDir = ParentFolder(exePath);
+    ctx.RecordTimes = RecordTimes();
+    ctx.Ask = [](const std::string& text, uint8_t kind, uint16_t buttons, int32_t defaultResult) {
+        return MessageDlg(nullptr, text, kind, buttons, defaultResult);
+    };
+    return ctx;
+}
+
 int Run(HINSTANCE inst, int show) {
     const std::string line = GetCommandLineA();
     parv::AppendCommandLog(line);
@@ -163,9 +196,13 @@ int Run(HINSTANCE inst, int show) {
         if (exe.empty()) return ExitFailed;
         return parv::ApplyAssociations(exe, cmd.types) ? ExitOk : ExitFailed;
     }
-    case parv::Mode::Uninstall:
-        // The demo edition has nothing of its own to remove.
-        return ExitOk;
+    case parv::Mode::Uninstall: {
+        const std::string exe = parv::ExePath();
+        if (exe.empty()) return ExitFailed;
+        return uninst::RunUninstall(UninstallContext(exe), true);
+    }
+    case parv::Mode::RemovalCopy:
+        return uninst::RunRemovalCopy(UninstallContext(cmd.original), cmd.waitHandle);
     case parv::Mode::Invalid:
         break;
     }

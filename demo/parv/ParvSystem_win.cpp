@@ -2,6 +2,7 @@
 
 #include "instutils/WinHandles.h"
 #include "integration/AppInterface.h"
+#include "uninstall/Uninstall_win.h"
 
 #include <shlobj.h>
 
@@ -31,19 +32,6 @@ bool CreateKey(HKEY root, const std::string& path, TRegKey& key) {
                            key.OutPtr(), nullptr) == ERROR_SUCCESS;
 }
 
-// The default value of an existing key; empty when absent or not a string.
-std::string DefaultValue(HKEY key) {
-    char buf[512];
-    DWORD type = 0;
-    DWORD size = sizeof(buf) - 1;
-    if (RegQueryValueExA(key, nullptr, nullptr, &type, reinterpret_cast<BYTE*>(buf), &size) !=
-            ERROR_SUCCESS ||
-        type != REG_SZ)
-        return {};
-    buf[size] = '\0';
-    return buf;
-}
-
 bool RegisterProgId(const std::string& exePath) {
     const std::string base = std::string(ClassesKey) + "\\" + app::AssocProgId;
     TRegKey progId, icon, command;
@@ -61,27 +49,6 @@ bool Associate(const char* ext) {
     TRegKey key;
     return CreateKey(HKEY_CURRENT_USER, std::string(ClassesKey) + "\\" + ext, key) &&
            SetString(key.Get(), nullptr, app::AssocProgId);
-}
-
-// Takes back only our own claim, so a type the user gave to another program
-// keeps working; the key goes when nothing else is left in it.
-bool Dissociate(const char* ext) {
-    const std::string path = std::string(ClassesKey) + "\\" + ext;
-    {
-        TRegKey key;
-        if (RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ | KEY_WRITE, key.OutPtr()) !=
-            ERROR_SUCCESS)
-            return true;
-        if (lstrcmpiA(DefaultValue(key.Get()).c_str(), app::AssocProgId) != 0) return true;
-        if (RegDeleteValueA(key.Get(), nullptr) != ERROR_SUCCESS) return false;
-        DWORD subkeys = 0, values = 0;
-        if (RegQueryInfoKeyA(key.Get(), nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr,
-                             &values, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS ||
-            subkeys != 0 || values != 0)
-            return true;
-    }
-    RegDeleteKeyA(HKEY_CURRENT_USER, path.c_str());
-    return true;
 }
 
 }  // namespace
@@ -128,7 +95,7 @@ bool ApplyAssociations(const std::string& exePath, const std::array<bool, 4>& ty
         if (types[i])
             ok = Associate(app::AssocExtensions[i]) && ok;
         else
-            ok = Dissociate(app::AssocExtensions[i]) && ok;
+            uninst::TakeBackAssociation(app::AssocExtensions[i], app::AssocProgId);
     }
     SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_IDLIST, nullptr, nullptr);
     return ok;

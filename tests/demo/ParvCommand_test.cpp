@@ -81,6 +81,11 @@ TEST(ParvParseCommand, RejectsGarbledRequestsWhole) {
         {"parv.exe", "-assoc", "xadpr_rtf"},
         {"parv.exe", "-assoc", "adpr_rtf", "extra"},
         {"parv.exe", "-ui", "extra"},
+        {"parv.exe", "-uicopy", "12"},
+        {"parv.exe", "-uicopy", "0x1c", "C:\\P\\parv.exe"},
+        {"parv.exe", "-uicopy", "", "C:\\P\\parv.exe"},
+        {"parv.exe", "-uicopy", "12", ""},
+        {"parv.exe", "-UICOPY", "12", "C:\\P\\parv.exe"},
         {"parv.exe", "-x"},
         {"parv.exe", "a.rtf", "b.rtf"},
     };
@@ -89,6 +94,13 @@ TEST(ParvParseCommand, RejectsGarbledRequestsWhole) {
         EXPECT_EQ(cmd.mode, parv::Mode::Invalid) << a.back();
         EXPECT_EQ(cmd.types, (std::array<bool, 4>{})) << a.back();
     }
+}
+
+TEST(ParvParseCommand, RemovalCopyTakesTheHandleAndTheOriginal) {
+    const parv::Command cmd = parv::ParseCommand({"C:\\T\\parv.exe", "-uicopy", "1234", "C:\\P F\\parv.exe"});
+    EXPECT_EQ(cmd.mode, parv::Mode::RemovalCopy);
+    EXPECT_EQ(cmd.waitHandle, 1234u);
+    EXPECT_EQ(cmd.original, "C:\\P F\\parv.exe");
 }
 
 TEST(ParvWindowCaption, NamesTheDocument) {

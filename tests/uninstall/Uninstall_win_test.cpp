@@ -1,0 +1,304 @@
+// The removal against real files, folders and registry in the Wine prefix,
+// with the message boxes answered by a script.
+#include "uninstall/Uninstall_win.h"
+
+#include "instutils/InstUtils.h"
+#include "integration/AppInterface.h"
+#include "payload/InstallThread.h"
+#include "tests/instutils/Scratch_win.h"
+
+#include <gtest/gtest.h>
+
+#include <deque>
+
+using namespace uninst;
+
+namespace {
+
+struct Asked {
+    std::string text;
+    uint8_t kind;
+    uint16_t buttons;
+    int32_t defaultResult;
+};
+
+// Answers boxes in order; `before` runs ahead of each answer.
+struct Script {
+    std::deque<int32_t> answers;
+    std::vector<Asked> asked;
+    std::function<void(size_t)> before;
+    TAsk Ask() {
+        return [this](const std::string& text, uint8_t kind, uint16_t buttons, int32_t def) {
+            asked.push_back({text, kind, buttons, def});
+            if (before) before(asked.size());
+            if (answers.empty()) return int32_t(mrCancel);
+            const int32_t a = answers.front();
+            answers.pop_front();
+            return a;
+        };
+    }
+};
+
+void SetWriteTime(const std::string& path, const FILETIME& t) {
+    UniqueHandle h(CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(h.Valid()) << path;
+    ASSERT_TRUE(SetFileTime(h.Get(), nullptr, nullptr, &t));
+}
+
+FILETIME WriteTime(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA d{};
+    GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &d);
+    return d.ftLastWriteTime;
+}
+
+FILETIME Later(FILETIME t, int seconds) {
+    ULONGLONG u = (ULONGLONG(t.dwHighDateTime) << 32 | t.dwLowDateTime) + ULONGLONG(seconds) * 10000000;
+    return FILETIME{DWORD(u), DWORD(u >> 32)};
+}
+
+class RemovalTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        parent = scratch / "Apps\\";
+        ctx.MainDir = parent + "Parvela\\";
+        ctx.ExePath = ctx.MainDir + "parv.exe";
+        ctx.Ask = script.Ask();
+        ASSERT_TRUE(CreateDirectoryA(parent.c_str(), nullptr));
+        ASSERT_TRUE(CreateDirectoryA(ctx.MainDir.c_str(), nullptr));
+    }
+    // Writes the files, then the log naming them (with `extra` lines), the
+    // way the setup does: the log last. Payload files get their record time.
+    void Install(const std::vector<std::string>& files, const std::string& extra = "") {
+        std::string log = "Made Dir: " + parent + "\r\nMade Dir: " + ctx.MainDir + "\r\n";
+        for (const std::string& f : files) {
+            MakeFile(f, "installed");
+            log += "File Copy: " + f + "\r\n";
+            const std::string name = f.substr(f.find_last_of('\\') + 1);
+            if (name != "Parvela.lnk") ctx.RecordTimes.push_back({name, GetFileModifiedTime(f)});
+        }
+        MakeFile(ctx.MainDir + "Install.log", log + extra);
+    }
+    std::string Log() const { return ctx.MainDir + "Install.log"; }
+    TInstallRecord Record() const {
+        const TLogReading r = ReadInstallLog(ReadBytes(Log()));
+        EXPECT_FALSE(r.Damaged);
+        return r.Record;
+    }
+
+    ScratchFolder scratch;
+    std::string parent;
+    Script script;
+    TUninstallContext ctx;
+};
+
+TEST_F(RemovalTest, RemovesWhatTheLogListsAndKeepsWhatTheUserChanged) {
+    const std::string sub = ctx.MainDir + "Sub\\", deeper = sub + "Deeper\\", kept = ctx.MainDir + "Mine\\";
+    for (const std::string& f : {sub, deeper, kept}) ASSERT_TRUE(CreateDirectoryA(f.c_str(), nullptr));
+    const std::string exe = ctx.ExePath, licence = ctx.MainDir + "License.txt", link = scratch / "Parvela.lnk",
+                      edited = deeper + "Parvela.lnk";
+    Install({exe, licence, deeper + "Hyphenation.dat", link, edited},
+            "Made Dir: " + sub + "\r\nMade Dir: " + deeper + "\r\nMade Dir: " + kept + "\r\n"
+            "File Copy: " + ctx.MainDir + "gone.txt\r\n");
+    MakeFile(kept + "notes.txt");
+    // The licence was edited (its time moved off the record); the second
+    // shortcut was saved again after the installation.
+    ctx.RecordTimes[1].Time -= 1;
+    SetWriteTime(edited, Later(WriteTime(Log()), 60));
+
+    const TRemovalOutcome out = RemoveInstallation(ctx, Record());
+    EXPECT_TRUE(script.asked.empty());
+    EXPECT_EQ(out.Changed, (std::vector<std::string>{licence, edited}));
+    EXPECT_TRUE(out.Failed.empty());
+    for (const std::string& f : {exe, link, deeper + "Hyphenation.dat", sub}) EXPECT_FALSE(Exists(f)) << f;
+    for (const std::string& f : {licence, edited, kept + "notes.txt", Log()}) EXPECT_TRUE(Exists(f)) << f;
+}
+
+TEST_F(RemovalTest, LogAndMainFolderGoLastWhenNothingElseIsLeft) {
+    Install({ctx.ExePath, scratch / "Parvela.lnk"});
+    const TRemovalOutcome out = RemoveInstallation(ctx, Record());
+    EXPECT_TRUE(out.Changed.empty() && out.Failed.empty());
+    EXPECT_FALSE(Exists(ctx.MainDir));
+    // The logged folder above the main folder goes as well, now empty.
+    EXPECT_FALSE(Exists(parent));
+    EXPECT_TRUE(Exists(scratch.Path()));
+}
+
+TEST_F(RemovalTest, FileInUseIsRetriedOrLeftAsTheUserSays) {
+    const std::string held1 = ctx.MainDir + "License.txt", held2 = ctx.MainDir + "Hyphenation.dat";
+    Install({ctx.ExePath, held1, held2});
+    UniqueHandle h1(CreateFileA(held1.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    UniqueHandle h2(CreateFileA(held2.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(h1.Valid() && h2.Valid());
+    // The first file is let go while the second question is open.
+    script.answers = {mrRetry, mrRetry, mrIgnore};
+    script.before = [&](size_t n) {
+        if (n == 2) h1.Reset();
+    };
+    const TRemovalOutcome out = RemoveInstallation(ctx, Record());
+    ASSERT_EQ(script.asked.size(), 3u);
+    for (const Asked& a : script.asked) {
+        EXPECT_EQ(a.kind, mtError);
+        EXPECT_EQ(a.buttons, mbRetry | mbIgnore);
+    }
+    EXPECT_NE(script.asked[0].text.find("\"" + held1 + "\""), std::string::npos) << script.asked[0].text;
+    EXPECT_NE(script.asked[2].text.find("\"" + held2 + "\""), std::string::npos) << script.asked[2].text;
+    EXPECT_FALSE(Exists(held1));
+    EXPECT_EQ(out.Failed, std::vector<std::string>{held2});
+    EXPECT_TRUE(Exists(Log())) << "the log went although a file stayed";
+}
+
+TEST_F(RemovalTest, NeverReachesThroughAFolderThatBecameALink) {
+    const std::string outside = scratch / "Elsewhere\\", sub = ctx.MainDir + "Sub";
+    ASSERT_TRUE(CreateDirectoryA(outside.c_str(), nullptr));
+    MakeFile(outside + "Hyphenation.dat");
+    ASSERT_TRUE(MakeFolderLink(sub, outside.substr(0, outside.size() - 1)));
+    ctx.RecordTimes.push_back({"Hyphenation.dat", GetFileModifiedTime(outside + "Hyphenation.dat")});
+    MakeFile(Log(), "Made Dir: " + ctx.MainDir + "\r\nMade Dir: " + sub + "\\\r\nFile Copy: " + sub +
+                        "\\Hyphenation.dat\r\n");
+    const TRemovalOutcome out = RemoveInstallation(ctx, Record());
+    RemoveFolderLink(sub);
+    EXPECT_TRUE(Exists(outside + "Hyphenation.dat"));
+    EXPECT_EQ(out.Failed, std::vector<std::string>{sub + "\\Hyphenation.dat"});
+}
+
+TEST_F(RemovalTest, NothingIsTouchedWithoutAUsableLogOrAfterNo) {
+    const struct {
+        const char* log;   // nullptr: no log
+        bool registered;
+        TSurveyKind kind;
+        const char* says;
+    } cases[] = {
+        {nullptr, false, TSurveyKind::Portable, "delete that folder"},
+        {nullptr, true, TSurveyKind::LogProblem, "is missing"},
+        {"File Copy: parv.exe\r\n", false, TSurveyKind::LogProblem, "is damaged (line 1)"},
+        {"", true, TSurveyKind::LogProblem, "is damaged (it is empty)"},
+    };
+    MakeFile(ctx.ExePath);
+    for (const auto& c : cases) {
+        DeleteFileA(Log().c_str());
+        if (c.log) MakeFile(Log(), c.log);
+        RegDeleteKeyA(HKEY_LOCAL_MACHINE, app::UninstallKey);
+        if (c.registered) {
+            TRegKey k;
+            ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, app::UninstallKey, 0, nullptr, 0, KEY_WRITE, nullptr,
+                                      k.OutPtr(), nullptr),
+                      ERROR_SUCCESS);
+            RegSetValueExA(k.Get(), "DisplayIcon", 0, REG_SZ, reinterpret_cast<const BYTE*>(ctx.ExePath.c_str()),
+                           DWORD(ctx.ExePath.size() + 1));
+        }
+        script.asked.clear();
+        EXPECT_EQ(SurveyInstallation(ctx).Kind, c.kind) << c.says;
+        EXPECT_EQ(RunUninstall(ctx, true), c.kind == TSurveyKind::Portable ? 0 : 1);
+        ASSERT_EQ(script.asked.size(), 1u);
+        EXPECT_EQ(script.asked[0].buttons, mbOK);
+        EXPECT_NE(script.asked[0].text.find(c.says), std::string::npos) << script.asked[0].text;
+        EXPECT_TRUE(Exists(ctx.ExePath));
+    }
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, app::UninstallKey);
+
+    // A good log, but the user says No: the default answer.
+    Install({ctx.ExePath});
+    script.asked.clear();
+    script.answers = {mrNo};
+    EXPECT_EQ(RunUninstall(ctx, true), 0);
+    ASSERT_EQ(script.asked.size(), 1u);
+    EXPECT_EQ(script.asked[0].kind, mtConfirmation);
+    EXPECT_EQ(script.asked[0].buttons, mbYes | mbNo);
+    EXPECT_EQ(script.asked[0].defaultResult, mrNo);
+    EXPECT_TRUE(Exists(ctx.ExePath));
+    EXPECT_TRUE(Exists(Log()));
+}
+
+TEST(RemovableMediaTest, ACopyOnAStickIsNeverRemoved) {
+    ASSERT_EQ(GetDriveTypeA("R:\\"), UINT(DRIVE_REMOVABLE)) << "scripts/wine-up links R: as removable";
+    TUninstallContext ctx;
+    ctx.MainDir = "R:\\UninstallTest\\";
+    ctx.ExePath = ctx.MainDir + "parv.exe";
+    ASSERT_TRUE(CreateDirectoryA(ctx.MainDir.c_str(), nullptr));
+    MakeFile(ctx.ExePath);
+    MakeFile(ctx.MainDir + "Install.log", "File Copy: " + ctx.ExePath + "\r\n");
+    Script script;
+    ctx.Ask = script.Ask();
+    EXPECT_EQ(RunUninstall(ctx, true), 0);
+    const bool kept = Exists(ctx.ExePath);
+    ScratchFolder::Remove(ctx.MainDir);
+    EXPECT_TRUE(kept);
+    ASSERT_EQ(script.asked.size(), 1u);
+    EXPECT_EQ(script.asked[0].kind, mtInformation);
+    EXPECT_NE(script.asked[0].text.find("portable copy of Parvela Word Processor in \"R:\\UninstallTest\""),
+              std::string::npos)
+        << script.asked[0].text;
+}
+
+// ---- registry -------------------------------------------------------------
+
+const std::string Classes = "Software\\Classes\\";
+
+void SetString(HKEY root, const std::string& key, const char* name, const std::string& value) {
+    TRegKey k;
+    ASSERT_EQ(RegCreateKeyExA(root, key.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, k.OutPtr(), nullptr),
+              ERROR_SUCCESS);
+    ASSERT_EQ(RegSetValueExA(k.Get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                             DWORD(value.size() + 1)),
+              ERROR_SUCCESS);
+}
+
+bool KeyExists(HKEY root, const std::string& key) {
+    TRegKey k;
+    return RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, k.OutPtr()) == ERROR_SUCCESS;
+}
+
+class RegistrationTest : public ::testing::Test {
+protected:
+    void SetUp() override { Clean(); }
+    void TearDown() override { Clean(); }
+    static void Clean() {
+        for (const char* k : {"Software\\Parvela Word Processor\\Install", "Software\\Parvela Word Processor\\Internal",
+                              "Software\\Parvela Word Processor", "Software\\Classes\\.rtf", "Software\\Classes\\.cod",
+                              "Software\\Classes\\Parvela.Document\\shell\\open\\command",
+                              "Software\\Classes\\Parvela.Document\\shell\\open",
+                              "Software\\Classes\\Parvela.Document\\shell", "Software\\Classes\\Parvela.Document"})
+            RegDeleteKeyA(HKEY_CURRENT_USER, k);
+        RegDeleteKeyA(HKEY_LOCAL_MACHINE, app::UninstallKey);
+    }
+    // What the setup and the application leave for an installation in `main`.
+    static void Register(const std::string& main) {
+        const std::string exe = main + "parv.exe";
+        SetString(HKEY_LOCAL_MACHINE, app::UninstallKey, "DisplayIcon", exe);
+        SetString(HKEY_LOCAL_MACHINE, app::UninstallKey, "UninstallString", "\"" + exe + "\" -ui");
+        SetString(HKEY_CURRENT_USER, app::InstallKey, "MAINDIR", main.substr(0, main.size() - 1));
+        SetString(HKEY_CURRENT_USER, "Software\\Parvela Word Processor\\Internal", "LastRunVer", "x");
+        SetString(HKEY_CURRENT_USER, Classes + "Parvela.Document\\shell\\open\\command", nullptr,
+                  "\"" + exe + "\" \"%1\"");
+        SetString(HKEY_CURRENT_USER, Classes + ".cod", nullptr, "Parvela.Document");
+    }
+    TUninstallContext ctx{"C:\\Apps\\Parvela\\", "C:\\Apps\\Parvela\\parv.exe", {}, {}};
+};
+
+TEST_F(RegistrationTest, RemovesOnlyWhatBelongsToThisInstallation) {
+    Register(ctx.MainDir);
+    // Another program's document type, and a value left beside our claim.
+    SetString(HKEY_CURRENT_USER, Classes + ".rtf", nullptr, "Other.Document");
+    SetString(HKEY_CURRENT_USER, Classes + ".cod", "Content Type", "application/x-cod");
+    RemoveRegistration(ctx);
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, app::UninstallKey));
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, "Software\\Parvela Word Processor"));
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, Classes + "Parvela.Document"));
+    EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, Classes + ".rtf"));
+    ASSERT_TRUE(KeyExists(HKEY_CURRENT_USER, Classes + ".cod"));
+    TRegKey cod;
+    ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, (Classes + ".cod").c_str(), 0, KEY_READ, cod.OutPtr()), ERROR_SUCCESS);
+    EXPECT_EQ(RegQueryValueExA(cod.Get(), nullptr, nullptr, nullptr, nullptr, nullptr), ERROR_FILE_NOT_FOUND)
+        << "our claim on .cod is still there";
+}
+
+TEST_F(RegistrationTest, AnotherInstallationKeepsItsEntryClaimsAndSettings) {
+    Register("C:\\Elsewhere\\Parvela\\");
+    RemoveRegistration(ctx);
+    EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, app::UninstallKey));
+    EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, app::InstallKey));
+    EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, Classes + "Parvela.Document"));
+    EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, Classes + ".cod"));
+}
+
+}  // namespace

@@ -1,0 +1,370 @@
+#include "uninstall/Uninstall_win.h"
+
+#include "instutils/InstUtils.h"
+#include "instutils/WinHandles.h"
+#include "integration/AppInterface.h"
+#include "payload/InstallThread.h"
+
+#include <shlobj.h>
+
+namespace uninst {
+
+namespace {
+
+constexpr const char* ClassesKey = "Software\\Classes\\";
+
+std::string FolderForm(std::string path) {
+    AppendPathSeparator(path);
+    return path;
+}
+
+bool PathExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+bool IsLink(const std::string& path) {
+    std::string p = path;
+    if (LastChar(p) == '\\') DropLastChar(p);
+    const DWORD a = GetFileAttributesA(p.c_str());
+    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
+bool LastWrite(const std::string& path, FILETIME& time) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return false;
+    time = data.ftLastWriteTime;
+    return true;
+}
+
+std::string LogPathOf(const TUninstallContext& ctx) { return JoinPath(ctx.MainDir, app::InstallLogFile); }
+
+bool ReadWhole(const std::string& path, std::string& text) {
+    UniqueHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.Valid()) return false;
+    LARGE_INTEGER size;
+    // A log of this size is not the setup's.
+    if (!GetFileSizeEx(file.Get(), &size) || size.QuadPart > 16 * 1024 * 1024) return false;
+    text.assign(size_t(size.QuadPart), '\0');
+    DWORD got = 0;
+    return text.empty() || (ReadFile(file.Get(), text.data(), DWORD(text.size()), &got, nullptr) && got == text.size());
+}
+
+std::string ReadString(HKEY root, const std::string& key, const char* name) {
+    TRegKey k;
+    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, k.OutPtr()) != ERROR_SUCCESS) return {};
+    char buf[1024];
+    DWORD type = 0, size = sizeof(buf) - 1;
+    if (RegQueryValueExA(k.Get(), name, nullptr, &type, reinterpret_cast<BYTE*>(buf), &size) != ERROR_SUCCESS ||
+        (type != REG_SZ && type != REG_EXPAND_SZ))
+        return {};
+    buf[size] = '\0';
+    return buf;
+}
+
+bool KeyExists(HKEY root, const std::string& key) {
+    TRegKey k;
+    return RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, k.OutPtr()) == ERROR_SUCCESS;
+}
+
+void DeleteKeyTree(HKEY root, const std::string& key) {
+    {
+        TRegKey k;
+        if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, k.OutPtr()) != ERROR_SUCCESS) return;
+        std::vector<std::string> subkeys;
+        char name[256];
+        for (DWORD i = 0;; ++i) {
+            DWORD len = sizeof(name);
+            if (RegEnumKeyExA(k.Get(), i, name, &len, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+            subkeys.emplace_back(name, len);
+        }
+        for (const std::string& s : subkeys) DeleteKeyTree(root, key + "\\" + s);
+    }
+    RegDeleteKeyA(root, key.c_str());
+}
+
+// The key goes only when nothing is left in it.
+void DeleteKeyIfEmpty(HKEY root, const std::string& key) {
+    {
+        TRegKey k;
+        if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, k.OutPtr()) != ERROR_SUCCESS) return;
+        DWORD subkeys = 0, values = 0;
+        if (RegQueryInfoKeyA(k.Get(), nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values, nullptr,
+                             nullptr, nullptr, nullptr) != ERROR_SUCCESS ||
+            subkeys != 0 || values != 0)
+            return;
+    }
+    RegDeleteKeyA(root, key.c_str());
+}
+
+std::string SharedDataFolder() {
+    std::string base = GetShellFolder(CSIDL_COMMON_APPDATA_);
+    if (base.empty()) base = GetShellFolder(CSIDL_PERSONAL_);
+    if (base.empty()) return {};
+    const std::string shared = JoinPath(base, "Parvela");
+    return FolderExists(shared) ? shared : std::string();
+}
+
+enum class TDeleteResult { Removed, Gone, Failed };
+
+// Retry until it goes or the user leaves it; a read-only mark is no reason
+// to keep a file the setup wrote.
+TDeleteResult DeleteWithRetry(const TUninstallContext& ctx, const std::string& path) {
+    while (true) {
+        SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        if (DeleteFileA(path.c_str())) return TDeleteResult::Removed;
+        const DWORD err = GetLastError();
+        if (err == ERROR_FILE_NOT_FOUND || err == ERROR_PATH_NOT_FOUND) return TDeleteResult::Gone;
+        if (!ctx.Ask || ctx.Ask(FormatText(FileInUseText, path), mtError, mbRetry | mbIgnore, mrNone) != mrRetry)
+            return TDeleteResult::Failed;
+    }
+}
+
+void RemoveEmptyFolders(const std::vector<std::string>& deepestFirst) {
+    for (const std::string& folder : deepestFirst)
+        if (!IsLink(folder)) RemoveDirectoryA(folder.c_str());
+}
+
+// Only Install.log is left in the main folder.
+bool OnlyLogLeft(const std::string& mainDir) {
+    FindHandle find(mainDir + "*.*");
+    if (!find.Valid()) return false;
+    bool log = false;
+    do {
+        const std::string name = find.Entry().cFileName;
+        if (name == "." || name == "..") continue;
+        if (!TextEqualsIgnoreCase(name, app::InstallLogFile)) return false;
+        log = true;
+    } while (find.Next());
+    return log;
+}
+
+bool IsOurRemovalCopy(const std::string& exePath) {
+    const std::string folder = ParentFolder(exePath);
+    std::string name = folder;
+    if (LastChar(name) == '\\') DropLastChar(name);
+    name = name.substr(ParentFolder(name).size());
+    return TextEqualsIgnoreCase(ParentFolder(folder), GetTempFolder()) && name.rfind(TempNamePrefix(), 0) == 0;
+}
+
+std::string OwnPath() {
+    char buf[MAX_PATH + 1];
+    const DWORD n = GetModuleFileNameA(nullptr, buf, sizeof(buf));
+    return n == 0 || n >= sizeof(buf) ? std::string() : std::string(buf, n);
+}
+
+void ShowFinal(const TUninstallContext& ctx, const TRemovalOutcome& outcome) {
+    if (ctx.Ask) ctx.Ask(FinalText(outcome), outcome.Failed.empty() ? mtInformation : mtWarning, mbOK, mrNone);
+}
+
+// Shows why nothing can be removed; false when removal can go ahead.
+bool RefuseUnlessReady(const TUninstallContext& ctx, const TSurvey& survey, int& exitCode) {
+    if (survey.Kind == TSurveyKind::Ready) return false;
+    uint8_t kind = mtInformation;
+    const std::string text = SurveyMessage(ctx, survey, kind);
+    if (ctx.Ask) ctx.Ask(text, kind, mbOK, mrNone);
+    exitCode = survey.Kind == TSurveyKind::Portable ? 0 : 1;
+    return true;
+}
+
+}  // namespace
+
+TSurvey SurveyInstallation(const TUninstallContext& ctx) {
+    TSurvey s;
+    s.LogPath = LogPathOf(ctx);
+    if (IsRemovableLocation(ctx.MainDir)) return s;
+    std::string text;
+    if (ReadWhole(s.LogPath, text)) {
+        s.Log = ReadInstallLog(text);
+        s.Kind = s.Log.Damaged ? TSurveyKind::LogProblem : TSurveyKind::Ready;
+        return s;
+    }
+    const bool registered = EntryNamesProgram(ReadString(HKEY_LOCAL_MACHINE, app::UninstallKey, "DisplayIcon"),
+                                              ReadString(HKEY_LOCAL_MACHINE, app::UninstallKey, "UninstallString"),
+                                              ctx.ExePath);
+    // A log that exists but cannot be read counts as missing.
+    s.Kind = registered || PathExists(s.LogPath) ? TSurveyKind::LogProblem : TSurveyKind::Portable;
+    return s;
+}
+
+std::string SurveyMessage(const TUninstallContext& ctx, const TSurvey& survey, uint8_t& kind) {
+    if (survey.Kind == TSurveyKind::Portable) {
+        kind = mtInformation;
+        std::string folder = ctx.MainDir;
+        if (LastChar(folder) == '\\' && folder.size() > 3) DropLastChar(folder);
+        return FormatText(PortableText, folder);
+    }
+    kind = mtError;
+    return LogProblemText(survey.LogPath, survey.Log);
+}
+
+void TakeBackAssociation(const char* extension, const char* progId) {
+    const std::string path = std::string(ClassesKey) + extension;
+    {
+        TRegKey key;
+        if (RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ | KEY_WRITE, key.OutPtr()) != ERROR_SUCCESS)
+            return;
+        if (!TextEqualsIgnoreCase(ReadString(HKEY_CURRENT_USER, path, nullptr), progId)) return;
+        RegDeleteValueA(key.Get(), nullptr);
+    }
+    DeleteKeyIfEmpty(HKEY_CURRENT_USER, path);
+}
+
+void RemoveRegistration(const TUninstallContext& ctx) {
+    if (EntryNamesProgram(ReadString(HKEY_LOCAL_MACHINE, app::UninstallKey, "DisplayIcon"),
+                          ReadString(HKEY_LOCAL_MACHINE, app::UninstallKey, "UninstallString"), ctx.ExePath))
+        DeleteKeyTree(HKEY_LOCAL_MACHINE, app::UninstallKey);
+
+    // The document types are ours only while our type's open command starts
+    // this copy; another installation's claims stay.
+    const std::string progId = std::string(ClassesKey) + app::AssocProgId;
+    const std::string command = ReadString(HKEY_CURRENT_USER, progId + "\\shell\\open\\command", nullptr);
+    const std::string ours = "\"" + ctx.ExePath + "\"";
+    if (command.size() >= ours.size() && TextEqualsIgnoreCase(command.substr(0, ours.size()), ours)) {
+        for (const char* ext : app::AssocExtensions) TakeBackAssociation(ext, app::AssocProgId);
+        DeleteKeyTree(HKEY_CURRENT_USER, progId);
+        SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_IDLIST, nullptr, nullptr);
+    }
+
+    // The settings go unless they already point at another installation.
+    const std::string mainDir = ReadString(HKEY_CURRENT_USER, app::InstallKey, "MAINDIR");
+    if (mainDir.empty() || TextEqualsIgnoreCase(FolderForm(mainDir), FolderForm(ctx.MainDir))) {
+        std::string internal = app::InternalKey;
+        DropFirstChar(internal);
+        DeleteKeyTree(HKEY_CURRENT_USER, app::InstallKey);
+        DeleteKeyTree(HKEY_CURRENT_USER, internal);
+        std::string product = ParentFolder(app::InstallKey);
+        DropLastChar(product);
+        DeleteKeyIfEmpty(HKEY_CURRENT_USER, product);
+    }
+}
+
+TRemovalOutcome RemoveInstallation(const TUninstallContext& ctx, const TInstallRecord& record) {
+    TRemovalOutcome out;
+    const std::string logPath = LogPathOf(ctx);
+    FILETIME logTime{};
+    const bool haveLogTime = LastWrite(logPath, logTime);
+    const std::vector<std::string> folders = FoldersDeepestFirst(record.Folders);
+
+    // What lies below a folder that has become a link is somewhere else now.
+    std::vector<std::string> linked;
+    if (IsLink(ctx.MainDir)) linked.push_back(ctx.MainDir);
+    for (const std::string& f : folders)
+        if (IsLink(f)) linked.push_back(f);
+
+    for (const std::string& file : record.Files) {
+        if (TextEqualsIgnoreCase(file, logPath)) continue;
+        bool belowLink = false;
+        for (const std::string& l : linked) belowLink = belowLink || IsInside(file, l);
+        if (belowLink) {
+            out.Failed.push_back(file);
+            continue;
+        }
+        TFileFacts facts;
+        FILETIME written{};
+        facts.Exists = LastWrite(file, written) && !IsLink(file);
+        if (facts.Exists) {
+            facts.Modified = GetFileModifiedTime(file);
+            facts.RecordTime = RecordTimeOf(file, ctx.RecordTimes);
+            facts.NewerThanLog = haveLogTime && CompareFileTime(&written, &logTime) > 0;
+        } else if (PathExists(file)) {
+            // A link in a file's place is not the file the setup wrote.
+            continue;
+        }
+        switch (JudgeFile(facts)) {
+        case TFileFate::Gone: break;
+        case TFileFate::Changed: out.Changed.push_back(file); break;
+        case TFileFate::Remove:
+            if (DeleteWithRetry(ctx, file) == TDeleteResult::Failed) out.Failed.push_back(file);
+            break;
+        }
+    }
+    RemoveEmptyFolders(folders);
+
+    RemoveRegistration(ctx);
+
+    if (!IsLink(ctx.MainDir)) {
+        if (OnlyLogLeft(ctx.MainDir)) DeleteFileA(logPath.c_str());
+        RemoveDirectoryA(ctx.MainDir.c_str());
+        // Folders above the main folder that the setup made.
+        RemoveEmptyFolders(folders);
+    }
+    out.SharedData = SharedDataFolder();
+    return out;
+}
+
+int RunUninstall(const TUninstallContext& ctx, bool confirm) {
+    int exitCode = 0;
+    const TSurvey survey = SurveyInstallation(ctx);
+    if (RefuseUnlessReady(ctx, survey, exitCode)) return exitCode;
+    if (confirm) {
+        if (!ctx.Ask || ctx.Ask(ConfirmText, mtConfirmation, mbYes | mbNo, mrNo) != mrYes) return 0;
+        if (StartRemovalCopy(ctx.ExePath)) return 0;
+    }
+    ShowFinal(ctx, RemoveInstallation(ctx, survey.Log.Record));
+    return 0;
+}
+
+bool StartRemovalCopy(const std::string& exePath) {
+    const std::string temp = GetTempFolder();
+    if (temp.empty()) return false;
+    // A new folder of our own: nothing planted beside the copy can be loaded
+    // with it, and the setup's own clean-up knows the name.
+    std::string folder;
+    for (int n = 0; n < 100 && folder.empty(); ++n) {
+        const std::string candidate = temp + TempNamePrefix() + "-ui" + std::to_string(n);
+        if (CreateDirectoryA(candidate.c_str(), nullptr)) folder = candidate;
+    }
+    if (folder.empty()) return false;
+    const std::string name = exePath.substr(ParentFolder(exePath).size());
+    const std::string copy = JoinPath(folder, name);
+    auto giveUp = [&] {
+        DeleteFileA(copy.c_str());
+        RemoveDirectoryA(folder.c_str());
+        return false;
+    };
+    if (!CopyFileA(exePath.c_str(), copy.c_str(), TRUE)) return giveUp();
+
+    HANDLE self = nullptr;
+    if (!DuplicateHandle(GetCurrentProcess(), GetCurrentProcess(), GetCurrentProcess(), &self, SYNCHRONIZE, TRUE, 0))
+        return giveUp();
+    UniqueHandle selfOwner(self);
+    std::string line = "\"" + copy + "\" " + RemovalCopySwitch + " " +
+                       std::to_string(reinterpret_cast<uintptr_t>(self)) + " \"" + exePath + "\"";
+    STARTUPINFOA si{};
+    si.cb = sizeof(si);
+    PROCESS_INFORMATION pi{};
+    // Started in the temporary folder, so that no process holds the main
+    // folder as its current one.
+    if (!CreateProcessA(copy.c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr, temp.c_str(), &si, &pi))
+        return giveUp();
+    UniqueHandle process(pi.hProcess), thread(pi.hThread);
+    return true;
+}
+
+bool WaitForOriginal(uintptr_t processHandle) {
+    UniqueHandle original(reinterpret_cast<HANDLE>(processHandle));
+    return original.Valid() && WaitForSingleObject(original.Get(), 60000) == WAIT_OBJECT_0;
+}
+
+int RunRemovalCopy(const TUninstallContext& ctx, uintptr_t processHandle) {
+    // Run by hand from anywhere else, this switch would remove without asking.
+    if (!IsOurRemovalCopy(OwnPath())) return 2;
+    if (!WaitForOriginal(processHandle)) {
+        ScheduleOwnRemoval();
+        return 1;
+    }
+    const int code = RunUninstall(ctx, false);
+    ScheduleOwnRemoval();
+    return code;
+}
+
+void ScheduleOwnRemoval() {
+    const std::string self = OwnPath();
+    if (self.empty() || !IsOurRemovalCopy(self)) return;
+    std::string folder = ParentFolder(self);
+    DropLastChar(folder);
+    // Pending deletions run in order: the file, then its emptied folder.
+    MoveFileExA(self.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+    MoveFileExA(folder.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+}
+
+}  // namespace uninst

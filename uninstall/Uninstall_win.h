@@ -1,0 +1,81 @@
+#pragma once
+// Removing an installation of Parvela Word Processor: what the setup recorded
+// in the main folder's Install.log, the uninstall entry, the application's
+// own document associations and the setup's settings. The application links
+// this and runs it for "-ui".
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "uninstall/RemovalRules.h"
+
+namespace uninst {
+
+// Shows a message box and returns the button pressed (mrYes ...); default
+// is the result Enter gives, mrNone for the program's usual default.
+using TAsk = std::function<int32_t(const std::string& text, uint8_t kind, uint16_t buttons, int32_t defaultResult)>;
+
+enum class TSurveyKind {
+    Ready,        // Install.log read: removal can go ahead
+    Portable,     // removable media, or neither log nor an entry of ours: not ours to remove
+    LogProblem,   // registered here, but Install.log is missing or damaged
+};
+struct TSurvey {
+    TSurveyKind Kind = TSurveyKind::Portable;
+    TLogReading Log;
+    std::string LogPath;
+};
+
+struct TUninstallContext {
+    std::string MainDir;                    // folder form
+    std::string ExePath;                    // the installed application file
+    std::vector<TRecordTime> RecordTimes;   // payload names and their stamps
+    TAsk Ask;
+};
+
+// Looks at the main folder without changing anything.
+TSurvey SurveyInstallation(const TUninstallContext& ctx);
+
+// The message for a survey that is not Ready; its box kind through `kind`.
+std::string SurveyMessage(const TUninstallContext& ctx, const TSurvey& survey, uint8_t& kind);
+
+// Removes what the log lists and the registry entries that are this
+// installation's; asks Retry/Ignore for a file in use. Never follows a link
+// or junction: a logged folder that has become one is left with everything
+// below it.
+TRemovalOutcome RemoveInstallation(const TUninstallContext& ctx, const TInstallRecord& record);
+
+// The registry part alone: the uninstall entry when it names ctx.ExePath,
+// the associations whose program is ctx.ExePath, the setup's settings when
+// they name ctx.MainDir.
+void RemoveRegistration(const TUninstallContext& ctx);
+
+// Takes the extension's default value back when it names `progId`; the key
+// goes when nothing else is left in it.
+void TakeBackAssociation(const char* extension, const char* progId);
+
+// The "-ui" run: survey, then (with `confirm`) the confirmation and the
+// hand-over to a removal copy; without the copy, or without `confirm`, the
+// removal and its final message in this process. Returns the exit code
+// (0: removed, declined or not ours to remove).
+int RunUninstall(const TUninstallContext& ctx, bool confirm);
+// The removal copy's run, after the original process has ended.
+int RunRemovalCopy(const TUninstallContext& ctx, uintptr_t processHandle);
+
+// ---- Removing the running application's own file --------------------------
+// The first "-ui" copies the program into a new folder of its own in the
+// temporary folder and starts the copy with RemovalCopySwitch, a handle of
+// itself that the copy inherits and waits for, and the original path. The
+// copy then removes the installation, the original file included, and
+// marks itself and its folder for deletion when Windows next starts.
+
+// False when the copy could not be made or started (nothing is left then).
+bool StartRemovalCopy(const std::string& exePath);
+// In the copy: waits until the original process has ended.
+bool WaitForOriginal(uintptr_t processHandle);
+// In the copy: its own file and folder go when Windows next starts.
+void ScheduleOwnRemoval();
+
+}  // namespace uninst
