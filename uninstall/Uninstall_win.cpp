@@ -60,11 +60,6 @@ std::string ReadString(HKEY root, const std::string& key, const char* name) {
     return buf;
 }
 
-bool KeyExists(HKEY root, const std::string& key) {
-    TRegKey k;
-    return RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, k.OutPtr()) == ERROR_SUCCESS;
-}
-
 void DeleteKeyTree(HKEY root, const std::string& key) {
     {
         TRegKey k;

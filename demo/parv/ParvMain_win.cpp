@@ -7,13 +7,14 @@
 #include "instutils/InstUtils.h"
 #include "instutils/WinHandles.h"
 #include "integration/AppInterface.h"
-#include "payload/PayloadBuilder.h"
+#include "payload/DayCount.h"
 #include "uninstall/Uninstall_win.h"
 #include "wizard/MessageDlg.h"
 
 #include <windows.h>
 #include <richedit.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -164,11 +165,13 @@ std::vector<uninst::TRecordTime> RecordTimes() {
     static const Raw raw[] = {
 #include "ParvRecordTimes.inc"
     };
+    // The stamps are the manifest's "YYYY-MM-DD hh:mm:ss", which the build
+    // has checked already.
     std::vector<uninst::TRecordTime> table;
     for (const Raw& r : raw) {
-        double time = 0;
-        std::string why;
-        if (ParseStampText(r.stamp, time, why)) table.push_back({r.name, time});
+        TDateTime t;
+        if (sscanf(r.stamp, "%d-%d-%d %d:%d:%d", &t.Year, &t.Month, &t.Day, &t.Hour, &t.Minute, &t.Second) == 6)
+            table.push_back({r.name, EncodeDayCount(t)});
     }
     return table;
 }

@@ -167,6 +167,44 @@ long CloseAndWait(Started& s, HWND wnd) {
     return long(code);
 }
 
+// Runs a command that shows one message box, presses its OK and returns the
+// exit code (-1 when no box came or the program did not end); `text` gets
+// the box's message.
+long RunAnsweringOk(const std::string& args, std::string& text) {
+    Started s = Start(args);
+    if (!s.process.Valid()) return -1;
+    struct Box {
+        DWORD pid;
+        HWND wnd;
+    } box{s.pid, nullptr};
+    for (int i = 0; i < 200 && !box.wnd; ++i, Sleep(50))
+        EnumWindows(
+            [](HWND w, LPARAM lp) -> BOOL {
+                auto* b = reinterpret_cast<Box*>(lp);
+                char cls[64] = {};
+                DWORD owner = 0;
+                GetWindowThreadProcessId(w, &owner);
+                GetClassNameA(w, cls, sizeof cls);
+                if (owner != b->pid || lstrcmpA(cls, "ParvelaMessageDlg") != 0 || !IsWindowVisible(w)) return TRUE;
+                b->wnd = w;
+                return FALSE;
+            },
+            reinterpret_cast<LPARAM>(&box));
+    if (!box.wnd) {
+        TerminateProcess(s.process.Get(), 99);
+        return -1;
+    }
+    text = WindowText(GetDlgItem(box.wnd, 100));
+    PostMessageA(GetDlgItem(box.wnd, IDOK), BM_CLICK, 0, 0);
+    if (WaitForSingleObject(s.process.Get(), 20000) != WAIT_OBJECT_0) {
+        TerminateProcess(s.process.Get(), 99);
+        return -1;
+    }
+    DWORD code = 0;
+    GetExitCodeProcess(s.process.Get(), &code);
+    return long(code);
+}
+
 // ------------------------------------------------------------ fixture
 
 // Puts back every registry value and file the application may touch, so the
@@ -318,7 +356,8 @@ TEST_F(ParvTest, RecordsEveryCommandLine) {
     const std::string before = ReadFileText(LogPath());
     const std::string exe = Quote(ParvPath());
     // Exactly what the setup program sends: uninstall, association, launch.
-    ASSERT_EQ(RunToEnd("-ui"), 0);
+    std::string box;
+    ASSERT_EQ(RunAnsweringOk("-ui", box), 0);
     ASSERT_EQ(RunToEnd("-assoc adpr_rtf_cod_doc_docx"), 0);
     ASSERT_EQ(RunToEnd("-assoc  adpr"), 0);
     const std::string after = ReadFileText(LogPath());
@@ -328,8 +367,13 @@ TEST_F(ParvTest, RecordsEveryCommandLine) {
               exe + " -ui\r\n" + exe + " -assoc adpr_rtf_cod_doc_docx\r\n" + exe + " -assoc  adpr\r\n");
 }
 
-TEST_F(ParvTest, UninstallSwitchChangesNothing) {
-    EXPECT_EQ(RunToEnd("-ui"), 0);
+// The build folder holds no Install.log and no uninstall entry names it.
+TEST_F(ParvTest, UninstallOfACopyThatWasNeverInstalledChangesNothing) {
+    std::string box;
+    EXPECT_EQ(RunAnsweringOk("-ui", box), 0);
+    EXPECT_NE(box.find("portable copy of Parvela Word Processor"), std::string::npos) << box;
+    EXPECT_NE(box.find("delete that folder"), std::string::npos) << box;
+    EXPECT_TRUE(GetFileAttributesA(ParvPath().c_str()) != INVALID_FILE_ATTRIBUTES);
     EXPECT_FALSE(ReadDword(InternalKey, app::LastRunVerValue));
     EXPECT_EQ(Associated(), (std::array<bool, 4>{}));
     EXPECT_FALSE(KeyExists(ClassesKey + app::AssocProgId));

@@ -72,7 +72,8 @@ SIZE ClientSize(HWND w);
 // The control's rectangle in the client coordinates of `top`.
 RECT RectIn(HWND control, HWND top);
 
-// Top-level windows of a process (hidden ones only when asked).
+// Top-level windows of a process, of every process for pid 0 (hidden ones
+// only when asked).
 std::vector<HWND> TopLevelWindows(DWORD pid, bool includeHidden = false);
 // Every descendant, hidden ones included, in Z order per parent.
 std::vector<HWND> Descendants(HWND parent);
@@ -117,7 +118,8 @@ struct MessageBoxInfo {
 };
 
 // A shown top-level window of `pid`, other than `except`, that holds at
-// least one button: the program's message box. Waits up to `timeout`.
+// least one button: the program's message box. Waits up to `timeout`; pid 0
+// takes a box of any process.
 std::optional<MessageBoxInfo> WaitMessageBox(DWORD pid, HWND except, Ms timeout);
 // Presses the box's button with this caption; false when it has none.
 bool Answer(const MessageBoxInfo& box, const std::string& caption);

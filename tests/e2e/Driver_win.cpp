@@ -155,7 +155,7 @@ std::vector<HWND> TopLevelWindows(DWORD pid, bool includeHidden) {
     EnumWindows(
         [](HWND w, LPARAM lp) -> BOOL {
             auto* c = reinterpret_cast<Ctx*>(lp);
-            if (ProcessOf(w) == c->pid && (c->hidden || IsWindowVisible(w))) c->out.push_back(w);
+            if ((c->pid == 0 || ProcessOf(w) == c->pid) && (c->hidden || IsWindowVisible(w))) c->out.push_back(w);
             return TRUE;
         },
         reinterpret_cast<LPARAM>(&ctx));

@@ -7,6 +7,7 @@
 #include <shlobj.h>
 
 #include <optional>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -38,6 +39,20 @@ bool RegSetDword(HKEY root, const std::string& key, const char* value, DWORD dat
 bool RegSetString(HKEY root, const std::string& key, const char* value, const std::string& data);
 bool RegDeleteValueOf(HKEY root, const std::string& key, const char* value);
 bool RegDeleteKeyTree(HKEY root, const std::string& key);
+
+// Every file and folder below each root, all levels, as full paths; nothing
+// below `except` (a folder) and nothing through a link. Sorted.
+std::vector<std::string> TreeOf(const std::vector<std::string>& roots, const std::string& except = "");
+// Every key below `key` and every value in them, one line each: the key
+// path, then for a value its name, type and data bytes in hex. Sorted.
+std::vector<std::string> RegistryTreeOf(HKEY root, const std::string& key);
+
+// The uninstall command of the uninstall entry split into the program and
+// the rest; nothing when there is no entry or it is not a quoted path.
+std::optional<std::pair<std::string, std::string>> UninstallCommand();
+// The removal copies that the stand-in's "-ui" leaves in the temporary
+// folder until Windows next starts.
+constexpr const char* RemovalCopyPrefix = "~ParvelaWordProcessorLiteSetup-ui";
 
 // Where the setup program puts things on this machine for a normal
 // installation with the defaults.

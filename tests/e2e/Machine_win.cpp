@@ -116,6 +116,75 @@ std::vector<std::string> ListFolder(const std::string& folder) {
     return out;
 }
 
+namespace {
+
+void CollectTree(const std::string& folder, const std::string& except, std::vector<std::string>& out) {
+    FindHandle find(WithSlash(folder) + "*");
+    if (!find.Valid()) return;
+    do {
+        const WIN32_FIND_DATAA& e = find.Entry();
+        if (IsDots(e.cFileName)) continue;
+        const std::string path = WithSlash(folder) + e.cFileName;
+        if (!except.empty() && lstrcmpiA(WithSlash(path).c_str(), WithSlash(except).c_str()) == 0) continue;
+        out.push_back(path);
+        if ((e.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && !(e.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
+            CollectTree(path, except, out);
+    } while (find.Next());
+}
+
+void CollectKeys(HKEY root, const std::string& key, std::vector<std::string>& out) {
+    TRegKey k = OpenKey(root, key, KEY_READ);
+    if (!k.Get()) return;
+    out.push_back(key);
+    static const char* digits = "0123456789ABCDEF";
+    for (DWORD i = 0;; ++i) {
+        char name[16384];
+        BYTE data[65536];
+        DWORD nameLen = sizeof name, dataLen = sizeof data, type = 0;
+        if (RegEnumValueA(k.Get(), i, name, &nameLen, nullptr, &type, data, &dataLen) != ERROR_SUCCESS) break;
+        std::string line = key + " | " + std::string(name, nameLen) + " | " + std::to_string(type) + " | ";
+        for (DWORD b = 0; b < dataLen; ++b) {
+            line += digits[data[b] >> 4];
+            line += digits[data[b] & 15];
+        }
+        out.push_back(line);
+    }
+    std::vector<std::string> subkeys;
+    for (DWORD i = 0;; ++i) {
+        char name[256];
+        DWORD len = sizeof name;
+        if (RegEnumKeyExA(k.Get(), i, name, &len, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+        subkeys.emplace_back(name, len);
+    }
+    for (const std::string& sub : subkeys) CollectKeys(root, key + "\\" + sub, out);
+}
+
+}  // namespace
+
+std::vector<std::string> TreeOf(const std::vector<std::string>& roots, const std::string& except) {
+    std::vector<std::string> out;
+    for (const std::string& r : roots) CollectTree(r, except, out);
+    std::sort(out.begin(), out.end());
+    return out;
+}
+
+std::vector<std::string> RegistryTreeOf(HKEY root, const std::string& key) {
+    std::vector<std::string> out;
+    CollectKeys(root, key, out);
+    std::sort(out.begin(), out.end());
+    return out;
+}
+
+std::optional<std::pair<std::string, std::string>> UninstallCommand() {
+    const auto line = RegString(HKEY_LOCAL_MACHINE, UninstallKeyPath, "UninstallString");
+    if (!line || line->size() < 2 || (*line)[0] != '"') return std::nullopt;
+    const size_t close = line->find('"', 1);
+    if (close == std::string::npos) return std::nullopt;
+    std::string rest = line->substr(close + 1);
+    while (!rest.empty() && rest[0] == ' ') rest.erase(0, 1);
+    return std::make_pair(line->substr(1, close - 1), rest);
+}
+
 bool RegKeyExists(HKEY root, const std::string& key) {
     TRegKey k = OpenKey(root, key, KEY_READ);
     return k.Get() != nullptr;
@@ -210,6 +279,8 @@ void CleanInstallState(const std::vector<std::string>& extraRoots) {
     DeleteTree(p.docsParvela);
     for (const std::string& f : p.shortcutFolders) DeleteTree(WithSlash(f) + ShortcutName);
     DeleteTree(TempFolder() + StandInCommandLog);
+    for (const std::string& name : ListFolder(TempFolder()))
+        if (name.rfind(RemovalCopyPrefix, 0) == 0) DeleteTree(TempFolder() + name);
     // The stand-in's per-user associations; a type that another program
     // owns is left alone.
     const std::string classes = "Software\\Classes\\";

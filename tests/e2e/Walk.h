@@ -28,6 +28,12 @@ struct WalkResult {
 // `log` receives one line per step as it happens.
 WalkResult WalkWizard(const WalkOptions& options, const std::function<void(const std::string&)>& log);
 
+// Closes the running application, starts the uninstall entry's command as
+// the system's list of programs does, answers the confirmation with Yes and
+// the final message with OK, taking a screenshot of each (options.exe and
+// options.args are not used). exitCode 0 once the removal has ended.
+WalkResult WalkUninstall(const WalkOptions& options, const std::function<void(const std::string&)>& log);
+
 // "03-Select Components.bmp": the page number (99 for an unknown title)
 // and its title. Characters that file names cannot hold are replaced when
 // the file is written.

@@ -3,8 +3,10 @@
 #include <thread>
 
 #include "instutils/ResConst.h"
+#include "integration/AppInterface.h"
 #include "wizard/Layout.h"
 #include "tests/e2e/Driver.h"
+#include "tests/e2e/Machine.h"
 
 namespace e2e {
 
@@ -53,7 +55,41 @@ public:
         return res_;
     }
 
+    WalkResult Uninstall() {
+        const auto command = UninstallCommand();
+        if (!command) return Stop("there is no uninstall entry");
+        CloseApplications();
+        Log("uninstall command: \"" + command->first + "\" " + command->second);
+        std::string error;
+        Process ui = Process::Start(command->first, command->second, &error);
+        if (!ui.Started()) return Stop(error);
+        auto confirm = WaitMessageBox(ui.Id(), nullptr, Ms(o_.pageSeconds * 1000));
+        if (!confirm) return Stop("no confirmation appeared");
+        TakeBox(*confirm, "uninstall", "&Yes");
+        if (auto code = ui.WaitExit(Ms(30000))) Log("exit code " + std::to_string(*code));
+        // The removal itself runs in a copy of the program: its box may
+        // belong to any process.
+        auto final = WaitMessageBox(0, nullptr, Ms(o_.installSeconds * 1000));
+        if (!final) return Stop("no final message appeared");
+        UniqueHandle copy(OpenProcess(SYNCHRONIZE, FALSE, ProcessOf(final->window)));
+        TakeBox(*final, "uninstall", "OK");
+        res_.exitCode = copy.Valid() && WaitForSingleObject(copy.Get(), 30000) == WAIT_OBJECT_0 ? 0 : -1;
+        return res_;
+    }
+
 private:
+    // As a user does before removing a program: its windows are closed.
+    void CloseApplications() {
+        EnumWindows([](HWND w, LPARAM) -> BOOL {
+            if (GetPropA(w, app::RunningProperty)) RequestClose(w);
+            return TRUE;
+        }, 0);
+        if (!WaitUntil([] { return !AnyMarkedApplication(); }, Ms(10000))) {
+            Log("the application did not close; stopping it");
+            KillMarkedApplications();
+        }
+    }
+
     void Walk(const Wizard& wiz) {
         for (int step = 0; step < 24 && wiz.Alive(); ++step) {
             const std::string title = wiz.PageTitle();
@@ -162,6 +198,10 @@ std::string ShotName(int index, const std::string& title) {
 
 WalkResult WalkWizard(const WalkOptions& options, const std::function<void(const std::string&)>& log) {
     return Walker(options, log).Run();
+}
+
+WalkResult WalkUninstall(const WalkOptions& options, const std::function<void(const std::string&)>& log) {
+    return Walker(options, log).Uninstall();
 }
 
 }  // namespace e2e

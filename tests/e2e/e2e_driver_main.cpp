@@ -4,6 +4,9 @@
 // where the installation went. Exit code 0 when the wizard was walked to its
 // end and the program ended with code 0. --dpi-change first tells the window
 // that it moved onto a monitor of that DPI.
+// e2e_driver uninstall SHOT_FOLDER
+// Removes the installation through its uninstall entry, answering Yes and
+// OK, with a screenshot of both boxes, and reports what is left.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -15,8 +18,26 @@
 namespace {
 
 int Usage() {
-    fprintf(stderr, "usage: e2e_driver walk [--dpi-change DPI] SETUP.EXE SHOT_FOLDER [ARGS...]\n");
+    fprintf(stderr, "usage: e2e_driver walk [--dpi-change DPI] SETUP.EXE SHOT_FOLDER [ARGS...]\n"
+                    "       e2e_driver uninstall SHOT_FOLDER\n");
     return 2;
+}
+
+void Print(const std::string& line) {
+    printf("%s\n", line.c_str());
+    fflush(stdout);
+}
+
+int Uninstall(const char* shotDir) {
+    e2e::WalkOptions o;
+    o.shotDir = shotDir;
+    const e2e::WalkResult r = e2e::WalkUninstall(o, Print);
+    if (!r.stopped.empty()) printf("the uninstall stopped early: %s\n", r.stopped.c_str());
+    const e2e::InstallPlaces p = e2e::DefaultPlaces();
+    printf("main folder %s: %s\n", p.mainDir.c_str(), e2e::FolderExists(p.mainDir) ? "still there" : "removed");
+    printf("uninstall entry: %s\n",
+           e2e::RegKeyExists(HKEY_LOCAL_MACHINE, e2e::UninstallKeyPath) ? "still there" : "removed");
+    return r.stopped.empty() && r.exitCode == 0 ? 0 : 1;
 }
 
 void ReportPlaces() {
@@ -40,6 +61,7 @@ void ReportPlaces() {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 3 && strcmp(argv[1], "uninstall") == 0) return Uninstall(argv[2]);
     if (argc < 2 || strcmp(argv[1], "walk") != 0) return Usage();
     e2e::WalkOptions o;
     int at = 2;
@@ -55,10 +77,7 @@ int main(int argc, char** argv) {
         o.args += argv[i];
     }
     CreateDirectoryA(o.shotDir.c_str(), nullptr);
-    const e2e::WalkResult r = e2e::WalkWizard(o, [](const std::string& line) {
-        printf("%s\n", line.c_str());
-        fflush(stdout);
-    });
+    const e2e::WalkResult r = e2e::WalkWizard(o, Print);
     printf("pages passed: %zu, screenshots: %zu, message boxes: %zu\n", r.pages.size(), r.shots.size(),
            r.boxes.size());
     if (!r.stopped.empty()) printf("the walk stopped early: %s\n", r.stopped.c_str());

@@ -95,7 +95,7 @@ TEST_F(RemovalTest, RemovesWhatTheLogListsAndKeepsWhatTheUserChanged) {
     const std::string sub = ctx.MainDir + "Sub\\", deeper = sub + "Deeper\\", kept = ctx.MainDir + "Mine\\";
     for (const std::string& f : {sub, deeper, kept}) ASSERT_TRUE(CreateDirectoryA(f.c_str(), nullptr));
     const std::string exe = ctx.ExePath, licence = ctx.MainDir + "License.txt", link = scratch / "Parvela.lnk",
-                      edited = deeper + "Parvela.lnk";
+                      edited = ctx.MainDir + "Parvela.lnk";
     Install({exe, licence, deeper + "Hyphenation.dat", link, edited},
             "Made Dir: " + sub + "\r\nMade Dir: " + deeper + "\r\nMade Dir: " + kept + "\r\n"
             "File Copy: " + ctx.MainDir + "gone.txt\r\n");

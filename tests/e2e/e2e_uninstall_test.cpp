@@ -1,0 +1,200 @@
+// Install with the real setup program, then remove the installation the way
+// the system's list of programs does: the command of the uninstall entry,
+// its boxes answered, and the machine compared with its state before.
+#include <algorithm>
+#include <iterator>
+
+#include "tests/e2e/SetupTest.h"
+
+using namespace e2e;
+
+namespace {
+
+const char* const PendingKey = "System\\CurrentControlSet\\Control\\Session Manager";
+
+// What an installation can touch: files outside Windows' own folder and the
+// temporary folder, the user's software settings and the uninstall list.
+struct MachineState {
+    std::vector<std::string> files, registry;
+};
+
+MachineState Capture() {
+    MachineState s;
+    s.files = TreeOf({KnownFolder(CSIDL_PROGRAM_FILES), KnownFolder(CSIDL_COMMON_APPDATA), "C:\\users"},
+                     TempFolder());
+    s.registry = RegistryTreeOf(HKEY_CURRENT_USER, "Software");
+    const std::vector<std::string> uninstall =
+        RegistryTreeOf(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall");
+    s.registry.insert(s.registry.end(), uninstall.begin(), uninstall.end());
+    std::sort(s.registry.begin(), s.registry.end());
+    return s;
+}
+
+std::vector<std::string> Minus(const std::vector<std::string>& a, const std::vector<std::string>& b) {
+    std::vector<std::string> out;
+    std::set_difference(a.begin(), a.end(), b.begin(), b.end(), std::back_inserter(out));
+    return out;
+}
+
+std::vector<std::string> PendingDeletions() {
+    std::vector<std::string> out;
+    TRegKey k;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, PendingKey, 0, KEY_READ, k.OutPtr()) != ERROR_SUCCESS) return out;
+    std::string data(65536, '\0');
+    DWORD size = DWORD(data.size());
+    if (RegQueryValueExA(k.Get(), "PendingFileRenameOperations", nullptr, nullptr,
+                         reinterpret_cast<BYTE*>(data.data()), &size) != ERROR_SUCCESS)
+        return out;
+    data.resize(size);
+    // Pairs of source and target; an empty target deletes the source.
+    std::vector<std::string> parts;
+    for (size_t at = 0; at < data.size();) {
+        const size_t end = data.find('\0', at);
+        parts.push_back(data.substr(at, end - at));
+        if (end == std::string::npos) break;
+        at = end + 1;
+    }
+    for (size_t i = 0; i + 1 < parts.size(); i += 2)
+        if (!parts[i].empty() && parts[i + 1].empty()) out.push_back(parts[i]);
+    return out;
+}
+
+}  // namespace
+
+class UninstallTest : public SetupTest {
+protected:
+    void SetUp() override {
+        SetupTest::SetUp();
+        RegDeleteValueOf(HKEY_LOCAL_MACHINE, PendingKey, "PendingFileRenameOperations");
+    }
+    void TearDown() override {
+        RegDeleteValueOf(HKEY_LOCAL_MACHINE, PendingKey, "PendingFileRenameOperations");
+        SetupTest::TearDown();
+    }
+
+    // A whole run with the defaults but the launch; `ready` changes the
+    // ready page's choices first.
+    void Install(const std::function<void(const Wizard&)>& ready = {}) {
+        const Wizard w = Start();
+        ASSERT_TRUE(WalkTo(w, 4));
+        if (ready) ready(w);
+        ASSERT_TRUE(w.Next());
+        ASSERT_TRUE(w.WaitPage(PageTitle[6], InstallTimeout)) << w.PageTitle();
+        ASSERT_TRUE(NextTo(w, 7));
+        SetBox(w, idFinishChkBx, false);
+        Finish(w);
+    }
+
+    // Starts the entry's command, confirms, and returns the final message.
+    MessageBoxInfo Uninstall() {
+        const auto command = UninstallCommand();
+        if (!command) {
+            ADD_FAILURE() << "no uninstall entry";
+            return {};
+        }
+        EXPECT_EQ(command->second, "-ui");
+        std::string error;
+        Process ui = Process::Start(command->first, command->second, &error);
+        EXPECT_TRUE(ui.Started()) << error;
+        const auto confirm = WaitMessageBox(ui.Id(), nullptr, PageTimeout);
+        if (!confirm) {
+            ADD_FAILURE() << "no confirmation";
+            return {};
+        }
+        EXPECT_EQ(confirm->title, "Confirm");
+        EXPECT_EQ(confirm->text,
+                  "Do you want to remove Parvela Word Processor from this computer?\rYour documents are not affected.");
+        EXPECT_EQ(confirm->buttons, (std::vector<std::string>{"&Yes", "&No"}));
+        HWND no = FindByText(confirm->window, "&No", "Button");
+        EXPECT_TRUE(GetWindowLongA(no, GWL_STYLE) & BS_DEFPUSHBUTTON) << "No is not the default";
+        EXPECT_TRUE(Answer(*confirm, "&Yes"));
+        EXPECT_EQ(ui.WaitExit(ExitTimeout), std::optional<DWORD>(0));
+        // The removal goes on in a copy of the program: its box, any process.
+        auto final = WaitMessageBox(0, nullptr, InstallTimeout);
+        if (!final) {
+            ADD_FAILURE() << "no final message";
+            return {};
+        }
+        const DWORD copy = ProcessOf(final->window);
+        Handle copyProcess(OpenProcess(SYNCHRONIZE, FALSE, copy));
+        EXPECT_TRUE(Answer(*final, "OK"));
+        EXPECT_TRUE(copyProcess && WaitForSingleObject(copyProcess.Get(), DWORD(ExitTimeout.count())) == WAIT_OBJECT_0);
+        return *final;
+    }
+
+    // The copy and its folder are all the removal leaves in the temporary
+    // folder, and both go when Windows next starts.
+    void ExpectOnlyTheCopyPendingInTemp() {
+        std::vector<std::string> copies;
+        for (const std::string& name : TempLeftovers()) {
+            EXPECT_EQ(name.rfind(RemovalCopyPrefix, 0), 0u) << name;
+            copies.push_back(TempFolder() + name);
+        }
+        ASSERT_EQ(copies.size(), 1u);
+        const std::string exe = copies[0] + "\\parv.exe";
+        EXPECT_EQ(PendingDeletions(), (std::vector<std::string>{"\\??\\" + exe, "\\??\\" + copies[0]}));
+    }
+
+    void ExpectMachineAsBefore(const MachineState& before, const std::vector<std::string>& changed) {
+        const MachineState after = Capture();
+        const InstallPlaces p = DefaultPlaces();
+        EXPECT_EQ(Minus(before.files, after.files), std::vector<std::string>{}) << "files removed that were there";
+        std::vector<std::string> extra;
+        for (const std::string& f : Minus(after.files, before.files))
+            if (f.rfind(p.sharedData, 0) != 0 && f + "\\" != p.sharedData) extra.push_back(f);
+        EXPECT_EQ(extra, changed);
+        EXPECT_EQ(Minus(after.registry, before.registry), std::vector<std::string>{});
+        EXPECT_EQ(Minus(before.registry, after.registry), std::vector<std::string>{});
+    }
+};
+
+TEST_F(UninstallTest, DefaultInstallationLeavesOnlyTheSharedDataAndTheChangedFile) {
+    const MachineState before = Capture();
+    const Wizard w = Start();
+    ASSERT_TRUE(WalkTo(w, 4));
+    ASSERT_TRUE(w.Next());
+    ASSERT_TRUE(w.WaitPage(PageTitle[6], InstallTimeout));
+    ASSERT_TRUE(NextTo(w, 7));
+    Finish(w);
+    // The launched application is closed, as a user would before removing it.
+    ASSERT_TRUE(WaitUntil(AnyMarkedApplication, StartTimeout));
+    KillMarkedApplications();
+
+    const InstallPlaces p = DefaultPlaces();
+    const std::string licence = p.mainDir + "\\License.txt";
+    const auto text = ReadWholeFile(licence);
+    ASSERT_TRUE(text.has_value());
+    ASSERT_TRUE(WriteWholeFile(licence, *text + "\r\nRead on 8 December.\r\n"));
+
+    const MessageBoxInfo final = Uninstall();
+    EXPECT_EQ(final.title, "Information");
+    std::string shared = p.sharedData;
+    shared.pop_back();
+    EXPECT_EQ(final.text, "Parvela Word Processor has been removed from this computer.\r\r"
+                          "These files were changed after the installation and were kept:\r" + licence + "\r\r"
+                          "The shared dictionaries, templates and clip library in \"" + shared +
+                          "\" were kept for other users. Delete that folder if nobody needs them.");
+    ExpectMachineAsBefore(before, {p.mainDir, p.mainDir + "\\Install.log", licence});
+    ExpectOnlyTheCopyPendingInTemp();
+}
+
+TEST_F(UninstallTest, UpgradeOverAnEarlierInstallationIsRemovedWhole) {
+    const MachineState before = Capture();
+    // The earlier run: for this user only.
+    Install([&](const Wizard& w) { SetBox(w, idInstallToAllChkBx, false); });
+    const InstallPlaces p = DefaultPlaces();
+    const size_t firstLines = ReadLines(p.mainDir + "\\Install.log").size();
+    ASSERT_TRUE(FileExists(KnownFolder(CSIDL_PROGRAMS) + "\\" + ShortcutName));
+    // The upgrade: for everyone.
+    Install([&](const Wizard& w) { SetBox(w, idInstallToAllChkBx, true); });
+    ASSERT_TRUE(FileExists(KnownFolder(CSIDL_COMMON_PROGRAMS) + "\\" + ShortcutName));
+    ASSERT_GT(ReadLines(p.mainDir + "\\Install.log").size(), firstLines) << "the log is not the union of both runs";
+
+    const MessageBoxInfo final = Uninstall();
+    EXPECT_EQ(final.title, "Information");
+    EXPECT_EQ(final.text.find("were changed"), std::string::npos) << final.text;
+    for (int csidl : {CSIDL_PROGRAMS, CSIDL_DESKTOPDIRECTORY, CSIDL_COMMON_PROGRAMS, CSIDL_COMMON_DESKTOPDIRECTORY})
+        EXPECT_FALSE(FileExists(KnownFolder(csidl) + "\\" + ShortcutName)) << csidl;
+    ExpectMachineAsBefore(before, {});
+    ExpectOnlyTheCopyPendingInTemp();
+}
