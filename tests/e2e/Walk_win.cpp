@@ -65,14 +65,14 @@ public:
         if (!ui.Started()) return Stop(error);
         auto confirm = WaitMessageBox(ui.Id(), nullptr, Ms(o_.pageSeconds * 1000));
         if (!confirm) return Stop("no confirmation appeared");
-        TakeBox(*confirm, "uninstall", "&Yes");
+        TakeBox(*confirm, "uninstall", "&Yes", "08-uninstall-confirm.bmp");
         if (auto code = ui.WaitExit(Ms(30000))) Log("exit code " + std::to_string(*code));
         // The removal itself runs in a copy of the program: its box may
         // belong to any process.
         auto final = WaitMessageBox(0, nullptr, Ms(o_.installSeconds * 1000));
         if (!final) return Stop("no final message appeared");
         UniqueHandle copy(OpenProcess(SYNCHRONIZE, FALSE, ProcessOf(final->window)));
-        TakeBox(*final, "uninstall", "OK");
+        TakeBox(*final, "uninstall", "OK", "09-uninstall-done.bmp");
         res_.exitCode = copy.Valid() && WaitForSingleObject(copy.Get(), 30000) == WAIT_OBJECT_0 ? 0 : -1;
         return res_;
     }
@@ -157,11 +157,12 @@ private:
         if (auto box = wiz.WaitMessageBox(Ms(5000))) TakeBox(*box, "quit", "&Abort");
     }
 
-    void TakeBox(const MessageBoxInfo& box, const std::string& where, const std::string& answer) {
+    void TakeBox(const MessageBoxInfo& box, const std::string& where, const std::string& answer,
+                 const std::string& shot = "") {
         res_.boxes.push_back(box.title + ": " + OneLine(box.text));
         Log("message box \"" + box.title + "\": " + OneLine(box.text));
         std::this_thread::sleep_for(Ms(300));
-        Shot(box.window, "box-" + std::to_string(res_.boxes.size()) + "-" + where + ".bmp");
+        Shot(box.window, shot.empty() ? "box-" + std::to_string(res_.boxes.size()) + "-" + where + ".bmp" : shot);
         const std::string pick = Answer(box, answer) ? answer : (!box.buttons.empty() && Answer(box, box.buttons.front()) ? box.buttons.front() : "nothing");
         Log("  answered " + pick);
     }
