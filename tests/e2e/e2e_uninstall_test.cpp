@@ -123,7 +123,8 @@ protected:
     }
 
     // The copy and its folder are all the removal leaves in the temporary
-    // folder, and both go when Windows next starts.
+    // folder, and both go when Windows next starts (Wine's restart of the
+    // prefix does what Windows does at start).
     void ExpectOnlyTheCopyPendingInTemp() {
         std::vector<std::string> copies;
         for (const std::string& name : TempLeftovers()) {
@@ -133,6 +134,11 @@ protected:
         ASSERT_EQ(copies.size(), 1u);
         const std::string exe = copies[0] + "\\parv.exe";
         EXPECT_EQ(PendingDeletions(), (std::vector<std::string>{"\\??\\" + exe, "\\??\\" + copies[0]}));
+        char system[MAX_PATH] = {};
+        GetSystemDirectoryA(system, MAX_PATH);
+        Process restart = Process::Start(std::string(system) + "\\wineboot.exe", "-r");
+        ASSERT_TRUE(restart.WaitExit(ExitTimeout).has_value());
+        EXPECT_EQ(TempLeftovers(), std::vector<std::string>{});
     }
 
     void ExpectMachineAsBefore(const MachineState& before, const std::vector<std::string>& changed) {
