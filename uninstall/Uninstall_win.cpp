@@ -90,12 +90,15 @@ void DeleteKeyIfEmpty(HKEY root, const std::string& key) {
     RegDeleteKeyA(root, key.c_str());
 }
 
-std::string SharedDataFolder() {
+std::string SharedDataBase() {
     std::string base = GetShellFolder(CSIDL_COMMON_APPDATA_);
     if (base.empty()) base = GetShellFolder(CSIDL_PERSONAL_);
-    if (base.empty()) return {};
-    const std::string shared = JoinPath(base, "Parvela");
-    return FolderExists(shared) ? shared : std::string();
+    return base.empty() ? base : JoinPath(base, "Parvela");
+}
+
+std::string SharedDataFolder() {
+    const std::string shared = SharedDataBase();
+    return !shared.empty() && FolderExists(shared) ? shared : std::string();
 }
 
 enum class TDeleteResult { Removed, Gone, Failed };
@@ -161,6 +164,14 @@ bool RefuseUnlessReady(const TUninstallContext& ctx, const TSurvey& survey, int&
 }
 
 }  // namespace
+
+std::vector<std::string> SetupFolders() {
+    std::vector<std::string> folders;
+    if (std::string shared = SharedDataBase(); !shared.empty()) folders.push_back(shared);
+    for (int csidl : {CSIDL_PROGRAMS_, CSIDL_DESKTOPDIRECTORY_, CSIDL_COMMON_PROGRAMS_, CSIDL_COMMON_DESKTOPDIRECTORY_})
+        if (std::string f = GetShellFolder(csidl); !f.empty()) folders.push_back(f);
+    return folders;
+}
 
 TSurvey SurveyInstallation(const TUninstallContext& ctx) {
     TSurvey s;
@@ -246,7 +257,11 @@ TRemovalOutcome RemoveInstallation(const TUninstallContext& ctx, const TInstallR
         if (IsLink(f)) linked.push_back(f);
 
     for (const std::string& file : record.Files) {
-        if (TextEqualsIgnoreCase(file, logPath)) continue;
+        // A line naming a file elsewhere was not written by the setup, and
+        // whoever could write the log must not steer the removal there.
+        bool setupPlace = IsInside(file, ctx.MainDir);
+        for (const std::string& f : ctx.OtherFolders) setupPlace = setupPlace || IsInside(file, f);
+        if (!setupPlace || TextEqualsIgnoreCase(file, logPath)) continue;
         bool belowLink = false;
         for (const std::string& l : linked) belowLink = belowLink || IsInside(file, l);
         if (belowLink) {

@@ -33,7 +33,14 @@ struct TUninstallContext {
     std::string ExePath;                    // the installed application file
     std::vector<TRecordTime> RecordTimes;   // payload names and their stamps
     TAsk Ask;
+    // Folders besides the main folder where the setup writes files (see
+    // SetupFolders); a logged file anywhere else is not the setup's and stays.
+    std::vector<std::string> OtherFolders;
 };
+
+// The shared data folder and the programs menus and desktops of the user
+// and of all users, as the system names them now.
+std::vector<std::string> SetupFolders();
 
 // Looks at the main folder without changing anything.
 TSurvey SurveyInstallation(const TUninstallContext& ctx);

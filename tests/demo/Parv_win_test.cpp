@@ -9,6 +9,7 @@
 #include <windows.h>
 
 #include <array>
+#include <cstring>
 #include <optional>
 #include <string>
 #include <utility>
@@ -377,6 +378,35 @@ TEST_F(ParvTest, UninstallOfACopyThatWasNeverInstalledChangesNothing) {
     EXPECT_FALSE(ReadDword(InternalKey, app::LastRunVerValue));
     EXPECT_EQ(Associated(), (std::array<bool, 4>{}));
     EXPECT_FALSE(KeyExists(ClassesKey + app::AssocProgId));
+}
+
+// Only the uninstaller's own copy in the temporary folder acts on the removal
+// switch: given to the installed file, it would remove without asking.
+TEST_F(ParvTest, RemovalCopySwitchIsRefusedOutsideTheTemporaryFolder) {
+    SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};
+    UniqueHandle done(CreateEventA(&inherit, TRUE, TRUE, nullptr));
+    ASSERT_TRUE(done.Valid());
+    std::string line = Quote(ParvPath()) + " -uicopy " + std::to_string(reinterpret_cast<uintptr_t>(done.Get())) +
+                       " " + Quote(ParvPath());
+    STARTUPINFOA si{};
+    si.cb = sizeof(si);
+    PROCESS_INFORMATION pi{};
+    ASSERT_TRUE(CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi));
+    UniqueHandle process(pi.hProcess), thread(pi.hThread);
+    ASSERT_EQ(WaitForSingleObject(process.Get(), 20000), WAIT_OBJECT_0) << "it went on to remove";
+    DWORD code = 0;
+    GetExitCodeProcess(process.Get(), &code);
+    EXPECT_EQ(code, 2u);
+    TRegKey k;
+    char pending[4096] = {};
+    DWORD size = sizeof(pending) - 1;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Control\\Session Manager", 0, KEY_READ,
+                      k.OutPtr()) == ERROR_SUCCESS &&
+        RegQueryValueExA(k.Get(), "PendingFileRenameOperations", nullptr, nullptr, reinterpret_cast<BYTE*>(pending),
+                         &size) == ERROR_SUCCESS) {
+        for (size_t i = 0; i < size; i += strlen(pending + i) + 1)
+            EXPECT_EQ(std::string(pending + i).find("parv.exe"), std::string::npos) << pending + i;
+    }
 }
 
 TEST_F(ParvTest, AssociatesExactlyTheNamedTypes) {

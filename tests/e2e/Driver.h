@@ -119,7 +119,7 @@ struct MessageBoxInfo {
 
 // A shown top-level window of `pid`, other than `except`, that holds at
 // least one button: the program's message box. Waits up to `timeout`; pid 0
-// takes a box of any process.
+// takes a box of the program's own class from any process.
 std::optional<MessageBoxInfo> WaitMessageBox(DWORD pid, HWND except, Ms timeout);
 // Presses the box's button with this caption; false when it has none.
 bool Answer(const MessageBoxInfo& box, const std::string& caption);

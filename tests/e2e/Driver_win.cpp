@@ -299,7 +299,8 @@ std::optional<MessageBoxInfo> WaitMessageBox(DWORD pid, HWND except, Ms timeout)
     WaitUntil(
         [&] {
             for (HWND w : TopLevelWindows(pid)) {
-                if (w == except) continue;
+                // Across processes only the program's own box counts.
+                if (w == except || (pid == 0 && ClassOf(w) != MessageBoxClass)) continue;
                 if ((found = ReadMessageBox(w))) return true;
             }
             return false;

@@ -63,6 +63,9 @@ protected:
         ctx.MainDir = parent + "Parvela\\";
         ctx.ExePath = ctx.MainDir + "parv.exe";
         ctx.Ask = script.Ask();
+        // Stands for the shortcut folders.
+        ctx.OtherFolders = {scratch / "Menu"};
+        ASSERT_TRUE(CreateDirectoryA(ctx.OtherFolders[0].c_str(), nullptr));
         ASSERT_TRUE(CreateDirectoryA(parent.c_str(), nullptr));
         ASSERT_TRUE(CreateDirectoryA(ctx.MainDir.c_str(), nullptr));
     }
@@ -94,9 +97,9 @@ protected:
 TEST_F(RemovalTest, RemovesWhatTheLogListsAndKeepsWhatTheUserChanged) {
     const std::string sub = ctx.MainDir + "Sub\\", deeper = sub + "Deeper\\", kept = ctx.MainDir + "Mine\\";
     for (const std::string& f : {sub, deeper, kept}) ASSERT_TRUE(CreateDirectoryA(f.c_str(), nullptr));
-    const std::string exe = ctx.ExePath, licence = ctx.MainDir + "License.txt", link = scratch / "Parvela.lnk",
-                      edited = ctx.MainDir + "Parvela.lnk";
-    Install({exe, licence, deeper + "Hyphenation.dat", link, edited},
+    const std::string exe = ctx.ExePath, licence = ctx.MainDir + "License.txt", link = scratch / "Menu\\Parvela.lnk",
+                      edited = ctx.MainDir + "Parvela.lnk", elsewhere = scratch / "Parvela.lnk";
+    Install({exe, licence, deeper + "Hyphenation.dat", link, edited, elsewhere},
             "Made Dir: " + sub + "\r\nMade Dir: " + deeper + "\r\nMade Dir: " + kept + "\r\n"
             "File Copy: " + ctx.MainDir + "gone.txt\r\n");
     MakeFile(kept + "notes.txt");
@@ -110,11 +113,11 @@ TEST_F(RemovalTest, RemovesWhatTheLogListsAndKeepsWhatTheUserChanged) {
     EXPECT_EQ(out.Changed, (std::vector<std::string>{licence, edited}));
     EXPECT_TRUE(out.Failed.empty());
     for (const std::string& f : {exe, link, deeper + "Hyphenation.dat", sub}) EXPECT_FALSE(Exists(f)) << f;
-    for (const std::string& f : {licence, edited, kept + "notes.txt", Log()}) EXPECT_TRUE(Exists(f)) << f;
+    for (const std::string& f : {licence, edited, kept + "notes.txt", Log(), elsewhere}) EXPECT_TRUE(Exists(f)) << f;
 }
 
 TEST_F(RemovalTest, LogAndMainFolderGoLastWhenNothingElseIsLeft) {
-    Install({ctx.ExePath, scratch / "Parvela.lnk"});
+    Install({ctx.ExePath, scratch / "Menu\\Parvela.lnk"});
     const TRemovalOutcome out = RemoveInstallation(ctx, Record());
     EXPECT_TRUE(out.Changed.empty() && out.Failed.empty());
     EXPECT_FALSE(Exists(ctx.MainDir));
@@ -272,7 +275,7 @@ protected:
                   "\"" + exe + "\" \"%1\"");
         SetString(HKEY_CURRENT_USER, Classes + ".cod", nullptr, "Parvela.Document");
     }
-    TUninstallContext ctx{"C:\\Apps\\Parvela\\", "C:\\Apps\\Parvela\\parv.exe", {}, {}};
+    TUninstallContext ctx{"C:\\Apps\\Parvela\\", "C:\\Apps\\Parvela\\parv.exe", {}, {}, {}};
 };
 
 TEST_F(RegistrationTest, RemovesOnlyWhatBelongsToThisInstallation) {
