@@ -106,17 +106,22 @@ Started Start(const std::string& args) {
     return s;
 }
 
-// Exit code of a command-line run, or -1 when it does not end in time.
-long RunToEnd(const std::string& args) {
-    Started s = Start(args);
-    if (!s.process.Valid()) return -1;
-    if (WaitForSingleObject(s.process.Get(), 20000) != WAIT_OBJECT_0) {
-        TerminateProcess(s.process.Get(), 99);
+// The exit code once the process has ended; -1, and the process stopped,
+// when it does not end in time.
+long ExitCodeOf(const UniqueHandle& process) {
+    if (WaitForSingleObject(process.Get(), 20000) != WAIT_OBJECT_0) {
+        TerminateProcess(process.Get(), 99);
         return -1;
     }
     DWORD code = 0;
-    GetExitCodeProcess(s.process.Get(), &code);
+    GetExitCodeProcess(process.Get(), &code);
     return long(code);
+}
+
+// Exit code of a command-line run, or -1 when it does not end in time.
+long RunToEnd(const std::string& args) {
+    Started s = Start(args);
+    return s.process.Valid() ? ExitCodeOf(s.process) : -1;
 }
 
 struct Found {
@@ -159,13 +164,7 @@ std::string WindowText(HWND w) {
 // Closes the window the way a user does and waits for the process to end.
 long CloseAndWait(Started& s, HWND wnd) {
     PostMessageA(wnd, WM_CLOSE, 0, 0);
-    if (WaitForSingleObject(s.process.Get(), 20000) != WAIT_OBJECT_0) {
-        TerminateProcess(s.process.Get(), 99);
-        return -1;
-    }
-    DWORD code = 0;
-    GetExitCodeProcess(s.process.Get(), &code);
-    return long(code);
+    return ExitCodeOf(s.process);
 }
 
 // Runs a command that shows one message box, presses its OK and returns the
@@ -197,13 +196,7 @@ long RunAnsweringOk(const std::string& args, std::string& text) {
     }
     text = WindowText(GetDlgItem(box.wnd, 100));
     PostMessageA(GetDlgItem(box.wnd, IDOK), BM_CLICK, 0, 0);
-    if (WaitForSingleObject(s.process.Get(), 20000) != WAIT_OBJECT_0) {
-        TerminateProcess(s.process.Get(), 99);
-        return -1;
-    }
-    DWORD code = 0;
-    GetExitCodeProcess(s.process.Get(), &code);
-    return long(code);
+    return ExitCodeOf(s.process);
 }
 
 // ------------------------------------------------------------ fixture
@@ -393,10 +386,7 @@ TEST_F(ParvTest, RemovalCopySwitchIsRefusedOutsideTheTemporaryFolder) {
     PROCESS_INFORMATION pi{};
     ASSERT_TRUE(CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi));
     UniqueHandle process(pi.hProcess), thread(pi.hThread);
-    ASSERT_EQ(WaitForSingleObject(process.Get(), 20000), WAIT_OBJECT_0) << "it went on to remove";
-    DWORD code = 0;
-    GetExitCodeProcess(process.Get(), &code);
-    EXPECT_EQ(code, 2u);
+    EXPECT_EQ(ExitCodeOf(process), 2) << "it went on to remove";
     TRegKey k;
     char pending[4096] = {};
     DWORD size = sizeof(pending) - 1;
