@@ -27,9 +27,12 @@ bool IsLink(const std::string& path) {
     return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_REPARSE_POINT);
 }
 
+// The last write of a plain file; false for a folder or a link.
 bool LastWrite(const std::string& path, FILETIME& time) {
     WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return false;
+    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data) ||
+        (data.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)))
+        return false;
     time = data.ftLastWriteTime;
     return true;
 }
@@ -270,13 +273,13 @@ TRemovalOutcome RemoveInstallation(const TUninstallContext& ctx, const TInstallR
         }
         TFileFacts facts;
         FILETIME written{};
-        facts.Exists = LastWrite(file, written) && !IsLink(file);
+        facts.Exists = LastWrite(file, written);
         if (facts.Exists) {
             facts.Modified = GetFileModifiedTime(file);
             facts.RecordTime = RecordTimeOf(file, ctx.RecordTimes);
             facts.NewerThanLog = haveLogTime && CompareFileTime(&written, &logTime) > 0;
         } else if (PathExists(file)) {
-            // A link in a file's place is not the file the setup wrote.
+            // A link or a folder in a file's place is not what the setup wrote.
             continue;
         }
         switch (JudgeFile(facts)) {
