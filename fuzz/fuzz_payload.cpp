@@ -11,8 +11,7 @@
 namespace {
 
 // Every accepted record lies inside the data, in order, and names a safe path.
-void CheckRecords(const uint8_t* data, size_t size) {
-    std::vector<TPayloadRecord> records;
+PayloadError CheckedWalk(const uint8_t* data, size_t size, std::vector<TPayloadRecord>& records) {
     const PayloadError e = WalkRecords(data, size, records);
     int64_t end = 0;
     for (const TPayloadRecord& r : records) {
@@ -21,6 +20,16 @@ void CheckRecords(const uint8_t* data, size_t size) {
         end = int64_t(r.Offset) + r.Size;
     }
     if (e == PayloadError::Ok && end != int64_t(size)) std::abort();
+    return e;
+}
+
+// The reader's error for these bytes: inflate (plain or checking the records
+// as they arrive), then the walk.
+PayloadError Open(const uint8_t* data, size_t size, bool checkRecords, std::vector<TPayloadRecord>& records) {
+    records.clear();
+    TPayloadBlock block;
+    if (const PayloadError e = InflatePayload(data, size, block, checkRecords); e != PayloadError::Ok) return e;
+    return CheckedWalk(block.data(), static_cast<size_t>(block.size()), records);
 }
 
 }  // namespace
@@ -28,18 +37,12 @@ void CheckRecords(const uint8_t* data, size_t size) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // A checksum guards the stream, so mutations rarely reach the walker
     // through it: walk the raw input as record bytes as well.
-    CheckRecords(data, size);
-    TPayloadBlock block;
-    if (InflatePayload(data, size, block) != PayloadError::Ok) return 0;
     std::vector<TPayloadRecord> records;
-    const PayloadError e = WalkRecords(block.data(), static_cast<size_t>(block.size()), records);
-    int64_t end = 0;
-    for (const TPayloadRecord& r : records) {
-        if (r.Size < 0 || r.Offset < end || int64_t(r.Offset) + r.Size > block.size()) std::abort();
-        if (!IsSafePayloadName(r.Name)) std::abort();
-        end = int64_t(r.Offset) + r.Size;
-    }
-    if (e == PayloadError::Ok && end != block.size()) std::abort();
+    CheckedWalk(data, size, records);
+    const bool plainOk = Open(data, size, false, records) == PayloadError::Ok;
+    const PayloadError e = Open(data, size, true, records);
+    // Checking early refuses sooner, never differently.
+    if (plainOk != (e == PayloadError::Ok)) std::abort();
 
     PayloadError ce = PayloadError::Ok;
     auto files = TAttachedFiles::Create(data, size, &ce);

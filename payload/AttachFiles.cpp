@@ -16,7 +16,7 @@ std::unique_ptr<TAttachedFiles> TAttachedFiles::Create(const uint8_t* packed, si
         return std::unique_ptr<TAttachedFiles>();
     };
     std::unique_ptr<TAttachedFiles> files(new TAttachedFiles());
-    if (const PayloadError e = InflatePayload(packed, len, files->Block); e != PayloadError::Ok)
+    if (const PayloadError e = InflatePayload(packed, len, files->Block, true); e != PayloadError::Ok)
         return fail(e);
     std::vector<TPayloadRecord> records;
     if (const PayloadError e = WalkRecords(files->Block.data(), files->Block.size(), records);
@@ -27,6 +27,18 @@ std::unique_ptr<TAttachedFiles> TAttachedFiles::Create(const uint8_t* packed, si
         files->Entries.push_back(TAttachedFile{std::move(r.Name), r.Size, r.Time, r.Offset});
     if (error) *error = PayloadError::Ok;
     return files;
+}
+
+std::string CannotWriteMessage(const std::string& target, const std::string& reason) {
+    return "Cannot write file \"" + target + "\".\r" + reason +
+           "\r\rFree some space on the disk or remove the cause, then click Retry.\r"
+           "Click Ignore to go on without this file, or Abort to stop the installation.";
+}
+
+PayloadError CheckSetupPayload(const TAttachedFiles& files) {
+    for (const TAttachedFile& e : files.Entries)
+        if (TextEqualsIgnoreCase(e.Name, "License.txt")) return PayloadError::Ok;
+    return PayloadError::NoLicence;
 }
 
 TAttachedFiles::~TAttachedFiles() {

@@ -40,9 +40,11 @@ public:
 
     // True when written or the user chose Ignore; false on Abort. With no
     // entry, the last entry whose name equals `name` is taken; when none does,
-    // nothing is written and the result is false. A file that cannot be
-    // created or takes fewer bytes than the entry holds asks Abort/Retry/Ignore
-    // through MessageDlgFromThread. The time is set on the writing handle.
+    // nothing is written and the result is false. The data goes to a
+    // temporary file beside the target, which is moved over it: a failure
+    // leaves the old file whole. A file that cannot be created or replaced, or
+    // that cannot take all its bytes, asks Abort/Retry/Ignore through
+    // MessageDlgFromThread; an ignored target is added to Skipped.
     bool ExtractFile(const TAttachedFile* entry, const std::string& name,
                      const std::string& target);
     // Queues one entry, or every entry under a folder prefix ("Templates\\"),
@@ -59,12 +61,22 @@ public:
     std::vector<TAttachedFile> Entries;
     std::array<std::vector<TFileToInstall>, 6> InstallLists;
     std::vector<std::string> UpdateList;
+    // Targets the user chose to leave out (Ignore), in the order asked.
+    std::vector<std::string> Skipped;
     bool ForceOverwrite = false;
 
 private:
     TAttachedFiles() = default;
     TPayloadBlock Block;
 };
+
+// The question for a write that failed after the file was created: the
+// system's reason and what the user can do.
+std::string CannotWriteMessage(const std::string& target, const std::string& reason);
+
+// What the setup program needs of its payload beyond the format: the licence
+// text that the second page shows. Ok, or NoLicence.
+PayloadError CheckSetupPayload(const TAttachedFiles& files);
 
 // Program-wide switches of the reader module, both false at start.
 extern bool FullPathMode;

@@ -2,6 +2,7 @@
 
 #include <zlib.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
@@ -20,6 +21,7 @@ const char* PayloadErrorText(PayloadError e) {
     case PayloadError::NegativeSize: return "a file record has an invalid size";
     case PayloadError::BadName: return "a file record has an invalid name";
     case PayloadError::OutOfMemory: return "there is not enough memory";
+    case PayloadError::NoLicence: return "the licence text is missing";
     }
     return "unknown error";
 }
@@ -66,9 +68,39 @@ struct TGrowingBlock {
 
 constexpr size_t kMaxData = INT32_MAX;
 
+uint32_t ReadLe32(const uint8_t* p) {
+    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+}
+
+// Follows the record headers through the bytes inflated so far.
+class TRecordScan {
+public:
+    PayloadError Feed(const uint8_t* data, size_t available) {
+        while (Next < available && available - Next >= 13 + size_t(data[Next])) {
+            const size_t nameLen = data[Next];
+            const std::string_view name(reinterpret_cast<const char*>(data + Next + 1), nameLen);
+            if (!IsSafePayloadName(name)) return PayloadError::BadName;
+            const uint32_t len = ReadLe32(data + Next + 9 + nameLen);
+            if (len > uint32_t(INT32_MAX)) return PayloadError::NegativeSize;
+            const size_t end = Next + 13 + nameLen + len;
+            if (end > kMaxData) return PayloadError::TooLarge;
+            Next = end;
+        }
+        return PayloadError::Ok;
+    }
+
+private:
+    size_t Next = 0;
+};
+
+// Bytes inflated per call while the records are checked: small enough to
+// refuse a bad header early, large enough to cost nothing measurable.
+constexpr size_t kCheckedChunk = size_t(1) << 20;
+
 }  // namespace
 
-PayloadError InflatePayload(const uint8_t* packed, size_t packedLen, TPayloadBlock& out) {
+PayloadError InflatePayload(const uint8_t* packed, size_t packedLen, TPayloadBlock& out,
+                            bool checkRecords) {
     out = TPayloadBlock();
     if (packed == nullptr || packedLen == 0) return PayloadError::Empty;
     if (packedLen > kMaxData) return PayloadError::TooLarge;
@@ -86,11 +118,29 @@ PayloadError InflatePayload(const uint8_t* packed, size_t packedLen, TPayloadBlo
     z.avail_in = static_cast<uInt>(packedLen);
     if (const int rc = inf.Init(); rc != Z_OK)
         return rc == Z_MEM_ERROR ? PayloadError::OutOfMemory : PayloadError::BadStream;
-    z.next_out = block.Data;
-    z.avail_out = static_cast<uInt>(block.Capacity);
 
+    TRecordScan scan;
+    size_t used = 0;
     for (;;) {
+        if (used == block.Capacity) {
+            if (block.Capacity >= kMaxData) return PayloadError::TooLarge;
+            // Doubling keeps the copies of a large stream to a few, where
+            // growing by a fixed step copied the block once per step.
+            size_t grown = std::max(block.Capacity * 2, block.Capacity + step);
+            if (grown > kMaxData) grown = kMaxData;
+            auto* p = static_cast<uint8_t*>(std::realloc(block.Data, grown));
+            if (p == nullptr) return PayloadError::OutOfMemory;
+            block.Data = p;
+            block.Capacity = grown;
+        }
+        size_t room = block.Capacity - used;
+        if (checkRecords && room > kCheckedChunk) room = kCheckedChunk;
+        z.next_out = block.Data + used;
+        z.avail_out = static_cast<uInt>(room);
         const int rc = inflate(&z, Z_NO_FLUSH);
+        used += room - z.avail_out;
+        if (checkRecords)
+            if (const PayloadError e = scan.Feed(block.Data, used); e != PayloadError::Ok) return e;
         if (rc == Z_STREAM_END) break;
         if (rc == Z_DATA_ERROR) {
             // zlib checks the Adler-32 itself; its message tells the cases apart.
@@ -101,23 +151,11 @@ PayloadError InflatePayload(const uint8_t* packed, size_t packedLen, TPayloadBlo
         if (rc == Z_NEED_DICT || rc == Z_STREAM_ERROR) return PayloadError::BadStream;
         if (rc == Z_MEM_ERROR) return PayloadError::OutOfMemory;
         // Z_OK or Z_BUF_ERROR: out of output space, or out of input.
-        if (z.avail_out == 0) {
-            if (block.Capacity >= kMaxData) return PayloadError::TooLarge;
-            const size_t used = block.Capacity;
-            const size_t grown = block.Capacity > kMaxData - step ? kMaxData : block.Capacity + step;
-            auto* p = static_cast<uint8_t*>(std::realloc(block.Data, grown));
-            if (p == nullptr) return PayloadError::OutOfMemory;
-            block.Data = p;
-            block.Capacity = grown;
-            z.next_out = block.Data + used;
-            z.avail_out = static_cast<uInt>(grown - used);
-        } else if (z.avail_in == 0) {
-            return PayloadError::Truncated;
-        }
+        if (z.avail_out != 0 && z.avail_in == 0) return PayloadError::Truncated;
     }
     if (z.avail_in != 0) return PayloadError::TrailingBytes;
 
-    const size_t size = block.Capacity - z.avail_out;
+    const size_t size = used;
     if (size == 0) {
         std::free(std::exchange(block.Data, nullptr));
     } else if (size < block.Capacity) {
@@ -128,6 +166,26 @@ PayloadError InflatePayload(const uint8_t* packed, size_t packedLen, TPayloadBlo
     out.Size = static_cast<int32_t>(size);
     return PayloadError::Ok;
 }
+
+namespace {
+
+// Windows opens these names as devices whatever follows the first dot, and
+// with blanks before it ("NUL", "aux.rtf", "COM1 .txt").
+bool IsDeviceName(std::string_view part) {
+    std::string base(part.substr(0, part.find('.')));
+    while (!base.empty() && base.back() == ' ') base.pop_back();
+    for (char& c : base)
+        if (c >= 'a' && c <= 'z') c = char(c - 'a' + 'A');
+    for (const char* device : {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$", "CLOCK$"})
+        if (base == device) return true;
+    if (base.size() != 4 || (base.compare(0, 3, "COM") != 0 && base.compare(0, 3, "LPT") != 0))
+        return false;
+    // The superscript digits of the Latin code pages count as well.
+    const unsigned char n = static_cast<unsigned char>(base[3]);
+    return (n >= '0' && n <= '9') || n == 0xB9 || n == 0xB2 || n == 0xB3;
+}
+
+}  // namespace
 
 bool IsSafePayloadName(std::string_view name) {
     if (name.empty()) return false;
@@ -144,18 +202,11 @@ bool IsSafePayloadName(std::string_view name) {
         // Empty parts (leading, trailing or doubled separators) and parts that
         // the system would read as "." or "..".
         if (end == start || onlyDotsAndBlanks) return false;
+        if (IsDeviceName(name.substr(start, end - start))) return false;
         if (end == name.size()) return true;
         start = end + 1;
     }
 }
-
-namespace {
-
-uint32_t ReadLe32(const uint8_t* p) {
-    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
-}
-
-}  // namespace
 
 PayloadError WalkRecords(const uint8_t* data, size_t size, std::vector<TPayloadRecord>& out) {
     out.clear();

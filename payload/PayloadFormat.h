@@ -21,6 +21,7 @@ enum class PayloadError {
     NegativeSize,   // size field above 2,147,483,647
     BadName,        // empty, a drive, a leading backslash, "." or ".." parts
     OutOfMemory,
+    NoLicence,      // no "License.txt" record: the wizard could not go on
 };
 
 const char* PayloadErrorText(PayloadError e);
@@ -43,9 +44,13 @@ public:
 };
 
 // Inflates one whole zlib stream with the growth policy of the reader: a first
-// block of five times the packed length, grown by the packed length rounded up
-// to a multiple of 256 whenever full, shrunk to the inflated length at the end.
-PayloadError InflatePayload(const uint8_t* packed, size_t packedLen, TPayloadBlock& out);
+// block of five times the packed length, doubled whenever full (at least by
+// the packed length rounded up to 256), never beyond what a signed 32-bit size
+// indexes, shrunk to the inflated length at the end. With `checkRecords` the
+// record headers are checked as the bytes arrive, so that a stream whose
+// records cannot be indexed is refused before it has been inflated in full.
+PayloadError InflatePayload(const uint8_t* packed, size_t packedLen, TPayloadBlock& out,
+                            bool checkRecords = false);
 
 struct TPayloadRecord {
     std::string Name;
@@ -58,7 +63,9 @@ struct TPayloadRecord {
 // result names it and `out` holds the records read before it.
 PayloadError WalkRecords(const uint8_t* data, size_t size, std::vector<TPayloadRecord>& out);
 
-// True when the name obeys the payload's name rules checked on reading.
+// True when the name obeys the payload's name rules checked on reading: no
+// drive, stream, leading or doubled separator, "." or ".." part, control byte,
+// and no part that Windows reads as a device (NUL, AUX.rtf, COM1 .txt, ...).
 bool IsSafePayloadName(std::string_view name);
 
 // Appends one record (13 + name length + data length bytes) to `out`.

@@ -72,7 +72,7 @@ int RunSetup() {
     {
         auto form = std::make_unique<TMainDlgForm>();
         opening.join();
-        if (!files) {
+        if (!files || CheckSetupPayload(*files) != PayloadError::Ok) {
             form.reset();   // never shown: only the error box appears
             MessageDlg(nullptr, MsgPayloadDamaged, mtError, mbOK);
             return 1;

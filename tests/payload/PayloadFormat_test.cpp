@@ -107,6 +107,9 @@ TEST(PayloadFormat, NameRules) {
     const char* bad[] = {
         "", "C:\\x.txt", "C:x.txt", "\\x.txt", "/x.txt", "x\\", "a\\\\b", ".", "..", "a\\..\\b",
         "a\\.\\b", "..\\x", "a/../b", "a\\...", "a\\. .\\b", "x.txt:stream", "a\tb", "\\\\srv\\share\\x",
+        // Device names, whatever the extension or case, in any part.
+        "NUL", "Templates\\NUL", "Templates\\AUX.rtf", "con", "prn.txt", "COM1", "lpt9.x.y",
+        "Clip\\COM0 .gif", "CONOUT$", "aux\\x.txt", "COM\xB9",
     };
     for (const char* n : bad) {
         EXPECT_FALSE(IsSafePayloadName(n)) << n;
@@ -119,6 +122,7 @@ TEST(PayloadFormat, NameRules) {
     const char* good[] = {
         "parv.exe", "Templates\\Faxes\\Fax 1.rtf", "English (American).cache", "..hidden", "a.b.c",
         "Clip Library\\Animals\\cat.png",
+        "CONSOLE.txt", "COM10", "nul1", "auxiliary.rtf", "LPT", "Templates\\prn_form.rtf",
     };
     for (const char* n : good) EXPECT_TRUE(IsSafePayloadName(n)) << n;
 }
@@ -205,6 +209,73 @@ TEST(PayloadFormat, ReaderReportsDamageAndIndexesGoodPayloads) {
     EXPECT_EQ(PayloadError::RecordPastEnd, e);
     EXPECT_FALSE(TAttachedFiles::Create(nullptr, 0, &e));
     EXPECT_EQ(PayloadError::Empty, e);
+}
+
+// A stream that inflates far past what a signed 32-bit size can index, made
+// by repeating one fully flushed block of zeros: about 2 MB packed, 2.2 GB
+// inflated, with a valid checksum.
+std::string Bomb(const std::string& head) {
+    constexpr size_t chunk = size_t(1) << 20;
+    constexpr int chunks = 2100;
+    const std::string zeros(chunk, '\0');
+    z_stream z{};
+    EXPECT_EQ(Z_OK, deflateInit(&z, 9));
+    auto pump = [&](const std::string& in, int flush) {
+        std::string out(compressBound(uLong(in.size())) + 64, '\0');
+        z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(in.data()));
+        z.avail_in = uInt(in.size());
+        z.next_out = reinterpret_cast<Bytef*>(out.data());
+        z.avail_out = uInt(out.size());
+        deflate(&z, flush);
+        out.resize(out.size() - z.avail_out);
+        return out;
+    };
+    std::string packed = pump(head, Z_FULL_FLUSH);
+    const std::string first = pump(zeros, Z_FULL_FLUSH);
+    const std::string block = pump(zeros, Z_FULL_FLUSH);
+    EXPECT_EQ(first, block) << "a full flush makes each block independent";
+    for (int i = 0; i < chunks; ++i) packed += block;
+    std::string tail = pump("", Z_FINISH);
+    deflateEnd(&z);
+    tail.resize(tail.size() - 4);
+    uLong adler = adler32(1, reinterpret_cast<const Bytef*>(head.data()), uInt(head.size()));
+    const uLong zeroAdler = adler32(1, reinterpret_cast<const Bytef*>(zeros.data()), uInt(chunk));
+    for (int i = 0; i < chunks; ++i) adler = adler32_combine(adler, zeroAdler, z_off_t(chunk));
+    packed += tail;
+    for (int shift = 24; shift >= 0; shift -= 8) packed += char((adler >> shift) & 0xFF);
+    return packed;
+}
+
+// Refused from the first record header, long before the zeros are inflated.
+TEST(PayloadFormat, DecompressionBombsAreRefusedAtTheirFirstRecord) {
+    std::string head;
+    AppendRecord(head, "parv.exe", 40000.5, "");
+    head.replace(head.size() - 4, 4, "\xF0\xFF\xFF\x7F");  // 2,147,483,632 bytes of data
+    struct Case { const char* what; std::string head; PayloadError expected; } cases[] = {
+        {"a record that ends past 2 GiB", head, PayloadError::TooLarge},
+        {"zeros only", "", PayloadError::BadName},
+    };
+    for (const Case& c : cases) {
+        const std::string packed = Bomb(c.head);
+        EXPECT_LT(packed.size(), size_t(3) << 20) << c.what;
+        PayloadError e = PayloadError::Ok;
+        EXPECT_FALSE(TAttachedFiles::Create(reinterpret_cast<const uint8_t*>(packed.data()), packed.size(), &e));
+        EXPECT_EQ(c.expected, e) << c.what;
+    }
+}
+
+// The wizard shows the licence text on its second page: a payload without it
+// cannot be installed from.
+TEST(PayloadFormat, SetupPayloadNeedsTheLicence) {
+    for (const char* licence : {"License.txt", "LICENSE.TXT", ""}) {
+        std::string raw;
+        AppendRecord(raw, "parv.exe", 40000.5, "exe");
+        if (*licence) AppendRecord(raw, licence, 40000.5, "text");
+        const std::string packed = Deflate(raw);
+        auto files = TAttachedFiles::Create(reinterpret_cast<const uint8_t*>(packed.data()), packed.size());
+        ASSERT_TRUE(files);
+        EXPECT_EQ(*licence ? PayloadError::Ok : PayloadError::NoLicence, CheckSetupPayload(*files)) << licence;
+    }
 }
 
 }  // namespace
