@@ -57,9 +57,12 @@ std::vector<TFileSetStep> PlanFileSet(uint8_t selected, int32_t lastRunVersion) 
             steps.push_back({fsSuspend, -1});
             quiet = row.Logging;
         }
-        if (take) steps.push_back({fsAdd, i});
+        // The old images go before the clip library is selected: in a portable
+        // installation they lie where the new ones go, and a selection made
+        // first would skip the images that the clean-up then deletes.
         if (take && row.Condition == fcClipLibrary && lastRunVersion < app::CleanOldClipsBelow)
             steps.push_back({fsCleanOldClips, -1});
+        if (take) steps.push_back({fsAdd, i});
     }
     if (quiet != flLogged) steps.push_back({fsResume, -1});
     return steps;

@@ -111,14 +111,16 @@ TEST(FileSetPlan, ClipLibraryAndCleanUpThresholds) {
     }
 }
 
-TEST(FileSetPlan, CleanUpComesRightAfterTheClipLibrary) {
+// Cleaning after the selection would delete images that a portable
+// upgrade has just decided to keep.
+TEST(FileSetPlan, CleanUpComesRightBeforeTheClipLibrary) {
     auto plan = PlanFileSet(0x3F, 20000000);
     auto it = std::find_if(plan.begin(), plan.end(), [](const TFileSetStep& s) {
         return s.Kind == fsAdd && std::string(FileSetRows[s.Row].Name) == "Clip Library\\";
     });
     ASSERT_NE(it, plan.end());
-    ASSERT_NE(it + 1, plan.end());
-    EXPECT_EQ((it + 1)->Kind, fsCleanOldClips);
+    ASSERT_NE(it, plan.begin());
+    EXPECT_EQ((it - 1)->Kind, fsCleanOldClips);
 }
 
 TEST(FileSetTable, NamesTheSameEntriesAsTheCatalogue) {

@@ -27,15 +27,16 @@ double EntryTime() {
 }
 
 // A small payload with the names of the real one (and a few of its folders).
-std::unique_ptr<TAttachedFiles> MakeReader() {
-    const char* names[] = {
+std::unique_ptr<TAttachedFiles> MakeReader(const Names& extra = {}) {
+    Names names = {
         "parv.exe", "License.txt", "English (American).asc", "English (British).asc",
         "english.zlx", "us.zlx", "uk.zlx", "userdicen.tlx", "English (American).cache",
         "Hyphenation.dat", "Templates\\Faxes\\Fax 1.rtf", "Templates\\Letter.rtf",
         "Clip Library\\Images\\Arrow.gif", "Clip Library\\Images\\Bullets\\Dot.gif", "Basic.asn",
     };
+    names.insert(names.end() - 1, extra.begin(), extra.end());
     std::string records;
-    for (const char* n : names) AppendRecord(records, n, EntryTime(), std::string("data of ") + n);
+    for (const std::string& n : names) AppendRecord(records, n, EntryTime(), "data of " + n);
     uLongf len = compressBound(records.size());
     std::string packed(len, '\0');
     compress2(reinterpret_cast<Bytef*>(packed.data()), &len,
@@ -269,6 +270,30 @@ TEST_F(FileSet, ClipLibraryForcedAndOldImagesRemoved) {
         for (const std::string& f : kept) EXPECT_TRUE(Exists(f)) << f;
         EXPECT_EQ(FolderExists(images + "Checkmarks"), !c.Cleaned) << c.LastRun;
     }
+}
+
+// A portable upgrade from a release that had the old images: the clean-up
+// runs in the main folder, where the clip library goes, and every image the
+// new release carries must be installed afterwards.
+TEST_F(FileSet, PortableUpgradeInstallsTheImagesTheCleanUpRemoves) {
+    const std::string m = "R:\\PF\\", images = m + "Clip Library\\Images\\";
+    Reader = MakeReader({"Clip Library\\Images\\Checkmarks\\Tick.gif",
+                         "Clip Library\\Images\\Bullets\\Bullet 1.gif",
+                         "Clip Library\\Images\\Bullets\\Target.gif"});
+    ASSERT_NE(Reader, nullptr);
+    AttachedFiles = Reader.get();
+    CreateFolderChain(images + "Checkmarks\\");
+    CreateFolderChain(images + "Bullets\\");
+    for (const char* f : {"Checkmarks\\Tick.gif", "Bullets\\Bullet 1.gif", "Bullets\\Target.gif", "Arrow.gif"})
+        WriteBytes(images + f, 1);
+    Options.MainDir = "R:\\PF";
+    LastRunVersion = 20000000;
+
+    PrepareFileSet(0x11);
+    EXPECT_EQ(Targets(4), (Names{images + "Bullets\\Dot.gif", images + "Checkmarks\\Tick.gif",
+                                 images + "Bullets\\Bullet 1.gif", images + "Bullets\\Target.gif"}))
+        << "the user's existing Arrow.gif stays; the removed images come back";
+    EXPECT_TRUE(Exists(images + "Arrow.gif"));
 }
 
 // ---- "Update.log" --------------------------------------------------------------
