@@ -246,13 +246,7 @@ void CreateFolderChain(const std::string& path)
 
 void WriteWholeFile(const std::string& path, const std::string& bytes)
 {
-    UniqueHandle file(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
-                                  nullptr, CREATE_ALWAYS,
-                                  FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-    if (!file.Valid())
-        return;
-    DWORD written = 0;
-    WriteFile(file.Get(), bytes.data(), DWORD(bytes.size()), &written, nullptr);
+    ReplaceWholeFile(path, bytes);
 }
 
 void DeleteFolderTree(const std::string& path)

@@ -81,7 +81,11 @@ void RemoveTempLeftovers();
 
 // ---- Creating, writing, removing ---------------------------------------------
 void CreateFolderChain(const std::string& path);
+// Through a temporary file beside the target, moved over it at the end: a
+// failed write leaves the old file as it was.
 void WriteWholeFile(const std::string& path, const std::string& bytes);
+// The same with a result: true when the target holds exactly the bytes.
+bool ReplaceWholeFile(const std::string& path, const std::string& bytes);
 void DeleteFolderTree(const std::string& path);
 
 // ---- Install log --------------------------------------------------------------

@@ -52,6 +52,9 @@ struct InstallLogState {
     std::unique_ptr<TLogLines> log;
     int32_t suspended = 0;
     std::string filePath;
+    // An existing log file whose lines could not be loaded: its record of
+    // earlier installations must survive this run's save.
+    std::string unreadPath;
     bool started = false;
 };
 
@@ -69,6 +72,7 @@ void CreateInstallLog()
     auto& s = State();
     std::lock_guard<std::mutex> guard(s.lock);
     s.log = std::make_unique<TLogLines>(&LogLinesEqual);
+    s.unreadPath.clear();
 }
 
 bool InstallLogExists()
@@ -131,27 +135,27 @@ std::string LogFilePath()
     return s.filePath;
 }
 
-// Reading and writing the bytes is left to the platform files.
-bool ReadLogFileText(const std::string& path, std::string& text);
-bool WriteLogFileText(const std::string& path, const std::string& text);
-
 bool LoadInstallLog(const std::string& path)
 {
     std::string text;
-    if (!ReadLogFileText(path, text))
-        return false;
-    const std::vector<std::string> lines = SplitLines(text);
+    const TLogFileRead read = ReadLogFileText(path, text);
     auto& s = State();
     std::lock_guard<std::mutex> guard(s.lock);
+    if (read != TLogFileRead::Read) {
+        if (read == TLogFileRead::Unreadable)
+            s.unreadPath = path;
+        return false;
+    }
     if (!s.log)
         s.log = std::make_unique<TLogLines>(&LogLinesEqual);
-    s.log->Append(lines);
+    s.log->Append(SplitLines(text));
     return true;
 }
 
 bool SaveInstallLog(const std::string& path)
 {
-    std::string text;
+    std::vector<std::string> lines;
+    bool unread = false;
     {
         auto& s = State();
         std::lock_guard<std::mutex> guard(s.lock);
@@ -159,9 +163,23 @@ bool SaveInstallLog(const std::string& path)
         // an earlier installation must not be emptied.
         if (!s.log)
             return false;
-        text = JoinLogLines(s.log->Lines());
+        lines = s.log->Lines();
+        unread = !s.unreadPath.empty() && s.unreadPath == path;
     }
-    return WriteLogFileText(path, text);
+    if (unread) {
+        // The file could not be read when the run started (locked, damaged,
+        // too large): merge into it now if it can be read, else leave it.
+        std::string text;
+        const TLogFileRead read = ReadLogFileText(path, text);
+        if (read == TLogFileRead::Unreadable)
+            return false;
+        TLogLines merged(&LogLinesEqual);
+        merged.Append(SplitLines(text));
+        for (const std::string& line : lines)
+            merged.AddUnique(line);
+        lines = merged.Lines();
+    }
+    return WriteLogFileText(path, JoinLogLines(lines));
 }
 
 void SetInstallStarted()
@@ -185,6 +203,7 @@ void ReleaseInstallLog()
         std::lock_guard<std::mutex> guard(s.lock);
         s.log.reset();
         s.filePath.clear();
+        s.unreadPath.clear();
     }
     ReleaseFolderStack();
 }

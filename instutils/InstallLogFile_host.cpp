@@ -1,19 +1,25 @@
 // Host stand-in for the log file's bytes, so the log's load and save rules
 // can be exercised without Windows.
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
 
-bool ReadLogFileText(const std::string& path, std::string& text)
+#include "instutils/LogLines.h"
+
+TLogFileRead ReadLogFileText(const std::string& path, std::string& text)
 {
+    std::error_code error;
+    if (!std::filesystem::exists(path, error))
+        return TLogFileRead::Missing;
     std::ifstream in(path, std::ios::binary);
     if (!in)
-        return false;
+        return TLogFileRead::Unreadable;
     std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     if (in.bad())
-        return false;
+        return TLogFileRead::Unreadable;
     text = std::move(bytes);
-    return true;
+    return TLogFileRead::Read;
 }
 
 bool WriteLogFileText(const std::string& path, const std::string& text)

@@ -21,3 +21,9 @@ private:
     Equality equal_;
     std::vector<std::string> lines_;
 };
+
+// The log file's bytes, read and written by the platform's files; the write
+// replaces the file whole.
+enum class TLogFileRead { Read, Missing, Unreadable };
+TLogFileRead ReadLogFileText(const std::string& path, std::string& text);
+bool WriteLogFileText(const std::string& path, const std::string& text);

@@ -42,32 +42,6 @@ bool ReadWholeFile(const std::string& path, std::string& text) {
     return true;
 }
 
-// Writes a sibling file first and moves it over the old one, so that a
-// failed write leaves the previous record intact.
-bool ReplaceWholeFile(const std::string& path, const std::string& bytes) {
-    const std::string temp = path + ".new";
-    {
-        UniqueHandle file(CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                     FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!file.Valid()) return false;
-        DWORD done = 0;
-        bool ok = bytes.empty() ||
-                  (WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &done,
-                             nullptr) &&
-                   done == bytes.size());
-        file.Reset();
-        if (!ok) {
-            DeleteFileA(temp.c_str());
-            return false;
-        }
-    }
-    if (!MoveFileExA(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        DeleteFileA(temp.c_str());
-        return false;
-    }
-    return true;
-}
-
 int CompareLines(const std::string& a, const std::string& b) {
     return CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE | SORT_STRINGSORT, a.data(),
                           static_cast<int>(a.size()), b.data(), static_cast<int>(b.size()));

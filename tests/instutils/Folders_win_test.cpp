@@ -1,6 +1,7 @@
 #include "instutils/InstUtils.h"
 #include "payload/DayCount.h"
 #include "tests/instutils/Scratch_win.h"
+#include "tests/support/SmallDisk_win.h"
 
 #include <gtest/gtest.h>
 
@@ -240,6 +241,27 @@ TEST(Files, WriteWholeFileReplacesAndReadFileSizeMeasures)
     EXPECT_EQ(ReadFileSize(s.Path()), -1);  // a folder is not a file
     WriteWholeFile(s / "missing\\x.dat", "lost");  // silently nothing
     EXPECT_FALSE(Exists(s / "missing"));
+}
+
+// The marker files and "Update.log" go through the same replacement: a disk
+// that fills up leaves the old bytes, and no temporary file.
+TEST(Files, AFullDiskKeepsTheOldBytes)
+{
+    SKIP_WITHOUT_SMALL_DISK();
+    const std::string f = std::string(SmallDisk::Root) + "marker.dat";
+    MakeFile(f, "old bytes");
+    const std::string large(64 * 1024, 'n');
+    {
+        SmallDisk disk;
+        disk.Fill(0);
+        WriteWholeFile(f, large);
+        EXPECT_FALSE(ReplaceWholeFile(f, large));
+    }
+    EXPECT_EQ(ReadBytes(f), "old bytes");
+    EXPECT_FALSE(Exists(f + ".~tmp"));
+    EXPECT_TRUE(ReplaceWholeFile(f, large));
+    EXPECT_EQ(ReadBytes(f), large);
+    DeleteFileA(f.c_str());
 }
 
 // Sets the file's last-write time from a local date and time.

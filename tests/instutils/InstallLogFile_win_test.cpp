@@ -1,5 +1,6 @@
 #include "instutils/InstUtils.h"
 #include "tests/instutils/Scratch_win.h"
+#include "tests/support/SmallDisk_win.h"
 
 #include <gtest/gtest.h>
 
@@ -41,6 +42,60 @@ TEST_F(InstallLogOnDisk, ALongerOldFileIsReplacedWhole)
     AddLogLine("new");
     ASSERT_TRUE(SaveInstallLog(file));
     EXPECT_EQ(ReadBytes(file), "new\r\n");
+}
+
+// The earlier installations' lines are all an uninstaller has: a log that
+// could not be read when the run started is merged once it can be read, and
+// left as it is while it cannot.
+TEST_F(InstallLogOnDisk, AnUnreadableLogIsMergedLaterOrLeftAlone)
+{
+    MakeFile(file, "Made Dir: C:\\Old\\\r\n");
+    {
+        UniqueHandle held(CreateFileA(file.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(held.Valid());
+        EXPECT_FALSE(LoadInstallLog(file));
+        AddLogLine("File Copy: C:\\New\\parv.exe");
+        EXPECT_FALSE(SaveInstallLog(file)) << "still held";
+    }
+    EXPECT_EQ(ReadBytes(file), "Made Dir: C:\\Old\\\r\n");
+    ASSERT_TRUE(SaveInstallLog(file));
+    EXPECT_EQ(ReadBytes(file), "Made Dir: C:\\Old\\\r\nFile Copy: C:\\New\\parv.exe\r\n");
+
+    // Over the size the loader takes: never rewritten from this run alone.
+    const std::string big = s / "Big.log";
+    const LONGLONG bigSize = (64 << 20) + 1;
+    {
+        UniqueHandle h(CreateFileA(big.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+        LARGE_INTEGER at;
+        at.QuadPart = bigSize;
+        ASSERT_TRUE(SetFilePointerEx(h.Get(), at, nullptr, FILE_BEGIN) && SetEndOfFile(h.Get()));
+    }
+    CreateInstallLog();
+    EXPECT_FALSE(LoadInstallLog(big));
+    AddLogLine("File Copy: C:\\New\\parv.exe");
+    EXPECT_FALSE(SaveInstallLog(big));
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    ASSERT_TRUE(GetFileAttributesExA(big.c_str(), GetFileExInfoStandard, &data));
+    EXPECT_EQ(data.nFileSizeLow, DWORD(bigSize));
+}
+
+TEST_F(InstallLogOnDisk, AFullDiskLeavesTheOldLog)
+{
+    SKIP_WITHOUT_SMALL_DISK();
+    const std::string log = std::string(SmallDisk::Root) + "Install.log";
+    MakeFile(log, "Made Dir: K:\\Old\\\r\n");
+    ASSERT_TRUE(LoadInstallLog(log));
+    // More than the page that stays free.
+    for (int i = 0; i < 64; ++i)
+        AddLogLine("File Copy: K:\\Parvela\\" + std::string(100, 'x') + std::to_string(i) + ".gif");
+    {
+        SmallDisk disk;
+        disk.Fill(0);
+        EXPECT_FALSE(SaveInstallLog(log));
+    }
+    EXPECT_EQ(ReadBytes(log), "Made Dir: K:\\Old\\\r\n");
+    EXPECT_FALSE(Exists(log + ".~tmp"));
+    DeleteFileA(log.c_str());
 }
 
 TEST_F(InstallLogOnDisk, FailuresAreReportedNotRaised)
