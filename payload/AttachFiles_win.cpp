@@ -6,6 +6,7 @@
 #include <climits>
 
 #include "instutils/InstUtils.h"
+#include "instutils/ReplaceFile_win.h"
 #include "instutils/WinHandles.h"
 #include "payload/DayCount.h"
 #include "payload/InstallThread.h"
@@ -45,29 +46,34 @@ bool DayCountToFileTime(double dayCount, FILETIME& utc) {
     return DosDateTimeToFileTime(dosDate, dosTime, &local) && LocalFileTimeToFileTime(&local, &utc);
 }
 
-enum class TAttempt { Written, CannotWrite };
+// The system's own words for an error code, on one line.
+std::string SystemErrorText(DWORD error) {
+    char* text = nullptr;
+    const DWORD len = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                                         FORMAT_MESSAGE_IGNORE_INSERTS,
+                                     nullptr, error, 0, reinterpret_cast<LPSTR>(&text), 0, nullptr);
+    std::string reason(text ? text : "", text ? len : 0);
+    LocalFree(text);
+    for (char& c : reason)
+        if (c == '\r' || c == '\n') c = ' ';
+    while (!reason.empty() && reason.back() == ' ') reason.pop_back();
+    return reason.empty() ? "Error " + std::to_string(error) + "." : reason;
+}
+
+struct TAttempt {
+    TReplaceStep Step;
+    DWORD Error;
+};
 
 TAttempt WriteEntry(const uint8_t* data, const TAttachedFile& e, const std::string& target) {
     const size_t slash = FindLastPathChar(target, "\\");
     if (slash != std::string::npos) CreateFolderChain(target.substr(0, slash + 1));
-    {
-        UniqueHandle file(CreateFileA(target.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                                      CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!file.Valid()) return TAttempt::CannotWrite;
-        if (e.Size > 0) {
-            DWORD written = 0;
-            // A short write (a full disk) is a failure like a refused create.
-            if (!WriteFile(file.Get(), data + e.Offset, DWORD(e.Size), &written, nullptr) ||
-                written != DWORD(e.Size))
-                return TAttempt::CannotWrite;
-        }
-        // Set on the handle that wrote the data: no second open, and the
-        // write cannot stamp the file again afterwards. Failures are ignored.
-        FILETIME utc;
-        if (DayCountToFileTime(e.Time, utc)) SetFileTime(file.Get(), nullptr, nullptr, &utc);
-    }
+    FILETIME utc;
+    const bool timed = DayCountToFileTime(e.Time, utc);
+    const TReplaceStep step = ReplaceFileContents(target, data + e.Offset, size_t(e.Size), timed ? &utc : nullptr);
+    if (step != TReplaceStep::Done) return {step, GetLastError()};
     AddLogLine("File Copy: " + target);
-    return TAttempt::Written;
+    return {step, ERROR_SUCCESS};
 }
 
 bool IsExistingFile(const std::string& path) {
@@ -96,11 +102,19 @@ bool TAttachedFiles::ExtractFile(const TAttachedFile* entry, const std::string& 
         if (entry == nullptr) return false;
     }
     for (;;) {
-        if (WriteEntry(Block.data(), *entry, target) == TAttempt::Written) return true;
-        const int32_t answer = MessageDlgFromThread(CannotCreateMessage(target), mtError,
-                                                    mbAbort | mbRetry | mbIgnore);
+        const TAttempt attempt = WriteEntry(Block.data(), *entry, target);
+        if (attempt.Step == TReplaceStep::Done) return true;
+        // A target that cannot be created or replaced gets the fixed text; a
+        // write that failed on the way says what the system reported.
+        const std::string message = attempt.Step == TReplaceStep::Write
+                                        ? CannotWriteMessage(target, SystemErrorText(attempt.Error))
+                                        : CannotCreateMessage(target);
+        const int32_t answer = MessageDlgFromThread(message, mtError, mbAbort | mbRetry | mbIgnore);
         if (answer == mrAbort) return false;
-        if (answer == mrIgnore) return true;
+        if (answer == mrIgnore) {
+            Skipped.push_back(target);
+            return true;
+        }
     }
 }
 

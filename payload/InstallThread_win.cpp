@@ -76,6 +76,8 @@ DWORD WINAPI InstallThreadBody(LPVOID) {
 }  // namespace
 
 bool StartInstallThread() {
+    // Only this run's files are reported as left out, not the licence copy.
+    if (AttachedFiles != nullptr) AttachedFiles->Skipped.clear();
     install_thread_detail::BodyStarting();
     // Detached: the handle is not needed, the thread ends on its own.
     UniqueHandle thread(CreateThread(nullptr, 0, InstallThreadBody, nullptr, 0, nullptr));

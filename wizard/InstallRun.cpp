@@ -5,6 +5,18 @@
 #include "instutils/InstUtils.h"
 #include "integration/AppInterface.h"
 
+std::string SkippedFilesMessage(const std::vector<std::string>& skipped) {
+    if (skipped.empty()) return {};
+    constexpr size_t listed = 10;
+    std::string text = skipped.size() == 1 ? "This file was not installed:\r"
+                                           : "These files were not installed:\r";
+    for (size_t i = 0; i < skipped.size() && i < listed; ++i) text += skipped[i] + "\r";
+    if (skipped.size() > listed) text += "and " + std::to_string(skipped.size() - listed) + " more\r";
+    return text + "\rParvela Word Processor may not work correctly without them. "
+                  "Free some space on the disk or close the programs that use them, "
+                  "then run the setup again.";
+}
+
 std::string ExtensionsFromBoxes(bool rtf, bool cod, bool doc, bool docx) {
     const bool boxes[4] = {rtf, cod, doc, docx};
     std::string letters;

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 // Creates the install log (loading an existing "Install.log" of a normal
 // installation), sets the install-started flag, turns the file-set mode on
@@ -12,6 +13,11 @@
 // The caller then sizes the progress bar from GetTotalSize, sets the status
 // to Running and calls StartInstallThread.
 void StartInstallRun(uint8_t selectedComponents);
+
+// The warning shown before the completion page when the user chose Ignore
+// for some files: which ones (the first ten, then how many more) and what
+// to do. Empty when nothing was skipped.
+std::string SkippedFilesMessage(const std::vector<std::string>& skipped);
 
 // Letters "A".."D" of the ticked association boxes, in that order.
 std::string ExtensionsFromBoxes(bool rtf, bool cod, bool doc, bool docx);

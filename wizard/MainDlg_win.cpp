@@ -729,7 +729,12 @@ void TMainDlgForm::StatusTimerTick() {
         const std::string text = EscapeCaption(ComponentNames[component]);
         if (WindowText(InstallingLbl2) != text) SetWindowTextA(InstallingLbl2, text.c_str());
     };
-    actions.Finished = [this] { ShowPage(5, 6); };
+    actions.Finished = [this] {
+        // The completion page alone would claim a whole installation.
+        if (AttachedFiles && !AttachedFiles->Skipped.empty())
+            MessageDlgFromThread(SkippedFilesMessage(AttachedFiles->Skipped), mtWarning, mbOK);
+        ShowPage(5, 6);
+    };
     actions.Failed = [this] { EndWizard(mrCancel); };
     InstallStatusTick(actions);
 }

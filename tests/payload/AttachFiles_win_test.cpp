@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "tests/payload/PayloadWinFixture.h"
+#include "tests/support/SmallDisk_win.h"
 
 namespace {
 
@@ -208,6 +209,54 @@ TEST_F(ReaderTest, HeldOpenTargetGoesThroughTheRetryPrompt) {
     held.Reset();
     EXPECT_EQ(std::vector<std::string>{"File Copy: " + target}, InstallLogLines())
         << "failed attempts log nothing";
+}
+
+// A disk that fills up while a file is written: the question says what the
+// system reported, Abort and Ignore leave the old file whole (Ignore lists
+// the file as skipped), and Retry after room was made writes it.
+TEST_F(ReaderTest, FullDiskNamesTheReasonAndKeepsTheOldFile) {
+    SKIP_WITHOUT_SMALL_DISK();
+    // Larger than the page that rewriting the old file in place would free.
+    const TAttachedFile* big = nullptr;
+    for (const TAttachedFile& e : Files->Entries)
+        if (!big && e.Size > 8192) big = &e;
+    ASSERT_NE(big, nullptr);
+    const TAttachedFile& lic = *big;
+    const std::string folder = std::string(SmallDisk::Root) + "extract\\";
+    const std::string target = folder + "old.dat";
+    ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
+    ASSERT_TRUE(testfiles::WriteAll(target, "the old, good file"));
+
+    auto disk = std::make_unique<SmallDisk>();
+    disk->Fill(0);
+    std::vector<std::string> texts;
+    const int32_t answers[] = {mrAbort, mrIgnore, mrRetry};
+    SetMessageDlgHandler([&](const std::string& text, uint8_t kind, uint16_t buttons) {
+        texts.push_back(text);
+        EXPECT_EQ(mtError, kind);
+        EXPECT_EQ(mbAbort | mbRetry | mbIgnore, buttons);
+        EXPECT_TRUE(ReadAll(target) == "the old, good file") << "not cut short";
+        EXPECT_FALSE(testfiles::Exists(target + ".~tmp"));
+        if (texts.size() == 3) disk.reset();
+        return texts.size() <= 3 ? answers[texts.size() - 1] : mrAbort;
+    });
+    EXPECT_FALSE(Files->ExtractFile(&lic, "", target));
+    EXPECT_TRUE(Files->ExtractFile(&lic, "", target));
+    EXPECT_EQ(std::vector<std::string>{target}, Files->Skipped);
+    EXPECT_TRUE(Files->ExtractFile(&lic, "", target));
+    EXPECT_TRUE(DataOf(lic) == ReadAll(target));
+
+    ASSERT_EQ(3u, texts.size());
+    char* reason = nullptr;
+    FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                   nullptr, ERROR_DISK_FULL, 0, reinterpret_cast<LPSTR>(&reason), 0, nullptr);
+    std::string diskFull = reason ? reason : "?";
+    LocalFree(reason);
+    diskFull = diskFull.substr(0, diskFull.find_first_of("\r\n"));
+    EXPECT_EQ(0u, texts[0].rfind("Cannot write file \"" + target + "\".\r" + diskFull, 0)) << texts[0];
+    EXPECT_EQ(std::string::npos, texts[0].find("Another application")) << "not a file in use";
+    DeleteFileA(target.c_str());
+    RemoveDirectoryA(folder.c_str());
 }
 
 TEST(ReaderResource, OpensThePayloadResourceOfTheRunningProgram) {

@@ -6,6 +6,17 @@
 
 namespace {
 
+TEST(SkippedFiles, NamedOneALineAndCutAfterTen) {
+    EXPECT_EQ(SkippedFilesMessage({}), "");
+    EXPECT_EQ(SkippedFilesMessage({"C:\\P\\parv.exe"}).rfind("This file was not installed:\rC:\\P\\parv.exe\r\r", 0), 0u);
+    std::vector<std::string> many;
+    for (int i = 1; i <= 12; ++i) many.push_back("C:\\P\\f" + std::to_string(i));
+    const std::string text = SkippedFilesMessage(many);
+    EXPECT_EQ(text.rfind("These files were not installed:\rC:\\P\\f1\rC:\\P\\f2\r", 0), 0u) << text;
+    EXPECT_NE(text.find("C:\\P\\f10\rand 2 more\r\r"), std::string::npos) << text;
+    EXPECT_EQ(text.find("f11"), std::string::npos) << text;
+}
+
 TEST(AssocCommand, SuffixesFollowTheTickedTypesInFixedOrder) {
     struct Case {
         const char* Main;

@@ -29,6 +29,7 @@
 #include "wizard/CheckList_win.h"
 #include "wizard/DriveBox_win.h"
 #include "wizard/GdiHandle_win.h"
+#include "wizard/InstallRun.h"
 #include "wizard/Layout.h"
 #include "wizard/FolderPage.h"
 #include "wizard/MainDlg.h"
@@ -975,16 +976,20 @@ TEST_F(MainForm, AbortOnAFileErrorEndsTheWizardWithoutTheQuitQuestion) {
     DeleteFolderTree(dir);
 }
 
+// The skipped file is named in a warning before the completion page.
 TEST_F(MainForm, IgnoreOnAFileErrorGoesOnToTheEnd) {
     const std::string dir = "R:\\WizardIgnore";
     DeleteFolderTree(dir);
     CreateFolderChain(dir + "\\parv.exe\\");
     Options.MainDir = dir;
-    Answers = {mrIgnore};
+    Answers = {mrIgnore, mrOk};
     Form->ShowPage(4, 5);
     ASSERT_TRUE(PumpUntil([&] { return Form->CurrentPage() == 7; }, 20000));
     WaitForInstallThread();
-    EXPECT_EQ(Asked.size(), 1u);
+    ASSERT_EQ(Asked.size(), 2u);
+    EXPECT_EQ(Asked[1].Kind, mtWarning);
+    EXPECT_EQ(Asked[1].Buttons, mbOK);
+    EXPECT_EQ(Asked[1].Text, SkippedFilesMessage({dir + "\\parv.exe"}));
     EXPECT_EQ(Form->ModalResult, 0);
     EXPECT_TRUE(FileExists(dir + "\\License.txt"));
     DeleteFolderTree(dir);
