@@ -104,6 +104,9 @@ bool DrivePresent(char letter);
 // the copy loaded as a data file, and then located in the file by its bytes.
 bool CorruptResourceCopy(const std::string& exe, const std::string& copy, const char* type,
                          const char* name, size_t count, std::string* error);
+// Copies `exe` to `copy` with the resource (`type`, `name`) holding `bytes`.
+bool ReplaceResourceCopy(const std::string& exe, const std::string& copy, const char* type,
+                         const char* name, const std::string& bytes, std::string* error);
 // The bytes of a resource of a program file; empty when it has none.
 std::string ReadResource(const std::string& exe, const char* type, const char* name);
 

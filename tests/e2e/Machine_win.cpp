@@ -414,4 +414,20 @@ bool CorruptResourceCopy(const std::string& exe, const std::string& copy, const 
     return true;
 }
 
+bool ReplaceResourceCopy(const std::string& exe, const std::string& copy, const char* type,
+                         const char* name, const std::string& bytes, std::string* error) {
+    auto fail = [&](const std::string& why) {
+        if (error) *error = why;
+        return false;
+    };
+    if (!CopyFileA(exe.c_str(), copy.c_str(), FALSE)) return fail("cannot copy " + exe);
+    HANDLE update = BeginUpdateResourceA(copy.c_str(), FALSE);
+    if (!update) return fail("cannot open the resources of " + copy);
+    const bool put = UpdateResourceA(update, type, name, MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL),
+                                     const_cast<char*>(bytes.data()), DWORD(bytes.size()));
+    // EndUpdateResource releases the update handle in either case.
+    if (!EndUpdateResourceA(update, !put) || !put) return fail("cannot replace the resource of " + copy);
+    return ReadResource(copy, type, name) == bytes || fail("the copy does not hold the new resource");
+}
+
 }  // namespace e2e

@@ -2,6 +2,9 @@
 #include "tests/e2e/SetupTest.h"
 #include "tests/e2e/Walk.h"
 
+#include "payload/PayloadBuilder.h"
+#include "payload/PayloadFormat.h"
+
 using namespace e2e;
 
 namespace {
@@ -149,10 +152,12 @@ TEST_F(SetupTest, RunningApplicationHoldsTheWelcomePageUntilItIsClosed) {
     Quit(w);
 }
 
-TEST_F(SetupTest, DamagedPayloadStopsWithAnErrorBeforeTheWizard) {
-    const std::string copy = TempFolder() + "ParvelaSetup-damaged.exe";
+namespace {
+
+// A copy of the program whose payload cannot be installed from: an error box
+// and exit code 1, before any page of the wizard.
+void ExpectRefusedBeforeTheWizard(const std::string& copy) {
     std::string error;
-    ASSERT_TRUE(CorruptResourceCopy(SetupExe, copy, "FILES", "FILES", 16, &error)) << error;
     {
         Process p = Process::Start(copy, "", &error);
         ASSERT_TRUE(p.Started()) << error;
@@ -166,6 +171,26 @@ TEST_F(SetupTest, DamagedPayloadStopsWithAnErrorBeforeTheWizard) {
     }
     EXPECT_TRUE(DeleteTree(copy));
     ExpectNothingWritten();
+}
+
+}  // namespace
+
+TEST_F(SetupTest, DamagedPayloadStopsWithAnErrorBeforeTheWizard) {
+    const std::string copy = TempFolder() + "ParvelaSetup-damaged.exe";
+    std::string error;
+    ASSERT_TRUE(CorruptResourceCopy(SetupExe, copy, "FILES", "FILES", 16, &error)) << error;
+    ExpectRefusedBeforeTheWizard(copy);
+}
+
+// Without the licence text the wizard could not get past its first page.
+TEST_F(SetupTest, PayloadWithoutTheLicenceStopsWithAnErrorBeforeTheWizard) {
+    std::string records;
+    AppendRecord(records, "parv.exe", 40000.5, "a program");
+    AppendRecord(records, "Templates\\Letter.rtf", 40000.5, "{\\rtf1}");
+    const std::string copy = TempFolder() + "ParvelaSetup-nolicence.exe";
+    std::string error;
+    ASSERT_TRUE(ReplaceResourceCopy(SetupExe, copy, "FILES", "FILES", CompressPayload(records), &error)) << error;
+    ExpectRefusedBeforeTheWizard(copy);
 }
 
 TEST_F(SetupTest, RefusedLicenceAsksAndYesEndsWithoutTheQuitQuestion) {
