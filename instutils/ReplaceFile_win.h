@@ -1,7 +1,9 @@
 #pragma once
 // Files are replaced, never rewritten in place: the new bytes go to a
 // temporary file beside the target, which is then moved over it, so that a
-// failed or killed run leaves the old file or the new one, never a mix.
+// failed or killed run leaves the old file or the new one, never a mix. A
+// file that does not exist yet is written under its own name (nothing old
+// can be lost) and removed again when its bytes do not all go.
 
 #include <string>
 
@@ -17,8 +19,9 @@ enum class TReplaceStep {
     Move,    // it could not replace the target (in use, read-only)
 };
 
-// Writes `size` bytes to a temporary file beside `path`, sets its last-write
-// time when `lastWrite` is given, and moves it over `path`. On failure the
-// target is untouched, the temporary file is gone, and GetLastError tells why.
+// Writes `size` bytes to a temporary file beside `path` (or to `path` itself
+// when it does not exist), sets the last-write time when `lastWrite` is
+// given, and moves the temporary file over `path`. On failure the target is
+// as it was, no temporary file is left, and GetLastError tells why.
 TReplaceStep ReplaceFileContents(const std::string& path, const void* data, size_t size,
                                  const FILETIME* lastWrite = nullptr);

@@ -65,12 +65,25 @@ struct TAttempt {
     DWORD Error;
 };
 
+// The folder the last file was written into. Files of one folder follow one
+// another, and asking for the folder before each costs about as much as
+// writing a small file; when it has gone meanwhile, the create fails and the
+// chain is made then. Only one thread extracts at a time.
+std::string LastFolder;
+
 TAttempt WriteEntry(const uint8_t* data, const TAttachedFile& e, const std::string& target) {
     const size_t slash = FindLastPathChar(target, "\\");
-    if (slash != std::string::npos) CreateFolderChain(target.substr(0, slash + 1));
+    const std::string folder = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
+    const bool known = !folder.empty() && folder == LastFolder;
+    if (!folder.empty() && !known) CreateFolderChain(folder);
     FILETIME utc;
     const bool timed = DayCountToFileTime(e.Time, utc);
-    const TReplaceStep step = ReplaceFileContents(target, data + e.Offset, size_t(e.Size), timed ? &utc : nullptr);
+    TReplaceStep step = ReplaceFileContents(target, data + e.Offset, size_t(e.Size), timed ? &utc : nullptr);
+    if (step == TReplaceStep::Create && known) {
+        CreateFolderChain(folder);
+        step = ReplaceFileContents(target, data + e.Offset, size_t(e.Size), timed ? &utc : nullptr);
+    }
+    LastFolder = step == TReplaceStep::Done ? folder : std::string();
     if (step != TReplaceStep::Done) return {step, GetLastError()};
     AddLogLine("File Copy: " + target);
     return {step, ERROR_SUCCESS};

@@ -256,6 +256,8 @@ TEST(Files, AFullDiskKeepsTheOldBytes)
         disk.Fill(0);
         WriteWholeFile(f, large);
         EXPECT_FALSE(ReplaceWholeFile(f, large));
+        EXPECT_FALSE(ReplaceWholeFile(f + ".new", large));
+        EXPECT_FALSE(Exists(f + ".new")) << "a new file that did not fit is not left cut short";
     }
     EXPECT_EQ(ReadBytes(f), "old bytes");
     EXPECT_FALSE(Exists(f + ".~tmp"));
