@@ -243,7 +243,7 @@ TEST(Files, WriteWholeFileReplacesAndReadFileSizeMeasures)
     EXPECT_FALSE(Exists(s / "missing"));
 }
 
-// The marker files and "Update.log" go through the same replacement: a disk
+// The marker files, "Install.log" and "Update.log" go through this replacement: a disk
 // that fills up leaves the old bytes, and no temporary file.
 TEST(Files, AFullDiskKeepsTheOldBytes)
 {

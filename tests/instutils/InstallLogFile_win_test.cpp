@@ -1,6 +1,5 @@
 #include "instutils/InstUtils.h"
 #include "tests/instutils/Scratch_win.h"
-#include "tests/support/SmallDisk_win.h"
 
 #include <gtest/gtest.h>
 
@@ -77,25 +76,6 @@ TEST_F(InstallLogOnDisk, AnUnreadableLogIsMergedLaterOrLeftAlone)
     WIN32_FILE_ATTRIBUTE_DATA data{};
     ASSERT_TRUE(GetFileAttributesExA(big.c_str(), GetFileExInfoStandard, &data));
     EXPECT_EQ(data.nFileSizeLow, DWORD(bigSize));
-}
-
-TEST_F(InstallLogOnDisk, AFullDiskLeavesTheOldLog)
-{
-    SKIP_WITHOUT_SMALL_DISK();
-    const std::string log = std::string(SmallDisk::Root) + "Install.log";
-    MakeFile(log, "Made Dir: K:\\Old\\\r\n");
-    ASSERT_TRUE(LoadInstallLog(log));
-    // More than the page that stays free.
-    for (int i = 0; i < 64; ++i)
-        AddLogLine("File Copy: K:\\Parvela\\" + std::string(100, 'x') + std::to_string(i) + ".gif");
-    {
-        SmallDisk disk;
-        disk.Fill(0);
-        EXPECT_FALSE(SaveInstallLog(log));
-    }
-    EXPECT_EQ(ReadBytes(log), "Made Dir: K:\\Old\\\r\n");
-    EXPECT_FALSE(Exists(log + ".~tmp"));
-    DeleteFileA(log.c_str());
 }
 
 TEST_F(InstallLogOnDisk, FailuresAreReportedNotRaised)

@@ -264,18 +264,4 @@ TEST(PayloadFormat, DecompressionBombsAreRefusedAtTheirFirstRecord) {
     }
 }
 
-// The wizard shows the licence text on its second page: a payload without it
-// cannot be installed from.
-TEST(PayloadFormat, SetupPayloadNeedsTheLicence) {
-    for (const char* licence : {"License.txt", "LICENSE.TXT", ""}) {
-        std::string raw;
-        AppendRecord(raw, "parv.exe", 40000.5, "exe");
-        if (*licence) AppendRecord(raw, licence, 40000.5, "text");
-        const std::string packed = Deflate(raw);
-        auto files = TAttachedFiles::Create(reinterpret_cast<const uint8_t*>(packed.data()), packed.size());
-        ASSERT_TRUE(files);
-        EXPECT_EQ(*licence ? PayloadError::Ok : PayloadError::NoLicence, CheckSetupPayload(*files)) << licence;
-    }
-}
-
 }  // namespace
