@@ -135,6 +135,29 @@ std::string CompressPayload(const std::string& records) {
     return out;
 }
 
+bool PackEntries(const std::vector<TManifestEntry>& entries, std::string& packed, std::string& error) {
+    std::string records;
+    for (const TManifestEntry& e : entries) {
+        const std::string where = e.Line > 0 ? "line " + std::to_string(e.Line) + ": " : "";
+        std::string bytes;
+        if (!ReadWholeFile(e.Source, bytes)) {
+            error = where + "cannot read " + e.Source;
+            return false;
+        }
+        if (bytes.size() > size_t(INT32_MAX) || records.size() + 13 + e.Name.size() + bytes.size() > size_t(INT32_MAX)) {
+            error = where + e.Source + ": the payload would exceed 2 GB";
+            return false;
+        }
+        AppendRecord(records, e.Name, e.Time, bytes);
+    }
+    packed = CompressPayload(records);
+    if (packed.empty()) {
+        error = "compression failed";
+        return false;
+    }
+    return true;
+}
+
 bool BuildPayloadFromManifest(const std::string& manifestPath, std::string& packed, std::string& error) {
     std::string text;
     if (!ReadWholeFile(manifestPath, text)) {
@@ -147,25 +170,13 @@ bool BuildPayloadFromManifest(const std::string& manifestPath, std::string& pack
         return false;
     }
     const std::string base = FolderOf(manifestPath);
-    std::string records;
-    for (const TManifestEntry& e : entries) {
+    for (TManifestEntry& e : entries) {
         const bool absolute = e.Source[0] == '/' || e.Source[0] == '\\' ||
                               (e.Source.size() > 1 && e.Source[1] == ':');
-        const std::string path = absolute ? e.Source : base + e.Source;
-        std::string bytes;
-        if (!ReadWholeFile(path, bytes)) {
-            error = manifestPath + ": line " + std::to_string(e.Line) + ": cannot read " + path;
-            return false;
-        }
-        if (bytes.size() > size_t(INT32_MAX) || records.size() + 13 + e.Name.size() + bytes.size() > size_t(INT32_MAX)) {
-            error = manifestPath + ": line " + std::to_string(e.Line) + ": the payload would exceed 2 GB";
-            return false;
-        }
-        AppendRecord(records, e.Name, e.Time, bytes);
+        if (!absolute) e.Source = base + e.Source;
     }
-    packed = CompressPayload(records);
-    if (packed.empty()) {
-        error = "compression failed";
+    if (!PackEntries(entries, packed, error)) {
+        error = manifestPath + ": " + error;
         return false;
     }
     return true;

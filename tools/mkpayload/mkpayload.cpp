@@ -1,5 +1,7 @@
-// mkpayload: builds the setup program's payload from a manifest, and lists one.
+// mkpayload: builds the setup program's payload from a manifest or from a
+// release folder, and lists one.
 //   mkpayload build MANIFEST OUT
+//   mkpayload release FOLDER OUT
 //   mkpayload list PAYLOAD
 #include <cstdio>
 #include <fstream>
@@ -8,21 +10,19 @@
 #include <string>
 
 #include "payload/PayloadBuilder.h"
+#include "tools/mkpayload/ReleaseFolder.h"
 
 namespace {
 
 int Usage() {
-    std::fprintf(stderr, "usage: mkpayload build MANIFEST OUT\n       mkpayload list PAYLOAD\n");
+    std::fprintf(stderr,
+                 "usage: mkpayload build MANIFEST OUT\n       mkpayload release FOLDER OUT\n"
+                 "       mkpayload list PAYLOAD\n");
     return 2;
 }
 
-int Build(const std::string& manifest, const std::string& outPath) {
-    std::string packed, error;
-    if (!BuildPayloadFromManifest(manifest, packed, error)) {
-        std::fprintf(stderr, "mkpayload: %s\n", error.c_str());
-        return 1;
-    }
-    // Write beside the target and rename, so a failed run leaves no half file.
+// Writes beside the target and renames, so a failed run leaves no half file.
+int WritePayload(const std::string& packed, const std::string& outPath) {
     const std::string tmp = outPath + ".tmp";
     {
         std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
@@ -39,6 +39,38 @@ int Build(const std::string& manifest, const std::string& outPath) {
         return 1;
     }
     return 0;
+}
+
+int Build(const std::string& manifest, const std::string& outPath) {
+    std::string packed, error;
+    if (!BuildPayloadFromManifest(manifest, packed, error)) {
+        std::fprintf(stderr, "mkpayload: %s\n", error.c_str());
+        return 1;
+    }
+    return WritePayload(packed, outPath);
+}
+
+// Everything is checked before a byte is read for packing; any problem ends
+// the run with nothing written.
+int Release(std::string folder, const std::string& outPath) {
+    while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+    std::vector<std::string> problems;
+    const std::vector<TReleaseFile> files = ListReleaseFolder(folder, problems);
+    TReleaseCheck check = CheckReleaseFiles(files, folder);
+    problems.insert(problems.end(), check.Problems.begin(), check.Problems.end());
+    for (const std::string& w : check.Warnings) std::fprintf(stderr, "mkpayload: warning: %s\n", w.c_str());
+    for (const std::string& p : problems) std::fprintf(stderr, "mkpayload: %s\n", p.c_str());
+    if (!problems.empty()) {
+        std::fprintf(stderr, "mkpayload: %zu problem(s) in %s; nothing written\n", problems.size(), folder.c_str());
+        return 1;
+    }
+    for (TManifestEntry& e : check.Entries) e.Source = folder + "/" + e.Source;
+    std::string packed, error;
+    if (!PackEntries(check.Entries, packed, error)) {
+        std::fprintf(stderr, "mkpayload: %s\n", error.c_str());
+        return 1;
+    }
+    return WritePayload(packed, outPath);
 }
 
 int List(const std::string& path) {
@@ -63,6 +95,7 @@ int main(int argc, char** argv) {
     if (argc != 4 && argc != 3) return Usage();
     const std::string cmd = argv[1];
     if (cmd == "build" && argc == 4) return Build(argv[2], argv[3]);
+    if (cmd == "release" && argc == 4) return Release(argv[2], argv[3]);
     if (cmd == "list" && argc == 3) return List(argv[2]);
     return Usage();
 }

@@ -1,0 +1,35 @@
+#!/bin/sh
+# setup-reproducible.sh ROOT SRC: `make setup` from a release folder refuses
+# a bad folder without writing anything, and two builds from the same folder
+# give the same bytes.
+set -eu
+ROOT=$1 SRC=$2
+W=$ROOT/setup-tests/reproducible
+fail() { echo "FAIL: $*" >&2; exit 1; }
+rm -rf "$W"
+mkdir -p "$W"
+sh "$SRC/tests/startup/make-release-folder.sh" "$SRC/demo/manifest.txt" "$W/release"
+
+# A folder with two faults: both are named, and nothing is written.
+cp -a "$W/release" "$W/bad"
+rm "$W/bad/parv.exe"
+echo x >"$W/bad/Templates/a?b.rtf"
+rm -f "$ROOT/release.payload"
+if RELEASE=$W/bad "$SRC/scripts/make-setup" "$ROOT" "$W/bad-out" 2>"$W/bad.log"; then
+    fail "a release folder without parv.exe was accepted"
+fi
+grep -q "bad/parv.exe: missing" "$W/bad.log" || fail "missing parv.exe not named: $(cat "$W/bad.log")"
+grep -q "bad/Templates/a?b.rtf: " "$W/bad.log" || fail "bad name not named: $(cat "$W/bad.log")"
+[ ! -e "$W/bad-out" ] && [ ! -e "$ROOT/release.payload" ] || fail "a refused folder left files behind"
+
+# Two builds a second apart, the second linking anew.
+RELEASE=$W/release "$SRC/scripts/make-setup" "$ROOT" "$W/a" >/dev/null
+rm -f "$ROOT/win64/release/ParvelaSetup.exe" "$ROOT/win32/release/ParvelaSetup.exe"
+sleep 1
+RELEASE=$W/release "$SRC/scripts/make-setup" "$ROOT" "$W/b" >/dev/null
+for arch in win64 win32; do
+    [ -s "$W/a/$arch/ParvelaSetup.exe" ] || fail "no $arch setup"
+    cmp "$W/a/$arch/ParvelaSetup.exe" "$W/b/$arch/ParvelaSetup.exe" ||
+        fail "two builds of the $arch setup differ"
+done
+rm -rf "$W"
