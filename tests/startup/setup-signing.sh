@@ -33,6 +33,7 @@ PY
     if osslsigncode verify -CAfile "$W/cert.pem" -in "$W/tampered.exe" >"$W/verify.log" 2>&1; then
         fail "$arch: a changed payload still verifies"
     fi
+    grep -qi mismatch "$W/verify.log" || fail "$arch: verification failed, but not on the digest: $(cat "$W/verify.log")"
 done
 
 if RELEASE=$W/release SIGN_CERT=$W/cert.pem SIGN_KEY=$W/key.pem SIGN_TS=http://127.0.0.1:9/ \
