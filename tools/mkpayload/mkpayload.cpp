@@ -56,7 +56,9 @@ int Release(std::string folder, const std::string& outPath) {
     while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
     std::vector<std::string> problems;
     const std::vector<TReleaseFile> files = ListReleaseFolder(folder, problems);
-    TReleaseCheck check = CheckReleaseFiles(files, folder);
+    // A folder that was not read whole would only add files reported missing.
+    TReleaseCheck check;
+    if (problems.empty()) check = CheckReleaseFiles(files, folder);
     problems.insert(problems.end(), check.Problems.begin(), check.Problems.end());
     for (const std::string& w : check.Warnings) std::fprintf(stderr, "mkpayload: warning: %s\n", w.c_str());
     for (const std::string& p : problems) std::fprintf(stderr, "mkpayload: %s\n", p.c_str());
