@@ -3,12 +3,8 @@
 # a bad folder without writing anything, and two builds from the same folder
 # give the same bytes.
 set -eu
-ROOT=$1 SRC=$2
-W=$ROOT/setup-tests/reproducible
-fail() { echo "FAIL: $*" >&2; exit 1; }
-rm -rf "$W"
-mkdir -p "$W"
-sh "$SRC/tests/startup/make-release-folder.sh" "$SRC/demo/manifest.txt" "$W/release"
+TEST=reproducible
+. "$(dirname "$0")/setup-common.sh"
 
 # A folder with two faults: both are named, and nothing is written.
 cp -a "$W/release" "$W/bad"

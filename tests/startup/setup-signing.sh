@@ -4,12 +4,8 @@
 # has changed. No time stamp unless a server is named, and a server that
 # does not answer stops the build.
 set -eu
-ROOT=$1 SRC=$2
-W=$ROOT/setup-tests/signing
-fail() { echo "FAIL: $*" >&2; exit 1; }
-rm -rf "$W"
-mkdir -p "$W"
-sh "$SRC/tests/startup/make-release-folder.sh" "$SRC/demo/manifest.txt" "$W/release"
+TEST=signing
+. "$(dirname "$0")/setup-common.sh"
 openssl req -x509 -newkey rsa:2048 -nodes -sha256 -days 2 -subj "/CN=Parvela throwaway signer" \
     -addext extendedKeyUsage=codeSigning -keyout "$W/key.pem" -out "$W/cert.pem" 2>/dev/null
 
