@@ -56,14 +56,23 @@ bool OneProblem(const TReleaseCheck& c, const std::string& path, const std::stri
 TEST(ReleaseCheck, CompleteFolderPacksInFileSetOrderWhateverTheListingOrder) {
     std::vector<TReleaseFile> files = Complete();
     files[0].Path = "PARV.EXE";  // matched without regard to case, packed as spelt
+    files[1].Time.Second = 59;   // packed as :58, the payload's two-second grain
+    files.push_back(File("readme.txt"));
+    files.push_back(File("Extras/a.dat"));
     std::vector<std::string> first;
     std::mt19937 shuffle(7);
     for (int round = 0; round < 3; ++round) {
         std::shuffle(files.begin(), files.end(), shuffle);
         const TReleaseCheck c = CheckReleaseFiles(files, "rel");
         EXPECT_TRUE(c.Problems.empty()) << c.Problems[0];
-        EXPECT_TRUE(c.Warnings.empty());
-        if (round == 0) first = Names(c);
+        // Packed, but no row installs them.
+        ASSERT_EQ(2u, c.Warnings.size());
+        EXPECT_EQ(0u, c.Warnings[0].rfind("rel/Extras/a.dat: ", 0)) << c.Warnings[0];
+        EXPECT_EQ(0u, c.Warnings[1].rfind("rel/readme.txt: ", 0)) << c.Warnings[1];
+        if (round == 0) {
+            first = Names(c);
+            EXPECT_EQ("2026-03-02 14:30:58", FormatStampText(c.Entries[1].Time));
+        }
         EXPECT_EQ(first, Names(c));
     }
     const std::vector<std::string> expected = {
@@ -71,6 +80,7 @@ TEST(ReleaseCheck, CompleteFolderPacksInFileSetOrderWhateverTheListingOrder) {
         "English (British).asc", "english.zlx", "us.zlx", "uk.zlx", "userdicen.tlx",
         "Hyphenation.dat", "Templates\\a.rtf", "Templates\\Letters\\b.rtf",
         "Clip Library\\A.gif", "Clip Library\\Images\\x.gif", "Basic.asn",
+        "Extras\\a.dat", "readme.txt",
     };
     EXPECT_EQ(expected, first);
 }
@@ -91,8 +101,14 @@ TEST(ReleaseCheck, EveryMissingFileAndEmptyGroupIsOneLine) {
     EXPECT_TRUE(OneProblem(c, "Templates/", "no file"));
 }
 
-TEST(ReleaseCheck, NamesThePayloadCannotHoldAreRefused) {
-    struct Case { std::string path; const char* rule; } cases[] = {
+TEST(ReleaseCheck, EachRefusedFileIsOneLineNamingItAndTheRule) {
+    struct Case {
+        std::string path;
+        const char* rule;  // none: accepted
+        TReleaseFile::TKind kind = TReleaseFile::Regular;
+        int year = 2026;
+        uint64_t size = 1;
+    } cases[] = {
         {"a\\b.txt", "backslash"},
         {"\xE6\x97\xA5.txt", "code page 1252"},    // a CJK character
         {"\xFF.txt", "code page 1252"},            // not UTF-8
@@ -105,74 +121,42 @@ TEST(ReleaseCheck, NamesThePayloadCannotHoldAreRefused) {
         {"a.txt ", "dot or a blank"},
         {"...", "dot or a blank"},
         {std::string(252, 'n') + "/abc", "256 bytes"},
+        // Names Windows would take for one another ("Clip Library/A.gif" is there).
+        {"clip library/a.GIF", "letter case"},
+        {"Templates/\xC3\xA9t\xC3\xA9.rtf", "letter case"},
+        {"Templates/\xC3\x89T\xC3\x89.rtf", nullptr},
+        {"TEMPLATES/LETTERS", "folder"},
+        {"Templates/old.rtf", "1979-03-02 14:30:00", TReleaseFile::Regular, 1979},
+        {"Templates/link.rtf", "link", TReleaseFile::Link},
+        {"Templates/fifo", "not a regular file", TReleaseFile::Other},
+        {"Templates/huge.rtf", "2 GB", TReleaseFile::Regular, 2026, uint64_t(INT32_MAX) + 1},
     };
     std::vector<TReleaseFile> files = Complete();
-    for (const Case& c : cases) files.push_back(File(c.path));
+    size_t refused = 0;
+    for (const Case& c : cases) {
+        files.push_back(File(c.path));
+        files.back().Kind = c.kind;
+        files.back().Time.Year = c.year;
+        files.back().Size = c.size;
+        refused += c.rule != nullptr;
+    }
     const TReleaseCheck check = CheckReleaseFiles(files, "rel");
-    EXPECT_EQ(std::size(cases), check.Problems.size());
-    for (const Case& c : cases) EXPECT_TRUE(OneProblem(check, c.path, c.rule)) << c.path;
-    EXPECT_EQ(Complete().size(), check.Entries.size()) << "a refused name is never packed";
+    EXPECT_EQ(refused, check.Problems.size());
+    EXPECT_TRUE(check.Warnings.empty()) << check.Warnings[0];
+    for (const Case& c : cases)
+        if (c.rule) EXPECT_TRUE(OneProblem(check, c.path, c.rule)) << c.path;
 
     // Code page 1252 letters pass, as single bytes; 255 bytes still fit.
     std::string why;
     EXPECT_EQ("Templates\\caf\xE9 \x80.rtf", PayloadNameOf("Templates/caf\xC3\xA9 \xE2\x82\xAC.rtf", why)) << why;
     EXPECT_EQ(255u, PayloadNameOf(std::string(251, 'n') + "/abc", why).size()) << why;
-}
-
-TEST(ReleaseCheck, NamesWindowsWouldMergeAreRefused) {
-    std::vector<TReleaseFile> files = Complete();
-    files.push_back(File("clip library/a.GIF"));       // "Clip Library/A.gif" exists
-    files.push_back(File("Templates/\xC3\xA9t\xC3\xA9.rtf"));
-    files.push_back(File("Templates/\xC3\x89T\xC3\x89.rtf"));
-    files.push_back(File("TEMPLATES/LETTERS"));        // a file where a folder is
-    const TReleaseCheck c = CheckReleaseFiles(files, "rel");
-    EXPECT_EQ(3u, c.Problems.size());
-    EXPECT_TRUE(OneProblem(c, "clip library/a.GIF", "letter case"));
-    EXPECT_TRUE(OneProblem(c, "Templates/\xC3\xA9t\xC3\xA9.rtf", "letter case"));
-    EXPECT_TRUE(OneProblem(c, "TEMPLATES/LETTERS", "folder"));
-}
-
-TEST(ReleaseCheck, FilesNoRowSelectsAreWarnedAboutAndPackedLast) {
-    std::vector<TReleaseFile> files = Complete();
-    files.push_back(File("readme.txt"));
-    files.push_back(File("Extras/a.dat"));
-    const TReleaseCheck c = CheckReleaseFiles(files, "rel");
-    EXPECT_TRUE(c.Problems.empty());
-    ASSERT_EQ(2u, c.Warnings.size());
-    EXPECT_EQ(0u, c.Warnings[0].rfind("rel/Extras/a.dat: ", 0)) << c.Warnings[0];
-    EXPECT_EQ(0u, c.Warnings[1].rfind("rel/readme.txt: ", 0)) << c.Warnings[1];
-    const std::vector<std::string> n = Names(c);
-    EXPECT_EQ((std::vector<std::string>{"Extras\\a.dat", "readme.txt"}),
-              std::vector<std::string>(n.end() - 2, n.end()));
-}
-
-TEST(ReleaseCheck, TimesKindsAndSizes) {
-    std::vector<TReleaseFile> files = Complete();
-    files[0].Time.Second = 59;  // packed as :58, the payload's two-second grain
-    TReleaseFile old = File("Templates/old.rtf");
-    old.Time.Year = 1979;
-    TReleaseFile link = File("Templates/link.rtf");
-    link.Kind = TReleaseFile::Link;
-    TReleaseFile fifo = File("Templates/fifo");
-    fifo.Kind = TReleaseFile::Other;
-    TReleaseFile huge = File("Templates/huge.rtf");
-    huge.Size = uint64_t(INT32_MAX) + 1;
-    files.insert(files.end(), {old, link, fifo, huge});
-    TReleaseCheck c = CheckReleaseFiles(files, "rel");
-    EXPECT_EQ(4u, c.Problems.size());
-    EXPECT_TRUE(OneProblem(c, "Templates/old.rtf", "1979-03-02 14:30:00"));
-    EXPECT_TRUE(OneProblem(c, "Templates/link.rtf", "link"));
-    EXPECT_TRUE(OneProblem(c, "Templates/fifo", "not a regular file"));
-    EXPECT_TRUE(OneProblem(c, "Templates/huge.rtf", "2 GB"));
-    ASSERT_FALSE(c.Entries.empty());
-    EXPECT_EQ("2026-03-02 14:30:58", FormatStampText(c.Entries[0].Time));
 
     // Files that fit one by one but not together.
     files = Complete();
     files[0].Size = files[1].Size = uint64_t(INT32_MAX) / 2 + 1;
-    c = CheckReleaseFiles(files, "rel");
-    ASSERT_EQ(1u, c.Problems.size());
-    EXPECT_EQ(0u, c.Problems[0].find("rel: ")) << c.Problems[0];
+    const TReleaseCheck big = CheckReleaseFiles(files, "rel");
+    ASSERT_EQ(1u, big.Problems.size());
+    EXPECT_EQ(0u, big.Problems[0].find("rel: ")) << big.Problems[0];
 }
 
 // The listing reads what the check needs from a real folder: relative paths,
