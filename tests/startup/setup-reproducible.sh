@@ -20,6 +20,9 @@ grep -q "bad/Templates/a?b.rtf: " "$W/bad.log" || fail "bad name not named: $(ca
 
 # Two builds a second apart, the second linking anew.
 RELEASE=$W/release "$SRC/scripts/make-setup" "$ROOT" "$W/a" >/dev/null
+# The reader takes every file of the folder back.
+"$ROOT/host/bin/mkpayload" list "$ROOT/release.payload" | tail -n 1 | grep -q "^272 records" ||
+    fail "the packed release does not read back as 272 records"
 rm -f "$ROOT/win64/release/ParvelaSetup.exe" "$ROOT/win32/release/ParvelaSetup.exe"
 sleep 1
 RELEASE=$W/release "$SRC/scripts/make-setup" "$ROOT" "$W/b" >/dev/null
