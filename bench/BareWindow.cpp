@@ -23,10 +23,12 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     wc.lpszClassName = "BareWindow";
     if (!RegisterClassA(&wc)) return 1;
-    HWND wnd = CreateWindowExA(0, wc.lpszClassName, "Bare Window", WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU,
-                               CW_USEDEFAULT, CW_USEDEFAULT, 500, 390, nullptr, nullptr, instance, nullptr);
+    HWND wnd = CreateWindowExA(0, wc.lpszClassName, "Bare Window",
+                               WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU, CW_USEDEFAULT,
+                               CW_USEDEFAULT, 500, 390, nullptr, nullptr, instance, nullptr);
     if (!wnd) return 1;
-    CreateWindowExA(0, "STATIC", "Hello", WS_CHILD | WS_VISIBLE, 20, 20, 200, 20, wnd, nullptr, instance, nullptr);
+    CreateWindowExA(0, "STATIC", "Hello", WS_CHILD | WS_VISIBLE, 20, 20, 200, 20, wnd, nullptr,
+                    instance, nullptr);
     ShowWindow(wnd, show);
     UpdateWindow(wnd);
     MSG m;

@@ -8,7 +8,11 @@
 namespace bench {
 
 inline double NowMs() {
-    static const LARGE_INTEGER freq = [] { LARGE_INTEGER f; QueryPerformanceFrequency(&f); return f; }();
+    static const LARGE_INTEGER freq = [] {
+        LARGE_INTEGER f;
+        QueryPerformanceFrequency(&f);
+        return f;
+    }();
     LARGE_INTEGER c;
     QueryPerformanceCounter(&c);
     return double(c.QuadPart) * 1000.0 / double(freq.QuadPart);

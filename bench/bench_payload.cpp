@@ -57,14 +57,16 @@ double RawWrite(const TAttachedFiles& files, const std::string& root) {
     for (const TAttachedFile& e : files.Entries) {
         const std::string target = root + e.Name;
         // The same folders, made the plain way.
-        for (size_t p = target.find('\\', root.size()); p != std::string::npos; p = target.find('\\', p + 1)) {
+        for (size_t p = target.find('\\', root.size()); p != std::string::npos;
+             p = target.find('\\', p + 1)) {
             const std::string folder = target.substr(0, p);
             if (made.insert(folder).second) CreateDirectoryA(folder.c_str(), nullptr);
         }
         UniqueHandle h(CreateFileA(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                    FILE_ATTRIBUTE_NORMAL, nullptr));
         DWORD written = 0;
-        if (e.Size > 0) WriteFile(h.Get(), files.Data() + e.Offset, DWORD(e.Size), &written, nullptr);
+        if (e.Size > 0)
+            WriteFile(h.Get(), files.Data() + e.Offset, DWORD(e.Size), &written, nullptr);
     }
     return NowMs() - t0;
 }
@@ -75,8 +77,8 @@ double Extract(TAttachedFiles& files, const std::string& root) {
     CreateInstallLog();
     const double t0 = NowMs();
     for (const TAttachedFile& e : files.Entries) {
-        const bool logged = e.Name == "parv.exe" || e.Name == "License.txt" || e.Name == "Basic.asn" ||
-                            e.Name == "Hyphenation.dat";
+        const bool logged = e.Name == "parv.exe" || e.Name == "License.txt" ||
+                            e.Name == "Basic.asn" || e.Name == "Hyphenation.dat";
         if (!logged) SuspendLogging();
         files.ExtractFile(&e, std::string(), root + e.Name);
         if (!logged) ResumeLogging();
@@ -104,14 +106,17 @@ size_t WorkingSet() {
 // done nothing else (the parent's own buffers would distort the peak).
 int MeasureOpen(const char* path) {
     std::ifstream in(path, std::ios::binary);
-    const std::string packed((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::string packed((std::istreambuf_iterator<char>(in)),
+                             std::istreambuf_iterator<char>());
     const size_t before = WorkingSet();
-    auto files = TAttachedFiles::Create(reinterpret_cast<const uint8_t*>(packed.data()), packed.size());
+    auto files =
+        TAttachedFiles::Create(reinterpret_cast<const uint8_t*>(packed.data()), packed.size());
     if (!files) return 1;
     const size_t peak = PeakWorkingSet();
     std::printf("working_set_before_open_mb: %.2f\n", MegaBytes(before));
     std::printf("peak_working_set_mb: %.2f\n", MegaBytes(peak));
-    std::printf("open_growth_vs_inflated: %.3f\n", double(peak - std::min(peak, before)) / double(files->DataSize()));
+    std::printf("open_growth_vs_inflated: %.3f\n",
+                double(peak - std::min(peak, before)) / double(files->DataSize()));
     std::fflush(stdout);
     return 0;
 }
@@ -144,7 +149,8 @@ int main(int argc, char** argv) {
 
     // The memory figure comes from one open before anything else grows.
     PayloadError err = PayloadError::Ok;
-    auto files = TAttachedFiles::Create(reinterpret_cast<const uint8_t*>(packed.data()), packed.size(), &err);
+    auto files = TAttachedFiles::Create(reinterpret_cast<const uint8_t*>(packed.data()),
+                                        packed.size(), &err);
     if (!files) {
         std::fprintf(stderr, "bench: cannot open the payload: %s\n", PayloadErrorText(err));
         return 1;
@@ -156,16 +162,23 @@ int main(int argc, char** argv) {
         // Alternate which variant goes first so that neither always runs warm.
         auto timeOpen = [&] {
             const double t0 = NowMs();
-            auto f = TAttachedFiles::Create(reinterpret_cast<const uint8_t*>(packed.data()), packed.size());
+            auto f = TAttachedFiles::Create(reinterpret_cast<const uint8_t*>(packed.data()),
+                                            packed.size());
             open.push_back(NowMs() - t0);
         };
-        if (i % 2) { timeOpen(); inflate.push_back(BareInflate(packed, inflated)); }
-        else { inflate.push_back(BareInflate(packed, inflated)); timeOpen(); }
+        if (i % 2) {
+            timeOpen();
+            inflate.push_back(BareInflate(packed, inflated));
+        } else {
+            inflate.push_back(BareInflate(packed, inflated));
+            timeOpen();
+        }
     }
 
     char tmp[MAX_PATH];
     GetTempPathA(MAX_PATH, tmp);
-    const std::string root = std::string(tmp) + "parvela_bench_" + std::to_string(GetCurrentProcessId()) + "\\";
+    const std::string root =
+        std::string(tmp) + "parvela_bench_" + std::to_string(GetCurrentProcessId()) + "\\";
     CreateDirectoryA(root.c_str(), nullptr);
     for (int i = 0; i < kRuns; ++i) {
         // Fresh folders every run; the trees are removed only at the end.
@@ -173,13 +186,19 @@ int main(int argc, char** argv) {
         const std::string y = root + "y" + std::to_string(i) + "\\";
         CreateDirectoryA(x.c_str(), nullptr);
         CreateDirectoryA(y.c_str(), nullptr);
-        if (i % 2) { raw.push_back(RawWrite(*files, y)); extract.push_back(Extract(*files, x)); }
-        else { extract.push_back(Extract(*files, x)); raw.push_back(RawWrite(*files, y)); }
+        if (i % 2) {
+            raw.push_back(RawWrite(*files, y));
+            extract.push_back(Extract(*files, x));
+        } else {
+            extract.push_back(Extract(*files, x));
+            raw.push_back(RawWrite(*files, y));
+        }
     }
     // Spot check: the last extracted tree holds the payload's bytes.
     int mismatches = 0;
     for (const TAttachedFile& e : files->Entries)
-        if (ReadFileSize(root + "x" + std::to_string(kRuns - 1) + "\\" + e.Name) != e.Size) ++mismatches;
+        if (ReadFileSize(root + "x" + std::to_string(kRuns - 1) + "\\" + e.Name) != e.Size)
+            ++mismatches;
     DeleteFolderTree(root);
 
     const double openMs = Median(open), inflateMs = Median(inflate);

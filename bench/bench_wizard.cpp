@@ -106,7 +106,9 @@ double TimeProcess(const std::string& exe, const std::string& args) {
     return code && *code == 0 ? ms : -1;
 }
 
-bool NextTo(const Wizard& w, int page) { return w.Next() && w.WaitPage(PageTitles[page], Ms(15000)); }
+bool NextTo(const Wizard& w, int page) {
+    return w.Next() && w.WaitPage(PageTitles[page], Ms(15000));
+}
 
 // From the welcome page to "Ready to Install", installing into `mainDir`.
 bool WalkToReady(const Wizard& w, const std::string& mainDir) {
@@ -167,7 +169,8 @@ bool Round(int i, const std::string& root, Figures& f, bool counted) {
         Started s = StartShown(SetupExe, WizardCaption);
         if (s.ms < 0) return Failed("the wizard did not show");
         const Wizard w(s.window, s.process.Id());
-        if (!w.WaitPage(PageTitles[0], Ms(15000)) || !WalkToReady(w, root + "s" + tag + "\\Parvela"))
+        if (!w.WaitPage(PageTitles[0], Ms(15000)) ||
+            !WalkToReady(w, root + "s" + tag + "\\Parvela"))
             return Failed("the walk to \"Ready to Install\" stopped");
         const double run = InstallRun(w);
         if (run < 0) return Failed("the install run did not reach the next page");
@@ -229,7 +232,8 @@ int main(int argc, char** argv) {
     if (!f.nsisFiles.empty()) {
         // The installer's own start and end are those of the empty one.
         std::vector<double> nsis;
-        for (size_t i = 0; i < f.nsisFiles.size(); ++i) nsis.push_back(f.nsisFiles[i] - f.nsisEmpty[i]);
+        for (size_t i = 0; i < f.nsisFiles.size(); ++i)
+            nsis.push_back(f.nsisFiles[i] - f.nsisEmpty[i]);
         const double n = Median(nsis);
         std::printf("nsis_process_ms: %.1f\n", Median(f.nsisFiles));
         std::printf("nsis_empty_ms: %.1f\n", Median(f.nsisEmpty));

@@ -15,7 +15,8 @@ PayloadError CheckedWalk(const uint8_t* data, size_t size, std::vector<TPayloadR
     const PayloadError e = WalkRecords(data, size, records);
     int64_t end = 0;
     for (const TPayloadRecord& r : records) {
-        if (r.Size < 0 || r.Offset < end || int64_t(r.Offset) + r.Size > int64_t(size)) std::abort();
+        if (r.Size < 0 || r.Offset < end || int64_t(r.Offset) + r.Size > int64_t(size))
+            std::abort();
         if (!IsSafePayloadName(r.Name)) std::abort();
         end = int64_t(r.Offset) + r.Size;
     }
@@ -25,10 +26,13 @@ PayloadError CheckedWalk(const uint8_t* data, size_t size, std::vector<TPayloadR
 
 // The reader's error for these bytes: inflate (plain or checking the records
 // as they arrive), then the walk.
-PayloadError Open(const uint8_t* data, size_t size, bool checkRecords, std::vector<TPayloadRecord>& records) {
+PayloadError Open(const uint8_t* data, size_t size, bool checkRecords,
+                  std::vector<TPayloadRecord>& records) {
     records.clear();
     TPayloadBlock block;
-    if (const PayloadError e = InflatePayload(data, size, block, checkRecords); e != PayloadError::Ok) return e;
+    if (const PayloadError e = InflatePayload(data, size, block, checkRecords);
+        e != PayloadError::Ok)
+        return e;
     return CheckedWalk(block.data(), static_cast<size_t>(block.size()), records);
 }
 

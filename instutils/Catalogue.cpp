@@ -14,12 +14,8 @@ const char* const PageTitles[9] = {
 };
 
 const char* const ComponentNames[ComponentCount] = {
-    "Parvela Word Processor",
-    "English spellchecker",
-    "Hyphenation module",
-    "Document templates",
-    "Clip library",
-    "Basic sound scheme",
+    "Parvela Word Processor", "English spellchecker", "Hyphenation module",
+    "Document templates",     "Clip library",         "Basic sound scheme",
 };
 
 const char* const ComponentFiles[ComponentCount] = {
@@ -32,13 +28,9 @@ const char* const ComponentFiles[ComponentCount] = {
     "Basic.asn",
 };
 
-std::vector<std::string> SplitFileList(const std::string& list)
-{
-    return SplitLines(list);
-}
+std::vector<std::string> SplitFileList(const std::string& list) { return SplitLines(list); }
 
-bool MatchesEntry(const std::string& fileListEntry, const std::string& payloadName)
-{
+bool MatchesEntry(const std::string& fileListEntry, const std::string& payloadName) {
     if (LastChar(fileListEntry) == '\\') {
         if (payloadName.size() < fileListEntry.size())
             return TextEqualsIgnoreCase(payloadName, fileListEntry);

@@ -6,8 +6,7 @@
 
 #include <limits>
 
-std::string GetCurrentFolder()
-{
+std::string GetCurrentFolder() {
     // Never read while another thread has made some folder current only
     // for a moment.
     std::lock_guard<std::recursive_mutex> guard(CurrentFolderLock());
@@ -16,8 +15,7 @@ std::string GetCurrentFolder()
     while (needed != 0) {
         folder.assign(needed, '\0');
         const DWORD got = GetCurrentDirectoryA(needed, folder.data());
-        if (got == 0)
-            return std::string();
+        if (got == 0) return std::string();
         if (got < needed) {  // success: got excludes the terminator
             folder.resize(got);
             break;
@@ -28,55 +26,43 @@ std::string GetCurrentFolder()
     return folder;
 }
 
-void PushCurrentFolder()
-{
+void PushCurrentFolder() {
     std::lock_guard<std::recursive_mutex> guard(CurrentFolderLock());
     PushFolderText(GetCurrentFolder());
 }
 
-void PopCurrentFolder()
-{
+void PopCurrentFolder() {
     std::lock_guard<std::recursive_mutex> guard(CurrentFolderLock());
     std::string folder;
-    if (PopFolderText(folder))
-        SetCurrentDirectoryA(folder.c_str());
+    if (PopFolderText(folder)) SetCurrentDirectoryA(folder.c_str());
 }
 
-bool FolderExists(const std::string& path)
-{
+bool FolderExists(const std::string& path) {
     std::string p = path;
     AppendPathSeparator(p);
-    if (p.empty())
-        return false;
+    if (p.empty()) return false;
     // The test making the folder current would make, without moving the
     // process's current folder (the install thread asks this for every file):
     // the system's full form of the path must read back as given, so only an
     // absolute spelling without "." steps or forward slashes passes, in any case.
     DWORD need = GetFullPathNameA(p.c_str(), 0, nullptr, nullptr);
-    if (need == 0)
-        return false;
+    if (need == 0) return false;
     std::string full(need, '\0');
     const DWORD got = GetFullPathNameA(p.c_str(), need, full.data(), nullptr);
-    if (got == 0 || got >= need)
-        return false;
+    if (got == 0 || got >= need) return false;
     full.resize(got);
-    if (!TextEqualsIgnoreCase(full, p))
-        return false;
+    if (!TextEqualsIgnoreCase(full, p)) return false;
     const DWORD attr = GetFileAttributesA(p.c_str());
     return attr != INVALID_FILE_ATTRIBUTES && (attr & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
-std::string GetFullFolderPath(const std::string& path)
-{
-    if (path.empty())
-        return {};
+std::string GetFullFolderPath(const std::string& path) {
+    if (path.empty()) return {};
     const DWORD need = GetFullPathNameA(path.c_str(), 0, nullptr, nullptr);
-    if (need == 0)
-        return {};
+    if (need == 0) return {};
     std::string full(need, '\0');
     const DWORD got = GetFullPathNameA(path.c_str(), need, full.data(), nullptr);
-    if (got == 0 || got >= need)
-        return {};
+    if (got == 0 || got >= need) return {};
     full.resize(got);
     // GetLongPathNameA wants a path that exists: expand the part that does
     // and keep the rest as typed.
@@ -86,31 +72,26 @@ std::string GetFullFolderPath(const std::string& path)
         if (longNeed != 0) {
             std::string longer(longNeed, '\0');
             const DWORD longGot = GetLongPathNameA(head.c_str(), longer.data(), longNeed);
-            if (longGot == 0 || longGot >= longNeed)
-                return full;
+            if (longGot == 0 || longGot >= longNeed) return full;
             longer.resize(longGot);
             return longer + tail;
         }
         const std::string parent = ParentFolder(head);
-        if (parent.empty() || parent.size() >= head.size())
-            return full;
+        if (parent.empty() || parent.size() >= head.size()) return full;
         tail = head.substr(parent.size()) + tail;
         head = parent;
     }
 }
 
-int32_t ReadFileSize(const std::string& path)
-{
+int32_t ReadFileSize(const std::string& path) {
     UniqueHandle file(CreateFileA(path.c_str(), GENERIC_READ,
                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.Valid())
-        return -1;
+    if (!file.Valid()) return -1;
     return int32_t(GetFileSize(file.Get(), nullptr));
 }
 
-double LocalNowDayCount()
-{
+double LocalNowDayCount() {
     SYSTEMTIME now;
     GetLocalTime(&now);
     TDateTime t;
@@ -124,18 +105,15 @@ double LocalNowDayCount()
     return EncodeDayCount(t);
 }
 
-double GetFileModifiedTime(const std::string& path)
-{
+double GetFileModifiedTime(const std::string& path) {
     FILETIME written;
     {
         FindHandle found(path);
-        if (!found.Valid())
-            return LocalNowDayCount();
+        if (!found.Valid()) return LocalNowDayCount();
         written = found.Entry().ftLastWriteTime;
     }
     FILETIME local;
-    if (!FileTimeToLocalFileTime(&written, &local))
-        return LocalNowDayCount();
+    if (!FileTimeToLocalFileTime(&written, &local)) return LocalNowDayCount();
     TDateTime t;
     WORD dosDate = 0, dosTime = 0;
     if (FileTimeToDosDateTime(&local, &dosDate, &dosTime)) {
@@ -149,8 +127,7 @@ double GetFileModifiedTime(const std::string& path)
         // Outside what a packed date holds (before 1980, after 2107): the
         // same 2-second grain from the full time instead.
         SYSTEMTIME st;
-        if (!FileTimeToSystemTime(&local, &st))
-            return LocalNowDayCount();
+        if (!FileTimeToSystemTime(&local, &st)) return LocalNowDayCount();
         t.Year = st.wYear;
         t.Month = st.wMonth;
         t.Day = st.wDay;
@@ -161,20 +138,16 @@ double GetFileModifiedTime(const std::string& path)
     return EncodeDayCount(t);
 }
 
-unsigned GetDriveKind(const std::string& path)
-{
+unsigned GetDriveKind(const std::string& path) {
     std::string root = DrivePart(path);
     AppendPathSeparator(root);
     return GetDriveTypeA(root.c_str());
 }
 
-bool IsRemovableLocation(const std::string& path)
-{
+bool IsRemovableLocation(const std::string& path) {
     const unsigned kind = GetDriveKind(path);
-    if (kind == DRIVE_REMOVABLE)
-        return true;
-    if (kind != DRIVE_FIXED)
-        return false;
+    if (kind == DRIVE_REMOVABLE) return true;
+    if (kind != DRIVE_FIXED) return false;
     // A fixed disk may still hang off USB or IEEE 1394, or report removable
     // media: ask the storage stack.
     const std::string device = "\\\\.\\" + DrivePart(path);
@@ -182,8 +155,7 @@ bool IsRemovableLocation(const std::string& path)
     // query needs none, so a standard user's USB disk is recognised too.
     UniqueHandle volume(CreateFileA(device.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                     OPEN_EXISTING, 0, nullptr));
-    if (!volume.Valid())
-        return false;
+    if (!volume.Valid()) return false;
     constexpr DWORD queryProperty = 0x002D1400;  // IOCTL_STORAGE_QUERY_PROPERTY
     constexpr DWORD descriptorSize = 548;
     uint8_t query[12] = {};  // StorageDeviceProperty, PropertyStandardQuery
@@ -197,8 +169,7 @@ bool IsRemovableLocation(const std::string& path)
     return IsRemovableDescriptor(descriptor, returned < descriptorSize ? returned : descriptorSize);
 }
 
-uint32_t GetClusterSize(const std::string& folder)
-{
+uint32_t GetClusterSize(const std::string& folder) {
     constexpr uint32_t fallback = 4096;
     std::lock_guard<std::recursive_mutex> guard(CurrentFolderLock());
     PushCurrentFolder();
@@ -212,8 +183,7 @@ uint32_t GetClusterSize(const std::string& folder)
             break;
         }
         std::string parent = ParentFolder(candidate);
-        if (parent.size() >= candidate.size())
-            break;
+        if (parent.size() >= candidate.size()) break;
         candidate = std::move(parent);
     }
     DWORD sectorsPerCluster = 0, bytesPerSector = 0, freeClusters = 0, totalClusters = 0;
@@ -226,42 +196,34 @@ uint32_t GetClusterSize(const std::string& folder)
     return uint32_t(size);
 }
 
-int32_t RoundUpToCluster(const std::string& folder, int32_t bytes)
-{
+int32_t RoundUpToCluster(const std::string& folder, int32_t bytes) {
     return RoundUpToClusterSize(bytes, GetClusterSize(folder));
 }
 
-void CreateFolderChain(const std::string& path)
-{
-    if (path.empty() || FolderExists(path))
-        return;
+void CreateFolderChain(const std::string& path) {
+    if (path.empty() || FolderExists(path)) return;
     const std::string parent = ParentFolder(path);
-    if (!parent.empty() && parent.size() < path.size())
-        CreateFolderChain(parent);
+    if (!parent.empty() && parent.size() < path.size()) CreateFolderChain(parent);
     CreateDirectoryA(path.c_str(), nullptr);
     // Logged even when the creation failed: the file written next fails
     // visibly, and an uninstaller only skips a folder that is not there.
     AddLogLine("Made Dir: " + path);
 }
 
-void WriteWholeFile(const std::string& path, const std::string& bytes)
-{
+void WriteWholeFile(const std::string& path, const std::string& bytes) {
     ReplaceWholeFile(path, bytes);
 }
 
-void DeleteFolderTree(const std::string& path)
-{
+void DeleteFolderTree(const std::string& path) {
     // An empty path would make the walk below run over the current folder.
-    if (path.empty())
-        return;
+    if (path.empty()) return;
     std::string p = path;
     AppendPathSeparator(p);
     // A link given as the tree itself goes as a link too: whoever could
     // plant it (in the temporary folder, say) must not get its target
     // deleted with this program's rights.
     std::string bare = p;
-    if (bare.size() > 1 && bare[bare.size() - 2] != ':')
-        DropLastChar(bare);
+    if (bare.size() > 1 && bare[bare.size() - 2] != ':') DropLastChar(bare);
     const DWORD top = GetFileAttributesA(bare.c_str());
     if (top != INVALID_FILE_ATTRIBUTES && (top & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
         RemoveDirectoryA(bare.c_str());
@@ -272,8 +234,7 @@ void DeleteFolderTree(const std::string& path)
         for (bool more = entry.Valid(); more; more = entry.Next()) {
             const WIN32_FIND_DATAA& e = entry.Entry();
             const std::string name = e.cFileName;
-            if (name == "." || name == "..")
-                continue;
+            if (name == "." || name == "..") continue;
             const DWORD attributes = e.dwFileAttributes;
             if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
                 // A linked folder is removed as a link: what it points at

@@ -25,7 +25,7 @@ size_t FindPathChar(const std::string& text, char c, size_t from = 0);
 bool EndsWithBackslash(const std::string& text);
 void AppendPathSeparator(std::string& path);
 std::string JoinPath(const std::string& folder, const std::string& name);
-char LastChar(const std::string& text);   // '\0' for an empty text
+char LastChar(const std::string& text);  // '\0' for an empty text
 void DropFirstChar(std::string& text);
 void DropLastChar(std::string& text);
 // "C:" for a drive path, "\\server\share" for a network path, else empty.
@@ -92,7 +92,7 @@ void DeleteFolderTree(const std::string& path);
 // One program-wide list of lines in order of first addition, no two equal
 // under the locale's case-insensitive comparison; a suspension count; the log
 // file path; the install-started flag. Safe to call from the install thread.
-void CreateInstallLog();                 // a new, empty log (Installing page)
+void CreateInstallLog();  // a new, empty log (Installing page)
 bool InstallLogExists();
 void AddLogLine(const std::string& line);
 void SuspendLogging();
@@ -127,7 +127,12 @@ std::string EscapeCaption(const std::string& text);
 
 // CSIDL numbers the program uses.
 enum : int {
-    CSIDL_PROGRAMS_ = 2, CSIDL_PERSONAL_ = 5, CSIDL_DESKTOPDIRECTORY_ = 16,
-    CSIDL_COMMON_PROGRAMS_ = 23, CSIDL_COMMON_DESKTOPDIRECTORY_ = 25,
-    CSIDL_APPDATA_ = 26, CSIDL_COMMON_APPDATA_ = 35, CSIDL_PROGRAM_FILES_ = 38,
+    CSIDL_PROGRAMS_ = 2,
+    CSIDL_PERSONAL_ = 5,
+    CSIDL_DESKTOPDIRECTORY_ = 16,
+    CSIDL_COMMON_PROGRAMS_ = 23,
+    CSIDL_COMMON_DESKTOPDIRECTORY_ = 25,
+    CSIDL_APPDATA_ = 26,
+    CSIDL_COMMON_APPDATA_ = 35,
+    CSIDL_PROGRAM_FILES_ = 38,
 };

@@ -5,22 +5,18 @@
 #include <memory>
 #include <mutex>
 
-bool TLogLines::AddUnique(const std::string& line)
-{
+bool TLogLines::AddUnique(const std::string& line) {
     for (const std::string& present : lines_)
-        if (equal_(present, line))
-            return false;
+        if (equal_(present, line)) return false;
     lines_.push_back(line);
     return true;
 }
 
-void TLogLines::Append(const std::vector<std::string>& lines)
-{
+void TLogLines::Append(const std::vector<std::string>& lines) {
     lines_.insert(lines_.end(), lines.begin(), lines.end());
 }
 
-std::vector<std::string> SplitLines(const std::string& text)
-{
+std::vector<std::string> SplitLines(const std::string& text) {
     std::vector<std::string> lines;
     size_t start = 0;
     while (start < text.size()) {
@@ -30,16 +26,15 @@ std::vector<std::string> SplitLines(const std::string& text)
             break;
         }
         lines.push_back(text.substr(start, end - start));
-        start = end + ((text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n') ? 2 : 1);
+        start =
+            end + ((text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n') ? 2 : 1);
     }
     return lines;
 }
 
-std::string JoinLogLines(const std::vector<std::string>& lines)
-{
+std::string JoinLogLines(const std::vector<std::string>& lines) {
     std::string text;
-    for (const std::string& line : lines)
-        text += line + "\r\n";
+    for (const std::string& line : lines) text += line + "\r\n";
     return text;
 }
 
@@ -58,102 +53,86 @@ struct InstallLogState {
     bool started = false;
 };
 
-InstallLogState& State()
-{
+InstallLogState& State() {
     static InstallLogState state;
     return state;
 }
 
 }  // namespace
 
-
-void CreateInstallLog()
-{
+void CreateInstallLog() {
     auto& s = State();
     std::lock_guard<std::mutex> guard(s.lock);
     s.log = std::make_unique<TLogLines>(&LogLinesEqual);
     s.unreadPath.clear();
 }
 
-bool InstallLogExists()
-{
+bool InstallLogExists() {
     auto& s = State();
     std::lock_guard<std::mutex> guard(s.lock);
     return s.log != nullptr;
 }
 
-void AddLogLine(const std::string& line)
-{
+void AddLogLine(const std::string& line) {
     auto& s = State();
     std::lock_guard<std::mutex> guard(s.lock);
     // Callers that can run before the log exists suspend logging; a line
     // offered with no log has nowhere to go.
-    if (s.suspended != 0 || !s.log)
-        return;
+    if (s.suspended != 0 || !s.log) return;
     s.log->AddUnique(line);
 }
 
-void SuspendLogging()
-{
+void SuspendLogging() {
     auto& s = State();
     std::lock_guard<std::mutex> guard(s.lock);
     ++s.suspended;
 }
 
-void ResumeLogging()
-{
+void ResumeLogging() {
     auto& s = State();
     std::lock_guard<std::mutex> guard(s.lock);
     --s.suspended;
 }
 
-int32_t LogSuspensionCount()
-{
+int32_t LogSuspensionCount() {
     auto& s = State();
     std::lock_guard<std::mutex> guard(s.lock);
     return s.suspended;
 }
 
-std::vector<std::string> InstallLogLines()
-{
+std::vector<std::string> InstallLogLines() {
     auto& s = State();
     std::lock_guard<std::mutex> guard(s.lock);
     return s.log ? s.log->Lines() : std::vector<std::string>();
 }
 
-void SetLogFilePath(const std::string& path)
-{
+void SetLogFilePath(const std::string& path) {
     auto& s = State();
     std::lock_guard<std::mutex> guard(s.lock);
     s.filePath = path;
 }
 
-std::string LogFilePath()
-{
+std::string LogFilePath() {
     auto& s = State();
     std::lock_guard<std::mutex> guard(s.lock);
     return s.filePath;
 }
 
-bool LoadInstallLog(const std::string& path)
-{
+bool LoadInstallLog(const std::string& path) {
     std::string text;
     const TLogFileRead read = ReadLogFileText(path, text);
     auto& s = State();
     std::lock_guard<std::mutex> guard(s.lock);
     if (read != TLogFileRead::Read) {
-        if (read == TLogFileRead::Unreadable)
-            s.unreadPath = path;
+        if (read == TLogFileRead::Unreadable) s.unreadPath = path;
         return false;
     }
-    if (!s.log)
-        s.log = std::make_unique<TLogLines>(&LogLinesEqual);
+    if (!s.log) s.log = std::make_unique<TLogLines>(&LogLinesEqual);
     s.log->Append(SplitLines(text));
     return true;
 }
 
-bool SaveInstallLog(const std::string& path)
-{
+bool SaveInstallLog(const std::string& path) {
     std::vector<std::string> lines;
     bool unread = false;
     {
@@ -161,8 +140,7 @@ bool SaveInstallLog(const std::string& path)
         std::lock_guard<std::mutex> guard(s.lock);
         // Without a log there is nothing to save, and an existing file from
         // an earlier installation must not be emptied.
-        if (!s.log)
-            return false;
+        if (!s.log) return false;
         lines = s.log->Lines();
         unread = !s.unreadPath.empty() && s.unreadPath == path;
     }
@@ -171,33 +149,28 @@ bool SaveInstallLog(const std::string& path)
         // too large): merge into it now if it can be read, else leave it.
         std::string text;
         const TLogFileRead read = ReadLogFileText(path, text);
-        if (read == TLogFileRead::Unreadable)
-            return false;
+        if (read == TLogFileRead::Unreadable) return false;
         TLogLines merged(&LogLinesEqual);
         merged.Append(SplitLines(text));
-        for (const std::string& line : lines)
-            merged.AddUnique(line);
+        for (const std::string& line : lines) merged.AddUnique(line);
         lines = merged.Lines();
     }
     return WriteLogFileText(path, JoinLogLines(lines));
 }
 
-void SetInstallStarted()
-{
+void SetInstallStarted() {
     auto& s = State();
     std::lock_guard<std::mutex> guard(s.lock);
     s.started = true;
 }
 
-bool InstallStarted()
-{
+bool InstallStarted() {
     auto& s = State();
     std::lock_guard<std::mutex> guard(s.lock);
     return s.started;
 }
 
-void ReleaseInstallLog()
-{
+void ReleaseInstallLog() {
     {
         auto& s = State();
         std::lock_guard<std::mutex> guard(s.lock);

@@ -12,20 +12,20 @@ using TSetFileInformationByHandle = BOOL(WINAPI*)(HANDLE, FILE_INFO_BY_HANDLE_CL
 // Renaming the open file by its handle costs one call where MoveFileEx
 // opens the file again by name (a large share of a small file's cost). It
 // exists from Windows Vista on; before that the move goes by name.
-TSetFileInformationByHandle HandleRename()
-{
-    static const auto function = reinterpret_cast<TSetFileInformationByHandle>(reinterpret_cast<void*>(
-        GetProcAddress(GetModuleHandleA("kernel32.dll"), "SetFileInformationByHandle")));
+TSetFileInformationByHandle HandleRename() {
+    static const auto function =
+        reinterpret_cast<TSetFileInformationByHandle>(reinterpret_cast<void*>(
+            GetProcAddress(GetModuleHandleA("kernel32.dll"), "SetFileInformationByHandle")));
     return function;
 }
 
 // Moves the open file over `target`; false with GetLastError set.
-bool RenameOpenFile(HANDLE file, const std::string& target)
-{
-    const int chars = MultiByteToWideChar(CP_ACP, 0, target.c_str(), int(target.size()), nullptr, 0);
-    if (chars <= 0)
-        return false;
-    std::vector<unsigned char> buffer(offsetof(FILE_RENAME_INFO, FileName) + size_t(chars + 1) * sizeof(WCHAR));
+bool RenameOpenFile(HANDLE file, const std::string& target) {
+    const int chars =
+        MultiByteToWideChar(CP_ACP, 0, target.c_str(), int(target.size()), nullptr, 0);
+    if (chars <= 0) return false;
+    std::vector<unsigned char> buffer(offsetof(FILE_RENAME_INFO, FileName) +
+                                      size_t(chars + 1) * sizeof(WCHAR));
     auto* info = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
     info->ReplaceIfExists = TRUE;
     info->RootDirectory = nullptr;
@@ -37,8 +37,7 @@ bool RenameOpenFile(HANDLE file, const std::string& target)
 
 }  // namespace
 
-std::string ReplacementName(const std::string& path)
-{
+std::string ReplacementName(const std::string& path) {
     // Beside the target, so that the move is a rename on one volume; named
     // after the target, so that a killed run's leftover is easy to place.
     return path + ".~tmp";
@@ -49,34 +48,28 @@ namespace {
 // Writes all bytes and stamps the file on the handle that wrote them (no
 // second open, and the write cannot stamp it again afterwards; a time that
 // cannot be set is ignored). ERROR_SUCCESS, or why the bytes did not all go.
-DWORD WriteAndStamp(HANDLE file, const void* data, size_t size, const FILETIME* lastWrite)
-{
+DWORD WriteAndStamp(HANDLE file, const void* data, size_t size, const FILETIME* lastWrite) {
     DWORD written = 0;
-    if (size > 0 && !WriteFile(file, data, DWORD(size), &written, nullptr))
-        return GetLastError();
+    if (size > 0 && !WriteFile(file, data, DWORD(size), &written, nullptr)) return GetLastError();
     // A write that stops short without an error has run out of room.
-    if (written != size)
-        return ERROR_DISK_FULL;
-    if (lastWrite)
-        SetFileTime(file, nullptr, nullptr, lastWrite);
+    if (written != size) return ERROR_DISK_FULL;
+    if (lastWrite) SetFileTime(file, nullptr, nullptr, lastWrite);
     return ERROR_SUCCESS;
 }
 
 }  // namespace
 
 TReplaceStep ReplaceFileContents(const std::string& path, const void* data, size_t size,
-                                 const FILETIME* lastWrite)
-{
+                                 const FILETIME* lastWrite) {
     // Where no file is yet there is nothing to keep: the file is written under
     // its own name, which saves the move (a fifth of a small file's cost), and
     // removed again when the write fails.
     {
-        UniqueHandle file(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr));
+        UniqueHandle file(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                      CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (file.Valid()) {
             const DWORD error = WriteAndStamp(file.Get(), data, size, lastWrite);
-            if (error == ERROR_SUCCESS)
-                return TReplaceStep::Done;
+            if (error == ERROR_SUCCESS) return TReplaceStep::Done;
             file.Reset();
             DeleteFileA(path.c_str());
             SetLastError(error);
@@ -90,10 +83,10 @@ TReplaceStep ReplaceFileContents(const std::string& path, const void* data, size
     bool moved = false;
     {
         const bool byHandle = HandleRename() != nullptr;
-        UniqueHandle file(CreateFileA(temp.c_str(), GENERIC_READ | GENERIC_WRITE | (byHandle ? DELETE : 0), 0,
+        UniqueHandle file(CreateFileA(temp.c_str(),
+                                      GENERIC_READ | GENERIC_WRITE | (byHandle ? DELETE : 0), 0,
                                       nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!file.Valid())
-            return TReplaceStep::Create;
+        if (!file.Valid()) return TReplaceStep::Create;
         error = WriteAndStamp(file.Get(), data, size, lastWrite);
         if (error != ERROR_SUCCESS) {
             step = TReplaceStep::Write;
@@ -105,8 +98,7 @@ TReplaceStep ReplaceFileContents(const std::string& path, const void* data, size
             }
         }
     }
-    if (moved)
-        return TReplaceStep::Done;
+    if (moved) return TReplaceStep::Done;
     if (step == TReplaceStep::Done) {
         if (MoveFileExA(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING))
             return TReplaceStep::Done;
@@ -118,7 +110,6 @@ TReplaceStep ReplaceFileContents(const std::string& path, const void* data, size
     return step;
 }
 
-bool ReplaceWholeFile(const std::string& path, const std::string& bytes)
-{
+bool ReplaceWholeFile(const std::string& path, const std::string& bytes) {
     return ReplaceFileContents(path, bytes.data(), bytes.size()) == TReplaceStep::Done;
 }

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-constexpr int PageCount = 8;        // pages 0..7; 8 is the step after Finish
+constexpr int PageCount = 8;  // pages 0..7; 8 is the step after Finish
 constexpr int ComponentCount = 6;
 
 extern const char* const PageTitles[9];

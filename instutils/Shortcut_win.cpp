@@ -5,21 +5,17 @@
 #include <objidl.h>
 #include <shlobj.h>
 
-static std::wstring WideFromSystemCodePage(const std::string& text)
-{
-    if (text.empty())
-        return std::wstring();
+static std::wstring WideFromSystemCodePage(const std::string& text) {
+    if (text.empty()) return std::wstring();
     const int len = MultiByteToWideChar(CP_ACP, 0, text.data(), int(text.size()), nullptr, 0);
-    if (len <= 0)
-        return std::wstring();
+    if (len <= 0) return std::wstring();
     std::wstring wide(size_t(len), L'\0');
     MultiByteToWideChar(CP_ACP, 0, text.data(), int(text.size()), wide.data(), len);
     return wide;
 }
 
 void CreateShortcut(const std::string& linkPath, const std::string& target,
-                    const std::string& workingFolder, const std::string& description)
-{
+                    const std::string& workingFolder, const std::string& description) {
     ComPtr<IShellLinkA> link;
     if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
                                 link.OutPtr())) ||
@@ -29,8 +25,7 @@ void CreateShortcut(const std::string& linkPath, const std::string& target,
     link->SetWorkingDirectory(workingFolder.c_str());
     link->SetDescription(description.c_str());
     ComPtr<IPersistFile> file;
-    if (FAILED(link->QueryInterface(IID_IPersistFile, file.OutPtr())) || !file)
-        return;
+    if (FAILED(link->QueryInterface(IID_IPersistFile, file.OutPtr())) || !file) return;
 
     const size_t lastSeparator = FindLastPathChar(linkPath, "\\");
     if (lastSeparator != std::string::npos)

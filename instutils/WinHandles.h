@@ -15,8 +15,7 @@ public:
     UniqueHandle() = default;
     explicit UniqueHandle(HANDLE h) : h_(h) {}
     UniqueHandle(UniqueHandle&& o) noexcept : h_(std::exchange(o.h_, nullptr)) {}
-    UniqueHandle& operator=(UniqueHandle&& o) noexcept
-    {
+    UniqueHandle& operator=(UniqueHandle&& o) noexcept {
         if (this != &o) {
             Reset();
             h_ = std::exchange(o.h_, nullptr);
@@ -30,10 +29,8 @@ public:
     bool Valid() const { return h_ != nullptr && h_ != INVALID_HANDLE_VALUE; }
     explicit operator bool() const { return Valid(); }
     HANDLE Get() const { return h_; }
-    void Reset(HANDLE h = nullptr)
-    {
-        if (Valid())
-            CloseHandle(h_);
+    void Reset(HANDLE h = nullptr) {
+        if (Valid()) CloseHandle(h_);
         h_ = h;
     }
 
@@ -44,14 +41,11 @@ private:
 // A directory search from FindFirstFileA, with its first entry.
 class FindHandle {
 public:
-    explicit FindHandle(const std::string& pattern)
-        : h_(FindFirstFileA(pattern.c_str(), &data_)) {}
+    explicit FindHandle(const std::string& pattern) : h_(FindFirstFileA(pattern.c_str(), &data_)) {}
     FindHandle(const FindHandle&) = delete;
     FindHandle& operator=(const FindHandle&) = delete;
-    ~FindHandle()
-    {
-        if (Valid())
-            FindClose(h_);
+    ~FindHandle() {
+        if (Valid()) FindClose(h_);
     }
 
     bool Valid() const { return h_ != INVALID_HANDLE_VALUE; }
@@ -69,21 +63,17 @@ public:
     LoadedModule() = default;
     explicit LoadedModule(HMODULE m) : m_(m) {}
     LoadedModule(LoadedModule&& o) noexcept : m_(std::exchange(o.m_, nullptr)) {}
-    LoadedModule& operator=(LoadedModule&& o) noexcept
-    {
+    LoadedModule& operator=(LoadedModule&& o) noexcept {
         if (this != &o) {
-            if (m_)
-                FreeLibrary(m_);
+            if (m_) FreeLibrary(m_);
             m_ = std::exchange(o.m_, nullptr);
         }
         return *this;
     }
     LoadedModule(const LoadedModule&) = delete;
     LoadedModule& operator=(const LoadedModule&) = delete;
-    ~LoadedModule()
-    {
-        if (m_)
-            FreeLibrary(m_);
+    ~LoadedModule() {
+        if (m_) FreeLibrary(m_);
     }
     HMODULE Get() const { return m_; }
 
@@ -97,10 +87,8 @@ public:
     TRegKey() = default;
     explicit TRegKey(HKEY key) : k_(key) {}
     TRegKey(TRegKey&& o) noexcept : k_(o.Release()) {}
-    TRegKey& operator=(TRegKey&& o) noexcept
-    {
-        if (this != &o)
-            Reset(o.Release());
+    TRegKey& operator=(TRegKey&& o) noexcept {
+        if (this != &o) Reset(o.Release());
         return *this;
     }
     TRegKey(const TRegKey&) = delete;
@@ -110,15 +98,12 @@ public:
     HKEY Get() const { return k_; }
     explicit operator bool() const { return k_ != nullptr; }
     HKEY Release() { return std::exchange(k_, nullptr); }
-    void Reset(HKEY key = nullptr)
-    {
-        if (k_)
-            RegCloseKey(k_);
+    void Reset(HKEY key = nullptr) {
+        if (k_) RegCloseKey(k_);
         k_ = key;
     }
     // For out-parameters: closes what is held and hands out the slot.
-    HKEY* OutPtr()
-    {
+    HKEY* OutPtr() {
         Reset();
         return &k_;
     }
@@ -134,10 +119,8 @@ public:
     TGdiHandle() = default;
     explicit TGdiHandle(H h) : h_(h) {}
     TGdiHandle(TGdiHandle&& o) noexcept : h_(std::exchange(o.h_, nullptr)) {}
-    TGdiHandle& operator=(TGdiHandle&& o) noexcept
-    {
-        if (this != &o)
-            Reset(std::exchange(o.h_, nullptr));
+    TGdiHandle& operator=(TGdiHandle&& o) noexcept {
+        if (this != &o) Reset(std::exchange(o.h_, nullptr));
         return *this;
     }
     TGdiHandle(const TGdiHandle&) = delete;
@@ -148,10 +131,8 @@ public:
     explicit operator bool() const { return h_ != nullptr; }
     // Gives up ownership, e.g. to a static control that then owns it.
     H Release() { return std::exchange(h_, nullptr); }
-    void Reset(H h = nullptr)
-    {
-        if (h_)
-            DeleteObject(h_);
+    void Reset(H h = nullptr) {
+        if (h_) DeleteObject(h_);
         h_ = h;
     }
 
@@ -166,10 +147,8 @@ public:
     explicit TMemoryDC(HDC compatible) : dc_(CreateCompatibleDC(compatible)) {}
     TMemoryDC(const TMemoryDC&) = delete;
     TMemoryDC& operator=(const TMemoryDC&) = delete;
-    ~TMemoryDC()
-    {
-        if (dc_)
-            DeleteDC(dc_);
+    ~TMemoryDC() {
+        if (dc_) DeleteDC(dc_);
     }
     HDC Get() const { return dc_; }
 
@@ -184,10 +163,8 @@ public:
     explicit TClientDC(HWND window) : window_(window), dc_(GetDC(window)) {}
     TClientDC(const TClientDC&) = delete;
     TClientDC& operator=(const TClientDC&) = delete;
-    ~TClientDC()
-    {
-        if (dc_)
-            ReleaseDC(window_, dc_);
+    ~TClientDC() {
+        if (dc_) ReleaseDC(window_, dc_);
     }
     HDC Get() const { return dc_; }
 
@@ -203,10 +180,8 @@ public:
         : dc_(dc), old_(object ? SelectObject(dc, object) : nullptr) {}
     TSelectObject(const TSelectObject&) = delete;
     TSelectObject& operator=(const TSelectObject&) = delete;
-    ~TSelectObject()
-    {
-        if (old_)
-            SelectObject(dc_, old_);
+    ~TSelectObject() {
+        if (old_) SelectObject(dc_, old_);
     }
 
 private:
@@ -227,15 +202,12 @@ public:
     T* operator->() const { return p_; }
     explicit operator bool() const { return p_ != nullptr; }
     // For out-parameters: releases what is held and hands out the slot.
-    void** OutPtr()
-    {
+    void** OutPtr() {
         Reset();
         return reinterpret_cast<void**>(&p_);
     }
-    void Reset()
-    {
-        if (p_)
-            std::exchange(p_, nullptr)->Release();
+    void Reset() {
+        if (p_) std::exchange(p_, nullptr)->Release();
     }
 
 private:

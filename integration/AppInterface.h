@@ -10,7 +10,7 @@ constexpr const char* ExeName = "parv.exe";
 constexpr const char* ProductName = "Parvela Word Processor";
 constexpr const char* ProductVersion = "4.0.3.2";
 constexpr const char* Publisher = "The Parvela Word Processor Team";
-constexpr const char* RunningProperty = "1.x Korvane";   // non-zero on its windows
+constexpr const char* RunningProperty = "1.x Korvane";  // non-zero on its windows
 constexpr const char* WindowTitle = "Parvela Word Processor";
 
 // Association command: "<main>\parv.exe" -assoc adpr[_rtf][_cod][_doc][_docx]
@@ -39,7 +39,7 @@ constexpr const char* LastRunVerValue = "LastRunVer";
 constexpr const char* UninstallKey =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Parvela Word Processor";
 constexpr int32_t LastRunVerUnknown = 0x7FFFFFFF;
-constexpr int32_t ThisVersionCode = 40003002;            // 4.0.3.2
+constexpr int32_t ThisVersionCode = 40003002;  // 4.0.3.2
 // Below these last-run codes the clip library is forced / old clips removed.
 constexpr int32_t ForceClipLibraryBelow = 20004000;
 constexpr int32_t CleanOldClipsBelow = 30000000;

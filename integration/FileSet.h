@@ -10,9 +10,9 @@
 // The file set as a table: one row per AddFile call, in call order.
 enum TFileSetDest { fdMainDir, fdSpellcheck, fdPublic };
 enum TFileSetCondition {
-    fcAlways,        // component 0 and the unconditional rows
-    fcComponent,     // the row's component is selected
-    fcClipLibrary,   // selected, or forced by an old last-run version
+    fcAlways,       // component 0 and the unconditional rows
+    fcComponent,    // the row's component is selected
+    fcClipLibrary,  // selected, or forced by an old last-run version
 };
 enum TFileSetLogging {
     flLogged,
@@ -20,10 +20,10 @@ enum TFileSetLogging {
     flQuietAlways,        // logging suspended around the span in any case
 };
 struct TFileSetRow {
-    const char* Name;       // payload name, or a folder prefix ending in "\"
-    const char* TargetName; // non-null: written under this name (FullPathMode)
+    const char* Name;        // payload name, or a folder prefix ending in "\"
+    const char* TargetName;  // non-null: written under this name (FullPathMode)
     TFileSetDest Dest;
-    int Mode;               // 0 absent only, 1 absent or other time, 2 always
+    int Mode;  // 0 absent only, 1 absent or other time, 2 always
     int Component;
     TFileSetCondition Condition;
     TFileSetLogging Logging;
@@ -47,15 +47,15 @@ void CleanOldClipImages();
 
 // The stamp of this run (a day count), taken by PrepareFileSet.
 extern double InstallStamp;
-std::string InstallStampBytes(double stamp);   // 8 bytes, little-endian
-std::string StampLine(double stamp);           // "*" + 16 upper-case hex digits
+std::string InstallStampBytes(double stamp);  // 8 bytes, little-endian
+std::string StampLine(double stamp);          // "*" + 16 upper-case hex digits
 
 // The merge of "Update.log" (platform-free): `lines` is the file's content,
 // `record` the sorted update record; `equal` is the locale comparison.
-std::vector<std::string> MergeUpdateLog(std::vector<std::string> lines,
-                                        const std::vector<std::string>& record,
-                                        const std::string& stampLine,
-                                        const std::function<bool(const std::string&, const std::string&)>& equal);
+std::vector<std::string> MergeUpdateLog(
+    std::vector<std::string> lines, const std::vector<std::string>& record,
+    const std::string& stampLine,
+    const std::function<bool(const std::string&, const std::string&)>& equal);
 
 // Where old versions kept their clip images ("" when unknown: nothing is
 // deleted then), and the single files removed below it.

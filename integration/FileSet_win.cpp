@@ -29,7 +29,7 @@ std::string RowFolder(TFileSetDest dest) {
 
 bool ReadWholeFile(const std::string& path, std::string& text) {
     UniqueHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.Valid()) return false;
     LARGE_INTEGER size;
     if (!GetFileSizeEx(file.Get(), &size) || size.QuadPart > 0x7FFFFFFF) return false;
@@ -87,14 +87,15 @@ void PrepareFileSet(uint8_t selected) {
 
     if (!portable) {
         InstallStamp = LocalNowDayCount();
-        WriteWholeFile(GetDataDir(ddHidden) + app::InstallStampFile, InstallStampBytes(InstallStamp));
+        WriteWholeFile(GetDataDir(ddHidden) + app::InstallStampFile,
+                       InstallStampBytes(InstallStamp));
     }
 }
 
 void CleanOldClipImages() {
     const bool portable = IsPortable();
-    std::string base = OldClipImagesBase(portable, Options.MainDir,
-                                         portable ? std::string() : GetShellFolder(CSIDL_PERSONAL_));
+    std::string base = OldClipImagesBase(
+        portable, Options.MainDir, portable ? std::string() : GetShellFolder(CSIDL_PERSONAL_));
     if (base.empty()) return;
     DeleteFolderTree(base + "Clip Library\\Images\\Checkmarks");
     for (const std::string& path : OldClipImagePaths(base)) DeleteFileA(path.c_str());

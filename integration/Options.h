@@ -26,7 +26,7 @@ public:
     virtual ~IOptionControls() = default;
     virtual bool GetBox(TOptionBox box) const = 0;
     virtual void SetBox(TOptionBox box, bool checked) = 0;
-    virtual int RowCount() const = 0;           // rows of the component list
+    virtual int RowCount() const = 0;  // rows of the component list
     virtual TCheckState GetRow(int row) const = 0;
     virtual void SetRow(int row, TCheckState state) = 0;
     virtual void SetCurrentRow(int row) = 0;

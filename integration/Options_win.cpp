@@ -31,7 +31,8 @@ constexpr TBoxValue BoxValues[] = {
 // the folder page refuses it.
 std::string StrictCommandLine() {
     const wchar_t* wide = GetCommandLineW();
-    const int n = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide, -1, nullptr, 0, nullptr, nullptr);
+    const int n =
+        WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide, -1, nullptr, 0, nullptr, nullptr);
     if (n <= 0) return GetCommandLineA();
     std::string line(static_cast<size_t>(n), '\0');
     WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide, -1, line.data(), n, nullptr, nullptr);
@@ -57,7 +58,8 @@ void LoadOptions(IOptionControls& controls) {
                         ? static_cast<uint32_t>(registry.ReadInteger(CompsValue))
                         : 0x7FFFFFFFu;
     for (int i = 0; i < ComponentCount && i < controls.RowCount(); ++i)
-        controls.SetRow(i, (Options.Comps >> i) & 1 ? TCheckState::Checked : TCheckState::Unchecked);
+        controls.SetRow(i,
+                        (Options.Comps >> i) & 1 ? TCheckState::Checked : TCheckState::Unchecked);
     if (controls.RowCount() > 1) controls.SetCurrentRow(1);
     if (controls.RowCount() > 0) controls.SetRow(0, TCheckState::Grayed);
 
@@ -115,6 +117,4 @@ std::string GetDataDir(TDataDir kind) {
     return path;
 }
 
-std::string GetMainDirFile(const std::string& name) {
-    return MainDirFile(Options.MainDir, name);
-}
+std::string GetMainDirFile(const std::string& name) { return MainDirFile(Options.MainDir, name); }

@@ -31,7 +31,8 @@ std::string TRegistry::ReadString(const std::string& name) const {
     if (!Current) return {};
     DWORD size = 0;
     if (RegQueryValueExA(Current.Get(), name.c_str(), nullptr, nullptr, nullptr, &size) !=
-            ERROR_SUCCESS || size == 0)
+            ERROR_SUCCESS ||
+        size == 0)
         return {};
     std::string data(size, '\0');
     // The value may grow between the two queries; then it reads as absent.
@@ -64,6 +65,6 @@ void TRegistry::WriteString(const std::string& name, const std::string& value) {
 void TRegistry::WriteInteger(const std::string& name, int32_t value) {
     if (!Current) return;
     DWORD v = static_cast<DWORD>(value);
-    RegSetValueExA(Current.Get(), name.c_str(), 0, REG_DWORD,
-                   reinterpret_cast<const BYTE*>(&v), sizeof v);
+    RegSetValueExA(Current.Get(), name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&v),
+                   sizeof v);
 }

@@ -8,11 +8,11 @@
 #include <cstdint>
 #include <string>
 
-#include "instutils/WinHandles.h"   // TRegKey
+#include "instutils/WinHandles.h"  // TRegKey
 
 class TRegistry {
 public:
-    TRegistry() = default;   // root HKEY_CURRENT_USER, no key open
+    TRegistry() = default;  // root HKEY_CURRENT_USER, no key open
 
     HKEY RootKey() const { return Root; }
     // Closes the open key first.
@@ -26,8 +26,8 @@ public:
     HKEY CurrentKey() const { return Current.Get(); }
 
     bool ValueExists(const std::string& name) const;
-    std::string ReadString(const std::string& name) const;   // "" when absent
-    int32_t ReadInteger(const std::string& name) const;      // 0 when absent
+    std::string ReadString(const std::string& name) const;  // "" when absent
+    int32_t ReadInteger(const std::string& name) const;     // 0 when absent
     bool ReadBool(const std::string& name) const { return ReadInteger(name) != 0; }
 
     void WriteString(const std::string& name, const std::string& value);

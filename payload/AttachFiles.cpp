@@ -16,7 +16,8 @@ std::unique_ptr<TAttachedFiles> TAttachedFiles::Create(const uint8_t* packed, si
         return std::unique_ptr<TAttachedFiles>();
     };
     std::unique_ptr<TAttachedFiles> files(new TAttachedFiles());
-    if (const PayloadError e = InflatePayload(packed, len, files->Block, true); e != PayloadError::Ok)
+    if (const PayloadError e = InflatePayload(packed, len, files->Block, true);
+        e != PayloadError::Ok)
         return fail(e);
     std::vector<TPayloadRecord> records;
     if (const PayloadError e = WalkRecords(files->Block.data(), files->Block.size(), records);

@@ -49,8 +49,8 @@ public:
                      const std::string& target);
     // Queues one entry, or every entry under a folder prefix ("Templates\\"),
     // into install list `component` (0..5; others queue nothing).
-    bool AddFile(const std::string& nameOrPrefix, const std::string& folder,
-                 int component, int mode);
+    bool AddFile(const std::string& nameOrPrefix, const std::string& folder, int component,
+                 int mode);
     int32_t GetComponentSize(const std::string& fileList) const;
     int32_t GetTotalSize() const;
     void ClearComponent(int component);

@@ -27,7 +27,8 @@ std::unique_ptr<TAttachedFiles> TAttachedFiles::CreateFromResource(PayloadError*
 namespace {
 
 std::string CannotCreateMessage(const std::string& target) {
-    return "Cannot create file \"" + target + "\".\r"
+    return "Cannot create file \"" + target +
+           "\".\r"
            "Another application might already be using this file.\r"
            "\r"
            "Please make sure that the setup of Parvela Word Processor is not blocked by your "
@@ -49,9 +50,9 @@ bool DayCountToFileTime(double dayCount, FILETIME& utc) {
 // The system's own words for an error code, on one line.
 std::string SystemErrorText(DWORD error) {
     char* text = nullptr;
-    const DWORD len = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                                         FORMAT_MESSAGE_IGNORE_INSERTS,
-                                     nullptr, error, 0, reinterpret_cast<LPSTR>(&text), 0, nullptr);
+    const DWORD len = FormatMessageA(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, error, 0, reinterpret_cast<LPSTR>(&text), 0, nullptr);
     std::string reason(text ? text : "", text ? len : 0);
     LocalFree(text);
     for (char& c : reason)
@@ -73,12 +74,14 @@ std::string LastFolder;
 
 TAttempt WriteEntry(const uint8_t* data, const TAttachedFile& e, const std::string& target) {
     const size_t slash = FindLastPathChar(target, "\\");
-    const std::string folder = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
+    const std::string folder =
+        slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
     const bool known = !folder.empty() && folder == LastFolder;
     if (!folder.empty() && !known) CreateFolderChain(folder);
     FILETIME utc;
     const bool timed = DayCountToFileTime(e.Time, utc);
-    TReplaceStep step = ReplaceFileContents(target, data + e.Offset, size_t(e.Size), timed ? &utc : nullptr);
+    TReplaceStep step =
+        ReplaceFileContents(target, data + e.Offset, size_t(e.Size), timed ? &utc : nullptr);
     if (step == TReplaceStep::Create && known) {
         CreateFolderChain(folder);
         step = ReplaceFileContents(target, data + e.Offset, size_t(e.Size), timed ? &utc : nullptr);
@@ -154,7 +157,8 @@ bool TAttachedFiles::AddFile(const std::string& nameOrPrefix, const std::string&
                 TFileToInstall{&e, target, LogSuspensionCount() == 0});
             if (FileSetMode) {
                 if (publicFolder.empty())
-                    publicFolder = JoinPath(GetShellFolder(CSIDL_COMMON_APPDATA_), "Parvela\\Public\\");
+                    publicFolder =
+                        JoinPath(GetShellFolder(CSIDL_COMMON_APPDATA_), "Parvela\\Public\\");
                 if (target.size() >= publicFolder.size() &&
                     TextEqualsIgnoreCase(target.substr(0, publicFolder.size()), publicFolder))
                     UpdateList.push_back(mode == 0 ? target + "\t!" : target);
@@ -173,7 +177,10 @@ int32_t TAttachedFiles::GetComponentSize(const std::string& fileList) const {
         size_t end = fileList.find_first_of("\r\n", pos);
         if (end == std::string::npos) end = fileList.size();
         if (end > pos) lines.push_back(fileList.substr(pos, end - pos));
-        pos = end + ((end + 1 < fileList.size() && fileList[end] == '\r' && fileList[end + 1] == '\n') ? 2 : 1);
+        pos =
+            end + ((end + 1 < fileList.size() && fileList[end] == '\r' && fileList[end + 1] == '\n')
+                       ? 2
+                       : 1);
     }
     const std::string mainDir = WizardMainDir ? WizardMainDir() : GetCurrentFolder();
     // One cluster query for the whole list; the volume cannot change meanwhile.
@@ -182,7 +189,8 @@ int32_t TAttachedFiles::GetComponentSize(const std::string& fileList) const {
     for (auto line = lines.rbegin(); line != lines.rend(); ++line) {
         const bool prefix = IsFolderPrefix(*line);
         for (auto e = Entries.rbegin(); e != Entries.rend(); ++e) {
-            if (prefix ? !LiesUnder(e->Name, *line) : !TextEqualsIgnoreCase(e->Name, *line)) continue;
+            if (prefix ? !LiesUnder(e->Name, *line) : !TextEqualsIgnoreCase(e->Name, *line))
+                continue;
             total += RoundUpToClusterSize(e->Size, cluster);
             if (!prefix) break;
         }

@@ -63,9 +63,7 @@ double DayPlusFraction(int64_t days, int32_t ms) {
     return static_cast<double>(sum);
 }
 #else
-double DayPlusFraction(int64_t days, int32_t ms) {
-    return DayPlusFractionExact(days, ms);
-}
+double DayPlusFraction(int64_t days, int32_t ms) { return DayPlusFractionExact(days, ms); }
 #endif
 
 }  // namespace
@@ -78,7 +76,10 @@ using u128 = unsigned __int128;
 
 int BitLength(u128 x) {
     int n = 0;
-    while (x) { ++n; x >>= 1; }
+    while (x) {
+        ++n;
+        x >>= 1;
+    }
     return n;
 }
 
@@ -92,7 +93,10 @@ uint64_t Round64(u128 x, int& shift) {
     const u128 rem = x & ((u128(1) << shift) - 1);
     const u128 half = u128(1) << (shift - 1);
     if (rem > half || (rem == half && (q & 1))) ++q;
-    if (q >> 64) { q >>= 1; ++shift; }
+    if (q >> 64) {
+        q >>= 1;
+        ++shift;
+    }
     return static_cast<uint64_t>(q);
 }
 }  // namespace
@@ -124,8 +128,9 @@ double DayPlusFractionExact(int64_t days, int32_t ms) {
 #endif
 
 int32_t DaysSinceEpoch(int year, int month, int day) {
-    return static_cast<int32_t>(DaysFromCivil(year, static_cast<unsigned>(month),
-                                              static_cast<unsigned>(day)) + kEpochFromUnix);
+    return static_cast<int32_t>(
+        DaysFromCivil(year, static_cast<unsigned>(month), static_cast<unsigned>(day)) +
+        kEpochFromUnix);
 }
 
 double EncodeDayCount(const TDateTime& t) {

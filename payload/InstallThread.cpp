@@ -125,8 +125,7 @@ void InstallStatusTick(const TStatusTickActions& actions) {
     case isFailed:
         if (actions.Failed) actions.Failed();
         break;
-    default:
-        break;
+    default: break;
     }
 }
 

@@ -13,17 +13,35 @@
 // message boxes.
 enum : uint8_t { mtWarning = 0, mtError = 1, mtInformation = 2, mtConfirmation = 3 };
 enum : uint16_t {
-    mbYes = 1 << 0, mbNo = 1 << 1, mbOK = 1 << 2, mbCancel = 1 << 3,
-    mbAbort = 1 << 4, mbRetry = 1 << 5, mbIgnore = 1 << 6, mbAll = 1 << 7,
+    mbYes = 1 << 0,
+    mbNo = 1 << 1,
+    mbOK = 1 << 2,
+    mbCancel = 1 << 3,
+    mbAbort = 1 << 4,
+    mbRetry = 1 << 5,
+    mbIgnore = 1 << 6,
+    mbAll = 1 << 7,
 };
 enum : int32_t {
-    mrNone = 0, mrOk = 1, mrCancel = 2, mrAbort = 3, mrRetry = 4,
-    mrIgnore = 5, mrYes = 6, mrNo = 7, mrAll = 8,
+    mrNone = 0,
+    mrOk = 1,
+    mrCancel = 2,
+    mrAbort = 3,
+    mrRetry = 4,
+    mrIgnore = 5,
+    mrYes = 6,
+    mrNo = 7,
+    mrAll = 8,
 };
 
 enum : uint8_t {
-    isIdle = 0, isRunning = 1, isPaused = 2, isDone = 3, isFailed = 4,
-    isAskPending = 5, isAskAnswered = 6,
+    isIdle = 0,
+    isRunning = 1,
+    isPaused = 2,
+    isDone = 3,
+    isFailed = 4,
+    isAskPending = 5,
+    isAskAnswered = 6,
 };
 
 // Shared by the window and the install thread. The state is the only
@@ -62,7 +80,8 @@ extern TInstallThreadStatus InstallThreadStatus;
 
 // Shows a message box on the main thread: installed by the wizard (its
 // MessageDlg), by tests a scripted answerer. Returns a result (mr*).
-using TMessageDlgFunc = std::function<int32_t(const std::string& text, uint8_t kind, uint16_t buttons)>;
+using TMessageDlgFunc =
+    std::function<int32_t(const std::string& text, uint8_t kind, uint16_t buttons)>;
 void SetMessageDlgHandler(TMessageDlgFunc handler);
 
 // Marks the calling thread as the main (user-interface) thread.

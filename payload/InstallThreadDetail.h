@@ -6,7 +6,7 @@
 namespace install_thread_detail {
 // Counts bodies that have been started and not yet returned.
 void BodyStarting();
-void BodyEnded();        // wakes WaitForInstallThread
+void BodyEnded();  // wakes WaitForInstallThread
 void MarkThisThreadAsInstallThread();
 // Publishes a state from the install thread and tells the notifier.
 void PublishFromThread(uint8_t state);

@@ -12,8 +12,12 @@ namespace {
 // Pairs SuspendLogging with ResumeLogging even when the write throws.
 class TQuietLog {
 public:
-    explicit TQuietLog(bool quiet) : Quiet(quiet) { if (Quiet) SuspendLogging(); }
-    ~TQuietLog() { if (Quiet) ResumeLogging(); }
+    explicit TQuietLog(bool quiet) : Quiet(quiet) {
+        if (Quiet) SuspendLogging();
+    }
+    ~TQuietLog() {
+        if (Quiet) ResumeLogging();
+    }
     TQuietLog(const TQuietLog&) = delete;
     TQuietLog& operator=(const TQuietLog&) = delete;
 

@@ -86,7 +86,8 @@ std::string FormatStampText(double dayCount) {
     return buf;
 }
 
-bool ParseManifest(std::string_view text, std::vector<TManifestEntry>& entries, std::string& error) {
+bool ParseManifest(std::string_view text, std::vector<TManifestEntry>& entries,
+                   std::string& error) {
     entries.clear();
     std::set<std::string> seen;
     int lineNo = 0;
@@ -135,7 +136,8 @@ std::string CompressPayload(const std::string& records) {
     return out;
 }
 
-bool PackEntries(const std::vector<TManifestEntry>& entries, std::string& packed, std::string& error) {
+bool PackEntries(const std::vector<TManifestEntry>& entries, std::string& packed,
+                 std::string& error) {
     std::string records;
     for (const TManifestEntry& e : entries) {
         const std::string where = e.Line > 0 ? "line " + std::to_string(e.Line) + ": " : "";
@@ -144,7 +146,8 @@ bool PackEntries(const std::vector<TManifestEntry>& entries, std::string& packed
             error = where + "cannot read " + e.Source;
             return false;
         }
-        if (bytes.size() > size_t(INT32_MAX) || records.size() + 13 + e.Name.size() + bytes.size() > size_t(INT32_MAX)) {
+        if (bytes.size() > size_t(INT32_MAX) ||
+            records.size() + 13 + e.Name.size() + bytes.size() > size_t(INT32_MAX)) {
             error = where + e.Source + ": the payload would exceed 2 GB";
             return false;
         }
@@ -158,7 +161,8 @@ bool PackEntries(const std::vector<TManifestEntry>& entries, std::string& packed
     return true;
 }
 
-bool BuildPayloadFromManifest(const std::string& manifestPath, std::string& packed, std::string& error) {
+bool BuildPayloadFromManifest(const std::string& manifestPath, std::string& packed,
+                              std::string& error) {
     std::string text;
     if (!ReadWholeFile(manifestPath, text)) {
         error = manifestPath + ": cannot read the manifest";
@@ -184,9 +188,11 @@ bool BuildPayloadFromManifest(const std::string& manifestPath, std::string& pack
 
 bool ListPayload(std::string_view packed, std::string& listing, std::string& error) {
     TPayloadBlock block;
-    PayloadError e = InflatePayload(reinterpret_cast<const uint8_t*>(packed.data()), packed.size(), block);
+    PayloadError e =
+        InflatePayload(reinterpret_cast<const uint8_t*>(packed.data()), packed.size(), block);
     std::vector<TPayloadRecord> records;
-    if (e == PayloadError::Ok) e = WalkRecords(block.data(), static_cast<size_t>(block.size()), records);
+    if (e == PayloadError::Ok)
+        e = WalkRecords(block.data(), static_cast<size_t>(block.size()), records);
     if (e != PayloadError::Ok) {
         error = PayloadErrorText(e);
         if (e >= PayloadError::RecordPastEnd && e <= PayloadError::BadName)

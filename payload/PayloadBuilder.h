@@ -30,11 +30,13 @@ bool ParseManifest(std::string_view text, std::vector<TManifestEntry>& entries, 
 
 // Reads the manifest and its sources and produces one zlib stream at level 9.
 // The same inputs always give the same bytes.
-bool BuildPayloadFromManifest(const std::string& manifestPath, std::string& packed, std::string& error);
+bool BuildPayloadFromManifest(const std::string& manifestPath, std::string& packed,
+                              std::string& error);
 
 // Reads every entry's Source (a path as it stands) and packs the records in
 // entry order. False with a reason, prefixed "line N: " for manifest entries.
-bool PackEntries(const std::vector<TManifestEntry>& entries, std::string& packed, std::string& error);
+bool PackEntries(const std::vector<TManifestEntry>& entries, std::string& packed,
+                 std::string& error);
 
 // Records bytes -> one zlib stream at level 9 (header 78 DA).
 std::string CompressPayload(const std::string& records);

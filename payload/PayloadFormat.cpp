@@ -45,7 +45,9 @@ namespace {
 class TInflater {
 public:
     TInflater() { std::memset(&Strm, 0, sizeof Strm); }
-    ~TInflater() { if (Ready) inflateEnd(&Strm); }
+    ~TInflater() {
+        if (Ready) inflateEnd(&Strm);
+    }
     TInflater(const TInflater&) = delete;
     TInflater& operator=(const TInflater&) = delete;
     int Init() {

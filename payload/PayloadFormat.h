@@ -21,7 +21,7 @@ enum class PayloadError {
     NegativeSize,   // size field above 2,147,483,647
     BadName,        // empty, a drive, a leading backslash, "." or ".." parts
     OutOfMemory,
-    NoLicence,      // no "License.txt" record: the wizard could not go on
+    NoLicence,  // no "License.txt" record: the wizard could not go on
 };
 
 const char* PayloadErrorText(PayloadError e);
@@ -56,7 +56,7 @@ struct TPayloadRecord {
     std::string Name;
     double Time = 0;
     int32_t Size = 0;
-    int32_t Offset = 0;   // of the first data byte, within the inflated bytes
+    int32_t Offset = 0;  // of the first data byte, within the inflated bytes
 };
 
 // Walks the record sequence from offset 0 to the exact end. On any damage the

@@ -13,8 +13,7 @@ struct TBitmapInfo {
 
 TBitmapHandle CreateSection(const TPNGImage& image, int bitCount, const RGBQUAD* colors,
                             int colorCount, void** bits) {
-    if (image.Width <= 0 || image.Height <= 0 ||
-        image.ScanLines.size() != size_t(image.Height))
+    if (image.Width <= 0 || image.Height <= 0 || image.ScanLines.size() != size_t(image.Height))
         throw EAbort("empty image");
     TBitmapInfo info{};
     info.Header.biSize = sizeof(BITMAPINFOHEADER);
@@ -24,12 +23,10 @@ TBitmapHandle CreateSection(const TPNGImage& image, int bitCount, const RGBQUAD*
     info.Header.biBitCount = WORD(bitCount);
     info.Header.biCompression = BI_RGB;
     info.Header.biClrUsed = DWORD(colorCount);
-    if (colorCount)
-        std::memcpy(info.Colors, colors, sizeof(RGBQUAD) * size_t(colorCount));
+    if (colorCount) std::memcpy(info.Colors, colors, sizeof(RGBQUAD) * size_t(colorCount));
     TBitmapHandle bitmap(CreateDIBSection(nullptr, reinterpret_cast<BITMAPINFO*>(&info),
                                           DIB_RGB_COLORS, bits, nullptr, 0));
-    if (!bitmap || !*bits)
-        throw EAbort("CreateDIBSection failed");
+    if (!bitmap || !*bits) throw EAbort("CreateDIBSection failed");
     return bitmap;
 }
 
@@ -39,8 +36,7 @@ size_t Stride(int width, int bitCount) { return (size_t(width) * bitCount + 31) 
 
 TBitmapHandle CreatePaletteBitmap(const TPNGImage& image) {
     const int bpp = image.PixelFormat;
-    if (bpp != 1 && bpp != 4 && bpp != 8)
-        throw EAbort("pixel format");
+    if (bpp != 1 && bpp != 4 && bpp != 8) throw EAbort("pixel format");
     // The full table, so that an index past a short palette shows black
     // rather than whatever GDI would pick.
     RGBQUAD colors[256] = {};
@@ -53,8 +49,7 @@ TBitmapHandle CreatePaletteBitmap(const TPNGImage& image) {
     const size_t lineSize = (size_t(image.Width) * bpp + 7) / 8;
     for (int y = 0; y < image.Height; ++y) {
         const std::vector<uint8_t>& line = image.ScanLines[size_t(y)];
-        if (line.size() < lineSize)
-            throw EAbort("short scan line");
+        if (line.size() < lineSize) throw EAbort("short scan line");
         std::memcpy(static_cast<uint8_t*>(bits) + stride * size_t(y), line.data(), lineSize);
     }
     GdiFlush();

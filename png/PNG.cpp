@@ -35,12 +35,10 @@ TChunkClasses MakeRegistry() {
 class TInflater {
 public:
     TInflater(const uint8_t* data, size_t size) {
-        if (size > UINT_MAX)
-            Abort("image data too large");
+        if (size > UINT_MAX) Abort("image data too large");
         Z.next_in = const_cast<Bytef*>(data);
         Z.avail_in = static_cast<uInt>(size);
-        if (inflateInit(&Z) != Z_OK)
-            Abort("inflate init");
+        if (inflateInit(&Z) != Z_OK) Abort("inflate init");
     }
     ~TInflater() { inflateEnd(&Z); }
     TInflater(const TInflater&) = delete;
@@ -52,12 +50,9 @@ public:
         Z.avail_out = static_cast<uInt>(count);
         while (Z.avail_out > 0) {
             int rc = inflate(&Z, Z_NO_FLUSH);
-            if (rc == Z_STREAM_END && Z.avail_out > 0)
-                Abort("image data too short");
-            if (rc == Z_BUF_ERROR && Z.avail_in == 0)
-                Abort("image data truncated");
-            if (rc != Z_OK && rc != Z_STREAM_END && rc != Z_BUF_ERROR)
-                Abort("image data damaged");
+            if (rc == Z_STREAM_END && Z.avail_out > 0) Abort("image data too short");
+            if (rc == Z_BUF_ERROR && Z.avail_in == 0) Abort("image data truncated");
+            if (rc != Z_OK && rc != Z_STREAM_END && rc != Z_BUF_ERROR) Abort("image data damaged");
         }
     }
 
@@ -70,8 +65,7 @@ uint8_t Paeth(uint8_t a, uint8_t b, uint8_t c) {
     int pa = p > a ? p - a : a - p;
     int pb = p > b ? p - b : b - p;
     int pc = p > c ? p - c : c - p;
-    if (pa <= pb && pa <= pc)
-        return a;
+    if (pa <= pb && pa <= pc) return a;
     return pb <= pc ? b : c;
 }
 
@@ -81,15 +75,12 @@ void Unfilter(uint8_t* cur, const uint8_t* prev, size_t rowSize) {
     uint8_t* row = cur + 1;
     const uint8_t* up = prev + 1;
     switch (cur[0]) {
-    case 0:
-        break;
+    case 0: break;
     case 1:
-        for (size_t i = 1; i < rowSize; ++i)
-            row[i] = uint8_t(row[i] + row[i - 1]);
+        for (size_t i = 1; i < rowSize; ++i) row[i] = uint8_t(row[i] + row[i - 1]);
         break;
     case 2:
-        for (size_t i = 0; i < rowSize; ++i)
-            row[i] = uint8_t(row[i] + up[i]);
+        for (size_t i = 0; i < rowSize; ++i) row[i] = uint8_t(row[i] + up[i]);
         break;
     case 3:
         for (size_t i = 0; i < rowSize; ++i) {
@@ -104,8 +95,7 @@ void Unfilter(uint8_t* cur, const uint8_t* prev, size_t rowSize) {
             row[i] = uint8_t(row[i] + Paeth(left, up[i], upLeft));
         }
         break;
-    default:
-        Abort("unknown row filter");
+    default: Abort("unknown row filter");
     }
 }
 
@@ -122,10 +112,8 @@ void Widen2To4(const uint8_t* src, uint8_t* dest, uint32_t width) {
 // --- stream ---------------------------------------------------------------
 
 void TByteStream::Read(void* dest, size_t count) {
-    if (count > Size_ - Pos)
-        Abort("stream ends inside a chunk");
-    if (count)
-        std::memcpy(dest, Data + Pos, count);
+    if (count > Size_ - Pos) Abort("stream ends inside a chunk");
+    if (count) std::memcpy(dest, Data + Pos, count);
     Pos += count;
 }
 
@@ -136,29 +124,25 @@ uint32_t TByteStream::ReadBigEndian32() {
 }
 
 void TByteStream::Skip(size_t count) {
-    if (count > Size_ - Pos)
-        Abort("stream ends inside a chunk");
+    if (count > Size_ - Pos) Abort("stream ends inside a chunk");
     Pos += count;
 }
 
 // --- registry ---------------------------------------------------------------
 
-void TChunkClasses::Register(const TChunkCode& code, std::type_index cls,
-                             TChunkFactory create) {
+void TChunkClasses::Register(const TChunkCode& code, std::type_index cls, TChunkFactory create) {
     Items.push_back({code, cls, create});
 }
 
 const TChunkClass* TChunkClasses::FindByClass(std::type_index cls) const {
     for (const TChunkClass& c : Items)
-        if (c.Class == cls)
-            return &c;
+        if (c.Class == cls) return &c;
     return nullptr;
 }
 
 const TChunkClass* TChunkClasses::FindByCode(const TChunkCode& code) const {
     for (const TChunkClass& c : Items)
-        if (c.Code == code)
-            return &c;
+        if (c.Code == code) return &c;
     return nullptr;
 }
 
@@ -170,13 +154,10 @@ const TChunkClasses& ChunkClasses() {
 // --- chunks -----------------------------------------------------------------
 
 TChunk::TChunk(TChunkList& owner, std::type_index cls) : Owner(owner) {
-    if (const TChunkClass* c = ChunkClasses().FindByClass(cls))
-        TypeCode = c->Code;
+    if (const TChunkClass* c = ChunkClasses().FindByClass(cls)) TypeCode = c->Code;
 }
 
-TChunkIHDR::TChunkIHDR(TChunkList& owner) : TChunk(owner, typeid(TChunkIHDR)) {
-    Data.resize(13);
-}
+TChunkIHDR::TChunkIHDR(TChunkList& owner) : TChunk(owner, typeid(TChunkIHDR)) { Data.resize(13); }
 
 uint32_t TChunkIHDR::Width() const { return BigEndian32(&Data[0]); }
 uint32_t TChunkIHDR::Height() const { return BigEndian32(&Data[4]); }
@@ -186,8 +167,7 @@ TChunkPLTE::TChunkPLTE(TChunkList& owner) : TChunk(owner, typeid(TChunkPLTE)) {}
 std::vector<TPaletteEntry> TChunkPLTE::Palette() const {
     size_t n = std::min<size_t>(Data.size() / 3, 256);
     std::vector<TPaletteEntry> pal(n);
-    for (size_t i = 0; i < n; ++i)
-        pal[i] = {Data[3 * i], Data[3 * i + 1], Data[3 * i + 2], 0};
+    for (size_t i = 0; i < n; ++i) pal[i] = {Data[3 * i], Data[3 * i + 1], Data[3 * i + 2], 0};
     return pal;
 }
 
@@ -196,14 +176,11 @@ TChunkIDAT::TChunkIDAT(TChunkList& owner) : TChunk(owner, typeid(TChunkIDAT)) {}
 TChunkIEND::TChunkIEND(TChunkList& owner) : TChunk(owner, typeid(TChunkIEND)) {}
 
 void TChunkIDAT::Process() {
-    if (Owner.Count() == 0)
-        Abort("no header");
+    if (Owner.Count() == 0) Abort("no header");
     const auto* hdrChunk = &Owner[0];
-    if (typeid(*hdrChunk) != typeid(TChunkIHDR))
-        Abort("no header");
+    if (typeid(*hdrChunk) != typeid(TChunkIHDR)) Abort("no header");
     const auto& hdr = static_cast<const TChunkIHDR&>(*hdrChunk);
-    if (!hdr.HasFullHeader())
-        Abort("short header");
+    if (!hdr.HasFullHeader()) Abort("short header");
 
     // Only what the reader can show correctly gets through: anything else
     // would decode into a wrong picture or unbounded memory.
@@ -211,8 +188,7 @@ void TChunkIDAT::Process() {
     const uint8_t depth = hdr.BitDepth();
     if (width == 0 || height == 0 || width > MaxPNGDimension || height > MaxPNGDimension)
         Abort("image size");
-    if (depth != 1 && depth != 2 && depth != 4 && depth != 8)
-        Abort("bit depth");
+    if (depth != 1 && depth != 2 && depth != 4 && depth != 8) Abort("bit depth");
     if (hdr.ColorType() != 3 || hdr.CompressionMethod() != 0 || hdr.FilterMethod() != 0 ||
         hdr.InterlaceMethod() != 0)
         Abort("unsupported image kind");
@@ -222,8 +198,7 @@ void TChunkIDAT::Process() {
     const size_t lineSize = (size_t(width) * format + 7) / 8;
 
     int plte = Owner.FindLast(typeid(TChunkPLTE));
-    if (plte < 0)
-        Abort("no palette");
+    if (plte < 0) Abort("no palette");
 
     TPNGImage& image = Owner.Image;
     image.Width = int(width);
@@ -257,8 +232,7 @@ void TChunkList::Add(std::unique_ptr<TChunk> chunk) { Items.push_back(std::move(
 int TChunkList::FindLast(std::type_index cls) const {
     for (size_t i = Items.size(); i-- > 0;) {
         const TChunk& chunk = *Items[i];
-        if (std::type_index(typeid(chunk)) == cls)
-            return int(i);
+        if (std::type_index(typeid(chunk)) == cls) return int(i);
     }
     return -1;
 }
@@ -275,8 +249,7 @@ bool TChunkList::ReadChunk(TByteStream& stream) {
         return true;
     }
     // Checked before allocating, so a huge length costs nothing.
-    if (length > stream.Size() - stream.Position())
-        Abort("stream ends inside a chunk");
+    if (length > stream.Size() - stream.Position()) Abort("stream ends inside a chunk");
     std::unique_ptr<TChunk> chunk = cls->Create(*this);
     if (length > 0) {
         chunk->Data.resize(length);
@@ -289,8 +262,7 @@ bool TChunkList::ReadChunk(TByteStream& stream) {
         int first = -1;
         for (size_t i = 0; i < Items.size() && first < 0; ++i) {
             const TChunk& c = *Items[i];
-            if (typeid(c) == typeid(TChunkIDAT))
-                first = int(i);
+            if (typeid(c) == typeid(TChunkIDAT)) first = int(i);
         }
         if (first >= 0) {
             std::vector<uint8_t>& data = Items[size_t(first)]->Data;
@@ -307,21 +279,17 @@ bool TChunkList::ReadChunk(TByteStream& stream) {
 void TPNGImage::LoadFromStream(TByteStream& stream) {
     uint8_t sig[8];
     stream.Read(sig, sizeof sig);
-    if (std::memcmp(sig, Signature, sizeof sig) != 0)
-        Abort("not a PNG image");
+    if (std::memcmp(sig, Signature, sizeof sig) != 0) Abort("not a PNG image");
 
     // Decoded into a fresh image so that a failure leaves this one untouched.
     TPNGImage fresh;
     TChunkList list(fresh);
     while (stream.Position() < stream.Size() && list.ReadChunk(stream)) {
     }
-    if (list.Count() == 0 || list.FindLast(typeid(TChunkIDAT)) < 0)
-        Abort("missing chunk");
+    if (list.Count() == 0 || list.FindLast(typeid(TChunkIDAT)) < 0) Abort("missing chunk");
     const TChunk& first = list[0];
-    if (typeid(first) != typeid(TChunkIHDR))
-        Abort("first chunk is not the header");
-    for (size_t i = 0; i < list.Count(); ++i)
-        list[i].Process();
+    if (typeid(first) != typeid(TChunkIHDR)) Abort("first chunk is not the header");
+    for (size_t i = 0; i < list.Count(); ++i) list[i].Process();
     *this = std::move(fresh);
 }
 
@@ -333,12 +301,9 @@ void TPNGImage::LoadFromBytes(const uint8_t* data, size_t size) {
 uint8_t TPNGImage::PixelIndex(int x, int y) const {
     const std::vector<uint8_t>& line = ScanLines[size_t(y)];
     switch (PixelFormat) {
-    case 1:
-        return (line[size_t(x) / 8] >> (7 - x % 8)) & 1;
-    case 4:
-        return (line[size_t(x) / 2] >> (x % 2 ? 0 : 4)) & 15;
-    default:
-        return line[size_t(x)];
+    case 1: return (line[size_t(x) / 8] >> (7 - x % 8)) & 1;
+    case 4: return (line[size_t(x) / 2] >> (x % 2 ? 0 : 4)) & 15;
+    default: return line[size_t(x)];
     }
 }
 

@@ -18,7 +18,9 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-struct TPaletteEntry { uint8_t Red, Green, Blue, Flags; };
+struct TPaletteEntry {
+    uint8_t Red, Green, Blue, Flags;
+};
 
 class TByteStream;
 

@@ -24,7 +24,9 @@ public:
     TOleScope() : Ok(SUCCEEDED(OleInitialize(nullptr))) {}
     TOleScope(const TOleScope&) = delete;
     TOleScope& operator=(const TOleScope&) = delete;
-    ~TOleScope() { if (Ok) OleUninitialize(); }
+    ~TOleScope() {
+        if (Ok) OleUninitialize();
+    }
 
 private:
     bool Ok;
@@ -58,7 +60,8 @@ int RunSetup() {
         }
     });
 
-    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS};
+    INITCOMMONCONTROLSEX icc{sizeof icc,
+                             ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS};
     InitCommonControlsEx(&icc);
     SetMainThread();
     InstallMessageDlg();
@@ -73,7 +76,7 @@ int RunSetup() {
         auto form = std::make_unique<TMainDlgForm>();
         opening.join();
         if (!files || CheckSetupPayload(*files) != PayloadError::Ok) {
-            form.reset();   // never shown: only the error box appears
+            form.reset();  // never shown: only the error box appears
             MessageDlg(nullptr, MsgPayloadDamaged, mtError, mbOK);
             return 1;
         }
@@ -86,7 +89,7 @@ int RunSetup() {
         WaitForInstallThread();
         if (InstallStarted()) {
             SaveOptions(*form);
-            if (!IsPortable()) SaveInstallLog(LogFilePath());   // a failed save is not reported
+            if (!IsPortable()) SaveInstallLog(LogFilePath());  // a failed save is not reported
         }
     }
     MainDlgForm = nullptr;

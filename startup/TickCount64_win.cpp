@@ -18,22 +18,19 @@ constexpr uintptr_t notLookedUp = 1;
 std::atomic<uintptr_t> systemProc{notLookedUp};
 std::atomic<uint64_t> last{0};  // 0: no count read yet
 
-ULONGLONG WINAPI TickCount64()
-{
+ULONGLONG WINAPI TickCount64() {
     uintptr_t proc = systemProc.load(std::memory_order_relaxed);
     if (proc == notLookedUp) {
         proc = reinterpret_cast<uintptr_t>(
             GetProcAddress(GetModuleHandleA("kernel32.dll"), "GetTickCount64"));
         systemProc.store(proc, std::memory_order_relaxed);
     }
-    if (proc)
-        return reinterpret_cast<Proc>(proc)();
+    if (proc) return reinterpret_cast<Proc>(proc)();
     uint64_t seen = last.load();
     for (;;) {
         const uint32_t now = GetTickCount();
         const uint64_t next = seen == 0 ? now : WidenTickCount(seen, now);
-        if (next == seen || last.compare_exchange_weak(seen, next))
-            return next;
+        if (next == seen || last.compare_exchange_weak(seen, next)) return next;
     }
 }
 

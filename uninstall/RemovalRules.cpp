@@ -12,7 +12,9 @@ constexpr std::string_view MadeDirPrefix = "Made Dir: ";
 constexpr std::string_view FileCopyPrefix = "File Copy: ";
 constexpr size_t ListedAtMost = 10;
 
-bool StartsWith(std::string_view s, std::string_view head) { return s.substr(0, head.size()) == head; }
+bool StartsWith(std::string_view s, std::string_view head) {
+    return s.substr(0, head.size()) == head;
+}
 
 char AsciiUpper(char c) { return c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c; }
 
@@ -39,7 +41,8 @@ bool IsNamePart(std::string_view part) {
 std::string Listed(const std::vector<std::string>& paths) {
     std::string out;
     for (size_t i = 0; i < paths.size() && i < ListedAtMost; ++i) out += "\r" + paths[i];
-    if (paths.size() > ListedAtMost) out += "\r(and " + std::to_string(paths.size() - ListedAtMost) + " more)";
+    if (paths.size() > ListedAtMost)
+        out += "\r(and " + std::to_string(paths.size() - ListedAtMost) + " more)";
     return out;
 }
 
@@ -47,10 +50,10 @@ std::string Listed(const std::vector<std::string>& paths) {
 
 bool IsPlainAbsolutePath(std::string_view path) {
     std::string_view rest;
-    if (path.size() >= 3 && ((AsciiUpper(path[0]) >= 'A' && AsciiUpper(path[0]) <= 'Z')) && path[1] == ':' &&
-        path[2] == '\\') {
+    if (path.size() >= 3 && ((AsciiUpper(path[0]) >= 'A' && AsciiUpper(path[0]) <= 'Z')) &&
+        path[1] == ':' && path[2] == '\\') {
         rest = path.substr(3);
-        if (rest.empty()) return true;   // a drive root
+        if (rest.empty()) return true;  // a drive root
     } else if (StartsWith(path, "\\\\")) {
         // The server and share are the first two parts and must be there.
         rest = path.substr(2);
@@ -119,11 +122,13 @@ std::vector<std::string> FoldersDeepestFirst(const std::vector<std::string>& fol
     std::vector<std::string> out;
     for (const std::string& f : folders) {
         std::string form = FolderForm(f);
-        const bool seen = std::any_of(out.begin(), out.end(), [&](const std::string& o) { return SameNoCase(o, form); });
+        const bool seen = std::any_of(out.begin(), out.end(),
+                                      [&](const std::string& o) { return SameNoCase(o, form); });
         if (!seen) out.push_back(std::move(form));
     }
-    std::stable_sort(out.begin(), out.end(),
-                     [](const std::string& a, const std::string& b) { return Depth(a) > Depth(b); });
+    std::stable_sort(out.begin(), out.end(), [](const std::string& a, const std::string& b) {
+        return Depth(a) > Depth(b);
+    });
     return out;
 }
 
@@ -160,20 +165,24 @@ bool EntryNamesProgram(const std::string& displayIcon, const std::string& uninst
 }
 
 const char* const ConfirmText =
-    "Do you want to remove Parvela Word Processor from this computer?\rYour documents are not affected.";
+    "Do you want to remove Parvela Word Processor from this computer?\rYour documents are not "
+    "affected.";
 const char* const FileInUseText =
     "Cannot remove \"%s\".\rAnother program might be using this file.\r\r"
     "Close that program, then click Retry. Click Ignore to leave the file in place.";
 const char* const PortableText =
-    "This is a portable copy of Parvela Word Processor in \"%s\"; it was not installed on this computer, so "
+    "This is a portable copy of Parvela Word Processor in \"%s\"; it was not installed on this "
+    "computer, so "
     "nothing was changed.\rTo remove it, close it and delete that folder.";
 const char* const LogMissingText =
     "Parvela Word Processor cannot be removed: its list of installed files \"%s\" is missing.\r"
-    "Nothing was changed. Run the setup program again into the same folder, then remove Parvela Word "
+    "Nothing was changed. Run the setup program again into the same folder, then remove Parvela "
+    "Word "
     "Processor.";
 const char* const LogDamagedText =
     "Parvela Word Processor cannot be removed: its list of installed files \"%s\" is damaged.\r"
-    "Nothing was changed. Delete that file, run the setup program again into the same folder, then remove "
+    "Nothing was changed. Delete that file, run the setup program again into the same folder, then "
+    "remove "
     "Parvela Word Processor.";
 
 std::string FormatText(const char* pattern, const std::string& value) {
@@ -186,7 +195,8 @@ std::string FormatText(const char* pattern, const std::string& value) {
 std::string LogProblemText(const std::string& logPath, const TLogReading& reading) {
     if (!reading.Damaged) return FormatText(LogMissingText, logPath);
     std::string text = FormatText(LogDamagedText, logPath);
-    const std::string where = reading.BadLine ? " (line " + std::to_string(reading.BadLine) + ")" : " (it is empty)";
+    const std::string where =
+        reading.BadLine ? " (line " + std::to_string(reading.BadLine) + ")" : " (it is empty)";
     text.insert(text.find(" is damaged") + 11, where);
     return text;
 }
@@ -194,11 +204,13 @@ std::string LogProblemText(const std::string& logPath, const TLogReading& readin
 std::string FinalText(const TRemovalOutcome& outcome) {
     std::string text = "Parvela Word Processor has been removed from this computer.";
     if (!outcome.Changed.empty())
-        text += "\r\rThese files were changed after the installation and were kept:" + Listed(outcome.Changed);
+        text += "\r\rThese files were changed after the installation and were kept:" +
+                Listed(outcome.Changed);
     if (!outcome.Failed.empty())
         text += "\r\rThese could not be removed; delete them yourself:" + Listed(outcome.Failed);
     if (!outcome.SharedData.empty())
-        text += "\r\rThe shared dictionaries, templates and clip library in \"" + outcome.SharedData +
+        text += "\r\rThe shared dictionaries, templates and clip library in \"" +
+                outcome.SharedData +
                 "\" were kept for other users. Delete that folder if nobody needs them.";
     return text;
 }

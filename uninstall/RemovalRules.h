@@ -19,8 +19,8 @@ constexpr const char* RemovalCopySwitch = "-uicopy";
 
 // What the setup recorded in Install.log.
 struct TInstallRecord {
-    std::vector<std::string> Files;     // "File Copy: " paths, in log order
-    std::vector<std::string> Folders;   // "Made Dir: " paths in folder form, in log order
+    std::vector<std::string> Files;    // "File Copy: " paths, in log order
+    std::vector<std::string> Folders;  // "Made Dir: " paths in folder form, in log order
 };
 
 struct TLogReading {
@@ -51,8 +51,8 @@ std::vector<std::string> FoldersDeepestFirst(const std::vector<std::string>& fol
 
 // The time the setup gave a payload file: its record's stamp in the payload.
 struct TRecordTime {
-    std::string Name;   // payload name, e.g. "parv.exe" or "Templates\Letter.dot"
-    double Time = 0;    // day count
+    std::string Name;  // payload name, e.g. "parv.exe" or "Templates\Letter.dot"
+    double Time = 0;   // day count
 };
 // The record time of the payload entry whose name ends the path after a
 // backslash (the longest such name); nothing for files not from the payload.
@@ -60,9 +60,9 @@ std::optional<double> RecordTimeOf(std::string_view path, const std::vector<TRec
 
 struct TFileFacts {
     bool Exists = false;
-    double Modified = 0;                // last write, local day count (2-second grain)
-    std::optional<double> RecordTime;   // payload files only
-    bool NewerThanLog = false;          // last write after Install.log's
+    double Modified = 0;               // last write, local day count (2-second grain)
+    std::optional<double> RecordTime;  // payload files only
+    bool NewerThanLog = false;         // last write after Install.log's
 };
 enum class TFileFate { Remove, Gone, Changed };
 // A payload file is the setup's while its last write is its record time; a
@@ -78,9 +78,9 @@ bool EntryNamesProgram(const std::string& displayIcon, const std::string& uninst
 
 // What the removal could not do, for the final message.
 struct TRemovalOutcome {
-    std::vector<std::string> Changed;   // kept: changed since the installation
-    std::vector<std::string> Failed;    // could not be removed
-    std::string SharedData;             // shared data folder kept, "" when there is none
+    std::vector<std::string> Changed;  // kept: changed since the installation
+    std::vector<std::string> Failed;   // could not be removed
+    std::string SharedData;            // shared data folder kept, "" when there is none
 };
 
 // ---- Texts -------------------------------------------------------------------

@@ -18,7 +18,9 @@ std::string FolderForm(std::string path) {
     return path;
 }
 
-bool PathExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+bool PathExists(const std::string& path) {
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
 
 bool IsLink(const std::string& path) {
     std::string p = path;
@@ -37,18 +39,21 @@ bool LastWrite(const std::string& path, FILETIME& time) {
     return true;
 }
 
-std::string LogPathOf(const TUninstallContext& ctx) { return JoinPath(ctx.MainDir, app::InstallLogFile); }
+std::string LogPathOf(const TUninstallContext& ctx) {
+    return JoinPath(ctx.MainDir, app::InstallLogFile);
+}
 
 bool ReadWhole(const std::string& path, std::string& text) {
-    UniqueHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    UniqueHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.Valid()) return false;
     LARGE_INTEGER size;
     // A log of this size is not the setup's.
     if (!GetFileSizeEx(file.Get(), &size) || size.QuadPart > 16 * 1024 * 1024) return false;
     text.assign(size_t(size.QuadPart), '\0');
     DWORD got = 0;
-    return text.empty() || (ReadFile(file.Get(), text.data(), DWORD(text.size()), &got, nullptr) && got == text.size());
+    return text.empty() || (ReadFile(file.Get(), text.data(), DWORD(text.size()), &got, nullptr) &&
+                            got == text.size());
 }
 
 std::string ReadString(HKEY root, const std::string& key, const char* name) {
@@ -56,7 +61,8 @@ std::string ReadString(HKEY root, const std::string& key, const char* name) {
     if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, k.OutPtr()) != ERROR_SUCCESS) return {};
     char buf[1024];
     DWORD type = 0, size = sizeof(buf) - 1;
-    if (RegQueryValueExA(k.Get(), name, nullptr, &type, reinterpret_cast<BYTE*>(buf), &size) != ERROR_SUCCESS ||
+    if (RegQueryValueExA(k.Get(), name, nullptr, &type, reinterpret_cast<BYTE*>(buf), &size) !=
+            ERROR_SUCCESS ||
         (type != REG_SZ && type != REG_EXPAND_SZ))
         return {};
     buf[size] = '\0';
@@ -71,7 +77,9 @@ void DeleteKeyTree(HKEY root, const std::string& key) {
         char name[256];
         for (DWORD i = 0;; ++i) {
             DWORD len = sizeof(name);
-            if (RegEnumKeyExA(k.Get(), i, name, &len, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+            if (RegEnumKeyExA(k.Get(), i, name, &len, nullptr, nullptr, nullptr, nullptr) !=
+                ERROR_SUCCESS)
+                break;
             subkeys.emplace_back(name, len);
         }
         for (const std::string& s : subkeys) DeleteKeyTree(root, key + "\\" + s);
@@ -85,8 +93,8 @@ void DeleteKeyIfEmpty(HKEY root, const std::string& key) {
         TRegKey k;
         if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, k.OutPtr()) != ERROR_SUCCESS) return;
         DWORD subkeys = 0, values = 0;
-        if (RegQueryInfoKeyA(k.Get(), nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values, nullptr,
-                             nullptr, nullptr, nullptr) != ERROR_SUCCESS ||
+        if (RegQueryInfoKeyA(k.Get(), nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr,
+                             &values, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS ||
             subkeys != 0 || values != 0)
             return;
     }
@@ -114,7 +122,8 @@ TDeleteResult DeleteWithRetry(const TUninstallContext& ctx, const std::string& p
         if (DeleteFileA(path.c_str())) return TDeleteResult::Removed;
         const DWORD err = GetLastError();
         if (err == ERROR_FILE_NOT_FOUND || err == ERROR_PATH_NOT_FOUND) return TDeleteResult::Gone;
-        if (!ctx.Ask || ctx.Ask(FormatText(FileInUseText, path), mtError, mbRetry | mbIgnore, mrNone) != mrRetry)
+        if (!ctx.Ask || ctx.Ask(FormatText(FileInUseText, path), mtError, mbRetry | mbIgnore,
+                                mrNone) != mrRetry)
             return TDeleteResult::Failed;
     }
 }
@@ -143,7 +152,8 @@ bool IsOurRemovalCopy(const std::string& exePath) {
     std::string name = folder;
     if (LastChar(name) == '\\') DropLastChar(name);
     name = name.substr(ParentFolder(name).size());
-    return TextEqualsIgnoreCase(ParentFolder(folder), GetTempFolder()) && name.rfind(TempNamePrefix(), 0) == 0;
+    return TextEqualsIgnoreCase(ParentFolder(folder), GetTempFolder()) &&
+           name.rfind(TempNamePrefix(), 0) == 0;
 }
 
 std::string OwnPath() {
@@ -153,7 +163,9 @@ std::string OwnPath() {
 }
 
 void ShowFinal(const TUninstallContext& ctx, const TRemovalOutcome& outcome) {
-    if (ctx.Ask) ctx.Ask(FinalText(outcome), outcome.Failed.empty() ? mtInformation : mtWarning, mbOK, mrNone);
+    if (ctx.Ask)
+        ctx.Ask(FinalText(outcome), outcome.Failed.empty() ? mtInformation : mtWarning, mbOK,
+                mrNone);
 }
 
 // Shows why nothing can be removed; false when removal can go ahead.
@@ -171,7 +183,8 @@ bool RefuseUnlessReady(const TUninstallContext& ctx, const TSurvey& survey, int&
 std::vector<std::string> SetupFolders() {
     std::vector<std::string> folders;
     if (std::string shared = SharedDataBase(); !shared.empty()) folders.push_back(shared);
-    for (int csidl : {CSIDL_PROGRAMS_, CSIDL_DESKTOPDIRECTORY_, CSIDL_COMMON_PROGRAMS_, CSIDL_COMMON_DESKTOPDIRECTORY_})
+    for (int csidl : {CSIDL_PROGRAMS_, CSIDL_DESKTOPDIRECTORY_, CSIDL_COMMON_PROGRAMS_,
+                      CSIDL_COMMON_DESKTOPDIRECTORY_})
         if (std::string f = GetShellFolder(csidl); !f.empty()) folders.push_back(f);
     return folders;
 }
@@ -186,9 +199,9 @@ TSurvey SurveyInstallation(const TUninstallContext& ctx) {
         s.Kind = s.Log.Damaged ? TSurveyKind::LogProblem : TSurveyKind::Ready;
         return s;
     }
-    const bool registered = EntryNamesProgram(ReadString(HKEY_LOCAL_MACHINE, app::UninstallKey, "DisplayIcon"),
-                                              ReadString(HKEY_LOCAL_MACHINE, app::UninstallKey, "UninstallString"),
-                                              ctx.ExePath);
+    const bool registered = EntryNamesProgram(
+        ReadString(HKEY_LOCAL_MACHINE, app::UninstallKey, "DisplayIcon"),
+        ReadString(HKEY_LOCAL_MACHINE, app::UninstallKey, "UninstallString"), ctx.ExePath);
     // A log that exists but cannot be read counts as missing.
     s.Kind = registered || PathExists(s.LogPath) ? TSurveyKind::LogProblem : TSurveyKind::Portable;
     return s;
@@ -209,7 +222,8 @@ void TakeBackAssociation(const char* extension, const char* progId) {
     const std::string path = std::string(ClassesKey) + extension;
     {
         TRegKey key;
-        if (RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ | KEY_WRITE, key.OutPtr()) != ERROR_SUCCESS)
+        if (RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ | KEY_WRITE, key.OutPtr()) !=
+            ERROR_SUCCESS)
             return;
         if (!TextEqualsIgnoreCase(ReadString(HKEY_CURRENT_USER, path, nullptr), progId)) return;
         RegDeleteValueA(key.Get(), nullptr);
@@ -219,15 +233,18 @@ void TakeBackAssociation(const char* extension, const char* progId) {
 
 void RemoveRegistration(const TUninstallContext& ctx) {
     if (EntryNamesProgram(ReadString(HKEY_LOCAL_MACHINE, app::UninstallKey, "DisplayIcon"),
-                          ReadString(HKEY_LOCAL_MACHINE, app::UninstallKey, "UninstallString"), ctx.ExePath))
+                          ReadString(HKEY_LOCAL_MACHINE, app::UninstallKey, "UninstallString"),
+                          ctx.ExePath))
         DeleteKeyTree(HKEY_LOCAL_MACHINE, app::UninstallKey);
 
     // The document types are ours only while our type's open command starts
     // this copy; another installation's claims stay.
     const std::string progId = std::string(ClassesKey) + app::AssocProgId;
-    const std::string command = ReadString(HKEY_CURRENT_USER, progId + "\\shell\\open\\command", nullptr);
+    const std::string command =
+        ReadString(HKEY_CURRENT_USER, progId + "\\shell\\open\\command", nullptr);
     const std::string ours = "\"" + ctx.ExePath + "\"";
-    if (command.size() >= ours.size() && TextEqualsIgnoreCase(command.substr(0, ours.size()), ours)) {
+    if (command.size() >= ours.size() &&
+        TextEqualsIgnoreCase(command.substr(0, ours.size()), ours)) {
         for (const char* ext : app::AssocExtensions) TakeBackAssociation(ext, app::AssocProgId);
         DeleteKeyTree(HKEY_CURRENT_USER, progId);
         SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_IDLIST, nullptr, nullptr);
@@ -337,7 +354,8 @@ bool StartRemovalCopy(const std::string& exePath) {
     if (!CopyFileA(exePath.c_str(), copy.c_str(), TRUE)) return giveUp();
 
     HANDLE self = nullptr;
-    if (!DuplicateHandle(GetCurrentProcess(), GetCurrentProcess(), GetCurrentProcess(), &self, SYNCHRONIZE, TRUE, 0))
+    if (!DuplicateHandle(GetCurrentProcess(), GetCurrentProcess(), GetCurrentProcess(), &self,
+                         SYNCHRONIZE, TRUE, 0))
         return giveUp();
     UniqueHandle selfOwner(self);
     std::string line = "\"" + copy + "\" " + RemovalCopySwitch + " " +
@@ -347,7 +365,8 @@ bool StartRemovalCopy(const std::string& exePath) {
     PROCESS_INFORMATION pi{};
     // Started in the temporary folder, so that no process holds the main
     // folder as its current one.
-    if (!CreateProcessA(copy.c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr, temp.c_str(), &si, &pi))
+    if (!CreateProcessA(copy.c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr, temp.c_str(),
+                        &si, &pi))
         return giveUp();
     UniqueHandle process(pi.hProcess), thread(pi.hThread);
     return true;

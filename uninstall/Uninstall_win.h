@@ -15,12 +15,13 @@ namespace uninst {
 
 // Shows a message box and returns the button pressed (mrYes ...); default
 // is the result Enter gives, mrNone for the program's usual default.
-using TAsk = std::function<int32_t(const std::string& text, uint8_t kind, uint16_t buttons, int32_t defaultResult)>;
+using TAsk = std::function<int32_t(const std::string& text, uint8_t kind, uint16_t buttons,
+                                   int32_t defaultResult)>;
 
 enum class TSurveyKind {
-    Ready,        // Install.log read: removal can go ahead
-    Portable,     // removable media, or neither log nor an entry of ours: not ours to remove
-    LogProblem,   // registered here, but Install.log is missing or damaged
+    Ready,       // Install.log read: removal can go ahead
+    Portable,    // removable media, or neither log nor an entry of ours: not ours to remove
+    LogProblem,  // registered here, but Install.log is missing or damaged
 };
 struct TSurvey {
     TSurveyKind Kind = TSurveyKind::Portable;
@@ -29,9 +30,9 @@ struct TSurvey {
 };
 
 struct TUninstallContext {
-    std::string MainDir;                    // folder form
-    std::string ExePath;                    // the installed application file
-    std::vector<TRecordTime> RecordTimes;   // payload names and their stamps
+    std::string MainDir;                   // folder form
+    std::string ExePath;                   // the installed application file
+    std::vector<TRecordTime> RecordTimes;  // payload names and their stamps
     TAsk Ask;
     // Folders besides the main folder where the setup writes files (see
     // SetupFolders); a logged file anywhere else is not the setup's and stays.

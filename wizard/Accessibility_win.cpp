@@ -27,10 +27,14 @@ const TOleacc& Oleacc() {
         TOleacc a;
         const std::string path = SystemFolderFile("oleacc.dll");
         if (path.empty()) return a;
-        a.Module = LoadedModule(LoadLibraryExA(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH));
+        a.Module =
+            LoadedModule(LoadLibraryExA(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH));
         if (!a.Module.Get()) return a;
-        auto find = [&a](const char* name) { return reinterpret_cast<void*>(GetProcAddress(a.Module.Get(), name)); };
-        a.CreateStd = reinterpret_cast<CreateStdAccessibleObjectProc>(find("CreateStdAccessibleObject"));
+        auto find = [&a](const char* name) {
+            return reinterpret_cast<void*>(GetProcAddress(a.Module.Get(), name));
+        };
+        a.CreateStd =
+            reinterpret_cast<CreateStdAccessibleObjectProc>(find("CreateStdAccessibleObject"));
         a.FromObject = reinterpret_cast<LresultFromObjectProc>(find("LresultFromObject"));
         return a;
     }();
@@ -43,7 +47,9 @@ const TOleacc& Oleacc() {
 // what it describes.
 class TCheckListAccessible final : public IAccessible {
 public:
-    TCheckListAccessible(IAccessible* inner, HWND list) : Inner(inner), List(list) { Inner->AddRef(); }
+    TCheckListAccessible(IAccessible* inner, HWND list) : Inner(inner), List(list) {
+        Inner->AddRef();
+    }
     TCheckListAccessible(const TCheckListAccessible&) = delete;
     TCheckListAccessible& operator=(const TCheckListAccessible&) = delete;
 
@@ -51,7 +57,8 @@ public:
     // object for an enumerator would bypass the rows' states.
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
         if (!out) return E_POINTER;
-        if (iid == __uuidof(IUnknown) || iid == __uuidof(IDispatch) || iid == __uuidof(IAccessible)) {
+        if (iid == __uuidof(IUnknown) || iid == __uuidof(IDispatch) ||
+            iid == __uuidof(IAccessible)) {
             *out = static_cast<IAccessible*>(this);
             AddRef();
             return S_OK;
@@ -67,15 +74,19 @@ public:
     }
 
     // IDispatch: the system object's.
-    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* n) override { return Inner->GetTypeInfoCount(n); }
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* n) override {
+        return Inner->GetTypeInfoCount(n);
+    }
     HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT i, LCID lcid, ITypeInfo** info) override {
         return Inner->GetTypeInfo(i, lcid, info);
     }
-    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT n, LCID lcid, DISPID* ids) override {
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT n, LCID lcid,
+                                            DISPID* ids) override {
         return Inner->GetIDsOfNames(iid, names, n, lcid, ids);
     }
-    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID iid, LCID lcid, WORD flags, DISPPARAMS* params,
-                                     VARIANT* result, EXCEPINFO* info, UINT* arg) override {
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID iid, LCID lcid, WORD flags,
+                                     DISPPARAMS* params, VARIANT* result, EXCEPINFO* info,
+                                     UINT* arg) override {
         return Inner->Invoke(id, iid, lcid, flags, params, result, info, arg);
     }
 
@@ -90,7 +101,7 @@ public:
         if (!out) return E_POINTER;
         *out = nullptr;
         if (Row(child) < 0) return Inner->get_accChild(child, out);
-        return S_FALSE;   // rows are simple elements of this object
+        return S_FALSE;  // rows are simple elements of this object
     }
     HRESULT STDMETHODCALLTYPE get_accName(VARIANT child, BSTR* name) override {
         const int row = Row(child);
@@ -116,7 +127,8 @@ public:
         } else {
             // A system object that knows no rows: what the list itself shows.
             flags = STATE_SYSTEM_FOCUSABLE | STATE_SYSTEM_SELECTABLE;
-            if (row == Box()->CurrentRow()) flags |= STATE_SYSTEM_SELECTED | (GetFocus() == List ? STATE_SYSTEM_FOCUSED : 0);
+            if (row == Box()->CurrentRow())
+                flags |= STATE_SYSTEM_SELECTED | (GetFocus() == List ? STATE_SYSTEM_FOCUSED : 0);
         }
         VariantClear(&base);
         const TCheckState check = Box()->State(row);
@@ -128,55 +140,81 @@ public:
         return S_OK;
     }
 
-    HRESULT STDMETHODCALLTYPE get_accParent(IDispatch** parent) override { return Inner->get_accParent(parent); }
-    HRESULT STDMETHODCALLTYPE get_accValue(VARIANT child, BSTR* value) override { return Inner->get_accValue(child, value); }
+    HRESULT STDMETHODCALLTYPE get_accParent(IDispatch** parent) override {
+        return Inner->get_accParent(parent);
+    }
+    HRESULT STDMETHODCALLTYPE get_accValue(VARIANT child, BSTR* value) override {
+        return Inner->get_accValue(child, value);
+    }
     HRESULT STDMETHODCALLTYPE get_accDescription(VARIANT child, BSTR* text) override {
         return Inner->get_accDescription(child, text);
     }
-    HRESULT STDMETHODCALLTYPE get_accHelp(VARIANT child, BSTR* help) override { return Inner->get_accHelp(child, help); }
+    HRESULT STDMETHODCALLTYPE get_accHelp(VARIANT child, BSTR* help) override {
+        return Inner->get_accHelp(child, help);
+    }
     HRESULT STDMETHODCALLTYPE get_accHelpTopic(BSTR* file, VARIANT child, LONG* topic) override {
         return Inner->get_accHelpTopic(file, child, topic);
     }
     HRESULT STDMETHODCALLTYPE get_accKeyboardShortcut(VARIANT child, BSTR* keys) override {
         return Inner->get_accKeyboardShortcut(child, keys);
     }
-    HRESULT STDMETHODCALLTYPE get_accFocus(VARIANT* child) override { return Inner->get_accFocus(child); }
-    HRESULT STDMETHODCALLTYPE get_accSelection(VARIANT* children) override { return Inner->get_accSelection(children); }
+    HRESULT STDMETHODCALLTYPE get_accFocus(VARIANT* child) override {
+        return Inner->get_accFocus(child);
+    }
+    HRESULT STDMETHODCALLTYPE get_accSelection(VARIANT* children) override {
+        return Inner->get_accSelection(children);
+    }
     HRESULT STDMETHODCALLTYPE get_accDefaultAction(VARIANT child, BSTR* action) override {
         return Inner->get_accDefaultAction(child, action);
     }
-    HRESULT STDMETHODCALLTYPE accSelect(LONG how, VARIANT child) override { return Inner->accSelect(how, child); }
-    HRESULT STDMETHODCALLTYPE accLocation(LONG* x, LONG* y, LONG* w, LONG* h, VARIANT child) override {
+    HRESULT STDMETHODCALLTYPE accSelect(LONG how, VARIANT child) override {
+        return Inner->accSelect(how, child);
+    }
+    HRESULT STDMETHODCALLTYPE accLocation(LONG* x, LONG* y, LONG* w, LONG* h,
+                                          VARIANT child) override {
         return Inner->accLocation(x, y, w, h, child);
     }
     HRESULT STDMETHODCALLTYPE accNavigate(LONG dir, VARIANT start, VARIANT* end) override {
         return Inner->accNavigate(dir, start, end);
     }
-    HRESULT STDMETHODCALLTYPE accHitTest(LONG x, LONG y, VARIANT* child) override { return Inner->accHitTest(x, y, child); }
-    HRESULT STDMETHODCALLTYPE accDoDefaultAction(VARIANT child) override { return Inner->accDoDefaultAction(child); }
-    HRESULT STDMETHODCALLTYPE put_accName(VARIANT child, BSTR name) override { return Inner->put_accName(child, name); }
-    HRESULT STDMETHODCALLTYPE put_accValue(VARIANT child, BSTR value) override { return Inner->put_accValue(child, value); }
+    HRESULT STDMETHODCALLTYPE accHitTest(LONG x, LONG y, VARIANT* child) override {
+        return Inner->accHitTest(x, y, child);
+    }
+    HRESULT STDMETHODCALLTYPE accDoDefaultAction(VARIANT child) override {
+        return Inner->accDoDefaultAction(child);
+    }
+    HRESULT STDMETHODCALLTYPE put_accName(VARIANT child, BSTR name) override {
+        return Inner->put_accName(child, name);
+    }
+    HRESULT STDMETHODCALLTYPE put_accValue(VARIANT child, BSTR value) override {
+        return Inner->put_accValue(child, value);
+    }
 
 private:
     ~TCheckListAccessible() { Inner->Release(); }
 
-    const TCheckListBox* Box() const { return IsWindow(List) ? TCheckListBox::From(GetParent(List)) : nullptr; }
+    const TCheckListBox* Box() const {
+        return IsWindow(List) ? TCheckListBox::From(GetParent(List)) : nullptr;
+    }
 
     // The row a child id names; -1 for the list itself or no row.
     int Row(const VARIANT& child) const {
         const TCheckListBox* box = Box();
         if (child.vt != VT_I4 || child.lVal == CHILDID_SELF || !box) return -1;
-        return child.lVal >= 1 && child.lVal <= box->RowCount() ? static_cast<int>(child.lVal - 1) : -1;
+        return child.lVal >= 1 && child.lVal <= box->RowCount() ? static_cast<int>(child.lVal - 1)
+                                                                : -1;
     }
 
     static BSTR ToBstr(const std::string& text) {
-        const int n = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+        const int n =
+            MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
         BSTR out = SysAllocStringLen(nullptr, static_cast<UINT>(n));
-        if (out && n > 0) MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), out, n);
+        if (out && n > 0)
+            MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), out, n);
         return out;
     }
 
-    IAccessible* Inner;   // one reference, released with this object
+    IAccessible* Inner;  // one reference, released with this object
     HWND List;
     std::atomic<ULONG> Refs{1};
 };
@@ -188,7 +226,8 @@ bool AnswerCheckListObject(HWND list, WPARAM wp, LPARAM lp, LRESULT& result) {
     const TOleacc& acc = Oleacc();
     if (!acc.CreateStd || !acc.FromObject) return false;
     ComPtr<IAccessible> inner;
-    if (FAILED(acc.CreateStd(list, OBJID_CLIENT, __uuidof(IAccessible), inner.OutPtr())) || !inner) return false;
+    if (FAILED(acc.CreateStd(list, OBJID_CLIENT, __uuidof(IAccessible), inner.OutPtr())) || !inner)
+        return false;
     ComPtr<IAccessible> outer;
     *outer.OutPtr() = static_cast<IAccessible*>(new TCheckListAccessible(inner.Get(), list));
     result = acc.FromObject(__uuidof(IAccessible), wp, outer.Get());

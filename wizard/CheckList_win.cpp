@@ -49,16 +49,14 @@ LRESULT CALLBACK TCheckListBox::ListProc(HWND w, UINT msg, WPARAM wp, LPARAM lp,
             }
             break;
         case WM_CHAR:
-            if (wp == ' ') return 0;   // not a search key here
+            if (wp == ' ') return 0;  // not a search key here
             break;
         case WM_GETOBJECT: {
             LRESULT object = 0;
             if (AnswerCheckListObject(w, wp, lp, object)) return object;
             break;
         }
-        case WM_NCDESTROY:
-            RemoveWindowSubclass(w, ListProc, SubclassId);
-            break;
+        case WM_NCDESTROY: RemoveWindowSubclass(w, ListProc, SubclassId); break;
         }
         return DefSubclassProc(w, msg, wp, lp);
     } catch (...) {
@@ -73,18 +71,14 @@ LRESULT TCheckListBox::Dispatch(UINT msg, WPARAM wp, LPARAM lp) {
         return result;
     }
     switch (msg) {
-    case WM_CREATE:
-        Create();
-        return 0;
+    case WM_CREATE: Create(); return 0;
     case WM_SIZE:
         SetWindowPos(List, nullptr, 0, 0, LOWORD(lp), HIWORD(lp), SWP_NOZORDER | SWP_NOACTIVATE);
         return 0;
     case WM_MEASUREITEM:
         reinterpret_cast<MEASUREITEMSTRUCT*>(lp)->itemHeight = ScaleForDpi(RowHeight96, Dpi);
         return TRUE;
-    case WM_DRAWITEM:
-        Draw(*reinterpret_cast<const DRAWITEMSTRUCT*>(lp));
-        return TRUE;
+    case WM_DRAWITEM: Draw(*reinterpret_cast<const DRAWITEMSTRUCT*>(lp)); return TRUE;
     }
     return DefWindowProcA(Window, msg, wp, lp);
 }

@@ -15,24 +15,23 @@
 #include "wizard/ControlHost_win.h"
 #include "wizard/GdiHandle_win.h"
 
-
 class TCheckListBox {
 public:
     static constexpr const char* ClassName = "ParvelaCheckList";
     static TCheckListBox* From(HWND window);
 
     HWND Handle() const { return Window; }
-    HWND Inner() const { return List; }     // the LISTBOX
+    HWND Inner() const { return List; }  // the LISTBOX
 
-    int AddRow(const std::string& text);    // unticked, size 0; returns its index
+    int AddRow(const std::string& text);  // unticked, size 0; returns its index
     void Clear();
     int RowCount() const { return static_cast<int>(Rows.size()); }
     std::string RowText(int row) const;
     TCheckState State(int row) const;
-    void SetState(int row, TCheckState state);   // repaints the row
+    void SetState(int row, TCheckState state);  // repaints the row
     int32_t Size(int row) const;
     void SetSize(int row, int32_t bytes);
-    int CurrentRow() const;                      // -1 when none
+    int CurrentRow() const;  // -1 when none
     void SetCurrentRow(int row);
     std::vector<TCompRow> CompRows() const;
     // Toggles `row` as the user would, then raises OnClickCheck.
@@ -53,7 +52,11 @@ public:
     static LRESULT CALLBACK ListProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
 
 private:
-    struct Row { std::string Text; TCheckState State = TCheckState::Unchecked; int32_t Size = 0; };
+    struct Row {
+        std::string Text;
+        TCheckState State = TCheckState::Unchecked;
+        int32_t Size = 0;
+    };
     explicit TCheckListBox(HWND window) : Window(window) {}
     LRESULT Dispatch(UINT msg, WPARAM wp, LPARAM lp);
     void Create();
@@ -63,7 +66,7 @@ private:
 
     HWND Window = nullptr;
     HWND List = nullptr;
-    HFONT Font = nullptr;            // the parent's font, not owned
+    HFONT Font = nullptr;  // the parent's font, not owned
     int Dpi = ScreenDpi();
     int Glyph = 13;
     std::vector<Row> Rows;

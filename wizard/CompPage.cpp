@@ -14,7 +14,7 @@ bool HitsCheckGlyph(int x, int rowLeft, int glyphWidth) {
 
 bool ApplyClickCheckRule(TCheckState& row0, int row0Component) {
     if (row0Component != 0 || row0 == TCheckState::Grayed) return true;
-    row0 = TCheckState::Grayed;   // the application cannot be deselected
+    row0 = TCheckState::Grayed;  // the application cannot be deselected
     return false;
 }
 

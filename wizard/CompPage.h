@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "integration/Options.h"   // TCheckState
+#include "integration/Options.h"  // TCheckState
 
 // The state a row takes when the user toggles it.
 TCheckState ToggledCheckState(TCheckState state);
@@ -29,7 +29,7 @@ struct TCompRow {
 };
 struct TDiskSpaceFigures {
     int64_t Required = 0;
-    int64_t Available = 0;       // 0 when the free-space query failed
+    int64_t Available = 0;  // 0 when the free-space query failed
     std::string RequiredText;
     std::string AvailableText;
     bool NextEnabled = false;

@@ -12,7 +12,8 @@ void DrawTextAt(HDC dc, const std::string& text, int x, const RECT& rect) {
     GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size);
     int y = rect.top + (rect.bottom - rect.top - size.cy) / 2;
     RECT clip = rect;
-    ExtTextOutA(dc, x, y, ETO_CLIPPED, &clip, text.c_str(), static_cast<UINT>(text.size()), nullptr);
+    ExtTextOutA(dc, x, y, ETO_CLIPPED, &clip, text.c_str(), static_cast<UINT>(text.size()),
+                nullptr);
 }
 
 int TextWidth(HDC dc, const std::string& text) {
@@ -63,7 +64,7 @@ void SelCompLstBxClickCheck(const TSelCompControls& controls) {
 std::optional<int64_t> QueryFreeSpace(const std::string& mainDir) {
     std::string root = DrivePart(mainDir);
     if (root.empty()) return std::nullopt;
-    AppendPathSeparator(root);   // a bare "C:" would mean that drive's current folder
+    AppendPathSeparator(root);  // a bare "C:" would mean that drive's current folder
     ULARGE_INTEGER available{};
     TErrorModeScope quiet;
     if (!GetDiskFreeSpaceExA(root.c_str(), &available, nullptr, nullptr)) return std::nullopt;
@@ -88,7 +89,8 @@ TDiskSpaceFigures UpdateDiskSpace(const TSelCompControls& controls) {
 
 void SetComponentSizes(TCheckListBox& list, const TAttachedFiles& files,
                        const std::vector<int>& rowToComponent) {
-    for (int row = 0; row < list.RowCount() && row < static_cast<int>(rowToComponent.size()); ++row) {
+    for (int row = 0; row < list.RowCount() && row < static_cast<int>(rowToComponent.size());
+         ++row) {
         int component = rowToComponent[row];
         list.SetSize(row, component >= 0 && component < ComponentCount
                               ? files.GetComponentSize(ComponentFiles[component])

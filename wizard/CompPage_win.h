@@ -15,12 +15,12 @@
 class TAttachedFiles;
 
 struct TSelCompControls {
-    TCheckListBox* List = nullptr;          // SelCompLstBx
-    HWND ReqLbl = nullptr;                  // SelCompDiskSpaceReqLbl2
-    HWND AvailLbl = nullptr;                // SelCompDiskSpaceAvailLbl2
+    TCheckListBox* List = nullptr;  // SelCompLstBx
+    HWND ReqLbl = nullptr;          // SelCompDiskSpaceReqLbl2
+    HWND AvailLbl = nullptr;        // SelCompDiskSpaceAvailLbl2
     HWND NextBtn = nullptr;
-    std::function<std::string()> MainDir;   // the window's Options.MainDir
-    std::vector<int> RowToComponent;        // row i shows component RowToComponent[i]
+    std::function<std::string()> MainDir;  // the window's Options.MainDir
+    std::vector<int> RowToComponent;       // row i shows component RowToComponent[i]
 };
 
 // Fills the list with one row per mapped component (catalogue names) and
@@ -38,8 +38,8 @@ void SelCompLstBxClickCheck(const TSelCompControls& controls);
 // the query fails (no such drive, empty drive part).
 std::optional<int64_t> QueryFreeSpace(const std::string& mainDir);
 // Recomputes both labels and the Next button; returns the figures shown.
-TDiskSpaceFigures UpdateDiskSpace(TCheckListBox& list, HWND reqLbl, HWND availLbl,
-                                  HWND nextBtn, const std::string& mainDir);
+TDiskSpaceFigures UpdateDiskSpace(TCheckListBox& list, HWND reqLbl, HWND availLbl, HWND nextBtn,
+                                  const std::string& mainDir);
 TDiskSpaceFigures UpdateDiskSpace(const TSelCompControls& controls);
 
 // Each row's size from the payload reader for its component's file list.

@@ -1,8 +1,8 @@
 #include "wizard/ControlDraw_win.h"
 
 TGdiObject LoadGlyph(const char* name) {
-    return TGdiObject(LoadImageA(GetModuleHandleA(nullptr), name, IMAGE_BITMAP, 0, 0,
-                                 LR_CREATEDIBSECTION));
+    return TGdiObject(
+        LoadImageA(GetModuleHandleA(nullptr), name, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
 }
 
 SIZE GlyphSize(HGDIOBJ bitmap) {

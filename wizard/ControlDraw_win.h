@@ -18,13 +18,14 @@ public:
     ~TErrorModeScope() { SetErrorMode(Old); }
     TErrorModeScope(const TErrorModeScope&) = delete;
     TErrorModeScope& operator=(const TErrorModeScope&) = delete;
+
 private:
     UINT Old;
 };
 
 // Bitmap resource `name` of the running program; empty when it has none.
 TGdiObject LoadGlyph(const char* name);
-SIZE GlyphSize(HGDIOBJ bitmap);   // 0 x 0 for none
+SIZE GlyphSize(HGDIOBJ bitmap);  // 0 x 0 for none
 // The size a glyph is drawn at: the bitmap is drawn for 96 DPI and scaled.
 SIZE ShownGlyphSize(HGDIOBJ bitmap, int dpi);
 // Draws `bitmap` at x, y, scaled to ShownGlyphSize, with the colour of its

@@ -13,7 +13,10 @@ constexpr int InnerId = 100;
 }  // namespace
 
 void RegisterWizardControls(HINSTANCE instance) {
-    struct Entry { const char* Name; WNDPROC Proc; };
+    struct Entry {
+        const char* Name;
+        WNDPROC Proc;
+    };
     const Entry entries[] = {
         {TDriveBox::ClassName, TDriveBox::WndProc},
         {TDirectoryListBox::ClassName, TDirectoryListBox::WndProc},
@@ -56,15 +59,9 @@ bool ForwardToInner(HWND inner, HFONT& font, UINT msg, WPARAM wp, LPARAM lp, LRE
         font = reinterpret_cast<HFONT>(wp);
         SendMessageA(inner, WM_SETFONT, wp, lp);
         return true;
-    case WM_GETFONT:
-        result = reinterpret_cast<LRESULT>(font);
-        return true;
-    case WM_SETFOCUS:
-        SetFocus(inner);
-        return true;
-    case WM_ENABLE:
-        EnableWindow(inner, static_cast<BOOL>(wp));
-        return true;
+    case WM_GETFONT: result = reinterpret_cast<LRESULT>(font); return true;
+    case WM_SETFOCUS: SetFocus(inner); return true;
+    case WM_ENABLE: EnableWindow(inner, static_cast<BOOL>(wp)); return true;
     }
     return false;
 }

@@ -21,7 +21,8 @@ LRESULT HostWindowProc(HWND w, UINT msg, WPARAM wp, LPARAM lp, T* (*make)(HWND),
         if (msg == WM_NCCREATE) {
             SetWindowLongPtrA(w, 0, reinterpret_cast<LONG_PTR>(make(w)));
             // Tab and dialog keys reach the inner control.
-            SetWindowLongPtrA(w, GWL_EXSTYLE, GetWindowLongPtrA(w, GWL_EXSTYLE) | WS_EX_CONTROLPARENT);
+            SetWindowLongPtrA(w, GWL_EXSTYLE,
+                              GetWindowLongPtrA(w, GWL_EXSTYLE) | WS_EX_CONTROLPARENT);
         }
         auto* self = reinterpret_cast<T*>(GetWindowLongPtrA(w, 0));
         if (!self) return DefWindowProcA(w, msg, wp, lp);

@@ -5,9 +5,8 @@
 namespace {
 
 constexpr TDlgButton AllButtons[] = {
-    {mbYes, "&Yes", mrYes},       {mbNo, "&No", mrNo},
-    {mbOK, "OK", mrOk},           {mbCancel, "Cancel", mrCancel},
-    {mbAbort, "&Abort", mrAbort}, {mbRetry, "&Retry", mrRetry},
+    {mbYes, "&Yes", mrYes},          {mbNo, "&No", mrNo},          {mbOK, "OK", mrOk},
+    {mbCancel, "Cancel", mrCancel},  {mbAbort, "&Abort", mrAbort}, {mbRetry, "&Retry", mrRetry},
     {mbIgnore, "&Ignore", mrIgnore}, {mbAll, "&All", mrAll},
 };
 

@@ -53,19 +53,16 @@ LRESULT TDriveBox::Dispatch(UINT msg, WPARAM wp, LPARAM lp) {
         return result;
     }
     switch (msg) {
-    case WM_CREATE:
-        Create();
-        return 0;
+    case WM_CREATE: Create(); return 0;
     case WM_SIZE:
-        SetWindowPos(Combo, nullptr, 0, 0, LOWORD(lp), HIWORD(lp) + ScaleForDpi(DropDownHeight96, Dpi),
+        SetWindowPos(Combo, nullptr, 0, 0, LOWORD(lp),
+                     HIWORD(lp) + ScaleForDpi(DropDownHeight96, Dpi),
                      SWP_NOZORDER | SWP_NOACTIVATE);
         return 0;
     case WM_MEASUREITEM:
         reinterpret_cast<MEASUREITEMSTRUCT*>(lp)->itemHeight = static_cast<UINT>(ItemHeight());
         return TRUE;
-    case WM_DRAWITEM:
-        Draw(*reinterpret_cast<const DRAWITEMSTRUCT*>(lp));
-        return TRUE;
+    case WM_DRAWITEM: Draw(*reinterpret_cast<const DRAWITEMSTRUCT*>(lp)); return TRUE;
     case WM_COMMAND:
         if (reinterpret_cast<HWND>(lp) == Combo) {
             int code = HIWORD(wp);
@@ -204,7 +201,8 @@ void TDriveBox::Draw(const DRAWITEMSTRUCT& dis) {
     HGDIOBJ glyph = item.Removable ? RemovableGlyph.Get() : FixedGlyph.Get();
     SIZE g = ShownGlyphSize(glyph, Dpi);
     int height = rc.bottom - rc.top;
-    DrawGlyphTransparent(dc, glyph, rc.left + ScaleForDpi(2, Dpi), rc.top + (height - g.cy) / 2, Dpi);
+    DrawGlyphTransparent(dc, glyph, rc.left + ScaleForDpi(2, Dpi), rc.top + (height - g.cy) / 2,
+                         Dpi);
     RECT text = rc;
     text.left += g.cx + ScaleForDpi(6, Dpi);
     TSelectObject font(dc, Font);

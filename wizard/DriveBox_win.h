@@ -16,14 +16,13 @@
 
 class TDirectoryListBox;
 
-
 class TDriveBox {
 public:
     static constexpr const char* ClassName = "ParvelaDriveBox";
-    static TDriveBox* From(HWND window);   // null for a window of another class
+    static TDriveBox* From(HWND window);  // null for a window of another class
 
     HWND Handle() const { return Window; }
-    HWND Inner() const { return Combo; }    // the COMBOBOX
+    HWND Inner() const { return Combo; }  // the COMBOBOX
 
     // The folder list that choosing a drive moves (not owned; may be null).
     void SetFolderList(TDirectoryListBox* list) { FolderList = list; }
@@ -40,13 +39,13 @@ public:
     // screen's until the window says otherwise.
     void SetDpi(int dpi);
 
-    char Drive() const { return CurrentDrive; }     // lower case; 0 when none
-    uint32_t Mask() const { return DriveMask; }     // mask seen at the last rebuild
+    char Drive() const { return CurrentDrive; }  // lower case; 0 when none
+    uint32_t Mask() const { return DriveMask; }  // mask seen at the last rebuild
     int ItemCount() const;
-    int SelectedIndex() const;                       // -1 when none
+    int SelectedIndex() const;  // -1 when none
     std::string ItemText(int index) const;
     bool ItemRemovable(int index) const;
-    std::string SelectedText() const;                // empty when none
+    std::string SelectedText() const;  // empty when none
     // Selects the item whose text equals `text`; none when there is none.
     void SelectText(const std::string& text);
 
@@ -56,7 +55,10 @@ public:
     static LRESULT CALLBACK WndProc(HWND, UINT, WPARAM, LPARAM);
 
 private:
-    struct Item { std::string Text; bool Removable = false; };
+    struct Item {
+        std::string Text;
+        bool Removable = false;
+    };
     explicit TDriveBox(HWND window) : Window(window) {}
     LRESULT Dispatch(UINT msg, WPARAM wp, LPARAM lp);
     void Create();
@@ -67,7 +69,7 @@ private:
 
     HWND Window = nullptr;
     HWND Combo = nullptr;
-    HFONT Font = nullptr;            // the parent's font, not owned
+    HFONT Font = nullptr;  // the parent's font, not owned
     TGdiObject FixedGlyph;
     TGdiObject RemovableGlyph;
     std::vector<Item> Items;

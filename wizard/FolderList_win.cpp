@@ -39,7 +39,8 @@ TDirectoryListBox* TDirectoryListBox::From(HWND window) {
 
 LRESULT CALLBACK TDirectoryListBox::WndProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
     return HostWindowProc<TDirectoryListBox>(
-        w, msg, wp, lp, [](HWND h) { return new TDirectoryListBox(h); }, &TDirectoryListBox::Dispatch);
+        w, msg, wp, lp, [](HWND h) { return new TDirectoryListBox(h); },
+        &TDirectoryListBox::Dispatch);
 }
 
 LRESULT TDirectoryListBox::Dispatch(UINT msg, WPARAM wp, LPARAM lp) {
@@ -49,23 +50,19 @@ LRESULT TDirectoryListBox::Dispatch(UINT msg, WPARAM wp, LPARAM lp) {
         return result;
     }
     switch (msg) {
-    case WM_CREATE:
-        Create();
-        return 0;
+    case WM_CREATE: Create(); return 0;
     case WM_SIZE:
         SetWindowPos(List, nullptr, 0, 0, LOWORD(lp), HIWORD(lp), SWP_NOZORDER | SWP_NOACTIVATE);
         return 0;
     case WM_MEASUREITEM:
         reinterpret_cast<MEASUREITEMSTRUCT*>(lp)->itemHeight = ScaleForDpi(RowHeight96, Dpi);
         return TRUE;
-    case WM_DRAWITEM:
-        Draw(*reinterpret_cast<const DRAWITEMSTRUCT*>(lp));
-        return TRUE;
+    case WM_DRAWITEM: Draw(*reinterpret_cast<const DRAWITEMSTRUCT*>(lp)); return TRUE;
     case WM_COMMAND:
         if (reinterpret_cast<HWND>(lp) == List && HIWORD(wp) == LBN_DBLCLK) {
             int row = CurrentRow();
             if (row >= 0 && row < static_cast<int>(RowList.size())) {
-                std::string path = RowList[row].Path;   // the rows are rebuilt below
+                std::string path = RowList[row].Path;  // the rows are rebuilt below
                 SetDirectory(path);
             }
             return 0;
@@ -131,8 +128,9 @@ void TDirectoryListBox::MoveTo(const std::string& folder, bool notify) {
 
 void TDirectoryListBox::SetDirectory(const std::string& path) {
     if (path.empty() || SameFolder(path, Current, CaseSensitiveFlag)) return;
-    std::string folder = WalkUpToExisting(path, [](const std::string& p) { return FolderExists(p); });
-    if (folder.empty()) return;   // no drive part: nothing sensible to show
+    std::string folder =
+        WalkUpToExisting(path, [](const std::string& p) { return FolderExists(p); });
+    if (folder.empty()) return;  // no drive part: nothing sensible to show
     char oldLetter = DriveLetter(Current), newLetter = DriveLetter(folder);
     if (DriveBox && newLetter && newLetter != oldLetter) DriveBox->SelectDrive(newLetter);
     MoveTo(folder, true);
@@ -161,7 +159,8 @@ void TDirectoryListBox::Draw(const DRAWITEMSTRUCT& dis) {
         GetTextExtentPoint32A(dc, "A", 1, &a);
         SetBkMode(dc, TRANSPARENT);
         SetTextColor(dc, GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
-        RECT text{x + g.cx + ScaleForDpi(4, Dpi), rc.top + (height - a.cy) / 2, rc.right, rc.bottom};
+        RECT text{x + g.cx + ScaleForDpi(4, Dpi), rc.top + (height - a.cy) / 2, rc.right,
+                  rc.bottom};
         DrawTextA(dc, row.Text.c_str(), static_cast<int>(row.Text.size()), &text,
                   DT_SINGLELINE | DT_NOPREFIX | DT_LEFT | DT_END_ELLIPSIS);
     }

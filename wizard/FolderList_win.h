@@ -24,7 +24,7 @@ public:
     static TDirectoryListBox* From(HWND window);
 
     HWND Handle() const { return Window; }
-    HWND Inner() const { return List; }     // the LISTBOX
+    HWND Inner() const { return List; }  // the LISTBOX
 
     // The drive box that follows the list's drive (not owned; may be null).
     void SetDriveBox(TDriveBox* box) { DriveBox = box; }
@@ -42,7 +42,7 @@ public:
     const std::vector<TFolderRow>& Rows() const { return RowList; }
     bool CasePreserved() const { return CasePreservedFlag; }
     bool CaseSensitive() const { return CaseSensitiveFlag; }
-    int CurrentRow() const;                 // the list's current row
+    int CurrentRow() const;  // the list's current row
 
     // Raised after the current folder changed (DestDirLstBxChange).
     std::function<void()> OnChange;
@@ -60,7 +60,7 @@ private:
 
     HWND Window = nullptr;
     HWND List = nullptr;
-    HFONT Font = nullptr;            // the parent's font, not owned
+    HFONT Font = nullptr;  // the parent's font, not owned
     TGdiObject OpenGlyph;
     TGdiObject ClosedGlyph;
     int Dpi = ScreenDpi();

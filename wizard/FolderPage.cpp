@@ -97,8 +97,9 @@ TFolderCheck CheckTypedFolder(const std::string& typed) {
         static const char* const devices[] = {"con", "prn", "aux", "nul"};
         bool device = false;
         for (const char* d : devices) device = device || stem == d;
-        if (stem.size() == 4 && (stem.compare(0, 3, "com") == 0 || stem.compare(0, 3, "lpt") == 0) &&
-            stem[3] >= '1' && stem[3] <= '9')
+        if (stem.size() == 4 &&
+            (stem.compare(0, 3, "com") == 0 || stem.compare(0, 3, "lpt") == 0) && stem[3] >= '1' &&
+            stem[3] <= '9')
             device = true;
         if (device) return {TFolderProblem::DeviceName, name};
         start = end + 1;
@@ -120,9 +121,11 @@ std::string FolderProblemMessage(const TFolderCheck& check) {
     switch (check.Problem) {
     case TFolderProblem::None: break;
     case TFolderProblem::Quote:
-        return "A folder name cannot contain a double quote (\").\rPlease type the folder without quotes.";
+        return "A folder name cannot contain a double quote (\").\rPlease type the folder without "
+               "quotes.";
     case TFolderProblem::ForbiddenCharacter: {
-        const unsigned char c = check.Detail.empty() ? 0 : static_cast<unsigned char>(check.Detail[0]);
+        const unsigned char c =
+            check.Detail.empty() ? 0 : static_cast<unsigned char>(check.Detail[0]);
         const std::string shown = c < 32 ? "a control character" : "the character " + check.Detail;
         return "A folder name cannot contain " + shown +
                ".\rPlease choose a folder without any of these characters: < > | ? * :";
@@ -132,14 +135,15 @@ std::string FolderProblemMessage(const TFolderCheck& check) {
                "Please choose a folder whose name uses only characters of your system's language.";
     case TFolderProblem::DriveRelative:
         return "\"" + check.Detail + "\" does not say where on drive " + check.Detail.substr(0, 2) +
-               " the folder is.\rPlease type the full path, for example " + check.Detail.substr(0, 2) +
-               "\\" + check.Detail.substr(2) + ".";
+               " the folder is.\rPlease type the full path, for example " +
+               check.Detail.substr(0, 2) + "\\" + check.Detail.substr(2) + ".";
     case TFolderProblem::DeviceName:
         return "Windows reserves the name \"" + check.Detail +
                "\" for a device.\rPlease choose a folder with another name.";
     case TFolderProblem::TooLong:
         return "The folder path is too long for the files Setup installs into it.\r"
-               "Please choose a folder of at most " + check.Detail + " characters.";
+               "Please choose a folder of at most " +
+               check.Detail + " characters.";
     case TFolderProblem::NamesFile:
         return "\"" + check.Detail + "\" is a file, not a folder.\rPlease choose another folder.";
     }
@@ -169,7 +173,8 @@ int FolderDepth(const std::string& path) {
     std::string p = path;
     if (EndsWithBackslash(p)) p.pop_back();
     int depth = 0;
-    for (size_t at = FindPathChar(p, '\\'); at != std::string::npos; at = FindPathChar(p, '\\', at + 1))
+    for (size_t at = FindPathChar(p, '\\'); at != std::string::npos;
+         at = FindPathChar(p, '\\', at + 1))
         ++depth;
     return depth;
 }
@@ -182,7 +187,7 @@ std::string WalkUpToExisting(const std::string& path, const TFolderExists& exist
         if (EndsWithBackslash(p)) p.pop_back();
         size_t slash = FindLastPathChar(p, "\\");
         if (slash == std::string::npos || slash < drive.size()) {
-            p = drive + "\\";   // "C:name": nothing left above but the root
+            p = drive + "\\";  // "C:name": nothing left above but the root
             break;
         }
         p.erase(slash + 1);
@@ -191,8 +196,8 @@ std::string WalkUpToExisting(const std::string& path, const TFolderExists& exist
     return StripFolderSlash(p);
 }
 
-std::string FolderForDrive(char letter, const std::string& current,
-                           const std::string& programFiles, const TFolderExists& exists) {
+std::string FolderForDrive(char letter, const std::string& current, const std::string& programFiles,
+                           const TFolderExists& exists) {
     if (!IsAsciiLetter(letter)) return {};
     char currentLetter = DriveLetterOf(current);
     if (currentLetter && SameLetter(currentLetter, letter)) return {};
@@ -219,8 +224,7 @@ bool SameFolder(const std::string& a, const std::string& b, bool caseSensitive) 
 }
 
 std::vector<TFolderRow> BuildFolderRows(const std::string& current,
-                                        std::vector<std::string> subFolders,
-                                        bool casePreserved) {
+                                        std::vector<std::string> subFolders, bool casePreserved) {
     std::vector<TFolderRow> rows;
     const std::string folder = StripFolderSlash(current);
     const std::string drive = DrivePart(folder);
@@ -247,10 +251,11 @@ std::vector<TFolderRow> BuildFolderRows(const std::string& current,
         for (char& c : k) c = UpperAscii(c);
         return k;
     };
-    std::sort(subFolders.begin(), subFolders.end(), [&](const std::string& a, const std::string& b) {
-        std::string ka = key(a), kb = key(b);
-        return ka != kb ? ka < kb : a < b;
-    });
+    std::sort(subFolders.begin(), subFolders.end(),
+              [&](const std::string& a, const std::string& b) {
+                  std::string ka = key(a), kb = key(b);
+                  return ka != kb ? ka < kb : a < b;
+              });
     const std::string base = EndsWithBackslash(folder) ? folder : folder + "\\";
     for (const std::string& name : subFolders)
         rows.push_back({base + name, shown(name), level + 1, false});
@@ -259,7 +264,8 @@ std::vector<TFolderRow> BuildFolderRows(const std::string& current,
 
 int CurrentFolderRow(const std::vector<TFolderRow>& rows) {
     int row = -1;
-    while (row + 1 < static_cast<int>(rows.size()) && rows[static_cast<size_t>(row) + 1].Open) ++row;
+    while (row + 1 < static_cast<int>(rows.size()) && rows[static_cast<size_t>(row) + 1].Open)
+        ++row;
     return row;
 }
 

@@ -25,11 +25,18 @@ bool IsDriveRelative(const std::string& text);
 
 // Why a main folder cannot be installed into.
 enum class TFolderProblem {
-    None, Quote, ForbiddenCharacter, NotInCodePage, DriveRelative, DeviceName, TooLong, NamesFile,
+    None,
+    Quote,
+    ForbiddenCharacter,
+    NotInCodePage,
+    DriveRelative,
+    DeviceName,
+    TooLong,
+    NamesFile,
 };
 struct TFolderCheck {
     TFolderProblem Problem = TFolderProblem::None;
-    std::string Detail;   // the character, name, path or length the message names
+    std::string Detail;  // the character, name, path or length the message names
 };
 // The typed text (spaces around it ignored) before it is normalised: quotes,
 // characters Windows forbids in names, a drive-relative path, device names.
@@ -51,8 +58,8 @@ std::string WalkUpToExisting(const std::string& path, const TFolderExists& exist
 // The folder the list moves to when drive `letter` is chosen while it shows
 // `current`; empty when the letter is to be ignored (control character,
 // space, or the current folder's own drive).
-std::string FolderForDrive(char letter, const std::string& current,
-                           const std::string& programFiles, const TFolderExists& exists);
+std::string FolderForDrive(char letter, const std::string& current, const std::string& programFiles,
+                           const TFolderExists& exists);
 
 struct TFolderRow {
     std::string Path;   // full path, no trailing backslash except for a root
@@ -66,8 +73,7 @@ int FolderRowIndent(const TFolderRow& row);
 // sorted without regard to case. Texts are lower-cased unless the file
 // system preserves case.
 std::vector<TFolderRow> BuildFolderRows(const std::string& current,
-                                        std::vector<std::string> subFolders,
-                                        bool casePreserved);
+                                        std::vector<std::string> subFolders, bool casePreserved);
 // Index of the current folder's row: the last row of the chain (-1 for
 // none). Not FolderDepth: a network root is one row for several backslashes.
 int CurrentFolderRow(const std::vector<TFolderRow>& rows);
@@ -83,7 +89,7 @@ enum class TDriveTimerAction {
 };
 struct TDriveTimerStep {
     TDriveTimerAction Action = TDriveTimerAction::Nothing;
-    char Drive = 0;   // lower-case letter for SetDrive
+    char Drive = 0;  // lower-case letter for SetDrive
 };
 // What one tick of the drive timer does. `currentDrive` is the drive box's
 // letter (0 when it has none); drives A: and B: are never chosen. When the

@@ -25,7 +25,7 @@ void InitDestDirPage(HWND destDirEdt, TDriveBox& box, TDirectoryListBox& list,
                      const std::string& mainDir, std::function<bool()> ready) {
     box.SetFolderList(&list);
     list.SetDriveBox(&box);
-    if (box.Mask() == 0) box.Rebuild();   // the box lists the drives when it is created
+    if (box.Mask() == 0) box.Rebuild();  // the box lists the drives when it is created
     list.OnChange = [destDirEdt, &list, &box, ready] {
         DestDirLstBxChange(destDirEdt, list, box, ready && ready());
     };
@@ -42,7 +42,8 @@ TFolderCheck CheckDestDirEdit(HWND destDirEdt) {
         const int got = GetWindowTextW(destDirEdt, wide.data(), len + 1);
         BOOL lost = FALSE;
         if (got > 0 &&
-            WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), got, nullptr, 0, nullptr, &lost) > 0 &&
+            WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), got, nullptr, 0, nullptr,
+                                &lost) > 0 &&
             lost)
             return {TFolderProblem::NotInCodePage, {}};
     }
@@ -75,8 +76,8 @@ TFolderCheck CheckMainDirPlace(const std::string& mainDir, const TAttachedFiles*
 }
 
 void NormalizeDestDir(HWND destDirEdt, const TDriveBox& box) {
-    std::string text = NormalizeDestDirText(WindowText(destDirEdt), box.Drive(), ProgramFilesFolder(),
-                                            GetFullFolderPath);
+    std::string text = NormalizeDestDirText(WindowText(destDirEdt), box.Drive(),
+                                            ProgramFilesFolder(), GetFullFolderPath);
     SetWindowTextA(destDirEdt, text.c_str());
 }
 
@@ -98,17 +99,12 @@ void DriveTimerTick(TDriveBox& box) {
         const std::string text = box.ItemText(i);
         if (!text.empty() && text[0] >= 'a' && text[0] <= 'z') listed |= 1u << (text[0] - 'a');
     }
-    TDriveTimerStep step = DecideDriveTimerStep(oldMask, box.Mask(), box.Drive(),
-                                                ProgramFilesFolder(), listed);
+    TDriveTimerStep step =
+        DecideDriveTimerStep(oldMask, box.Mask(), box.Drive(), ProgramFilesFolder(), listed);
     switch (step.Action) {
-    case TDriveTimerAction::Reselect:
-        box.SelectText(shown);
-        break;
-    case TDriveTimerAction::SetDrive:
-        box.SetDrive(step.Drive);
-        break;
+    case TDriveTimerAction::Reselect: box.SelectText(shown); break;
+    case TDriveTimerAction::SetDrive: box.SetDrive(step.Drive); break;
     case TDriveTimerAction::Nothing:
-    case TDriveTimerAction::LeaveUnselected:
-        break;
+    case TDriveTimerAction::LeaveUnselected: break;
     }
 }

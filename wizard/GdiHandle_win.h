@@ -8,7 +8,7 @@
 
 using TFontHandle = TGdiHandle<HFONT>;
 using TBrushHandle = TGdiHandle<HBRUSH>;
-using TGdiObject = TGdiHandle<HGDIOBJ>;   // any of them, e.g. a loaded glyph
+using TGdiObject = TGdiHandle<HGDIOBJ>;  // any of them, e.g. a loaded glyph
 
 // A window destroyed with its owner object.
 class TWindowHandle {

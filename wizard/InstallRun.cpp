@@ -11,10 +11,12 @@ std::string SkippedFilesMessage(const std::vector<std::string>& skipped) {
     std::string text = skipped.size() == 1 ? "This file was not installed:\r"
                                            : "These files were not installed:\r";
     for (size_t i = 0; i < skipped.size() && i < listed; ++i) text += skipped[i] + "\r";
-    if (skipped.size() > listed) text += "and " + std::to_string(skipped.size() - listed) + " more\r";
-    return text + "\rParvela Word Processor may not work correctly without them. "
-                  "Free some space on the disk or close the programs that use them, "
-                  "then run the setup again.";
+    if (skipped.size() > listed)
+        text += "and " + std::to_string(skipped.size() - listed) + " more\r";
+    return text +
+           "\rParvela Word Processor may not work correctly without them. "
+           "Free some space on the disk or close the programs that use them, "
+           "then run the setup again.";
 }
 
 std::string ExtensionsFromBoxes(bool rtf, bool cod, bool doc, bool docx) {
@@ -56,7 +58,8 @@ std::string CommonDataBytes(double now) {
 
 TShortcutFolders ChooseShortcutFolders(const std::string& allUsers, const std::string& currentUser,
                                        bool installToAll) {
-    TShortcutFolders f{installToAll ? allUsers : currentUser, installToAll ? currentUser : allUsers};
+    TShortcutFolders f{installToAll ? allUsers : currentUser,
+                       installToAll ? currentUser : allUsers};
     if (f.Primary.empty()) f.Primary = f.Other;
     return f;
 }

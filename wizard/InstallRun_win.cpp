@@ -49,8 +49,8 @@ void FinishPageEntry(const bool assoc[4], bool installToAll, bool desktop) {
 
     const std::string target = GetMainDirFile(app::ExeName);
     for (const TShortcutPass& pass : ShortcutPasses) {
-        const TShortcutFolders f =
-            ChooseShortcutFolders(GetShellFolder(pass.AllUsers), GetShellFolder(pass.CurrentUser), installToAll);
+        const TShortcutFolders f = ChooseShortcutFolders(
+            GetShellFolder(pass.AllUsers), GetShellFolder(pass.CurrentUser), installToAll);
         if (!f.Other.empty()) DeleteFileA(JoinPath(f.Other, app::ShortcutFile).c_str());
         if ((pass.Always || desktop) && !f.Primary.empty())
             CreateShortcut(JoinPath(f.Primary, app::ShortcutFile), target, Options.MainDir,

@@ -13,6 +13,7 @@ constexpr uint32_t Tab = lfTabStop;
 
 // Page controls are placed relative to their page; the page's own place
 // follows from the page area.
+// clang-format off
 constexpr TControlDef Layout[] = {
     // Banner.
     {"TopPanel", 0, K::Panel, "", 0, 0, 492, 46, "", lfWhite | lfEtchedFrame, F::Dialog, -1},
@@ -87,6 +88,7 @@ constexpr TControlDef Layout[] = {
     {"NextBtn", idNextBtn, K::Button, "ButtonPanel", 295, 11, 85, 22, "&Next >", Tab | lfDefault, F::Dialog, -1},
     {"CancelBtn", idCancelBtn, K::Button, "ButtonPanel", 392, 11, 85, 22, "Cancel", Tab, F::Dialog, -1},
 };
+// clang-format on
 
 }  // namespace
 
@@ -101,7 +103,8 @@ const TControlDef* FindControlDef(const char* name) {
 const TControlDef* MnemonicTarget(const char* labelName) {
     const TControlDef* label = FindControlDef(labelName);
     if (!label) return nullptr;
-    for (const TControlDef* d = label + 1; d != std::end(Layout) && std::strcmp(d->Parent, label->Parent) == 0; ++d)
+    for (const TControlDef* d = label + 1;
+         d != std::end(Layout) && std::strcmp(d->Parent, label->Parent) == 0; ++d)
         if (d->Flags & lfTabStop) return d;
     return nullptr;
 }

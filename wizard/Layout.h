@@ -11,8 +11,8 @@ constexpr int FormClientWidth = 492;
 constexpr int FormClientHeight = 351;
 
 enum class TCtlKind : uint8_t {
-    Panel,       // container; pages and the page area are panels too
-    Bevel,       // an etched line or frame, no children
+    Panel,  // container; pages and the page area are panels too
+    Bevel,  // an etched line or frame, no children
     Label,
     Button,
     CheckBox,
@@ -42,14 +42,14 @@ enum class TCtlFont : uint8_t { Dialog, Title, Bold };
 
 struct TControlDef {
     const char* Name;
-    int Id;              // stable control ID (0: none needed)
+    int Id;  // stable control ID (0: none needed)
     TCtlKind Kind;
     const char* Parent;  // name of the parent; "" for the window itself
     int X, Y, W, H;      // at 96 DPI; W == 0 sizes a one-line label to its text
     const char* Text;
     uint32_t Flags;
     TCtlFont Font;
-    int Tag;             // page index for pages, -1 otherwise
+    int Tag;  // page index for pages, -1 otherwise
 };
 
 // Control IDs that other programs (the end-to-end driver) rely on.
@@ -72,10 +72,10 @@ enum : int {
     idDesktopChkBx = 1041,
     idInstallingLbl2 = 1050,
     idInstallingProgressBar = 1051,
-    idAssocChkBx1 = 1060,   // ... idAssocChkBx1 + 3
+    idAssocChkBx1 = 1060,  // ... idAssocChkBx1 + 3
     idFinishLbl = 1070,
     idFinishChkBx = 1071,
-    idPageBase = 1100,      // page i has ID idPageBase + i
+    idPageBase = 1100,  // page i has ID idPageBase + i
 };
 
 // Where the pages sit inside the page area, and their size: the page

@@ -71,8 +71,8 @@ public:
     int ModalResult = 0;
     bool CloseAllowed = false;
     bool Ready = false;
-    std::vector<int> RowToComponent;   // row i of SelCompLstBx shows component RowToComponent[i]
-    uint8_t SelectedComps = 0;         // built when the run starts
+    std::vector<int> RowToComponent;  // row i of SelCompLstBx shows component RowToComponent[i]
+    uint8_t SelectedComps = 0;        // built when the run starts
 
     // The controls the page rules use.
     HWND TopLbl = nullptr, BackBtn = nullptr, NextBtn = nullptr, CancelBtn = nullptr;
@@ -122,7 +122,7 @@ private:
     bool InModal = false;
     bool InStatusTick = false;
     std::map<std::string, HWND> Controls;
-    std::vector<HWND> Pages;            // in page order
+    std::vector<HWND> Pages;  // in page order
     TFontHandle DialogFont, TitleFont, BoldFont;
     TBitmapHandle LogoBitmap, LogoSmallBitmap;
 };

@@ -32,14 +32,15 @@ constexpr UINT_PTR StatusTimerId = 1, DriveTimerId = 2;
 // Posted by the install thread when its state changes; handled as a status tick.
 constexpr UINT InstallStatusMessage = WM_APP + 1;
 constexpr COLORREF Navy = RGB(0, 0, 128);
-constexpr int EditMargin = 3;   // at 96 DPI, each side of an edit's text
-constexpr UINT WmDpiChanged = 0x02E0;   // WM_DPICHANGED, newer than our headers
-constexpr int ImageDpiSlot = 0;         // window extra of an image: its DPI
+constexpr int EditMargin = 3;          // at 96 DPI, each side of an edit's text
+constexpr UINT WmDpiChanged = 0x02E0;  // WM_DPICHANGED, newer than our headers
+constexpr int ImageDpiSlot = 0;        // window extra of an image: its DPI
 
 // Look flags of a panel; 0 for any other window.
 uint32_t PanelFlags(HWND wnd) {
     char name[32] = "";
-    if (!wnd || !GetClassNameA(wnd, name, sizeof name) || lstrcmpiA(name, PanelClassName) != 0) return 0;
+    if (!wnd || !GetClassNameA(wnd, name, sizeof name) || lstrcmpiA(name, PanelClassName) != 0)
+        return 0;
     return static_cast<uint32_t>(GetWindowLongPtrA(wnd, GWLP_USERDATA));
 }
 
@@ -51,7 +52,8 @@ LRESULT CALLBACK PanelProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_ERASEBKGND: {
         RECT rc;
         GetClientRect(wnd, &rc);
-        FillRect(reinterpret_cast<HDC>(wp), &rc, GetSysColorBrush((flags & lfWhite) ? COLOR_WINDOW : COLOR_BTNFACE));
+        FillRect(reinterpret_cast<HDC>(wp), &rc,
+                 GetSysColorBrush((flags & lfWhite) ? COLOR_WINDOW : COLOR_BTNFACE));
         return 1;
     }
     case WM_PAINT: {
@@ -105,13 +107,15 @@ LRESULT CALLBACK ImageProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
         RECT rc;
         GetClientRect(wnd, &rc);
         const uint32_t flags = PanelFlags(GetParent(wnd));
-        FillRect(reinterpret_cast<HDC>(wp), &rc, GetSysColorBrush((flags & lfWhite) ? COLOR_WINDOW : COLOR_BTNFACE));
+        FillRect(reinterpret_cast<HDC>(wp), &rc,
+                 GetSysColorBrush((flags & lfWhite) ? COLOR_WINDOW : COLOR_BTNFACE));
         return 1;
     }
     return DefWindowProcA(wnd, msg, wp, lp);
 }
 
-void RegisterClassOnce(HINSTANCE instance, const char* name, WNDPROC proc, HBRUSH background, int extra = 0) {
+void RegisterClassOnce(HINSTANCE instance, const char* name, WNDPROC proc, HBRUSH background,
+                       int extra = 0) {
     WNDCLASSA wc{};
     if (GetClassInfoA(instance, name, &wc)) return;
     wc.lpfnWndProc = proc;
@@ -130,7 +134,9 @@ std::string WindowText(HWND w) {
 }
 
 bool Ticked(HWND box) { return SendMessageA(box, BM_GETCHECK, 0, 0) == BST_CHECKED; }
-void SetTicked(HWND box, bool on) { SendMessageA(box, BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0); }
+void SetTicked(HWND box, bool on) {
+    SendMessageA(box, BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
+}
 
 std::string ReadWholeFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -171,7 +177,8 @@ void FitLabelToText(HWND label, HFONT font, const char* text, int dpi) {
 template <class Proc>
 Proc User32Proc(const char* name) {
     // user32 is loaded already: looking a call up loads nothing.
-    return reinterpret_cast<Proc>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("user32.dll"), name)));
+    return reinterpret_cast<Proc>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("user32.dll"), name)));
 }
 
 // The DPI of the monitor `window` is on where the system can tell (Windows
@@ -192,14 +199,15 @@ void FitClientCentred(HWND window, int width, int height) {
     const int h = height + (outer.bottom - outer.top) - client.bottom;
     RECT area{};
     SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
-    SetWindowPos(window, nullptr, area.left + (area.right - area.left - w) / 2, area.top + (area.bottom - area.top - h) / 2,
-                 w, h, SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(window, nullptr, area.left + (area.right - area.left - w) / 2,
+                 area.top + (area.bottom - area.top - h) / 2, w, h, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 }  // namespace
 
 void RegisterWizardWindowClasses(HINSTANCE instance) {
-    RegisterClassOnce(instance, FormClassName, TMainDlgForm::WndProc, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
+    RegisterClassOnce(instance, FormClassName, TMainDlgForm::WndProc,
+                      reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
     RegisterClassOnce(instance, PanelClassName, PanelProc, nullptr);
     RegisterClassOnce(instance, ImageClassName, ImageProc, nullptr, sizeof(LONG_PTR));
     RegisterWizardControls(instance);
@@ -211,7 +219,7 @@ HBITMAP LoadPNGResourceBitmap(const char* name) {
         LoadPNGResource(name, image);
         return CreateTrueColorBitmap(image).Release();
     } catch (const std::exception&) {
-        return nullptr;   // a logo that cannot be read is left out
+        return nullptr;  // a logo that cannot be read is left out
     }
 }
 
@@ -224,16 +232,19 @@ TMainDlgForm::TMainDlgForm(int dpi) {
     // 1. The window and its controls, at the DPI of the monitor it opens on.
     const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
     const DWORD exStyle = WS_EX_CONTROLPARENT;
-    Window = CreateWindowExA(exStyle, FormClassName, SetupTitle, style, 0, 0, Scale(FormClientWidth),
-                             Scale(FormClientHeight), nullptr, nullptr, instance, this);
+    Window =
+        CreateWindowExA(exStyle, FormClassName, SetupTitle, style, 0, 0, Scale(FormClientWidth),
+                        Scale(FormClientHeight), nullptr, nullptr, instance, this);
     if (!Window) return;
     if (dpi <= 0) Dpi = WindowDpi(Window);
     FitClientCentred(Window, Scale(FormClientWidth), Scale(FormClientHeight));
-    if (HICON big = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(1), IMAGE_ICON, GetSystemMetrics(SM_CXICON),
+    if (HICON big = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(1), IMAGE_ICON,
+                                                  GetSystemMetrics(SM_CXICON),
                                                   GetSystemMetrics(SM_CYICON), LR_SHARED)))
         SendMessageA(Window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
     if (HICON small = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(1), IMAGE_ICON,
-                                                    GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), LR_SHARED)))
+                                                    GetSystemMetrics(SM_CXSMICON),
+                                                    GetSystemMetrics(SM_CYSMICON), LR_SHARED)))
         SendMessageA(Window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
     SetMessageDlgOwner(Window);
     CreateFromLayout();
@@ -248,7 +259,8 @@ TMainDlgForm::TMainDlgForm(int dpi) {
     SetTicked(LicenseChkBx, true);
     LoadOptions(*this);
     if (DestDirCmbBx && DestDirLstBx)
-        InitDestDirPage(DestDirEdt, *DestDirCmbBx, *DestDirLstBx, Options.MainDir, [this] { return Ready; });
+        InitDestDirPage(DestDirEdt, *DestDirCmbBx, *DestDirLstBx, Options.MainDir,
+                        [this] { return Ready; });
     else
         SetWindowTextA(DestDirEdt, Options.MainDir.c_str());
 
@@ -274,16 +286,21 @@ TMainDlgForm::~TMainDlgForm() {
 }
 
 void TMainDlgForm::MakeFonts() {
-    DialogFont.Reset(CreateFontA(-MulDiv(8, Dpi, 72), 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                                 CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, "MS Sans Serif"));
-    TitleFont.Reset(CreateFontA(-Scale(15), 0, 0, 0, FW_BOLD, 0, 0, 0, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                                CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, "Arial"));
-    BoldFont.Reset(CreateFontA(-Scale(11), 0, 0, 0, FW_BOLD, 0, 0, 0, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                               CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, "MS Sans Serif"));
+    DialogFont.Reset(CreateFontA(-MulDiv(8, Dpi, 72), 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET,
+                                 OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                                 DEFAULT_PITCH, "MS Sans Serif"));
+    TitleFont.Reset(CreateFontA(-Scale(15), 0, 0, 0, FW_BOLD, 0, 0, 0, DEFAULT_CHARSET,
+                                OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                                DEFAULT_PITCH, "Arial"));
+    BoldFont.Reset(CreateFontA(-Scale(11), 0, 0, 0, FW_BOLD, 0, 0, 0, DEFAULT_CHARSET,
+                               OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                               DEFAULT_PITCH, "MS Sans Serif"));
 }
 
 HFONT TMainDlgForm::FontOf(TCtlFont font) const {
-    return font == TCtlFont::Title ? TitleFont.Get() : font == TCtlFont::Bold ? BoldFont.Get() : DialogFont.Get();
+    return font == TCtlFont::Title  ? TitleFont.Get()
+           : font == TCtlFont::Bold ? BoldFont.Get()
+                                    : DialogFont.Get();
 }
 
 // Place, font and metrics of the control made from `d`, at the current DPI.
@@ -311,7 +328,8 @@ void TMainDlgForm::ApplyDpi(int dpi) {
     if (dpi <= 0 || dpi == Dpi) return;
     Dpi = dpi;
     // The old fonts live until every control has the new ones.
-    TFontHandle oldDialog = std::move(DialogFont), oldTitle = std::move(TitleFont), oldBold = std::move(BoldFont);
+    TFontHandle oldDialog = std::move(DialogFont), oldTitle = std::move(TitleFont),
+                oldBold = std::move(BoldFont);
     MakeFonts();
     for (const TControlDef& d : WizardLayout())
         if (HWND w = Control(d.Name)) PlaceControl(d, w);
@@ -324,7 +342,8 @@ void TMainDlgForm::CreateFromLayout() {
     for (const TControlDef& d : WizardLayout()) {
         HWND parent = *d.Parent ? Control(d.Parent) : Window;
         if (!parent) continue;
-        DWORD style = WS_CHILD | WS_CLIPSIBLINGS | ((d.Flags & lfHidden) ? 0 : WS_VISIBLE) | ((d.Flags & lfTabStop) ? WS_TABSTOP : 0);
+        DWORD style = WS_CHILD | WS_CLIPSIBLINGS | ((d.Flags & lfHidden) ? 0 : WS_VISIBLE) |
+                      ((d.Flags & lfTabStop) ? WS_TABSTOP : 0);
         DWORD exStyle = 0;
         const char* cls = PanelClassName;
         switch (d.Kind) {
@@ -335,7 +354,9 @@ void TMainDlgForm::CreateFromLayout() {
             break;
         case TCtlKind::Label:
             cls = "STATIC";
-            style |= (d.Flags & lfRightAlign) ? SS_RIGHT : (d.Flags & lfWordWrap) ? SS_LEFT : SS_LEFTNOWORDWRAP;
+            style |= (d.Flags & lfRightAlign) ? SS_RIGHT
+                     : (d.Flags & lfWordWrap) ? SS_LEFT
+                                              : SS_LEFTNOWORDWRAP;
             if (d.Flags & lfNoPrefix) style |= SS_NOPREFIX;
             break;
         case TCtlKind::Button:
@@ -353,15 +374,12 @@ void TMainDlgForm::CreateFromLayout() {
             break;
         case TCtlKind::Memo:
             cls = "EDIT";
-            style |= ES_MULTILINE | ES_AUTOVSCROLL | WS_VSCROLL | ((d.Flags & lfReadOnly) ? ES_READONLY : 0);
+            style |= ES_MULTILINE | ES_AUTOVSCROLL | WS_VSCROLL |
+                     ((d.Flags & lfReadOnly) ? ES_READONLY : 0);
             exStyle |= WS_EX_CLIENTEDGE;
             break;
-        case TCtlKind::Image:
-            cls = ImageClassName;
-            break;
-        case TCtlKind::ProgressBar:
-            cls = PROGRESS_CLASSA;
-            break;
+        case TCtlKind::Image: cls = ImageClassName; break;
+        case TCtlKind::ProgressBar: cls = PROGRESS_CLASSA; break;
         case TCtlKind::DriveBox:
             cls = TDriveBox::ClassName;
             exStyle |= WS_EX_CONTROLPARENT;
@@ -377,15 +395,17 @@ void TMainDlgForm::CreateFromLayout() {
         }
         const int width = d.W ? Scale(d.W) : Scale(1);
         const bool isImage = d.Kind == TCtlKind::Image;
-        HWND w = CreateWindowExA(exStyle, cls, isImage ? "" : d.Text, style, Scale(d.X), Scale(d.Y), width, Scale(d.H),
-                                 parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(d.Id)), instance, nullptr);
+        HWND w = CreateWindowExA(
+            exStyle, cls, isImage ? "" : d.Text, style, Scale(d.X), Scale(d.Y), width, Scale(d.H),
+            parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(d.Id)), instance, nullptr);
         if (!w) continue;
         if (d.Kind == TCtlKind::Panel || d.Kind == TCtlKind::Bevel)
             SetWindowLongPtrA(w, GWLP_USERDATA, static_cast<LONG_PTR>(d.Flags));
         PlaceControl(d, w);
         Controls[d.Name] = w;
         if (d.Tag >= 0) {
-            if (Pages.size() <= static_cast<size_t>(d.Tag)) Pages.resize(static_cast<size_t>(d.Tag) + 1);
+            if (Pages.size() <= static_cast<size_t>(d.Tag))
+                Pages.resize(static_cast<size_t>(d.Tag) + 1);
             Pages[static_cast<size_t>(d.Tag)] = w;
         }
     }
@@ -423,8 +443,10 @@ HWND TMainDlgForm::Control(const char* name) const {
 void TMainDlgForm::LoadLogos() {
     LogoSmallBitmap.Reset(LoadPNGResourceBitmap("LOGOSMALL"));
     LogoBitmap.Reset(LoadPNGResourceBitmap("LOGO"));
-    SetWindowLongPtrA(Control("LogoSmallImage"), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(LogoSmallBitmap.Get()));
-    SetWindowLongPtrA(Control("LogoImage"), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(LogoBitmap.Get()));
+    SetWindowLongPtrA(Control("LogoSmallImage"), GWLP_USERDATA,
+                      reinterpret_cast<LONG_PTR>(LogoSmallBitmap.Get()));
+    SetWindowLongPtrA(Control("LogoImage"), GWLP_USERDATA,
+                      reinterpret_cast<LONG_PTR>(LogoBitmap.Get()));
 }
 
 TSelCompControls TMainDlgForm::SelCompControls() const {
@@ -482,10 +504,12 @@ bool TMainDlgForm::HandleDialogKey(WPARAM key) {
     HWND focus = GetFocus();
     // An open drop-down list takes both itself: Enter picks the highlighted
     // drive, Escape closes the list and keeps the drive.
-    if (DestDirCmbBx && focus == DestDirCmbBx->Inner() && SendMessageA(focus, CB_GETDROPPEDSTATE, 0, 0)) return false;
+    if (DestDirCmbBx && focus == DestDirCmbBx->Inner() &&
+        SendMessageA(focus, CB_GETDROPPEDSTATE, 0, 0))
+        return false;
     if (key == VK_ESCAPE) {
         press(CancelBtn);
-        return true;   // Escape never reaches a control, enabled Cancel or not
+        return true;  // Escape never reaches a control, enabled Cancel or not
     }
     if (focus == LicenseMemo) return false;
     if (focus == BackBtn || focus == CancelBtn) return press(focus), true;
@@ -498,7 +522,8 @@ bool TMainDlgForm::HandleMnemonic(WPARAM ch) {
     for (const TControlDef& d : WizardLayout()) {
         if (d.Kind != TCtlKind::Label || (d.Flags & lfNoPrefix)) continue;
         HWND label = Control(d.Name);
-        if (!key || !label || !IsWindowVisible(label) || MnemonicOf(WindowText(label)) != key) continue;
+        if (!key || !label || !IsWindowVisible(label) || MnemonicOf(WindowText(label)) != key)
+            continue;
         const TControlDef* target = MnemonicTarget(d.Name);
         HWND to = target ? Control(target->Name) : nullptr;
         if (!to || !IsWindowVisible(to) || !IsWindowEnabled(to)) return false;
@@ -576,7 +601,8 @@ bool TMainDlgForm::ApplyEntryRule(uint8_t from, uint8_t to) {
         return true;
     case 2:
         if (from == 1 && !Ticked(LicenseChkBx)) {
-            if (MessageDlgFromThread(MsgLicenseDeclined, mtInformation, mbYes | mbNo) == mrYes) EndWizard(mrCancel);
+            if (MessageDlgFromThread(MsgLicenseDeclined, mtInformation, mbYes | mbNo) == mrYes)
+                EndWizard(mrCancel);
             return false;
         }
         return true;
@@ -611,7 +637,8 @@ bool TMainDlgForm::ApplyEntryRule(uint8_t from, uint8_t to) {
         }
         return true;
     case 6: {
-        const int32_t max = static_cast<int32_t>(SendMessageA(InstallingProgressBar, PBM_GETRANGE, FALSE, 0));
+        const int32_t max =
+            static_cast<int32_t>(SendMessageA(InstallingProgressBar, PBM_GETRANGE, FALSE, 0));
         SendMessageA(InstallingProgressBar, PBM_SETPOS, static_cast<WPARAM>(max), 0);
         const auto ticks = AssocTicks(Options.Extensions);
         for (int i = 0; i < 4; ++i) SetTicked(AssocChkBx[i], ticks[static_cast<size_t>(i)]);
@@ -623,11 +650,8 @@ bool TMainDlgForm::ApplyEntryRule(uint8_t from, uint8_t to) {
         FinishPageEntry(assoc, Ticked(InstallToAllChkBx), Ticked(DesktopChkBx));
         return true;
     }
-    case PageFinishStep:
-        FinishStep();
-        return true;
-    default:
-        return true;
+    case PageFinishStep: FinishStep(); return true;
+    default: return true;
     }
 }
 
@@ -656,11 +680,14 @@ void TMainDlgForm::StartInstallation() {
     SendMessageA(InstallingProgressBar, PBM_SETRANGE32, 0, total);
     SendMessageA(InstallingProgressBar, PBM_SETPOS, 0, 0);
     InstallThreadStatus.SetState(isRunning);
-    SetInstallStateNotifier([window = Window] { PostMessageA(window, InstallStatusMessage, 0, 0); });
+    SetInstallStateNotifier(
+        [window = Window] { PostMessageA(window, InstallStatusMessage, 0, 0); });
     if (!StartInstallThread()) {
         InstallThreadStatus.SetState(isIdle);
-        MessageDlgFromThread("Setup could not start copying the files.\rPlease close other programs and run Setup again.",
-                             mtError, mbOK);
+        MessageDlgFromThread(
+            "Setup could not start copying the files.\rPlease close other programs and run Setup "
+            "again.",
+            mtError, mbOK);
         EndWizard(mrCancel);
     }
 }
@@ -779,7 +806,8 @@ void TMainDlgForm::SetCurrentRow(int row) {
 
 LRESULT CALLBACK TMainDlgForm::WndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
     if (msg == WM_NCCREATE) {
-        auto* form = static_cast<TMainDlgForm*>(reinterpret_cast<CREATESTRUCTA*>(lp)->lpCreateParams);
+        auto* form =
+            static_cast<TMainDlgForm*>(reinterpret_cast<CREATESTRUCTA*>(lp)->lpCreateParams);
         form->Window = wnd;
         SetWindowLongPtrA(wnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
     }
@@ -813,15 +841,14 @@ LRESULT TMainDlgForm::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         }
         break;
     }
-    case DM_GETDEFID:
-        return IsWindowEnabled(NextBtn) ? MAKELRESULT(idNextBtn, DC_HASDEFID) : 0;
+    case DM_GETDEFID: return IsWindowEnabled(NextBtn) ? MAKELRESULT(idNextBtn, DC_HASDEFID) : 0;
     case WM_TIMER:
-        if (wp == StatusTimerId) StatusTimerTick();
-        else if (wp == DriveTimerId) DriveTimer();
+        if (wp == StatusTimerId)
+            StatusTimerTick();
+        else if (wp == DriveTimerId)
+            DriveTimer();
         return 0;
-    case InstallStatusMessage:
-        StatusTimerTick();
-        return 0;
+    case InstallStatusMessage: StatusTimerTick(); return 0;
     case WM_ACTIVATEAPP:
         if (wp) AppActivated();
         break;
@@ -833,9 +860,7 @@ LRESULT TMainDlgForm::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
                          SWP_NOZORDER | SWP_NOACTIVATE);
         return 0;
     }
-    case WM_CLOSE:
-        Close();
-        return 0;
+    case WM_CLOSE: Close(); return 0;
     case WM_CTLCOLORSTATIC: {
         const auto dc = reinterpret_cast<HDC>(wp);
         const auto ctl = reinterpret_cast<HWND>(lp);

@@ -37,8 +37,9 @@ LRESULT CALLBACK DlgProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
     auto* state = reinterpret_cast<TDlgState*>(GetWindowLongPtrA(wnd, GWLP_USERDATA));
     switch (msg) {
     case WM_NCCREATE:
-        SetWindowLongPtrA(wnd, GWLP_USERDATA,
-                          reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTA*>(lp)->lpCreateParams));
+        SetWindowLongPtrA(
+            wnd, GWLP_USERDATA,
+            reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTA*>(lp)->lpCreateParams));
         break;
     case WM_COMMAND:
         if (state && HIWORD(wp) == BN_CLICKED && IsResultButton(*state, LOWORD(wp))) {
@@ -110,12 +111,14 @@ bool HandleKey(HWND dlg, const MSG& m, TDlgState& state) {
 
 }  // namespace
 
-int32_t MessageDlg(HWND owner, const std::string& text, uint8_t kind, uint16_t buttons, int32_t defaultResult) {
+int32_t MessageDlg(HWND owner, const std::string& text, uint8_t kind, uint16_t buttons,
+                   int32_t defaultResult) {
     HINSTANCE instance = GetModuleHandleA(nullptr);
     RegisterDlgClass(instance);
     TDlgState state;
     state.Buttons = buttons;
-    state.Default = IsResultButton(state, defaultResult) ? defaultResult : DefaultDlgResult(buttons);
+    state.Default =
+        IsResultButton(state, defaultResult) ? defaultResult : DefaultDlgResult(buttons);
     const std::vector<TDlgButton> list = DlgButtonsOf(buttons);
 
     const int dpi = ScreenDpi();
@@ -125,13 +128,16 @@ int32_t MessageDlg(HWND owner, const std::string& text, uint8_t kind, uint16_t b
 
     const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
     const DWORD exStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT | (owner ? 0 : WS_EX_APPWINDOW);
-    TWindowHandle dlg(CreateWindowExA(exStyle, MessageDlgClassName, DlgTitle(kind), style, 0, 0, px(200), px(100),
-                                      owner, nullptr, instance, &state));
+    TWindowHandle dlg(CreateWindowExA(exStyle, MessageDlgClassName, DlgTitle(kind), style, 0, 0,
+                                      px(200), px(100), owner, nullptr, instance, &state));
     if (!dlg.Get()) return mrCancel;
     HWND box = dlg.Get();
-    auto setFont = [&](HWND w) { SendMessageA(w, WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), FALSE); };
-    HWND textCtl = CreateWindowExA(0, "STATIC", shown.c_str(), WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX, 0, 0,
-                                   px(200), px(20), box, reinterpret_cast<HMENU>(MessageDlgTextId), instance, nullptr);
+    auto setFont = [&](HWND w) {
+        SendMessageA(w, WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), FALSE);
+    };
+    HWND textCtl = CreateWindowExA(
+        0, "STATIC", shown.c_str(), WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX, 0, 0, px(200),
+        px(20), box, reinterpret_cast<HMENU>(MessageDlgTextId), instance, nullptr);
     setFont(textCtl);
 
     // Text extent, wrapped at half the screen width at most. Measured on the
@@ -141,14 +147,17 @@ int32_t MessageDlg(HWND owner, const std::string& text, uint8_t kind, uint16_t b
     {
         TClientDC dc(textCtl);
         TSelectObject sel(dc.Get(), font.Get());
-        DrawTextA(dc.Get(), shown.c_str(), -1, &textRect, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX | DT_EXPANDTABS);
+        DrawTextA(dc.Get(), shown.c_str(), -1, &textRect,
+                  DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX | DT_EXPANDTABS);
     }
     const int margin = px(12), iconSize = GetSystemMetrics(SM_CXICON);
     const int btnW = px(75), btnH = px(25), btnGap = px(6);
     const int textX = margin + iconSize + px(12);
-    const int textW = textRect.right - textRect.left + px(2), textH = textRect.bottom - textRect.top;
+    const int textW = textRect.right - textRect.left + px(2),
+              textH = textRect.bottom - textRect.top;
     const int textY = margin + std::max(0, (iconSize - textH) / 2);
-    const int rowW = static_cast<int>(list.size()) * btnW + std::max(0, static_cast<int>(list.size()) - 1) * btnGap;
+    const int rowW = static_cast<int>(list.size()) * btnW +
+                     std::max(0, static_cast<int>(list.size()) - 1) * btnGap;
     const int clientW = std::max(textX + textW + margin, rowW + 2 * margin);
     const int btnY = std::max(textY + textH, margin + iconSize) + px(16);
     const int clientH = btnY + btnH + margin;
@@ -164,17 +173,21 @@ int32_t MessageDlg(HWND owner, const std::string& text, uint8_t kind, uint16_t b
     SetWindowPos(box, nullptr, x, y, winW, winH, SWP_NOZORDER | SWP_NOACTIVATE);
     SetWindowPos(textCtl, nullptr, textX, textY, textW, textH, SWP_NOZORDER | SWP_NOACTIVATE);
 
-    HWND icon = CreateWindowExA(0, "STATIC", "", WS_CHILD | WS_VISIBLE | SS_ICON, margin, margin, iconSize,
-                                iconSize, box, reinterpret_cast<HMENU>(MessageDlgIconId), instance, nullptr);
-    SendMessageA(icon, STM_SETICON, reinterpret_cast<WPARAM>(LoadIconA(nullptr, KindIcon(kind))), 0);
+    HWND icon = CreateWindowExA(0, "STATIC", "", WS_CHILD | WS_VISIBLE | SS_ICON, margin, margin,
+                                iconSize, iconSize, box, reinterpret_cast<HMENU>(MessageDlgIconId),
+                                instance, nullptr);
+    SendMessageA(icon, STM_SETICON, reinterpret_cast<WPARAM>(LoadIconA(nullptr, KindIcon(kind))),
+                 0);
 
     const int32_t defResult = state.Default;
     HWND focus = nullptr;
     int bx = (clientW - rowW) / 2;
     for (const TDlgButton& b : list) {
-        DWORD bs = WS_CHILD | WS_VISIBLE | WS_TABSTOP | (b.Result == defResult ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON);
+        DWORD bs = WS_CHILD | WS_VISIBLE | WS_TABSTOP |
+                   (b.Result == defResult ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON);
         HWND w = CreateWindowExA(0, "BUTTON", b.Caption, bs, bx, btnY, btnW, btnH, box,
-                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(b.Result)), instance, nullptr);
+                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(b.Result)), instance,
+                                 nullptr);
         setFont(w);
         if (!focus || b.Result == defResult) focus = w;
         bx += btnW + btnGap;

@@ -41,9 +41,7 @@ TPageButtons PageButtons(uint8_t to) {
     return b;
 }
 
-uint8_t ResolvePageTarget(uint8_t to, bool portable) {
-    return to == 6 && portable ? 7 : to;
-}
+uint8_t ResolvePageTarget(uint8_t to, bool portable) { return to == 6 && portable ? 7 : to; }
 
 const char* PageFocusControl(uint8_t to) {
     switch (to) {
@@ -85,7 +83,8 @@ std::string LicenseMemoText(const std::string& bytes) {
         if (!first) out += "\r\n";
         out.append(bytes, start, end - start);
         first = false;
-        if (end < bytes.size() && bytes[end] == '\r' && end + 1 < bytes.size() && bytes[end + 1] == '\n')
+        if (end < bytes.size() && bytes[end] == '\r' && end + 1 < bytes.size() &&
+            bytes[end + 1] == '\n')
             ++end;
         start = end + 1;
     }

@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "integration/Options.h"   // TCheckState
+#include "integration/Options.h"  // TCheckState
 
-constexpr uint8_t PageNone = 255;     // "from" at construction
-constexpr uint8_t PageFinishStep = 8; // the press of Finish on the last page
+constexpr uint8_t PageNone = 255;      // "from" at construction
+constexpr uint8_t PageFinishStep = 8;  // the press of Finish on the last page
 
 struct TPageButtons {
     bool BackVisible, BackEnabled;
@@ -38,9 +38,9 @@ char MnemonicOf(const std::string& text);
 std::string FormatProductText(const std::string& templ);
 
 // Messages of the wizard ("\r" is a line break).
-extern const char* const MsgAppRunning;    // Information, OK
+extern const char* const MsgAppRunning;       // Information, OK
 extern const char* const MsgLicenseDeclined;  // Information, Yes + No
-extern const char* const MsgQuitSetup;     // Confirm, No + Abort
+extern const char* const MsgQuitSetup;        // Confirm, No + Abort
 extern const char* const SelCompLblText;
 // Shown by the entry when the payload cannot be opened.
 extern const char* const MsgPayloadDamaged;

@@ -17,19 +17,19 @@ namespace parv {
 std::vector<std::string> SplitCommandLine(std::string_view line);
 
 enum class Mode {
-    Window,      // no argument or a document: open the main window
-    Associate,   // "-assoc adpr[_rtf][_cod][_doc][_docx]"
-    Uninstall,   // "-ui"
-    RemovalCopy, // "-uicopy HANDLE PATH": the uninstaller's copy in the temporary folder
-    Invalid,     // anything else: change nothing, exit with an error code
+    Window,       // no argument or a document: open the main window
+    Associate,    // "-assoc adpr[_rtf][_cod][_doc][_docx]"
+    Uninstall,    // "-ui"
+    RemovalCopy,  // "-uicopy HANDLE PATH": the uninstaller's copy in the temporary folder
+    Invalid,      // anything else: change nothing, exit with an error code
 };
 
 struct Command {
     Mode mode = Mode::Window;
-    std::string document;            // Window: the document to show, may be empty
-    std::array<bool, 4> types{};     // Associate: rtf, cod, doc, docx as ticked
-    uintptr_t waitHandle = 0;        // RemovalCopy: the original process, to wait for
-    std::string original;            // RemovalCopy: the installed application file
+    std::string document;         // Window: the document to show, may be empty
+    std::array<bool, 4> types{};  // Associate: rtf, cod, doc, docx as ticked
+    uintptr_t waitHandle = 0;     // RemovalCopy: the original process, to wait for
+    std::string original;         // RemovalCopy: the installed application file
 };
 
 // `args` as split by SplitCommandLine, the program's own path first.

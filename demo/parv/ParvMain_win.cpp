@@ -66,7 +66,7 @@ bool EndsWithNoCase(const std::string& s, const char* tail) {
 void ShowDocument(HWND editor, const std::string& document) {
     if (document.empty()) return;
     UniqueHandle file(CreateFileA(document.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.Valid()) return;
     StreamSource src{file.Get()};
     EDITSTREAM es{};
@@ -101,8 +101,7 @@ LRESULT HandleMessage(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
         RemovePropA(wnd, app::RunningProperty);
         PostQuitMessage(0);
         return 0;
-    default:
-        return DefWindowProcA(wnd, msg, wp, lp);
+    default: return DefWindowProcA(wnd, msg, wp, lp);
     }
 }
 
@@ -123,10 +122,10 @@ int RunWindow(HINSTANCE inst, const std::string& document, int show) {
     wc.lpfnWndProc = MainWndProc;
     wc.hInstance = inst;
     wc.hIcon = LoadIconA(inst, MAKEINTRESOURCEA(1));
-    wc.hIconSm = static_cast<HICON>(
-        LoadImageA(inst, MAKEINTRESOURCEA(1), IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
-                   GetSystemMetrics(SM_CYSMICON), 0));
-    wc.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));   // IDC_ARROW
+    wc.hIconSm = static_cast<HICON>(LoadImageA(inst, MAKEINTRESOURCEA(1), IMAGE_ICON,
+                                               GetSystemMetrics(SM_CXSMICON),
+                                               GetSystemMetrics(SM_CYSMICON), 0));
+    wc.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));  // IDC_ARROW
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
     wc.lpszClassName = WindowClass;
     if (!RegisterClassExA(&wc)) return ExitFailed;
@@ -170,7 +169,8 @@ std::vector<uninst::TRecordTime> RecordTimes() {
     std::vector<uninst::TRecordTime> table;
     for (const Raw& r : raw) {
         TDateTime t;
-        if (sscanf(r.stamp, "%d-%d-%d %d:%d:%d", &t.Year, &t.Month, &t.Day, &t.Hour, &t.Minute, &t.Second) == 6)
+        if (sscanf(r.stamp, "%d-%d-%d %d:%d:%d", &t.Year, &t.Month, &t.Day, &t.Hour, &t.Minute,
+                   &t.Second) == 6)
             table.push_back({r.name, EncodeDayCount(t)});
     }
     return table;
@@ -193,8 +193,7 @@ int Run(HINSTANCE inst, int show) {
     parv::AppendCommandLog(line);
     const parv::Command cmd = parv::ParseCommand(parv::SplitCommandLine(line));
     switch (cmd.mode) {
-    case parv::Mode::Window:
-        return RunWindow(inst, cmd.document, show);
+    case parv::Mode::Window: return RunWindow(inst, cmd.document, show);
     case parv::Mode::Associate: {
         const std::string exe = parv::ExePath();
         if (exe.empty()) return ExitFailed;
@@ -207,8 +206,7 @@ int Run(HINSTANCE inst, int show) {
     }
     case parv::Mode::RemovalCopy:
         return uninst::RunRemovalCopy(UninstallContext(cmd.original), cmd.waitHandle);
-    case parv::Mode::Invalid:
-        break;
+    case parv::Mode::Invalid: break;
     }
     return ExitBadCommand;
 }

@@ -30,7 +30,8 @@ uint32_t Be32(const Bytes& b, size_t at) {
     return uint32_t(b[at]) << 24 | uint32_t(b[at + 1]) << 16 | uint32_t(b[at + 2]) << 8 | b[at + 3];
 }
 uint32_t Le32(const Bytes& b, size_t at) {
-    return uint32_t(b[at]) | uint32_t(b[at + 1]) << 8 | uint32_t(b[at + 2]) << 16 | uint32_t(b[at + 3]) << 24;
+    return uint32_t(b[at]) | uint32_t(b[at + 1]) << 8 | uint32_t(b[at + 2]) << 16 |
+           uint32_t(b[at + 3]) << 24;
 }
 uint16_t Le16(const Bytes& b, size_t at) { return uint16_t(b[at] | b[at + 1] << 8); }
 
@@ -39,7 +40,7 @@ struct Png {
     uint32_t width = 0, height = 0;
     int depth = 0, colourType = -1, interlace = -1;
     size_t paletteEntries = 0;
-    Bytes pixels;   // inflated IDAT: height rows of (1 filter byte + width)
+    Bytes pixels;  // inflated IDAT: height rows of (1 filter byte + width)
 };
 
 Png Failed(std::string why) {
@@ -82,10 +83,12 @@ Png ParsePng(const Bytes& b) {
         }
         at += 12 + len;
     }
-    if (order.empty() || order.front() != "IHDR" || !sawEnd || at != b.size()) return Failed("chunk order");
+    if (order.empty() || order.front() != "IHDR" || !sawEnd || at != b.size())
+        return Failed("chunk order");
     uLongf outLen = uLongf(p.height) * (p.width + 1) + 1;
     p.pixels.resize(outLen);
-    if (uncompress(p.pixels.data(), &outLen, idat.data(), idat.size()) != Z_OK) return Failed("IDAT");
+    if (uncompress(p.pixels.data(), &outLen, idat.data(), idat.size()) != Z_OK)
+        return Failed("IDAT");
     p.pixels.resize(outLen);
     return p;
 }
@@ -117,8 +120,12 @@ TEST(Logos, HaveTheShapeTheWizardDecoderExpects) {
             ASSERT_LE(row[0], 4) << "row " << y;
             for (uint32_t x = 1; x <= c.w; ++x) {
                 int a = x > 1 ? cur[x - 1] : 0, up = prev[x], ul = x > 1 ? prev[x - 1] : 0;
-                int pr = a + up - ul, pa = std::abs(pr - a), pb = std::abs(pr - up), pc = std::abs(pr - ul);
-                int pred[5] = {0, a, up, (a + up) / 2, pa <= pb && pa <= pc ? a : pb <= pc ? up : ul};
+                int pr = a + up - ul, pa = std::abs(pr - a), pb = std::abs(pr - up),
+                    pc = std::abs(pr - ul);
+                int pred[5] = {0, a, up, (a + up) / 2,
+                               pa <= pb && pa <= pc ? a
+                               : pb <= pc           ? up
+                                                    : ul};
                 cur[x] = uint8_t(row[x] + pred[row[0]]);
                 ASSERT_LT(cur[x], c.palette) << x << "," << y;
                 used.insert(cur[x]);
@@ -155,7 +162,7 @@ TEST(Icon, HoldsFourSizesOfOneMark) {
     Bytes b = ReadArt("parvela.ico");
     ASSERT_GE(b.size(), 6u);
     EXPECT_EQ(Le16(b, 0), 0);
-    EXPECT_EQ(Le16(b, 2), 1);   // icon, not cursor
+    EXPECT_EQ(Le16(b, 2), 1);  // icon, not cursor
     const int n = Le16(b, 4);
     ASSERT_EQ(n, 4);
     ASSERT_GE(b.size(), 6u + 16u * n);
@@ -184,7 +191,8 @@ TEST(Icon, HoldsFourSizesOfOneMark) {
 }
 
 TEST(Glyphs, AreSmallBitmapsWithATransparentCorner) {
-    for (const char* name : {"fixeddrive.bmp", "removabledrive.bmp", "openfolder.bmp", "closedfolder.bmp"}) {
+    for (const char* name :
+         {"fixeddrive.bmp", "removabledrive.bmp", "openfolder.bmp", "closedfolder.bmp"}) {
         SCOPED_TRACE(name);
         Bytes b = ReadArt(name);
         ASSERT_GE(b.size(), 54u);
@@ -200,10 +208,10 @@ TEST(Glyphs, AreSmallBitmapsWithATransparentCorner) {
         ASSERT_GE(h, 8);
         EXPECT_LE(h, 32);
         ASSERT_EQ(Le16(b, 28), 24);
-        EXPECT_EQ(Le32(b, 30), 0u);   // uncompressed
+        EXPECT_EQ(Le32(b, 30), 0u);  // uncompressed
         const size_t stride = (size_t(w) * 3 + 3) & ~size_t(3);
         ASSERT_EQ(b.size(), dataAt + stride * h);
-        auto pixel = [&](int x, int y) {   // y from the bottom
+        auto pixel = [&](int x, int y) {  // y from the bottom
             size_t at = dataAt + stride * y + 3 * x;
             return uint32_t(b[at]) | uint32_t(b[at + 1]) << 8 | uint32_t(b[at + 2]) << 16;
         };
@@ -224,8 +232,9 @@ TEST(Manifest, AsksForHighestRightsCommonControlsAndDpiAwareness) {
     ASSERT_FALSE(m.empty());
     EXPECT_EQ(m.rfind("<?xml", 0), 0u);
     for (const char* needle :
-         {"level=\"highestAvailable\"", "name=\"Microsoft.Windows.Common-Controls\"", "version=\"6.0.0.0\"",
-          "publicKeyToken=\"6595b64144ccf1df\"", "<dpiAware", "true/PM", "</assembly>"})
+         {"level=\"highestAvailable\"", "name=\"Microsoft.Windows.Common-Controls\"",
+          "version=\"6.0.0.0\"", "publicKeyToken=\"6595b64144ccf1df\"", "<dpiAware", "true/PM",
+          "</assembly>"})
         EXPECT_NE(m.find(needle), std::string::npos) << needle;
     // Every element that opens is closed (a broken manifest stops the
     // program from starting at all on Windows).
@@ -239,7 +248,8 @@ TEST(Manifest, AsksForHighestRightsCommonControlsAndDpiAwareness) {
         if (tag[0] == '?' || tag[0] == '!') continue;
         bool closing = tag[0] == '/';
         bool selfClosing = tag.back() == '/';
-        std::string name = tag.substr(closing ? 1 : 0, tag.find_first_of(" \t\r\n/", 1) - (closing ? 1 : 0));
+        std::string name =
+            tag.substr(closing ? 1 : 0, tag.find_first_of(" \t\r\n/", 1) - (closing ? 1 : 0));
         if (closing)
             --depth[name];
         else if (!selfClosing)

@@ -108,7 +108,7 @@ int64_t DayNumber(int y, int m, int d) {
     const int64_t yoe = y - era * 400;
     const int64_t doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
     const int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return era * 146097 + doe - 719468 + 25569;   // 1970-01-01 is day 25569
+    return era * 146097 + doe - 719468 + 25569;  // 1970-01-01 is day 25569
 }
 
 TEST(DemoPayload, IsOneWholeMaxLevelZlibStream) {
@@ -123,7 +123,7 @@ TEST(DemoPayload, FollowsTheReleaseTable) {
     const Payload& p = Demo();
     ASSERT_EQ(p.error, "");
     struct Group {
-        const char* name;   // a file name, or a folder prefix ending in "\"
+        const char* name;  // a file name, or a folder prefix ending in "\"
         size_t records;
         uint64_t bytes;
     };
@@ -163,11 +163,12 @@ TEST(DemoPayload, FollowsTheReleaseTable) {
     EXPECT_EQ(i, p.records.size()) << "records outside the table from " << i;
     EXPECT_EQ(total, 5623259u);
     // Records end to end with nothing between them or after the last one.
-    EXPECT_EQ(p.data.size(), total + 13 * p.records.size() + [&] {
-                                 size_t n = 0;
-                                 for (const Record& r : p.records) n += r.name.size();
-                                 return n;
-                             }());
+    EXPECT_EQ(
+        p.data.size(), total + 13 * p.records.size() + [&] {
+            size_t n = 0;
+            for (const Record& r : p.records) n += r.name.size();
+            return n;
+        }());
 }
 
 TEST(DemoPayload, NamesObeyTheRules) {
@@ -191,17 +192,20 @@ TEST(DemoPayload, NamesObeyTheRules) {
         size_t start = 0;
         for (;;) {
             size_t cut = r.name.find('\\', start);
-            std::string part = r.name.substr(start, cut == std::string::npos ? std::string::npos : cut - start);
+            std::string part =
+                r.name.substr(start, cut == std::string::npos ? std::string::npos : cut - start);
             EXPECT_FALSE(part.empty() || part == "." || part == "..");
             if (cut == std::string::npos) break;
             start = cut + 1;
         }
-        EXPECT_TRUE(folded.insert(Upper(r.name)).second) << "differs only in case from an earlier name";
+        EXPECT_TRUE(folded.insert(Upper(r.name)).second)
+            << "differs only in case from an earlier name";
     }
     // Names the install and clean-up rules rely on.
-    for (const char* must : {"TEMPLATES\\FAXES\\FAX 1.RTF", "CLIP LIBRARY\\IMAGES\\BULLETS\\TARGET.GIF",
-                             "CLIP LIBRARY\\IMAGES\\BULLETS\\BULLET 1.GIF",
-                             "CLIP LIBRARY\\IMAGES\\CHECKMARKS\\CHECK 1.GIF"})
+    for (const char* must :
+         {"TEMPLATES\\FAXES\\FAX 1.RTF", "CLIP LIBRARY\\IMAGES\\BULLETS\\TARGET.GIF",
+          "CLIP LIBRARY\\IMAGES\\BULLETS\\BULLET 1.GIF",
+          "CLIP LIBRARY\\IMAGES\\CHECKMARKS\\CHECK 1.GIF"})
         EXPECT_TRUE(folded.count(must)) << must;
 }
 
@@ -210,7 +214,7 @@ TEST(DemoPayload, StampsAreTheReleaseTime) {
     ASSERT_EQ(p.error, "");
     // 2026-03-02 14:30:00, formed the way the reader forms a file's time.
     const double release = double(DayNumber(2026, 3, 2)) + (14 * 3600000 + 30 * 60000) / 86400000.0;
-    EXPECT_EQ(DayNumber(2012, 2, 26), 40965);   // the licence example's day
+    EXPECT_EQ(DayNumber(2012, 2, 26), 40965);  // the licence example's day
     for (const Record& r : p.records) {
         SCOPED_TRACE(r.name);
         EXPECT_EQ(r.stamp, release);
@@ -233,7 +237,8 @@ TEST(DemoPayload, RecordsHoldWhatTheirNamesSay) {
         if (r.name == "parv.exe") {
             // The padded build of the stand-in, byte for byte.
             const Bytes exe = ReadAll(std::string(PARVELA_BIN_DIR) + "\\parv.exe");
-            EXPECT_TRUE(std::string(exe.begin(), exe.end()) == data) << "differs from the built parv.exe";
+            EXPECT_TRUE(std::string(exe.begin(), exe.end()) == data)
+                << "differs from the built parv.exe";
             EXPECT_TRUE(StartsWith(data, "MZ"));
             continue;
         }
@@ -242,7 +247,7 @@ TEST(DemoPayload, RecordsHoldWhatTheirNamesSay) {
             int depth = 0, least = 1;
             for (size_t k = 0; k < data.size(); ++k) {
                 if (data[k] == '\\') {
-                    ++k;   // escaped brace or control word start
+                    ++k;  // escaped brace or control word start
                     continue;
                 }
                 depth += data[k] == '{';

@@ -49,13 +49,31 @@ TEST(ParvParseCommand, TellsTheModes) {
         {{"parv.exe", "-ui"}, parv::Mode::Uninstall, "", {}},
         {{"parv.exe", "-UI"}, parv::Mode::Uninstall, "", {}},
         // Exactly what the setup program sends, and every subset of it.
-        {{"parv.exe", "-assoc", "adpr_rtf_cod_doc_docx"}, parv::Mode::Associate, "", {true, true, true, true}},
+        {{"parv.exe", "-assoc", "adpr_rtf_cod_doc_docx"},
+         parv::Mode::Associate,
+         "",
+         {true, true, true, true}},
         {{"parv.exe", "-assoc", "adpr"}, parv::Mode::Associate, "", {}},
-        {{"parv.exe", "-assoc", "adpr_docx"}, parv::Mode::Associate, "", {false, false, false, true}},
-        {{"parv.exe", "-assoc", "adpr_doc"}, parv::Mode::Associate, "", {false, false, true, false}},
-        {{"parv.exe", "-assoc", "adpr_cod_docx"}, parv::Mode::Associate, "", {false, true, false, true}},
-        {{"parv.exe", "-assoc", "adpr_docx_rtf"}, parv::Mode::Associate, "", {true, false, false, true}},
-        {{"parv.exe", "-ASSOC", "ADPR_RTF"}, parv::Mode::Associate, "", {true, false, false, false}},
+        {{"parv.exe", "-assoc", "adpr_docx"},
+         parv::Mode::Associate,
+         "",
+         {false, false, false, true}},
+        {{"parv.exe", "-assoc", "adpr_doc"},
+         parv::Mode::Associate,
+         "",
+         {false, false, true, false}},
+        {{"parv.exe", "-assoc", "adpr_cod_docx"},
+         parv::Mode::Associate,
+         "",
+         {false, true, false, true}},
+        {{"parv.exe", "-assoc", "adpr_docx_rtf"},
+         parv::Mode::Associate,
+         "",
+         {true, false, false, true}},
+        {{"parv.exe", "-ASSOC", "ADPR_RTF"},
+         parv::Mode::Associate,
+         "",
+         {true, false, false, false}},
     };
     for (const Case& c : cases) {
         parv::Command cmd = parv::ParseCommand(c.args);
@@ -97,7 +115,8 @@ TEST(ParvParseCommand, RejectsGarbledRequestsWhole) {
 }
 
 TEST(ParvParseCommand, RemovalCopyTakesTheHandleAndTheOriginal) {
-    const parv::Command cmd = parv::ParseCommand({"C:\\T\\parv.exe", "-uicopy", "1234", "C:\\P F\\parv.exe"});
+    const parv::Command cmd =
+        parv::ParseCommand({"C:\\T\\parv.exe", "-uicopy", "1234", "C:\\P F\\parv.exe"});
     EXPECT_EQ(cmd.mode, parv::Mode::RemovalCopy);
     EXPECT_EQ(cmd.waitHandle, 1234u);
     EXPECT_EQ(cmd.original, "C:\\P F\\parv.exe");

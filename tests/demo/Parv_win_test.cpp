@@ -51,10 +51,12 @@ bool KeyExists(const std::string& path) {
 // A string value (nullptr name: the default value); nullopt when absent.
 std::optional<std::string> ReadString(const std::string& path, const char* name) {
     TRegKey k;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, k.OutPtr()) != ERROR_SUCCESS) return std::nullopt;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, k.OutPtr()) != ERROR_SUCCESS)
+        return std::nullopt;
     char buf[1024];
     DWORD type = 0, size = sizeof(buf) - 1;
-    if (RegQueryValueExA(k.Get(), name, nullptr, &type, reinterpret_cast<BYTE*>(buf), &size) != ERROR_SUCCESS ||
+    if (RegQueryValueExA(k.Get(), name, nullptr, &type, reinterpret_cast<BYTE*>(buf), &size) !=
+            ERROR_SUCCESS ||
         type != REG_SZ)
         return std::nullopt;
     buf[size] = '\0';
@@ -63,9 +65,11 @@ std::optional<std::string> ReadString(const std::string& path, const char* name)
 
 std::optional<DWORD> ReadDword(const std::string& path, const char* name) {
     TRegKey k;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, k.OutPtr()) != ERROR_SUCCESS) return std::nullopt;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, k.OutPtr()) != ERROR_SUCCESS)
+        return std::nullopt;
     DWORD v = 0, type = 0, size = sizeof(v);
-    if (RegQueryValueExA(k.Get(), name, nullptr, &type, reinterpret_cast<BYTE*>(&v), &size) != ERROR_SUCCESS ||
+    if (RegQueryValueExA(k.Get(), name, nullptr, &type, reinterpret_cast<BYTE*>(&v), &size) !=
+            ERROR_SUCCESS ||
         type != REG_DWORD)
         return std::nullopt;
     return v;
@@ -73,7 +77,8 @@ std::optional<DWORD> ReadDword(const std::string& path, const char* name) {
 
 void WriteString(const std::string& path, const char* name, const std::string& value) {
     TRegKey k;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, k.OutPtr(), nullptr),
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr,
+                              k.OutPtr(), nullptr),
               ERROR_SUCCESS);
     ASSERT_EQ(RegSetValueExA(k.Get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
                              DWORD(value.size() + 1)),
@@ -96,7 +101,8 @@ Started Start(const std::string& args) {
     si.cb = sizeof(si);
     PROCESS_INFORMATION pi{};
     Started s;
-    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                        &pi)) {
         ADD_FAILURE() << "cannot start " << line << ": " << GetLastError();
         return s;
     }
@@ -155,8 +161,8 @@ HWND WaitForWindow(DWORD pid) {
 // WM_GETTEXT itself: GetWindowText does not ask controls of other processes.
 std::string WindowText(HWND w) {
     char buf[2048] = {};
-    SendMessageTimeoutA(w, WM_GETTEXT, sizeof(buf), reinterpret_cast<LPARAM>(buf), SMTO_ABORTIFHUNG, 5000,
-                        nullptr);
+    SendMessageTimeoutA(w, WM_GETTEXT, sizeof(buf), reinterpret_cast<LPARAM>(buf), SMTO_ABORTIFHUNG,
+                        5000, nullptr);
     buf[sizeof(buf) - 1] = '\0';
     return buf;
 }
@@ -185,7 +191,9 @@ long RunAnsweringOk(const std::string& args, std::string& text) {
                 DWORD owner = 0;
                 GetWindowThreadProcessId(w, &owner);
                 GetClassNameA(w, cls, sizeof cls);
-                if (owner != b->pid || lstrcmpA(cls, "ParvelaMessageDlg") != 0 || !IsWindowVisible(w)) return TRUE;
+                if (owner != b->pid || lstrcmpA(cls, "ParvelaMessageDlg") != 0 ||
+                    !IsWindowVisible(w))
+                    return TRUE;
                 b->wnd = w;
                 return FALSE;
             },
@@ -231,8 +239,8 @@ protected:
             if (s.existed) {
                 TRegKey from, to;
                 RegOpenKeyExA(HKEY_CURRENT_USER, s.backup.c_str(), 0, KEY_READ, from.OutPtr());
-                RegCreateKeyExA(HKEY_CURRENT_USER, s.path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, to.OutPtr(),
-                                nullptr);
+                RegCreateKeyExA(HKEY_CURRENT_USER, s.path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
+                                nullptr, to.OutPtr(), nullptr);
                 RegCopyTreeA(from.Get(), nullptr, to.Get());
             }
         }
@@ -242,17 +250,18 @@ protected:
         DeleteLastRun();
         if (lastRun_) {
             TRegKey k;
-            RegCreateKeyExA(HKEY_CURRENT_USER, InternalKey.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, k.OutPtr(),
-                            nullptr);
-            RegSetValueExA(k.Get(), app::LastRunVerValue, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&*lastRun_),
-                           sizeof(DWORD));
+            RegCreateKeyExA(HKEY_CURRENT_USER, InternalKey.c_str(), 0, nullptr, 0, KEY_WRITE,
+                            nullptr, k.OutPtr(), nullptr);
+            RegSetValueExA(k.Get(), app::LastRunVerValue, 0, REG_DWORD,
+                           reinterpret_cast<const BYTE*>(&*lastRun_), sizeof(DWORD));
         }
         if (!internalExisted_) RegDeleteKeyA(HKEY_CURRENT_USER, InternalKey.c_str());
         if (!productExisted_) RegDeleteKeyA(HKEY_CURRENT_USER, ProductKey.c_str());
         if (!logExisted_) {
             DeleteFileA(LogPath().c_str());
         } else {
-            UniqueHandle f(CreateFileA(LogPath().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+            UniqueHandle f(CreateFileA(LogPath().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                       0, nullptr));
             DWORD n = 0;
             WriteFile(f.Get(), log_.data(), DWORD(log_.size()), &n, nullptr);
         }
@@ -265,8 +274,8 @@ protected:
         if (s.existed) {
             TRegKey from, to;
             RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, from.OutPtr());
-            RegCreateKeyExA(HKEY_CURRENT_USER, s.backup.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, to.OutPtr(),
-                            nullptr);
+            RegCreateKeyExA(HKEY_CURRENT_USER, s.backup.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
+                            nullptr, to.OutPtr(), nullptr);
             ASSERT_EQ(RegCopyTreeA(from.Get(), nullptr, to.Get()), ERROR_SUCCESS) << path;
         }
         saved_.push_back(s);
@@ -274,13 +283,15 @@ protected:
 
     void DeleteLastRun() {
         TRegKey k;
-        if (RegOpenKeyExA(HKEY_CURRENT_USER, InternalKey.c_str(), 0, KEY_WRITE, k.OutPtr()) == ERROR_SUCCESS)
+        if (RegOpenKeyExA(HKEY_CURRENT_USER, InternalKey.c_str(), 0, KEY_WRITE, k.OutPtr()) ==
+            ERROR_SUCCESS)
             RegDeleteValueA(k.Get(), app::LastRunVerValue);
     }
 
     std::string MakeFile(const std::string& name, const std::string& content) {
         std::string path = TempDir() + name;
-        UniqueHandle f(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+        UniqueHandle f(
+            CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
         DWORD n = 0;
         WriteFile(f.Get(), content.data(), DWORD(content.size()), &n, nullptr);
         files_.push_back(path);
@@ -291,7 +302,8 @@ protected:
     std::array<bool, 4> Associated() const {
         std::array<bool, 4> out{};
         for (size_t i = 0; i < 4; ++i)
-            out[i] = ReadString(ClassesKey + app::AssocExtensions[i], nullptr) == std::string(app::AssocProgId);
+            out[i] = ReadString(ClassesKey + app::AssocExtensions[i], nullptr) ==
+                     std::string(app::AssocProgId);
         return out;
     }
 
@@ -320,9 +332,10 @@ TEST_F(ParvTest, WindowCarriesTheRunningMarkUntilClosed) {
 }
 
 TEST_F(ParvTest, ShowsTheDocumentItWasStartedWith) {
-    std::string doc = MakeFile("Parv Test Letter.rtf",
-                               "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0 Dear reader,\\par Greetings from "
-                               "the test.\\par}");
+    std::string doc =
+        MakeFile("Parv Test Letter.rtf",
+                 "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0 Dear reader,\\par Greetings from "
+                 "the test.\\par}");
     Started s = Start(Quote(doc));
     ASSERT_TRUE(s.process.Get());
     HWND wnd = WaitForWindow(s.pid);
@@ -357,8 +370,9 @@ TEST_F(ParvTest, RecordsEveryCommandLine) {
     const std::string after = ReadFileText(LogPath());
     ASSERT_GE(after.size(), before.size());
     EXPECT_EQ(after.substr(0, before.size()), before);
-    EXPECT_EQ(after.substr(before.size()),
-              exe + " -ui\r\n" + exe + " -assoc adpr_rtf_cod_doc_docx\r\n" + exe + " -assoc  adpr\r\n");
+    EXPECT_EQ(
+        after.substr(before.size()),
+        exe + " -ui\r\n" + exe + " -assoc adpr_rtf_cod_doc_docx\r\n" + exe + " -assoc  adpr\r\n");
 }
 
 // The build folder holds no Install.log and no uninstall entry names it.
@@ -379,21 +393,23 @@ TEST_F(ParvTest, RemovalCopySwitchIsRefusedOutsideTheTemporaryFolder) {
     SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};
     UniqueHandle done(CreateEventA(&inherit, TRUE, TRUE, nullptr));
     ASSERT_TRUE(done.Valid());
-    std::string line = Quote(ParvPath()) + " -uicopy " + std::to_string(reinterpret_cast<uintptr_t>(done.Get())) +
-                       " " + Quote(ParvPath());
+    std::string line = Quote(ParvPath()) + " -uicopy " +
+                       std::to_string(reinterpret_cast<uintptr_t>(done.Get())) + " " +
+                       Quote(ParvPath());
     STARTUPINFOA si{};
     si.cb = sizeof(si);
     PROCESS_INFORMATION pi{};
-    ASSERT_TRUE(CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi));
+    ASSERT_TRUE(CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+                               &si, &pi));
     UniqueHandle process(pi.hProcess), thread(pi.hThread);
     EXPECT_EQ(ExitCodeOf(process), 2) << "it went on to remove";
     TRegKey k;
     char pending[4096] = {};
     DWORD size = sizeof(pending) - 1;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Control\\Session Manager", 0, KEY_READ,
-                      k.OutPtr()) == ERROR_SUCCESS &&
-        RegQueryValueExA(k.Get(), "PendingFileRenameOperations", nullptr, nullptr, reinterpret_cast<BYTE*>(pending),
-                         &size) == ERROR_SUCCESS) {
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Control\\Session Manager", 0,
+                      KEY_READ, k.OutPtr()) == ERROR_SUCCESS &&
+        RegQueryValueExA(k.Get(), "PendingFileRenameOperations", nullptr, nullptr,
+                         reinterpret_cast<BYTE*>(pending), &size) == ERROR_SUCCESS) {
         for (size_t i = 0; i < size; i += strlen(pending + i) + 1)
             EXPECT_EQ(std::string(pending + i).find("parv.exe"), std::string::npos) << pending + i;
     }
@@ -454,7 +470,8 @@ TEST_F(ParvTest, LeavesOtherProgramsTypesAlone) {
 
 TEST_F(ParvTest, GarbledCommandsChangeNothing) {
     ASSERT_EQ(RunToEnd("-assoc adpr_rtf_doc"), 0);
-    for (const char* bad : {"-assoc adpr_rtf_pdf", "-assoc", "-assoc adpr_docxx", "-bogus", "a.rtf b.rtf"}) {
+    for (const char* bad :
+         {"-assoc adpr_rtf_pdf", "-assoc", "-assoc adpr_docxx", "-bogus", "a.rtf b.rtf"}) {
         SCOPED_TRACE(bad);
         EXPECT_EQ(RunToEnd(bad), 2);
         EXPECT_EQ(Associated(), (std::array<bool, 4>{true, false, true, false}));

@@ -60,11 +60,11 @@ bool KillProcessId(DWORD pid);
 
 // --- windows and controls -------------------------------------------------
 
-std::string GetText(HWND w);             // WM_GETTEXT, also across processes
+std::string GetText(HWND w);  // WM_GETTEXT, also across processes
 bool SetText(HWND w, const std::string& text);
 std::string ClassOf(HWND w);
 DWORD ProcessOf(HWND w);
-bool IsShown(HWND w);                    // the window and all its parents visible
+bool IsShown(HWND w);  // the window and all its parents visible
 bool IsEnabledWindow(HWND w);
 // BM_GETCHECK: BST_UNCHECKED, BST_CHECKED, BST_INDETERMINATE; -1 on failure.
 int CheckState(HWND w);
@@ -113,8 +113,8 @@ constexpr int MessageBoxTextId = 100;
 struct MessageBoxInfo {
     HWND window = nullptr;
     std::string title;
-    std::string text;                    // the message; line breaks as "\r" (CR LF read as one)
-    std::vector<std::string> buttons;    // captions, left to right
+    std::string text;                  // the message; line breaks as "\r" (CR LF read as one)
+    std::vector<std::string> buttons;  // captions, left to right
 };
 
 // A shown top-level window of `pid`, other than `except`, that holds at
@@ -153,7 +153,7 @@ public:
         return FindByText(window_, text, cls);
     }
     HWND BackButton() const { return Control("< &Back", "Button"); }
-    HWND NextButton() const;             // "&Next >" or "&Finish"
+    HWND NextButton() const;  // "&Next >" or "&Finish"
     HWND CancelButton() const { return Control("Cancel", "Button"); }
     bool Next() const { return Click(NextButton()); }
     bool Back() const { return Click(BackButton()); }

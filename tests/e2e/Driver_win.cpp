@@ -50,7 +50,9 @@ Process Process::Start(const std::string& exe, const std::string& args, std::str
     PROCESS_INFORMATION pi{};
     if (!CreateProcessA(exe.c_str(), buf.data(), nullptr, nullptr, FALSE, 0, nullptr,
                         folder.empty() ? nullptr : folder.c_str(), &si, &pi)) {
-        if (error) *error = "CreateProcessA failed for " + exe + " (error " + std::to_string(GetLastError()) + ")";
+        if (error)
+            *error = "CreateProcessA failed for " + exe + " (error " +
+                     std::to_string(GetLastError()) + ")";
         return p;
     }
     Handle thread(pi.hThread);
@@ -151,11 +153,16 @@ RECT RectIn(HWND control, HWND top) {
 }
 
 std::vector<HWND> TopLevelWindows(DWORD pid, bool includeHidden) {
-    struct Ctx { DWORD pid; bool hidden; std::vector<HWND> out; } ctx{pid, includeHidden, {}};
+    struct Ctx {
+        DWORD pid;
+        bool hidden;
+        std::vector<HWND> out;
+    } ctx{pid, includeHidden, {}};
     EnumWindows(
         [](HWND w, LPARAM lp) -> BOOL {
             auto* c = reinterpret_cast<Ctx*>(lp);
-            if ((c->pid == 0 || ProcessOf(w) == c->pid) && (c->hidden || IsWindowVisible(w))) c->out.push_back(w);
+            if ((c->pid == 0 || ProcessOf(w) == c->pid) && (c->hidden || IsWindowVisible(w)))
+                c->out.push_back(w);
             return TRUE;
         },
         reinterpret_cast<LPARAM>(&ctx));
@@ -210,9 +217,11 @@ bool Click(HWND control) {
 bool ClickAt(HWND w, int x, int y, bool doubleClick) {
     if (!IsShown(w) || !IsEnabledWindow(w)) return false;
     const LPARAM at = MAKELPARAM(x, y);
-    bool ok = PostMessageA(w, WM_LBUTTONDOWN, MK_LBUTTON, at) && PostMessageA(w, WM_LBUTTONUP, 0, at);
+    bool ok =
+        PostMessageA(w, WM_LBUTTONDOWN, MK_LBUTTON, at) && PostMessageA(w, WM_LBUTTONUP, 0, at);
     if (doubleClick)
-        ok = ok && PostMessageA(w, WM_LBUTTONDBLCLK, MK_LBUTTON, at) && PostMessageA(w, WM_LBUTTONUP, 0, at);
+        ok = ok && PostMessageA(w, WM_LBUTTONDBLCLK, MK_LBUTTON, at) &&
+             PostMessageA(w, WM_LBUTTONUP, 0, at);
     return ok;
 }
 
@@ -224,7 +233,8 @@ bool PressKey(HWND w, UINT vk) {
     bool ok = PostMessageA(w, WM_KEYDOWN, vk, down) != FALSE;
     // Only keys that type a character produce WM_CHAR, as TranslateMessage does.
     const UINT ch = MapVirtualKeyA(vk, 2);
-    if (ch >= ' ' || vk == VK_RETURN || vk == VK_ESCAPE) ok = ok && PostMessageA(w, WM_CHAR, ch, down);
+    if (ch >= ' ' || vk == VK_RETURN || vk == VK_ESCAPE)
+        ok = ok && PostMessageA(w, WM_CHAR, ch, down);
     return ok && PostMessageA(w, WM_KEYUP, vk, up);
 }
 
@@ -245,10 +255,12 @@ bool SendDpiChanged(HWND top, int dpi, int clientWidth96, int clientHeight96) {
         ~TRemote() {
             if (At) VirtualFreeEx(Process, At, 0, MEM_RELEASE);
         }
-    } remote{process.Get(), VirtualAllocEx(process.Get(), nullptr, sizeof r, MEM_COMMIT, PAGE_READWRITE)};
-    if (!remote.At || !WriteProcessMemory(process.Get(), remote.At, &r, sizeof r, nullptr)) return false;
-    return SendWithTimeout(top, 0x02E0 /* WM_DPICHANGED */, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(remote.At),
-                           nullptr);
+    } remote{process.Get(),
+             VirtualAllocEx(process.Get(), nullptr, sizeof r, MEM_COMMIT, PAGE_READWRITE)};
+    if (!remote.At || !WriteProcessMemory(process.Get(), remote.At, &r, sizeof r, nullptr))
+        return false;
+    return SendWithTimeout(top, 0x02E0 /* WM_DPICHANGED */, MAKEWPARAM(dpi, dpi),
+                           reinterpret_cast<LPARAM>(remote.At), nullptr);
 }
 
 HWND FocusedControl(HWND top) {
@@ -258,9 +270,7 @@ HWND FocusedControl(HWND top) {
     return info.hwndFocus;
 }
 
-bool RequestClose(HWND w) {
-    return w && PostMessageA(w, WM_SYSCOMMAND, SC_CLOSE, 0) != FALSE;
-}
+bool RequestClose(HWND w) { return w && PostMessageA(w, WM_SYSCOMMAND, SC_CLOSE, 0) != FALSE; }
 
 // --- message boxes --------------------------------------------------------
 
@@ -314,7 +324,8 @@ bool Answer(const MessageBoxInfo& box, const std::string& caption) {
     if (!b) return false;
     if (!Click(b)) return false;
     // The box is gone once the answer has been taken.
-    return WaitUntil([&] { return !IsWindow(box.window) || !IsWindowVisible(box.window); }, Ms(5000));
+    return WaitUntil([&] { return !IsWindow(box.window) || !IsWindowVisible(box.window); },
+                     Ms(5000));
 }
 
 // --- screenshots ----------------------------------------------------------
@@ -330,7 +341,8 @@ bool SaveScreenshot(HWND w, const std::string& bmpPath) {
     if (!screen.Get() || !mem.Get() || !bitmap) return false;
     {
         TSelectObject sel(mem.Get(), bitmap.Get());
-        if (!BitBlt(mem.Get(), 0, 0, width, height, screen.Get(), r.left, r.top, SRCCOPY)) return false;
+        if (!BitBlt(mem.Get(), 0, 0, width, height, screen.Get(), r.left, r.top, SRCCOPY))
+            return false;
     }
     BITMAPINFOHEADER bih{};
     bih.biSize = sizeof bih;

@@ -42,7 +42,8 @@ bool RegDeleteKeyTree(HKEY root, const std::string& key);
 
 // Every file and folder below each root, all levels, as full paths; nothing
 // below `except` (a folder) and nothing through a link. Sorted.
-std::vector<std::string> TreeOf(const std::vector<std::string>& roots, const std::string& except = "");
+std::vector<std::string> TreeOf(const std::vector<std::string>& roots,
+                                const std::string& except = "");
 // Every key below `key` and every value in them, one line each: the key
 // path, then for a value its name, type and data bytes in hex. Sorted.
 std::vector<std::string> RegistryTreeOf(HKEY root, const std::string& key);

@@ -29,9 +29,7 @@ std::string WithSlash(std::string p) {
     return p;
 }
 
-bool IsDots(const char* name) {
-    return strcmp(name, ".") == 0 || strcmp(name, "..") == 0;
-}
+bool IsDots(const char* name) { return strcmp(name, ".") == 0 || strcmp(name, "..") == 0; }
 
 }  // namespace
 
@@ -87,8 +85,8 @@ std::vector<std::string> ReadLines(const std::string& path) {
 }
 
 bool WriteWholeFile(const std::string& path, const std::string& bytes) {
-    Handle f(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                         nullptr));
+    Handle f(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                         FILE_ATTRIBUTE_NORMAL, nullptr));
     DWORD n = 0;
     return f && WriteFile(f.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &n, nullptr) &&
            n == bytes.size();
@@ -118,16 +116,19 @@ std::vector<std::string> ListFolder(const std::string& folder) {
 
 namespace {
 
-void CollectTree(const std::string& folder, const std::string& except, std::vector<std::string>& out) {
+void CollectTree(const std::string& folder, const std::string& except,
+                 std::vector<std::string>& out) {
     FindHandle find(WithSlash(folder) + "*");
     if (!find.Valid()) return;
     do {
         const WIN32_FIND_DATAA& e = find.Entry();
         if (IsDots(e.cFileName)) continue;
         const std::string path = WithSlash(folder) + e.cFileName;
-        if (!except.empty() && lstrcmpiA(WithSlash(path).c_str(), WithSlash(except).c_str()) == 0) continue;
+        if (!except.empty() && lstrcmpiA(WithSlash(path).c_str(), WithSlash(except).c_str()) == 0)
+            continue;
         out.push_back(path);
-        if ((e.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && !(e.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
+        if ((e.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+            !(e.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
             CollectTree(path, except, out);
     } while (find.Next());
 }
@@ -141,8 +142,11 @@ void CollectKeys(HKEY root, const std::string& key, std::vector<std::string>& ou
         char name[16384];
         BYTE data[65536];
         DWORD nameLen = sizeof name, dataLen = sizeof data, type = 0;
-        if (RegEnumValueA(k.Get(), i, name, &nameLen, nullptr, &type, data, &dataLen) != ERROR_SUCCESS) break;
-        std::string line = key + " | " + std::string(name, nameLen) + " | " + std::to_string(type) + " | ";
+        if (RegEnumValueA(k.Get(), i, name, &nameLen, nullptr, &type, data, &dataLen) !=
+            ERROR_SUCCESS)
+            break;
+        std::string line =
+            key + " | " + std::string(name, nameLen) + " | " + std::to_string(type) + " | ";
         for (DWORD b = 0; b < dataLen; ++b) {
             line += digits[data[b] >> 4];
             line += digits[data[b] & 15];
@@ -153,7 +157,9 @@ void CollectKeys(HKEY root, const std::string& key, std::vector<std::string>& ou
     for (DWORD i = 0;; ++i) {
         char name[256];
         DWORD len = sizeof name;
-        if (RegEnumKeyExA(k.Get(), i, name, &len, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+        if (RegEnumKeyExA(k.Get(), i, name, &len, nullptr, nullptr, nullptr, nullptr) !=
+            ERROR_SUCCESS)
+            break;
         subkeys.emplace_back(name, len);
     }
     for (const std::string& sub : subkeys) CollectKeys(root, key + "\\" + sub, out);
@@ -198,8 +204,8 @@ std::optional<std::string> RegString(HKEY root, const std::string& key, const ch
         (type != REG_SZ && type != REG_EXPAND_SZ))
         return std::nullopt;
     std::string s(size, '\0');
-    if (size && RegQueryValueExA(k.Get(), value, nullptr, nullptr, reinterpret_cast<BYTE*>(s.data()),
-                                 &size) != ERROR_SUCCESS)
+    if (size && RegQueryValueExA(k.Get(), value, nullptr, nullptr,
+                                 reinterpret_cast<BYTE*>(s.data()), &size) != ERROR_SUCCESS)
         return std::nullopt;
     s.resize(strnlen(s.c_str(), s.size()));
     return s;
@@ -219,22 +225,24 @@ std::optional<DWORD> RegDword(HKEY root, const std::string& key, const char* val
 int RegValueCount(HKEY root, const std::string& key) {
     TRegKey k = OpenKey(root, key, KEY_READ);
     DWORD values = 0;
-    if (!k.Get() || RegQueryInfoKeyA(k.Get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values,
-                                     nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+    if (!k.Get() || RegQueryInfoKeyA(k.Get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                                     &values, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
         return -1;
     return static_cast<int>(values);
 }
 
 bool RegSetDword(HKEY root, const std::string& key, const char* value, DWORD data) {
     TRegKey k = OpenKey(root, key, KEY_WRITE, true);
-    return k.Get() && RegSetValueExA(k.Get(), value, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&data),
-                                     sizeof data) == ERROR_SUCCESS;
+    return k.Get() &&
+           RegSetValueExA(k.Get(), value, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&data),
+                          sizeof data) == ERROR_SUCCESS;
 }
 
 bool RegSetString(HKEY root, const std::string& key, const char* value, const std::string& data) {
     TRegKey k = OpenKey(root, key, KEY_WRITE, true);
-    return k.Get() && RegSetValueExA(k.Get(), value, 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
-                                     static_cast<DWORD>(data.size() + 1)) == ERROR_SUCCESS;
+    return k.Get() &&
+           RegSetValueExA(k.Get(), value, 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
+                          static_cast<DWORD>(data.size() + 1)) == ERROR_SUCCESS;
 }
 
 bool RegDeleteValueOf(HKEY root, const std::string& key, const char* value) {
@@ -308,7 +316,8 @@ void KillMarkedApplications() {
     std::set<DWORD> pids;
     EnumWindows(
         [](HWND w, LPARAM lp) -> BOOL {
-            if (GetPropA(w, app::RunningProperty)) reinterpret_cast<std::set<DWORD>*>(lp)->insert(ProcessOf(w));
+            if (GetPropA(w, app::RunningProperty))
+                reinterpret_cast<std::set<DWORD>*>(lp)->insert(ProcessOf(w));
             return TRUE;
         },
         reinterpret_cast<LPARAM>(&pids));
@@ -322,8 +331,8 @@ namespace {
 
 // Wine's mount manager extension: defines a drive letter for a Linux folder,
 // the way Wine's own configuration tool does.
-constexpr DWORD IoctlDefineUnixDrive = CTL_CODE(0x6D /* 'm' */, 32, METHOD_BUFFERED,
-                                                FILE_READ_ACCESS | FILE_WRITE_ACCESS);
+constexpr DWORD IoctlDefineUnixDrive =
+    CTL_CODE(0x6D /* 'm' */, 32, METHOD_BUFFERED, FILE_READ_ACCESS | FILE_WRITE_ACCESS);
 struct UnixDriveRequest {
     ULONG size;
     ULONG type;
@@ -350,8 +359,8 @@ bool DefineUnixDrive(char letter, ULONG type, const std::string& unixPath) {
         memcpy(buf.data() + sizeof(UnixDriveRequest), unixPath.c_str(), unixPath.size());
     }
     DWORD got = 0;
-    return DeviceIoControl(mgr.Get(), IoctlDefineUnixDrive, buf.data(), static_cast<DWORD>(buf.size()),
-                           nullptr, 0, &got, nullptr) != FALSE;
+    return DeviceIoControl(mgr.Get(), IoctlDefineUnixDrive, buf.data(),
+                           static_cast<DWORD>(buf.size()), nullptr, 0, &got, nullptr) != FALSE;
 }
 
 }  // namespace
@@ -426,8 +435,10 @@ bool ReplaceResourceCopy(const std::string& exe, const std::string& copy, const 
     const bool put = UpdateResourceA(update, type, name, MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL),
                                      const_cast<char*>(bytes.data()), DWORD(bytes.size()));
     // EndUpdateResource releases the update handle in either case.
-    if (!EndUpdateResourceA(update, !put) || !put) return fail("cannot replace the resource of " + copy);
-    return ReadResource(copy, type, name) == bytes || fail("the copy does not hold the new resource");
+    if (!EndUpdateResourceA(update, !put) || !put)
+        return fail("cannot replace the resource of " + copy);
+    return ReadResource(copy, type, name) == bytes ||
+           fail("the copy does not hold the new resource");
 }
 
 }  // namespace e2e

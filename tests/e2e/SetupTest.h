@@ -20,7 +20,8 @@
 namespace e2e {
 
 static_assert(Wizard::TitleId == idTopLbl, "the driver reads the banner title by this ID");
-static_assert(std::string_view(MessageBoxClass) == MessageDlgClassName && MessageBoxTextId == MessageDlgTextId,
+static_assert(std::string_view(MessageBoxClass) == MessageDlgClassName &&
+                  MessageBoxTextId == MessageDlgTextId,
               "the driver reads the message box by these");
 
 inline const std::string BinDir = PARVELA_BIN_DIR;
@@ -31,8 +32,10 @@ inline const std::string StandInExe = BinDir + "\\parv.exe";
 inline const char* const* const PageTitle = PageTitles;
 
 inline const std::string QuitQuestion =
-    "Setup is not complete. If you quit this setup program now,\rParvela will not be correctly installed.\r\r"
-    "You may relaunch the setup program at a later time\rto complete the installation of Parvela.\r\r"
+    "Setup is not complete. If you quit this setup program now,\rParvela will not be correctly "
+    "installed.\r\r"
+    "You may relaunch the setup program at a later time\rto complete the installation of "
+    "Parvela.\r\r"
     "To continue installing, click No.\rTo quit this setup program, click Abort.";
 inline const std::string RunningCopyMessage =
     "A copy of Parvela Word Processor is already running on your system.\rPlease close any running "
@@ -97,7 +100,8 @@ protected:
 
     // Next, and the page that follows must show.
     static bool NextTo(const Wizard& w, int page) {
-        return w.Next() && w.WaitPage(PageTitle[page], page == 6 || page == 7 ? InstallTimeout : PageTimeout);
+        return w.Next() &&
+               w.WaitPage(PageTitle[page], page == 6 || page == 7 ? InstallTimeout : PageTimeout);
     }
     // From the welcome page to `page` (at most 4) with the defaults.
     static bool WalkTo(const Wizard& w, int page) {
@@ -135,7 +139,8 @@ protected:
         if ((CheckState(b) == BST_CHECKED) != ticked) {
             ASSERT_TRUE(Click(b));
         }
-        ASSERT_TRUE(WaitUntil([&] { return (CheckState(b) == BST_CHECKED) == ticked; }, PageTimeout));
+        ASSERT_TRUE(
+            WaitUntil([&] { return (CheckState(b) == BST_CHECKED) == ticked; }, PageTimeout));
     }
 
     // Temporary files of the program ("~" names) that were not there before
@@ -143,7 +148,8 @@ protected:
     std::vector<std::string> TempLeftovers() const {
         std::vector<std::string> left;
         for (const std::string& name : ListFolder(TempFolder()))
-            if (name[0] == '~' && std::find(tempBefore.begin(), tempBefore.end(), name) == tempBefore.end())
+            if (name[0] == '~' &&
+                std::find(tempBefore.begin(), tempBefore.end(), name) == tempBefore.end())
                 left.push_back(name);
         return left;
     }

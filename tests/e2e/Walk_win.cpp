@@ -31,7 +31,8 @@ std::string OneLine(std::string s) {
 
 class Walker {
 public:
-    Walker(const WalkOptions& o, const std::function<void(const std::string&)>& log) : o_(o), log_(log) {}
+    Walker(const WalkOptions& o, const std::function<void(const std::string&)>& log)
+        : o_(o), log_(log) {}
 
     WalkResult Run() {
         std::string error;
@@ -42,7 +43,8 @@ public:
             if (auto box = WaitMessageBox(p.Id(), nullptr, Ms(3000))) TakeBox(*box, "start", "OK");
             res_.stopped = "the wizard window did not appear";
         } else {
-            if (o_.dpiChange > 0 && !SendDpiChanged(wiz->Window(), o_.dpiChange, FormClientWidth, FormClientHeight))
+            if (o_.dpiChange > 0 &&
+                !SendDpiChanged(wiz->Window(), o_.dpiChange, FormClientWidth, FormClientHeight))
                 Log("the window did not take the DPI change");
             Walk(*wiz);
         }
@@ -73,17 +75,20 @@ public:
         if (!final) return Stop("no final message appeared");
         UniqueHandle copy(OpenProcess(SYNCHRONIZE, FALSE, ProcessOf(final->window)));
         TakeBox(*final, "uninstall", "OK", "09-uninstall-done.bmp");
-        res_.exitCode = copy.Valid() && WaitForSingleObject(copy.Get(), 30000) == WAIT_OBJECT_0 ? 0 : -1;
+        res_.exitCode =
+            copy.Valid() && WaitForSingleObject(copy.Get(), 30000) == WAIT_OBJECT_0 ? 0 : -1;
         return res_;
     }
 
 private:
     // As a user does before removing a program: its windows are closed.
     void CloseApplications() {
-        EnumWindows([](HWND w, LPARAM) -> BOOL {
-            if (GetPropA(w, app::RunningProperty)) RequestClose(w);
-            return TRUE;
-        }, 0);
+        EnumWindows(
+            [](HWND w, LPARAM) -> BOOL {
+                if (GetPropA(w, app::RunningProperty)) RequestClose(w);
+                return TRUE;
+            },
+            0);
         if (!WaitUntil([] { return !AnyMarkedApplication(); }, Ms(10000))) {
             Log("the application did not close; stopping it");
             KillMarkedApplications();
@@ -101,7 +106,8 @@ private:
             if (index != InstallingPage) std::this_thread::sleep_for(Ms(400));
             Shot(wiz.Window(), ShotName(index, title));
             if (index == InstallingPage) {
-                if (wiz.PageTitle() != title) Log("  the installing page passed before its screenshot was taken");
+                if (wiz.PageTitle() != title)
+                    Log("  the installing page passed before its screenshot was taken");
                 if (!WaitInstall(wiz)) return;
                 continue;
             }
@@ -112,10 +118,12 @@ private:
             }
             if (index == LastPage) return;  // Finish
             std::optional<MessageBoxInfo> box;
-            WaitUntil([&] {
-                return !wiz.Alive() || wiz.PageTitle() != title ||
-                       (box = e2e::WaitMessageBox(wiz.Pid(), wiz.Window(), Ms(0)));
-            }, Ms(o_.pageSeconds * 1000), Ms(5));
+            WaitUntil(
+                [&] {
+                    return !wiz.Alive() || wiz.PageTitle() != title ||
+                           (box = e2e::WaitMessageBox(wiz.Pid(), wiz.Window(), Ms(0)));
+                },
+                Ms(o_.pageSeconds * 1000), Ms(5));
             if (box) {
                 TakeBox(*box, title, "OK");
                 Stop("a message box held the wizard on \"" + title + "\"");
@@ -134,10 +142,12 @@ private:
     // run is answered with Abort, which ends the walk.
     bool WaitInstall(const Wizard& wiz) {
         std::optional<MessageBoxInfo> box;
-        const bool moved = WaitUntil([&] {
-            return !wiz.Alive() || wiz.PageTitle() != Titles[InstallingPage] ||
-                   (box = e2e::WaitMessageBox(wiz.Pid(), wiz.Window(), Ms(0)));
-        }, Ms(o_.installSeconds * 1000));
+        const bool moved = WaitUntil(
+            [&] {
+                return !wiz.Alive() || wiz.PageTitle() != Titles[InstallingPage] ||
+                       (box = e2e::WaitMessageBox(wiz.Pid(), wiz.Window(), Ms(0)));
+            },
+            Ms(o_.installSeconds * 1000));
         if (box) {
             TakeBox(*box, Titles[InstallingPage], "&Abort");
             Stop("the install run asked a question");
@@ -162,18 +172,30 @@ private:
         res_.boxes.push_back(box.title + ": " + OneLine(box.text));
         Log("message box \"" + box.title + "\": " + OneLine(box.text));
         std::this_thread::sleep_for(Ms(300));
-        Shot(box.window, shot.empty() ? "box-" + std::to_string(res_.boxes.size()) + "-" + where + ".bmp" : shot);
-        const std::string pick = Answer(box, answer) ? answer : (!box.buttons.empty() && Answer(box, box.buttons.front()) ? box.buttons.front() : "nothing");
+        Shot(box.window, shot.empty()
+                             ? "box-" + std::to_string(res_.boxes.size()) + "-" + where + ".bmp"
+                             : shot);
+        const std::string pick =
+            Answer(box, answer)
+                ? answer
+                : (!box.buttons.empty() && Answer(box, box.buttons.front()) ? box.buttons.front()
+                                                                            : "nothing");
         Log("  answered " + pick);
     }
 
     void Shot(HWND w, const std::string& name) {
         if (o_.shotDir.empty()) return;
         std::string file;
-        for (char c : name) file += (c == '\\' || c == '/' || c == ':' || c == '"' || c == '?' || c == '*' || c == '<' || c == '>' || c == '|') ? '_' : c;
+        for (char c : name)
+            file += (c == '\\' || c == '/' || c == ':' || c == '"' || c == '?' || c == '*' ||
+                     c == '<' || c == '>' || c == '|')
+                        ? '_'
+                        : c;
         const std::string path = o_.shotDir + "\\" + file;
-        if (SaveScreenshot(w, path)) res_.shots.push_back(path);
-        else Log("  screenshot failed: " + path);
+        if (SaveScreenshot(w, path))
+            res_.shots.push_back(path);
+        else
+            Log("  screenshot failed: " + path);
     }
 
     WalkResult Stop(const std::string& why) {
@@ -182,7 +204,9 @@ private:
         return res_;
     }
 
-    void Log(const std::string& line) { if (log_) log_(line); }
+    void Log(const std::string& line) {
+        if (log_) log_(line);
+    }
 
     const WalkOptions& o_;
     const std::function<void(const std::string&)>& log_;
@@ -197,11 +221,13 @@ std::string ShotName(int index, const std::string& title) {
     return std::string(num) + "-" + (title.empty() ? "untitled" : title) + ".bmp";
 }
 
-WalkResult WalkWizard(const WalkOptions& options, const std::function<void(const std::string&)>& log) {
+WalkResult WalkWizard(const WalkOptions& options,
+                      const std::function<void(const std::string&)>& log) {
     return Walker(options, log).Run();
 }
 
-WalkResult WalkUninstall(const WalkOptions& options, const std::function<void(const std::string&)>& log) {
+WalkResult WalkUninstall(const WalkOptions& options,
+                         const std::function<void(const std::string&)>& log) {
     return Walker(options, log).Uninstall();
 }
 

@@ -25,8 +25,10 @@ public:
     }
     void TearDown() override {
         for (const Setting& s : settings_) {
-            if (s.before) RegSetString(HKEY_CURRENT_USER, s.key, s.name, *s.before);
-            else RegDeleteValueOf(HKEY_CURRENT_USER, s.key, s.name);
+            if (s.before)
+                RegSetString(HKEY_CURRENT_USER, s.key, s.name, *s.before);
+            else
+                RegDeleteValueOf(HKEY_CURRENT_USER, s.key, s.name);
         }
     }
 
@@ -44,6 +46,7 @@ private:
     };
 };
 
-inline ::testing::Environment* const WineTestSettingsEnv = ::testing::AddGlobalTestEnvironment(new WineTestSettings);
+inline ::testing::Environment* const WineTestSettingsEnv =
+    ::testing::AddGlobalTestEnvironment(new WineTestSettings);
 
 }  // namespace e2e

@@ -13,7 +13,8 @@ using namespace e2e;
 namespace {
 
 const std::string Fake = std::string(PARVELA_BIN_DIR) + "\\e2e_fake_wizard.exe";
-constexpr int idTitle = 1001, idHidden = 1200, idTick = 1300, idDisabled = 1301, idList = 1400, idEdit = 1500;
+constexpr int idTitle = 1001, idHidden = 1200, idTick = 1300, idDisabled = 1301, idList = 1400,
+              idEdit = 1500;
 
 LRESULT RowData(HWND list, int row) { return SendMessageA(list, LB_GETITEMDATA, row, 0); }
 
@@ -35,7 +36,8 @@ protected:
 
 TEST(DriverProcess, ReportsExitCodesAndBoundsEveryWait) {
     std::string error;
-    Process missing = Process::Start(std::string(PARVELA_BIN_DIR) + "\\no-such-program.exe", "", &error);
+    Process missing =
+        Process::Start(std::string(PARVELA_BIN_DIR) + "\\no-such-program.exe", "", &error);
     EXPECT_FALSE(missing.Started());
     EXPECT_NE(error.find("no-such-program.exe"), std::string::npos);
     EXPECT_FALSE(missing.WaitExit(Ms(10)).has_value());
@@ -245,7 +247,8 @@ TEST(DriverWalk, StopsWhereNextLeadsNowhereAndQuitsThroughTheQuestion) {
     ASSERT_EQ(r.boxes.size(), 1u);
     EXPECT_EQ(r.boxes[0], "Confirm: Setup is not complete. Really quit?");
     EXPECT_EQ(r.exitCode, 3);
-    EXPECT_EQ(ListFolder(shots), (std::vector<std::string>{"99-Page One.bmp", "99-Page Two.bmp", "box-1-quit.bmp"}));
+    EXPECT_EQ(ListFolder(shots),
+              (std::vector<std::string>{"99-Page One.bmp", "99-Page Two.bmp", "box-1-quit.bmp"}));
     EXPECT_FALSE(log.empty());
     EXPECT_TRUE(DeleteTree(shots));
 

@@ -18,8 +18,9 @@
 namespace {
 
 int Usage() {
-    fprintf(stderr, "usage: e2e_driver walk [--dpi-change DPI] SETUP.EXE SHOT_FOLDER [ARGS...]\n"
-                    "       e2e_driver uninstall SHOT_FOLDER\n");
+    fprintf(stderr,
+            "usage: e2e_driver walk [--dpi-change DPI] SETUP.EXE SHOT_FOLDER [ARGS...]\n"
+            "       e2e_driver uninstall SHOT_FOLDER\n");
     return 2;
 }
 
@@ -34,28 +35,33 @@ int Uninstall(const char* shotDir) {
     const e2e::WalkResult r = e2e::WalkUninstall(o, Print);
     if (!r.stopped.empty()) printf("the uninstall stopped early: %s\n", r.stopped.c_str());
     const e2e::InstallPlaces p = e2e::DefaultPlaces();
-    printf("main folder %s: %s\n", p.mainDir.c_str(), e2e::FolderExists(p.mainDir) ? "still there" : "removed");
-    printf("uninstall entry: %s\n",
-           e2e::RegKeyExists(HKEY_LOCAL_MACHINE, e2e::UninstallKeyPath) ? "still there" : "removed");
+    printf("main folder %s: %s\n", p.mainDir.c_str(),
+           e2e::FolderExists(p.mainDir) ? "still there" : "removed");
+    printf("uninstall entry: %s\n", e2e::RegKeyExists(HKEY_LOCAL_MACHINE, e2e::UninstallKeyPath)
+                                        ? "still there"
+                                        : "removed");
     return r.stopped.empty() && r.exitCode == 0 ? 0 : 1;
 }
 
 void ReportPlaces() {
     using namespace e2e;
-    const auto mainDir = RegString(HKEY_CURRENT_USER, std::string(InstallKeyPath) + "\\Install", "MAINDIR");
+    const auto mainDir =
+        RegString(HKEY_CURRENT_USER, std::string(InstallKeyPath) + "\\Install", "MAINDIR");
     if (!mainDir) {
         printf("nothing was installed (no settings were saved)\n");
         return;
     }
     printf("main folder: %s (%zu entries)\n", mainDir->c_str(), ListFolder(*mainDir).size());
     const std::string log = *mainDir + "\\Install.log";
-    if (FileExists(log)) printf("install log: %s (%zu lines)\n", log.c_str(), ReadLines(log).size());
+    if (FileExists(log))
+        printf("install log: %s (%zu lines)\n", log.c_str(), ReadLines(log).size());
     const InstallPlaces p = DefaultPlaces();
     if (FolderExists(p.sharedData)) printf("shared data: %s\n", p.sharedData.c_str());
     const auto uninstall = RegString(HKEY_LOCAL_MACHINE, UninstallKeyPath, "UninstallString");
     printf("uninstall entry: %s\n", uninstall ? uninstall->c_str() : "(none)");
     for (const std::string& f : p.shortcutFolders)
-        if (FileExists(f + "\\" + ShortcutName)) printf("shortcut: %s\\%s\n", f.c_str(), ShortcutName);
+        if (FileExists(f + "\\" + ShortcutName))
+            printf("shortcut: %s\\%s\n", f.c_str(), ShortcutName);
 }
 
 }  // namespace
@@ -78,8 +84,8 @@ int main(int argc, char** argv) {
     }
     CreateDirectoryA(o.shotDir.c_str(), nullptr);
     const e2e::WalkResult r = e2e::WalkWizard(o, Print);
-    printf("pages passed: %zu, screenshots: %zu, message boxes: %zu\n", r.pages.size(), r.shots.size(),
-           r.boxes.size());
+    printf("pages passed: %zu, screenshots: %zu, message boxes: %zu\n", r.pages.size(),
+           r.shots.size(), r.boxes.size());
     if (!r.stopped.empty()) printf("the walk stopped early: %s\n", r.stopped.c_str());
     ReportPlaces();
     return r.stopped.empty() && r.exitCode == 0 ? 0 : 1;

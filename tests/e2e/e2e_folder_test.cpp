@@ -36,7 +36,8 @@ TEST_F(SetupTest, TypedFoldersAreNormalisedWhenLeavingThePageWithNextAndInstalle
         ASSERT_TRUE(NextTo(w, 3)) << c.typed;
         ASSERT_TRUE(w.Back());
         ASSERT_TRUE(w.WaitPage(PageTitle[2], PageTimeout));
-        EXPECT_TRUE(SamePath(GetText(edit), c.expected)) << "typed \"" << c.typed << "\", got \"" << GetText(edit) << "\"";
+        EXPECT_TRUE(SamePath(GetText(edit), c.expected))
+            << "typed \"" << c.typed << "\", got \"" << GetText(edit) << "\"";
     }
     // The normalised folder is the one installed into and remembered.
     ASSERT_TRUE(SetText(edit, "  C:\\Apps\\Editor\\ "));
@@ -51,7 +52,8 @@ TEST_F(SetupTest, TypedFoldersAreNormalisedWhenLeavingThePageWithNextAndInstalle
     EXPECT_TRUE(FileExists("C:\\Apps\\Editor\\Install.log"));
     EXPECT_EQ(RegString(HKEY_CURRENT_USER, std::string(InstallKeyPath) + "\\Install", "MAINDIR"),
               "C:\\Apps\\Editor");
-    EXPECT_EQ(RegString(HKEY_LOCAL_MACHINE, UninstallKeyPath, "DisplayIcon"), "C:\\Apps\\Editor\\parv.exe");
+    EXPECT_EQ(RegString(HKEY_LOCAL_MACHINE, UninstallKeyPath, "DisplayIcon"),
+              "C:\\Apps\\Editor\\parv.exe");
 }
 
 // First letters of the drive box's items.
@@ -101,14 +103,16 @@ TEST_F(DriveTest, ADriveLinkedWhileTheFolderPageShowsIsProposedAndDropped) {
     EXPECT_TRUE(WaitUntil([&] { return SamePath(GetText(edit), "S:\\Parvela"); }, PageTimeout))
         << GetText(edit);
     ASSERT_TRUE(UnlinkDrive('S'));
-    EXPECT_TRUE(WaitUntil([&] { return SamePath(GetText(edit), proposed); }, PageTimeout)) << GetText(edit);
+    EXPECT_TRUE(WaitUntil([&] { return SamePath(GetText(edit), proposed); }, PageTimeout))
+        << GetText(edit);
 
     // With the same folder present on the new drive, that folder is proposed.
     ASSERT_TRUE(CreateDirectoryA((folder + "\\Program Files").c_str(), nullptr));
     ASSERT_TRUE(LinkRemovableDrive('S', UnixPathOf(folder)));
     std::string onStick = KnownFolder(CSIDL_PROGRAM_FILES);
     onStick[0] = 'S';
-    EXPECT_TRUE(WaitUntil([&] { return SamePath(GetText(edit), onStick); }, PageTimeout)) << GetText(edit);
+    EXPECT_TRUE(WaitUntil([&] { return SamePath(GetText(edit), onStick); }, PageTimeout))
+        << GetText(edit);
     Quit(w);
 }
 
@@ -117,7 +121,7 @@ TEST_F(SetupTest, ProposedFolderComesFromTheArgumentThenTheSettingsThenTheDefaul
     ASSERT_TRUE(CreateDirectoryA(existing.c_str(), nullptr) || FolderExists(existing));
     const std::string installKey = std::string(InstallKeyPath) + "\\Install";
     const struct {
-        const char* remembered;   // MAINDIR, or none
+        const char* remembered;  // MAINDIR, or none
         const char* args;
         std::string proposed;
     } cases[] = {
@@ -139,7 +143,8 @@ TEST_F(SetupTest, ProposedFolderComesFromTheArgumentThenTheSettingsThenTheDefaul
         ASSERT_TRUE(w.Back());
         ASSERT_TRUE(w.WaitPage(PageTitle[2], PageTimeout));
         EXPECT_TRUE(SamePath(GetText(Ctl(w, idDestDirEdt)), c.proposed))
-            << (c.remembered ? c.remembered : "(none)") << " " << c.args << ": " << GetText(Ctl(w, idDestDirEdt));
+            << (c.remembered ? c.remembered : "(none)") << " " << c.args << ": "
+            << GetText(Ctl(w, idDestDirEdt));
         Quit(w);
     }
     EXPECT_TRUE(DeleteTree(existing));
@@ -152,7 +157,8 @@ TEST_F(DriveTest, CdRomDrivesAreNotListed) {
     HWND edit = Ctl(w, idDestDirEdt);
     const std::string before = DriveLetters(box);
     EXPECT_NE(before.find('c'), std::string::npos) << before;
-    EXPECT_NE(before.find('r'), std::string::npos) << "the removable test drive is missing: " << before;
+    EXPECT_NE(before.find('r'), std::string::npos)
+        << "the removable test drive is missing: " << before;
     EXPECT_TRUE(std::is_sorted(before.begin(), before.end())) << before;
     for (char letter : before) {
         const char root[] = {letter, ':', '\\', 0};
@@ -167,7 +173,8 @@ TEST_F(DriveTest, CdRomDrivesAreNotListed) {
 
     // A removable drive that comes after it is listed and proposed.
     ASSERT_TRUE(LinkRemovableDrive('S', UnixPathOf(folder)));
-    EXPECT_TRUE(WaitUntil([&] { return SamePath(GetText(edit), "S:\\Parvela"); }, PageTimeout)) << GetText(edit);
+    EXPECT_TRUE(WaitUntil([&] { return SamePath(GetText(edit), "S:\\Parvela"); }, PageTimeout))
+        << GetText(edit);
     EXPECT_NE(DriveLetters(box).find('s'), std::string::npos);
     EXPECT_EQ(DriveLetters(box).find('t'), std::string::npos);
     Quit(w);

@@ -48,12 +48,14 @@ int CountLinesStartingWith(const std::vector<std::string>& lines, const std::str
 // starts it without waiting.
 std::vector<std::string> CommandsContaining(const std::string& part, Ms timeout) {
     std::vector<std::string> hits;
-    WaitUntil([&] {
-        hits.clear();
-        for (const std::string& l : ReadLines(TempFolder() + StandInCommandLog))
-            if (l.find(part) != std::string::npos) hits.push_back(l);
-        return !hits.empty();
-    }, timeout);
+    WaitUntil(
+        [&] {
+            hits.clear();
+            for (const std::string& l : ReadLines(TempFolder() + StandInCommandLog))
+                if (l.find(part) != std::string::npos) hits.push_back(l);
+            return !hits.empty();
+        },
+        timeout);
     return hits;
 }
 
@@ -115,7 +117,8 @@ TEST_F(InstallTest, FirstInstallationWithTheDefaults) {
     const std::string main = p.mainDir + "\\";
     for (const char* f : {"parv.exe", "License.txt", "Hyphenation.dat", "Install.log"})
         EXPECT_TRUE(FileExists(main + f)) << f;
-    for (const char* f : {"Spellcheck\\english.zlx", "Spellcheck\\English (British).cache", "Basic.asn"})
+    for (const char* f :
+         {"Spellcheck\\english.zlx", "Spellcheck\\English (British).cache", "Basic.asn"})
         EXPECT_TRUE(FileExists(p.publicData + f)) << f;
     EXPECT_TRUE(FolderExists(p.publicData + "Templates"));
     EXPECT_TRUE(FolderExists(p.publicData + "Clip Library"));
@@ -143,9 +146,11 @@ TEST_F(InstallTest, FirstInstallationWithTheDefaults) {
     EXPECT_EQ(RegDword(HKEY_CURRENT_USER, InstallKey, "LAUNCH"), 1u);
     EXPECT_EQ(RegString(HKEY_CURRENT_USER, InstallKey, "EXTENSIONS"), "B");
 
-    EXPECT_EQ(RegString(HKEY_LOCAL_MACHINE, UninstallKeyPath, "DisplayName"), "Parvela Word Processor");
+    EXPECT_EQ(RegString(HKEY_LOCAL_MACHINE, UninstallKeyPath, "DisplayName"),
+              "Parvela Word Processor");
     EXPECT_EQ(RegString(HKEY_LOCAL_MACHINE, UninstallKeyPath, "DisplayVersion"), "4.0.3.2");
-    EXPECT_EQ(RegString(HKEY_LOCAL_MACHINE, UninstallKeyPath, "Publisher"), "The Parvela Word Processor Team");
+    EXPECT_EQ(RegString(HKEY_LOCAL_MACHINE, UninstallKeyPath, "Publisher"),
+              "The Parvela Word Processor Team");
     EXPECT_EQ(RegString(HKEY_LOCAL_MACHINE, UninstallKeyPath, "DisplayIcon"), main + "parv.exe");
     EXPECT_EQ(RegString(HKEY_LOCAL_MACHINE, UninstallKeyPath, "UninstallString"),
               "\"" + main + "parv.exe\" -ui");
@@ -161,9 +166,12 @@ TEST_F(InstallTest, FirstInstallationWithTheDefaults) {
     ASSERT_EQ(assoc.size(), 1u);
     EXPECT_EQ(assoc[0], "\"" + main + "parv.exe\" -assoc adpr_cod");
     EXPECT_EQ(CommandsContaining("\"" + main + "parv.exe\"", PageTimeout).size(), 2u);
-    EXPECT_TRUE(WaitUntil([] {
-        return RegString(HKEY_CURRENT_USER, "Software\\Classes\\.cod", nullptr) == std::string("Parvela.Document");
-    }, PageTimeout));
+    EXPECT_TRUE(WaitUntil(
+        [] {
+            return RegString(HKEY_CURRENT_USER, "Software\\Classes\\.cod", nullptr) ==
+                   std::string("Parvela.Document");
+        },
+        PageTimeout));
     // The launched application marks its window; then it may be ended.
     EXPECT_TRUE(WaitUntil(AnyMarkedApplication, StartTimeout));
 }
@@ -183,12 +191,13 @@ TEST_F(InstallTest, PortableInstallationKeepsEverythingOnTheStick) {
     Finish(w);
 
     const std::string main = "R:\\Parvela\\";
-    for (const char* f : {"parv.exe", "License.txt", "Hyphenation.dat", "Basic.asn", "parv_common.dat",
-                          "Spellcheck\\english.zlx"})
+    for (const char* f : {"parv.exe", "License.txt", "Hyphenation.dat", "Basic.asn",
+                          "parv_common.dat", "Spellcheck\\english.zlx"})
         EXPECT_TRUE(FileExists(main + f)) << f;
     EXPECT_TRUE(FolderExists(main + "Templates"));
     ExpectCommonDataFile(main + "parv_common.dat");
-    for (const char* f : {"Install.log", "Update.log", "install_stamp"}) EXPECT_FALSE(FileExists(main + f)) << f;
+    for (const char* f : {"Install.log", "Update.log", "install_stamp"})
+        EXPECT_FALSE(FileExists(main + f)) << f;
 
     const InstallPlaces p = DefaultPlaces();
     EXPECT_FALSE(FolderExists(p.mainDir));
@@ -197,7 +206,8 @@ TEST_F(InstallTest, PortableInstallationKeepsEverythingOnTheStick) {
     EXPECT_EQ(RegString(HKEY_CURRENT_USER, InstallKey, "MAINDIR"), "R:\\Parvela");
     // Extensions keep their loaded value: nothing was saved before, so "B".
     EXPECT_EQ(RegString(HKEY_CURRENT_USER, InstallKey, "EXTENSIONS"), "B");
-    for (const std::string& f : p.shortcutFolders) EXPECT_FALSE(FileExists(f + "\\" + ShortcutName)) << f;
+    for (const std::string& f : p.shortcutFolders)
+        EXPECT_FALSE(FileExists(f + "\\" + ShortcutName)) << f;
     Sleep(500);
     EXPECT_TRUE(ReadLines(TempFolder() + StandInCommandLog).empty());
 }
@@ -231,7 +241,8 @@ TEST_F(InstallTest, SecondRunRemembersTheChoicesAndMergesTheLogs) {
         ASSERT_TRUE(w.Next());
         ASSERT_TRUE(w.WaitPage(PageTitle[6], InstallTimeout));
         const int expected[4] = {BST_CHECKED, BST_CHECKED, BST_UNCHECKED, BST_UNCHECKED};
-        for (int i = 0; i < 4; ++i) EXPECT_EQ(CheckState(Ctl(w, idAssocChkBx1 + i)), expected[i]) << i;
+        for (int i = 0; i < 4; ++i)
+            EXPECT_EQ(CheckState(Ctl(w, idAssocChkBx1 + i)), expected[i]) << i;
         ASSERT_TRUE(NextTo(w, 7));
         EXPECT_EQ(CheckState(Ctl(w, idFinishChkBx)), BST_UNCHECKED);
         Finish(w);
@@ -242,7 +253,8 @@ TEST_F(InstallTest, SecondRunRemembersTheChoicesAndMergesTheLogs) {
     EXPECT_TRUE(std::equal(firstLog.begin(), firstLog.end(), log.begin()));
     std::vector<std::string> sorted = log;
     std::sort(sorted.begin(), sorted.end());
-    EXPECT_EQ(std::adjacent_find(sorted.begin(), sorted.end()), sorted.end()) << "duplicate log line";
+    EXPECT_EQ(std::adjacent_find(sorted.begin(), sorted.end()), sorted.end())
+        << "duplicate log line";
 
     // Every file of the first group was written again, so only the new
     // stamp remains, with each file once.
@@ -255,7 +267,8 @@ TEST_F(InstallTest, SecondRunRemembersTheChoicesAndMergesTheLogs) {
     EXPECT_EQ(CountLinesStartingWith(update, "*"), 1);
     sorted = update;
     std::sort(sorted.begin(), sorted.end());
-    EXPECT_EQ(std::adjacent_find(sorted.begin(), sorted.end()), sorted.end()) << "duplicate update line";
+    EXPECT_EQ(std::adjacent_find(sorted.begin(), sorted.end()), sorted.end())
+        << "duplicate update line";
 
     EXPECT_EQ(CommandsContaining("-assoc", PageTimeout),
               (std::vector<std::string>{"\"" + p.mainDir + "\\parv.exe\" -assoc adpr_rtf_cod",
@@ -275,7 +288,8 @@ TEST_F(InstallTest, CancelDuringTheRunAnsweredNoThenAbort) {
     // The run holds still while the question is open.
     const InstallPlaces places = DefaultPlaces();
     const size_t before = CountEntries(places.mainDir) + CountEntries(places.sharedData);
-    EXPECT_FALSE(FileExists(places.publicData + "Basic.asn")) << "the last file was written already";
+    EXPECT_FALSE(FileExists(places.publicData + "Basic.asn"))
+        << "the last file was written already";
     Sleep(700);
     EXPECT_EQ(CountEntries(places.mainDir) + CountEntries(places.sharedData), before);
     // No lets the run go on; the next close request comes in behind it.
@@ -298,7 +312,8 @@ TEST_F(InstallTest, CancelDuringTheRunAnsweredNoThenAbort) {
     EXPECT_TRUE(FileExists(p.hiddenData + "install_stamp"));
     EXPECT_FALSE(FileExists(p.sharedData + "parv_common.dat"));
     EXPECT_FALSE(FileExists(p.sharedData + "Update.log"));
-    for (const std::string& f : p.shortcutFolders) EXPECT_FALSE(FileExists(f + "\\" + ShortcutName)) << f;
+    for (const std::string& f : p.shortcutFolders)
+        EXPECT_FALSE(FileExists(f + "\\" + ShortcutName)) << f;
     EXPECT_TRUE(ReadLines(TempFolder() + StandInCommandLog).empty());
 }
 
@@ -351,7 +366,8 @@ TEST_F(InstallTest, LastPageIgnoresEscapeButItsCloseBoxSkipsTheFinishActions) {
     ASSERT_TRUE(NextTo(w, 7));
     HWND focus = FocusedControl(w.Window());
     ASSERT_TRUE(PressKey(focus ? focus : w.Window(), VK_ESCAPE));
-    EXPECT_FALSE(w.WaitMessageBox(Ms(1000)).has_value()) << "Escape asked although Cancel is disabled";
+    EXPECT_FALSE(w.WaitMessageBox(Ms(1000)).has_value())
+        << "Escape asked although Cancel is disabled";
     ASSERT_TRUE(RequestClose(w.Window()));
     const MessageBoxInfo box = Box(w);
     EXPECT_EQ(box.text, QuitQuestion);
@@ -408,7 +424,8 @@ TEST_F(InstallTest, UserDictionaryIsKeptOnlyByAPortableInstallation) {
         }
         SetBox(w, idFinishChkBx, false);
         Finish(w);
-        EXPECT_EQ(ReadWholeFile(c.spellcheck + "userdicen.tlx") == std::string("my own words"), c.kept)
+        EXPECT_EQ(ReadWholeFile(c.spellcheck + "userdicen.tlx") == std::string("my own words"),
+                  c.kept)
             << c.spellcheck;
         EXPECT_TRUE(FileExists(c.spellcheck + "english.zlx")) << c.spellcheck;
     }
@@ -421,8 +438,8 @@ protected:
         const std::string main = DefaultPlaces().mainDir;
         ASSERT_TRUE(CreateDirectoryA(main.c_str(), nullptr));
         ASSERT_TRUE(WriteWholeFile(main + "\\parv.exe", "held"));
-        held = Handle(CreateFileA((main + "\\parv.exe").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0,
-                                  nullptr));
+        held = Handle(CreateFileA((main + "\\parv.exe").c_str(), GENERIC_READ, 0, nullptr,
+                                  OPEN_EXISTING, 0, nullptr));
         ASSERT_TRUE(held);
     }
     // Runs into the file error and returns its box.
@@ -436,11 +453,14 @@ protected:
         }
         EXPECT_EQ(box->title, "Error");
         EXPECT_EQ(box->buttons, (std::vector<std::string>{"&Abort", "&Retry", "&Ignore"}));
-        EXPECT_EQ(box->text, "Cannot create file \"" + DefaultPlaces().mainDir + "\\parv.exe\".\r"
-                             "Another application might already be using this file.\r\r"
-                             "Please make sure that the setup of Parvela Word Processor is not blocked by your "
-                             "security software (firewall/antivirus) in any way.\r"
-                             "You might want to temporarily disable your security software and try again.");
+        EXPECT_EQ(
+            box->text,
+            "Cannot create file \"" + DefaultPlaces().mainDir +
+                "\\parv.exe\".\r"
+                "Another application might already be using this file.\r\r"
+                "Please make sure that the setup of Parvela Word Processor is not blocked by your "
+                "security software (firewall/antivirus) in any way.\r"
+                "You might want to temporarily disable your security software and try again.");
         return *box;
     }
     Handle held;
@@ -466,7 +486,8 @@ TEST_F(HeldFileTest, AbortEndsTheRunWithoutAnotherQuestion) {
     const Wizard w = Start();
     const MessageBoxInfo box = RunIntoFileError(w);
     ASSERT_TRUE(Answer(box, "&Abort"));
-    EXPECT_EQ(setup.WaitExit(ExitTimeout), std::optional<DWORD>(0)) << "the window did not close by itself";
+    EXPECT_EQ(setup.WaitExit(ExitTimeout), std::optional<DWORD>(0))
+        << "the window did not close by itself";
     held = Handle();
     const InstallPlaces p = DefaultPlaces();
     EXPECT_EQ(ReadWholeFile(p.mainDir + "\\parv.exe"), std::string("held"));

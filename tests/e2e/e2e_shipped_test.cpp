@@ -21,7 +21,8 @@ constexpr const char* OverridesKey = "Software\\Wine\\AppDefaults\\ParvelaSetup.
 class PreferNativeDlls {
 public:
     PreferNativeDlls() {
-        for (const char* name : PlantedNames) RegSetString(HKEY_CURRENT_USER, OverridesKey, name, "native,builtin");
+        for (const char* name : PlantedNames)
+            RegSetString(HKEY_CURRENT_USER, OverridesKey, name, "native,builtin");
     }
     PreferNativeDlls(const PreferNativeDlls&) = delete;
     PreferNativeDlls& operator=(const PreferNativeDlls&) = delete;
@@ -38,7 +39,8 @@ protected:
             CreateDirectoryA(folder.c_str(), nullptr);
             ASSERT_TRUE(FolderExists(folder)) << folder;
             for (const char* name : PlantedNames)
-                ASSERT_TRUE(CopyFileA((BinDir + "\\planted.dll").c_str(), (folder + name + ".dll").c_str(), FALSE));
+                ASSERT_TRUE(CopyFileA((BinDir + "\\planted.dll").c_str(),
+                                      (folder + name + ".dll").c_str(), FALSE));
         }
         ASSERT_EQ(Loaded(), "") << "left from an earlier run";
         ASSERT_TRUE(CopyFileA(SetupExe.c_str(), (downloads + "ParvelaSetup.exe").c_str(), FALSE));
@@ -89,8 +91,8 @@ TEST(ShippedResources, ThePayloadAndTheLogosAreLanguageNeutral) {
     ASSERT_NE(exe.Get(), nullptr) << SetupExe;
     for (const char* name : {"FILES", "LOGO", "LOGOSMALL"}) {
         std::vector<WORD> languages;
-        EnumResourceLanguagesA(exe.Get(), std::string(name) == "FILES" ? "FILES" : "PNG", name, AddLanguage,
-                               reinterpret_cast<LONG_PTR>(&languages));
+        EnumResourceLanguagesA(exe.Get(), std::string(name) == "FILES" ? "FILES" : "PNG", name,
+                               AddLanguage, reinterpret_cast<LONG_PTR>(&languages));
         EXPECT_EQ(languages, std::vector<WORD>{MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL)}) << name;
     }
 }

@@ -20,17 +20,19 @@ struct MachineState {
 
 MachineState Capture() {
     MachineState s;
-    s.files = TreeOf({KnownFolder(CSIDL_PROGRAM_FILES), KnownFolder(CSIDL_COMMON_APPDATA), "C:\\users"},
-                     TempFolder());
+    s.files =
+        TreeOf({KnownFolder(CSIDL_PROGRAM_FILES), KnownFolder(CSIDL_COMMON_APPDATA), "C:\\users"},
+               TempFolder());
     s.registry = RegistryTreeOf(HKEY_CURRENT_USER, "Software");
-    const std::vector<std::string> uninstall =
-        RegistryTreeOf(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall");
+    const std::vector<std::string> uninstall = RegistryTreeOf(
+        HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall");
     s.registry.insert(s.registry.end(), uninstall.begin(), uninstall.end());
     std::sort(s.registry.begin(), s.registry.end());
     return s;
 }
 
-std::vector<std::string> Minus(const std::vector<std::string>& a, const std::vector<std::string>& b) {
+std::vector<std::string> Minus(const std::vector<std::string>& a,
+                               const std::vector<std::string>& b) {
     std::vector<std::string> out;
     std::set_difference(a.begin(), a.end(), b.begin(), b.end(), std::back_inserter(out));
     return out;
@@ -39,7 +41,8 @@ std::vector<std::string> Minus(const std::vector<std::string>& a, const std::vec
 std::vector<std::string> PendingDeletions() {
     std::vector<std::string> out;
     TRegKey k;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, PendingKey, 0, KEY_READ, k.OutPtr()) != ERROR_SUCCESS) return out;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, PendingKey, 0, KEY_READ, k.OutPtr()) != ERROR_SUCCESS)
+        return out;
     std::string data(65536, '\0');
     DWORD size = DWORD(data.size());
     if (RegQueryValueExA(k.Get(), "PendingFileRenameOperations", nullptr, nullptr,
@@ -103,7 +106,8 @@ protected:
         }
         EXPECT_EQ(confirm->title, "Confirm");
         EXPECT_EQ(confirm->text,
-                  "Do you want to remove Parvela Word Processor from this computer?\rYour documents are not affected.");
+                  "Do you want to remove Parvela Word Processor from this computer?\rYour "
+                  "documents are not affected.");
         EXPECT_EQ(confirm->buttons, (std::vector<std::string>{"&Yes", "&No"}));
         HWND no = FindByText(confirm->window, "&No", "Button");
         EXPECT_TRUE(GetWindowLongA(no, GWL_STYLE) & BS_DEFPUSHBUTTON) << "No is not the default";
@@ -118,7 +122,9 @@ protected:
         const DWORD copy = ProcessOf(final->window);
         Handle copyProcess(OpenProcess(SYNCHRONIZE, FALSE, copy));
         EXPECT_TRUE(Answer(*final, "OK"));
-        EXPECT_TRUE(copyProcess && WaitForSingleObject(copyProcess.Get(), DWORD(ExitTimeout.count())) == WAIT_OBJECT_0);
+        EXPECT_TRUE(copyProcess &&
+                    WaitForSingleObject(copyProcess.Get(), DWORD(ExitTimeout.count())) ==
+                        WAIT_OBJECT_0);
         return *final;
     }
 
@@ -133,7 +139,8 @@ protected:
         }
         ASSERT_EQ(copies.size(), 1u);
         const std::string exe = copies[0] + "\\parv.exe";
-        EXPECT_EQ(PendingDeletions(), (std::vector<std::string>{"\\??\\" + exe, "\\??\\" + copies[0]}));
+        EXPECT_EQ(PendingDeletions(),
+                  (std::vector<std::string>{"\\??\\" + exe, "\\??\\" + copies[0]}));
         char system[MAX_PATH] = {};
         GetSystemDirectoryA(system, MAX_PATH);
         Process restart = Process::Start(std::string(system) + "\\wineboot.exe", "-r");
@@ -141,10 +148,12 @@ protected:
         EXPECT_EQ(TempLeftovers(), std::vector<std::string>{});
     }
 
-    void ExpectMachineAsBefore(const MachineState& before, const std::vector<std::string>& changed) {
+    void ExpectMachineAsBefore(const MachineState& before,
+                               const std::vector<std::string>& changed) {
         const MachineState after = Capture();
         const InstallPlaces p = DefaultPlaces();
-        EXPECT_EQ(Minus(before.files, after.files), std::vector<std::string>{}) << "files removed that were there";
+        EXPECT_EQ(Minus(before.files, after.files), std::vector<std::string>{})
+            << "files removed that were there";
         std::vector<std::string> extra;
         for (const std::string& f : Minus(after.files, before.files))
             if (f.rfind(p.sharedData, 0) != 0 && f + "\\" != p.sharedData) extra.push_back(f);
@@ -176,10 +185,14 @@ TEST_F(UninstallTest, DefaultInstallationLeavesOnlyTheSharedDataAndTheChangedFil
     EXPECT_EQ(final.title, "Information");
     std::string shared = p.sharedData;
     shared.pop_back();
-    EXPECT_EQ(final.text, "Parvela Word Processor has been removed from this computer.\r\r"
-                          "These files were changed after the installation and were kept:\r" + licence + "\r\r"
-                          "The shared dictionaries, templates and clip library in \"" + shared +
-                          "\" were kept for other users. Delete that folder if nobody needs them.");
+    EXPECT_EQ(final.text,
+              "Parvela Word Processor has been removed from this computer.\r\r"
+              "These files were changed after the installation and were kept:\r" +
+                  licence +
+                  "\r\r"
+                  "The shared dictionaries, templates and clip library in \"" +
+                  shared +
+                  "\" were kept for other users. Delete that folder if nobody needs them.");
     ExpectMachineAsBefore(before, {p.mainDir, p.mainDir + "\\Install.log", licence});
     ExpectOnlyTheCopyPendingInTemp();
 }
@@ -194,12 +207,14 @@ TEST_F(UninstallTest, UpgradeOverAnEarlierInstallationIsRemovedWhole) {
     // The upgrade: for everyone.
     Install([&](const Wizard& w) { SetBox(w, idInstallToAllChkBx, true); });
     ASSERT_TRUE(FileExists(KnownFolder(CSIDL_COMMON_PROGRAMS) + "\\" + ShortcutName));
-    ASSERT_GT(ReadLines(p.mainDir + "\\Install.log").size(), firstLines) << "the log is not the union of both runs";
+    ASSERT_GT(ReadLines(p.mainDir + "\\Install.log").size(), firstLines)
+        << "the log is not the union of both runs";
 
     const MessageBoxInfo final = Uninstall();
     EXPECT_EQ(final.title, "Information");
     EXPECT_EQ(final.text.find("were changed"), std::string::npos) << final.text;
-    for (int csidl : {CSIDL_PROGRAMS, CSIDL_DESKTOPDIRECTORY, CSIDL_COMMON_PROGRAMS, CSIDL_COMMON_DESKTOPDIRECTORY})
+    for (int csidl : {CSIDL_PROGRAMS, CSIDL_DESKTOPDIRECTORY, CSIDL_COMMON_PROGRAMS,
+                      CSIDL_COMMON_DESKTOPDIRECTORY})
         EXPECT_FALSE(FileExists(KnownFolder(csidl) + "\\" + ShortcutName)) << csidl;
     ExpectMachineAsBefore(before, {});
     ExpectOnlyTheCopyPendingInTemp();

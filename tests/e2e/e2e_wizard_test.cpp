@@ -40,7 +40,8 @@ TEST_F(SetupTest, WindowOpensWithItsCaptionSizeAndWelcomePage) {
     EXPECT_EQ(w.PageTitle(), PageTitle[0]);
     EXPECT_EQ(GetText(Ctl(w, idTopLbl)), PageTitle[0]);
     EXPECT_EQ(Plain(GetText(Ctl(w, idWelcomeLbl))),
-              "This program will install Parvela Word Processor Lite (version 4.0.3.2) on your computer.\r\r\r\r\r"
+              "This program will install Parvela Word Processor Lite (version 4.0.3.2) on your "
+              "computer.\r\r\r\r\r"
               "Click Next to continue. Click Cancel to quit Setup.");
     EXPECT_FALSE(IsShown(Ctl(w, idBackBtn)));
     EXPECT_EQ(GetText(Ctl(w, idNextBtn)), "&Next >");
@@ -88,7 +89,8 @@ TEST_F(SetupTest, WalksToTheReadyPageWithTheDefaultsAndBackAgain) {
     EXPECT_FALSE(GetText(Ctl(w, idLicenseMemo)).empty());
     Quit(w);
     ExpectNothingWritten();
-    EXPECT_EQ(TempLeftovers(), std::vector<std::string>{}) << "the licence's temporary file was left";
+    EXPECT_EQ(TempLeftovers(), std::vector<std::string>{})
+        << "the licence's temporary file was left";
 }
 
 // Moved onto a monitor of another scale, the program lays itself out again
@@ -133,7 +135,8 @@ TEST_F(SetupTest, CancelOnTheWelcomePageAsksAndWritesNothing) {
 TEST_F(SetupTest, RunningApplicationHoldsTheWelcomePageUntilItIsClosed) {
     Process app = Process::Start(StandInExe);
     ASSERT_TRUE(app.Started());
-    ASSERT_TRUE(WaitUntil(AnyMarkedApplication, StartTimeout)) << "the stand-in application did not mark its window";
+    ASSERT_TRUE(WaitUntil(AnyMarkedApplication, StartTimeout))
+        << "the stand-in application did not mark its window";
 
     const Wizard w = Start();
     for (int attempt = 0; attempt < 2; ++attempt) {
@@ -189,13 +192,16 @@ TEST_F(SetupTest, PayloadWithoutTheLicenceStopsWithAnErrorBeforeTheWizard) {
     AppendRecord(records, "Templates\\Letter.rtf", 40000.5, "{\\rtf1}");
     const std::string copy = TempFolder() + "ParvelaSetup-nolicence.exe";
     std::string error;
-    ASSERT_TRUE(ReplaceResourceCopy(SetupExe, copy, "FILES", "FILES", CompressPayload(records), &error)) << error;
+    ASSERT_TRUE(
+        ReplaceResourceCopy(SetupExe, copy, "FILES", "FILES", CompressPayload(records), &error))
+        << error;
     ExpectRefusedBeforeTheWizard(copy);
 }
 
 TEST_F(SetupTest, RefusedLicenceAsksAndYesEndsWithoutTheQuitQuestion) {
     const std::string refusal =
-        "To install this program, you need to agree to all the terms\rof the Parvela Word Processor License "
+        "To install this program, you need to agree to all the terms\rof the Parvela Word "
+        "Processor License "
         "Agreement.\rDo you really want to cancel the Parvela install?";
     const Wizard w = Start();
     ASSERT_TRUE(NextTo(w, 1));
@@ -245,7 +251,8 @@ TEST_F(SetupTest, DefaultWalkOfMakeRunReachesTheEndWithAShotOfEveryPage) {
     EXPECT_TRUE(r.boxes.empty());
     EXPECT_EQ(r.shots.size(), 8u);
     EXPECT_EQ(ListFolder(shots).front(), ShotName(0, PageTitle[0]));
-    for (const std::string& s : r.shots) EXPECT_GT(ReadWholeFile(s).value_or("").size(), 100000u) << s;
+    for (const std::string& s : r.shots)
+        EXPECT_GT(ReadWholeFile(s).value_or("").size(), 100000u) << s;
     EXPECT_TRUE(DeleteTree(shots));
     // The walk keeps "Launch" ticked; the application must be up before it
     // can be ended, or a later test would find it running.

@@ -10,29 +10,36 @@ namespace {
 
 // A stand-in for the payload's 272 names, one or two per kind of entry.
 const std::vector<std::string> PayloadNames = {
-    "parv.exe", "License.txt", "English (American).asc", "English (British).asc",
-    "us.zlx", "uk.zlx", "userdicen.tlx", "English (American).cache", "english.zlx",
-    "Templates\\Letter.ptm", "Templates\\Fax\\Cover.ptm",
-    "Clip Library\\Animals\\cat.png", "Clip Library\\index.dat",
-    "Basic.asn", "Hyphenation.dat",
+    "parv.exe",
+    "License.txt",
+    "English (American).asc",
+    "English (British).asc",
+    "us.zlx",
+    "uk.zlx",
+    "userdicen.tlx",
+    "English (American).cache",
+    "english.zlx",
+    "Templates\\Letter.ptm",
+    "Templates\\Fax\\Cover.ptm",
+    "Clip Library\\Animals\\cat.png",
+    "Clip Library\\index.dat",
+    "Basic.asn",
+    "Hyphenation.dat",
 };
 
 // How the components page and the file set assign names to a list entry.
-std::vector<std::string> Assigned(const std::string& entry)
-{
+std::vector<std::string> Assigned(const std::string& entry) {
     std::vector<std::string> hits;
     for (const std::string& name : PayloadNames) {
         if (MatchesEntry(entry, name)) {
             hits.push_back(name);
-            if (LastChar(entry) != '\\')
-                break;
+            if (LastChar(entry) != '\\') break;
         }
     }
     return hits;
 }
 
-TEST(Catalogue, PageTitlesAreShownForEveryPageAndEmptyAfterTheLast)
-{
+TEST(Catalogue, PageTitlesAreShownForEveryPageAndEmptyAfterTheLast) {
     for (int page = 0; page < PageCount; ++page)
         EXPECT_NE(std::string(PageTitles[page]), "") << "page " << page;
     EXPECT_EQ(std::string(PageTitles[PageCount]), "");
@@ -40,8 +47,7 @@ TEST(Catalogue, PageTitlesAreShownForEveryPageAndEmptyAfterTheLast)
     EXPECT_EQ(std::string(PageTitles[6]), "Associate With Document Types");
 }
 
-TEST(Catalogue, FileListsAreSeparatedBySingleCarriageReturns)
-{
+TEST(Catalogue, FileListsAreSeparatedBySingleCarriageReturns) {
     for (int c = 0; c < ComponentCount; ++c) {
         const std::string list = ComponentFiles[c];
         SCOPED_TRACE(list);
@@ -49,25 +55,21 @@ TEST(Catalogue, FileListsAreSeparatedBySingleCarriageReturns)
         EXPECT_EQ(list.find("\r\r"), std::string::npos);
         EXPECT_NE(list.front(), '\r');
         EXPECT_NE(list.back(), '\r');
-        for (const std::string& entry : SplitFileList(list))
-            EXPECT_FALSE(entry.empty());
+        for (const std::string& entry : SplitFileList(list)) EXPECT_FALSE(entry.empty());
     }
 }
 
-TEST(Catalogue, EveryPayloadNameBelongsToExactlyOneComponent)
-{
+TEST(Catalogue, EveryPayloadNameBelongsToExactlyOneComponent) {
     std::vector<int> owners(PayloadNames.size(), 0);
     for (int c = 0; c < ComponentCount; ++c)
         for (const std::string& entry : SplitFileList(ComponentFiles[c]))
             for (const std::string& hit : Assigned(entry))
                 for (size_t i = 0; i < PayloadNames.size(); ++i)
                     owners[i] += PayloadNames[i] == hit;
-    for (size_t i = 0; i < PayloadNames.size(); ++i)
-        EXPECT_EQ(owners[i], 1) << PayloadNames[i];
+    for (size_t i = 0; i < PayloadNames.size(); ++i) EXPECT_EQ(owners[i], 1) << PayloadNames[i];
 }
 
-TEST(Catalogue, FolderEntriesCollectEveryNameUnderThem)
-{
+TEST(Catalogue, FolderEntriesCollectEveryNameUnderThem) {
     EXPECT_EQ(Assigned("Templates\\"),
               (std::vector<std::string>{"Templates\\Letter.ptm", "Templates\\Fax\\Cover.ptm"}));
     EXPECT_EQ(Assigned("Clip Library\\").size(), 2u);
@@ -75,8 +77,7 @@ TEST(Catalogue, FolderEntriesCollectEveryNameUnderThem)
     EXPECT_TRUE(Assigned("missing.dat").empty());
 }
 
-TEST(Catalogue, SplitFileListBreaksAtAnyLineEnd)
-{
+TEST(Catalogue, SplitFileListBreaksAtAnyLineEnd) {
     const struct {
         const char* list;
         std::vector<std::string> entries;
@@ -87,12 +88,10 @@ TEST(Catalogue, SplitFileListBreaksAtAnyLineEnd)
         {"a\r\n", {"a"}},
         {"", {}},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(SplitFileList(c.list), c.entries) << c.list;
+    for (const auto& c : cases) EXPECT_EQ(SplitFileList(c.list), c.entries) << c.list;
 }
 
-TEST(Catalogue, MatchesEntryRules)
-{
+TEST(Catalogue, MatchesEntryRules) {
     const struct {
         const char* entry;
         const char* name;
@@ -101,8 +100,8 @@ TEST(Catalogue, MatchesEntryRules)
         {"Templates\\", "Templates\\Letter.ptm", true},
         {"Templates\\", "TEMPLATES\\letter.PTM", true},
         {"Templates\\", "templates\\Sub\\x", true},
-        {"Templates\\", "Templates", false},          // shorter than the entry
-        {"Templates\\", "TemplatesX\\a", false},      // letter instead of the separator
+        {"Templates\\", "Templates", false},      // shorter than the entry
+        {"Templates\\", "TemplatesX\\a", false},  // letter instead of the separator
         {"Templates\\", "Templates\\", true},
         {"Templates\\", "Old Templates\\a", false},
         {"parv.exe", "PARV.EXE", true},

@@ -13,38 +13,30 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-std::string Upper(std::string s)
-{
-    for (char& c : s)
-        c = char(std::toupper(static_cast<unsigned char>(c)));
+std::string Upper(std::string s) {
+    for (char& c : s) c = char(std::toupper(static_cast<unsigned char>(c)));
     return s;
 }
 
-std::string Lower(std::string s)
-{
-    for (char& c : s)
-        c = char(std::tolower(static_cast<unsigned char>(c)));
+std::string Lower(std::string s) {
+    for (char& c : s) c = char(std::tolower(static_cast<unsigned char>(c)));
     return s;
 }
 
-std::string WithoutTrailingSeparator(std::string s)
-{
+std::string WithoutTrailingSeparator(std::string s) {
     DropLastChar(s);
     return s;
 }
 
 namespace {
-std::string SlashesForward(std::string path)
-{
+std::string SlashesForward(std::string path) {
     for (char& c : path)
-        if (c == '\\')
-            c = '/';
+        if (c == '\\') c = '/';
     return path;
 }
 }  // namespace
 
-TEST(Folders, FolderExistsOnlyForAbsoluteSpellingsInAnyCase)
-{
+TEST(Folders, FolderExistsOnlyForAbsoluteSpellingsInAnyCase) {
     ScratchFolder s;
     CreateDirectoryA((s / "Sub").c_str(), nullptr);
     MakeFile(s / "file.txt");
@@ -77,8 +69,7 @@ TEST(Folders, FolderExistsOnlyForAbsoluteSpellingsInAnyCase)
     EXPECT_EQ(GetCurrentFolder(), s.Path());
 }
 
-TEST(Folders, FolderStackRestoresInReverseOrder)
-{
+TEST(Folders, FolderStackRestoresInReverseOrder) {
     ScratchFolder s;
     CreateDirectoryA((s / "A").c_str(), nullptr);
     const std::string before = GetCurrentFolder();
@@ -102,23 +93,20 @@ protected:
     ScratchFolder s;
 };
 
-TEST_F(FolderChain, LogsEveryNewFolderParentsFirst)
-{
+TEST_F(FolderChain, LogsEveryNewFolderParentsFirst) {
     CreateFolderChain(s / "A\\B\\");
     EXPECT_TRUE(FolderExists(s / "A\\B"));
     EXPECT_EQ(InstallLogLines(), (Lines{"Made Dir: " + s / "A\\", "Made Dir: " + s / "A\\B\\"}));
 }
 
-TEST_F(FolderChain, AFolderGivenWithoutSeparatorIsLoggedWithout)
-{
+TEST_F(FolderChain, AFolderGivenWithoutSeparatorIsLoggedWithout) {
     CreateFolderChain(s / "A\\B\\C");
     EXPECT_TRUE(FolderExists(s / "A\\B\\C\\"));
     EXPECT_EQ(InstallLogLines(), (Lines{"Made Dir: " + s / "A\\", "Made Dir: " + s / "A\\B\\",
                                         "Made Dir: " + s / "A\\B\\C"}));
 }
 
-TEST_F(FolderChain, ExistingFoldersAddNothing)
-{
+TEST_F(FolderChain, ExistingFoldersAddNothing) {
     CreateFolderChain(s.Path());
     CreateFolderChain(WithoutTrailingSeparator(s.Path()));
     EXPECT_TRUE(InstallLogLines().empty());
@@ -128,8 +116,7 @@ TEST_F(FolderChain, ExistingFoldersAddNothing)
               (Lines{"Made Dir: " + s / "A\\", "Made Dir: " + Upper(s / "A\\B\\")}));
 }
 
-TEST_F(FolderChain, SuspendedLoggingStillCreatesTheFolders)
-{
+TEST_F(FolderChain, SuspendedLoggingStillCreatesTheFolders) {
     SuspendLogging();
     CreateFolderChain(s / "Hidden\\Deep\\");
     ResumeLogging();
@@ -137,8 +124,7 @@ TEST_F(FolderChain, SuspendedLoggingStillCreatesTheFolders)
     EXPECT_TRUE(InstallLogLines().empty());
 }
 
-TEST_F(FolderChain, AFolderThatCannotBeMadeIsStillLogged)
-{
+TEST_F(FolderChain, AFolderThatCannotBeMadeIsStillLogged) {
     MakeFile(s / "blocker");  // a file where a folder should go
     CreateFolderChain(s / "blocker\\sub\\");
     EXPECT_FALSE(FolderExists(s / "blocker\\sub\\"));
@@ -146,8 +132,7 @@ TEST_F(FolderChain, AFolderThatCannotBeMadeIsStillLogged)
               (Lines{"Made Dir: " + s / "blocker\\", "Made Dir: " + s / "blocker\\sub\\"}));
 }
 
-TEST(Folders, DeleteFolderTreeSparesAReadOnlyFileAndItsFolders)
-{
+TEST(Folders, DeleteFolderTreeSparesAReadOnlyFileAndItsFolders) {
     ScratchFolder s;
     const std::string t = s / "T\\";
     CreateFolderChain(t + "keep\\deeper\\");
@@ -158,7 +143,8 @@ TEST(Folders, DeleteFolderTreeSparesAReadOnlyFileAndItsFolders)
     MakeFile(t + "keep\\other.txt");
     MakeFile(t + "gone\\inner\\a.txt");
     MakeFile(t + "gone\\b.txt");
-    ASSERT_TRUE(SetFileAttributesA((t + "keep\\deeper\\locked.txt").c_str(), FILE_ATTRIBUTE_READONLY));
+    ASSERT_TRUE(
+        SetFileAttributesA((t + "keep\\deeper\\locked.txt").c_str(), FILE_ATTRIBUTE_READONLY));
 
     DeleteFolderTree(WithoutTrailingSeparator(t));
 
@@ -169,8 +155,7 @@ TEST(Folders, DeleteFolderTreeSparesAReadOnlyFileAndItsFolders)
     EXPECT_FALSE(Exists(t + "gone"));
 }
 
-TEST(Folders, DeleteFolderTreeRemovesAWholeTree)
-{
+TEST(Folders, DeleteFolderTreeRemovesAWholeTree) {
     ScratchFolder s;
     CreateFolderChain(s / "T\\a\\b\\c\\");
     MakeFile(s / "T\\a\\b\\c\\f");
@@ -181,8 +166,7 @@ TEST(Folders, DeleteFolderTreeRemovesAWholeTree)
     EXPECT_TRUE(Exists(s.Path()));
 }
 
-TEST(Folders, DeleteFolderTreeDoesNotReachThroughALinkedFolder)
-{
+TEST(Folders, DeleteFolderTreeDoesNotReachThroughALinkedFolder) {
     ScratchFolder s;
     CreateFolderChain(s / "Elsewhere\\");
     MakeFile(s / "Elsewhere\\precious.txt");
@@ -197,8 +181,7 @@ TEST(Folders, DeleteFolderTreeDoesNotReachThroughALinkedFolder)
     RemoveFolderLink(s / "Tree\\sub\\link");
 }
 
-TEST(Folders, DeleteFolderTreeOfALinkRemovesAtMostTheLinkNeverItsTarget)
-{
+TEST(Folders, DeleteFolderTreeOfALinkRemovesAtMostTheLinkNeverItsTarget) {
     ScratchFolder s;
     CreateFolderChain(s / "Target\\sub\\");
     for (const char* name : {"Target\\a.txt", "Target\\b.txt", "Target\\sub\\c.txt"})
@@ -217,8 +200,7 @@ TEST(Folders, DeleteFolderTreeOfALinkRemovesAtMostTheLinkNeverItsTarget)
     }
 }
 
-TEST(Folders, DeleteFolderTreeOfAnEmptyPathLeavesTheCurrentFolderAlone)
-{
+TEST(Folders, DeleteFolderTreeOfAnEmptyPathLeavesTheCurrentFolderAlone) {
     ScratchFolder s;
     MakeFile(s / "precious.txt");
     CurrentFolderScope inScratch(s.Path());
@@ -226,8 +208,7 @@ TEST(Folders, DeleteFolderTreeOfAnEmptyPathLeavesTheCurrentFolderAlone)
     EXPECT_TRUE(Exists(s / "precious.txt"));
 }
 
-TEST(Files, WriteWholeFileReplacesAndReadFileSizeMeasures)
-{
+TEST(Files, WriteWholeFileReplacesAndReadFileSizeMeasures) {
     ScratchFolder s;
     const std::string f = s / "marker.dat";
     EXPECT_EQ(ReadFileSize(f), -1);
@@ -238,15 +219,14 @@ TEST(Files, WriteWholeFileReplacesAndReadFileSizeMeasures)
     EXPECT_EQ(ReadFileSize(f), 5);
     WriteWholeFile(f, "");
     EXPECT_EQ(ReadFileSize(f), 0);
-    EXPECT_EQ(ReadFileSize(s.Path()), -1);  // a folder is not a file
+    EXPECT_EQ(ReadFileSize(s.Path()), -1);         // a folder is not a file
     WriteWholeFile(s / "missing\\x.dat", "lost");  // silently nothing
     EXPECT_FALSE(Exists(s / "missing"));
 }
 
 // The marker files, "Install.log" and "Update.log" go through this replacement: a disk
 // that fills up leaves the old bytes, and no temporary file.
-TEST(Files, AFullDiskKeepsTheOldBytes)
-{
+TEST(Files, AFullDiskKeepsTheOldBytes) {
     SKIP_WITHOUT_SMALL_DISK();
     const std::string f = std::string(SmallDisk::Root) + "marker.dat";
     MakeFile(f, "old bytes");
@@ -267,8 +247,8 @@ TEST(Files, AFullDiskKeepsTheOldBytes)
 }
 
 // Sets the file's last-write time from a local date and time.
-void SetLocalWriteTime(const std::string& path, WORD y, WORD mo, WORD d, WORD h, WORD mi, WORD sec)
-{
+void SetLocalWriteTime(const std::string& path, WORD y, WORD mo, WORD d, WORD h, WORD mi,
+                       WORD sec) {
     SYSTEMTIME st = {};
     st.wYear = y, st.wMonth = mo, st.wDay = d, st.wHour = h, st.wMinute = mi, st.wSecond = sec;
     FILETIME local, utc;
@@ -280,8 +260,7 @@ void SetLocalWriteTime(const std::string& path, WORD y, WORD mo, WORD d, WORD h,
     ASSERT_TRUE(SetFileTime(file.Get(), nullptr, nullptr, &utc));
 }
 
-TEST(Files, ModifiedTimeHasTheTwoSecondGrainOfPayloadStamps)
-{
+TEST(Files, ModifiedTimeHasTheTwoSecondGrainOfPayloadStamps) {
     ScratchFolder s;
     const std::string f = s / "License.txt";
     MakeFile(f);
@@ -290,24 +269,24 @@ TEST(Files, ModifiedTimeHasTheTwoSecondGrainOfPayloadStamps)
         int readSec;
     } cases[] = {
         {2012, 2, 26, 12, 59, 4, 4},
-        {2012, 2, 26, 12, 59, 5, 4},   // odd seconds read back one earlier
+        {2012, 2, 26, 12, 59, 5, 4},  // odd seconds read back one earlier
         {1980, 1, 1, 0, 0, 1, 0},
         {2099, 12, 31, 23, 59, 59, 58},
-        {2024, 7, 15, 3, 30, 0, 0},    // a summer date under daylight saving
+        {2024, 7, 15, 3, 30, 0, 0},  // a summer date under daylight saving
     };
     for (const auto& c : cases) {
         SetLocalWriteTime(f, c.y, c.mo, c.d, c.h, c.mi, c.sec);
         TDateTime t;
-        t.Year = c.y, t.Month = c.mo, t.Day = c.d, t.Hour = c.h, t.Minute = c.mi, t.Second = c.readSec;
-        EXPECT_EQ(GetFileModifiedTime(f), EncodeDayCount(t)) << c.y << "-" << c.mo << "-" << c.d
-                                                             << " " << c.h << ":" << c.mi << ":" << c.sec;
+        t.Year = c.y, t.Month = c.mo, t.Day = c.d, t.Hour = c.h, t.Minute = c.mi,
+        t.Second = c.readSec;
+        EXPECT_EQ(GetFileModifiedTime(f), EncodeDayCount(t))
+            << c.y << "-" << c.mo << "-" << c.d << " " << c.h << ":" << c.mi << ":" << c.sec;
     }
     SetLocalWriteTime(f, 2012, 2, 26, 12, 59, 5);
     EXPECT_EQ(GetFileModifiedTime(f), 40965.54101851852);  // the licence record's stamp
 }
 
-TEST(Files, ModifiedTimeOfAMissingFileIsNow)
-{
+TEST(Files, ModifiedTimeOfAMissingFileIsNow) {
     ScratchFolder s;
     SYSTEMTIME now;
     GetLocalTime(&now);
@@ -319,24 +298,20 @@ TEST(Files, ModifiedTimeOfAMissingFileIsNow)
     EXPECT_NEAR(got, expected, 5.0 / 86400);
 }
 
-DWORD VolumeCluster(const std::string& root)
-{
+DWORD VolumeCluster(const std::string& root) {
     DWORD spc = 0, bps = 0, freeClusters = 0, total = 0;
     EXPECT_TRUE(GetDiskFreeSpaceA(root.c_str(), &spc, &bps, &freeClusters, &total));
     return spc * bps;
 }
 
-std::string UnusedDriveRoot()
-{
+std::string UnusedDriveRoot() {
     const DWORD used = GetLogicalDrives();
     for (int i = 25; i >= 3; --i)
-        if (!(used & (1u << i)))
-            return std::string(1, char('A' + i)) + ":\\";
+        if (!(used & (1u << i))) return std::string(1, char('A' + i)) + ":\\";
     return std::string();
 }
 
-TEST(Clusters, MissingFoldersMeasureTheirNearestExistingAncestor)
-{
+TEST(Clusters, MissingFoldersMeasureTheirNearestExistingAncestor) {
     ScratchFolder s;
     const std::string before = GetCurrentFolder();
     const uint32_t cluster = GetClusterSize(s.Path());
@@ -352,8 +327,7 @@ TEST(Clusters, MissingFoldersMeasureTheirNearestExistingAncestor)
     EXPECT_EQ(GetCurrentFolder(), before);
 }
 
-TEST(Clusters, AVolumeThatCannotBeQueriedCountsAs4096)
-{
+TEST(Clusters, AVolumeThatCannotBeQueriedCountsAs4096) {
     const std::string root = UnusedDriveRoot();
     ASSERT_FALSE(root.empty());
     EXPECT_EQ(GetClusterSize(root + "Parvela\\"), 4096u);
@@ -361,8 +335,7 @@ TEST(Clusters, AVolumeThatCannotBeQueriedCountsAs4096)
     EXPECT_EQ(RoundUpToCluster(root + "Parvela\\", 4097), 8192);
 }
 
-TEST(Clusters, RoundUpToClusterAsksTheFoldersVolume)
-{
+TEST(Clusters, RoundUpToClusterAsksTheFoldersVolume) {
     ScratchFolder s;
     const int32_t k = int32_t(GetClusterSize(s.Path()));
     EXPECT_EQ(RoundUpToCluster(s / "missing\\", 0), 0);
@@ -371,8 +344,7 @@ TEST(Clusters, RoundUpToClusterAsksTheFoldersVolume)
     EXPECT_EQ(RoundUpToCluster(s.Path(), k + 1), 2 * k);
 }
 
-TEST(Folders, FolderTestsAndClusterQueriesOnTwoThreadsDoNotMixUpTheCurrentFolder)
-{
+TEST(Folders, FolderTestsAndClusterQueriesOnTwoThreadsDoNotMixUpTheCurrentFolder) {
     // The install thread tests folders while the window measures volumes;
     // each changes the current folder for a moment.
     ScratchFolder s;
@@ -382,15 +354,12 @@ TEST(Folders, FolderTestsAndClusterQueriesOnTwoThreadsDoNotMixUpTheCurrentFolder
     std::atomic<int> wrongExists{0}, wrongCluster{0};
     std::thread installer([&] {
         for (int i = 0; i < 400; ++i) {
-            if (!FolderExists(s / "Main\\"))
-                ++wrongExists;
-            if (FolderExists(s / "Absent\\"))
-                ++wrongExists;
+            if (!FolderExists(s / "Main\\")) ++wrongExists;
+            if (FolderExists(s / "Absent\\")) ++wrongExists;
         }
     });
     for (int i = 0; i < 400; ++i)
-        if (GetClusterSize(s / "Main\\Not\\Yet\\") != cluster)
-            ++wrongCluster;
+        if (GetClusterSize(s / "Main\\Not\\Yet\\") != cluster) ++wrongCluster;
     installer.join();
     EXPECT_EQ(wrongExists.load(), 0);
     EXPECT_EQ(wrongCluster.load(), 0);
@@ -401,8 +370,7 @@ TEST(Folders, FolderTestsAndClusterQueriesOnTwoThreadsDoNotMixUpTheCurrentFolder
 
 namespace {
 
-TEST(Folders, FullFolderPathResolvesStepsAndShortNamesOfTheExistingPart)
-{
+TEST(Folders, FullFolderPathResolvesStepsAndShortNamesOfTheExistingPart) {
     ScratchFolder s;
     const std::string longName = s / "Long Folder Name";
     ASSERT_TRUE(CreateDirectoryA(longName.c_str(), nullptr));
@@ -412,7 +380,8 @@ TEST(Folders, FullFolderPathResolvesStepsAndShortNamesOfTheExistingPart)
     // Short spelling, "." and ".." steps, forward slashes, a part still to make.
     EXPECT_EQ(GetFullFolderPath(std::string(shortName) + "\\New\\..\\.\\Sub/Deeper\\"),
               longName + "\\Sub\\Deeper\\");
-    EXPECT_EQ(GetFullFolderPath(std::string(shortName) + "\\.."), s.Path().substr(0, s.Path().size() - 1));
+    EXPECT_EQ(GetFullFolderPath(std::string(shortName) + "\\.."),
+              s.Path().substr(0, s.Path().size() - 1));
     EXPECT_EQ(GetFullFolderPath(""), "");
 }
 

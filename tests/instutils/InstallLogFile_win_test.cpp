@@ -15,12 +15,12 @@ protected:
     const std::string file = s / "Install.log";
 };
 
-TEST_F(InstallLogOnDisk, SavedWithCarriageReturnLineFeedAfterEveryLineAndReloaded)
-{
+TEST_F(InstallLogOnDisk, SavedWithCarriageReturnLineFeedAfterEveryLineAndReloaded) {
     CreateFolderChain(s / "Main\\Sub\\");
     AddLogLine("File Copy: " + s / "Main\\Sub\\parv.exe");
     ASSERT_TRUE(SaveInstallLog(file));
-    const std::string expected = "Made Dir: " + s / "Main\\\r\n" + "Made Dir: " + s / "Main\\Sub\\\r\n" +
+    const std::string expected = "Made Dir: " + s / "Main\\\r\n" +
+                                 "Made Dir: " + s / "Main\\Sub\\\r\n" +
                                  "File Copy: " + s / "Main\\Sub\\parv.exe\r\n";
     EXPECT_EQ(ReadBytes(file), expected);
 
@@ -35,8 +35,7 @@ TEST_F(InstallLogOnDisk, SavedWithCarriageReturnLineFeedAfterEveryLineAndReloade
     EXPECT_EQ(ReadBytes(file), expected + "File Copy: " + s / "Main\\License.txt\r\n");
 }
 
-TEST_F(InstallLogOnDisk, ALongerOldFileIsReplacedWhole)
-{
+TEST_F(InstallLogOnDisk, ALongerOldFileIsReplacedWhole) {
     MakeFile(file, "old line one\r\nold line two\r\nold line three\r\n");
     AddLogLine("new");
     ASSERT_TRUE(SaveInstallLog(file));
@@ -46,11 +45,11 @@ TEST_F(InstallLogOnDisk, ALongerOldFileIsReplacedWhole)
 // The earlier installations' lines are all an uninstaller has: a log that
 // could not be read when the run started is merged once it can be read, and
 // left as it is while it cannot.
-TEST_F(InstallLogOnDisk, AnUnreadableLogIsMergedLaterOrLeftAlone)
-{
+TEST_F(InstallLogOnDisk, AnUnreadableLogIsMergedLaterOrLeftAlone) {
     MakeFile(file, "Made Dir: C:\\Old\\\r\n");
     {
-        UniqueHandle held(CreateFileA(file.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+        UniqueHandle held(
+            CreateFileA(file.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
         ASSERT_TRUE(held.Valid());
         EXPECT_FALSE(LoadInstallLog(file));
         AddLogLine("File Copy: C:\\New\\parv.exe");
@@ -64,7 +63,8 @@ TEST_F(InstallLogOnDisk, AnUnreadableLogIsMergedLaterOrLeftAlone)
     const std::string big = s / "Big.log";
     const LONGLONG bigSize = (64 << 20) + 1;
     {
-        UniqueHandle h(CreateFileA(big.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+        UniqueHandle h(
+            CreateFileA(big.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
         LARGE_INTEGER at;
         at.QuadPart = bigSize;
         ASSERT_TRUE(SetFilePointerEx(h.Get(), at, nullptr, FILE_BEGIN) && SetEndOfFile(h.Get()));
@@ -78,25 +78,21 @@ TEST_F(InstallLogOnDisk, AnUnreadableLogIsMergedLaterOrLeftAlone)
     EXPECT_EQ(data.nFileSizeLow, DWORD(bigSize));
 }
 
-TEST_F(InstallLogOnDisk, FailuresAreReportedNotRaised)
-{
+TEST_F(InstallLogOnDisk, FailuresAreReportedNotRaised) {
     EXPECT_FALSE(LoadInstallLog(s / "absent.log"));
     EXPECT_FALSE(SaveInstallLog(s / "no\\such\\folder\\Install.log"));
     EXPECT_FALSE(Exists(s / "no"));
 }
 
-TEST(LocaleCase, AccentedLettersOfTheCodePageFold)
-{
-    if (GetACP() != 1252)
-        GTEST_SKIP() << "needs the Western code page, have " << GetACP();
+TEST(LocaleCase, AccentedLettersOfTheCodePageFold) {
+    if (GetACP() != 1252) GTEST_SKIP() << "needs the Western code page, have " << GetACP();
     EXPECT_TRUE(TextEqualsIgnoreCase("Caf\xE9 \xC4rger", "CAF\xC9 \xE4RGER"));
     EXPECT_FALSE(TextEqualsIgnoreCase("Caf\xE9", "Cafe"));
     EXPECT_TRUE(LogLinesEqual("File Copy: C:\\Caf\xE9\\x", "file copy: c:\\CAF\xC9\\X"));
     EXPECT_FALSE(LogLinesEqual("File Copy: C:\\Caf\xE9\\x", "File Copy: C:\\Cafe\\x"));
 }
 
-TEST(LocaleCase, LinesDifferingInMoreThanCaseStayApart)
-{
+TEST(LocaleCase, LinesDifferingInMoreThanCaseStayApart) {
     EXPECT_FALSE(LogLinesEqual("Made Dir: C:\\A\\", "Made Dir: C:\\A"));
     EXPECT_FALSE(LogLinesEqual("a", "b"));
     EXPECT_FALSE(LogLinesEqual("", "x"));

@@ -7,10 +7,9 @@
 
 namespace {
 
-TEST(PathTextCp932, SeparatorsAreWholeCharactersOnly)
-{
+TEST(PathTextCp932, SeparatorsAreWholeCharactersOnly) {
     const THostCodePage cp932(932);
-    const std::string soft = "\x83\x5c\x83\x74\x83\x67", table = "\x95\x5c";   // ソフト, 表
+    const std::string soft = "\x83\x5c\x83\x74\x83\x67", table = "\x95\x5c";  // ソフト, 表
     std::string p = "C:\\" + soft + "\\" + table;
     AppendPathSeparator(p);
     EXPECT_EQ(p, "C:\\" + soft + "\\" + table + "\\");

@@ -7,8 +7,7 @@
 
 namespace {
 
-TEST(PathText, AppendPathSeparator)
-{
+TEST(PathText, AppendPathSeparator) {
     const struct {
         const char* in;
         const char* out;
@@ -28,16 +27,14 @@ TEST(PathText, AppendPathSeparator)
     }
 }
 
-TEST(PathText, JoinPath)
-{
+TEST(PathText, JoinPath) {
     EXPECT_EQ(JoinPath("", "parv.exe"), "parv.exe");
     EXPECT_EQ(JoinPath("C:\\Parvela", "parv.exe"), "C:\\Parvela\\parv.exe");
     EXPECT_EQ(JoinPath("C:\\Parvela\\", "Install.log"), "C:\\Parvela\\Install.log");
     EXPECT_EQ(JoinPath("C:\\Parvela/", "a\\b"), "C:\\Parvela\\a\\b");
 }
 
-TEST(PathText, SingleCharacterEditsLeaveEmptyTextsAlone)
-{
+TEST(PathText, SingleCharacterEditsLeaveEmptyTextsAlone) {
     std::string t = "ab";
     DropFirstChar(t);
     EXPECT_EQ(t, "b");
@@ -54,8 +51,7 @@ TEST(PathText, SingleCharacterEditsLeaveEmptyTextsAlone)
     EXPECT_EQ(LastChar(""), '\0');
 }
 
-TEST(PathText, DrivePart)
-{
+TEST(PathText, DrivePart) {
     const struct {
         const char* path;
         const char* drive;
@@ -71,12 +67,10 @@ TEST(PathText, DrivePart)
         {"1:\\x", ""},
         {"", ""},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(DrivePart(c.path), c.drive) << c.path;
+    for (const auto& c : cases) EXPECT_EQ(DrivePart(c.path), c.drive) << c.path;
 }
 
-TEST(PathText, ParentFolderIsWhatTheFolderChainClimbsTo)
-{
+TEST(PathText, ParentFolderIsWhatTheFolderChainClimbsTo) {
     const struct {
         const char* path;
         const char* parent;
@@ -90,20 +84,17 @@ TEST(PathText, ParentFolderIsWhatTheFolderChainClimbsTo)
         {"name", ""},
         {"", ""},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(ParentFolder(c.path), c.parent) << c.path;
+    for (const auto& c : cases) EXPECT_EQ(ParentFolder(c.path), c.parent) << c.path;
 }
 
-TEST(PathText, TempNamePrefixKeepsOnlyTheTitleLetters)
-{
+TEST(PathText, TempNamePrefixKeepsOnlyTheTitleLetters) {
     EXPECT_EQ(std::string(SetupTitle), "Parvela Word Processor Lite - Setup");
     const std::string prefix = TempNamePrefix();
     EXPECT_EQ(prefix, "~ParvelaWordProcessorLiteSetup");
     EXPECT_EQ(prefix.size(), 30u);
 }
 
-TEST(PathText, RoundUpToClusterSize)
-{
+TEST(PathText, RoundUpToClusterSize) {
     const int32_t max = std::numeric_limits<int32_t>::max();
     const struct {
         int32_t bytes;
@@ -117,12 +108,12 @@ TEST(PathText, RoundUpToClusterSize)
         {4097, 4096, 8192},
         {1, 512, 512},
         {65537, 65536, 131072},
-        {max, 4096, max},           // the next multiple lies past 2 GiB
+        {max, 4096, max},  // the next multiple lies past 2 GiB
         {max - 4094, 4096, max},
         {max - 4095, 4096, max - 4095},  // 2^31 - 4096 exactly: unchanged
         {max - 4096, 4096, max - 4095},
-        {-1, 4096, 4096},           // signed remainder, as written
-        {100, 0, 4096},             // a zero size must not divide
+        {-1, 4096, 4096},  // signed remainder, as written
+        {100, 0, 4096},    // a zero size must not divide
     };
     for (const auto& c : cases)
         EXPECT_EQ(RoundUpToClusterSize(c.bytes, c.cluster), c.rounded)
@@ -132,31 +123,28 @@ TEST(PathText, RoundUpToClusterSize)
 // A descriptor as the storage property query returns it.
 struct Descriptor {
     uint8_t bytes[548] = {};
-    Descriptor(uint8_t removable, uint32_t busType)
-    {
+    Descriptor(uint8_t removable, uint32_t busType) {
         bytes[10] = removable;
         std::memcpy(bytes + 28, &busType, 4);  // little-endian hosts only
     }
 };
 
-TEST(PathText, RemovableDescriptorDecision)
-{
+TEST(PathText, RemovableDescriptorDecision) {
     const struct {
         uint8_t removable;
         uint32_t bus;
         size_t returned;
         bool expected;
     } cases[] = {
-        {0, 7, 548, true},     // USB
-        {0, 4, 548, true},     // IEEE 1394
-        {0, 11, 548, false},   // SATA
-        {0, 3, 548, false},    // ATA
-        {0, 0x107, 548, false},  // only the low byte of the bus would say USB
-        {1, 3, 548, true},     // fixed bus, removable media
-        {0, 7, 32, true},      // the bus type's last byte returned
-        {0, 7, 31, false},     // bus type cut short: not read
-        {1, 0, 11, true},
-        {1, 0, 10, false},     // the media byte itself not returned
+        {0, 7, 548, true},                          // USB
+        {0, 4, 548, true},                          // IEEE 1394
+        {0, 11, 548, false},                        // SATA
+        {0, 3, 548, false},                         // ATA
+        {0, 0x107, 548, false},                     // only the low byte of the bus would say USB
+        {1, 3, 548, true},                          // fixed bus, removable media
+        {0, 7, 32, true},                           // the bus type's last byte returned
+        {0, 7, 31, false},                          // bus type cut short: not read
+        {1, 0, 11, true},       {1, 0, 10, false},  // the media byte itself not returned
         {0, 7, 0, false},
     };
     for (const auto& c : cases) {

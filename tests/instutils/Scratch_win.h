@@ -12,8 +12,7 @@
 
 class ScratchFolder {
 public:
-    ScratchFolder()
-    {
+    ScratchFolder() {
         char temp[MAX_PATH + 1] = {};
         GetTempPathA(MAX_PATH, temp);
         static int counter = 0;
@@ -29,21 +28,18 @@ public:
     const std::string& Path() const { return path_; }
     std::string operator/(const std::string& name) const { return path_ + name; }
 
-    static void Remove(const std::string& folder)
-    {
+    static void Remove(const std::string& folder) {
         {
             FindHandle found(folder + "*");
             for (bool more = found.Valid(); more; more = found.Next()) {
                 const std::string name = found.Entry().cFileName;
-                if (name == "." || name == "..")
-                    continue;
+                if (name == "." || name == "..") continue;
                 const std::string full = folder + name;
                 SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL);
                 const DWORD attributes = found.Entry().dwFileAttributes;
                 if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) {
                     // a link: remove it, never what it points at
-                    if (!RemoveDirectoryA(full.c_str()))
-                        DeleteFileA(full.c_str());
+                    if (!RemoveDirectoryA(full.c_str())) DeleteFileA(full.c_str());
                 } else if (attributes & FILE_ATTRIBUTE_DIRECTORY)
                     Remove(full + "\\");
                 else
@@ -60,8 +56,7 @@ private:
 // Runs the body with the given folder current, then puts the old one back.
 class CurrentFolderScope {
 public:
-    explicit CurrentFolderScope(const std::string& folder)
-    {
+    explicit CurrentFolderScope(const std::string& folder) {
         char saved[MAX_PATH + 1] = {};
         GetCurrentDirectoryA(MAX_PATH, saved);
         saved_ = saved;
@@ -73,8 +68,7 @@ private:
     std::string saved_;
 };
 
-inline void MakeFile(const std::string& path, const std::string& bytes = "x")
-{
+inline void MakeFile(const std::string& path, const std::string& bytes = "x") {
     UniqueHandle h(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                FILE_ATTRIBUTE_NORMAL, nullptr));
     ASSERT_TRUE(h.Valid()) << path;
@@ -84,10 +78,7 @@ inline void MakeFile(const std::string& path, const std::string& bytes = "x")
 
 using testfiles::Exists;
 
-inline std::string ReadBytes(const std::string& path)
-{
-    return testfiles::ReadAll(path, "");
-}
+inline std::string ReadBytes(const std::string& path) { return testfiles::ReadAll(path, ""); }
 
 // Folder links for tests. Under Wine they are host symlinks (which Wine
 // shows as linked folders but cannot remove); elsewhere the system's own.
@@ -95,27 +86,23 @@ namespace folder_link {
 
 using UnixNameProc = char*(CDECL*)(LPCWSTR);
 
-inline UnixNameProc WineUnixName()
-{
+inline UnixNameProc WineUnixName() {
     return reinterpret_cast<UnixNameProc>(reinterpret_cast<void*>(
         GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
 }
 
-inline std::string HostPath(const std::string& path)
-{
+inline std::string HostPath(const std::string& path) {
     const std::wstring wide(path.begin(), path.end());  // ASCII test paths
     char* name = WineUnixName()(wide.c_str());
     std::string result = name ? name : "";
-    if (name)
-        HeapFree(GetProcessHeap(), 0, name);
+    if (name) HeapFree(GetProcessHeap(), 0, name);
     return result;
 }
 
 // Runs a host program and waits until `done` holds (Wine may report a host
 // process finished before it has run).
 template <class Done>
-bool RunOnHost(const char* program, std::string commandLine, Done done)
-{
+bool RunOnHost(const char* program, std::string commandLine, Done done) {
     STARTUPINFOA si = {};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi = {};
@@ -124,16 +111,14 @@ bool RunOnHost(const char* program, std::string commandLine, Done done)
         return false;
     UniqueHandle process(pi.hProcess), thread(pi.hThread);
     WaitForSingleObject(process.Get(), 10000);
-    for (int i = 0; i < 100 && !done(); ++i)
-        Sleep(20);
+    for (int i = 0; i < 100 && !done(); ++i) Sleep(20);
     return done();
 }
 
 }  // namespace folder_link
 
 // Makes `link` a link to the folder `target`; true when it shows as one.
-inline bool MakeFolderLink(const std::string& link, const std::string& target)
-{
+inline bool MakeFolderLink(const std::string& link, const std::string& target) {
     auto isLink = [&link] {
         const DWORD a = GetFileAttributesA(link.c_str());
         return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
@@ -143,13 +128,13 @@ inline bool MakeFolderLink(const std::string& link, const std::string& target)
                isLink();
     const std::string from = folder_link::HostPath(target), to = folder_link::HostPath(link);
     return !from.empty() && !to.empty() &&
-           folder_link::RunOnHost("Z:\\bin\\ln", "/bin/ln -s \"" + from + "\" \"" + to + "\"", isLink);
+           folder_link::RunOnHost("Z:\\bin\\ln", "/bin/ln -s \"" + from + "\" \"" + to + "\"",
+                                  isLink);
 }
 
-inline void RemoveFolderLink(const std::string& link)
-{
+inline void RemoveFolderLink(const std::string& link) {
     auto gone = [&link] { return GetFileAttributesA(link.c_str()) == INVALID_FILE_ATTRIBUTES; };
-    if (RemoveDirectoryA(link.c_str()) || !folder_link::WineUnixName())
-        return;
-    folder_link::RunOnHost("Z:\\bin\\rm", "/bin/rm -f \"" + folder_link::HostPath(link) + "\"", gone);
+    if (RemoveDirectoryA(link.c_str()) || !folder_link::WineUnixName()) return;
+    folder_link::RunOnHost("Z:\\bin\\rm", "/bin/rm -f \"" + folder_link::HostPath(link) + "\"",
+                           gone);
 }

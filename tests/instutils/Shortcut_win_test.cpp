@@ -15,15 +15,13 @@ using Lines = std::vector<std::string>;
 
 class Shortcut : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
         CreateInstallLog();
         CreateDirectoryA((s / "App").c_str(), nullptr);
         MakeFile(target, "MZ");
     }
-    void TearDown() override
-    {
+    void TearDown() override {
         ReleaseInstallLog();
         CoUninitialize();
     }
@@ -31,15 +29,13 @@ protected:
     struct Link {
         std::string path, workingFolder, description;
     };
-    static Link Read(const std::string& linkPath)
-    {
+    static Link Read(const std::string& linkPath) {
         Link l;
         ComPtr<IShellLinkA> link;
         ComPtr<IPersistFile> file;
         EXPECT_TRUE(SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER,
                                                IID_IShellLinkA, link.OutPtr())));
-        if (!link || FAILED(link->QueryInterface(IID_IPersistFile, file.OutPtr())))
-            return l;
+        if (!link || FAILED(link->QueryInterface(IID_IPersistFile, file.OutPtr()))) return l;
         const std::wstring wide(linkPath.begin(), linkPath.end());  // ASCII test paths
         EXPECT_TRUE(SUCCEEDED(file->Load(wide.c_str(), STGM_READ)));
         char text[1024] = {};
@@ -58,8 +54,7 @@ protected:
         "Compact, fast-loading, but still powerful and efficient word processor.";
 };
 
-TEST_F(Shortcut, IntoAMissingFolderMakesTheFolderFirstAndReadsBack)
-{
+TEST_F(Shortcut, IntoAMissingFolderMakesTheFolderFirstAndReadsBack) {
     const std::string link = s / "Menu\\Parvela\\Parvela Word Processor.lnk";
     CreateShortcut(link, target, s / "App", description);
 
@@ -68,13 +63,12 @@ TEST_F(Shortcut, IntoAMissingFolderMakesTheFolderFirstAndReadsBack)
     EXPECT_TRUE(TextEqualsIgnoreCase(back.path, target)) << back.path;
     EXPECT_EQ(back.workingFolder, s / "App");
     EXPECT_EQ(back.description, description);
-    EXPECT_EQ(InstallLogLines(), (Lines{"Made Dir: " + s / "Menu\\",
-                                        "Made Dir: " + s / "Menu\\Parvela\\",
-                                        "File Copy: " + link}));
+    EXPECT_EQ(InstallLogLines(),
+              (Lines{"Made Dir: " + s / "Menu\\", "Made Dir: " + s / "Menu\\Parvela\\",
+                     "File Copy: " + link}));
 }
 
-TEST_F(Shortcut, MadeTwiceIsReplacedAndLoggedOnce)
-{
+TEST_F(Shortcut, MadeTwiceIsReplacedAndLoggedOnce) {
     const std::string link = s / "Parvela Word Processor.lnk";
     CreateShortcut(link, target, s / "App", "first");
     CreateShortcut(link, target, s / "App", description);
@@ -82,8 +76,7 @@ TEST_F(Shortcut, MadeTwiceIsReplacedAndLoggedOnce)
     EXPECT_EQ(InstallLogLines(), Lines{"File Copy: " + link});
 }
 
-TEST_F(Shortcut, WithoutALinkObjectNothingIsMadeOrLogged)
-{
+TEST_F(Shortcut, WithoutALinkObjectNothingIsMadeOrLogged) {
     // A thread that never initialised COM cannot create the link object.
     const std::string link = s / "Desk\\Parvela Word Processor.lnk";
     HRESULT linkObject = S_OK;

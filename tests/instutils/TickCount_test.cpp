@@ -2,8 +2,7 @@
 
 #include <gtest/gtest.h>
 
-TEST(TickCount, WideningCarriesOverTheWrapAndNeverRunsBackwards)
-{
+TEST(TickCount, WideningCarriesOverTheWrapAndNeverRunsBackwards) {
     const uint64_t wrapped = uint64_t(3) << 32;
     const struct {
         uint64_t last;

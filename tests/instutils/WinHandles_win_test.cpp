@@ -9,15 +9,13 @@
 
 namespace {
 
-UniqueHandle OpenExclusive(const std::string& path)
-{
+UniqueHandle OpenExclusive(const std::string& path) {
     return UniqueHandle(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                                     OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
 // An exclusive open succeeds only when no other handle to the file is open.
-TEST(WinHandles, UniqueHandleClosesOnceAndMovesOwnership)
-{
+TEST(WinHandles, UniqueHandleClosesOnceAndMovesOwnership) {
     ScratchFolder s;
     const std::string path = s / "held.bin";
     {
@@ -27,7 +25,7 @@ TEST(WinHandles, UniqueHandleClosesOnceAndMovesOwnership)
 
         UniqueHandle second(std::move(first));
         EXPECT_FALSE(first.Valid());
-        { UniqueHandle gone(std::move(first)); }   // an emptied owner closes nothing
+        { UniqueHandle gone(std::move(first)); }  // an emptied owner closes nothing
         EXPECT_FALSE(OpenExclusive(path).Valid()) << "the move kept it open";
 
         UniqueHandle third;
@@ -42,8 +40,7 @@ TEST(WinHandles, UniqueHandleClosesOnceAndMovesOwnership)
     EXPECT_FALSE(none.Valid());
 }
 
-TEST(WinHandles, RegistryKeyReleaseAndOutPtr)
-{
+TEST(WinHandles, RegistryKeyReleaseAndOutPtr) {
     const char* path = "Software\\Parvela Word Processor Handle Test";
     TRegKey key;
     ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
@@ -76,8 +73,7 @@ TEST(WinHandles, RegistryKeyReleaseAndOutPtr)
     RegDeleteKeyA(HKEY_CURRENT_USER, path);
 }
 
-TEST(WinHandles, GdiObjectDeletedOnceUnlessReleased)
-{
+TEST(WinHandles, GdiObjectDeletedOnceUnlessReleased) {
     HBRUSH raw = CreateSolidBrush(RGB(1, 2, 3));
     ASSERT_NE(raw, nullptr);
     {
@@ -97,8 +93,7 @@ TEST(WinHandles, GdiObjectDeletedOnceUnlessReleased)
     DeleteObject(kept);
 }
 
-TEST(WinHandles, SelectionIsUndoneBeforeTheDcGoes)
-{
+TEST(WinHandles, SelectionIsUndoneBeforeTheDcGoes) {
     TMemoryDC dc(nullptr);
     ASSERT_NE(dc.Get(), nullptr);
     const HGDIOBJ original = GetCurrentObject(dc.Get(), OBJ_BRUSH);

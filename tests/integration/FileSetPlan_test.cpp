@@ -39,10 +39,14 @@ Taken RunPlan(uint8_t selected, int32_t lastRun) {
 }
 
 using Names = std::vector<std::string>;
-const Names Spelling = {"English (American).asc", "English (American).cache",
-                        "English (British).asc",  "English (British).cache",
-                        "english.zlx",            "us.zlx",
-                        "uk.zlx",                 "userdicen.tlx"};
+const Names Spelling = {"English (American).asc",
+                        "English (American).cache",
+                        "English (British).asc",
+                        "English (British).cache",
+                        "english.zlx",
+                        "us.zlx",
+                        "uk.zlx",
+                        "userdicen.tlx"};
 
 TEST(FileSetPlan, EverythingSelected) {
     Taken t = RunPlan(0x3F, app::LastRunVerUnknown);
@@ -105,7 +109,8 @@ TEST(FileSetPlan, ClipLibraryAndCleanUpThresholds) {
     };
     for (const Case& c : cases) {
         Taken t = RunPlan(c.Ticked ? 0x11 : 0x01, c.LastRun);
-        bool installed = std::find(t.Quiet.begin(), t.Quiet.end(), "Clip Library\\") != t.Quiet.end();
+        bool installed =
+            std::find(t.Quiet.begin(), t.Quiet.end(), "Clip Library\\") != t.Quiet.end();
         EXPECT_EQ(installed, c.Installed) << c.Ticked << " " << c.LastRun;
         EXPECT_EQ(t.Cleanups, c.Cleaned ? 1 : 0) << c.Ticked << " " << c.LastRun;
     }

@@ -29,10 +29,21 @@ double EntryTime() {
 // A small payload with the names of the real one (and a few of its folders).
 std::unique_ptr<TAttachedFiles> MakeReader(const Names& extra = {}) {
     Names names = {
-        "parv.exe", "License.txt", "English (American).asc", "English (British).asc",
-        "english.zlx", "us.zlx", "uk.zlx", "userdicen.tlx", "English (American).cache",
-        "Hyphenation.dat", "Templates\\Faxes\\Fax 1.rtf", "Templates\\Letter.rtf",
-        "Clip Library\\Images\\Arrow.gif", "Clip Library\\Images\\Bullets\\Dot.gif", "Basic.asn",
+        "parv.exe",
+        "License.txt",
+        "English (American).asc",
+        "English (British).asc",
+        "english.zlx",
+        "us.zlx",
+        "uk.zlx",
+        "userdicen.tlx",
+        "English (American).cache",
+        "Hyphenation.dat",
+        "Templates\\Faxes\\Fax 1.rtf",
+        "Templates\\Letter.rtf",
+        "Clip Library\\Images\\Arrow.gif",
+        "Clip Library\\Images\\Bullets\\Dot.gif",
+        "Basic.asn",
     };
     names.insert(names.end() - 1, extra.begin(), extra.end());
     std::string records;
@@ -109,17 +120,20 @@ protected:
 
 TEST_F(FileSet, NormalInstallationWithEveryComponent) {
     PrepareFileSet(0x3F);
-    const std::string m = Main.Path + "\\", spell = Shared + "Public\\Spellcheck\\", pub = Shared + "Public\\";
+    const std::string m = Main.Path + "\\", spell = Shared + "Public\\Spellcheck\\",
+                      pub = Shared + "Public\\";
 
     EXPECT_EQ(Targets(0), (Names{m + "parv.exe", m + "License.txt"}));
-    EXPECT_EQ(Targets(1), (Names{spell + "English (American).asc", spell + "English (American).cache",
-                                 spell + "English (British).asc", spell + "English (British).cache",
-                                 spell + "english.zlx", spell + "us.zlx", spell + "uk.zlx",
-                                 spell + "userdicen.tlx"}));
+    EXPECT_EQ(Targets(1),
+              (Names{spell + "English (American).asc", spell + "English (American).cache",
+                     spell + "English (British).asc", spell + "English (British).cache",
+                     spell + "english.zlx", spell + "us.zlx", spell + "uk.zlx",
+                     spell + "userdicen.tlx"}));
     ASSERT_EQ(Reader->InstallLists[1].size(), 8u);
     EXPECT_EQ(Reader->InstallLists[1][3].Entry->Name, "English (American).cache");
     EXPECT_EQ(Targets(2), (Names{m + "Hyphenation.dat"}));
-    EXPECT_EQ(Targets(3), (Names{pub + "Templates\\Faxes\\Fax 1.rtf", pub + "Templates\\Letter.rtf"}));
+    EXPECT_EQ(Targets(3),
+              (Names{pub + "Templates\\Faxes\\Fax 1.rtf", pub + "Templates\\Letter.rtf"}));
     EXPECT_EQ(Targets(4), (Names{pub + "Clip Library\\Images\\Arrow.gif",
                                  pub + "Clip Library\\Images\\Bullets\\Dot.gif"}));
     EXPECT_EQ(Targets(5), (Names{pub + "Basic.asn"}));
@@ -172,10 +186,10 @@ TEST_F(FileSet, PortableInstallationKeepsExistingFiles) {
     const std::string m = "R:\\PF\\", spell = m + "Spellcheck\\";
     CreateDirectoryA("R:\\PF", nullptr);
     CreateDirectoryA("R:\\PF\\Spellcheck", nullptr);
-    WriteBytes(spell + "userdicen.tlx", 3);        // mode 0: the user's words stay
-    WriteBytes(spell + "english.zlx", 3);          // mode 1, same time: kept
+    WriteBytes(spell + "userdicen.tlx", 3);  // mode 0: the user's words stay
+    WriteBytes(spell + "english.zlx", 3);    // mode 1, same time: kept
     SetFileDayCount(spell + "english.zlx", EntryTime());
-    WriteBytes(spell + "us.zlx", 3);               // mode 1, other time: replaced
+    WriteBytes(spell + "us.zlx", 3);  // mode 1, other time: replaced
     SetFileDayCount(spell + "us.zlx", EntryTime() + 2.0 / 86400);
     WriteBytes(m + "parv.exe", 3);
     SetFileDayCount(m + "parv.exe", EntryTime());
@@ -185,9 +199,10 @@ TEST_F(FileSet, PortableInstallationKeepsExistingFiles) {
     PrepareFileSet(0x3F);
     EXPECT_FALSE(Reader->ForceOverwrite);
     EXPECT_EQ(Targets(0), (Names{m + "License.txt"}));
-    EXPECT_EQ(Targets(1), (Names{spell + "English (American).asc", spell + "English (American).cache",
-                                 spell + "English (British).asc", spell + "English (British).cache",
-                                 spell + "us.zlx", spell + "uk.zlx"}));
+    EXPECT_EQ(Targets(1),
+              (Names{spell + "English (American).asc", spell + "English (American).cache",
+                     spell + "English (British).asc", spell + "English (British).cache",
+                     spell + "us.zlx", spell + "uk.zlx"}));
     EXPECT_EQ(Targets(3), (Names{m + "Templates\\Faxes\\Fax 1.rtf", m + "Templates\\Letter.rtf"}));
     EXPECT_EQ(Targets(5), (Names{m + "Basic.asn"}));
     EXPECT_TRUE(Reader->UpdateList.empty());
@@ -266,7 +281,8 @@ TEST_F(FileSet, ClipLibraryForcedAndOldImagesRemoved) {
         LastRunVersion = c.LastRun;
         PrepareFileSet(c.Selected);
         EXPECT_EQ(!Targets(4).empty(), c.Installed) << c.LastRun;
-        for (const std::string& f : removed) EXPECT_EQ(Exists(f), !c.Cleaned) << f << " " << c.LastRun;
+        for (const std::string& f : removed)
+            EXPECT_EQ(Exists(f), !c.Cleaned) << f << " " << c.LastRun;
         for (const std::string& f : kept) EXPECT_TRUE(Exists(f)) << f;
         EXPECT_EQ(FolderExists(images + "Checkmarks"), !c.Cleaned) << c.LastRun;
     }
@@ -284,7 +300,8 @@ TEST_F(FileSet, PortableUpgradeInstallsTheImagesTheCleanUpRemoves) {
     AttachedFiles = Reader.get();
     CreateFolderChain(images + "Checkmarks\\");
     CreateFolderChain(images + "Bullets\\");
-    for (const char* f : {"Checkmarks\\Tick.gif", "Bullets\\Bullet 1.gif", "Bullets\\Target.gif", "Arrow.gif"})
+    for (const char* f :
+         {"Checkmarks\\Tick.gif", "Bullets\\Bullet 1.gif", "Bullets\\Target.gif", "Arrow.gif"})
         WriteBytes(images + f, 1);
     Options.MainDir = "R:\\PF";
     LastRunVersion = 20000000;
@@ -301,19 +318,21 @@ TEST_F(FileSet, PortableUpgradeInstallsTheImagesTheCleanUpRemoves) {
 TEST_F(FileSet, UpdateLogMergedAndSorted) {
     PrepareFileSet(0x28);  // templates and the sound scheme
     const std::string pub = Shared + "Public\\", log = Shared + "Update.log";
-    const std::string oldLines = "*AAAA\r\n" + pub + "TEMPLATES\\LETTER.RTF\t!\r\n\r\n*BBBB\r\n" + pub +
-                                 "Other.dat\r\n*CCCC\r\n";
+    const std::string oldLines = "*AAAA\r\n" + pub + "TEMPLATES\\LETTER.RTF\t!\r\n\r\n*BBBB\r\n" +
+                                 pub + "Other.dat\r\n*CCCC\r\n";
     {
-        UniqueHandle h(CreateFileA(log.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+        UniqueHandle h(
+            CreateFileA(log.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
         DWORD done = 0;
         WriteFile(h.Get(), oldLines.data(), static_cast<DWORD>(oldLines.size()), &done, nullptr);
     }
     std::string error = "untouched";
     ASSERT_TRUE(WriteUpdateLog(&error));
     EXPECT_EQ(error, "untouched");
-    const std::string expected = "*AAAA\r\n" + pub + "Other.dat\r\n" + StampLine(InstallStamp) + "\r\n" +
-                                 pub + "Basic.asn\r\n" + pub + "Templates\\Faxes\\Fax 1.rtf\t!\r\n" +
-                                 pub + "Templates\\Letter.rtf\t!\r\n";
+    const std::string expected = "*AAAA\r\n" + pub + "Other.dat\r\n" + StampLine(InstallStamp) +
+                                 "\r\n" + pub + "Basic.asn\r\n" + pub +
+                                 "Templates\\Faxes\\Fax 1.rtf\t!\r\n" + pub +
+                                 "Templates\\Letter.rtf\t!\r\n";
     EXPECT_EQ(ReadAll(log), expected);
     EXPECT_FALSE(Exists(log + ".new"));
 }
@@ -324,7 +343,8 @@ TEST_F(FileSet, UpdateLogFailuresReachTheCaller) {
     WriteBytes(log, 5);
     {
         // Held open without sharing: it can be neither read nor replaced.
-        UniqueHandle lock(CreateFileA(log.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+        UniqueHandle lock(
+            CreateFileA(log.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
         ASSERT_TRUE(lock.Valid());
         std::string error;
         EXPECT_FALSE(WriteUpdateLog(&error));

@@ -13,7 +13,8 @@ TEST(CommandLine, SplitsLikeTheCRuntime) {
     };
     const Case cases[] = {
         {"setup.exe", {"setup.exe"}},
-        {"\"C:\\Program Files\\x\\setup.exe\" -dE:\\Apps", {"C:\\Program Files\\x\\setup.exe", "-dE:\\Apps"}},
+        {"\"C:\\Program Files\\x\\setup.exe\" -dE:\\Apps",
+         {"C:\\Program Files\\x\\setup.exe", "-dE:\\Apps"}},
         {"setup.exe   -dC:\\A\\B\t second", {"setup.exe", "-dC:\\A\\B", "second"}},
         {"s \"-dC:\\My Apps\\Parvela\"", {"s", "-dC:\\My Apps\\Parvela"}},
         {"s -d\"C:\\My Apps\"\\Parvela", {"s", "-dC:\\My Apps\\Parvela"}},
@@ -72,10 +73,8 @@ TEST(ComponentSet, FromRowsKeepsTheUpperBits) {
         uint32_t Expected;
     };
     const Case cases[] = {
-        {0x7FFFFFFF, {G, C, C, C, C, C}, 0x7FFFFFFE},
-        {0x7FFFFFFF, {G, U, C, C, C, C}, 0x7FFFFFFC},
-        {0x00000000, {G, C, U, U, U, C}, 0x00000022},
-        {0xA5000040, {C, U, U, U, U, U}, 0xA5000041},
+        {0x7FFFFFFF, {G, C, C, C, C, C}, 0x7FFFFFFE}, {0x7FFFFFFF, {G, U, C, C, C, C}, 0x7FFFFFFC},
+        {0x00000000, {G, C, U, U, U, C}, 0x00000022}, {0xA5000040, {C, U, U, U, U, U}, 0xA5000041},
         {0xFFFFFFFF, {U, U, U, U, U, U}, 0xFFFFFFC0},
     };
     for (const Case& c : cases) {
@@ -98,10 +97,12 @@ TEST(DataFolders, NormalAndPortablePaths) {
         {ddShared, false, "C:\\P", "C:\\ProgramData", "C:\\ProgramData\\Parvela\\"},
         {ddHidden, false, "C:\\P", "C:\\ProgramData", "C:\\ProgramData\\Parvela\\Hidden\\"},
         {ddPublic, false, "C:\\P", "C:\\ProgramData\\", "C:\\ProgramData\\Parvela\\Public\\"},
-        {ddSpellcheck, false, "C:\\P", "C:\\ProgramData", "C:\\ProgramData\\Parvela\\Public\\Spellcheck\\"},
+        {ddSpellcheck, false, "C:\\P", "C:\\ProgramData",
+         "C:\\ProgramData\\Parvela\\Public\\Spellcheck\\"},
         // Without the all-users folder the documents folder stands in.
         {ddShared, false, "C:\\P", "", "C:\\Users\\u\\Documents\\Parvela\\"},
-        {ddSpellcheck, false, "C:\\P", "", "C:\\Users\\u\\Documents\\Parvela\\Public\\Spellcheck\\"},
+        {ddSpellcheck, false, "C:\\P", "",
+         "C:\\Users\\u\\Documents\\Parvela\\Public\\Spellcheck\\"},
         {ddShared, true, "R:\\Parvela", "C:\\ProgramData", "R:\\Parvela\\"},
         {ddHidden, true, "R:\\Parvela\\", "C:\\ProgramData", "R:\\Parvela\\"},
         {ddPublic, true, "R:\\Parvela/", "C:\\ProgramData", "R:\\Parvela\\"},
@@ -110,7 +111,8 @@ TEST(DataFolders, NormalAndPortablePaths) {
     for (const Case& c : cases)
         EXPECT_EQ(DataDirPath(c.Kind, c.Portable, c.Main, c.Common, docs), c.Expected)
             << c.Kind << " " << c.Portable;
-    EXPECT_EQ(MainDirFile("C:\\Program Files\\Parvela", "parv.exe"), "C:\\Program Files\\Parvela\\parv.exe");
+    EXPECT_EQ(MainDirFile("C:\\Program Files\\Parvela", "parv.exe"),
+              "C:\\Program Files\\Parvela\\parv.exe");
     EXPECT_EQ(MainDirFile("R:\\", "Install.log"), "R:\\Install.log");
 }
 

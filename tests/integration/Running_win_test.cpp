@@ -52,9 +52,11 @@ TEST(RunningCopy, FoundByItsWindowProperty) {
 }
 
 TEST(RunningCopy, OneMarkedWindowAmongOthers) {
-    TMarkedWindow plain1(false, nullptr, false), zero(false, nullptr), plain2(false, nullptr, false);
+    TMarkedWindow plain1(false, nullptr, false), zero(false, nullptr),
+        plain2(false, nullptr, false);
     EXPECT_FALSE(IsAppRunning());
-    TMarkedWindow first(false, reinterpret_cast<HANDLE>(1)), second(false, reinterpret_cast<HANDLE>(2));
+    TMarkedWindow first(false, reinterpret_cast<HANDLE>(1)),
+        second(false, reinterpret_cast<HANDLE>(2));
     EXPECT_TRUE(IsAppRunning());
 }
 

@@ -33,8 +33,9 @@ protected:
 DWORD ValueCount(HKEY root, const std::string& key, DWORD* subkeys = nullptr) {
     TRegKey k = OpenExisting(root, key);
     DWORD values = 0, keys = 0;
-    if (k) RegQueryInfoKeyA(k.Get(), nullptr, nullptr, nullptr, &keys, nullptr, nullptr, &values,
-                            nullptr, nullptr, nullptr, nullptr);
+    if (k)
+        RegQueryInfoKeyA(k.Get(), nullptr, nullptr, nullptr, &keys, nullptr, nullptr, &values,
+                         nullptr, nullptr, nullptr, nullptr);
     if (subkeys) *subkeys = keys;
     return values;
 }
@@ -128,8 +129,9 @@ TEST_F(Settings, StoredValuesAreLoaded) {
     LoadOptions(c);
     EXPECT_EQ(Options.MainDir, folder.Path);
     EXPECT_EQ(Options.Comps, 0x15u);
-    const TCheckState expected[6] = {TCheckState::Grayed, TCheckState::Unchecked, TCheckState::Checked,
-                                     TCheckState::Unchecked, TCheckState::Checked, TCheckState::Unchecked};
+    const TCheckState expected[6] = {TCheckState::Grayed,  TCheckState::Unchecked,
+                                     TCheckState::Checked, TCheckState::Unchecked,
+                                     TCheckState::Checked, TCheckState::Unchecked};
     for (int i = 0; i < 6; ++i) EXPECT_EQ(c.Rows[i], expected[i]) << i;
     EXPECT_FALSE(c.Boxes[static_cast<int>(TOptionBox::InstallToAll)]);
     EXPECT_TRUE(c.Boxes[static_cast<int>(TOptionBox::Desktop)]);
@@ -139,7 +141,8 @@ TEST_F(Settings, StoredValuesAreLoaded) {
 }
 
 TEST_F(Settings, MissingFolderAndZeroComponentsFallBack) {
-    SetValue(HKEY_CURRENT_USER, InstallKeyPath, "MAINDIR", REG_SZ, Sz("C:\\no such folder\\Parvela"));
+    SetValue(HKEY_CURRENT_USER, InstallKeyPath, "MAINDIR", REG_SZ,
+             Sz("C:\\no such folder\\Parvela"));
     SetDword(HKEY_CURRENT_USER, InstallKeyPath, "COMPS (1.6.6.2)", 0);
     TPlainControls c;
     LoadOptions(c);
@@ -163,7 +166,8 @@ TEST_F(Settings, SaveWritesTheInstallKey) {
         DeleteKeys();
         TScratchFolder folder("save");
         SetValue(HKEY_CURRENT_USER, InstallKeyPath, "MAINDIR", REG_SZ, Sz(folder.Path));
-        if (k.Loaded != 0x7FFFFFFF) SetDword(HKEY_CURRENT_USER, InstallKeyPath, "COMPS (1.6.6.2)", k.Loaded);
+        if (k.Loaded != 0x7FFFFFFF)
+            SetDword(HKEY_CURRENT_USER, InstallKeyPath, "COMPS (1.6.6.2)", k.Loaded);
         TPlainControls c;
         LoadOptions(c);
         for (int i = 1; i < 6; ++i) c.Rows[i] = TCheckState::Checked;
@@ -267,14 +271,16 @@ TEST(SettingsChild, DISABLED_ReportMainDir) {
     LoadOptions(c);
     UniqueHandle h(CreateFileA(out, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
     DWORD done = 0;
-    WriteFile(h.Get(), Options.MainDir.data(), static_cast<DWORD>(Options.MainDir.size()), &done, nullptr);
+    WriteFile(h.Get(), Options.MainDir.data(), static_cast<DWORD>(Options.MainDir.size()), &done,
+              nullptr);
 }
 
 std::string MainDirOfChild(const std::wstring& firstArgument, const std::string& outFile) {
     wchar_t exe[MAX_PATH];
     GetModuleFileNameW(nullptr, exe, MAX_PATH);
-    std::wstring line = L"\"" + std::wstring(exe) + L"\" " + firstArgument +
-                        L" --gtest_also_run_disabled_tests --gtest_filter=SettingsChild.DISABLED_ReportMainDir";
+    std::wstring line =
+        L"\"" + std::wstring(exe) + L"\" " + firstArgument +
+        L" --gtest_also_run_disabled_tests --gtest_filter=SettingsChild.DISABLED_ReportMainDir";
     DeleteFileA(outFile.c_str());
     SetEnvironmentVariableA(ChildOutVar, outFile.c_str());
     // The child's own test report would only clutter ours.
@@ -288,7 +294,8 @@ std::string MainDirOfChild(const std::wstring& firstArgument, const std::string&
     si.hStdOutput = nul.Get();
     si.hStdError = nul.Get();
     PROCESS_INFORMATION pi{};
-    BOOL ok = CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi);
+    BOOL ok =
+        CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi);
     SetEnvironmentVariableA(ChildOutVar, nullptr);
     if (!ok) return "<not started>";
     UniqueHandle process(pi.hProcess), thread(pi.hThread);
@@ -305,14 +312,15 @@ TEST_F(Settings, MainFolderArgumentOfTheRealCommandLine) {
         std::string Expected;
     };
     const Case cases[] = {
-        {L"-dE:\\Apps\\Parvela", "E:\\Apps\\Parvela"},          // wins over an existing MAINDIR
-        {L"-DE:\\Apps\\Parvela", folder.Path},                  // upper-case switch is ignored
+        {L"-dE:\\Apps\\Parvela", "E:\\Apps\\Parvela"},              // wins over an existing MAINDIR
+        {L"-DE:\\Apps\\Parvela", folder.Path},                      // upper-case switch is ignored
         {L"\"-dC:\\My Apps\\Parvela \"", "C:\\My Apps\\Parvela "},  // verbatim, blanks kept
         {L"--gtest_color=no", folder.Path},
         // Not in code page 1252: "?", not a look-alike that names another folder.
         {L"-dC:\\M\u0101in", "C:\\M?in"},
     };
-    for (const Case& c : cases) EXPECT_EQ(MainDirOfChild(c.Argument, out), c.Expected) << c.Expected;
+    for (const Case& c : cases)
+        EXPECT_EQ(MainDirOfChild(c.Argument, out), c.Expected) << c.Expected;
 }
 
 }  // namespace

@@ -35,7 +35,8 @@ TEST(FolderSize, RoundsEachFileToClustersBeforeDividing) {
         {4096, 4 + 4 + 8 + 0 + 4 + 4},
         {65536, 64 * 5},
     };
-    for (const Case& c : cases) EXPECT_EQ(GetFolderSizeKB(f.Path, c.Cluster), c.Expected) << c.Cluster;
+    for (const Case& c : cases)
+        EXPECT_EQ(GetFolderSizeKB(f.Path, c.Cluster), c.Expected) << c.Cluster;
     EXPECT_EQ(GetFolderSizeKB(f.Path + "\\", 4096), 24);
     EXPECT_EQ(GetFolderSizeKB(f / "missing", 4096), 0);
 }
@@ -44,8 +45,8 @@ TEST(FolderSize, FilesOfTwoGigabytesAndMoreCountWithTheirRealSize) {
     TScratchFolder f("big");
     {
         // Sparse on the host file system, so this costs no disk space.
-        UniqueHandle h(CreateFileA((f / "big.bin").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                   FILE_ATTRIBUTE_NORMAL, nullptr));
+        UniqueHandle h(CreateFileA((f / "big.bin").c_str(), GENERIC_WRITE, 0, nullptr,
+                                   CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
         ASSERT_TRUE(h.Valid());
         LARGE_INTEGER size;
         size.QuadPart = 3LL << 30;

@@ -39,7 +39,8 @@ public:
 using testfiles::Exists;
 using testfiles::ReadAll;
 
-inline void WriteBytes(const std::string& path, size_t size, DWORD attributes = FILE_ATTRIBUTE_NORMAL) {
+inline void WriteBytes(const std::string& path, size_t size,
+                       DWORD attributes = FILE_ATTRIBUTE_NORMAL) {
     testfiles::WriteAll(path, std::string(size, 'x'), attributes);
 }
 
@@ -70,8 +71,8 @@ inline TValue ReadValue(HKEY root, const std::string& key, const std::string& na
     if (!k) return v;
     char buf[2048];
     DWORD size = sizeof buf;
-    if (RegQueryValueExA(k.Get(), name.c_str(), nullptr, &v.Type, reinterpret_cast<BYTE*>(buf), &size) ==
-        ERROR_SUCCESS) {
+    if (RegQueryValueExA(k.Get(), name.c_str(), nullptr, &v.Type, reinterpret_cast<BYTE*>(buf),
+                         &size) == ERROR_SUCCESS) {
         v.Found = true;
         v.Data.assign(buf, size);
     }

@@ -49,9 +49,13 @@ TEST_F(ReaderTest, Mode1ComparesTheStoredTimeWithTwoSecondGrain) {
     const TAttachedFile& lic = Entry("License.txt");
     const std::string target = Dir + "License.txt";
     ASSERT_TRUE(Files->ExtractFile(&lic, "", target));
-    EXPECT_EQ(lic.Time, GetFileModifiedTime(target)) << "written files read back with the stored time";
+    EXPECT_EQ(lic.Time, GetFileModifiedTime(target))
+        << "written files read back with the stored time";
 
-    struct Case { int shift; bool queued; } cases[] = {{0, false}, {1, false}, {2, true}, {-2, true}};
+    struct Case {
+        int shift;
+        bool queued;
+    } cases[] = {{0, false}, {1, false}, {2, true}, {-2, true}};
     int applied = 0;
     for (const Case& c : cases) {
         ASSERT_TRUE(ShiftWriteTime(target, c.shift - applied));
@@ -110,7 +114,9 @@ TEST_F(ReaderTest, ComponentSizesOnTheRealClusterSize) {
     DWORD spc = 0, bps = 0, freeC = 0, total = 0;
     ASSERT_TRUE(GetDiskFreeSpaceA(root, &spc, &bps, &freeC, &total));
     const int64_t cluster = int64_t(spc) * bps;
-    const auto rounded = [cluster](int64_t n) { return int32_t((n + cluster - 1) / cluster * cluster); };
+    const auto rounded = [cluster](int64_t n) {
+        return int32_t((n + cluster - 1) / cluster * cluster);
+    };
     WizardMainDir = [this] { return Dir; };
 
     const int32_t hyph = Files->GetComponentSize("Hyphenation.dat");
@@ -124,7 +130,8 @@ TEST_F(ReaderTest, ComponentSizesOnTheRealClusterSize) {
     for (const TAttachedFile& e : Files->Entries) {
         if (e.Name.rfind("Templates\\", 0) == 0) templates += rounded(e.Size);
     }
-    for (const char* n : {"English (American).asc", "us.zlx", "userdicen.tlx", "English (American).cache"})
+    for (const char* n :
+         {"English (American).asc", "us.zlx", "userdicen.tlx", "English (American).cache"})
         spell += rounded(Entry(n).Size);
     spell += rounded(Entry("English (American).cache").Size);  // listed twice, counted twice
     EXPECT_EQ(templates, Files->GetComponentSize("Templates\\"));
@@ -147,11 +154,12 @@ TEST_F(ReaderTest, EmptyEntryBecomesAnEmptyFileWithItsTime) {
 TEST_F(ReaderTest, ExtractCreatesTheFolderChainAndLogsParentsFirst) {
     const TAttachedFile& fax = Entry("Templates\\Faxes\\Fax 1.rtf");
     const std::string target = Dir + "A\\B\\Fax 1.rtf";
-    ASSERT_TRUE(Files->ExtractFile(nullptr, "TEMPLATES\\FAXES\\FAX 1.RTF", target)) << "found by name";
+    ASSERT_TRUE(Files->ExtractFile(nullptr, "TEMPLATES\\FAXES\\FAX 1.RTF", target))
+        << "found by name";
     EXPECT_EQ(DataOf(fax), ReadAll(target));
     EXPECT_EQ(fax.Time, GetFileModifiedTime(target));
-    const std::vector<std::string> expected = {"Made Dir: " + Dir + "A\\", "Made Dir: " + Dir + "A\\B\\",
-                                               "File Copy: " + target};
+    const std::vector<std::string> expected = {
+        "Made Dir: " + Dir + "A\\", "Made Dir: " + Dir + "A\\B\\", "File Copy: " + target};
     EXPECT_EQ(expected, InstallLogLines());
 
     // Written again over itself: same bytes, nothing logged twice.
@@ -170,7 +178,8 @@ TEST_F(ReaderTest, ExtractCreatesTheFolderChainAndLogsParentsFirst) {
 TEST_F(ReaderTest, HeldOpenTargetGoesThroughTheRetryPrompt) {
     const TAttachedFile& lic = Entry("License.txt");
     const std::string target = Dir + "License.txt";
-    UniqueHandle held(CreateFileA(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    UniqueHandle held(
+        CreateFileA(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
     ASSERT_TRUE(held.Valid());
 
     std::vector<std::string> texts;
@@ -188,14 +197,17 @@ TEST_F(ReaderTest, HeldOpenTargetGoesThroughTheRetryPrompt) {
     script = {mrRetry, mrRetry};
     EXPECT_TRUE(Files->ExtractFile(&lic, "", target));
     ASSERT_EQ(2u, texts.size());
-    EXPECT_EQ("Cannot create file \"" + target + "\".\r"
-              "Another application might already be using this file.\r\r"
-              "Please make sure that the setup of Parvela Word Processor is not blocked by your security "
-              "software (firewall/antivirus) in any way.\r"
-              "You might want to temporarily disable your security software and try again.",
+    EXPECT_EQ("Cannot create file \"" + target +
+                  "\".\r"
+                  "Another application might already be using this file.\r\r"
+                  "Please make sure that the setup of Parvela Word Processor is not blocked by "
+                  "your security "
+                  "software (firewall/antivirus) in any way.\r"
+                  "You might want to temporarily disable your security software and try again.",
               texts[0]);
     EXPECT_EQ(DataOf(lic), ReadAll(target));
-    EXPECT_EQ(isIdle, InstallThreadStatus.GetState()) << "on the main thread the status is not used";
+    EXPECT_EQ(isIdle, InstallThreadStatus.GetState())
+        << "on the main thread the status is not used";
 
     held.Reset(CreateFileA(target.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
     ASSERT_TRUE(held.Valid());
@@ -248,12 +260,14 @@ TEST_F(ReaderTest, FullDiskNamesTheReasonAndKeepsTheOldFile) {
 
     ASSERT_EQ(3u, texts.size());
     char* reason = nullptr;
-    FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                   nullptr, ERROR_DISK_FULL, 0, reinterpret_cast<LPSTR>(&reason), 0, nullptr);
+    FormatMessageA(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, ERROR_DISK_FULL, 0, reinterpret_cast<LPSTR>(&reason), 0, nullptr);
     std::string diskFull = reason ? reason : "?";
     LocalFree(reason);
     diskFull = diskFull.substr(0, diskFull.find_first_of("\r\n"));
-    EXPECT_EQ(0u, texts[0].rfind("Cannot write file \"" + target + "\".\r" + diskFull, 0)) << texts[0];
+    EXPECT_EQ(0u, texts[0].rfind("Cannot write file \"" + target + "\".\r" + diskFull, 0))
+        << texts[0];
     EXPECT_EQ(std::string::npos, texts[0].find("Another application")) << "not a file in use";
     DeleteFileA(target.c_str());
     RemoveDirectoryA(folder.c_str());
@@ -269,40 +283,46 @@ TEST(ReaderResource, OpensThePayloadResourceOfTheRunningProgram) {
     EXPECT_EQ("userdicen.tlx", files->Entries[1].Name);
     EXPECT_EQ(0, files->Entries[1].Size);
     EXPECT_EQ("Templates\\Faxes\\Fax 1.rtf", files->Entries[2].Name);
-    EXPECT_EQ("{\\rtf1 fax}", std::string(reinterpret_cast<const char*>(files->Data()) + files->Entries[2].Offset,
-                                       files->Entries[2].Size));
+    EXPECT_EQ("{\\rtf1 fax}",
+              std::string(reinterpret_cast<const char*>(files->Data()) + files->Entries[2].Offset,
+                          files->Entries[2].Size));
 }
 
 TEST_F(ReaderTest, ReleaseRemovesTemporaryLeftovers) {
     const std::string leftover = GetTempFolder() + TempNamePrefix() + "77.tmp";
     const std::string other = GetTempFolder() + "~parvelawordprocessorlitesetup78.tmp";
     for (const std::string& p : {leftover, other}) {
-        UniqueHandle h(CreateFileA(p.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+        UniqueHandle h(
+            CreateFileA(p.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
         ASSERT_TRUE(h.Valid());
     }
     AttachedFiles = nullptr;
     Files.reset();
     EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(leftover.c_str()));
-    EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(other.c_str())) << "the prefix is case-sensitive";
+    EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(other.c_str()))
+        << "the prefix is case-sensitive";
     DeleteFileA(other.c_str());
 }
 
 // The demo payload, once it has been built: it opens, and its records have
 // the release's layout.
 TEST(ReaderDemo, DemoPayloadOpens) {
-    UniqueHandle h(
-        CreateFileA(PARVELA_DEMO_PAYLOAD, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    UniqueHandle h(CreateFileA(PARVELA_DEMO_PAYLOAD, GENERIC_READ, FILE_SHARE_READ, nullptr,
+                               OPEN_EXISTING, 0, nullptr));
     if (!h.Valid()) GTEST_SKIP() << "no demo payload built yet";
     std::string packed(GetFileSize(h.Get(), nullptr), '\0');
     DWORD got = 0;
-    ASSERT_TRUE(ReadFile(h.Get(), packed.data(), DWORD(packed.size()), &got, nullptr) && got == packed.size());
+    ASSERT_TRUE(ReadFile(h.Get(), packed.data(), DWORD(packed.size()), &got, nullptr) &&
+                got == packed.size());
     PayloadError e = PayloadError::Ok;
-    auto files = TAttachedFiles::Create(reinterpret_cast<const uint8_t*>(packed.data()), packed.size(), &e);
+    auto files =
+        TAttachedFiles::Create(reinterpret_cast<const uint8_t*>(packed.data()), packed.size(), &e);
     ASSERT_TRUE(files) << PayloadErrorText(e);
     const auto shape = shaped::Records(true);
     ASSERT_EQ(shape.size(), files->Entries.size());
     for (size_t i = 0; i < shape.size(); ++i) {
-        const bool grouped = shape[i].Name.rfind("Templates\\", 0) == 0 || shape[i].Name.rfind("Clip Library\\", 0) == 0;
+        const bool grouped = shape[i].Name.rfind("Templates\\", 0) == 0 ||
+                             shape[i].Name.rfind("Clip Library\\", 0) == 0;
         if (!grouped) {
             EXPECT_EQ(shape[i].Name, files->Entries[i].Name);
             EXPECT_EQ(int32_t(shape[i].Size), files->Entries[i].Size) << shape[i].Name;

@@ -11,7 +11,13 @@ namespace {
 
 TDateTime At(int y, int mo, int d, int h = 0, int mi = 0, int s = 0, int ms = 0) {
     TDateTime t;
-    t.Year = y; t.Month = mo; t.Day = d; t.Hour = h; t.Minute = mi; t.Second = s; t.Millisecond = ms;
+    t.Year = y;
+    t.Month = mo;
+    t.Day = d;
+    t.Hour = h;
+    t.Minute = mi;
+    t.Second = s;
+    t.Millisecond = ms;
     return t;
 }
 
@@ -28,7 +34,10 @@ TEST(DayCount, LicenceStampHasTheStoredBytes) {
 }
 
 TEST(DayCount, KnownDates) {
-    struct Case { TDateTime t; double expected; } cases[] = {
+    struct Case {
+        TDateTime t;
+        double expected;
+    } cases[] = {
         {At(1899, 12, 30), 0.0},
         {At(1899, 12, 31), 1.0},
         {At(1900, 3, 1), 61.0},  // no 1900-02-29 in the proleptic calendar
@@ -40,7 +49,8 @@ TEST(DayCount, KnownDates) {
         {At(1899, 12, 29, 6), -1.25},  // before day 0 the fraction counts away from zero
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(c.expected, EncodeDayCount(c.t)) << c.t.Year << "-" << c.t.Month << "-" << c.t.Day;
+        EXPECT_EQ(c.expected, EncodeDayCount(c.t))
+            << c.t.Year << "-" << c.t.Month << "-" << c.t.Day;
         TDateTime back;
         ASSERT_TRUE(DecodeDayCount(c.expected, back));
         EXPECT_EQ(c.t.Year, back.Year);
@@ -52,7 +62,8 @@ TEST(DayCount, KnownDates) {
 
 TEST(DayCount, DecodeRejectsWhatNoDateIs) {
     TDateTime t = At(2001, 2, 3, 4, 5, 6);
-    for (double v : {double(NAN), double(INFINITY), -double(INFINITY), 2958466.0, -693594.0, 1e300}) {
+    for (double v :
+         {double(NAN), double(INFINITY), -double(INFINITY), 2958466.0, -693594.0, 1e300}) {
         EXPECT_FALSE(DecodeDayCount(v, t)) << v;
         EXPECT_EQ(2001, t.Year);
         EXPECT_EQ(6, t.Second);
@@ -68,12 +79,14 @@ TEST(DayCount, RoundTripOfEveryDosStampOfSampleDays) {
     for (TDateTime day : days) {
         for (int sec = 0; sec < 86400; sec += 2) {
             TDateTime t = day;
-            t.Hour = sec / 3600; t.Minute = sec / 60 % 60; t.Second = sec % 60;
+            t.Hour = sec / 3600;
+            t.Minute = sec / 60 % 60;
+            t.Second = sec % 60;
             TDateTime back;
             ASSERT_TRUE(DecodeDayCount(EncodeDayCount(t), back));
             ASSERT_TRUE(back.Year == t.Year && back.Month == t.Month && back.Day == t.Day &&
-                        back.Hour == t.Hour && back.Minute == t.Minute &&
-                        back.Second == t.Second && back.Millisecond == 0)
+                        back.Hour == t.Hour && back.Minute == t.Minute && back.Second == t.Second &&
+                        back.Millisecond == 0)
                 << day.Year << " " << sec;
         }
     }
@@ -93,7 +106,9 @@ TEST(DayCount, MatchesTheExtendedPrecisionDefinition) {
         const int z = d;
         // Build the date back from the day number through the decoder.
         ASSERT_TRUE(DecodeDayCount(z, t));
-        t.Hour = m / 3600000; t.Minute = m / 60000 % 60; t.Second = m / 1000 % 60;
+        t.Hour = m / 3600000;
+        t.Minute = m / 60000 % 60;
+        t.Second = m / 1000 % 60;
         t.Millisecond = m % 1000;
         ASSERT_EQ(Bits(DayPlusFractionExact(d, m)), Bits(EncodeDayCount(t))) << d << " " << m;
     }
@@ -114,7 +129,9 @@ TEST(DayCount, IndependentOfX87PrecisionSetting) {
         asm volatile("fldcw %0" : : "m"(pc53) : "memory");
         TDateTime t;
         ASSERT_TRUE(DecodeDayCount(d, t));
-        t.Hour = m / 3600000; t.Minute = m / 60000 % 60; t.Second = m / 1000 % 60;
+        t.Hour = m / 3600000;
+        t.Minute = m / 60000 % 60;
+        t.Second = m / 1000 % 60;
         t.Millisecond = m % 1000;
         const double v = EncodeDayCount(t);
         uint16_t after;

@@ -59,7 +59,11 @@ TEST_F(StatusProtocol, MainThreadAsksDirectlyAndWithoutAHandlerStops) {
 TEST_F(StatusProtocol, TickActsOnEachState) {
     int progress = 0, finished = 0, failed = 0;
     TStatusTickActions a;
-    a.Progress = [&](int32_t pos, uint8_t comp) { ++progress; EXPECT_EQ(500, pos); EXPECT_EQ(2, comp); };
+    a.Progress = [&](int32_t pos, uint8_t comp) {
+        ++progress;
+        EXPECT_EQ(500, pos);
+        EXPECT_EQ(2, comp);
+    };
     a.Finished = [&] { ++finished; };
     a.Failed = [&] { ++failed; };
     InstallThreadStatus.SetState(isRunning);

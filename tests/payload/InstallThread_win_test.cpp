@@ -18,8 +18,14 @@ protected:
         actions.Progress = [this](int32_t position, uint8_t component) {
             Progress.push_back({position, component});
         };
-        actions.Finished = [&] { ended = true; Finished = true; };
-        actions.Failed = [&] { ended = true; Failed = true; };
+        actions.Finished = [&] {
+            ended = true;
+            Finished = true;
+        };
+        actions.Failed = [&] {
+            ended = true;
+            Failed = true;
+        };
         const DWORD start = GetTickCount();
         while (!ended && GetTickCount() - start < DWORD(timeoutMs)) {
             InstallStatusTick(actions);
@@ -48,10 +54,14 @@ protected:
 
     // Keeps `path` open without sharing, so that writing it fails.
     static UniqueHandle HoldOpen(const std::string& path) {
-        return UniqueHandle(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+        return UniqueHandle(
+            CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
     }
 
-    struct Sample { int32_t position; uint8_t component; };
+    struct Sample {
+        int32_t position;
+        uint8_t component;
+    };
     std::vector<Sample> Progress;
     bool Finished = false;
     bool Failed = false;
@@ -81,12 +91,14 @@ TEST_F(InstallRunTest, WritesEveryListInComponentOrderAndLogsOnlyLoggedFiles) {
     EXPECT_EQ(Files->GetTotalSize(), InstallThreadStatus.Position.load());
     EXPECT_EQ(3, InstallThreadStatus.Component.load()) << "the last non-empty list";
     EXPECT_EQ(22, CountWritten());
-    for (const Sample& s : Progress) EXPECT_TRUE(s.component == 0 || s.component == 2 || s.component == 3);
+    for (const Sample& s : Progress)
+        EXPECT_TRUE(s.component == 0 || s.component == 2 || s.component == 3);
     for (size_t i = 1; i < Progress.size(); ++i) {
         EXPECT_GE(Progress[i].component, Progress[i - 1].component);
         EXPECT_GE(Progress[i].position, Progress[i - 1].position);
     }
-    const std::vector<std::string> expected = {"File Copy: " + Dir + "parv.exe", "File Copy: " + Dir + "License.txt",
+    const std::vector<std::string> expected = {"File Copy: " + Dir + "parv.exe",
+                                               "File Copy: " + Dir + "License.txt",
                                                "File Copy: " + Dir + "Hyphenation.dat"};
     EXPECT_EQ(expected, InstallLogLines()) << "templates were selected with logging suspended";
     EXPECT_EQ(0, LogSuspensionCount());
@@ -116,7 +128,8 @@ TEST_F(InstallRunTest, FailingTwiceThenSucceedingCountsOnce) {
     EXPECT_TRUE(Finished);
     EXPECT_EQ(2, asked);
     EXPECT_EQ(GetCurrentThreadId(), askingThread) << "questions are shown on the window's thread";
-    EXPECT_EQ(Entry("parv.exe").Size + Entry("License.txt").Size, InstallThreadStatus.Position.load());
+    EXPECT_EQ(Entry("parv.exe").Size + Entry("License.txt").Size,
+              InstallThreadStatus.Position.load());
     EXPECT_EQ(DataOf(Entry("License.txt")), ReadAll(target));
 }
 
@@ -136,7 +149,8 @@ TEST_F(InstallRunTest, IgnoreCountsTheFileAndAbortStopsTheRun) {
     ASSERT_TRUE(Start());
     ASSERT_TRUE(RunToEnd());
     EXPECT_TRUE(Finished);
-    EXPECT_EQ(Files->GetTotalSize(), InstallThreadStatus.Position.load()) << "position reaches the maximum";
+    EXPECT_EQ(Files->GetTotalSize(), InstallThreadStatus.Position.load())
+        << "position reaches the maximum";
 
     InstallThreadStatus.Reset();
     DeleteFileA((Dir + "Templates\\Faxes\\Fax 2.rtf").c_str());
@@ -151,7 +165,8 @@ TEST_F(InstallRunTest, IgnoreCountsTheFileAndAbortStopsTheRun) {
     EXPECT_EQ(isFailed, InstallThreadStatus.GetState());
     EXPECT_EQ(3, InstallThreadStatus.Component.load());
     EXPECT_EQ(Entry("parv.exe").Size, InstallThreadStatus.Position.load());
-    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA((Dir + "Templates\\Faxes\\Fax 2.rtf").c_str()));
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES,
+              GetFileAttributesA((Dir + "Templates\\Faxes\\Fax 2.rtf").c_str()));
     EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA((Dir + "Clip Library").c_str()));
     EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA((Dir + "Basic.asn").c_str()));
 }
@@ -174,7 +189,8 @@ TEST_F(InstallRunTest, StopRequestFinishesTheCurrentFileOnly) {
         while (InstallThreadStatus.Position.load() == 0 && GetTickCount() - t0 < 10000) Sleep(1);
         Sleep(200);
         EXPECT_EQ(isPaused, InstallThreadStatus.GetState());
-        EXPECT_EQ(Entry("parv.exe").Size, InstallThreadStatus.Position.load()) << "one file, then it waits";
+        EXPECT_EQ(Entry("parv.exe").Size, InstallThreadStatus.Position.load())
+            << "one file, then it waits";
         return true;
     });
     EXPECT_TRUE(asked);
@@ -207,7 +223,10 @@ TEST_F(InstallRunTest, StopRequestFinishesTheCurrentFileOnly) {
     EXPECT_EQ(Files->GetTotalSize(), InstallThreadStatus.Position.load());
 
     // Closing when closing is already allowed asks nothing and leaves an idle run alone.
-    EXPECT_TRUE(InstallCloseRequest(true, [] { ADD_FAILURE() << "asked"; return false; }));
+    EXPECT_TRUE(InstallCloseRequest(true, [] {
+        ADD_FAILURE() << "asked";
+        return false;
+    }));
     EXPECT_EQ(isIdle, InstallThreadStatus.GetState());
 }
 
@@ -222,7 +241,8 @@ TEST_F(InstallRunTest, ThreadTellsTheWindowOfEachStateItMustActOn) {
     actions.Failed = [&] { ended = Failed = true; };
     auto runOnNotices = [&] {
         ended = false;
-        while (!ended && WaitForSingleObject(notice.Get(), 20000) == WAIT_OBJECT_0) InstallStatusTick(actions);
+        while (!ended && WaitForSingleObject(notice.Get(), 20000) == WAIT_OBJECT_0)
+            InstallStatusTick(actions);
         WaitForInstallThread();
         return ended;
     };
@@ -260,7 +280,8 @@ TEST_F(InstallRunTest, ProgramEndAnswersAPendingQuestionWithAbort) {
     ASSERT_TRUE(held.Valid());
     ASSERT_TRUE(Start());
     const DWORD start = GetTickCount();
-    while (InstallThreadStatus.GetState() != isAskPending && GetTickCount() - start < 10000) Sleep(1);
+    while (InstallThreadStatus.GetState() != isAskPending && GetTickCount() - start < 10000)
+        Sleep(1);
     ASSERT_EQ(isAskPending, InstallThreadStatus.GetState());
     WaitForInstallThread();
     held.Reset();

@@ -14,7 +14,10 @@ namespace fs = std::filesystem;
 namespace {
 
 TEST(PayloadBuilder, StampTexts) {
-    struct Case { const char* text; bool ok; } cases[] = {
+    struct Case {
+        const char* text;
+        bool ok;
+    } cases[] = {
         {"2012-02-26 12:59:04", true},
         {"1980-01-01 00:00:00", true},
         {"2099-12-31 23:59:58", true},
@@ -45,9 +48,11 @@ TEST(PayloadBuilder, StampTexts) {
 TEST(PayloadBuilder, ManifestLines) {
     std::vector<TManifestEntry> e;
     std::string err;
-    ASSERT_TRUE(ParseManifest("# comment\n\nparv.exe\tbin/parv.exe\t2026-03-02 14:30:00\r\n"
-                              "Templates\\Faxes\\Fax 1.rtf\tc/Fax 1.rtf\t2026-03-02 14:30:02",
-                              e, err)) << err;
+    ASSERT_TRUE(
+        ParseManifest("# comment\n\nparv.exe\tbin/parv.exe\t2026-03-02 14:30:00\r\n"
+                      "Templates\\Faxes\\Fax 1.rtf\tc/Fax 1.rtf\t2026-03-02 14:30:02",
+                      e, err))
+        << err;
     ASSERT_EQ(2u, e.size());
     EXPECT_EQ("parv.exe", e[0].Name);
     EXPECT_EQ("bin/parv.exe", e[0].Source);
@@ -56,7 +61,10 @@ TEST(PayloadBuilder, ManifestLines) {
     EXPECT_EQ("c/Fax 1.rtf", e[1].Source);
     EXPECT_EQ("2026-03-02 14:30:02", FormatStampText(e[1].Time));
 
-    struct Bad { std::string text; const char* expect; } bad[] = {
+    struct Bad {
+        std::string text;
+        const char* expect;
+    } bad[] = {
         {"a\tb\n", "line 1:"},
         {"a\tb\t2026-03-02 14:30:00\textra\n", "line 1:"},
         {"ok\tx\t2026-03-02 14:30:00\nC:\\a\tb\t2026-03-02 14:30:00\n", "line 2:"},
@@ -76,14 +84,16 @@ TEST(PayloadBuilder, ManifestLines) {
 class PayloadBuilderFiles : public ::testing::Test {
 protected:
     void SetUp() override {
-        dir = fs::temp_directory_path() /
-              ("mkpayload_test_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-               "_" + std::to_string(std::random_device{}()));
+        dir =
+            fs::temp_directory_path() /
+            ("mkpayload_test_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+             "_" + std::to_string(std::random_device{}()));
         fs::create_directories(dir / "content" / "sub");
     }
     void TearDown() override { fs::remove_all(dir); }
     void Write(const fs::path& p, const std::string& bytes) {
-        std::ofstream(p, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        std::ofstream(p, std::ios::binary)
+            .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     }
     fs::path dir;
 };
@@ -94,11 +104,12 @@ TEST_F(PayloadBuilderFiles, BuildsTheLicenceRecordAndListsIt) {
     Write(dir / "content" / "License.txt", licence);
     Write(dir / "content" / "sub" / "empty.tlx", "");
     Write(dir / "abs.bin", "absolute");
-    Write(dir / "manifest.txt", "License.txt\tcontent/License.txt\t2012-02-26 12:59:04\n"
-                                "# comment\n"
-                                "userdicen.tlx\tcontent/sub/empty.tlx\t1980-01-01 00:00:00\n"
-                                "Clip Library\\abs.bin\t" + (dir / "abs.bin").string() +
-                                "\t2099-12-31 23:59:58\n");
+    Write(dir / "manifest.txt",
+          "License.txt\tcontent/License.txt\t2012-02-26 12:59:04\n"
+          "# comment\n"
+          "userdicen.tlx\tcontent/sub/empty.tlx\t1980-01-01 00:00:00\n"
+          "Clip Library\\abs.bin\t" +
+              (dir / "abs.bin").string() + "\t2099-12-31 23:59:58\n");
     std::string packed, err;
     ASSERT_TRUE(BuildPayloadFromManifest((dir / "manifest.txt").string(), packed, err)) << err;
     ASSERT_GE(packed.size(), 6u);
@@ -106,8 +117,8 @@ TEST_F(PayloadBuilderFiles, BuildsTheLicenceRecordAndListsIt) {
     EXPECT_EQ('\xDA', packed[1]);
 
     TPayloadBlock block;
-    ASSERT_EQ(PayloadError::Ok,
-              InflatePayload(reinterpret_cast<const uint8_t*>(packed.data()), packed.size(), block));
+    ASSERT_EQ(PayloadError::Ok, InflatePayload(reinterpret_cast<const uint8_t*>(packed.data()),
+                                               packed.size(), block));
     const std::string raw(reinterpret_cast<const char*>(block.data()), block.size());
     const std::string head = std::string("\x0BLicense.txt", 12) +
                              std::string("\x72\x11\x06\x50\xB1\x00\xE4\x40\xB4\x08\x00\x00", 12);
@@ -120,11 +131,12 @@ TEST_F(PayloadBuilderFiles, BuildsTheLicenceRecordAndListsIt) {
 
     std::string listing;
     ASSERT_TRUE(ListPayload(packed, listing, err)) << err;
-    EXPECT_EQ("License.txt\t2228\t2012-02-26 12:59:04\n"
-              "userdicen.tlx\t0\t1980-01-01 00:00:00\n"
-              "Clip Library\\abs.bin\t8\t2099-12-31 23:59:58\n"
-              "3 records, 2236 bytes\n",
-              listing);
+    EXPECT_EQ(
+        "License.txt\t2228\t2012-02-26 12:59:04\n"
+        "userdicen.tlx\t0\t1980-01-01 00:00:00\n"
+        "Clip Library\\abs.bin\t8\t2099-12-31 23:59:58\n"
+        "3 records, 2236 bytes\n",
+        listing);
 }
 
 TEST_F(PayloadBuilderFiles, RefusesMissingSourcesAndDamagedPayloads) {

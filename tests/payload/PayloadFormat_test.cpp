@@ -46,12 +46,18 @@ std::string Bytes(std::initializer_list<int> b) {
 
 TEST(PayloadFormat, LicenceRecordBytes) {
     TDateTime t;
-    t.Year = 2012; t.Month = 2; t.Day = 26; t.Hour = 12; t.Minute = 59; t.Second = 4;
+    t.Year = 2012;
+    t.Month = 2;
+    t.Day = 26;
+    t.Hour = 12;
+    t.Minute = 59;
+    t.Second = 4;
     const std::string text(2228, 'x');
     std::string rec;
     AppendRecord(rec, "License.txt", EncodeDayCount(t), text);
-    const std::string head = Bytes({0x0B}) + "License.txt" +
-                             Bytes({0x72, 0x11, 0x06, 0x50, 0xB1, 0x00, 0xE4, 0x40, 0xB4, 0x08, 0x00, 0x00});
+    const std::string head =
+        Bytes({0x0B}) + "License.txt" +
+        Bytes({0x72, 0x11, 0x06, 0x50, 0xB1, 0x00, 0xE4, 0x40, 0xB4, 0x08, 0x00, 0x00});
     ASSERT_EQ(13u + 11 + 2228, rec.size());
     EXPECT_EQ(head, rec.substr(0, head.size()));
     EXPECT_EQ(text, rec.substr(head.size()));
@@ -86,14 +92,22 @@ TEST(PayloadFormat, RecordDamage) {
     std::string good;
     AppendRecord(good, "a.txt", 40000.0, "abc");
     const std::string oversize = Bytes({1, 'b', 0, 0, 0, 0, 0, 0, 0, 0, 0x00, 0x00, 0x00, 0x80});
-    struct Case { const char* what; std::string tail; PayloadError expected; } cases[] = {
+    struct Case {
+        const char* what;
+        std::string tail;
+        PayloadError expected;
+    } cases[] = {
         {"only a length byte", Bytes({5}), PayloadError::RecordPastEnd},
         {"name cut short", Bytes({5, 'a', 'b'}), PayloadError::RecordPastEnd},
-        {"size field cut short", Bytes({1, 'b', 0, 0, 0, 0, 0, 0, 0, 0, 1, 0}), PayloadError::RecordPastEnd},
-        {"data cut short", Bytes({1, 'b', 0, 0, 0, 0, 0, 0, 0, 0, 4, 0, 0, 0, 'x', 'y'}), PayloadError::RecordPastEnd},
+        {"size field cut short", Bytes({1, 'b', 0, 0, 0, 0, 0, 0, 0, 0, 1, 0}),
+         PayloadError::RecordPastEnd},
+        {"data cut short", Bytes({1, 'b', 0, 0, 0, 0, 0, 0, 0, 0, 4, 0, 0, 0, 'x', 'y'}),
+         PayloadError::RecordPastEnd},
         {"size above 2^31-1", oversize, PayloadError::NegativeSize},
-        {"size 0xFFFFFFFF", Bytes({1, 'b', 0, 0, 0, 0, 0, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF}), PayloadError::NegativeSize},
-        {"size just past the end", Bytes({1, 'b', 0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0}), PayloadError::RecordPastEnd},
+        {"size 0xFFFFFFFF", Bytes({1, 'b', 0, 0, 0, 0, 0, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF}),
+         PayloadError::NegativeSize},
+        {"size just past the end", Bytes({1, 'b', 0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0}),
+         PayloadError::RecordPastEnd},
     };
     for (const Case& c : cases) {
         std::vector<TPayloadRecord> recs;
@@ -105,11 +119,36 @@ TEST(PayloadFormat, RecordDamage) {
 
 TEST(PayloadFormat, NameRules) {
     const char* bad[] = {
-        "", "C:\\x.txt", "C:x.txt", "\\x.txt", "/x.txt", "x\\", "a\\\\b", ".", "..", "a\\..\\b",
-        "a\\.\\b", "..\\x", "a/../b", "a\\...", "a\\. .\\b", "x.txt:stream", "a\tb", "\\\\srv\\share\\x",
+        "",
+        "C:\\x.txt",
+        "C:x.txt",
+        "\\x.txt",
+        "/x.txt",
+        "x\\",
+        "a\\\\b",
+        ".",
+        "..",
+        "a\\..\\b",
+        "a\\.\\b",
+        "..\\x",
+        "a/../b",
+        "a\\...",
+        "a\\. .\\b",
+        "x.txt:stream",
+        "a\tb",
+        "\\\\srv\\share\\x",
         // Device names, whatever the extension or case, in any part.
-        "NUL", "Templates\\NUL", "Templates\\AUX.rtf", "con", "prn.txt", "COM1", "lpt9.x.y",
-        "Clip\\COM0 .gif", "CONOUT$", "aux\\x.txt", "COM\xB9",
+        "NUL",
+        "Templates\\NUL",
+        "Templates\\AUX.rtf",
+        "con",
+        "prn.txt",
+        "COM1",
+        "lpt9.x.y",
+        "Clip\\COM0 .gif",
+        "CONOUT$",
+        "aux\\x.txt",
+        "COM\xB9",
     };
     for (const char* n : bad) {
         EXPECT_FALSE(IsSafePayloadName(n)) << n;
@@ -120,9 +159,18 @@ TEST(PayloadFormat, NameRules) {
     }
     EXPECT_FALSE(IsSafePayloadName(std::string("a\0b", 3)));
     const char* good[] = {
-        "parv.exe", "Templates\\Faxes\\Fax 1.rtf", "English (American).cache", "..hidden", "a.b.c",
+        "parv.exe",
+        "Templates\\Faxes\\Fax 1.rtf",
+        "English (American).cache",
+        "..hidden",
+        "a.b.c",
         "Clip Library\\Animals\\cat.png",
-        "CONSOLE.txt", "COM10", "nul1", "auxiliary.rtf", "LPT", "Templates\\prn_form.rtf",
+        "CONSOLE.txt",
+        "COM10",
+        "nul1",
+        "auxiliary.rtf",
+        "LPT",
+        "Templates\\prn_form.rtf",
     };
     for (const char* n : good) EXPECT_TRUE(IsSafePayloadName(n)) << n;
 }
@@ -131,7 +179,8 @@ TEST(PayloadFormat, InflateMatchesZlibAcrossSizes) {
     std::mt19937 rng(7);
     // Sizes around the first-block and growth boundaries, random and repetitive
     // data (the latter forces several growth steps).
-    for (size_t n : {size_t(1), size_t(255), size_t(256), size_t(5000), size_t(70000), size_t(1) << 20}) {
+    for (size_t n :
+         {size_t(1), size_t(255), size_t(256), size_t(5000), size_t(70000), size_t(1) << 20}) {
         for (int kind = 0; kind < 3; ++kind) {
             std::string raw(n, '\0');
             for (size_t i = 0; i < n; ++i)
@@ -161,7 +210,11 @@ TEST(PayloadFormat, StreamDamage) {
         s[at] = char(s[at] ^ mask);
         return s;
     };
-    struct Case { const char* what; std::string bytes; PayloadError expected; } cases[] = {
+    struct Case {
+        const char* what;
+        std::string bytes;
+        PayloadError expected;
+    } cases[] = {
         {"no bytes", "", PayloadError::Empty},
         {"bad header check", flip(1, 1), PayloadError::BadStream},
         {"not deflate", flip(0, 0x0F), PayloadError::BadStream},
@@ -192,20 +245,23 @@ TEST(PayloadFormat, ReaderReportsDamageAndIndexesGoodPayloads) {
     AppendRecord(raw, "License.txt", 40965.54101851852, "licence");
     const std::string packed = Deflate(raw);
     PayloadError e = PayloadError::BadName;
-    auto files = TAttachedFiles::Create(reinterpret_cast<const uint8_t*>(packed.data()), packed.size(), &e);
+    auto files =
+        TAttachedFiles::Create(reinterpret_cast<const uint8_t*>(packed.data()), packed.size(), &e);
     ASSERT_TRUE(files);
     EXPECT_EQ(PayloadError::Ok, e);
     ASSERT_EQ(2u, files->Entries.size());
     EXPECT_EQ("License.txt", files->Entries[1].Name);
     EXPECT_EQ(int32_t(raw.size()), files->DataSize());
-    EXPECT_EQ("licence", std::string(reinterpret_cast<const char*>(files->Data()) + files->Entries[1].Offset,
-                                     files->Entries[1].Size));
+    EXPECT_EQ("licence",
+              std::string(reinterpret_cast<const char*>(files->Data()) + files->Entries[1].Offset,
+                          files->Entries[1].Size));
     EXPECT_EQ(0, files->GetTotalSize());
 
     std::string damaged = raw;
     damaged.pop_back();
     const std::string p2 = Deflate(damaged);
-    EXPECT_FALSE(TAttachedFiles::Create(reinterpret_cast<const uint8_t*>(p2.data()), p2.size(), &e));
+    EXPECT_FALSE(
+        TAttachedFiles::Create(reinterpret_cast<const uint8_t*>(p2.data()), p2.size(), &e));
     EXPECT_EQ(PayloadError::RecordPastEnd, e);
     EXPECT_FALSE(TAttachedFiles::Create(nullptr, 0, &e));
     EXPECT_EQ(PayloadError::Empty, e);
@@ -251,7 +307,11 @@ TEST(PayloadFormat, DecompressionBombsAreRefusedAtTheirFirstRecord) {
     std::string head;
     AppendRecord(head, "parv.exe", 40000.5, "");
     head.replace(head.size() - 4, 4, "\xF0\xFF\xFF\x7F");  // 2,147,483,632 bytes of data
-    struct Case { const char* what; std::string head; PayloadError expected; } cases[] = {
+    struct Case {
+        const char* what;
+        std::string head;
+        PayloadError expected;
+    } cases[] = {
         {"a record that ends past 2 GiB", head, PayloadError::TooLarge},
         {"zeros only", "", PayloadError::BadName},
     };
@@ -259,7 +319,8 @@ TEST(PayloadFormat, DecompressionBombsAreRefusedAtTheirFirstRecord) {
         const std::string packed = Bomb(c.head);
         EXPECT_LT(packed.size(), size_t(3) << 20) << c.what;
         PayloadError e = PayloadError::Ok;
-        EXPECT_FALSE(TAttachedFiles::Create(reinterpret_cast<const uint8_t*>(packed.data()), packed.size(), &e));
+        EXPECT_FALSE(TAttachedFiles::Create(reinterpret_cast<const uint8_t*>(packed.data()),
+                                            packed.size(), &e));
         EXPECT_EQ(c.expected, e) << c.what;
     }
 }

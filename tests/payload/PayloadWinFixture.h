@@ -22,7 +22,8 @@ protected:
     void SetUp() override {
         static const std::string packed = shaped::Build(false);
         PayloadError e = PayloadError::BadName;
-        Files = TAttachedFiles::Create(reinterpret_cast<const uint8_t*>(packed.data()), packed.size(), &e);
+        Files = TAttachedFiles::Create(reinterpret_cast<const uint8_t*>(packed.data()),
+                                       packed.size(), &e);
         ASSERT_TRUE(Files) << PayloadErrorText(e);
         AttachedFiles = Files.get();
         char tmp[MAX_PATH];
@@ -48,7 +49,8 @@ protected:
         AttachedFiles = nullptr;
         Files.reset();
         DeleteFolderTree(Dir);
-        EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(Dir.c_str())) << "left behind: " << Dir;
+        EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(Dir.c_str()))
+            << "left behind: " << Dir;
     }
 
     const TAttachedFile& Entry(const std::string& name) const {
@@ -66,8 +68,8 @@ protected:
 
     // Moves a file's last-write time by a number of seconds.
     static bool ShiftWriteTime(const std::string& path, int seconds) {
-        UniqueHandle h(CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES | GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                   OPEN_EXISTING, 0, nullptr));
+        UniqueHandle h(CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES | GENERIC_READ,
+                                   FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
         if (!h.Valid()) return false;
         FILETIME ft;
         bool ok = GetFileTime(h.Get(), nullptr, nullptr, &ft);

@@ -40,7 +40,8 @@ inline std::vector<TRecordSpec> Records(bool fullSize) {
         for (int i = 1; i <= perFolder[f]; ++i) {
             const size_t size = pick(left / count, 100 + 7 * count);
             std::string name = std::string("Templates\\") + templateFolders[f] + "\\";
-            name += f == 1 ? "Fax " + std::to_string(i) + ".rtf" : "Template " + std::to_string(i) + ".rtf";
+            name += f == 1 ? "Fax " + std::to_string(i) + ".rtf"
+                           : "Template " + std::to_string(i) + ".rtf";
             r.push_back({name, size});
             left -= fullSize ? size : 0;
             --count;
@@ -50,7 +51,9 @@ inline std::vector<TRecordSpec> Records(bool fullSize) {
     for (int i = 0; i < 242; ++i) {
         const size_t size = pick(left / size_t(242 - i), 10 + i % 50);
         left -= fullSize ? size : 0;
-        r.push_back({"Clip Library\\Group " + std::to_string(i / 20) + "\\clip" + std::to_string(i) + ".png", size});
+        r.push_back({"Clip Library\\Group " + std::to_string(i / 20) + "\\clip" +
+                         std::to_string(i) + ".png",
+                     size});
     }
     r.push_back({"Basic.asn", pick(62503, 600)});
     r.push_back({"Hyphenation.dat", 182700});
@@ -71,18 +74,24 @@ inline std::string Content(size_t size, uint32_t seed) {
 // The stamp every record carries: 2012-02-26 12:59:04 local time.
 inline double Stamp() {
     TDateTime t;
-    t.Year = 2012; t.Month = 2; t.Day = 26; t.Hour = 12; t.Minute = 59; t.Second = 4;
+    t.Year = 2012;
+    t.Month = 2;
+    t.Day = 26;
+    t.Hour = 12;
+    t.Minute = 59;
+    t.Second = 4;
     return EncodeDayCount(t);
 }
 
 inline std::string Build(bool fullSize) {
     std::string raw;
     uint32_t seed = 1;
-    for (const TRecordSpec& r : Records(fullSize)) AppendRecord(raw, r.Name, Stamp(), Content(r.Size, seed++));
+    for (const TRecordSpec& r : Records(fullSize))
+        AppendRecord(raw, r.Name, Stamp(), Content(r.Size, seed++));
     uLongf len = compressBound(static_cast<uLong>(raw.size()));
     std::string packed(len, '\0');
-    compress2(reinterpret_cast<Bytef*>(packed.data()), &len, reinterpret_cast<const Bytef*>(raw.data()),
-              static_cast<uLong>(raw.size()), 9);
+    compress2(reinterpret_cast<Bytef*>(packed.data()), &len,
+              reinterpret_cast<const Bytef*>(raw.data()), static_cast<uLong>(raw.size()), 9);
     packed.resize(len);
     return packed;
 }

@@ -20,8 +20,7 @@ struct TSelectedBitmap {
 std::vector<Bytes> Pattern(int w, int h, int depth) {
     std::vector<Bytes> rows(h, Bytes(w));
     for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x)
-            rows[y][x] = uint8_t((x * 7 + y * 3) % (1 << depth));
+        for (int x = 0; x < w; ++x) rows[y][x] = uint8_t((x * 7 + y * 3) % (1 << depth));
     return rows;
 }
 
@@ -35,7 +34,9 @@ COLORREF Expected(const TPNGImage& img, int x, int y) {
 // Every pixel read back through GDI shows the right colour the right way up,
 // and the colour table holds the palette.
 TEST(PngBitmap, PaletteBitmapMatchesTheImage) {
-    struct Case { int depth, bits; } cases[] = {{1, 1}, {2, 4}, {4, 4}, {8, 8}};
+    struct Case {
+        int depth, bits;
+    } cases[] = {{1, 1}, {2, 4}, {4, 4}, {8, 8}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.depth);
         // Width 13 makes every format need row padding to whole DWORDs.
@@ -54,7 +55,8 @@ TEST(PngBitmap, PaletteBitmapMatchesTheImage) {
         const UINT n = GetDIBColorTable(sel.Dc, 0, 256, table);
         ASSERT_EQ(n, 1u << c.bits);
         for (UINT i = 0; i < n; ++i) {
-            TPaletteEntry want = i < img.Palette.size() ? img.Palette[i] : TPaletteEntry{0, 0, 0, 0};
+            TPaletteEntry want =
+                i < img.Palette.size() ? img.Palette[i] : TPaletteEntry{0, 0, 0, 0};
             ASSERT_EQ(table[i].rgbRed, want.Red) << i;
             ASSERT_EQ(table[i].rgbGreen, want.Green) << i;
             ASSERT_EQ(table[i].rgbBlue, want.Blue) << i;
@@ -110,8 +112,7 @@ TEST(PngResource, LoadsTheProgramsOwnResource) {
     EXPECT_EQ(img.Palette[3].Blue, 255);
     const uint8_t rows[3][5] = {{0, 1, 2, 3, 0}, {3, 2, 1, 0, 1}, {1, 1, 2, 2, 3}};
     for (int y = 0; y < 3; ++y)
-        for (int x = 0; x < 5; ++x)
-            EXPECT_EQ(img.PixelIndex(x, y), rows[y][x]) << x << "," << y;
+        for (int x = 0; x < 5; ++x) EXPECT_EQ(img.PixelIndex(x, y), rows[y][x]) << x << "," << y;
 }
 
 TEST(PngResource, MissingOrBrokenResourceAborts) {

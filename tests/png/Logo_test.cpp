@@ -21,8 +21,10 @@ std::vector<uint8_t> ReadFile(const std::string& path) {
 std::vector<uint8_t> RawPalette(const std::vector<uint8_t>& f) {
     std::vector<uint8_t> pal;
     for (size_t at = 8; at + 8 <= f.size();) {
-        size_t len = size_t(f[at]) << 24 | size_t(f[at + 1]) << 16 | size_t(f[at + 2]) << 8 | f[at + 3];
-        if (std::string(f.begin() + at + 4, f.begin() + at + 8) == "PLTE" && at + 8 + len <= f.size())
+        size_t len =
+            size_t(f[at]) << 24 | size_t(f[at + 1]) << 16 | size_t(f[at + 2]) << 8 | f[at + 3];
+        if (std::string(f.begin() + at + 4, f.begin() + at + 8) == "PLTE" &&
+            at + 8 + len <= f.size())
             pal.assign(f.begin() + at + 8, f.begin() + at + 8 + len);
         at += len + 12;
     }
@@ -32,7 +34,11 @@ std::vector<uint8_t> RawPalette(const std::vector<uint8_t>& f) {
 }  // namespace
 
 TEST(Logos, DecodeToTheirSizesAndPalettes) {
-    struct Case { const char* file; int width, height; size_t colours; } cases[] = {
+    struct Case {
+        const char* file;
+        int width, height;
+        size_t colours;
+    } cases[] = {
         {"/res/logo.png", 120, 260, 256},
         {"/res/logosmall.png", 32, 32, 204},
     };

@@ -37,7 +37,9 @@ const std::vector<uint8_t> AllFilters = {0, 1, 2, 3, 4};
 
 // Odd widths leave partial bytes at the row end, where packing mistakes show.
 TEST(PngDecode, EveryBitDepthGivesItsPixelsAndFormat) {
-    struct Case { int depth, width, format; } cases[] = {
+    struct Case {
+        int depth, width, format;
+    } cases[] = {
         {1, 13, 1}, {2, 7, 4}, {2, 1, 4}, {2, 6, 4}, {4, 9, 4}, {8, 5, 8},
     };
     for (const Case& c : cases) {
@@ -50,8 +52,7 @@ TEST(PngDecode, EveryBitDepthGivesItsPixelsAndFormat) {
         // Bits past the last pixel are zero, so the bitmap shows no stray pixels.
         int used = c.width * c.format % 8;
         if (used) {
-            for (auto& line : img.ScanLines)
-                EXPECT_EQ(line.back() & (0xFF >> used), 0);
+            for (auto& line : img.ScanLines) EXPECT_EQ(line.back() & (0xFF >> used), 0);
         }
     }
 }
@@ -59,8 +60,8 @@ TEST(PngDecode, EveryBitDepthGivesItsPixelsAndFormat) {
 TEST(PngDecode, TwoBitIndicesWidenWithLeftPixelHigh) {
     // Indices 3,2,1,0 | 1 packed as 0b11100100 0b01000000.
     Bytes raw = {0, 0xE4, 0x40};
-    TPNGImage img = Decode(File({{"IHDR", Header(5, 1, 2)}, {"PLTE", Gray(4)},
-                                 {"IDAT", Zlib(raw)}, {"IEND", {}}}));
+    TPNGImage img = Decode(
+        File({{"IHDR", Header(5, 1, 2)}, {"PLTE", Gray(4)}, {"IDAT", Zlib(raw)}, {"IEND", {}}}));
     ASSERT_EQ(img.PixelFormat, 4);
     EXPECT_EQ(img.ScanLines[0], (Bytes{0x32, 0x10, 0x10}));
 }
@@ -68,7 +69,10 @@ TEST(PngDecode, TwoBitIndicesWidenWithLeftPixelHigh) {
 TEST(PngDecode, EachRowFilterUndoneExactly) {
     // Second row filtered; expected values worked out by hand, including
     // wrap-around, an Average whose sum exceeds 255, and every Paeth choice.
-    struct Case { uint8_t filter; Bytes first, raw, expected; } cases[] = {
+    struct Case {
+        uint8_t filter;
+        Bytes first, raw, expected;
+    } cases[] = {
         {0, {10, 20, 30, 250, 200, 255}, {1, 2, 3, 4, 5, 6}, {1, 2, 3, 4, 5, 6}},
         {1, {10, 20, 30, 250, 200, 255}, {5, 5, 5, 10, 250, 6}, {5, 10, 15, 25, 19, 25}},
         {2, {10, 20, 30, 250, 200, 255}, {1, 2, 3, 10, 56, 1}, {11, 22, 33, 4, 0, 0}},
@@ -82,11 +86,10 @@ TEST(PngDecode, EachRowFilterUndoneExactly) {
         Bytes raw;
         for (const Bytes* part : {&c.first, &c.raw}) {
             raw.push_back(part == &c.first ? 0 : c.filter);
-            for (uint8_t b : *part)
-                raw.push_back(b);
+            for (uint8_t b : *part) raw.push_back(b);
         }
-        TPNGImage img = Decode(File({{"IHDR", Header(6, 2, 8)}, {"PLTE", Gray(256)},
-                                     {"IDAT", Zlib(raw)}, {"IEND", {}}}));
+        TPNGImage img = Decode(File(
+            {{"IHDR", Header(6, 2, 8)}, {"PLTE", Gray(256)}, {"IDAT", Zlib(raw)}, {"IEND", {}}}));
         EXPECT_EQ(img.ScanLines[0], c.first);
         EXPECT_EQ(img.ScanLines[1], c.expected);
     }
@@ -111,13 +114,15 @@ TEST(PngDecode, MixedFiltersOverLargerImageRoundTrip) {
 TEST(PngChunks, LayoutVariantsDecodeLikeThePlainFile) {
     auto rows = Pattern(19, 9, 8);
     Bytes ihdr = Header(19, 9, 8), plte = Gray(200), data = Zlib(Encode(rows, 8, AllFilters));
-    const TPNGImage plain = Decode(File({{"IHDR", ihdr}, {"PLTE", plte}, {"IDAT", data}, {"IEND", {}}}));
+    const TPNGImage plain =
+        Decode(File({{"IHDR", ihdr}, {"PLTE", plte}, {"IDAT", data}, {"IEND", {}}}));
 
     auto split = [&](size_t pieces) {
         std::vector<Chunk> idats;
         size_t step = (data.size() + pieces - 1) / pieces;
         for (size_t at = 0; at < data.size(); at += step)
-            idats.push_back({"IDAT", Bytes(data.begin() + at, data.begin() + std::min(data.size(), at + step))});
+            idats.push_back({"IDAT", Bytes(data.begin() + at,
+                                           data.begin() + std::min(data.size(), at + step))});
         return idats;
     };
     auto with = [&](std::vector<Chunk> head, std::vector<Chunk> idats, std::vector<Chunk> tail) {
@@ -126,32 +131,48 @@ TEST(PngChunks, LayoutVariantsDecodeLikeThePlainFile) {
         return File(head);
     };
     Bytes text = {'C', 'o', 'm', 'm', 'e', 'n', 't', 0, 'x'};
-    struct Case { const char* name; Bytes file; } cases[] = {
+    struct Case {
+        const char* name;
+        Bytes file;
+    } cases[] = {
         {"three IDATs", with({{"IHDR", ihdr}, {"PLTE", plte}}, split(3), {{"IEND", {}}})},
-        {"one-byte IDATs", with({{"IHDR", ihdr}, {"PLTE", plte}}, split(data.size()), {{"IEND", {}}})},
+        {"one-byte IDATs",
+         with({{"IHDR", ihdr}, {"PLTE", plte}}, split(data.size()), {{"IEND", {}}})},
         {"empty IDAT between", with({{"IHDR", ihdr}, {"PLTE", plte}},
                                     {{"IDAT", {}}, {"IDAT", data}, {"IDAT", {}}}, {{"IEND", {}}})},
-        {"ancillary chunks", File({{"IHDR", ihdr}, {"gAMA", {0, 0, 0xB1, 0x8F}}, {"tEXt", text},
-                                   {"PLTE", plte}, {"tRNS", {0, 1, 2}}, {"IDAT", data},
-                                   {"zzZz", Bytes(1000, 7)}, {"IEND", {}}})},
+        {"ancillary chunks", File({{"IHDR", ihdr},
+                                   {"gAMA", {0, 0, 0xB1, 0x8F}},
+                                   {"tEXt", text},
+                                   {"PLTE", plte},
+                                   {"tRNS", {0, 1, 2}},
+                                   {"IDAT", data},
+                                   {"zzZz", Bytes(1000, 7)},
+                                   {"IEND", {}}})},
         {"IDATs interrupted by ancillary", with({{"IHDR", ihdr}, {"PLTE", plte}},
                                                 {{"IDAT", Bytes(data.begin(), data.begin() + 5)},
                                                  {"tEXt", text},
                                                  {"IDAT", Bytes(data.begin() + 5, data.end())}},
                                                 {{"IEND", {}}})},
-        {"wrong CRCs", File({{"IHDR", ihdr, true}, {"PLTE", plte, true}, {"IDAT", data, true},
+        {"wrong CRCs", File({{"IHDR", ihdr, true},
+                             {"PLTE", plte, true},
+                             {"IDAT", data, true},
                              {"IEND", {}, true}})},
         {"PLTE after IDAT", File({{"IHDR", ihdr}, {"IDAT", data}, {"PLTE", plte}, {"IEND", {}}})},
-        {"last PLTE wins", File({{"IHDR", ihdr}, {"PLTE", Gray(3)}, {"IDAT", data}, {"PLTE", plte},
-                                 {"IEND", {}}})},
+        {"last PLTE wins",
+         File({{"IHDR", ihdr}, {"PLTE", Gray(3)}, {"IDAT", data}, {"PLTE", plte}, {"IEND", {}}})},
         {"no IEND", File({{"IHDR", ihdr}, {"PLTE", plte}, {"IDAT", data}})},
-        {"garbage after IEND", [&] {
+        {"garbage after IEND",
+         [&] {
              Bytes f = File({{"IHDR", ihdr}, {"PLTE", plte}, {"IDAT", data}, {"IEND", {}}});
              f.insert(f.end(), {0xFF, 0xFF, 0xFF, 0xFF, 'I', 'D', 'A', 'T', 1});
              return f;
          }()},
-        {"chunks after IEND ignored", File({{"IHDR", ihdr}, {"PLTE", plte}, {"IDAT", data},
-                                            {"IEND", {}}, {"PLTE", Gray(2)}, {"IDAT", {1, 2}}})},
+        {"chunks after IEND ignored", File({{"IHDR", ihdr},
+                                            {"PLTE", plte},
+                                            {"IDAT", data},
+                                            {"IEND", {}},
+                                            {"PLTE", Gray(2)},
+                                            {"IDAT", {1, 2}}})},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -171,8 +192,8 @@ TEST(PngChunks, PaletteEntriesInOrderAndCutAt256) {
         SCOPED_TRACE(entries);
         Bytes plte = Gray(entries);
         plte.push_back(42);  // a partial entry is ignored
-        TPNGImage img = Decode(File({{"IHDR", Header(3, 1, 8)}, {"PLTE", plte},
-                                     {"IDAT", data}, {"IEND", {}}}));
+        TPNGImage img =
+            Decode(File({{"IHDR", Header(3, 1, 8)}, {"PLTE", plte}, {"IDAT", data}, {"IEND", {}}}));
         ASSERT_EQ(img.Palette.size(), size_t(std::min(entries, 256)));
         for (size_t i = 0; i < img.Palette.size(); ++i) {
             const TPaletteEntry& e = img.Palette[i];
@@ -186,7 +207,10 @@ TEST(PngChunks, PaletteEntriesInOrderAndCutAt256) {
 
 namespace {
 
-struct Bad { const char* name; Bytes file; };
+struct Bad {
+    const char* name;
+    Bytes file;
+};
 
 Bytes Valid() { return Image(Pattern(8, 4, 8), 8, AllFilters, 256); }
 
@@ -204,8 +228,7 @@ std::vector<Bad> Malformed() {
     Bytes badZlib = data;
     badZlib[0] = 0x79;
     Bytes damaged = data;
-    for (size_t i = 2; i < damaged.size(); ++i)
-        damaged[i] ^= 0x5A;
+    for (size_t i = 2; i < damaged.size(); ++i) damaged[i] ^= 0x5A;
     Bytes hugeLen = File({{"IHDR", Header(8, 4, 8)}, {"PLTE", plte}});
     Put32(hugeLen, 0xFFFFFFFF);
     hugeLen.insert(hugeLen.end(), {'I', 'D', 'A', 'T', 1, 2, 3});
@@ -220,20 +243,28 @@ std::vector<Bad> Malformed() {
         {"signature cut", {137, 80, 78, 71, 13}},
         {"wrong signature", wrongSig},
         {"no IHDR", File({{"PLTE", plte}, {"IDAT", data}, {"IEND", {}}})},
-        {"IHDR not first", File({{"PLTE", plte}, {"IHDR", Header(8, 4, 8)}, {"IDAT", data}, {"IEND", {}}})},
-        {"lower-case ihdr is not a header", File({{"ihdr", Header(8, 4, 8)}, {"PLTE", plte},
-                                                  {"IDAT", data}, {"IEND", {}}})},
+        {"IHDR not first",
+         File({{"PLTE", plte}, {"IHDR", Header(8, 4, 8)}, {"IDAT", data}, {"IEND", {}}})},
+        {"lower-case ihdr is not a header",
+         File({{"ihdr", Header(8, 4, 8)}, {"PLTE", plte}, {"IDAT", data}, {"IEND", {}}})},
         {"no IDAT", File({{"IHDR", Header(8, 4, 8)}, {"PLTE", plte}, {"IEND", {}}})},
-        {"IDAT only after IEND", File({{"IHDR", Header(8, 4, 8)}, {"PLTE", plte}, {"IEND", {}}, {"IDAT", data}})},
+        {"IDAT only after IEND",
+         File({{"IHDR", Header(8, 4, 8)}, {"PLTE", plte}, {"IEND", {}}, {"IDAT", data}})},
         {"no PLTE", File({{"IHDR", Header(8, 4, 8)}, {"IDAT", data}, {"IEND", {}}})},
         {"only IEND", File({{"IEND", {}}})},
-        {"filter type 5", File({{"IHDR", Header(8, 4, 8)}, {"PLTE", plte}, {"IDAT", Zlib(raw5)}, {"IEND", {}}})},
-        {"zlib header wrong", File({{"IHDR", Header(8, 4, 8)}, {"PLTE", plte}, {"IDAT", badZlib}, {"IEND", {}}})},
-        {"zlib data damaged", File({{"IHDR", Header(8, 4, 8)}, {"PLTE", plte}, {"IDAT", damaged}, {"IEND", {}}})},
+        {"filter type 5",
+         File({{"IHDR", Header(8, 4, 8)}, {"PLTE", plte}, {"IDAT", Zlib(raw5)}, {"IEND", {}}})},
+        {"zlib header wrong",
+         File({{"IHDR", Header(8, 4, 8)}, {"PLTE", plte}, {"IDAT", badZlib}, {"IEND", {}}})},
+        {"zlib data damaged",
+         File({{"IHDR", Header(8, 4, 8)}, {"PLTE", plte}, {"IDAT", damaged}, {"IEND", {}}})},
         {"image data one row short", withHeader(Header(8, 5, 8))},
-        {"image data cut", File({{"IHDR", Header(8, 4, 8)}, {"PLTE", plte},
-                                 {"IDAT", Bytes(data.begin(), data.end() - 8)}, {"IEND", {}}})},
-        {"empty image data", File({{"IHDR", Header(8, 4, 8)}, {"PLTE", plte}, {"IDAT", {}}, {"IEND", {}}})},
+        {"image data cut", File({{"IHDR", Header(8, 4, 8)},
+                                 {"PLTE", plte},
+                                 {"IDAT", Bytes(data.begin(), data.end() - 8)},
+                                 {"IEND", {}}})},
+        {"empty image data",
+         File({{"IHDR", Header(8, 4, 8)}, {"PLTE", plte}, {"IDAT", {}}, {"IEND", {}}})},
         {"width 0", withHeader(Header(0, 4, 8))},
         {"height 0", withHeader(Header(8, 0, 8))},
         {"width too large", withHeader(Header(16385, 4, 8))},
@@ -303,16 +334,18 @@ TEST(PngLimits, LargestSizeAcceptedAndEmptyPromiseFails) {
     // A header promising 16384 x 16384 with two rows of data fails (and,
     // under ASan's allocation limits, without claiming the full picture).
     Bytes raw(2 * (MaxPNGDimension + 1), 0);
-    Bytes f = File({{"IHDR", Header(MaxPNGDimension, MaxPNGDimension, 8)}, {"PLTE", Gray(2)},
-                    {"IDAT", Zlib(raw)}, {"IEND", {}}});
+    Bytes f = File({{"IHDR", Header(MaxPNGDimension, MaxPNGDimension, 8)},
+                    {"PLTE", Gray(2)},
+                    {"IDAT", Zlib(raw)},
+                    {"IEND", {}}});
     EXPECT_THROW(img.LoadFromBytes(f.data(), f.size()), EAbort);
 }
 
 TEST(PngPixels, BGRAFollowsThePaletteAndBlackPastIt) {
     Bytes raw = {0, 0, 1, 5};
     Bytes plte = {0x11, 0x22, 0x33, 0xAA, 0xBB, 0xCC};
-    TPNGImage img = Decode(File({{"IHDR", Header(3, 1, 8)}, {"PLTE", plte},
-                                 {"IDAT", Zlib(raw)}, {"IEND", {}}}));
+    TPNGImage img = Decode(
+        File({{"IHDR", Header(3, 1, 8)}, {"PLTE", plte}, {"IDAT", Zlib(raw)}, {"IEND", {}}}));
     EXPECT_EQ(img.ToBGRA(), (std::vector<uint32_t>{0x112233, 0xAABBCC, 0}));
 }
 
@@ -320,8 +353,7 @@ TEST(PngRegistry, OrderLookupsAndChunkCodes) {
     const TChunkClasses& reg = ChunkClasses();
     ASSERT_EQ(reg.Count(), 4u);
     const char* order[] = {"IEND", "IHDR", "IDAT", "PLTE"};
-    for (size_t i = 0; i < 4; ++i)
-        EXPECT_EQ(std::string(reg[i].Code.data(), 4), order[i]);
+    for (size_t i = 0; i < 4; ++i) EXPECT_EQ(std::string(reg[i].Code.data(), 4), order[i]);
 
     EXPECT_EQ(reg.FindByCode({'I', 'D', 'A', 'T'})->Class, std::type_index(typeid(TChunkIDAT)));
     EXPECT_EQ(reg.FindByCode({'I', 'd', 'A', 'T'}), nullptr);

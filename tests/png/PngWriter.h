@@ -23,8 +23,7 @@ struct Chunk {
 };
 
 inline void Put32(Bytes& out, uint32_t v) {
-    for (int s = 24; s >= 0; s -= 8)
-        out.push_back(uint8_t(v >> s));
+    for (int s = 24; s >= 0; s -= 8) out.push_back(uint8_t(v >> s));
 }
 
 inline Bytes Signature() { return {137, 80, 78, 71, 13, 10, 26, 10}; }
@@ -40,16 +39,14 @@ inline void PutChunk(Bytes& out, const Chunk& c) {
 
 inline Bytes File(const std::vector<Chunk>& chunks) {
     Bytes out = Signature();
-    for (const Chunk& c : chunks)
-        PutChunk(out, c);
+    for (const Chunk& c : chunks) PutChunk(out, c);
     return out;
 }
 
 inline Bytes Zlib(const Bytes& raw, int level = 9) {
     uLongf size = compressBound(uLong(raw.size()));
     Bytes out(size);
-    if (compress2(out.data(), &size, raw.data(), uLong(raw.size()), level) != Z_OK)
-        std::abort();
+    if (compress2(out.data(), &size, raw.data(), uLong(raw.size()), level) != Z_OK) std::abort();
     out.resize(size);
     return out;
 }
@@ -77,7 +74,8 @@ inline uint8_t PaethPredict(int a, int b, int c) {
 
 // Packs rows of palette indices at the given depth and filters each row with
 // filters[y % filters.size()]; returns the raw (uncompressed) image data.
-inline Bytes Encode(const std::vector<Bytes>& rows, int depth, const std::vector<uint8_t>& filters) {
+inline Bytes Encode(const std::vector<Bytes>& rows, int depth,
+                    const std::vector<uint8_t>& filters) {
     Bytes raw, prev;
     for (size_t y = 0; y < rows.size(); ++y) {
         const Bytes& px = rows[y];
@@ -86,13 +84,16 @@ inline Bytes Encode(const std::vector<Bytes>& rows, int depth, const std::vector
             size_t bit = x * depth;
             row[bit / 8] |= uint8_t(px[x] << (8 - depth - bit % 8));
         }
-        if (prev.empty())
-            prev.assign(row.size(), 0);
+        if (prev.empty()) prev.assign(row.size(), 0);
         uint8_t f = filters[y % filters.size()];
         raw.push_back(f);
         for (size_t i = 0; i < row.size(); ++i) {
             int a = i ? row[i - 1] : 0, b = prev[i], c = i ? prev[i - 1] : 0;
-            int pred = f == 1 ? a : f == 2 ? b : f == 3 ? (a + b) / 2 : f == 4 ? PaethPredict(a, b, c) : 0;
+            int pred = f == 1   ? a
+                       : f == 2 ? b
+                       : f == 3 ? (a + b) / 2
+                       : f == 4 ? PaethPredict(a, b, c)
+                                : 0;
             raw.push_back(uint8_t(row[i] - pred));
         }
         prev = row;

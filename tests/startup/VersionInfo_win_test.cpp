@@ -17,7 +17,8 @@ std::string QueryText(std::vector<char>& info, const std::string& block, const c
     char* text = nullptr;
     UINT len = 0;
     const std::string key = "\\StringFileInfo\\" + block + "\\" + name;
-    if (!VerQueryValueA(info.data(), key.c_str(), reinterpret_cast<void**>(&text), &len) || !text) return "?";
+    if (!VerQueryValueA(info.data(), key.c_str(), reinterpret_cast<void**>(&text), &len) || !text)
+        return "?";
     return std::string(text);
 }
 

@@ -35,7 +35,8 @@ public:
     // Writes real bytes (a sparse file would take no room) until at most
     // `room` bytes are left free.
     void Fill(uint64_t room) {
-        UniqueHandle f(CreateFileA(Filler().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+        UniqueHandle f(
+            CreateFileA(Filler().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
         ASSERT_TRUE(f.Valid());
         const std::string block(64 * 1024, 'f');
         for (uint64_t free = FreeBytes(); free > room; free = FreeBytes()) {
@@ -52,4 +53,5 @@ private:
 };
 
 #define SKIP_WITHOUT_SMALL_DISK() \
-    if (!SmallDisk::Ready()) GTEST_SKIP() << "K: is not a small disk (scripts/wine-up mounts one as root)"
+    if (!SmallDisk::Ready())      \
+    GTEST_SKIP() << "K: is not a small disk (scripts/wine-up mounts one as root)"

@@ -18,8 +18,16 @@ namespace {
 
 // What a release folder must hold, by the names on disk.
 const char* const Singles[] = {
-    "parv.exe", "License.txt", "English (American).asc", "English (British).asc", "us.zlx",
-    "uk.zlx", "userdicen.tlx", "English (American).cache", "english.zlx", "Hyphenation.dat",
+    "parv.exe",
+    "License.txt",
+    "English (American).asc",
+    "English (British).asc",
+    "us.zlx",
+    "uk.zlx",
+    "userdicen.tlx",
+    "English (American).cache",
+    "english.zlx",
+    "Hyphenation.dat",
     "Basic.asn",
 };
 
@@ -76,11 +84,23 @@ TEST(ReleaseCheck, CompleteFolderPacksInFileSetOrderWhateverTheListingOrder) {
         EXPECT_EQ(first, Names(c));
     }
     const std::vector<std::string> expected = {
-        "PARV.EXE", "License.txt", "English (American).asc", "English (American).cache",
-        "English (British).asc", "english.zlx", "us.zlx", "uk.zlx", "userdicen.tlx",
-        "Hyphenation.dat", "Templates\\a.rtf", "Templates\\Letters\\b.rtf",
-        "Clip Library\\A.gif", "Clip Library\\Images\\x.gif", "Basic.asn",
-        "Extras\\a.dat", "readme.txt",
+        "PARV.EXE",
+        "License.txt",
+        "English (American).asc",
+        "English (American).cache",
+        "English (British).asc",
+        "english.zlx",
+        "us.zlx",
+        "uk.zlx",
+        "userdicen.tlx",
+        "Hyphenation.dat",
+        "Templates\\a.rtf",
+        "Templates\\Letters\\b.rtf",
+        "Clip Library\\A.gif",
+        "Clip Library\\Images\\x.gif",
+        "Basic.asn",
+        "Extras\\a.dat",
+        "readme.txt",
     };
     EXPECT_EQ(expected, first);
 }
@@ -110,10 +130,10 @@ TEST(ReleaseCheck, EachRefusedFileIsOneLineNamingItAndTheRule) {
         uint64_t size = 1;
     } cases[] = {
         {"a\\b.txt", "backslash"},
-        {"\xE6\x97\xA5.txt", "code page 1252"},    // a CJK character
-        {"\xFF.txt", "code page 1252"},            // not UTF-8
-        {"\xC3.txt", "code page 1252"},            // cut short
-        {"\xC1\x81.txt", "code page 1252"},        // overlong
+        {"\xE6\x97\xA5.txt", "code page 1252"},  // a CJK character
+        {"\xFF.txt", "code page 1252"},          // not UTF-8
+        {"\xC3.txt", "code page 1252"},          // cut short
+        {"\xC1\x81.txt", "code page 1252"},      // overlong
         {"C:x.txt", "does not allow"},
         {"a?.txt", "does not allow"},
         {"tab\there", "does not allow"},
@@ -148,7 +168,9 @@ TEST(ReleaseCheck, EachRefusedFileIsOneLineNamingItAndTheRule) {
 
     // Code page 1252 letters pass, as single bytes; 255 bytes still fit.
     std::string why;
-    EXPECT_EQ("Templates\\caf\xE9 \x80.rtf", PayloadNameOf("Templates/caf\xC3\xA9 \xE2\x82\xAC.rtf", why)) << why;
+    EXPECT_EQ("Templates\\caf\xE9 \x80.rtf",
+              PayloadNameOf("Templates/caf\xC3\xA9 \xE2\x82\xAC.rtf", why))
+        << why;
     EXPECT_EQ(255u, PayloadNameOf(std::string(251, 'n') + "/abc", why).size()) << why;
 
     // Files that fit one by one but not together.
@@ -177,7 +199,10 @@ TEST(ReleaseListing, ReadsPathsKindsSizesAndLocalTimes) {
 
     std::vector<std::string> problems;
     std::vector<TReleaseFile> files = ListReleaseFolder(dir.string(), problems);
-    if (oldTz) ::setenv("TZ", savedTz.c_str(), 1); else ::unsetenv("TZ");
+    if (oldTz)
+        ::setenv("TZ", savedTz.c_str(), 1);
+    else
+        ::unsetenv("TZ");
     ::tzset();
     fs::remove_all(dir);
 

@@ -15,13 +15,14 @@ TEST(ReadInstallLogTest, SplitsFilesAndFoldersInLogOrder) {
         "Made Dir: C:\\Program Files\\Parvela\\\r\n"
         "File Copy: C:\\Program Files\\Parvela\\parv.exe\r\n"
         "\r\n"
-        "Made Dir: C:\\ProgramData\\Parvela\\Hidden\n"    // as a chain logs a folder given without "\"
+        "Made Dir: C:\\ProgramData\\Parvela\\Hidden\n"  // as a chain logs a folder given without
+                                                        // "\"
         "File Copy: \\\\server\\share\\Parvela.lnk");
     ASSERT_FALSE(r.Damaged);
-    EXPECT_EQ(r.Record.Folders,
-              (std::vector<std::string>{"C:\\Program Files\\Parvela\\", "C:\\ProgramData\\Parvela\\Hidden\\"}));
-    EXPECT_EQ(r.Record.Files,
-              (std::vector<std::string>{"C:\\Program Files\\Parvela\\parv.exe", "\\\\server\\share\\Parvela.lnk"}));
+    EXPECT_EQ(r.Record.Folders, (std::vector<std::string>{"C:\\Program Files\\Parvela\\",
+                                                          "C:\\ProgramData\\Parvela\\Hidden\\"}));
+    EXPECT_EQ(r.Record.Files, (std::vector<std::string>{"C:\\Program Files\\Parvela\\parv.exe",
+                                                        "\\\\server\\share\\Parvela.lnk"}));
 }
 
 TEST(ReadInstallLogTest, AnyUntrustworthyLineDamagesTheWholeLog) {
@@ -36,10 +37,10 @@ TEST(ReadInstallLogTest, AnyUntrustworthyLineDamagesTheWholeLog) {
         {"Made Dir: C:\\a\\..\\Windows\\\r\n", 1},
         {"File Copy: C:\\a\\.\\b.txt\r\n", 1},
         {"File Copy: C:\\a\\\\b.txt\r\n", 1},
-        {"File Copy: C:\\a\\\r\n", 1},                 // a folder where a file belongs
+        {"File Copy: C:\\a\\\r\n", 1},  // a folder where a file belongs
         {"File Copy: C:\\a\\b?.txt\r\n", 1},
         {"File Copy: C:/a/b.txt\r\n", 1},
-        {"File Copy: \\\\server\\b.txt\r\n", 1},       // no share
+        {"File Copy: \\\\server\\b.txt\r\n", 1},  // no share
         {"made dir: C:\\a\\\r\n", 1},
         {"File Copy: C:\\a\\b.txt\r\nFile Copy: C:\\a\\c.txt\r\nx\0y\r\n", 3},
     };
@@ -53,12 +54,12 @@ TEST(ReadInstallLogTest, AnyUntrustworthyLineDamagesTheWholeLog) {
 
 TEST(RemovalOrderTest, FoldersGoDeepestFirstEachOnce) {
     const std::vector<std::string> logged = {
-        "C:\\Apps\\", "C:\\Apps\\Parvela\\", "C:\\Data\\Parvela\\Hidden\\", "c:\\apps\\parvela",
-        "C:\\Data\\", "C:\\Data\\Parvela\\",
+        "C:\\Apps\\",        "C:\\Apps\\Parvela\\", "C:\\Data\\Parvela\\Hidden\\",
+        "c:\\apps\\parvela", "C:\\Data\\",          "C:\\Data\\Parvela\\",
     };
     EXPECT_EQ(FoldersDeepestFirst(logged),
-              (std::vector<std::string>{"C:\\Data\\Parvela\\Hidden\\", "C:\\Apps\\Parvela\\", "C:\\Data\\Parvela\\",
-                                        "C:\\Apps\\", "C:\\Data\\"}));
+              (std::vector<std::string>{"C:\\Data\\Parvela\\Hidden\\", "C:\\Apps\\Parvela\\",
+                                        "C:\\Data\\Parvela\\", "C:\\Apps\\", "C:\\Data\\"}));
     EXPECT_TRUE(FoldersDeepestFirst(NoLines).empty());
 }
 
@@ -70,9 +71,10 @@ TEST(RemovalOrderTest, InsideMeansBelowNotBeside) {
 }
 
 TEST(FileFateTest, PayloadFilesStayOnlyWhenTheirTimeMovedOffTheRecord) {
-    const double record = 46083.604166666664;   // 2026-03-02 14:30:00
+    const double record = 46083.604166666664;  // 2026-03-02 14:30:00
     const double second = 1.0 / 86400, hour = 1.0 / 24;
-    const std::vector<TRecordTime> table = {{"parv.exe", record}, {"Templates\\Letter.dot", record + 1}};
+    const std::vector<TRecordTime> table = {{"parv.exe", record},
+                                            {"Templates\\Letter.dot", record + 1}};
     ASSERT_EQ(RecordTimeOf("C:\\Apps\\PARV.EXE", table), record);
     EXPECT_EQ(RecordTimeOf("C:\\Data\\Public\\Templates\\Letter.dot", table), record + 1);
     EXPECT_FALSE(RecordTimeOf("C:\\Apps\\myparv.exe", table).has_value());
@@ -83,7 +85,7 @@ TEST(FileFateTest, PayloadFilesStayOnlyWhenTheirTimeMovedOffTheRecord) {
         f.Exists = true;
         f.Modified = modified;
         f.RecordTime = record;
-        f.NewerThanLog = true;   // not what decides for a payload file
+        f.NewerThanLog = true;  // not what decides for a payload file
         return JudgeFile(f);
     };
     EXPECT_EQ(fate(record), TFileFate::Remove);
@@ -130,12 +132,16 @@ TEST(RemovalTextTest, FinalMessageListsWhatStayed) {
 
 TEST(RemovalTextTest, LogProblemsNameTheFileAndTheLine) {
     TLogReading missing;
-    EXPECT_NE(LogProblemText("C:\\P\\Install.log", missing).find("\"C:\\P\\Install.log\" is missing.\rNothing"),
+    EXPECT_NE(LogProblemText("C:\\P\\Install.log", missing)
+                  .find("\"C:\\P\\Install.log\" is missing.\rNothing"),
               std::string::npos);
-    const std::string damaged = LogProblemText("C:\\P\\Install.log", ReadInstallLog("File Copy: x\r\n"));
-    EXPECT_NE(damaged.find("\"C:\\P\\Install.log\" is damaged (line 1).\rNothing was changed."), std::string::npos)
+    const std::string damaged =
+        LogProblemText("C:\\P\\Install.log", ReadInstallLog("File Copy: x\r\n"));
+    EXPECT_NE(damaged.find("\"C:\\P\\Install.log\" is damaged (line 1).\rNothing was changed."),
+              std::string::npos)
         << damaged;
-    EXPECT_NE(LogProblemText("L", ReadInstallLog("")).find("is damaged (it is empty)."), std::string::npos);
+    EXPECT_NE(LogProblemText("L", ReadInstallLog("")).find("is damaged (it is empty)."),
+              std::string::npos);
 }
 
 }  // namespace

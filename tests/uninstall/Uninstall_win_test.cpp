@@ -40,7 +40,8 @@ struct Script {
 };
 
 void SetWriteTime(const std::string& path, const FILETIME& t) {
-    UniqueHandle h(CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    UniqueHandle h(
+        CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr));
     ASSERT_TRUE(h.Valid()) << path;
     ASSERT_TRUE(SetFileTime(h.Get(), nullptr, nullptr, &t));
 }
@@ -52,7 +53,8 @@ FILETIME WriteTime(const std::string& path) {
 }
 
 FILETIME Later(FILETIME t, int seconds) {
-    ULONGLONG u = (ULONGLONG(t.dwHighDateTime) << 32 | t.dwLowDateTime) + ULONGLONG(seconds) * 10000000;
+    ULONGLONG u =
+        (ULONGLONG(t.dwHighDateTime) << 32 | t.dwLowDateTime) + ULONGLONG(seconds) * 10000000;
     return FILETIME{DWORD(u), DWORD(u >> 32)};
 }
 
@@ -95,15 +97,22 @@ protected:
 };
 
 TEST_F(RemovalTest, RemovesWhatTheLogListsAndKeepsWhatTheUserChanged) {
-    const std::string sub = ctx.MainDir + "Sub\\", deeper = sub + "Deeper\\", kept = ctx.MainDir + "Mine\\";
-    for (const std::string& f : {sub, deeper, kept}) ASSERT_TRUE(CreateDirectoryA(f.c_str(), nullptr));
-    const std::string exe = ctx.ExePath, licence = ctx.MainDir + "License.txt", link = scratch / "Menu\\Parvela.lnk",
-                      edited = ctx.MainDir + "Parvela.lnk", elsewhere = scratch / "Parvela.lnk";
+    const std::string sub = ctx.MainDir + "Sub\\", deeper = sub + "Deeper\\",
+                      kept = ctx.MainDir + "Mine\\";
+    for (const std::string& f : {sub, deeper, kept})
+        ASSERT_TRUE(CreateDirectoryA(f.c_str(), nullptr));
+    const std::string exe = ctx.ExePath, licence = ctx.MainDir + "License.txt",
+                      link = scratch / "Menu\\Parvela.lnk", edited = ctx.MainDir + "Parvela.lnk",
+                      elsewhere = scratch / "Parvela.lnk";
     Install({exe, licence, deeper + "Hyphenation.dat", link, edited, elsewhere},
-            "Made Dir: " + sub + "\r\nMade Dir: " + deeper + "\r\nMade Dir: " + kept + "\r\n"
-            "File Copy: " + ctx.MainDir + "gone.txt\r\n"
-            // A folder where the setup wrote a file: neither asked about nor listed.
-            "File Copy: " + kept.substr(0, kept.size() - 1) + "\r\n");
+            "Made Dir: " + sub + "\r\nMade Dir: " + deeper + "\r\nMade Dir: " + kept +
+                "\r\n"
+                "File Copy: " +
+                ctx.MainDir +
+                "gone.txt\r\n"
+                // A folder where the setup wrote a file: neither asked about nor listed.
+                "File Copy: " +
+                kept.substr(0, kept.size() - 1) + "\r\n");
     MakeFile(kept + "notes.txt");
     // The licence was edited (its time moved off the record); the second
     // shortcut was saved again after the installation.
@@ -114,8 +123,10 @@ TEST_F(RemovalTest, RemovesWhatTheLogListsAndKeepsWhatTheUserChanged) {
     EXPECT_TRUE(script.asked.empty());
     EXPECT_EQ(out.Changed, (std::vector<std::string>{licence, edited}));
     EXPECT_TRUE(out.Failed.empty());
-    for (const std::string& f : {exe, link, deeper + "Hyphenation.dat", sub}) EXPECT_FALSE(Exists(f)) << f;
-    for (const std::string& f : {licence, edited, kept + "notes.txt", Log(), elsewhere}) EXPECT_TRUE(Exists(f)) << f;
+    for (const std::string& f : {exe, link, deeper + "Hyphenation.dat", sub})
+        EXPECT_FALSE(Exists(f)) << f;
+    for (const std::string& f : {licence, edited, kept + "notes.txt", Log(), elsewhere})
+        EXPECT_TRUE(Exists(f)) << f;
 }
 
 TEST_F(RemovalTest, LogAndMainFolderGoLastWhenNothingElseIsLeft) {
@@ -131,8 +142,10 @@ TEST_F(RemovalTest, LogAndMainFolderGoLastWhenNothingElseIsLeft) {
 TEST_F(RemovalTest, FileInUseIsRetriedOrLeftAsTheUserSays) {
     const std::string held1 = ctx.MainDir + "License.txt", held2 = ctx.MainDir + "Hyphenation.dat";
     Install({ctx.ExePath, held1, held2});
-    UniqueHandle h1(CreateFileA(held1.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
-    UniqueHandle h2(CreateFileA(held2.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    UniqueHandle h1(
+        CreateFileA(held1.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    UniqueHandle h2(
+        CreateFileA(held2.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
     ASSERT_TRUE(h1.Valid() && h2.Valid());
     // The first file is let go while the second question is open.
     script.answers = {mrRetry, mrRetry, mrIgnore};
@@ -145,8 +158,10 @@ TEST_F(RemovalTest, FileInUseIsRetriedOrLeftAsTheUserSays) {
         EXPECT_EQ(a.kind, mtError);
         EXPECT_EQ(a.buttons, mbRetry | mbIgnore);
     }
-    EXPECT_NE(script.asked[0].text.find("\"" + held1 + "\""), std::string::npos) << script.asked[0].text;
-    EXPECT_NE(script.asked[2].text.find("\"" + held2 + "\""), std::string::npos) << script.asked[2].text;
+    EXPECT_NE(script.asked[0].text.find("\"" + held1 + "\""), std::string::npos)
+        << script.asked[0].text;
+    EXPECT_NE(script.asked[2].text.find("\"" + held2 + "\""), std::string::npos)
+        << script.asked[2].text;
     EXPECT_FALSE(Exists(held1));
     EXPECT_EQ(out.Failed, std::vector<std::string>{held2});
     EXPECT_TRUE(Exists(Log())) << "the log went although a file stayed";
@@ -157,9 +172,10 @@ TEST_F(RemovalTest, NeverReachesThroughAFolderThatBecameALink) {
     ASSERT_TRUE(CreateDirectoryA(outside.c_str(), nullptr));
     MakeFile(outside + "Hyphenation.dat");
     ASSERT_TRUE(MakeFolderLink(sub, outside.substr(0, outside.size() - 1)));
-    ctx.RecordTimes.push_back({"Hyphenation.dat", GetFileModifiedTime(outside + "Hyphenation.dat")});
-    MakeFile(Log(), "Made Dir: " + ctx.MainDir + "\r\nMade Dir: " + sub + "\\\r\nFile Copy: " + sub +
-                        "\\Hyphenation.dat\r\n");
+    ctx.RecordTimes.push_back(
+        {"Hyphenation.dat", GetFileModifiedTime(outside + "Hyphenation.dat")});
+    MakeFile(Log(), "Made Dir: " + ctx.MainDir + "\r\nMade Dir: " + sub +
+                        "\\\r\nFile Copy: " + sub + "\\Hyphenation.dat\r\n");
     const TRemovalOutcome out = RemoveInstallation(ctx, Record());
     RemoveFolderLink(sub);
     EXPECT_TRUE(Exists(outside + "Hyphenation.dat"));
@@ -168,7 +184,7 @@ TEST_F(RemovalTest, NeverReachesThroughAFolderThatBecameALink) {
 
 TEST_F(RemovalTest, NothingIsTouchedWithoutAUsableLogOrAfterNo) {
     const struct {
-        const char* log;   // nullptr: no log
+        const char* log;  // nullptr: no log
         bool registered;
         TSurveyKind kind;
         const char* says;
@@ -185,10 +201,11 @@ TEST_F(RemovalTest, NothingIsTouchedWithoutAUsableLogOrAfterNo) {
         RegDeleteKeyA(HKEY_LOCAL_MACHINE, app::UninstallKey);
         if (c.registered) {
             TRegKey k;
-            ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, app::UninstallKey, 0, nullptr, 0, KEY_WRITE, nullptr,
-                                      k.OutPtr(), nullptr),
+            ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, app::UninstallKey, 0, nullptr, 0,
+                                      KEY_WRITE, nullptr, k.OutPtr(), nullptr),
                       ERROR_SUCCESS);
-            RegSetValueExA(k.Get(), "DisplayIcon", 0, REG_SZ, reinterpret_cast<const BYTE*>(ctx.ExePath.c_str()),
+            RegSetValueExA(k.Get(), "DisplayIcon", 0, REG_SZ,
+                           reinterpret_cast<const BYTE*>(ctx.ExePath.c_str()),
                            DWORD(ctx.ExePath.size() + 1));
         }
         script.asked.clear();
@@ -215,7 +232,8 @@ TEST_F(RemovalTest, NothingIsTouchedWithoutAUsableLogOrAfterNo) {
 }
 
 TEST(RemovableMediaTest, ACopyOnAStickIsNeverRemoved) {
-    ASSERT_EQ(GetDriveTypeA("R:\\"), UINT(DRIVE_REMOVABLE)) << "scripts/wine-up links R: as removable";
+    ASSERT_EQ(GetDriveTypeA("R:\\"), UINT(DRIVE_REMOVABLE))
+        << "scripts/wine-up links R: as removable";
     TUninstallContext ctx;
     ctx.MainDir = "R:\\UninstallTest\\";
     ctx.ExePath = ctx.MainDir + "parv.exe";
@@ -230,7 +248,8 @@ TEST(RemovableMediaTest, ACopyOnAStickIsNeverRemoved) {
     EXPECT_TRUE(kept);
     ASSERT_EQ(script.asked.size(), 1u);
     EXPECT_EQ(script.asked[0].kind, mtInformation);
-    EXPECT_NE(script.asked[0].text.find("portable copy of Parvela Word Processor in \"R:\\UninstallTest\""),
+    EXPECT_NE(script.asked[0].text.find(
+                  "portable copy of Parvela Word Processor in \"R:\\UninstallTest\""),
               std::string::npos)
         << script.asked[0].text;
 }
@@ -241,8 +260,9 @@ const std::string Classes = "Software\\Classes\\";
 
 void SetString(HKEY root, const std::string& key, const char* name, const std::string& value) {
     TRegKey k;
-    ASSERT_EQ(RegCreateKeyExA(root, key.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, k.OutPtr(), nullptr),
-              ERROR_SUCCESS);
+    ASSERT_EQ(
+        RegCreateKeyExA(root, key.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, k.OutPtr(), nullptr),
+        ERROR_SUCCESS);
     ASSERT_EQ(RegSetValueExA(k.Get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
                              DWORD(value.size() + 1)),
               ERROR_SUCCESS);
@@ -258,11 +278,13 @@ protected:
     void SetUp() override { Clean(); }
     void TearDown() override { Clean(); }
     static void Clean() {
-        for (const char* k : {"Software\\Parvela Word Processor\\Install", "Software\\Parvela Word Processor\\Internal",
-                              "Software\\Parvela Word Processor", "Software\\Classes\\.rtf", "Software\\Classes\\.cod",
-                              "Software\\Classes\\Parvela.Document\\shell\\open\\command",
-                              "Software\\Classes\\Parvela.Document\\shell\\open",
-                              "Software\\Classes\\Parvela.Document\\shell", "Software\\Classes\\Parvela.Document"})
+        for (const char* k :
+             {"Software\\Parvela Word Processor\\Install",
+              "Software\\Parvela Word Processor\\Internal", "Software\\Parvela Word Processor",
+              "Software\\Classes\\.rtf", "Software\\Classes\\.cod",
+              "Software\\Classes\\Parvela.Document\\shell\\open\\command",
+              "Software\\Classes\\Parvela.Document\\shell\\open",
+              "Software\\Classes\\Parvela.Document\\shell", "Software\\Classes\\Parvela.Document"})
             RegDeleteKeyA(HKEY_CURRENT_USER, k);
         RegDeleteKeyA(HKEY_LOCAL_MACHINE, app::UninstallKey);
     }
@@ -272,7 +294,8 @@ protected:
         SetString(HKEY_LOCAL_MACHINE, app::UninstallKey, "DisplayIcon", exe);
         SetString(HKEY_LOCAL_MACHINE, app::UninstallKey, "UninstallString", "\"" + exe + "\" -ui");
         SetString(HKEY_CURRENT_USER, app::InstallKey, "MAINDIR", main.substr(0, main.size() - 1));
-        SetString(HKEY_CURRENT_USER, "Software\\Parvela Word Processor\\Internal", "LastRunVer", "x");
+        SetString(HKEY_CURRENT_USER, "Software\\Parvela Word Processor\\Internal", "LastRunVer",
+                  "x");
         SetString(HKEY_CURRENT_USER, Classes + "Parvela.Document\\shell\\open\\command", nullptr,
                   "\"" + exe + "\" \"%1\"");
         SetString(HKEY_CURRENT_USER, Classes + ".cod", nullptr, "Parvela.Document");
@@ -292,8 +315,11 @@ TEST_F(RegistrationTest, RemovesOnlyWhatBelongsToThisInstallation) {
     EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, Classes + ".rtf"));
     ASSERT_TRUE(KeyExists(HKEY_CURRENT_USER, Classes + ".cod"));
     TRegKey cod;
-    ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, (Classes + ".cod").c_str(), 0, KEY_READ, cod.OutPtr()), ERROR_SUCCESS);
-    EXPECT_EQ(RegQueryValueExA(cod.Get(), nullptr, nullptr, nullptr, nullptr, nullptr), ERROR_FILE_NOT_FOUND)
+    ASSERT_EQ(
+        RegOpenKeyExA(HKEY_CURRENT_USER, (Classes + ".cod").c_str(), 0, KEY_READ, cod.OutPtr()),
+        ERROR_SUCCESS);
+    EXPECT_EQ(RegQueryValueExA(cod.Get(), nullptr, nullptr, nullptr, nullptr, nullptr),
+              ERROR_FILE_NOT_FOUND)
         << "our claim on .cod is still there";
 }
 

@@ -8,7 +8,9 @@ namespace {
 
 TEST(SkippedFiles, NamedOneALineAndCutAfterTen) {
     EXPECT_EQ(SkippedFilesMessage({}), "");
-    EXPECT_EQ(SkippedFilesMessage({"C:\\P\\parv.exe"}).rfind("This file was not installed:\rC:\\P\\parv.exe\r\r", 0), 0u);
+    EXPECT_EQ(SkippedFilesMessage({"C:\\P\\parv.exe"})
+                  .rfind("This file was not installed:\rC:\\P\\parv.exe\r\r", 0),
+              0u);
     std::vector<std::string> many;
     for (int i = 1; i <= 12; ++i) many.push_back("C:\\P\\f" + std::to_string(i));
     const std::string text = SkippedFilesMessage(many);
@@ -26,15 +28,18 @@ TEST(AssocCommand, SuffixesFollowTheTickedTypesInFixedOrder) {
     const Case cases[] = {
         {"C:\\Program Files\\Parvela", "ABCD",
          "\"C:\\Program Files\\Parvela\\parv.exe\" -assoc adpr_rtf_cod_doc_docx"},
-        {"C:\\Program Files\\Parvela\\", "", "\"C:\\Program Files\\Parvela\\parv.exe\" -assoc adpr"},
+        {"C:\\Program Files\\Parvela\\", "",
+         "\"C:\\Program Files\\Parvela\\parv.exe\" -assoc adpr"},
         {"D:\\P", "B", "\"D:\\P\\parv.exe\" -assoc adpr_cod"},
         // Letters count wherever they stand, once each.
         {"D:\\P", "DBA", "\"D:\\P\\parv.exe\" -assoc adpr_rtf_cod_docx"},
         {"D:\\P", "CC", "\"D:\\P\\parv.exe\" -assoc adpr_doc"},
         {"D:\\P", "abcdX", "\"D:\\P\\parv.exe\" -assoc adpr"},
     };
-    for (const Case& c : cases) EXPECT_EQ(BuildAssocCommand(c.Main, c.Letters), c.Expected) << c.Letters;
-    EXPECT_EQ(BuildLaunchCommand("C:\\Program Files\\Parvela"), "\"C:\\Program Files\\Parvela\\parv.exe\"");
+    for (const Case& c : cases)
+        EXPECT_EQ(BuildAssocCommand(c.Main, c.Letters), c.Expected) << c.Letters;
+    EXPECT_EQ(BuildLaunchCommand("C:\\Program Files\\Parvela"),
+              "\"C:\\Program Files\\Parvela\\parv.exe\"");
 }
 
 TEST(AssocCommand, LettersFromBoxes) {
@@ -52,9 +57,8 @@ TEST(CommonData, TwentyFiveBytesLittleEndian) {
     const std::string bytes = CommonDataBytes(now);
     ASSERT_EQ(bytes.size(), 25u);
     const unsigned char expected[25] = {
-        1, 0, 0, 0,  8, 0, 0, 0,
-        0x00, 0x00, 0x00, 0x00, 0x50, 0xA3, 0xE6, 0x40,
-        2, 0, 0, 0,  1, 0, 0, 0,  0x31,
+        1,    0,    0,    0, 8, 0, 0, 0, 0x00, 0x00, 0x00, 0x00, 0x50,
+        0xA3, 0xE6, 0x40, 2, 0, 0, 0, 1, 0,    0,    0,    0x31,
     };
     EXPECT_EQ(0, std::memcmp(bytes.data(), expected, 25));
     // The time field carries the day count bit for bit.

@@ -27,11 +27,12 @@ using testfiles::WriteAll;
 
 std::unique_ptr<TAttachedFiles> MakeReader() {
     std::string records;
-    for (const char* n : {"parv.exe", "License.txt", "Basic.asn"}) AppendRecord(records, n, 45000.5, n);
+    for (const char* n : {"parv.exe", "License.txt", "Basic.asn"})
+        AppendRecord(records, n, 45000.5, n);
     uLongf len = compressBound(records.size());
     std::string packed(len, '\0');
-    compress2(reinterpret_cast<Bytef*>(packed.data()), &len, reinterpret_cast<const Bytef*>(records.data()),
-              records.size(), 9);
+    compress2(reinterpret_cast<Bytef*>(packed.data()), &len,
+              reinterpret_cast<const Bytef*>(records.data()), records.size(), 9);
     return TAttachedFiles::Create(reinterpret_cast<const uint8_t*>(packed.data()), len);
 }
 
@@ -78,7 +79,9 @@ protected:
 void ExpectCommonData(const std::string& bytes) {
     ASSERT_EQ(bytes.size(), 25u);
     EXPECT_EQ(bytes.substr(0, 8), std::string("\1\0\0\0\x08\0\0\0", 8));
-    EXPECT_EQ(bytes.substr(16), std::string("\2\0\0\0\1\0\0\0" "1", 9));
+    EXPECT_EQ(bytes.substr(16), std::string("\2\0\0\0\1\0\0\0"
+                                            "1",
+                                            9));
     double stamp = 0;
     std::memcpy(&stamp, bytes.data() + 8, 8);
     SYSTEMTIME st;
@@ -118,11 +121,13 @@ TEST_F(InstallRun, ShortcutsFollowTheScopeRule) {
     };
     const Case cases[] = {
         // Everyone: shortcuts in the all-users folders; the user's copies go.
-        {true, true,
+        {true,
+         true,
          {Link(CSIDL_COMMON_PROGRAMS_), Link(CSIDL_COMMON_DESKTOPDIRECTORY_)},
          {Link(CSIDL_PROGRAMS_), Link(CSIDL_DESKTOPDIRECTORY_)}},
         // No desktop box: the other scope's desktop link goes, the same scope's stays.
-        {false, false,
+        {false,
+         false,
          {Link(CSIDL_PROGRAMS_), Link(CSIDL_DESKTOPDIRECTORY_)},
          {Link(CSIDL_COMMON_PROGRAMS_), Link(CSIDL_COMMON_DESKTOPDIRECTORY_)}},
     };
@@ -156,7 +161,8 @@ TEST_F(InstallRun, FinishStopsWhenTheUpdateRecordCannotBeWritten) {
     const std::string log = GetDataDir(ddShared) + app::UpdateLogFile;
     WriteAll(log, "*0000000000000000\r\nkept\r\n");
     {
-        UniqueHandle lock(CreateFileA(log.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+        UniqueHandle lock(
+            CreateFileA(log.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
         ASSERT_TRUE(lock.Valid());
         std::string error;
         EXPECT_FALSE(FinishActions(false, &error));
@@ -218,7 +224,8 @@ BOOL CALLBACK CloseMarkedWindow(HWND window, LPARAM) {
 void RemoveApplicationTraces() {
     for (const char* ext : app::AssocExtensions)
         RegDeleteTreeA(HKEY_CURRENT_USER, (std::string("Software\\Classes\\") + ext).c_str());
-    RegDeleteTreeA(HKEY_CURRENT_USER, (std::string("Software\\Classes\\") + app::AssocProgId).c_str());
+    RegDeleteTreeA(HKEY_CURRENT_USER,
+                   (std::string("Software\\Classes\\") + app::AssocProgId).c_str());
     RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Parvela Word Processor");
 }
 
@@ -240,7 +247,8 @@ TEST_F(InstallRun, TheInstalledApplicationGetsBothCommands) {
     CreateInstallLog();
     const bool assoc[4] = {false, true, false, true};
     FinishPageEntry(assoc, false, false);
-    EXPECT_TRUE(WaitUntil([] { return DefaultValue("Software\\Classes\\.docx") == app::AssocProgId; }));
+    EXPECT_TRUE(
+        WaitUntil([] { return DefaultValue("Software\\Classes\\.docx") == app::AssocProgId; }));
     EXPECT_EQ(DefaultValue("Software\\Classes\\.cod"), app::AssocProgId);
     EXPECT_EQ(DefaultValue("Software\\Classes\\.rtf"), "");
     EXPECT_EQ(ReadAll(commands), "\"" + exe + "\" -assoc adpr_cod_docx\r\n");

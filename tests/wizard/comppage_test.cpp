@@ -16,10 +16,13 @@ TEST(CheckToggling, FollowsTheThreeStates) {
 }
 
 TEST(CheckToggling, OnlyTheGlyphAreaToggles) {
-    struct Case { int x, left, glyph; bool hits; };
+    struct Case {
+        int x, left, glyph;
+        bool hits;
+    };
     const Case cases[] = {
-        {0, 0, 13, true},  {14, 0, 13, true}, {15, 0, 13, false}, {-1, 0, 13, false},
-        {5, 5, 13, true},  {19, 5, 13, true}, {20, 5, 13, false}, {4, 5, 13, false},
+        {0, 0, 13, true},  {14, 0, 13, true},  {15, 0, 13, false}, {-1, 0, 13, false},
+        {5, 5, 13, true},  {19, 5, 13, true},  {20, 5, 13, false}, {4, 5, 13, false},
         {25, 0, 26, true}, {28, 0, 26, false},
     };
     for (const Case& c : cases)
@@ -44,7 +47,7 @@ TEST(ApplicationRow, StaysGreyedAndKeepsTheFigures) {
 }
 
 std::vector<TCompRow> FirstRun() {
-    return {{S::Grayed, 3 * 1048576}, {S::Checked, 4096},   {S::Checked, 8192},
+    return {{S::Grayed, 3 * 1048576}, {S::Checked, 4096},  {S::Checked, 8192},
             {S::Checked, 1048576},    {S::Checked, 20480}, {S::Checked, 0}};
 }
 
@@ -70,9 +73,9 @@ TEST(DiskSpace, RequiredIsTheSumOfSelectedRows) {
 
 TEST(DiskSpace, NextNeedsEnoughFreeSpace) {
     std::vector<TCompRow> rows = {{S::Grayed, 5000}, {S::Checked, 5000}, {S::Unchecked, 1 << 30}};
-    EXPECT_TRUE(ComputeDiskSpace(rows, 10000).NextEnabled);    // exactly enough
+    EXPECT_TRUE(ComputeDiskSpace(rows, 10000).NextEnabled);  // exactly enough
     EXPECT_FALSE(ComputeDiskSpace(rows, 9999).NextEnabled);
-    rows[1].State = S::Unchecked;                               // shrink until it fits
+    rows[1].State = S::Unchecked;  // shrink until it fits
     EXPECT_TRUE(ComputeDiskSpace(rows, 9999).NextEnabled);
     EXPECT_EQ(ComputeDiskSpace(rows, 9999).AvailableText, "9 KB");
     // Nothing selected and a full disk: nothing needed, Next stays possible.
@@ -85,7 +88,7 @@ TEST(DiskSpace, FailedFreeSpaceQueryShowsZeroAndBlocksNext) {
     auto f = ComputeDiskSpace(rows, std::nullopt);
     EXPECT_EQ(f.AvailableText, "0 KB");
     EXPECT_EQ(f.RequiredText, "0 KB");
-    EXPECT_FALSE(f.NextEnabled);   // even with nothing required: the drive is unusable
+    EXPECT_FALSE(f.NextEnabled);  // even with nothing required: the drive is unusable
 }
 
 TEST(DiskSpace, LargeSelectionsDoNotWrapIntoFreeSpace) {

@@ -50,7 +50,7 @@ TEST_F(CompPageTest, FiguresFollowTheTicks) {
     EXPECT_EQ(WindowTextOf(page.AvailLbl), FormatSizeText(*free));
     EXPECT_TRUE(IsWindowEnabled(page.NextBtn));
 
-    ClickGlyph(3);   // untick the 1 MB row
+    ClickGlyph(3);  // untick the 1 MB row
     EXPECT_EQ(page.List->State(3), TCheckState::Unchecked);
     EXPECT_EQ(WindowTextOf(page.ReqLbl), "3 104 KB");
     ClickGlyph(3);
@@ -75,7 +75,7 @@ TEST_F(CompPageTest, TheApplicationRowCannotBeDeselected) {
 }
 
 TEST_F(CompPageTest, UnknownDriveShowsNoSpaceAndBlocksNext) {
-    mainDir = "Q:\\Parvela";   // no such drive in the prefix
+    mainDir = "Q:\\Parvela";  // no such drive in the prefix
     EnterSelCompPage(page, nullptr);
     EXPECT_EQ(WindowTextOf(page.AvailLbl), "0 KB");
     EXPECT_FALSE(IsWindowEnabled(page.NextBtn));
@@ -85,7 +85,6 @@ TEST_F(CompPageTest, UnknownDriveShowsNoSpaceAndBlocksNext) {
     UpdateDiskSpace(page);
     EXPECT_TRUE(IsWindowEnabled(page.NextBtn));
 }
-
 
 // Draws the text part of `row` on white and reports the colours and the
 // inked columns it used.

@@ -30,7 +30,7 @@ TEST_F(CheckListTest, MouseOnTheGlyphToggles) {
     EXPECT_EQ(list->State(2), TCheckState::Checked);
     EXPECT_EQ(clicks, 1);
     EXPECT_EQ(list->CurrentRow(), 2);
-    ClickRow(2, list->GlyphSize() + 1);   // still within glyph + 2
+    ClickRow(2, list->GlyphSize() + 1);  // still within glyph + 2
     EXPECT_EQ(list->State(2), TCheckState::Unchecked);
     EXPECT_EQ(clicks, 2);
     // On the text only the current row moves.
@@ -86,7 +86,6 @@ TEST_F(CheckListTest, RowTextIsDrawnRightOfTheGlyph) {
     EXPECT_TRUE(glyphDrawn);
 }
 
-
 // What a screen reader asks through the accessibility client calls: each
 // row's name, and as a check box whether it is ticked and, when greyed,
 // that it cannot be changed.
@@ -96,7 +95,9 @@ TEST_F(CheckListTest, ScreenReadersHearRowNamesAndCheckStates) {
     list->SetState(1, TCheckState::Checked);
     {
         ComPtr<IAccessible> acc;
-        ASSERT_EQ(AccessibleObjectFromWindow(list->Inner(), OBJID_CLIENT, __uuidof(IAccessible), acc.OutPtr()), S_OK);
+        ASSERT_EQ(AccessibleObjectFromWindow(list->Inner(), OBJID_CLIENT, __uuidof(IAccessible),
+                                             acc.OutPtr()),
+                  S_OK);
         ASSERT_TRUE(acc);
         LONG count = 0;
         EXPECT_EQ(acc->get_accChildCount(&count), S_OK);
@@ -127,7 +128,8 @@ TEST_F(CheckListTest, ScreenReadersHearRowNamesAndCheckStates) {
             EXPECT_EQ(acc->get_accRole(child(id), &role), S_OK);
             EXPECT_EQ(role.lVal, ROLE_SYSTEM_CHECKBUTTON);
         }
-        EXPECT_EQ(state(1) & (STATE_SYSTEM_CHECKED | STATE_SYSTEM_READONLY), STATE_SYSTEM_CHECKED | STATE_SYSTEM_READONLY);
+        EXPECT_EQ(state(1) & (STATE_SYSTEM_CHECKED | STATE_SYSTEM_READONLY),
+                  STATE_SYSTEM_CHECKED | STATE_SYSTEM_READONLY);
         EXPECT_EQ(state(2) & (STATE_SYSTEM_CHECKED | STATE_SYSTEM_READONLY), STATE_SYSTEM_CHECKED);
         EXPECT_EQ(state(3) & (STATE_SYSTEM_CHECKED | STATE_SYSTEM_READONLY), 0);
         // The states follow the list, also through an object already handed out.

@@ -27,8 +27,8 @@ public:
             wc.lpszClassName = "ParvelaControlTestHost";
             RegisterClassA(&wc);
         }
-        Window = CreateWindowExA(0, "ParvelaControlTestHost", "controls", WS_OVERLAPPEDWINDOW,
-                                 0, 0, 640, 520, nullptr, nullptr, inst, nullptr);
+        Window = CreateWindowExA(0, "ParvelaControlTestHost", "controls", WS_OVERLAPPEDWINDOW, 0, 0,
+                                 640, 520, nullptr, nullptr, inst, nullptr);
         Font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
     }
     ~TControlHost() {
@@ -38,9 +38,10 @@ public:
     TControlHost(const TControlHost&) = delete;
     TControlHost& operator=(const TControlHost&) = delete;
 
-    HWND Child(const char* cls, int x, int y, int w, int h, const char* text = "", DWORD style = 0) {
-        HWND c = CreateWindowExA(0, cls, text, WS_CHILD | WS_VISIBLE | WS_TABSTOP | style, x, y, w, h,
-                                 Window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(++LastId)),
+    HWND Child(const char* cls, int x, int y, int w, int h, const char* text = "",
+               DWORD style = 0) {
+        HWND c = CreateWindowExA(0, cls, text, WS_CHILD | WS_VISIBLE | WS_TABSTOP | style, x, y, w,
+                                 h, Window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(++LastId)),
                                  GetModuleHandleA(nullptr), nullptr);
         if (c) SendMessageA(c, WM_SETFONT, reinterpret_cast<WPARAM>(Font), TRUE);
         return c;
@@ -91,7 +92,7 @@ public:
         }
         return path;
     }
-    std::string Root;   // no trailing backslash
+    std::string Root;  // no trailing backslash
 };
 
 // A drive letter mapped onto a folder for the life of the object.
@@ -109,6 +110,7 @@ public:
         Defined = false;
     }
     bool Defined = false;
+
 private:
     char Name[3];
 };

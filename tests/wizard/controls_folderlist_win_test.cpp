@@ -161,7 +161,7 @@ TEST_F(FolderListTest, DriveBoxAndListFollowEachOther) {
     EXPECT_EQ(box->SelectedText().substr(0, 2), "r:");
     EXPECT_TRUE(TextEqualsIgnoreCase(list->Directory(), "R:\\")) << list->Directory();
     EXPECT_EQ(changes, before + 1);
-    box->SetDrive('r');   // the shown drive again: nothing happens
+    box->SetDrive('r');  // the shown drive again: nothing happens
     EXPECT_EQ(changes, before + 1);
 
     // The same path on the other drive when it exists there.
@@ -190,7 +190,7 @@ TEST_F(FolderListTest, ChoosingTheProgramFilesDrivePrefersTheProductFolder) {
     list->SetDirectory("R:\\");
     box->SetDrive(pf[0]);
     EXPECT_EQ(list->Directory(), product);
-    list->SetDirectory("R:\\");   // not inside the folder when it goes
+    list->SetDirectory("R:\\");  // not inside the folder when it goes
 }
 
 TEST_F(FolderListTest, ChoosingADriveInTheBoxMovesTheList) {

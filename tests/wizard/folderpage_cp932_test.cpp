@@ -15,24 +15,22 @@ namespace {
 const std::string Soft = "\x83\x5c\x83\x74\x83\x67";
 const std::string Table = "\x95\x5c";
 
-std::vector<std::string> Entries(const std::string& folder)
-{
+std::vector<std::string> Entries(const std::string& folder) {
     std::vector<std::string> names;
     FindHandle found(folder + "*");
     for (bool more = found.Valid(); more; more = found.Next()) {
         const std::string name = found.Entry().cFileName;
-        if (name != "." && name != "..")
-            names.push_back(name);
+        if (name != "." && name != "..") names.push_back(name);
     }
     return names;
 }
 
-TEST(Cp932, TypedFolderIsNormalisedAndCreatedAsTyped)
-{
+TEST(Cp932, TypedFolderIsNormalisedAndCreatedAsTyped) {
     ASSERT_EQ(GetACP(), 932u) << "scripts/wine-up boots this prefix with LC_ALL=ja_JP.UTF-8";
     ScratchFolder s;
     const std::string typed = s.Path() + Soft + "\\" + Table;
-    const std::string folder = NormalizeDestDirText(typed + "\\", 'c', "C:\\Program Files", GetFullFolderPath);
+    const std::string folder =
+        NormalizeDestDirText(typed + "\\", 'c', "C:\\Program Files", GetFullFolderPath);
     EXPECT_EQ(folder, typed);
     EXPECT_EQ(CheckTypedFolder(typed).Problem, TFolderProblem::None);
 

@@ -46,7 +46,8 @@ TEST(NormalizeDestDirText, CleansTypedFolders) {
         {"\\\\\\share", 'c', "c:\\Parvela"},
     };
     for (const NormalizeCase& c : cases)
-        EXPECT_EQ(NormalizeDestDirText(c.typed, c.drive, PF), c.expected) << "typed: [" << c.typed << "]";
+        EXPECT_EQ(NormalizeDestDirText(c.typed, c.drive, PF), c.expected)
+            << "typed: [" << c.typed << "]";
 }
 
 TEST(NormalizeDestDirText, DriveBoxWithoutDriveFallsBackToProgramFilesDrive) {
@@ -122,7 +123,12 @@ TEST(FolderList, ChoosingADrive) {
 
 TEST(FolderList, RowsAreTheChainThenSortedSubFolders) {
     auto rows = BuildFolderRows("C:\\Program Files\\Common\\", {"zeta", "Alpha", "beta"}, true);
-    struct Want { const char* path; const char* text; int indent; bool open; };
+    struct Want {
+        const char* path;
+        const char* text;
+        int indent;
+        bool open;
+    };
     const Want want[] = {
         {"C:\\", "C:", 3, true},
         {"C:\\Program Files", "Program Files", 15, true},
@@ -162,14 +168,14 @@ TEST(FolderList, RowsOfADriveRootAndOfACaseLosingDrive) {
     EXPECT_EQ(root[1].Path, "D:\\a");
     EXPECT_EQ(root[2].Path, "D:\\B");
     EXPECT_EQ(root[2].Text, "b");
-    EXPECT_EQ(FolderRowIndent(root[1]), 15);   // 12 * depth 0 + 15
+    EXPECT_EQ(FolderRowIndent(root[1]), 15);  // 12 * depth 0 + 15
     EXPECT_EQ(FolderDepth("D:\\"), 0);
 
     auto deep = BuildFolderRows("E:\\Data\\MIXED", {}, false);
     ASSERT_EQ(deep.size(), 3u);
     EXPECT_EQ(deep[1].Text, "data");
     EXPECT_EQ(deep[2].Text, "mixed");
-    EXPECT_EQ(deep[2].Path, "E:\\Data\\MIXED");   // paths keep their case
+    EXPECT_EQ(deep[2].Path, "E:\\Data\\MIXED");  // paths keep their case
     EXPECT_TRUE(BuildFolderRows("Apps", {"x"}, true).empty());
 }
 
@@ -192,11 +198,12 @@ TEST(DriveTimer, FollowsDrivesThatComeAndGo) {
         std::string pf;
         TDriveTimerAction action;
         char drive;
-        uint32_t listed = 0xFFFFFFFFu;   // drives the box shows (no CD-ROM)
+        uint32_t listed = 0xFFFFFFFFu;  // drives the box shows (no CD-ROM)
     };
     const Case cases[] = {
         {"nothing changed", cde, cde, 'e', PF, TDriveTimerAction::Nothing, 0},
-        {"shown drive removed", cde, Bit('C') | Bit('D'), 'e', PF, TDriveTimerAction::SetDrive, 'c'},
+        {"shown drive removed", cde, Bit('C') | Bit('D'), 'e', PF, TDriveTimerAction::SetDrive,
+         'c'},
         {"other drive removed", cde, Bit('C') | Bit('E'), 'e', PF, TDriveTimerAction::Reselect, 0},
         {"Program Files drive is D", cde, Bit('C') | Bit('D'), 'e', "D:\\Programs",
          TDriveTimerAction::SetDrive, 'd'},
@@ -204,7 +211,8 @@ TEST(DriveTimer, FollowsDrivesThatComeAndGo) {
         {"no Program Files", cde, Bit('D'), 'e', "", TDriveTimerAction::SetDrive, 'd'},
         {"box had no drive", cde, Bit('C') | Bit('D'), 0, PF, TDriveTimerAction::SetDrive, 'c'},
         {"everything gone", cde, 0, 'c', PF, TDriveTimerAction::LeaveUnselected, 0},
-        {"stick plugged in", Bit('C'), Bit('C') | Bit('F'), 'c', PF, TDriveTimerAction::SetDrive, 'f'},
+        {"stick plugged in", Bit('C'), Bit('C') | Bit('F'), 'c', PF, TDriveTimerAction::SetDrive,
+         'f'},
         {"two appear: first wins", Bit('C'), Bit('C') | Bit('H') | Bit('G'), 'c', PF,
          TDriveTimerAction::SetDrive, 'g'},
         {"swap: higher one appears", Bit('C') | Bit('D'), Bit('C') | Bit('F'), 'd', PF,
@@ -227,7 +235,8 @@ TEST(DriveTimer, FollowsDrivesThatComeAndGo) {
          TDriveTimerAction::SetDrive, 'g', Bit('G')},
     };
     for (const Case& c : cases) {
-        TDriveTimerStep step = DecideDriveTimerStep(c.oldMask, c.newMask, c.current, c.pf, c.listed);
+        TDriveTimerStep step =
+            DecideDriveTimerStep(c.oldMask, c.newMask, c.current, c.pf, c.listed);
         EXPECT_EQ(step.Action, c.action) << c.what;
         if (c.action == TDriveTimerAction::SetDrive) {
             EXPECT_EQ(step.Drive, c.drive) << c.what;
@@ -245,11 +254,12 @@ TEST(NormalizeDestDirText, ResolvesTheFullFormBeforeTheParvelaRule) {
         asked.push_back(p);
         if (p == "C:\\." || p == "C:\\Apps\\..") return "C:\\";
         if (p == "C:\\PROGRA~1\\") return "C:\\Program Files\\";
-        return {};   // cannot be resolved: kept as typed
+        return {};  // cannot be resolved: kept as typed
     };
     EXPECT_EQ(NormalizeDestDirText("C:\\.", 'd', PF, fullPath), "C:\\Parvela");
     EXPECT_EQ(NormalizeDestDirText(" C:\\Apps\\.. ", 'd', PF, fullPath), "C:\\Parvela");
-    EXPECT_EQ(NormalizeDestDirText("C:\\PROGRA~1\\", 'd', PF, fullPath), "C:\\Program Files\\Parvela");
+    EXPECT_EQ(NormalizeDestDirText("C:\\PROGRA~1\\", 'd', PF, fullPath),
+              "C:\\Program Files\\Parvela");
     EXPECT_EQ(NormalizeDestDirText("E:\\Unknown\\", 'd', PF, fullPath), "E:\\Unknown");
     // Either would resolve against a drive's current folder.
     EXPECT_EQ(NormalizeDestDirText("C:foo", 'd', PF, fullPath), "C:foo");

@@ -24,7 +24,7 @@ struct FolderPageTest : ::testing::Test {
     }
     void Init(const std::string& mainDir) {
         InitDestDirPage(edit, *box, *list, mainDir, [this] { return ready; });
-        ready = true;   // the window sets it as the last step of its construction
+        ready = true;  // the window sets it as the last step of its construction
     }
     std::string Edit() const { return WindowTextOf(edit); }
 };
@@ -48,7 +48,10 @@ TEST_F(FolderPageTest, ConstructionKeepsTheFullMainFolder) {
 
 TEST_F(FolderPageTest, TypedTextIsNormalisedWithTheBoxDrive) {
     Init(pf + "\\Parvela");
-    struct Case { const char* typed; std::string expected; };
+    struct Case {
+        const char* typed;
+        std::string expected;
+    };
     const Case cases[] = {
         {"  Apps  ", std::string(1, box->Drive()) + ":\\Parvela"},
         {"  E:\\Apps\\Editor\\ ", "E:\\Apps\\Editor"},
@@ -80,7 +83,7 @@ TEST_F(FolderPageTest, DriveTimerFollowsAStickThatComesAndGoes) {
     TTempTree shown(GetTempFolder(), "shown");
     Init(shown.Root);
     const std::string before = Edit();
-    DriveTimerTick(*box);   // nothing changed: nothing moves
+    DriveTimerTick(*box);  // nothing changed: nothing moves
     EXPECT_EQ(Edit(), before);
     EXPECT_EQ(list->Directory(), shown.Root);
 
@@ -107,8 +110,8 @@ TEST_F(FolderPageTest, DriveTimerKeepsTheShownDriveWhenAnotherGoes) {
     ASSERT_NE(letter, 0);
     TTestDrive stick(letter, stickFolder.Root);
     ASSERT_TRUE(stick.Defined);
-    DriveTimerTick(*box);        // moves to the new drive
-    box->SetDrive('r');          // the user goes to R:
+    DriveTimerTick(*box);  // moves to the new drive
+    box->SetDrive('r');    // the user goes to R:
     const std::string shownText = box->SelectedText();
     const std::string folder = list->Directory();
     stick.Remove();

@@ -45,8 +45,9 @@ std::string PackPayload(const std::vector<std::pair<std::string, std::string>>& 
     for (const auto& [name, data] : files) AppendRecord(records, name, 40965.5, data);
     uLongf len = compressBound(static_cast<uLong>(records.size()));
     std::string packed(len, '\0');
-    compress2(reinterpret_cast<Bytef*>(packed.data()), &len, reinterpret_cast<const Bytef*>(records.data()),
-              static_cast<uLong>(records.size()), 9);
+    compress2(reinterpret_cast<Bytef*>(packed.data()), &len,
+              reinterpret_cast<const Bytef*>(records.data()), static_cast<uLong>(records.size()),
+              9);
     packed.resize(len);
     return packed;
 }
@@ -72,8 +73,8 @@ struct Question {
 class TFakeRunningApp {
 public:
     TFakeRunningApp() {
-        Window = CreateWindowExA(0, "STATIC", app::WindowTitle, WS_OVERLAPPED, 0, 0, 50, 50, nullptr, nullptr,
-                                 GetModuleHandleA(nullptr), nullptr);
+        Window = CreateWindowExA(0, "STATIC", app::WindowTitle, WS_OVERLAPPED, 0, 0, 50, 50,
+                                 nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
         SetPropA(Window, app::RunningProperty, reinterpret_cast<HANDLE>(1));
     }
     ~TFakeRunningApp() {
@@ -91,14 +92,16 @@ int CountTempLeftovers() {
     int n = 0;
     FindHandle found(GetTempFolder() + TempNamePrefix() + "*");
     if (!found.Valid()) return 0;
-    do ++n; while (found.Next());
+    do ++n;
+    while (found.Next());
     return n;
 }
 
 class MainForm : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS};
+        INITCOMMONCONTROLSEX icc{sizeof icc,
+                                 ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS};
         InitCommonControlsEx(&icc);
         SetMainThread();
     }
@@ -106,9 +109,11 @@ protected:
     void SetUp() override {
         DeleteSettingsKey();
         InstallThreadStatus.Reset();
-        const std::string packed = PackPayload({{"parv.exe", "MZ stand-in"}, {"License.txt", LicenseBody},
+        const std::string packed = PackPayload({{"parv.exe", "MZ stand-in"},
+                                                {"License.txt", LicenseBody},
                                                 {"Basic.asn", std::string(5000, 's')}});
-        Files = TAttachedFiles::Create(reinterpret_cast<const uint8_t*>(packed.data()), packed.size());
+        Files =
+            TAttachedFiles::Create(reinterpret_cast<const uint8_t*>(packed.data()), packed.size());
         ASSERT_NE(Files, nullptr);
         AttachedFiles = Files.get();
         SetMessageDlgHandler([this](const std::string& text, uint8_t kind, uint16_t buttons) {
@@ -197,7 +202,8 @@ TEST_F(MainForm, OneLineLabelsShowTheirWholeTextInsideTheirPage) {
         RECT need{};
         {
             TClientDC dc(label);
-            TSelectObject font(dc.Get(), reinterpret_cast<HGDIOBJ>(SendMessageA(label, WM_GETFONT, 0, 0)));
+            TSelectObject font(dc.Get(),
+                               reinterpret_cast<HGDIOBJ>(SendMessageA(label, WM_GETFONT, 0, 0)));
             DrawTextA(dc.Get(), d.Text, -1, &need, DT_CALCRECT | DT_SINGLELINE);
         }
         RECT have, parent;
@@ -294,8 +300,9 @@ TEST_F(MainForm, TabVisitsTheShownPageThenTheButtons) {
         order.push_back(at);
         at = GetNextDlgTabItem(Form->Handle(), at, FALSE);
     }
-    const std::vector<HWND> expected = {Form->InstallToAllChkBx, Form->DesktopChkBx, Form->BackBtn,
-                                        Form->NextBtn, Form->CancelBtn, Form->InstallToAllChkBx};
+    const std::vector<HWND> expected = {Form->InstallToAllChkBx, Form->DesktopChkBx,
+                                        Form->BackBtn,           Form->NextBtn,
+                                        Form->CancelBtn,         Form->InstallToAllChkBx};
     EXPECT_EQ(order, expected);
 }
 
@@ -303,7 +310,8 @@ TEST_F(MainForm, LicenceLoadedOnceThroughATemporaryFile) {
     const int leftovers = CountTempLeftovers();
     Next();
     ExpectOnPage(1);
-    EXPECT_EQ(Text(Form->LicenseMemo), "Licence of the test payload.\r\nSecond line.\r\nThird line.");
+    EXPECT_EQ(Text(Form->LicenseMemo),
+              "Licence of the test payload.\r\nSecond line.\r\nThird line.");
     EXPECT_EQ(GetFocus(), Form->LicenseMemo);
     EXPECT_EQ(CountTempLeftovers(), leftovers) << "the temporary copy is deleted";
     EXPECT_EQ(GetWindowLongA(Form->LicenseMemo, GWL_STYLE) & ES_READONLY, ES_READONLY);
@@ -324,7 +332,7 @@ TEST_F(MainForm, LicenceLoadedOnceThroughATemporaryFile) {
 
 TEST_F(MainForm, LicenceWithoutLinesIsLoadedAgainEachTime) {
     Next();
-    SetWindowTextA(Form->LicenseMemo, "");   // as a licence file that yields no line
+    SetWindowTextA(Form->LicenseMemo, "");  // as a licence file that yields no line
     Back();
     {
         TFakeRunningApp running;
@@ -408,7 +416,8 @@ TEST_F(MainForm, OnlyNextFromTheFolderPageTakesTheEditIntoTheMainFolder) {
 TEST_F(MainForm, FolderPageEntrySelectsTheWholeFolder) {
     auto selection = [this] {
         DWORD from = 1, to = 0;
-        SendMessageA(Form->DestDirEdt, EM_GETSEL, reinterpret_cast<WPARAM>(&from), reinterpret_cast<LPARAM>(&to));
+        SendMessageA(Form->DestDirEdt, EM_GETSEL, reinterpret_cast<WPARAM>(&from),
+                     reinterpret_cast<LPARAM>(&to));
         return std::make_pair(from, to);
     };
     Next();
@@ -508,7 +517,7 @@ TEST_F(MainForm, KeyboardEnterIsNextAndEscapeIsCancelWhileEnabled) {
     EXPECT_TRUE(Form->HandleDialogKey(VK_RETURN));
     ExpectOnPage(1);
     SetFocus(Form->BackBtn);
-    EXPECT_TRUE(Form->HandleDialogKey(VK_RETURN));   // a focused button is pressed
+    EXPECT_TRUE(Form->HandleDialogKey(VK_RETURN));  // a focused button is pressed
     ExpectOnPage(0);
     Answers = {mrNo};
     EXPECT_TRUE(Form->HandleDialogKey(VK_ESCAPE));
@@ -618,38 +627,42 @@ TEST_F(MainForm, OpenDriveListTakesEnterAndEscapeArrowsMoveTheClosedBox) {
     const std::string folder = Text(Form->DestDirEdt);
     auto dropped = [combo] { return SendMessageA(combo, CB_GETDROPPEDSTATE, 0, 0) != 0; };
     RunModal(*Form, {
-        [&] {
-            SetFocus(combo);
-            PressKeys({VK_F4});
-        },
-        [&] {
-            EXPECT_TRUE(dropped());
-            PressKeys({VK_DOWN});
-        },
-        [&] { PressKeys({VK_ESCAPE}); },
-        [&] {
-            EXPECT_FALSE(dropped());
-            EXPECT_EQ(box.SelectedText().substr(0, 2), "c:");
-            EXPECT_EQ(box.Drive(), 'c');
-            EXPECT_EQ(Text(Form->DestDirEdt), folder);
-            PressKeys({VK_F4});
-        },
-        [&] { PressKeys({VK_DOWN}); },
-        [&] { PressKeys({VK_RETURN}); },
-        [&] {
-            EXPECT_FALSE(dropped());
-            EXPECT_EQ(std::string(1, box.Drive()), second);
-            EXPECT_EQ(box.SelectedText().substr(0, 1), second);
-            EXPECT_TRUE(TextEqualsIgnoreCase(Text(Form->DestDirEdt).substr(0, 3), second + ":\\")) << Text(Form->DestDirEdt);
-            PressKeys({VK_DOWN});
-        },
-        [&] {
-            EXPECT_EQ(std::string(1, box.Drive()), third);
-            EXPECT_TRUE(TextEqualsIgnoreCase(Text(Form->DestDirEdt).substr(0, 3), third + ":\\")) << Text(Form->DestDirEdt);
-            PressKeys({VK_UP});
-        },
-        [&] { EXPECT_EQ(std::string(1, box.Drive()), second); },
-    });
+                        [&] {
+                            SetFocus(combo);
+                            PressKeys({VK_F4});
+                        },
+                        [&] {
+                            EXPECT_TRUE(dropped());
+                            PressKeys({VK_DOWN});
+                        },
+                        [&] { PressKeys({VK_ESCAPE}); },
+                        [&] {
+                            EXPECT_FALSE(dropped());
+                            EXPECT_EQ(box.SelectedText().substr(0, 2), "c:");
+                            EXPECT_EQ(box.Drive(), 'c');
+                            EXPECT_EQ(Text(Form->DestDirEdt), folder);
+                            PressKeys({VK_F4});
+                        },
+                        [&] { PressKeys({VK_DOWN}); },
+                        [&] { PressKeys({VK_RETURN}); },
+                        [&] {
+                            EXPECT_FALSE(dropped());
+                            EXPECT_EQ(std::string(1, box.Drive()), second);
+                            EXPECT_EQ(box.SelectedText().substr(0, 1), second);
+                            EXPECT_TRUE(TextEqualsIgnoreCase(Text(Form->DestDirEdt).substr(0, 3),
+                                                             second + ":\\"))
+                                << Text(Form->DestDirEdt);
+                            PressKeys({VK_DOWN});
+                        },
+                        [&] {
+                            EXPECT_EQ(std::string(1, box.Drive()), third);
+                            EXPECT_TRUE(TextEqualsIgnoreCase(Text(Form->DestDirEdt).substr(0, 3),
+                                                             third + ":\\"))
+                                << Text(Form->DestDirEdt);
+                            PressKeys({VK_UP});
+                        },
+                        [&] { EXPECT_EQ(std::string(1, box.Drive()), second); },
+                    });
     EXPECT_TRUE(Asked.empty()) << Asked[0].Text;
     EXPECT_EQ(Form->CurrentPage(), 2);
 }
@@ -659,33 +672,35 @@ TEST_F(MainForm, OpenDriveListTakesEnterAndEscapeArrowsMoveTheClosedBox) {
 TEST_F(MainForm, LabelAcceleratorsFocusTheirControls) {
     Form->ShowPage(1, 2);
     RunModal(*Form, {
-        [&] {
-            SetFocus(Form->NextBtn);
-            PressKeys({'F'}, true);
-        },
-        [&] {
-            EXPECT_EQ(GetFocus(), Form->DestDirEdt);
-            DWORD from = 1, to = 0;
-            SendMessageA(Form->DestDirEdt, EM_GETSEL, reinterpret_cast<WPARAM>(&from), reinterpret_cast<LPARAM>(&to));
-            EXPECT_EQ(from, 0u);
-            EXPECT_EQ(to, Text(Form->DestDirEdt).size());
-            PressKeys({'N'}, true);
-        },
-        [&] {
-            EXPECT_EQ(Form->CurrentPage(), 3);
-            SetFocus(Form->NextBtn);
-            PressKeys({'C'}, true);
-        },
-        [&] {
-            EXPECT_EQ(GetFocus(), Form->SelCompLstBx->Inner());
-            PressKeys({'F'}, true);   // the folder page's label is hidden now
-        },
-        [&] {
-            EXPECT_EQ(GetFocus(), Form->SelCompLstBx->Inner());
-            PressKeys({'B'}, true);
-        },
-        [&] { EXPECT_EQ(Form->CurrentPage(), 2); },
-    });
+                        [&] {
+                            SetFocus(Form->NextBtn);
+                            PressKeys({'F'}, true);
+                        },
+                        [&] {
+                            EXPECT_EQ(GetFocus(), Form->DestDirEdt);
+                            DWORD from = 1, to = 0;
+                            SendMessageA(Form->DestDirEdt, EM_GETSEL,
+                                         reinterpret_cast<WPARAM>(&from),
+                                         reinterpret_cast<LPARAM>(&to));
+                            EXPECT_EQ(from, 0u);
+                            EXPECT_EQ(to, Text(Form->DestDirEdt).size());
+                            PressKeys({'N'}, true);
+                        },
+                        [&] {
+                            EXPECT_EQ(Form->CurrentPage(), 3);
+                            SetFocus(Form->NextBtn);
+                            PressKeys({'C'}, true);
+                        },
+                        [&] {
+                            EXPECT_EQ(GetFocus(), Form->SelCompLstBx->Inner());
+                            PressKeys({'F'}, true);  // the folder page's label is hidden now
+                        },
+                        [&] {
+                            EXPECT_EQ(GetFocus(), Form->SelCompLstBx->Inner());
+                            PressKeys({'B'}, true);
+                        },
+                        [&] { EXPECT_EQ(Form->CurrentPage(), 2); },
+                    });
     EXPECT_TRUE(Asked.empty());
 }
 
@@ -712,21 +727,25 @@ void ExpectLaidOutAt(const TMainDlgForm& form, int dpi) {
         if (d.W) {
             EXPECT_EQ(r.right - r.left, s(d.W));
         }
-        if (d.Kind != TCtlKind::DriveBox) {   // the box is as tall as its closed list
+        if (d.Kind != TCtlKind::DriveBox) {  // the box is as tall as its closed list
             EXPECT_EQ(r.bottom - r.top, s(d.H));
         }
         if (d.Kind == TCtlKind::Panel || d.Kind == TCtlKind::Bevel || d.Kind == TCtlKind::Image ||
             d.Kind == TCtlKind::ProgressBar)
             continue;
         LOGFONTA font{};
-        ASSERT_TRUE(GetObjectA(reinterpret_cast<HGDIOBJ>(SendMessageA(w, WM_GETFONT, 0, 0)), sizeof font, &font));
-        const int height = d.Font == TCtlFont::Title ? s(15) : d.Font == TCtlFont::Bold ? s(11) : MulDiv(8, dpi, 72);
+        ASSERT_TRUE(GetObjectA(reinterpret_cast<HGDIOBJ>(SendMessageA(w, WM_GETFONT, 0, 0)),
+                               sizeof font, &font));
+        const int height = d.Font == TCtlFont::Title  ? s(15)
+                           : d.Font == TCtlFont::Bold ? s(11)
+                                                      : MulDiv(8, dpi, 72);
         EXPECT_EQ(font.lfHeight, -height);
     }
     EXPECT_EQ(form.SelCompLstBx->GlyphSize(), s(13));
     EXPECT_EQ(SendMessageA(form.SelCompLstBx->Inner(), LB_GETITEMHEIGHT, 0, 0), s(16));
     EXPECT_EQ(SendMessageA(form.DestDirLstBx->Inner(), LB_GETITEMHEIGHT, 0, 0), s(17));
-    EXPECT_GE(SendMessageA(form.DestDirCmbBx->Inner(), CB_GETITEMHEIGHT, 0, 0), MulDiv(8, dpi, 72) + s(4));
+    EXPECT_GE(SendMessageA(form.DestDirCmbBx->Inner(), CB_GETITEMHEIGHT, 0, 0),
+              MulDiv(8, dpi, 72) + s(4));
 }
 
 TEST_F(MainForm, BuiltAtAGivenDpiEveryControlScales) {
@@ -754,7 +773,8 @@ TEST_F(MainForm, DpiChangeRebuildsTheLayoutAndTakesTheSuggestedRectangle) {
         AdjustWindowRectEx(&suggested, GetWindowLongA(Form->Handle(), GWL_STYLE), FALSE,
                            GetWindowLongA(Form->Handle(), GWL_EXSTYLE));
         OffsetRect(&suggested, was.left + 7 - suggested.left, was.top + 5 - suggested.top);
-        SendMessageA(Form->Handle(), 0x02E0 /* WM_DPICHANGED */, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+        SendMessageA(Form->Handle(), 0x02E0 /* WM_DPICHANGED */, MAKEWPARAM(dpi, dpi),
+                     reinterpret_cast<LPARAM>(&suggested));
         ExpectLaidOutAt(*Form, dpi);
         RECT now;
         GetWindowRect(Form->Handle(), &now);
@@ -921,7 +941,8 @@ TEST_F(MainForm, PortableRunGoesFromInstallingStraightToTheLastPage) {
     int lo = -1, hi = -1;
     {
         PBRANGE range{};
-        SendMessageA(Form->InstallingProgressBar, PBM_GETRANGE, FALSE, reinterpret_cast<LPARAM>(&range));
+        SendMessageA(Form->InstallingProgressBar, PBM_GETRANGE, FALSE,
+                     reinterpret_cast<LPARAM>(&range));
         lo = range.iLow;
         hi = range.iHigh;
     }
@@ -929,7 +950,8 @@ TEST_F(MainForm, PortableRunGoesFromInstallingStraightToTheLastPage) {
     EXPECT_EQ(hi, AttachedFiles->GetTotalSize());
     EXPECT_GT(hi, 0);
 
-    ASSERT_TRUE(PumpUntil([&] { return Form->CurrentPage() == 7; }, 20000)) << "stuck on page " << Form->CurrentPage();
+    ASSERT_TRUE(PumpUntil([&] { return Form->CurrentPage() == 7; }, 20000))
+        << "stuck on page " << Form->CurrentPage();
     WaitForInstallThread();
     ExpectOnPage(7);
     EXPECT_EQ(InstallThreadStatus.GetState(), isIdle);
@@ -948,7 +970,8 @@ TEST_F(MainForm, RunMovesOnWhenTheThreadSaysItIsDone) {
     Options.MainDir = dir;
     ASSERT_TRUE(KillTimer(Form->Handle(), 1));
     Form->ShowPage(4, 5);
-    ASSERT_TRUE(PumpUntil([&] { return Form->CurrentPage() == 7; }, 20000)) << "stuck on page " << Form->CurrentPage();
+    ASSERT_TRUE(PumpUntil([&] { return Form->CurrentPage() == 7; }, 20000))
+        << "stuck on page " << Form->CurrentPage();
     WaitForInstallThread();
     EXPECT_EQ(InstallThreadStatus.GetState(), isIdle);
     DeleteFolderTree(dir);
@@ -1011,8 +1034,9 @@ TEST_F(MainForm, FinishThatCannotWriteTheUpdateRecordShowsAnErrorAndStays) {
     // A folder where the update record should be: it can be neither read
     // nor written.
     const std::string record = GetDataDir(ddShared) + "Update.log";
-    AttachedFiles->UpdateList.push_back("parv.exe");   // as a run leaves it
-    ASSERT_TRUE(CreateDirectoryA(record.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS);
+    AttachedFiles->UpdateList.push_back("parv.exe");  // as a run leaves it
+    ASSERT_TRUE(CreateDirectoryA(record.c_str(), nullptr) ||
+                GetLastError() == ERROR_ALREADY_EXISTS);
     Options.MainDir = "C:\\WizardFinishFails";
     Tick(Form->FinishChkBx, false);
     Form->ShowPage(7, 8);
@@ -1034,12 +1058,15 @@ protected:
 
     void SetUp() override {
         MainForm::SetUp();
-        std::vector<std::pair<std::string, std::string>> files = {{"parv.exe", "MZ"}, {"License.txt", LicenseBody}};
+        std::vector<std::pair<std::string, std::string>> files = {{"parv.exe", "MZ"},
+                                                                  {"License.txt", LicenseBody}};
         for (int i = 0; i < ClipCount; ++i)
-            files.push_back({"Clip Library\\Images\\clip" + std::to_string(i) + ".gif", std::string(ClipSize, 'g')});
+            files.push_back({"Clip Library\\Images\\clip" + std::to_string(i) + ".gif",
+                             std::string(ClipSize, 'g')});
         const std::string packed = PackPayload(files);
         Form.reset();
-        Files = TAttachedFiles::Create(reinterpret_cast<const uint8_t*>(packed.data()), packed.size());
+        Files =
+            TAttachedFiles::Create(reinterpret_cast<const uint8_t*>(packed.data()), packed.size());
         ASSERT_NE(Files, nullptr);
         AttachedFiles = Files.get();
         Form = std::make_unique<TMainDlgForm>();
@@ -1080,7 +1107,8 @@ TEST_F(MainFormLongRun, QuitQuestionDuringTheRunPausesItAndNoResumes) {
     ASSERT_EQ(Asked.size(), 1u);
     EXPECT_EQ(Asked[0].Text, MsgQuitSetup);
     EXPECT_EQ(stateWhileAsked, isPaused);
-    EXPECT_LE(after - during, ClipSize) << "at most the file in progress is finished while the question is open";
+    EXPECT_LE(after - during, ClipSize)
+        << "at most the file in progress is finished while the question is open";
     EXPECT_EQ(Form->ModalResult, 0);
     ASSERT_TRUE(PumpUntil([&] { return Form->CurrentPage() == 7; }, 60000));
     EXPECT_EQ(WrittenClips(), ClipCount);
@@ -1142,7 +1170,8 @@ void CALLBACK MeasureOpenBox(HWND, UINT, UINT_PTR id, DWORD) {
     TClientDC dc(text);
     TSelectObject font(dc.Get(), reinterpret_cast<HGDIOBJ>(SendMessageA(text, WM_GETFONT, 0, 0)));
     RECT need{0, 0, client.right, 0};
-    DrawTextA(dc.Get(), all.c_str(), -1, &need, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX | DT_EXPANDTABS);
+    DrawTextA(dc.Get(), all.c_str(), -1, &need,
+              DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX | DT_EXPANDTABS);
     g.Needed = need;
     for (HWND c = GetWindow(box, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
         char cls[16] = "";
@@ -1155,7 +1184,8 @@ void CALLBACK MeasureOpenBox(HWND, UINT, UINT_PTR id, DWORD) {
 TEST(WizardMessageBoxes, TextIconAndButtonsFitWithoutOverlap) {
     // The install run's file error with a long path, its widest line.
     const std::string fileError =
-        "Cannot create file \"C:\\Program Files\\Parvela\\Templates\\Letters\\Business letter.tpl\".\r"
+        "Cannot create file \"C:\\Program Files\\Parvela\\Templates\\Letters\\Business "
+        "letter.tpl\".\r"
         "Another application might already be using this file.\r\r"
         "Please make sure that the setup of Parvela Word Processor is not blocked by your "
         "security software (firewall/antivirus) in any way.\r"
@@ -1207,7 +1237,10 @@ namespace {
 // where their plain spelling ends.
 TEST_F(MainForm, NextFromTheFolderPageRefusesFoldersThatCannotBeInstalledInto) {
     const std::string file = GetTempFolder() + "mainform_not_a_folder.txt";
-    { UniqueHandle f(CreateFileA(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr)); }
+    {
+        UniqueHandle f(
+            CreateFileA(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    }
     Next();
     Next();
     const std::string kept = Options.MainDir;
@@ -1222,14 +1255,16 @@ TEST_F(MainForm, NextFromTheFolderPageRefusesFoldersThatCannotBeInstalledInto) {
         EXPECT_EQ(Options.MainDir, kept);
         EXPECT_EQ(GetFocus(), Form->DestDirEdt);
     };
-    refused([&] { SetWindowTextA(Form->DestDirEdt, "C:\\x\" C:\\evil"); }, {TFolderProblem::Quote, "\""});
+    refused([&] { SetWindowTextA(Form->DestDirEdt, "C:\\x\" C:\\evil"); },
+            {TFolderProblem::Quote, "\""});
     refused([&] { SetWindowTextA(Form->DestDirEdt, (file + "\\Parvela").c_str()); },
             {TFolderProblem::NamesFile, file});
     // Room for "Spellcheck\\License.txt", the longest name below the folder.
     refused([&] { SetWindowTextA(Form->DestDirEdt, ("C:\\" + std::string(240, 'a')).c_str()); },
             {TFolderProblem::TooLong, "236"});
     // "C:\ソフト": not in code page 1252.
-    refused([&] { SetWindowTextW(Form->DestDirEdt, L"C:\\\x30bd\x30d5\x30c8"); }, {TFolderProblem::NotInCodePage, ""});
+    refused([&] { SetWindowTextW(Form->DestDirEdt, L"C:\\\x30bd\x30d5\x30c8"); },
+            {TFolderProblem::NotInCodePage, ""});
     DeleteFileA(file.c_str());
 
     const std::string programFiles = GetShellFolder(CSIDL_PROGRAM_FILES_);

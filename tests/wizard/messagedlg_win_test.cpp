@@ -18,7 +18,7 @@ namespace {
 
 struct Seen {
     std::string Title, Text;
-    std::vector<std::string> Buttons;   // left to right
+    std::vector<std::string> Buttons;  // left to right
     std::string Focused;
     bool OwnerEnabled = true;
 };
@@ -95,7 +95,8 @@ void PostKey(HWND box, WPARAM key) {
 TEST(MessageDlg, ShowsKindTitleTextAndButtonsInFixedOrder) {
     BoxScript s;
     s.Act = [](HWND box) { PostMessageA(box, WM_CLOSE, 0, 0); };
-    EXPECT_EQ(ShowScripted(s, "first line\rsecond line", mtConfirmation, mbAbort | mbNo | mbAll), mrCancel);
+    EXPECT_EQ(ShowScripted(s, "first line\rsecond line", mtConfirmation, mbAbort | mbNo | mbAll),
+              mrCancel);
     ASSERT_TRUE(s.Found);
     EXPECT_EQ(s.Shown.Title, "Confirm");
     EXPECT_EQ(s.Shown.Text, "first line\r\nsecond line");
@@ -114,7 +115,10 @@ TEST(MessageDlg, ShowsKindTitleTextAndButtonsInFixedOrder) {
 
 TEST(MessageDlg, EnterAndEscapePressTheRuleButtonsOrNothing) {
     // Enter: the default button; without one, the focused first button.
-    struct Case { uint16_t Set; int32_t Enter, Escape; } cases[] = {
+    struct Case {
+        uint16_t Set;
+        int32_t Enter, Escape;
+    } cases[] = {
         {mbOK, mrOk, mrOk},
         {mbYes | mbNo, mrYes, mrNo},
         {mbOK | mbCancel, mrOk, mrCancel},
@@ -153,13 +157,19 @@ TEST(MessageDlg, EnterPressesTheFocusedButtonAfterTab) {
 }
 
 TEST(MessageDlg, ClickedButtonGivesItsResultAndOwnerIsDisabledMeanwhile) {
-    TWindowHandle window(CreateWindowExA(0, "STATIC", "owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10, 10, 200, 100,
-                                         nullptr, nullptr, GetModuleHandleA(nullptr), nullptr));
+    TWindowHandle window(CreateWindowExA(0, "STATIC", "owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10,
+                                         10, 200, 100, nullptr, nullptr, GetModuleHandleA(nullptr),
+                                         nullptr));
     const HWND owner = window.Get();
     ASSERT_NE(owner, nullptr);
-    const struct { uint16_t Set; int Click; } cases[] = {
-        {mbAbort | mbRetry | mbIgnore, mrIgnore}, {mbAbort | mbRetry | mbIgnore, mrAbort},
-        {mbYes | mbNo | mbAll, mrAll}, {mbOK | mbCancel, mrCancel},
+    const struct {
+        uint16_t Set;
+        int Click;
+    } cases[] = {
+        {mbAbort | mbRetry | mbIgnore, mrIgnore},
+        {mbAbort | mbRetry | mbIgnore, mrAbort},
+        {mbYes | mbNo | mbAll, mrAll},
+        {mbOK | mbCancel, mrCancel},
     };
     for (const auto& c : cases) {
         BoxScript s;
@@ -174,10 +184,16 @@ TEST(MessageDlg, ClickedButtonGivesItsResultAndOwnerIsDisabledMeanwhile) {
 TEST(MessageDlg, BoxGrowsWithItsText) {
     RECT small{}, large{};
     BoxScript a;
-    a.Act = [&](HWND box) { GetWindowRect(box, &small); PostMessageA(box, WM_CLOSE, 0, 0); };
+    a.Act = [&](HWND box) {
+        GetWindowRect(box, &small);
+        PostMessageA(box, WM_CLOSE, 0, 0);
+    };
     ShowScripted(a, "short", mtWarning, mbOK);
     BoxScript b;
-    b.Act = [&](HWND box) { GetWindowRect(box, &large); PostMessageA(box, WM_CLOSE, 0, 0); };
+    b.Act = [&](HWND box) {
+        GetWindowRect(box, &large);
+        PostMessageA(box, WM_CLOSE, 0, 0);
+    };
     ShowScripted(b, std::string(120, 'w') + "\r2\r3\r4\r5\r6", mtWarning, mbOK);
     EXPECT_GT(large.right - large.left, small.right - small.left);
     EXPECT_GT(large.bottom - large.top, small.bottom - small.top);

@@ -17,7 +17,8 @@ namespace {
 
 std::string Captions(uint16_t set) {
     std::string out;
-    for (const TDlgButton& b : DlgButtonsOf(set)) out += std::string(out.empty() ? "" : "|") + b.Caption;
+    for (const TDlgButton& b : DlgButtonsOf(set))
+        out += std::string(out.empty() ? "" : "|") + b.Caption;
     return out;
 }
 
@@ -29,7 +30,7 @@ TEST(DlgButtons, FixedOrderCaptionsDefaultAndEscapePerSet) {
     } cases[] = {
         {mbOK, "OK", mrOk, mrOk},
         {mbYes | mbNo, "&Yes|&No", mrYes, mrNo},
-        {mbNo | mbAbort, "&No|&Abort", mrNone, mrNo},                 // the quit question
+        {mbNo | mbAbort, "&No|&Abort", mrNone, mrNo},  // the quit question
         {mbAbort | mbRetry | mbIgnore, "&Abort|&Retry|&Ignore", mrRetry, mrNone},  // file error
         {mbOK | mbCancel, "OK|Cancel", mrOk, mrCancel},
         {mbYes | mbNo | mbCancel, "&Yes|&No|Cancel", mrYes, mrCancel},
@@ -38,7 +39,7 @@ TEST(DlgButtons, FixedOrderCaptionsDefaultAndEscapePerSet) {
         {mbIgnore, "&Ignore", mrNone, mrNone},
         {0, "", mrNone, mrNone},
         {0xFF, "&Yes|&No|OK|Cancel|&Abort|&Retry|&Ignore|&All", mrOk, mrCancel},
-        {0xFF00, "", mrNone, mrNone},   // bits past All are not buttons
+        {0xFF00, "", mrNone, mrNone},  // bits past All are not buttons
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Set);
@@ -49,9 +50,11 @@ TEST(DlgButtons, FixedOrderCaptionsDefaultAndEscapePerSet) {
 }
 
 TEST(DlgButtons, EachButtonGivesItsOwnResult) {
-    const std::map<std::string, int32_t> expected = {
-        {"&Yes", 6}, {"&No", 7}, {"OK", 1}, {"Cancel", 2}, {"&Abort", 3}, {"&Retry", 4}, {"&Ignore", 5}, {"&All", 8}};
-    for (const TDlgButton& b : DlgButtonsOf(0xFF)) EXPECT_EQ(b.Result, expected.at(b.Caption)) << b.Caption;
+    const std::map<std::string, int32_t> expected = {{"&Yes", 6},    {"&No", 7},    {"OK", 1},
+                                                     {"Cancel", 2},  {"&Abort", 3}, {"&Retry", 4},
+                                                     {"&Ignore", 5}, {"&All", 8}};
+    for (const TDlgButton& b : DlgButtonsOf(0xFF))
+        EXPECT_EQ(b.Result, expected.at(b.Caption)) << b.Caption;
 }
 
 TEST(DlgButtons, TitlesByKind) {
@@ -67,10 +70,10 @@ TEST(PageFlow, ButtonStatesOfTheCommonTail) {
         const char* Next;
         bool CancelEnabled;
     } rows[8] = {
-        {false, true, true, "&Next >", true},  {true, true, true, "&Next >", true},
-        {true, true, true, "&Next >", true},   {true, true, true, "&Next >", true},
-        {true, true, true, "&Next >", true},   {true, false, false, "&Next >", true},
-        {true, false, true, "&Next >", true},  {true, false, true, "&Finish", false},
+        {false, true, true, "&Next >", true}, {true, true, true, "&Next >", true},
+        {true, true, true, "&Next >", true},  {true, true, true, "&Next >", true},
+        {true, true, true, "&Next >", true},  {true, false, false, "&Next >", true},
+        {true, false, true, "&Next >", true}, {true, false, true, "&Finish", false},
     };
     for (uint8_t p = 0; p < 8; ++p) {
         SCOPED_TRACE(int(p));
@@ -91,7 +94,8 @@ TEST(PageFlow, PortableSkipsOnlyTheAssociationPage) {
 }
 
 TEST(PageFlow, FocusControlsOfThePages) {
-    const char* expected[8] = {nullptr, "LicenseMemo", "DestDirEdt", "SelCompLstBx", "NextBtn", nullptr, "AssocChkBx1", nullptr};
+    const char* expected[8] = {nullptr,   "LicenseMemo", "DestDirEdt",  "SelCompLstBx",
+                               "NextBtn", nullptr,       "AssocChkBx1", nullptr};
     for (uint8_t p = 0; p < 8; ++p) {
         const char* got = PageFocusControl(p);
         if (!expected[p]) {
@@ -100,14 +104,15 @@ TEST(PageFlow, FocusControlsOfThePages) {
         }
         ASSERT_NE(got, nullptr) << int(p);
         EXPECT_STREQ(got, expected[p]);
-        EXPECT_NE(FindControlDef(got), nullptr) << got;   // names a real control
+        EXPECT_NE(FindControlDef(got), nullptr) << got;  // names a real control
     }
 }
 
 TEST(PageFlow, WelcomeAndFinishTextsCarryTheProductName) {
-    EXPECT_EQ(FormatProductText(FindControlDef("WelcomeLbl")->Text),
-              "This program will install Parvela Word Processor Lite (version 4.0.3.2) on your computer."
-              "\r\r\r\r\rClick Next to continue. Click Cancel to quit Setup.");
+    EXPECT_EQ(
+        FormatProductText(FindControlDef("WelcomeLbl")->Text),
+        "This program will install Parvela Word Processor Lite (version 4.0.3.2) on your computer."
+        "\r\r\r\r\rClick Next to continue. Click Cancel to quit Setup.");
     EXPECT_EQ(FormatProductText(FindControlDef("FinishLbl")->Text),
               "Parvela Word Processor Lite 4.0.3.2 has been successfully installed on your system."
               "\r\rClick Finish to exit this Setup.");
@@ -117,30 +122,38 @@ TEST(PageFlow, WelcomeAndFinishTextsCarryTheProductName) {
 
 TEST(PageFlow, MessagesAreTheFixedTexts) {
     EXPECT_EQ(std::string(MsgQuitSetup),
-              "Setup is not complete. If you quit this setup program now,\rParvela will not be correctly installed.\r\r"
-              "You may relaunch the setup program at a later time\rto complete the installation of Parvela.\r\r"
+              "Setup is not complete. If you quit this setup program now,\rParvela will not be "
+              "correctly installed.\r\r"
+              "You may relaunch the setup program at a later time\rto complete the installation of "
+              "Parvela.\r\r"
               "To continue installing, click No.\rTo quit this setup program, click Abort.");
     EXPECT_EQ(std::string(MsgLicenseDeclined),
-              "To install this program, you need to agree to all the terms\rof the Parvela Word Processor License "
+              "To install this program, you need to agree to all the terms\rof the Parvela Word "
+              "Processor License "
               "Agreement.\rDo you really want to cancel the Parvela install?");
     EXPECT_EQ(std::string(MsgAppRunning),
-              "A copy of Parvela Word Processor is already running on your system.\rPlease close any running "
+              "A copy of Parvela Word Processor is already running on your system.\rPlease close "
+              "any running "
               "instance(s) of Parvela Word Processor, then click OK in this dialog.");
     EXPECT_EQ(std::string(MsgNeedsWindows2000), "This program requires Windows 2000 or later.");
     EXPECT_EQ(std::string(SelCompLblText),
-              "Uncheck boxes for the &components that you do not wish to install or upgrade (the required disk "
+              "Uncheck boxes for the &components that you do not wish to install or upgrade (the "
+              "required disk "
               "space is displayed on the right):");
 }
 
 TEST(VersionTest, NtFamilyFromMajorVersionFive) {
-    struct Case { uint32_t Platform, Major; bool Ok; } cases[] = {
-        {2, 4, false},  // NT 4
-        {2, 5, true},   // 2000, XP
-        {2, 6, true},   {2, 10, true},
-        {1, 5, false},  // the older family fails whatever its number
-        {1, 4, false},  {0, 6, false}, {3, 6, false},
+    struct Case {
+        uint32_t Platform, Major;
+        bool Ok;
+    } cases[] = {
+        {2, 4, false},                                // NT 4
+        {2, 5, true},                                 // 2000, XP
+        {2, 6, true},  {2, 10, true}, {1, 5, false},  // the older family fails whatever its number
+        {1, 4, false}, {0, 6, false}, {3, 6, false},
     };
-    for (const Case& c : cases) EXPECT_EQ(IsWindows2000OrLater(c.Platform, c.Major), c.Ok) << c.Platform << "/" << c.Major;
+    for (const Case& c : cases)
+        EXPECT_EQ(IsWindows2000OrLater(c.Platform, c.Major), c.Ok) << c.Platform << "/" << c.Major;
 }
 
 TEST(LicenseText, LinesJoinedWithCrLfWhateverTheFileUses) {
@@ -148,7 +161,7 @@ TEST(LicenseText, LinesJoinedWithCrLfWhateverTheFileUses) {
     EXPECT_EQ(LicenseMemoText("one"), "one");
     EXPECT_EQ(LicenseMemoText("one\r\ntwo\r\n"), "one\r\ntwo");
     EXPECT_EQ(LicenseMemoText("one\ntwo\rthree"), "one\r\ntwo\r\nthree");
-    EXPECT_EQ(LicenseMemoText("a\r\n\r\nb"), "a\r\n\r\nb");   // empty lines stay
+    EXPECT_EQ(LicenseMemoText("a\r\n\r\nb"), "a\r\n\r\nb");  // empty lines stay
     EXPECT_EQ(LicenseMemoText("a\n\n"), "a\r\n");
     EXPECT_EQ(LicenseMemoText(std::string("x\0y", 3)), std::string("x\0y", 3));
 }
@@ -159,22 +172,33 @@ TEST(AssocBoxes, TickedWhenTheLetterOccursAnywhere) {
     EXPECT_EQ(AssocTicks(""), (A{false, false, false, false}));
     EXPECT_EQ(AssocTicks("DCBA"), (A{true, true, true, true}));
     EXPECT_EQ(AssocTicks("xxCxx"), (A{false, false, true, false}));
-    EXPECT_EQ(AssocTicks("abcd"), (A{false, false, false, false}));   // letters are upper case
+    EXPECT_EQ(AssocTicks("abcd"), (A{false, false, false, false}));  // letters are upper case
 }
 
 TEST(SelectedComponents, TickedAndGreyedRowsThroughTheRowMap) {
     using S = TCheckState;
     const std::vector<int> identity = {0, 1, 2, 3, 4, 5};
-    EXPECT_EQ(SelectedComponents({S::Grayed, S::Checked, S::Checked, S::Checked, S::Checked, S::Checked}, identity), 0x3F);
-    EXPECT_EQ(SelectedComponents({S::Grayed, S::Unchecked, S::Unchecked, S::Unchecked, S::Unchecked, S::Unchecked}, identity), 0x01);
-    EXPECT_EQ(SelectedComponents({S::Grayed, S::Unchecked, S::Checked, S::Unchecked, S::Unchecked, S::Checked}, identity), 0x25);
+    EXPECT_EQ(
+        SelectedComponents({S::Grayed, S::Checked, S::Checked, S::Checked, S::Checked, S::Checked},
+                           identity),
+        0x3F);
+    EXPECT_EQ(SelectedComponents(
+                  {S::Grayed, S::Unchecked, S::Unchecked, S::Unchecked, S::Unchecked, S::Unchecked},
+                  identity),
+              0x01);
+    EXPECT_EQ(SelectedComponents(
+                  {S::Grayed, S::Unchecked, S::Checked, S::Unchecked, S::Unchecked, S::Checked},
+                  identity),
+              0x25);
     // Rows map to other components; an index above 7 is left out.
     EXPECT_EQ(SelectedComponents({S::Checked, S::Checked, S::Checked}, {5, 9, 2}), 0x24);
 }
 
 // ---- Layout table ---------------------------------------------------------------
 
-struct Rect { int X, Y, W, H; };
+struct Rect {
+    int X, Y, W, H;
+};
 
 TEST(Layout, NamesAndIdsAreUniqueAndParentsComeFirst) {
     std::set<std::string> names;
@@ -195,8 +219,9 @@ TEST(Layout, ControlsLieInsideTheirParents) {
     for (const TControlDef& d : WizardLayout()) {
         const int w = d.W ? d.W : 1;
         rects[d.Name] = {d.X, d.Y, w, d.H};
-        if (std::strcmp(d.Name, "PgCtrl") == 0) continue;   // its frame hides under its neighbours
-        const Rect parent = *d.Parent ? rects[d.Parent] : Rect{0, 0, FormClientWidth, FormClientHeight};
+        if (std::strcmp(d.Name, "PgCtrl") == 0) continue;  // its frame hides under its neighbours
+        const Rect parent =
+            *d.Parent ? rects[d.Parent] : Rect{0, 0, FormClientWidth, FormClientHeight};
         EXPECT_GE(d.X, 0) << d.Name;
         EXPECT_GE(d.Y, 0) << d.Name;
         EXPECT_LE(d.X + w, parent.W) << d.Name;
@@ -217,7 +242,11 @@ TEST(Layout, EightPagesTaggedInOrderAndHidden) {
 }
 
 TEST(Layout, PlacesOfTheNamedControls) {
-    struct Case { const char* Name; const char* Parent; Rect R; } cases[] = {
+    struct Case {
+        const char* Name;
+        const char* Parent;
+        Rect R;
+    } cases[] = {
         {"TopPanel", "", {0, 0, 492, 46}},
         {"LogoSmallImage", "TopPanel", {440, 6, 34, 34}},
         {"LogoImage", "LeftPanel", {1, 0, 120, 260}},

@@ -18,18 +18,20 @@ namespace {
 
 // Windows-1252 bytes 0x80..0x9F; 0 where the code page leaves a byte unused.
 const uint16_t Cp1252High[32] = {
-    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,
-    0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178,
+    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178,
 };
 
 // Decodes one UTF-8 sequence at `at`; false on malformed, overlong or
 // surrogate sequences.
 bool NextCodePoint(const std::string& s, size_t& at, uint32_t& cp) {
     const unsigned char lead = static_cast<unsigned char>(s[at]);
-    int more = lead < 0x80 ? 0 : lead >= 0xC2 && lead < 0xE0 ? 1 : lead >= 0xE0 && lead < 0xF0 ? 2
-             : lead >= 0xF0 && lead < 0xF5 ? 3 : -1;
+    int more = lead < 0x80                   ? 0
+               : lead >= 0xC2 && lead < 0xE0 ? 1
+               : lead >= 0xE0 && lead < 0xF0 ? 2
+               : lead >= 0xF0 && lead < 0xF5 ? 3
+                                             : -1;
     if (more < 0 || s.size() - at <= size_t(more)) return false;
     cp = more == 0 ? lead : lead & (0x3F >> more);
     for (int i = 1; i <= more; ++i) {
@@ -61,9 +63,12 @@ bool ToCp1252(uint32_t cp, char& out) {
 std::string UpperCp1252(std::string s) {
     for (char& ch : s) {
         const unsigned char c = static_cast<unsigned char>(ch);
-        if ((c >= 'a' && c <= 'z') || (c >= 0xE0 && c <= 0xFE && c != 0xF7)) ch = static_cast<char>(c - 0x20);
-        else if (c == 0x9A || c == 0x9C || c == 0x9E) ch = static_cast<char>(c - 0x10);
-        else if (c == 0xFF) ch = static_cast<char>(0x9F);
+        if ((c >= 'a' && c <= 'z') || (c >= 0xE0 && c <= 0xFE && c != 0xF7))
+            ch = static_cast<char>(c - 0x20);
+        else if (c == 0x9A || c == 0x9C || c == 0x9E)
+            ch = static_cast<char>(c - 0x10);
+        else if (c == 0xFF)
+            ch = static_cast<char>(0x9F);
     }
     return s;
 }
@@ -79,8 +84,8 @@ bool StampOf(TDateTime t, double& dayCount, std::string& why) {
     t.Second -= t.Second % 2;
     t.Millisecond = 0;
     char text[64];
-    std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", t.Year, t.Month, t.Day, t.Hour,
-                  t.Minute, t.Second);
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", t.Year, t.Month, t.Day,
+                  t.Hour, t.Minute, t.Second);
     if (ParseStampText(text, dayCount, why)) return true;
     why = std::string("last written ") + text + ": " + why + "; give the file a later time";
     return false;
@@ -98,11 +103,16 @@ std::string PayloadNameOf(const std::string& path, std::string& why) {
             return {};
         }
         if (c == '\\') {
-            why = "the name holds a backslash, which the setup program reads as a folder separator; rename it";
+            why =
+                "the name holds a backslash, which the setup program reads as a folder separator; "
+                "rename it";
             return {};
         }
-        if (static_cast<unsigned char>(c) < 0x20 || std::string_view("<>:\"|?*").find(c) != std::string_view::npos) {
-            why = "the name holds a character Windows does not allow in file names (< > : \" | ? * or a control character); rename it";
+        if (static_cast<unsigned char>(c) < 0x20 ||
+            std::string_view("<>:\"|?*").find(c) != std::string_view::npos) {
+            why =
+                "the name holds a character Windows does not allow in file names (< > : \" | ? * "
+                "or a control character); rename it";
             return {};
         }
         name += c == '/' ? '\\' : c;
@@ -117,7 +127,8 @@ std::string PayloadNameOf(const std::string& path, std::string& why) {
         start = end + 1;
     }
     if (name.size() > 255) {
-        why = "the name takes " + std::to_string(name.size()) + " bytes in the payload, more than the 255 it can hold; shorten it";
+        why = "the name takes " + std::to_string(name.size()) +
+              " bytes in the payload, more than the 255 it can hold; shorten it";
         return {};
     }
     // The reader's own rules have the last word: what it would refuse at
@@ -168,15 +179,18 @@ TReleaseCheck CheckReleaseFiles(const std::vector<TReleaseFile>& files, const st
     // file cannot share its name with a folder.
     std::set<std::string> folders;
     for (const TGood& g : good)
-        for (size_t sep = g.Upper.find('\\'); sep != std::string::npos; sep = g.Upper.find('\\', sep + 1))
+        for (size_t sep = g.Upper.find('\\'); sep != std::string::npos;
+             sep = g.Upper.find('\\', sep + 1))
             folders.insert(g.Upper.substr(0, sep));
     for (size_t i = 0; i < good.size(); ++i) {
         if (i > 0 && good[i].Upper == good[i - 1].Upper)
-            out.Problems.push_back(at + good[i].File->Path + ": differs from " + good[i - 1].File->Path +
-                                   " in letter case only; Windows would keep one of them, rename one");
+            out.Problems.push_back(
+                at + good[i].File->Path + ": differs from " + good[i - 1].File->Path +
+                " in letter case only; Windows would keep one of them, rename one");
         if (folders.count(good[i].Upper))
-            out.Problems.push_back(at + good[i].File->Path +
-                                   ": a file of the same name as a folder; Windows cannot hold both, rename one");
+            out.Problems.push_back(
+                at + good[i].File->Path +
+                ": a file of the same name as a folder; Windows cannot hold both, rename one");
     }
 
     auto take = [&](TGood& g) {
@@ -199,15 +213,18 @@ TReleaseCheck CheckReleaseFiles(const std::vector<TReleaseFile>& files, const st
             if (!group) break;
         }
         if (!found)
-            out.Problems.push_back(at + DiskPath(row.Name) +
-                                   (group ? ": holds no file; the setup program installs this folder's files, put at least one in it"
-                                          : ": missing; the setup program installs this file, add it"));
+            out.Problems.push_back(
+                at + DiskPath(row.Name) +
+                (group ? ": holds no file; the setup program installs this folder's files, put at "
+                         "least one in it"
+                       : ": missing; the setup program installs this file, add it"));
     }
     for (TGood& g : good) {
         if (g.Taken) continue;
         if (!g.Refused)
-            out.Warnings.push_back(at + g.File->Path +
-                                   ": no file-set row selects it; it would be packed but never installed");
+            out.Warnings.push_back(
+                at + g.File->Path +
+                ": no file-set row selects it; it would be packed but never installed");
         take(g);
     }
 
@@ -215,12 +232,14 @@ TReleaseCheck CheckReleaseFiles(const std::vector<TReleaseFile>& files, const st
     for (const TGood& g : good)
         if (g.File->Size <= uint64_t(INT32_MAX)) total += 13 + g.Name.size() + g.File->Size;
     if (total > uint64_t(INT32_MAX))
-        out.Problems.push_back((root.empty() ? "." : root) + ": the files come to " + std::to_string(total) +
+        out.Problems.push_back((root.empty() ? "." : root) + ": the files come to " +
+                               std::to_string(total) +
                                " bytes in the payload, more than the 2,147,483,647 it can hold");
     return out;
 }
 
-std::vector<TReleaseFile> ListReleaseFolder(const std::string& root, std::vector<std::string>& problems) {
+std::vector<TReleaseFile> ListReleaseFolder(const std::string& root,
+                                            std::vector<std::string>& problems) {
     namespace fs = std::filesystem;
     std::vector<TReleaseFile> files;
     std::error_code ec;
@@ -239,8 +258,9 @@ std::vector<TReleaseFile> ListReleaseFolder(const std::string& root, std::vector
             continue;
         }
         if (S_ISDIR(st.st_mode)) continue;
-        f.Kind = S_ISLNK(st.st_mode) ? TReleaseFile::Link
-               : S_ISREG(st.st_mode) ? TReleaseFile::Regular : TReleaseFile::Other;
+        f.Kind = S_ISLNK(st.st_mode)   ? TReleaseFile::Link
+                 : S_ISREG(st.st_mode) ? TReleaseFile::Regular
+                                       : TReleaseFile::Other;
         f.Size = static_cast<uint64_t>(st.st_size);
         struct tm local;
         const time_t mtime = st.st_mtim.tv_sec;

@@ -12,10 +12,10 @@
 
 struct TReleaseFile {
     enum TKind { Regular, Link, Other };
-    std::string Path;     // relative to the release folder, "/"-separated, UTF-8
+    std::string Path;  // relative to the release folder, "/"-separated, UTF-8
     TKind Kind = Regular;
     uint64_t Size = 0;
-    TDateTime Time;       // last write, local time
+    TDateTime Time;  // last write, local time
 };
 
 struct TReleaseCheck {
@@ -38,4 +38,5 @@ std::string PayloadNameOf(const std::string& path, std::string& why);
 
 // Every file below `root`, without following links, with its local time.
 // Folders that cannot be read become problems.
-std::vector<TReleaseFile> ListReleaseFolder(const std::string& root, std::vector<std::string>& problems);
+std::vector<TReleaseFile> ListReleaseFolder(const std::string& root,
+                                            std::vector<std::string>& problems);

@@ -60,10 +60,12 @@ int Release(std::string folder, const std::string& outPath) {
     TReleaseCheck check;
     if (problems.empty()) check = CheckReleaseFiles(files, folder);
     problems.insert(problems.end(), check.Problems.begin(), check.Problems.end());
-    for (const std::string& w : check.Warnings) std::fprintf(stderr, "mkpayload: warning: %s\n", w.c_str());
+    for (const std::string& w : check.Warnings)
+        std::fprintf(stderr, "mkpayload: warning: %s\n", w.c_str());
     for (const std::string& p : problems) std::fprintf(stderr, "mkpayload: %s\n", p.c_str());
     if (!problems.empty()) {
-        std::fprintf(stderr, "mkpayload: %zu problem(s) in %s; nothing written\n", problems.size(), folder.c_str());
+        std::fprintf(stderr, "mkpayload: %zu problem(s) in %s; nothing written\n", problems.size(),
+                     folder.c_str());
         return 1;
     }
     for (TManifestEntry& e : check.Entries) e.Source = folder + "/" + e.Source;
@@ -81,7 +83,8 @@ int List(const std::string& path) {
         std::fprintf(stderr, "mkpayload: cannot read %s\n", path.c_str());
         return 1;
     }
-    const std::string packed((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::string packed((std::istreambuf_iterator<char>(in)),
+                             std::istreambuf_iterator<char>());
     std::string listing, error;
     if (!ListPayload(packed, listing, error)) {
         std::fprintf(stderr, "mkpayload: %s: %s\n", path.c_str(), error.c_str());

@@ -15,8 +15,15 @@ namespace {
 
 constexpr const char* Caption = "Parvela Word Processor Lite - Setup";
 enum : int {
-    idTitle = 1001, idBack = 1002, idNext = 1003, idCancel = 1004,
-    idHidden = 1200, idTick = 1300, idDisabled = 1301, idList = 1400, idEdit = 1500,
+    idTitle = 1001,
+    idBack = 1002,
+    idNext = 1003,
+    idCancel = 1004,
+    idHidden = 1200,
+    idTick = 1300,
+    idDisabled = 1301,
+    idList = 1400,
+    idEdit = 1500,
 };
 constexpr int GlyphWidth = 16;
 
@@ -25,7 +32,8 @@ HWND mainWindow, title, list;
 WNDPROC listProc;
 int boxAnswer;
 
-HWND Child(HWND parent, const char* cls, const char* text, DWORD style, int x, int y, int w, int h, int id) {
+HWND Child(HWND parent, const char* cls, const char* text, DWORD style, int x, int y, int w, int h,
+           int id) {
     return CreateWindowExA(0, cls, text, WS_CHILD | style, x, y, w, h, parent,
                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
 }
@@ -49,8 +57,14 @@ LRESULT CALLBACK ListProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 LRESULT CALLBACK BoxProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
-    if (msg == WM_COMMAND) { boxAnswer = LOWORD(wp); return 0; }
-    if (msg == WM_CLOSE) { boxAnswer = IDCANCEL; return 0; }
+    if (msg == WM_COMMAND) {
+        boxAnswer = LOWORD(wp);
+        return 0;
+    }
+    if (msg == WM_CLOSE) {
+        boxAnswer = IDCANCEL;
+        return 0;
+    }
     return DefWindowProcA(w, msg, wp, lp);
 }
 
@@ -58,7 +72,8 @@ int AskToQuit() {
     HWND box = CreateWindowExA(WS_EX_DLGMODALFRAME, "E2EFakeBox", "Confirm",
                                WS_POPUP | WS_CAPTION | WS_SYSMENU, 200, 200, 320, 140, mainWindow,
                                nullptr, instance, nullptr);
-    Child(box, "STATIC", "Setup is not complete.\rReally quit?", WS_VISIBLE, 10, 10, 290, 40, 0xFFFF);
+    Child(box, "STATIC", "Setup is not complete.\rReally quit?", WS_VISIBLE, 10, 10, 290, 40,
+          0xFFFF);
     Child(box, "BUTTON", "&Abort", WS_VISIBLE | BS_PUSHBUTTON, 170, 70, 70, 24, IDABORT);
     Child(box, "BUTTON", "&No", WS_VISIBLE | BS_DEFPUSHBUTTON, 90, 70, 70, 24, IDNO);
     ShowWindow(box, SW_SHOW);
@@ -81,26 +96,24 @@ LRESULT CALLBACK MainProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
         if (LOWORD(wp) == idBack) SetWindowTextA(title, "Page One");
         if (LOWORD(wp) == idCancel) PostMessageA(w, WM_CLOSE, 0, 0);
         return 0;
-    case WM_MEASUREITEM:
-        reinterpret_cast<MEASUREITEMSTRUCT*>(lp)->itemHeight = 18;
-        return TRUE;
+    case WM_MEASUREITEM: reinterpret_cast<MEASUREITEMSTRUCT*>(lp)->itemHeight = 18; return TRUE;
     case WM_DRAWITEM: {
         auto* d = reinterpret_cast<DRAWITEMSTRUCT*>(lp);
         if (d->itemID == static_cast<UINT>(-1)) return TRUE;
         FillRect(d->hDC, &d->rcItem, GetSysColorBrush(COLOR_WINDOW));
         RECT glyph{d->rcItem.left + 2, d->rcItem.top + 2, d->rcItem.left + 15, d->rcItem.top + 15};
-        DrawFrameControl(d->hDC, &glyph, DFC_BUTTON, DFCS_BUTTONCHECK | (d->itemData ? DFCS_CHECKED : 0));
+        DrawFrameControl(d->hDC, &glyph, DFC_BUTTON,
+                         DFCS_BUTTONCHECK | (d->itemData ? DFCS_CHECKED : 0));
         char text[64] = {};
         SendMessageA(d->hwndItem, LB_GETTEXT, d->itemID, reinterpret_cast<LPARAM>(text));
-        TextOutA(d->hDC, d->rcItem.left + GlyphWidth + 4, d->rcItem.top + 2, text, static_cast<int>(strlen(text)));
+        TextOutA(d->hDC, d->rcItem.left + GlyphWidth + 4, d->rcItem.top + 2, text,
+                 static_cast<int>(strlen(text)));
         return TRUE;
     }
     case WM_CLOSE:
         if (AskToQuit() == IDABORT) DestroyWindow(w);
         return 0;
-    case WM_DESTROY:
-        PostQuitMessage(3);
-        return 0;
+    case WM_DESTROY: PostQuitMessage(3); return 0;
     }
     return DefWindowProcA(w, msg, wp, lp);
 }
@@ -109,7 +122,10 @@ LRESULT CALLBACK MainProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
 
 int WINAPI WinMain(HINSTANCE inst, HINSTANCE, LPSTR cmd, int) {
     instance = inst;
-    if (strncmp(cmd, "-hang", 5) == 0) { Sleep(INFINITE); return 0; }
+    if (strncmp(cmd, "-hang", 5) == 0) {
+        Sleep(INFINITE);
+        return 0;
+    }
     if (strncmp(cmd, "-exit ", 6) == 0) return atoi(cmd + 6);
 
     WNDCLASSA wc{};
@@ -131,14 +147,19 @@ int WINAPI WinMain(HINSTANCE inst, HINSTANCE, LPSTR cmd, int) {
     title = Child(mainWindow, "STATIC", "Page One", WS_VISIBLE, 20, 14, 300, 18, idTitle);
     Child(mainWindow, "STATIC", "Hidden text", 0, 20, 60, 100, 18, idHidden);
     Child(mainWindow, "BUTTON", "&Tick me", WS_VISIBLE | BS_AUTOCHECKBOX, 140, 60, 120, 18, idTick);
-    HWND disabled = Child(mainWindow, "BUTTON", "&Disabled", WS_VISIBLE | BS_PUSHBUTTON, 280, 60, 90, 22, idDisabled);
+    HWND disabled = Child(mainWindow, "BUTTON", "&Disabled", WS_VISIBLE | BS_PUSHBUTTON, 280, 60,
+                          90, 22, idDisabled);
     EnableWindow(disabled, FALSE);
-    list = Child(mainWindow, "LISTBOX", "", WS_VISIBLE | WS_BORDER | LBS_OWNERDRAWFIXED | LBS_HASSTRINGS | LBS_NOTIFY,
-                 140, 90, 200, 80, idList);
-    for (const char* row : {"Row zero", "Row one", "Row two"}) SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(row));
+    list = Child(mainWindow, "LISTBOX", "",
+                 WS_VISIBLE | WS_BORDER | LBS_OWNERDRAWFIXED | LBS_HASSTRINGS | LBS_NOTIFY, 140, 90,
+                 200, 80, idList);
+    for (const char* row : {"Row zero", "Row one", "Row two"})
+        SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(row));
     SendMessageA(list, LB_SETCURSEL, 1, 0);
-    listProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ListProc)));
-    Child(mainWindow, "EDIT", "initial", WS_VISIBLE | WS_BORDER | ES_AUTOHSCROLL, 140, 180, 200, 20, idEdit);
+    listProc = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ListProc)));
+    Child(mainWindow, "EDIT", "initial", WS_VISIBLE | WS_BORDER | ES_AUTOHSCROLL, 140, 180, 200, 20,
+          idEdit);
     Child(mainWindow, "BUTTON", "< &Back", WS_VISIBLE | BS_PUSHBUTTON, 210, 319, 85, 22, idBack);
     Child(mainWindow, "BUTTON", "&Next >", WS_VISIBLE | BS_DEFPUSHBUTTON, 295, 319, 85, 22, idNext);
     Child(mainWindow, "BUTTON", "Cancel", WS_VISIBLE | BS_PUSHBUTTON, 392, 319, 85, 22, idCancel);
