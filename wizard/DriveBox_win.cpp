@@ -88,7 +88,7 @@ void TDriveBox::Create() {
                                    CBS_OWNERDRAWFIXED | CBS_HASSTRINGS,
                                ScaleForDpi(DropDownHeight96, Dpi));
     UpdateMetrics();
-    Rebuild();
+    DriveMask = GetLogicalDrives();
 }
 
 int TDriveBox::ItemHeight() const {
@@ -122,9 +122,21 @@ void TDriveBox::UpdateMetrics() {
 }
 
 void TDriveBox::Rebuild() {
+    DriveMask = GetLogicalDrives();
+    List();
+}
+
+void TDriveBox::ListDrives() const {
+    if (Listed) return;
+    List();
+    if (CurrentDrive)
+        SendMessageA(Combo, CB_SETCURSEL, static_cast<WPARAM>(IndexOf(CurrentDrive)), 0);
+}
+
+void TDriveBox::List() const {
+    Listed = true;
     SendMessageA(Combo, CB_RESETCONTENT, 0, 0);
     Items.clear();
-    DriveMask = GetLogicalDrives();
     for (char letter = 'C'; letter <= 'Z'; ++letter) {
         if (!(DriveMask & (1u << (letter - 'A')))) continue;
         char root[4] = {letter, ':', '\\', 0};
@@ -138,9 +150,13 @@ void TDriveBox::Rebuild() {
     }
 }
 
-int TDriveBox::ItemCount() const { return static_cast<int>(Items.size()); }
+int TDriveBox::ItemCount() const {
+    ListDrives();
+    return static_cast<int>(Items.size());
+}
 
 int TDriveBox::SelectedIndex() const {
+    ListDrives();
     LRESULT i = SendMessageA(Combo, CB_GETCURSEL, 0, 0);
     return i >= 0 && i < ItemCount() ? static_cast<int>(i) : -1;
 }
@@ -164,12 +180,16 @@ void TDriveBox::SelectText(const std::string& text) {
 
 void TDriveBox::SelectDrive(char letter) {
     CurrentDrive = LowerAscii(letter);
-    int found = -1;
-    for (int i = 0; i < ItemCount() && found < 0; ++i) {
+    if (!Listed) return;  // ListDrives selects it
+    SendMessageA(Combo, CB_SETCURSEL, static_cast<WPARAM>(IndexOf(CurrentDrive)), 0);
+}
+
+int TDriveBox::IndexOf(char lowerLetter) const {
+    for (int i = 0; i < static_cast<int>(Items.size()); ++i) {
         const std::string& t = Items[i].Text;
-        if (t.size() >= 2 && LowerAscii(t[0]) == CurrentDrive && t[1] == ':') found = i;
+        if (t.size() >= 2 && LowerAscii(t[0]) == lowerLetter && t[1] == ':') return i;
     }
-    SendMessageA(Combo, CB_SETCURSEL, static_cast<WPARAM>(found), 0);
+    return -1;
 }
 
 void TDriveBox::SetDrive(char letter) {
@@ -193,7 +213,8 @@ void TDriveBox::Draw(const DRAWITEMSTRUCT& dis) {
     HDC dc = dis.hDC;
     RECT rc = dis.rcItem;
     FillRect(dc, &rc, GetSysColorBrush(COLOR_WINDOW));
-    if (dis.itemID == static_cast<UINT>(-1) || static_cast<int>(dis.itemID) >= ItemCount()) {
+    // Items only: listing the drives here would change the list while it paints.
+    if (dis.itemID == static_cast<UINT>(-1) || dis.itemID >= Items.size()) {
         if (dis.itemState & ODS_FOCUS) DrawFocusRect(dc, &rc);
         return;
     }

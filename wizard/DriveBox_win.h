@@ -3,6 +3,9 @@
 // drop-down list of the drives C: to Z: (no CD-ROM drives), each with a
 // fixed or removable glyph. Create it by class name TDriveBox::ClassName
 // after RegisterWizardControls; the C++ object lives as long as the window.
+// It reads the drive mask when created but asks each drive for its label
+// and kind only when the items are first needed (ListDrives or any item
+// accessor): those queries cost milliseconds per drive.
 
 #include <windows.h>
 
@@ -31,10 +34,13 @@ public:
     // Selects the drive and moves the linked folder list to it, unless an
     // item is selected and the stored drive already equals `letter`.
     void SetDrive(char letter);
-    // Selects the drive's item without moving the folder list.
+    // Selects the drive's item without moving the folder list; before the
+    // drives are listed, the item is selected when they are.
     void SelectDrive(char letter);
     // Clears the items, reads GetLogicalDrives into Mask() and lists the drives.
     void Rebuild();
+    // Lists the drives of Mask() unless they are listed already.
+    void ListDrives() const;
     // Pixels per inch to draw and measure at: the wizard window's, the
     // screen's until the window says otherwise.
     void SetDpi(int dpi);
@@ -66,13 +72,17 @@ private:
     int ItemHeight() const;
     void Draw(const DRAWITEMSTRUCT& dis);
     void ItemChosen();
+    void List() const;
+    int IndexOf(char lowerLetter) const;  // of the listed items; -1 for none
 
     HWND Window = nullptr;
     HWND Combo = nullptr;
     HFONT Font = nullptr;  // the parent's font, not owned
     TGdiObject FixedGlyph;
     TGdiObject RemovableGlyph;
-    std::vector<Item> Items;
+    // Filled on first need, also from the const accessors.
+    mutable std::vector<Item> Items;
+    mutable bool Listed = false;
     int Dpi = ScreenDpi();
     char CurrentDrive = 0;
     uint32_t DriveMask = 0;

@@ -25,7 +25,7 @@ void InitDestDirPage(HWND destDirEdt, TDriveBox& box, TDirectoryListBox& list,
                      const std::string& mainDir, std::function<bool()> ready) {
     box.SetFolderList(&list);
     list.SetDriveBox(&box);
-    if (box.Mask() == 0) box.Rebuild();  // the box lists the drives when it is created
+    if (box.Mask() == 0) box.Rebuild();  // the box reads the mask when it is created
     list.OnChange = [destDirEdt, &list, &box, ready] {
         DestDirLstBxChange(destDirEdt, list, box, ready && ready());
     };

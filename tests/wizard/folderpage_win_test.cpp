@@ -46,6 +46,25 @@ TEST_F(FolderPageTest, ConstructionKeepsTheFullMainFolder) {
     EXPECT_EQ(Edit(), tree.Root.substr(0, 2) + "\\Parvela");
 }
 
+// Construction reads only the drive mask; listed later, the box shows the
+// drive of the main folder, as if it had been listed from the start.
+TEST_F(FolderPageTest, DrivesListedLaterShowTheMainFolderDrive) {
+    Init(pf + "\\Parvela");
+    HWND combo = box->Inner();
+    EXPECT_EQ(SendMessageA(combo, CB_GETCOUNT, 0, 0), 0);
+    EXPECT_EQ(box->Mask(), GetLogicalDrives());
+    box->ListDrives();
+    ASSERT_GT(SendMessageA(combo, CB_GETCOUNT, 0, 0), 0);
+    const LRESULT shown = SendMessageA(combo, CB_GETCURSEL, 0, 0);
+    ASSERT_GE(shown, 0);
+    char text[MAX_PATH + 8] = {};
+    ASSERT_LT(SendMessageA(combo, CB_GETLBTEXTLEN, static_cast<WPARAM>(shown), 0),
+              static_cast<LRESULT>(sizeof text));
+    SendMessageA(combo, CB_GETLBTEXT, static_cast<WPARAM>(shown), reinterpret_cast<LPARAM>(text));
+    EXPECT_EQ(std::string(text, 2), std::string(1, LowerAscii(pf[0])) + ":");
+    EXPECT_EQ(box->SelectedText(), text);
+}
+
 TEST_F(FolderPageTest, TypedTextIsNormalisedWithTheBoxDrive) {
     Init(pf + "\\Parvela");
     struct Case {

@@ -620,6 +620,9 @@ TEST_F(MainForm, OpenDriveListTakesEnterAndEscapeArrowsMoveTheClosedBox) {
     Form->ShowPage(1, 2);
     TDriveBox& box = *Form->DestDirCmbBx;
     HWND combo = box.Inner();
+    // The page shows its drives, the main folder's selected, without being asked.
+    EXPECT_GE(SendMessageA(combo, CB_GETCOUNT, 0, 0), 3);
+    EXPECT_GE(SendMessageA(combo, CB_GETCURSEL, 0, 0), 0);
     box.SetDrive('c');
     ASSERT_EQ(box.ItemText(0).substr(0, 2), "c:");
     ASSERT_GE(box.ItemCount(), 3) << "c:, r: and z: in the test prefix";
