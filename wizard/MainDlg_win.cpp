@@ -579,9 +579,13 @@ HWND TMainDlgForm::PageByTag(int tag) const {
 }
 
 void TMainDlgForm::ShowPage(uint8_t from, uint8_t to) {
-    to = ResolvePageTarget(to, IsPortable());
+    // Only the association page depends on it: the first page does not wait
+    // for the storage query.
+    to = ResolvePageTarget(to, to == 6 && IsPortable());
     if (!ApplyEntryRule(from, to)) return;
     if (to == PageFinishStep) return;
+    // Not at start-up: each drive's label and kind take milliseconds to ask.
+    if (to == 2 && DestDirCmbBx) DestDirCmbBx->ListDrives();
     ApplyCommonTail(to);
     if (to == 3 && SelCompLstBx) UpdateDiskSpace(SelCompControls());
     if (to == 5) StartInstallation();
