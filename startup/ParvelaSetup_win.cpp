@@ -40,23 +40,33 @@ bool RunsOnWindows2000OrLater() {
 }
 
 int RunSetup() {
+    // The payload is inflated and indexed on a thread of its own while the
+    // window is built hidden; the window is shown only once the payload has
+    // proved whole. That loads no DLL, so it need not wait for the
+    // restriction below.
+    std::unique_ptr<TAttachedFiles> files;
+    std::jthread opening;
+    const bool supported = RunsOnWindows2000OrLater();
+    if (supported)
+        opening = std::jthread([&files] {
+            try {
+                files = TAttachedFiles::CreateFromResource();
+            } catch (...) {
+                // No reader: the damaged-payload path below.
+            }
+        });
     RestrictDllSearchToSystem();
-    if (!RunsOnWindows2000OrLater()) {
+    if (!supported) {
         MessageBoxA(nullptr, MsgNeedsWindows2000, nullptr, MB_ICONEXCLAMATION | MB_OK);
         return 0;
     }
-
-    // The payload is inflated and indexed on a thread of its own while the
-    // window is built hidden; the window is shown only once the payload has
-    // proved whole. The shell's folder service loads there first, before the
+    // The shell's folder service loads beside the window, before the
     // settings need it.
-    std::unique_ptr<TAttachedFiles> files;
-    std::jthread opening([&files] {
+    std::jthread shellFolders([] {
         try {
             InitShellFolders();
-            files = TAttachedFiles::CreateFromResource();
         } catch (...) {
-            // No reader: the damaged-payload path below.
+            // The settings then load it themselves.
         }
     });
 
