@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <span>
 
+#include "wizard/Page.h"
+
 // Client size of the window at 96 DPI.
 constexpr int FormClientWidth = 492;
 constexpr int FormClientHeight = 351;
@@ -49,7 +51,7 @@ struct TControlDef {
     const char* Text;
     uint32_t Flags;
     TCtlFont Font;
-    int Tag;  // page index for pages, -1 otherwise
+    TPage Tag;  // the page a page panel is; TPage::None for other controls
 };
 
 // Control IDs that other programs (the end-to-end driver) rely on.
@@ -75,7 +77,7 @@ enum : int {
     idAssocChkBx1 = 1060,  // ... idAssocChkBx1 + 3
     idFinishLbl = 1070,
     idFinishChkBx = 1071,
-    idPageBase = 1100,  // page i has ID idPageBase + i
+    idPageBase = 1100,  // a page has ID idPageBase + PageIndex(page)
 };
 
 // Where the pages sit inside the page area, and their size: the page

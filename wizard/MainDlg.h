@@ -26,7 +26,7 @@ struct TSelCompControls;
 class TMainDlgForm : public IOptionControls {
 public:
     // Builds the window (hidden), loads the logos and the settings, starts
-    // both timers and shows page 0. Needs RegisterWizardWindowClasses first
+    // both timers and shows the welcome page. Needs RegisterWizardWindowClasses first
     // (done on demand) and, for the licence page, the program's payload
     // reader in AttachedFiles. `dpi` 0 takes the DPI of the monitor the
     // window opens on; tests pass another to build it at that scale.
@@ -43,14 +43,14 @@ public:
     // The control made from the layout entry `name`; null for none.
     HWND Control(const char* name) const;
 
-    void ShowPage(uint8_t from, uint8_t to);
+    void ShowPage(TPage from, TPage to);
     void BNClick(HWND sender);
     void CancelBtnClick();
     void FormCloseQuery(bool& CanClose);
     // The first page whose tag equals `tag`; null when none.
-    HWND PageByTag(int tag) const;
-    // Tag of the page shown now; -1 before the first page.
-    int CurrentPage() const { return Shown; }
+    HWND PageByTag(TPage tag) const;
+    // The page shown now; TPage::None before the first page.
+    TPage CurrentPage() const { return Shown; }
 
     // A request to close (close box, Alt+F4, Cancel): inside ShowModal it
     // ends the loop once FormCloseQuery allows; outside (tests) it asks at
@@ -106,11 +106,11 @@ private:
     void LoadLogos();
     void EndWizard(int result);
     void SetModalResult(int result);
-    bool ApplyEntryRule(uint8_t from, uint8_t to);
+    bool ApplyEntryRule(TPage from, TPage to);
     void LoadLicenseText();
     void StartInstallation();
     void FinishStep();
-    void ApplyCommonTail(uint8_t to);
+    void ApplyCommonTail(TPage to);
     void FixFocus();
     TSelCompControls SelCompControls() const;
     LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
@@ -118,7 +118,7 @@ private:
 
     HWND Window = nullptr;
     int Dpi = 96;
-    int Shown = -1;
+    TPage Shown = TPage::None;
     bool InModal = false;
     bool InStatusTick = false;
     std::map<std::string, HWND> Controls;

@@ -268,7 +268,7 @@ TMainDlgForm::TMainDlgForm(int dpi) {
     SetWindowTextA(SelCompLbl, SelCompLblText);
     SetTimer(Window, StatusTimerId, 100, nullptr);
     SetTimer(Window, DriveTimerId, 1000, nullptr);
-    ShowPage(PageNone, 0);
+    ShowPage(TPage::None, TPage::Welcome);
     Ready = true;
 }
 
@@ -403,10 +403,10 @@ void TMainDlgForm::CreateFromLayout() {
             SetWindowLongPtrA(w, GWLP_USERDATA, static_cast<LONG_PTR>(d.Flags));
         PlaceControl(d, w);
         Controls[d.Name] = w;
-        if (d.Tag >= 0) {
-            if (Pages.size() <= static_cast<size_t>(d.Tag))
-                Pages.resize(static_cast<size_t>(d.Tag) + 1);
-            Pages[static_cast<size_t>(d.Tag)] = w;
+        if (d.Tag != TPage::None) {
+            const auto index = static_cast<size_t>(PageIndex(d.Tag));
+            if (Pages.size() <= index) Pages.resize(index + 1);
+            Pages[index] = w;
         }
     }
 
@@ -555,12 +555,11 @@ void TMainDlgForm::Close() {
 void TMainDlgForm::CancelBtnClick() { Close(); }
 
 void TMainDlgForm::BNClick(HWND sender) {
-    if (Shown < 0) return;
-    const auto current = static_cast<uint8_t>(Shown);
+    if (Shown == TPage::None) return;
     if (sender == BackBtn) {
-        if (current > 0) ShowPage(current, current - 1);
+        if (Shown != TPage::Welcome) ShowPage(Shown, PreviousPage(Shown));
     } else {
-        ShowPage(current, current + 1);
+        ShowPage(Shown, NextPage(Shown));
     }
 }
 
@@ -572,30 +571,30 @@ void TMainDlgForm::FormCloseQuery(bool& CanClose) {
     CanClose = allowed;
 }
 
-HWND TMainDlgForm::PageByTag(int tag) const {
+HWND TMainDlgForm::PageByTag(TPage tag) const {
     for (const TControlDef& d : WizardLayout())
-        if (d.Tag >= 0 && d.Tag == tag) return Control(d.Name);
+        if (d.Tag != TPage::None && d.Tag == tag) return Control(d.Name);
     return nullptr;
 }
 
-void TMainDlgForm::ShowPage(uint8_t from, uint8_t to) {
+void TMainDlgForm::ShowPage(TPage from, TPage to) {
     // Only the association page depends on it: the first page does not wait
     // for the storage query.
-    to = ResolvePageTarget(to, to == 6 && IsPortable());
+    to = ResolvePageTarget(to, to == TPage::Assoc && IsPortable());
     if (!ApplyEntryRule(from, to)) return;
-    if (to == PageFinishStep) return;
+    if (to == TPage::FinishStep) return;
     // Not at start-up: each drive's label and kind take milliseconds to ask.
-    if (to == 2 && DestDirCmbBx) DestDirCmbBx->ListDrives();
+    if (to == TPage::DestDir && DestDirCmbBx) DestDirCmbBx->ListDrives();
     ApplyCommonTail(to);
-    if (to == 3 && SelCompLstBx) UpdateDiskSpace(SelCompControls());
-    if (to == 5) StartInstallation();
+    if (to == TPage::SelComp && SelCompLstBx) UpdateDiskSpace(SelCompControls());
+    if (to == TPage::Installing) StartInstallation();
 }
 
 // Returns false where the rule says to stay.
-bool TMainDlgForm::ApplyEntryRule(uint8_t from, uint8_t to) {
+bool TMainDlgForm::ApplyEntryRule(TPage from, TPage to) {
     switch (to) {
-    case 1:
-        if (from == 0 && GetWindowTextLengthA(LicenseMemo) == 0) {
+    case TPage::License:
+        if (from == TPage::Welcome && GetWindowTextLengthA(LicenseMemo) == 0) {
             if (IsAppRunning()) {
                 MessageDlgFromThread(MsgAppRunning, mtInformation, mbOK);
                 return false;
@@ -603,15 +602,15 @@ bool TMainDlgForm::ApplyEntryRule(uint8_t from, uint8_t to) {
             LoadLicenseText();
         }
         return true;
-    case 2:
-        if (from == 1 && !Ticked(LicenseChkBx)) {
+    case TPage::DestDir:
+        if (from == TPage::License && !Ticked(LicenseChkBx)) {
             if (MessageDlgFromThread(MsgLicenseDeclined, mtInformation, mbYes | mbNo) == mrYes)
                 EndWizard(mrCancel);
             return false;
         }
         return true;
-    case 3:
-        if (from == 2) {
+    case TPage::SelComp:
+        if (from == TPage::DestDir) {
             // Refused before anything is written or put on a command line;
             // a text that is wrong as typed is left as typed.
             TFolderCheck check = CheckDestDirEdit(DestDirEdt);
@@ -628,19 +627,19 @@ bool TMainDlgForm::ApplyEntryRule(uint8_t from, uint8_t to) {
         }
         if (SelCompLstBx) EnterSelCompPage(SelCompControls(), AttachedFiles);
         return true;
-    case 4: {
+    case TPage::Start: {
         const int show = IsPortable() ? SW_HIDE : SW_SHOW;
         ShowWindow(InstallToAllChkBx, show);
         ShowWindow(DesktopChkBx, show);
         return true;
     }
-    case 5:
+    case TPage::Installing:
         if (IsAppRunning()) {
             MessageDlgFromThread(MsgAppRunning, mtInformation, mbOK);
             return false;
         }
         return true;
-    case 6: {
+    case TPage::Assoc: {
         const int32_t max =
             static_cast<int32_t>(SendMessageA(InstallingProgressBar, PBM_GETRANGE, FALSE, 0));
         SendMessageA(InstallingProgressBar, PBM_SETPOS, static_cast<WPARAM>(max), 0);
@@ -648,13 +647,13 @@ bool TMainDlgForm::ApplyEntryRule(uint8_t from, uint8_t to) {
         for (int i = 0; i < 4; ++i) SetTicked(AssocChkBx[i], ticks[static_cast<size_t>(i)]);
         return true;
     }
-    case 7: {
+    case TPage::Finish: {
         bool assoc[4];
         for (int i = 0; i < 4; ++i) assoc[i] = Ticked(AssocChkBx[i]);
         FinishPageEntry(assoc, Ticked(InstallToAllChkBx), Ticked(DesktopChkBx));
         return true;
     }
-    case PageFinishStep: FinishStep(); return true;
+    case TPage::FinishStep: FinishStep(); return true;
     default: return true;
     }
 }
@@ -705,7 +704,7 @@ void TMainDlgForm::FinishStep() {
     EndWizard(mrOk);
 }
 
-void TMainDlgForm::ApplyCommonTail(uint8_t to) {
+void TMainDlgForm::ApplyCommonTail(TPage to) {
     const TPageButtons b = PageButtons(to);
     ShowWindow(BackBtn, b.BackVisible ? SW_SHOW : SW_HIDE);
     EnableWindow(BackBtn, b.BackEnabled);
@@ -714,7 +713,7 @@ void TMainDlgForm::ApplyCommonTail(uint8_t to) {
     SetWindowTextA(NextBtn, b.NextCaption);
     EnableWindow(CancelBtn, b.CancelEnabled);
     SetWindowTextA(CancelBtn, "Cancel");
-    SetWindowTextA(TopLbl, PageTitles[to]);
+    SetWindowTextA(TopLbl, PageTitles[PageIndex(to)]);
     HWND page = PageByTag(to);
     for (HWND p : Pages)
         if (p != page) ShowWindow(p, SW_HIDE);
@@ -722,7 +721,7 @@ void TMainDlgForm::ApplyCommonTail(uint8_t to) {
     Shown = to;
     if (const char* name = PageFocusControl(to)) {
         HWND focus = Control(name);
-        if (to == 3 && SelCompLstBx) focus = SelCompLstBx->Inner();
+        if (to == TPage::SelComp && SelCompLstBx) focus = SelCompLstBx->Inner();
         if (focus && IsWindowEnabled(focus)) SetFocus(focus);
         // As a dialog does on entering an edit: typing replaces the folder,
         // and the caret does not sit on the first letter.
@@ -764,7 +763,7 @@ void TMainDlgForm::StatusTimerTick() {
         // The completion page alone would claim a whole installation.
         if (AttachedFiles && !AttachedFiles->Skipped.empty())
             MessageDlgFromThread(SkippedFilesMessage(AttachedFiles->Skipped), mtWarning, mbOK);
-        ShowPage(5, 6);
+        ShowPage(TPage::Installing, TPage::Assoc);
     };
     actions.Failed = [this] { EndWizard(mrCancel); };
     InstallStatusTick(actions);
@@ -775,7 +774,7 @@ void TMainDlgForm::DriveTimer() {
 }
 
 void TMainDlgForm::AppActivated() {
-    if (Shown == 3 && SelCompLstBx) UpdateDiskSpace(SelCompControls());
+    if (Shown == TPage::SelComp && SelCompLstBx) UpdateDiskSpace(SelCompControls());
 }
 
 bool TMainDlgForm::GetBox(TOptionBox box) const {

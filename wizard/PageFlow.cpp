@@ -31,25 +31,27 @@ const char* const MsgSetupAlreadyRunning =
     "Please finish or close the other Setup window first.";
 const char* const MsgNeedsWindows2000 = "This program requires Windows 2000 or later.";
 
-TPageButtons PageButtons(uint8_t to) {
+TPageButtons PageButtons(TPage to) {
     TPageButtons b{};
-    b.BackVisible = to != 0;
-    b.BackEnabled = to < 5;
-    b.NextEnabled = to != 5;
-    b.NextCaption = to == 7 ? "&Finish" : "&Next >";
-    b.CancelEnabled = to != 7;
+    b.BackVisible = to != TPage::Welcome;
+    b.BackEnabled = to < TPage::Installing;
+    b.NextEnabled = to != TPage::Installing;
+    b.NextCaption = to == TPage::Finish ? "&Finish" : "&Next >";
+    b.CancelEnabled = to != TPage::Finish;
     return b;
 }
 
-uint8_t ResolvePageTarget(uint8_t to, bool portable) { return to == 6 && portable ? 7 : to; }
+TPage ResolvePageTarget(TPage to, bool portable) {
+    return to == TPage::Assoc && portable ? TPage::Finish : to;
+}
 
-const char* PageFocusControl(uint8_t to) {
+const char* PageFocusControl(TPage to) {
     switch (to) {
-    case 1: return "LicenseMemo";
-    case 2: return "DestDirEdt";
-    case 3: return "SelCompLstBx";
-    case 4: return "NextBtn";
-    case 6: return "AssocChkBx1";
+    case TPage::License: return "LicenseMemo";
+    case TPage::DestDir: return "DestDirEdt";
+    case TPage::SelComp: return "SelCompLstBx";
+    case TPage::Start: return "NextBtn";
+    case TPage::Assoc: return "AssocChkBx1";
     default: return nullptr;
     }
 }

@@ -9,9 +9,7 @@
 #include <vector>
 
 #include "integration/Options.h"  // TCheckState
-
-constexpr uint8_t PageNone = 255;      // "from" at construction
-constexpr uint8_t PageFinishStep = 8;  // the press of Finish on the last page
+#include "wizard/Page.h"
 
 struct TPageButtons {
     bool BackVisible, BackEnabled;
@@ -19,15 +17,15 @@ struct TPageButtons {
     const char* NextCaption;
     bool CancelEnabled;
 };
-// Button states of the common tail for page `to` (0..7).
-TPageButtons PageButtons(uint8_t to);
+// Button states of the common tail for page `to` (not FinishStep).
+TPageButtons PageButtons(TPage to);
 
 // A portable installation has no association page.
-uint8_t ResolvePageTarget(uint8_t to, bool portable);
+TPage ResolvePageTarget(TPage to, bool portable);
 
 // Name of the control that gets the focus on entering page `to`; null when
 // the page has none.
-const char* PageFocusControl(uint8_t to);
+const char* PageFocusControl(TPage to);
 
 // The letter that "&" marks in a control text, upper-cased (ASCII); 0 for
 // none. "&&" is a literal "&".

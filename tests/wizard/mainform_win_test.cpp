@@ -141,9 +141,9 @@ protected:
     void Back() { Form->BNClick(Form->BackBtn); }
 
     // The visible pages (exactly one is expected).
-    std::vector<int> ShownPages() const {
-        std::vector<int> shown;
-        for (int t = 0; t < 8; ++t)
+    std::vector<TPage> ShownPages() const {
+        std::vector<TPage> shown;
+        for (TPage t = TPage::Welcome; t != TPage::FinishStep; t = NextPage(t))
             if (Visible(Form->PageByTag(t))) shown.push_back(t);
         return shown;
     }
@@ -156,10 +156,10 @@ protected:
         EXPECT_EQ(Asked[0].Buttons, mbOK);
     }
 
-    void ExpectOnPage(int page) {
+    void ExpectOnPage(TPage page) {
         EXPECT_EQ(Form->CurrentPage(), page);
-        EXPECT_EQ(ShownPages(), std::vector<int>{page});
-        EXPECT_EQ(Text(Form->TopLbl), PageTitles[page]);
+        EXPECT_EQ(ShownPages(), std::vector<TPage>{page});
+        EXPECT_EQ(Text(Form->TopLbl), PageTitles[PageIndex(page)]);
     }
 
     std::unique_ptr<TAttachedFiles> Files;
@@ -242,7 +242,7 @@ TEST_F(MainForm, EditsKeepTheirTextOffBothBorders) {
 }
 
 TEST_F(MainForm, ConstructionShowsTheWelcomePageWithDefaults) {
-    ExpectOnPage(0);
+    ExpectOnPage(TPage::Welcome);
     EXPECT_FALSE(Visible(Form->BackBtn));
     EXPECT_TRUE(Enabled(Form->NextBtn));
     EXPECT_EQ(Text(Form->NextBtn), "&Next >");
@@ -268,7 +268,7 @@ TEST_F(MainForm, ConstructionShowsTheWelcomePageWithDefaults) {
 }
 
 TEST_F(MainForm, WalkForwardAndBackWithButtonStates) {
-    for (int page = 1; page <= 4; ++page) {
+    for (TPage page = TPage::License; page <= TPage::Start; page = NextPage(page)) {
         Next();
         ExpectOnPage(page);
         EXPECT_TRUE(Visible(Form->BackBtn));
@@ -282,9 +282,9 @@ TEST_F(MainForm, WalkForwardAndBackWithButtonStates) {
     EXPECT_EQ(GetFocus(), Form->NextBtn);
     EXPECT_TRUE(Visible(Form->InstallToAllChkBx));
     EXPECT_TRUE(Visible(Form->DesktopChkBx));
-    for (int page = 3; page >= 0; --page) {
+    for (int page = PageIndex(TPage::SelComp); page >= 0; --page) {
         Back();
-        ExpectOnPage(page);
+        ExpectOnPage(static_cast<TPage>(page));
     }
     EXPECT_FALSE(Visible(Form->BackBtn));
     EXPECT_TRUE(Asked.empty());
@@ -292,8 +292,8 @@ TEST_F(MainForm, WalkForwardAndBackWithButtonStates) {
 }
 
 TEST_F(MainForm, TabVisitsTheShownPageThenTheButtons) {
-    Form->ShowPage(3, 4);
-    ExpectOnPage(4);
+    Form->ShowPage(TPage::SelComp, TPage::Start);
+    ExpectOnPage(TPage::Start);
     std::vector<HWND> order;
     HWND at = Form->InstallToAllChkBx;
     for (int i = 0; i < 6; ++i) {
@@ -309,7 +309,7 @@ TEST_F(MainForm, TabVisitsTheShownPageThenTheButtons) {
 TEST_F(MainForm, LicenceLoadedOnceThroughATemporaryFile) {
     const int leftovers = CountTempLeftovers();
     Next();
-    ExpectOnPage(1);
+    ExpectOnPage(TPage::License);
     EXPECT_EQ(Text(Form->LicenseMemo),
               "Licence of the test payload.\r\nSecond line.\r\nThird line.");
     EXPECT_EQ(GetFocus(), Form->LicenseMemo);
@@ -325,7 +325,7 @@ TEST_F(MainForm, LicenceLoadedOnceThroughATemporaryFile) {
         TFakeRunningApp running;
         Next();
     }
-    ExpectOnPage(1);
+    ExpectOnPage(TPage::License);
     EXPECT_EQ(Text(Form->LicenseMemo), "marker");
     EXPECT_TRUE(Asked.empty());
 }
@@ -338,12 +338,12 @@ TEST_F(MainForm, LicenceWithoutLinesIsLoadedAgainEachTime) {
         TFakeRunningApp running;
         Answers = {mrOk};
         Next();
-        ExpectOnPage(0);
+        ExpectOnPage(TPage::Welcome);
         ASSERT_EQ(Asked.size(), 1u);
         EXPECT_EQ(Asked[0].Text, MsgAppRunning);
     }
     Next();
-    ExpectOnPage(1);
+    ExpectOnPage(TPage::License);
     EXPECT_NE(Text(Form->LicenseMemo), "");
 }
 
@@ -352,12 +352,12 @@ TEST_F(MainForm, RunningCopyBlocksTheLicencePageWithAnInformationBox) {
         TFakeRunningApp running;
         Answers = {mrOk};
         Next();
-        ExpectOnPage(0);
+        ExpectOnPage(TPage::Welcome);
         ExpectOnlyTheRunningCopyBox();
         EXPECT_EQ(Text(Form->LicenseMemo), "");
     }
     Next();
-    ExpectOnPage(1);
+    ExpectOnPage(TPage::License);
     EXPECT_EQ(Asked.size(), 1u);
 }
 
@@ -367,7 +367,7 @@ TEST_F(MainForm, DecliningTheLicence) {
     // No: stay, box still unticked, nothing ends.
     Answers = {mrNo};
     Next();
-    ExpectOnPage(1);
+    ExpectOnPage(TPage::License);
     EXPECT_FALSE(Ticked(Form->LicenseChkBx));
     EXPECT_EQ(Form->ModalResult, 0);
     ASSERT_EQ(Asked.size(), 1u);
@@ -380,34 +380,34 @@ TEST_F(MainForm, DecliningTheLicence) {
     EXPECT_EQ(Form->ModalResult, mrCancel);
     EXPECT_TRUE(Form->CloseAllowed);
     EXPECT_EQ(Asked.size(), 2u);
-    ExpectOnPage(1);
+    ExpectOnPage(TPage::License);
     // Back to page 1 from page 2 never asks.
 }
 
 TEST_F(MainForm, OnlyNextFromTheFolderPageTakesTheEditIntoTheMainFolder) {
     Next();
     Next();
-    ExpectOnPage(2);
+    ExpectOnPage(TPage::DestDir);
     EXPECT_EQ(GetFocus(), Form->DestDirEdt);
     SetWindowTextA(Form->DestDirEdt, "  C:\\Apps\\Editor\\  ");
     Next();
-    ExpectOnPage(3);
+    ExpectOnPage(TPage::SelComp);
     EXPECT_EQ(Options.MainDir, "C:\\Apps\\Editor");
     EXPECT_EQ(Text(Form->DestDirEdt), "C:\\Apps\\Editor");
 
     Back();
     SetWindowTextA(Form->DestDirEdt, "C:\\Elsewhere");
     Back();
-    ExpectOnPage(1);
+    ExpectOnPage(TPage::License);
     EXPECT_EQ(Options.MainDir, "C:\\Apps\\Editor");
     // Back from the ready page to the components page keeps it too.
     Next();
     Next();
     Next();
-    ExpectOnPage(4);
+    ExpectOnPage(TPage::Start);
     SetWindowTextA(Form->DestDirEdt, "C:\\Third");
     Back();
-    ExpectOnPage(3);
+    ExpectOnPage(TPage::SelComp);
     EXPECT_EQ(Options.MainDir, "C:\\Elsewhere");
 }
 
@@ -422,7 +422,7 @@ TEST_F(MainForm, FolderPageEntrySelectsTheWholeFolder) {
     };
     Next();
     Next();
-    ExpectOnPage(2);
+    ExpectOnPage(TPage::DestDir);
     const DWORD length = static_cast<DWORD>(Text(Form->DestDirEdt).size());
     ASSERT_GT(length, 0u);
     EXPECT_EQ(selection(), std::make_pair(DWORD{0}, length));
@@ -430,7 +430,7 @@ TEST_F(MainForm, FolderPageEntrySelectsTheWholeFolder) {
     SendMessageA(Form->DestDirEdt, EM_SETSEL, 2, 2);
     Back();
     Next();
-    ExpectOnPage(2);
+    ExpectOnPage(TPage::DestDir);
     EXPECT_EQ(selection(), std::make_pair(DWORD{0}, length));
     SendMessageA(Form->DestDirEdt, WM_CHAR, 'D', 1);
     EXPECT_EQ(Text(Form->DestDirEdt), "D");
@@ -440,7 +440,7 @@ TEST_F(MainForm, ComponentsPageShowsFiguresAndFollowsTheDiskSpaceRule) {
     Next();
     Next();
     Next();
-    ExpectOnPage(3);
+    ExpectOnPage(TPage::SelComp);
     EXPECT_NE(Text(Form->SelCompDiskSpaceReqLbl2), "");
     EXPECT_NE(Text(Form->SelCompDiskSpaceAvailLbl2), "");
     EXPECT_TRUE(Enabled(Form->NextBtn));
@@ -448,21 +448,21 @@ TEST_F(MainForm, ComponentsPageShowsFiguresAndFollowsTheDiskSpaceRule) {
     Back();
     SetWindowTextA(Form->DestDirEdt, "Q:\\Nowhere");
     Next();
-    ExpectOnPage(3);
+    ExpectOnPage(TPage::SelComp);
     EXPECT_FALSE(Enabled(Form->NextBtn));
     EXPECT_TRUE(Enabled(Form->BackBtn));
 }
 
 TEST_F(MainForm, PortableFolderHidesTheOptionBoxesAndSkipsTheAssociationPage) {
     Options.MainDir = "R:\\Parvela";
-    Form->ShowPage(3, 4);
-    ExpectOnPage(4);
+    Form->ShowPage(TPage::SelComp, TPage::Start);
+    ExpectOnPage(TPage::Start);
     EXPECT_FALSE(Visible(Form->InstallToAllChkBx));
     EXPECT_FALSE(Visible(Form->DesktopChkBx));
     // 6 becomes 7; the finish page of a portable installation only writes
     // the common data file into the main folder.
-    Form->ShowPage(5, 6);
-    ExpectOnPage(7);
+    Form->ShowPage(TPage::Installing, TPage::Assoc);
+    ExpectOnPage(TPage::Finish);
     EXPECT_EQ(Text(Form->NextBtn), "&Finish");
     EXPECT_FALSE(Enabled(Form->CancelBtn));
     EXPECT_FALSE(Enabled(Form->BackBtn));
@@ -471,14 +471,14 @@ TEST_F(MainForm, PortableFolderHidesTheOptionBoxesAndSkipsTheAssociationPage) {
     RemoveDirectoryA("R:\\Parvela");
     // Normal folder again: the boxes come back.
     Options.MainDir = "C:\\Parvela";
-    Form->ShowPage(3, 4);
+    Form->ShowPage(TPage::SelComp, TPage::Start);
     EXPECT_TRUE(Visible(Form->InstallToAllChkBx));
 }
 
 TEST_F(MainForm, AssociationPageTicksTheBoxesOfTheStoredLetters) {
     Options.Extensions = "DB";
-    Form->ShowPage(5, 6);
-    ExpectOnPage(6);
+    Form->ShowPage(TPage::Installing, TPage::Assoc);
+    ExpectOnPage(TPage::Assoc);
     EXPECT_FALSE(Ticked(Form->AssocChkBx[0]));
     EXPECT_TRUE(Ticked(Form->AssocChkBx[1]));
     EXPECT_FALSE(Ticked(Form->AssocChkBx[2]));
@@ -489,7 +489,7 @@ TEST_F(MainForm, AssociationPageTicksTheBoxesOfTheStoredLetters) {
     EXPECT_TRUE(Enabled(Form->CancelBtn));
     // The progress bar is full.
     SendMessageA(Form->InstallingProgressBar, PBM_SETRANGE32, 0, 1000);
-    Form->ShowPage(5, 6);
+    Form->ShowPage(TPage::Installing, TPage::Assoc);
     EXPECT_EQ(SendMessageA(Form->InstallingProgressBar, PBM_GETPOS, 0, 0), 1000);
 }
 
@@ -502,7 +502,7 @@ TEST_F(MainForm, CancelAsksTheQuitQuestion) {
     EXPECT_EQ(Asked[0].Buttons, mbNo | mbAbort);
     EXPECT_EQ(Form->ModalResult, 0);
     EXPECT_FALSE(Form->CloseAllowed);
-    ExpectOnPage(0);
+    ExpectOnPage(TPage::Welcome);
 
     // The close box takes the same way.
     Answers = {mrAbort};
@@ -515,10 +515,10 @@ TEST_F(MainForm, CancelAsksTheQuitQuestion) {
 
 TEST_F(MainForm, KeyboardEnterIsNextAndEscapeIsCancelWhileEnabled) {
     EXPECT_TRUE(Form->HandleDialogKey(VK_RETURN));
-    ExpectOnPage(1);
+    ExpectOnPage(TPage::License);
     SetFocus(Form->BackBtn);
     EXPECT_TRUE(Form->HandleDialogKey(VK_RETURN));  // a focused button is pressed
-    ExpectOnPage(0);
+    ExpectOnPage(TPage::Welcome);
     Answers = {mrNo};
     EXPECT_TRUE(Form->HandleDialogKey(VK_ESCAPE));
     EXPECT_EQ(Asked.size(), 1u);
@@ -526,8 +526,8 @@ TEST_F(MainForm, KeyboardEnterIsNextAndEscapeIsCancelWhileEnabled) {
     // On the last page Cancel is disabled: Escape does nothing, the close
     // box still asks.
     Options.MainDir = "R:\\Parvela";
-    Form->ShowPage(5, 6);
-    ExpectOnPage(7);
+    Form->ShowPage(TPage::Installing, TPage::Assoc);
+    ExpectOnPage(TPage::Finish);
     EXPECT_TRUE(Form->HandleDialogKey(VK_ESCAPE));
     EXPECT_EQ(Asked.size(), 1u);
     EXPECT_EQ(Form->ModalResult, 0);
@@ -541,12 +541,12 @@ TEST_F(MainForm, KeyboardEnterIsNextAndEscapeIsCancelWhileEnabled) {
 
 TEST_F(MainForm, PageByTagFindsEachPageAndNothingElse) {
     for (int t = 0; t < 8; ++t) {
-        HWND page = Form->PageByTag(t);
+        HWND page = Form->PageByTag(static_cast<TPage>(t));
         ASSERT_NE(page, nullptr);
         EXPECT_EQ(GetDlgCtrlID(page), idPageBase + t);
     }
-    EXPECT_EQ(Form->PageByTag(8), nullptr);
-    EXPECT_EQ(Form->PageByTag(-1), nullptr);
+    EXPECT_EQ(Form->PageByTag(TPage::FinishStep), nullptr);
+    EXPECT_EQ(Form->PageByTag(TPage::None), nullptr);
 }
 
 TEST_F(MainForm, OptionControlsReadAndWriteTheBoxesAndRows) {
@@ -617,7 +617,7 @@ void RunModal(TMainDlgForm& form, std::vector<std::function<void()>> steps) {
 // the highlighted drive, Escape keeps the old one; neither is Next or Cancel.
 // Arrows on the closed box move to the next drive.
 TEST_F(MainForm, OpenDriveListTakesEnterAndEscapeArrowsMoveTheClosedBox) {
-    Form->ShowPage(1, 2);
+    Form->ShowPage(TPage::License, TPage::DestDir);
     TDriveBox& box = *Form->DestDirCmbBx;
     HWND combo = box.Inner();
     // The page shows its drives, the main folder's selected, without being asked.
@@ -667,13 +667,13 @@ TEST_F(MainForm, OpenDriveListTakesEnterAndEscapeArrowsMoveTheClosedBox) {
                         [&] { EXPECT_EQ(std::string(1, box.Drive()), second); },
                     });
     EXPECT_TRUE(Asked.empty()) << Asked[0].Text;
-    EXPECT_EQ(Form->CurrentPage(), 2);
+    EXPECT_EQ(Form->CurrentPage(), TPage::DestDir);
 }
 
 // The labels' accelerators focus the control they name; the buttons' still
 // press them.
 TEST_F(MainForm, LabelAcceleratorsFocusTheirControls) {
-    Form->ShowPage(1, 2);
+    Form->ShowPage(TPage::License, TPage::DestDir);
     RunModal(*Form, {
                         [&] {
                             SetFocus(Form->NextBtn);
@@ -690,7 +690,7 @@ TEST_F(MainForm, LabelAcceleratorsFocusTheirControls) {
                             PressKeys({'N'}, true);
                         },
                         [&] {
-                            EXPECT_EQ(Form->CurrentPage(), 3);
+                            EXPECT_EQ(Form->CurrentPage(), TPage::SelComp);
                             SetFocus(Form->NextBtn);
                             PressKeys({'C'}, true);
                         },
@@ -702,7 +702,7 @@ TEST_F(MainForm, LabelAcceleratorsFocusTheirControls) {
                             EXPECT_EQ(GetFocus(), Form->SelCompLstBx->Inner());
                             PressKeys({'B'}, true);
                         },
-                        [&] { EXPECT_EQ(Form->CurrentPage(), 2); },
+                        [&] { EXPECT_EQ(Form->CurrentPage(), TPage::DestDir); },
                     });
     EXPECT_TRUE(Asked.empty());
 }
@@ -765,7 +765,7 @@ TEST_F(MainForm, DpiChangeRebuildsTheLayoutAndTakesTheSuggestedRectangle) {
     Next();
     Next();
     Next();
-    ExpectOnPage(3);
+    ExpectOnPage(TPage::SelComp);
     const int start = Form->CurrentDpi();
     for (int dpi : {120, 144, 192, 96, start}) {
         RECT was;
@@ -783,7 +783,7 @@ TEST_F(MainForm, DpiChangeRebuildsTheLayoutAndTakesTheSuggestedRectangle) {
         GetWindowRect(Form->Handle(), &now);
         EXPECT_TRUE(EqualRect(&now, &suggested)) << dpi;
         // Still the same page, rows and figures.
-        ExpectOnPage(3);
+        ExpectOnPage(TPage::SelComp);
         EXPECT_EQ(Form->SelCompLstBx->RowCount(), 6);
     }
 }
@@ -792,13 +792,13 @@ TEST_F(MainForm, DpiChangeRebuildsTheLayoutAndTakesTheSuggestedRectangle) {
 
 TEST_F(MainForm, RunningCopyOnLeavingTheReadyPageKeepsTheRunFromStarting) {
     ReleaseInstallLog();
-    Form->ShowPage(3, 4);
+    Form->ShowPage(TPage::SelComp, TPage::Start);
     {
         TFakeRunningApp running;
         Answers = {mrOk};
         Next();
     }
-    ExpectOnPage(4);
+    ExpectOnPage(TPage::Start);
     ExpectOnlyTheRunningCopyBox();
     EXPECT_FALSE(InstallLogExists()) << "the run has not started";
     EXPECT_EQ(InstallThreadStatus.GetState(), isIdle);
@@ -807,7 +807,7 @@ TEST_F(MainForm, RunningCopyOnLeavingTheReadyPageKeepsTheRunFromStarting) {
 
 // Back in the wizard after freeing space elsewhere, the figures are new.
 TEST_F(MainForm, ActivatingTheProgramAgainOnTheComponentsPageRefreshesTheFigures) {
-    Form->ShowPage(2, 3);
+    Form->ShowPage(TPage::DestDir, TPage::SelComp);
     const std::string required = Text(Form->SelCompDiskSpaceReqLbl2);
     auto stale = [this] {
         SetWindowTextA(Form->SelCompDiskSpaceReqLbl2, "stale");
@@ -822,7 +822,7 @@ TEST_F(MainForm, ActivatingTheProgramAgainOnTheComponentsPageRefreshesTheFigures
     EXPECT_NE(Text(Form->SelCompDiskSpaceAvailLbl2), "stale");
     EXPECT_TRUE(Enabled(Form->NextBtn));
     // On another page the labels are left alone.
-    Form->ShowPage(3, 4);
+    Form->ShowPage(TPage::SelComp, TPage::Start);
     stale();
     SendMessageA(Form->Handle(), WM_ACTIVATEAPP, TRUE, 0);
     EXPECT_EQ(Text(Form->SelCompDiskSpaceAvailLbl2), "stale");
@@ -840,7 +840,7 @@ TEST_F(MainForm, RowSizesComeFromThePayloadInClustersOfTheMainFolder) {
     auto spoil = [this] {
         for (int row = 0; row < 6; ++row) Form->SelCompLstBx->SetSize(row, 1);
     };
-    Form->ShowPage(2, 3);
+    Form->ShowPage(TPage::DestDir, TPage::SelComp);
     expectSizes();
     spoil();
     Back();
@@ -877,7 +877,7 @@ TEST_F(MainForm, LicenceThatCannotBeExtractedAbortEndsIgnoreGoesOn) {
     Next();
     ASSERT_EQ(Asked.size(), 2u);
     EXPECT_EQ(Asked[1].Kind, mtError);
-    ExpectOnPage(1);
+    ExpectOnPage(TPage::License);
     EXPECT_EQ(Form->ModalResult, 0);
     EXPECT_EQ(Text(Form->LicenseMemo), "");
     EXPECT_TRUE(Enabled(Form->NextBtn));
@@ -889,7 +889,7 @@ TEST_F(MainForm, LicenceThatCannotBeExtractedAbortEndsIgnoreGoesOn) {
 // main folder only changes with Next on the folder page.
 TEST_F(MainForm, DrivePollingOnALaterPageChangesTheEditNotTheMainFolder) {
     TTempTree stickFolder(GetTempFolder(), "formstick");
-    Form->ShowPage(2, 3);
+    Form->ShowPage(TPage::DestDir, TPage::SelComp);
     const std::string mainDir = Options.MainDir;
     const char letter = FreeDriveLetter();
     ASSERT_NE(letter, 0);
@@ -903,7 +903,7 @@ TEST_F(MainForm, DrivePollingOnALaterPageChangesTheEditNotTheMainFolder) {
     EXPECT_EQ(Options.MainDir, mainDir);
     Back();
     Back();
-    ExpectOnPage(2);
+    ExpectOnPage(TPage::DestDir);
     EXPECT_EQ(Options.MainDir, mainDir);
     Next();
     EXPECT_TRUE(TextEqualsIgnoreCase(Options.MainDir, proposed)) << Options.MainDir;
@@ -934,8 +934,8 @@ TEST_F(MainForm, PortableRunGoesFromInstallingStraightToTheLastPage) {
     const std::string dir = "R:\\WizardRun";
     DeleteFolderTree(dir);
     Options.MainDir = dir;
-    Form->ShowPage(4, 5);
-    ExpectOnPage(5);
+    Form->ShowPage(TPage::Start, TPage::Installing);
+    ExpectOnPage(TPage::Installing);
     EXPECT_FALSE(Enabled(Form->BackBtn));
     EXPECT_FALSE(Enabled(Form->NextBtn));
     EXPECT_TRUE(Enabled(Form->CancelBtn));
@@ -953,10 +953,10 @@ TEST_F(MainForm, PortableRunGoesFromInstallingStraightToTheLastPage) {
     EXPECT_EQ(hi, AttachedFiles->GetTotalSize());
     EXPECT_GT(hi, 0);
 
-    ASSERT_TRUE(PumpUntil([&] { return Form->CurrentPage() == 7; }, 20000))
-        << "stuck on page " << Form->CurrentPage();
+    ASSERT_TRUE(PumpUntil([&] { return Form->CurrentPage() == TPage::Finish; }, 20000))
+        << "stuck on page " << PageIndex(Form->CurrentPage());
     WaitForInstallThread();
-    ExpectOnPage(7);
+    ExpectOnPage(TPage::Finish);
     EXPECT_EQ(InstallThreadStatus.GetState(), isIdle);
     EXPECT_TRUE(FileExists(dir + "\\parv.exe"));
     EXPECT_TRUE(FileExists(dir + "\\License.txt"));
@@ -972,9 +972,9 @@ TEST_F(MainForm, RunMovesOnWhenTheThreadSaysItIsDone) {
     DeleteFolderTree(dir);
     Options.MainDir = dir;
     ASSERT_TRUE(KillTimer(Form->Handle(), 1));
-    Form->ShowPage(4, 5);
-    ASSERT_TRUE(PumpUntil([&] { return Form->CurrentPage() == 7; }, 20000))
-        << "stuck on page " << Form->CurrentPage();
+    Form->ShowPage(TPage::Start, TPage::Installing);
+    ASSERT_TRUE(PumpUntil([&] { return Form->CurrentPage() == TPage::Finish; }, 20000))
+        << "stuck on page " << PageIndex(Form->CurrentPage());
     WaitForInstallThread();
     EXPECT_EQ(InstallThreadStatus.GetState(), isIdle);
     DeleteFolderTree(dir);
@@ -987,7 +987,7 @@ TEST_F(MainForm, AbortOnAFileErrorEndsTheWizardWithoutTheQuitQuestion) {
     CreateFolderChain(dir + "\\parv.exe\\");
     Options.MainDir = dir;
     Answers = {mrAbort};
-    Form->ShowPage(4, 5);
+    Form->ShowPage(TPage::Start, TPage::Installing);
     ASSERT_TRUE(PumpUntil([&] { return Form->ModalResult != 0; }, 20000));
     WaitForInstallThread();
     EXPECT_EQ(Form->ModalResult, mrCancel);
@@ -997,7 +997,7 @@ TEST_F(MainForm, AbortOnAFileErrorEndsTheWizardWithoutTheQuitQuestion) {
     EXPECT_EQ(Asked[0].Buttons, mbAbort | mbRetry | mbIgnore);
     EXPECT_NE(Asked[0].Text.find("parv.exe"), std::string::npos);
     EXPECT_EQ(InstallThreadStatus.GetState(), isFailed);
-    ExpectOnPage(5);
+    ExpectOnPage(TPage::Installing);
     InstallThreadStatus.Reset();
     DeleteFolderTree(dir);
 }
@@ -1009,8 +1009,8 @@ TEST_F(MainForm, IgnoreOnAFileErrorGoesOnToTheEnd) {
     CreateFolderChain(dir + "\\parv.exe\\");
     Options.MainDir = dir;
     Answers = {mrIgnore, mrOk};
-    Form->ShowPage(4, 5);
-    ASSERT_TRUE(PumpUntil([&] { return Form->CurrentPage() == 7; }, 20000));
+    Form->ShowPage(TPage::Start, TPage::Installing);
+    ASSERT_TRUE(PumpUntil([&] { return Form->CurrentPage() == TPage::Finish; }, 20000));
     WaitForInstallThread();
     ASSERT_EQ(Asked.size(), 2u);
     EXPECT_EQ(Asked[1].Kind, mtWarning);
@@ -1024,8 +1024,8 @@ TEST_F(MainForm, IgnoreOnAFileErrorGoesOnToTheEnd) {
 TEST_F(MainForm, FinishEndsTheWizardWithOkWithoutAsking) {
     Options.MainDir = "R:\\WizardFinish";
     Tick(Form->FinishChkBx, false);
-    Form->ShowPage(5, 6);
-    ExpectOnPage(7);
+    Form->ShowPage(TPage::Installing, TPage::Assoc);
+    ExpectOnPage(TPage::Finish);
     Form->BNClick(Form->NextBtn);
     EXPECT_EQ(Form->ModalResult, mrOk);
     EXPECT_TRUE(Form->CloseAllowed);
@@ -1042,7 +1042,7 @@ TEST_F(MainForm, FinishThatCannotWriteTheUpdateRecordShowsAnErrorAndStays) {
                 GetLastError() == ERROR_ALREADY_EXISTS);
     Options.MainDir = "C:\\WizardFinishFails";
     Tick(Form->FinishChkBx, false);
-    Form->ShowPage(7, 8);
+    Form->ShowPage(TPage::Finish, TPage::FinishStep);
     ASSERT_EQ(Asked.size(), 1u);
     EXPECT_EQ(Asked[0].Kind, mtError);
     EXPECT_EQ(Asked[0].Buttons, mbOK);
@@ -1105,7 +1105,7 @@ TEST_F(MainFormLongRun, QuitQuestionDuringTheRunPausesItAndNoResumes) {
         after = InstallThreadStatus.Position.load();
         return static_cast<int32_t>(mrNo);
     });
-    Form->ShowPage(4, 5);
+    Form->ShowPage(TPage::Start, TPage::Installing);
     Form->CancelBtnClick();
     ASSERT_EQ(Asked.size(), 1u);
     EXPECT_EQ(Asked[0].Text, MsgQuitSetup);
@@ -1113,13 +1113,13 @@ TEST_F(MainFormLongRun, QuitQuestionDuringTheRunPausesItAndNoResumes) {
     EXPECT_LE(after - during, ClipSize)
         << "at most the file in progress is finished while the question is open";
     EXPECT_EQ(Form->ModalResult, 0);
-    ASSERT_TRUE(PumpUntil([&] { return Form->CurrentPage() == 7; }, 60000));
+    ASSERT_TRUE(PumpUntil([&] { return Form->CurrentPage() == TPage::Finish; }, 60000));
     EXPECT_EQ(WrittenClips(), ClipCount);
 }
 
 TEST_F(MainFormLongRun, AbortDuringTheRunStopsAfterTheCurrentFileAndCloses) {
     Answers = {mrAbort};
-    Form->ShowPage(4, 5);
+    Form->ShowPage(TPage::Start, TPage::Installing);
     Form->CancelBtnClick();
     EXPECT_EQ(Form->ModalResult, mrCancel);
     EXPECT_TRUE(Form->CloseAllowed);
@@ -1129,7 +1129,7 @@ TEST_F(MainFormLongRun, AbortDuringTheRunStopsAfterTheCurrentFileAndCloses) {
     EXPECT_TRUE(InstallStarted()) << "a cancelled run still counts as started";
     // No further page: the association page never comes.
     PumpUntil([] { return false; }, 300);
-    EXPECT_EQ(Form->CurrentPage(), 5);
+    EXPECT_EQ(Form->CurrentPage(), TPage::Installing);
 }
 
 // The window's questions in the program's own box: the text shows whole
@@ -1251,7 +1251,7 @@ TEST_F(MainForm, NextFromTheFolderPageRefusesFoldersThatCannotBeInstalledInto) {
         Asked.clear();
         setText();
         Next();
-        ExpectOnPage(2);
+        ExpectOnPage(TPage::DestDir);
         ASSERT_EQ(Asked.size(), 1u);
         EXPECT_EQ(Asked[0].Kind, mtError);
         EXPECT_EQ(Asked[0].Text, FolderProblemMessage(expected));
@@ -1279,7 +1279,7 @@ TEST_F(MainForm, NextFromTheFolderPageRefusesFoldersThatCannotBeInstalledInto) {
              {"C:\\Apps\\..", "C:\\Parvela"}, {shortName, programFiles + "\\Parvela"}}) {
         SetWindowTextA(Form->DestDirEdt, typed.c_str());
         Next();
-        ExpectOnPage(3);
+        ExpectOnPage(TPage::SelComp);
         EXPECT_EQ(Options.MainDir, expected) << typed;
         Back();
     }

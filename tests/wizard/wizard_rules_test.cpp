@@ -75,9 +75,9 @@ TEST(PageFlow, ButtonStatesOfTheCommonTail) {
         {true, true, true, "&Next >", true},  {true, false, false, "&Next >", true},
         {true, false, true, "&Next >", true}, {true, false, true, "&Finish", false},
     };
-    for (uint8_t p = 0; p < 8; ++p) {
-        SCOPED_TRACE(int(p));
-        const TPageButtons b = PageButtons(p);
+    for (int p = 0; p < 8; ++p) {
+        SCOPED_TRACE(p);
+        const TPageButtons b = PageButtons(static_cast<TPage>(p));
         EXPECT_EQ(b.BackVisible, rows[p].BackVisible);
         EXPECT_EQ(b.BackEnabled, rows[p].BackEnabled);
         EXPECT_EQ(b.NextEnabled, rows[p].NextEnabled);
@@ -87,22 +87,23 @@ TEST(PageFlow, ButtonStatesOfTheCommonTail) {
 }
 
 TEST(PageFlow, PortableSkipsOnlyTheAssociationPage) {
-    for (uint8_t p = 0; p <= 8; ++p) {
-        EXPECT_EQ(ResolvePageTarget(p, false), p);
-        EXPECT_EQ(ResolvePageTarget(p, true), p == 6 ? 7 : p);
+    for (int p = 0; p <= 8; ++p) {
+        const auto page = static_cast<TPage>(p);
+        EXPECT_EQ(ResolvePageTarget(page, false), page);
+        EXPECT_EQ(ResolvePageTarget(page, true), page == TPage::Assoc ? TPage::Finish : page);
     }
 }
 
 TEST(PageFlow, FocusControlsOfThePages) {
     const char* expected[8] = {nullptr,   "LicenseMemo", "DestDirEdt",  "SelCompLstBx",
                                "NextBtn", nullptr,       "AssocChkBx1", nullptr};
-    for (uint8_t p = 0; p < 8; ++p) {
-        const char* got = PageFocusControl(p);
+    for (int p = 0; p < 8; ++p) {
+        const char* got = PageFocusControl(static_cast<TPage>(p));
         if (!expected[p]) {
-            EXPECT_EQ(got, nullptr) << int(p);
+            EXPECT_EQ(got, nullptr) << p;
             continue;
         }
-        ASSERT_NE(got, nullptr) << int(p);
+        ASSERT_NE(got, nullptr) << p;
         EXPECT_STREQ(got, expected[p]);
         EXPECT_NE(FindControlDef(got), nullptr) << got;  // names a real control
     }
@@ -232,11 +233,11 @@ TEST(Layout, ControlsLieInsideTheirParents) {
 TEST(Layout, EightPagesTaggedInOrderAndHidden) {
     int next = 0;
     for (const TControlDef& d : WizardLayout()) {
-        if (d.Tag < 0) continue;
-        EXPECT_EQ(d.Tag, next++) << d.Name;
+        if (d.Tag == TPage::None) continue;
+        EXPECT_EQ(PageIndex(d.Tag), next++) << d.Name;
         EXPECT_STREQ(d.Parent, "PgCtrl");
         EXPECT_TRUE(d.Flags & lfHidden) << d.Name;
-        EXPECT_EQ(d.Id, idPageBase + d.Tag);
+        EXPECT_EQ(d.Id, idPageBase + PageIndex(d.Tag));
     }
     EXPECT_EQ(next, 8);
 }
