@@ -74,18 +74,30 @@ public:
     std::vector<int> RowToComponent;  // row i of SelCompLstBx shows component RowToComponent[i]
     uint8_t SelectedComps = 0;        // built when the run starts
 
-    // The controls the page rules use.
-    HWND TopLbl = nullptr, BackBtn = nullptr, NextBtn = nullptr, CancelBtn = nullptr;
-    HWND WelcomeLbl = nullptr, LicenseMemo = nullptr, LicenseChkBx = nullptr;
-    HWND DestDirEdt = nullptr, SelCompLbl = nullptr;
-    HWND SelCompDiskSpaceReqLbl2 = nullptr, SelCompDiskSpaceAvailLbl2 = nullptr;
-    HWND InstallToAllChkBx = nullptr, DesktopChkBx = nullptr;
-    HWND InstallingLbl2 = nullptr, InstallingProgressBar = nullptr;
-    HWND AssocChkBx[4] = {};
-    HWND FinishLbl = nullptr, FinishChkBx = nullptr;
-    TCheckListBox* SelCompLstBx = nullptr;
-    TDirectoryListBox* DestDirLstBx = nullptr;
-    TDriveBox* DestDirCmbBx = nullptr;
+    // The controls the page rules use, by their layout names; null where
+    // the layout made none.
+    HWND TopLbl() const { return Ctl.TopLbl; }
+    HWND BackBtn() const { return Ctl.BackBtn; }
+    HWND NextBtn() const { return Ctl.NextBtn; }
+    HWND CancelBtn() const { return Ctl.CancelBtn; }
+    HWND WelcomeLbl() const { return Ctl.WelcomeLbl; }
+    HWND LicenseMemo() const { return Ctl.LicenseMemo; }
+    HWND LicenseChkBx() const { return Ctl.LicenseChkBx; }
+    HWND DestDirEdt() const { return Ctl.DestDirEdt; }
+    TDirectoryListBox* DestDirLstBx() const { return Ctl.DestDirLstBx; }
+    TDriveBox* DestDirCmbBx() const { return Ctl.DestDirCmbBx; }
+    HWND SelCompLbl() const { return Ctl.SelCompLbl; }
+    TCheckListBox* SelCompLstBx() const { return Ctl.SelCompLstBx; }
+    HWND SelCompDiskSpaceReqLbl2() const { return Ctl.SelCompDiskSpaceReqLbl2; }
+    HWND SelCompDiskSpaceAvailLbl2() const { return Ctl.SelCompDiskSpaceAvailLbl2; }
+    HWND InstallToAllChkBx() const { return Ctl.InstallToAllChkBx; }
+    HWND DesktopChkBx() const { return Ctl.DesktopChkBx; }
+    HWND InstallingLbl2() const { return Ctl.InstallingLbl2; }
+    HWND InstallingProgressBar() const { return Ctl.InstallingProgressBar; }
+    // AssocChkBx1 .. AssocChkBx4 for `i` 0 .. 3.
+    HWND AssocChkBx(int i) const { return i >= 0 && i < 4 ? Ctl.AssocChkBx[i] : nullptr; }
+    HWND FinishLbl() const { return Ctl.FinishLbl; }
+    HWND FinishChkBx() const { return Ctl.FinishChkBx; }
 
     // IOptionControls over the option boxes and the component list.
     bool GetBox(TOptionBox box) const override;
@@ -116,7 +128,24 @@ private:
     LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
     int Scale(int v) const { return MulDiv(v, Dpi, 96); }
 
+    // Looked up once, when the layout has made them.
+    struct TPageControls {
+        HWND TopLbl = nullptr, BackBtn = nullptr, NextBtn = nullptr, CancelBtn = nullptr;
+        HWND WelcomeLbl = nullptr, LicenseMemo = nullptr, LicenseChkBx = nullptr;
+        HWND DestDirEdt = nullptr;
+        TDirectoryListBox* DestDirLstBx = nullptr;
+        TDriveBox* DestDirCmbBx = nullptr;
+        HWND SelCompLbl = nullptr;
+        TCheckListBox* SelCompLstBx = nullptr;
+        HWND SelCompDiskSpaceReqLbl2 = nullptr, SelCompDiskSpaceAvailLbl2 = nullptr;
+        HWND InstallToAllChkBx = nullptr, DesktopChkBx = nullptr;
+        HWND InstallingLbl2 = nullptr, InstallingProgressBar = nullptr;
+        HWND AssocChkBx[4] = {};
+        HWND FinishLbl = nullptr, FinishChkBx = nullptr;
+    };
+
     HWND Window = nullptr;
+    TPageControls Ctl;
     int Dpi = 96;
     TPage Shown = TPage::None;
     bool InModal = false;

@@ -252,20 +252,20 @@ TMainDlgForm::TMainDlgForm(int dpi) {
 
     // 2. Logos. 3. Texts with the product name. 4. Tags are the layout's.
     LoadLogos();
-    SetWindowTextA(WelcomeLbl, FormatProductText(FindControlDef("WelcomeLbl")->Text).c_str());
-    SetWindowTextA(FinishLbl, FormatProductText(FindControlDef("FinishLbl")->Text).c_str());
+    SetWindowTextA(WelcomeLbl(), FormatProductText(FindControlDef("WelcomeLbl")->Text).c_str());
+    SetWindowTextA(FinishLbl(), FormatProductText(FindControlDef("FinishLbl")->Text).c_str());
 
     // 5. Settings into the boxes and rows. 6. The folder page.
-    SetTicked(LicenseChkBx, true);
+    SetTicked(LicenseChkBx(), true);
     LoadOptions(*this);
-    if (DestDirCmbBx && DestDirLstBx)
-        InitDestDirPage(DestDirEdt, *DestDirCmbBx, *DestDirLstBx, Options.MainDir,
+    if (DestDirCmbBx() && DestDirLstBx())
+        InitDestDirPage(DestDirEdt(), *DestDirCmbBx(), *DestDirLstBx(), Options.MainDir,
                         [this] { return Ready; });
     else
-        SetWindowTextA(DestDirEdt, Options.MainDir.c_str());
+        SetWindowTextA(DestDirEdt(), Options.MainDir.c_str());
 
     // 7. 8. 9. 10.
-    SetWindowTextA(SelCompLbl, SelCompLblText);
+    SetWindowTextA(SelCompLbl(), SelCompLblText);
     SetTimer(Window, StatusTimerId, 100, nullptr);
     SetTimer(Window, DriveTimerId, 1000, nullptr);
     ShowPage(TPage::None, TPage::Welcome);
@@ -410,29 +410,29 @@ void TMainDlgForm::CreateFromLayout() {
         }
     }
 
-    TopLbl = Control("TopLbl");
-    BackBtn = Control("BackBtn");
-    NextBtn = Control("NextBtn");
-    CancelBtn = Control("CancelBtn");
-    WelcomeLbl = Control("WelcomeLbl");
-    LicenseMemo = Control("LicenseMemo");
-    LicenseChkBx = Control("LicenseChkBx");
-    DestDirEdt = Control("DestDirEdt");
-    SelCompLbl = Control("SelCompLbl");
-    SelCompDiskSpaceReqLbl2 = Control("SelCompDiskSpaceReqLbl2");
-    SelCompDiskSpaceAvailLbl2 = Control("SelCompDiskSpaceAvailLbl2");
-    InstallToAllChkBx = Control("InstallToAllChkBx");
-    DesktopChkBx = Control("DesktopChkBx");
-    InstallingLbl2 = Control("InstallingLbl2");
-    InstallingProgressBar = Control("InstallingProgressBar");
+    Ctl.TopLbl = Control("TopLbl");
+    Ctl.BackBtn = Control("BackBtn");
+    Ctl.NextBtn = Control("NextBtn");
+    Ctl.CancelBtn = Control("CancelBtn");
+    Ctl.WelcomeLbl = Control("WelcomeLbl");
+    Ctl.LicenseMemo = Control("LicenseMemo");
+    Ctl.LicenseChkBx = Control("LicenseChkBx");
+    Ctl.DestDirEdt = Control("DestDirEdt");
+    Ctl.SelCompLbl = Control("SelCompLbl");
+    Ctl.SelCompDiskSpaceReqLbl2 = Control("SelCompDiskSpaceReqLbl2");
+    Ctl.SelCompDiskSpaceAvailLbl2 = Control("SelCompDiskSpaceAvailLbl2");
+    Ctl.InstallToAllChkBx = Control("InstallToAllChkBx");
+    Ctl.DesktopChkBx = Control("DesktopChkBx");
+    Ctl.InstallingLbl2 = Control("InstallingLbl2");
+    Ctl.InstallingProgressBar = Control("InstallingProgressBar");
     const char* assoc[4] = {"AssocChkBx1", "AssocChkBx2", "AssocChkBx3", "AssocChkBx4"};
-    for (int i = 0; i < 4; ++i) AssocChkBx[i] = Control(assoc[i]);
-    FinishLbl = Control("FinishLbl");
-    FinishChkBx = Control("FinishChkBx");
-    SelCompLstBx = TCheckListBox::From(Control("SelCompLstBx"));
-    DestDirLstBx = TDirectoryListBox::From(Control("DestDirLstBx"));
-    DestDirCmbBx = TDriveBox::From(Control("DestDirCmbBx"));
-    if (SelCompLstBx) InitSelCompList(SelCompControls());
+    for (int i = 0; i < 4; ++i) Ctl.AssocChkBx[i] = Control(assoc[i]);
+    Ctl.FinishLbl = Control("FinishLbl");
+    Ctl.FinishChkBx = Control("FinishChkBx");
+    Ctl.SelCompLstBx = TCheckListBox::From(Control("SelCompLstBx"));
+    Ctl.DestDirLstBx = TDirectoryListBox::From(Control("DestDirLstBx"));
+    Ctl.DestDirCmbBx = TDriveBox::From(Control("DestDirCmbBx"));
+    if (SelCompLstBx()) InitSelCompList(SelCompControls());
 }
 
 HWND TMainDlgForm::Control(const char* name) const {
@@ -451,10 +451,10 @@ void TMainDlgForm::LoadLogos() {
 
 TSelCompControls TMainDlgForm::SelCompControls() const {
     TSelCompControls c;
-    c.List = SelCompLstBx;
-    c.ReqLbl = SelCompDiskSpaceReqLbl2;
-    c.AvailLbl = SelCompDiskSpaceAvailLbl2;
-    c.NextBtn = NextBtn;
+    c.List = SelCompLstBx();
+    c.ReqLbl = SelCompDiskSpaceReqLbl2();
+    c.AvailLbl = SelCompDiskSpaceAvailLbl2();
+    c.NextBtn = NextBtn();
     c.MainDir = [] { return Options.MainDir; };
     c.RowToComponent = RowToComponent;
     return c;
@@ -504,16 +504,16 @@ bool TMainDlgForm::HandleDialogKey(WPARAM key) {
     HWND focus = GetFocus();
     // An open drop-down list takes both itself: Enter picks the highlighted
     // drive, Escape closes the list and keeps the drive.
-    if (DestDirCmbBx && focus == DestDirCmbBx->Inner() &&
+    if (DestDirCmbBx() && focus == DestDirCmbBx()->Inner() &&
         SendMessageA(focus, CB_GETDROPPEDSTATE, 0, 0))
         return false;
     if (key == VK_ESCAPE) {
-        press(CancelBtn);
+        press(CancelBtn());
         return true;  // Escape never reaches a control, enabled Cancel or not
     }
-    if (focus == LicenseMemo) return false;
-    if (focus == BackBtn || focus == CancelBtn) return press(focus), true;
-    press(NextBtn);
+    if (focus == LicenseMemo()) return false;
+    if (focus == BackBtn() || focus == CancelBtn()) return press(focus), true;
+    press(NextBtn());
     return true;
 }
 
@@ -556,7 +556,7 @@ void TMainDlgForm::CancelBtnClick() { Close(); }
 
 void TMainDlgForm::BNClick(HWND sender) {
     if (Shown == TPage::None) return;
-    if (sender == BackBtn) {
+    if (sender == BackBtn()) {
         if (Shown != TPage::Welcome) ShowPage(Shown, PreviousPage(Shown));
     } else {
         ShowPage(Shown, NextPage(Shown));
@@ -584,9 +584,9 @@ void TMainDlgForm::ShowPage(TPage from, TPage to) {
     if (!ApplyEntryRule(from, to)) return;
     if (to == TPage::FinishStep) return;
     // Not at start-up: each drive's label and kind take milliseconds to ask.
-    if (to == TPage::DestDir && DestDirCmbBx) DestDirCmbBx->ListDrives();
+    if (to == TPage::DestDir && DestDirCmbBx()) DestDirCmbBx()->ListDrives();
     ApplyCommonTail(to);
-    if (to == TPage::SelComp && SelCompLstBx) UpdateDiskSpace(SelCompControls());
+    if (to == TPage::SelComp && SelCompLstBx()) UpdateDiskSpace(SelCompControls());
     if (to == TPage::Installing) StartInstallation();
 }
 
@@ -594,7 +594,7 @@ void TMainDlgForm::ShowPage(TPage from, TPage to) {
 bool TMainDlgForm::ApplyEntryRule(TPage from, TPage to) {
     switch (to) {
     case TPage::License:
-        if (from == TPage::Welcome && GetWindowTextLengthA(LicenseMemo) == 0) {
+        if (from == TPage::Welcome && GetWindowTextLengthA(LicenseMemo()) == 0) {
             if (IsAppRunning()) {
                 MessageDlgFromThread(MsgAppRunning, mtInformation, mbOK);
                 return false;
@@ -603,7 +603,7 @@ bool TMainDlgForm::ApplyEntryRule(TPage from, TPage to) {
         }
         return true;
     case TPage::DestDir:
-        if (from == TPage::License && !Ticked(LicenseChkBx)) {
+        if (from == TPage::License && !Ticked(LicenseChkBx())) {
             if (MessageDlgFromThread(MsgLicenseDeclined, mtInformation, mbYes | mbNo) == mrYes)
                 EndWizard(mrCancel);
             return false;
@@ -613,24 +613,24 @@ bool TMainDlgForm::ApplyEntryRule(TPage from, TPage to) {
         if (from == TPage::DestDir) {
             // Refused before anything is written or put on a command line;
             // a text that is wrong as typed is left as typed.
-            TFolderCheck check = CheckDestDirEdit(DestDirEdt);
+            TFolderCheck check = CheckDestDirEdit(DestDirEdt());
             if (check.Problem == TFolderProblem::None) {
-                if (DestDirCmbBx) NormalizeDestDir(DestDirEdt, *DestDirCmbBx);
-                check = CheckMainDirPlace(WindowText(DestDirEdt), AttachedFiles);
+                if (DestDirCmbBx()) NormalizeDestDir(DestDirEdt(), *DestDirCmbBx());
+                check = CheckMainDirPlace(WindowText(DestDirEdt()), AttachedFiles);
             }
             if (check.Problem != TFolderProblem::None) {
                 MessageDlgFromThread(FolderProblemMessage(check), mtError, mbOK);
-                SetFocus(DestDirEdt);
+                SetFocus(DestDirEdt());
                 return false;
             }
-            Options.MainDir = WindowText(DestDirEdt);
+            Options.MainDir = WindowText(DestDirEdt());
         }
-        if (SelCompLstBx) EnterSelCompPage(SelCompControls(), AttachedFiles);
+        if (SelCompLstBx()) EnterSelCompPage(SelCompControls(), AttachedFiles);
         return true;
     case TPage::Start: {
         const int show = IsPortable() ? SW_HIDE : SW_SHOW;
-        ShowWindow(InstallToAllChkBx, show);
-        ShowWindow(DesktopChkBx, show);
+        ShowWindow(InstallToAllChkBx(), show);
+        ShowWindow(DesktopChkBx(), show);
         return true;
     }
     case TPage::Installing:
@@ -641,16 +641,16 @@ bool TMainDlgForm::ApplyEntryRule(TPage from, TPage to) {
         return true;
     case TPage::Assoc: {
         const int32_t max =
-            static_cast<int32_t>(SendMessageA(InstallingProgressBar, PBM_GETRANGE, FALSE, 0));
-        SendMessageA(InstallingProgressBar, PBM_SETPOS, static_cast<WPARAM>(max), 0);
+            static_cast<int32_t>(SendMessageA(InstallingProgressBar(), PBM_GETRANGE, FALSE, 0));
+        SendMessageA(InstallingProgressBar(), PBM_SETPOS, static_cast<WPARAM>(max), 0);
         const auto ticks = AssocTicks(Options.Extensions);
-        for (int i = 0; i < 4; ++i) SetTicked(AssocChkBx[i], ticks[static_cast<size_t>(i)]);
+        for (int i = 0; i < 4; ++i) SetTicked(AssocChkBx(i), ticks[static_cast<size_t>(i)]);
         return true;
     }
     case TPage::Finish: {
         bool assoc[4];
-        for (int i = 0; i < 4; ++i) assoc[i] = Ticked(AssocChkBx[i]);
-        FinishPageEntry(assoc, Ticked(InstallToAllChkBx), Ticked(DesktopChkBx));
+        for (int i = 0; i < 4; ++i) assoc[i] = Ticked(AssocChkBx(i));
+        FinishPageEntry(assoc, Ticked(InstallToAllChkBx()), Ticked(DesktopChkBx()));
         return true;
     }
     case TPage::FinishStep: FinishStep(); return true;
@@ -659,15 +659,15 @@ bool TMainDlgForm::ApplyEntryRule(TPage from, TPage to) {
 }
 
 void TMainDlgForm::LoadLicenseText() {
-    EnableWindow(NextBtn, FALSE);
-    EnableWindow(CancelBtn, FALSE);
+    EnableWindow(NextBtn(), FALSE);
+    EnableWindow(CancelBtn(), FALSE);
     TWaitCursor wait;
     const std::string temp = MakeTempFileName();
     SuspendLogging();
     const bool ok = AttachedFiles && AttachedFiles->ExtractFile(nullptr, "License.txt", temp);
     ResumeLogging();
     if (ok) {
-        SetWindowTextA(LicenseMemo, LicenseMemoText(ReadWholeFile(temp)).c_str());
+        SetWindowTextA(LicenseMemo(), LicenseMemoText(ReadWholeFile(temp)).c_str());
         DeleteFileA(temp.c_str());
     } else {
         EndWizard(mrCancel);
@@ -680,8 +680,8 @@ void TMainDlgForm::StartInstallation() {
     SelectedComps = SelectedComponents(rows, RowToComponent);
     StartInstallRun(SelectedComps);
     const int32_t total = AttachedFiles ? AttachedFiles->GetTotalSize() : 0;
-    SendMessageA(InstallingProgressBar, PBM_SETRANGE32, 0, total);
-    SendMessageA(InstallingProgressBar, PBM_SETPOS, 0, 0);
+    SendMessageA(InstallingProgressBar(), PBM_SETRANGE32, 0, total);
+    SendMessageA(InstallingProgressBar(), PBM_SETPOS, 0, 0);
     InstallThreadStatus.SetState(isRunning);
     SetInstallStateNotifier(
         [window = Window] { PostMessageA(window, InstallStatusMessage, 0, 0); });
@@ -697,7 +697,7 @@ void TMainDlgForm::StartInstallation() {
 
 void TMainDlgForm::FinishStep() {
     std::string error;
-    if (!FinishActions(Ticked(FinishChkBx), &error)) {
+    if (!FinishActions(Ticked(FinishChkBx()), &error)) {
         MessageDlgFromThread(error, mtError, mbOK);
         return;
     }
@@ -706,14 +706,14 @@ void TMainDlgForm::FinishStep() {
 
 void TMainDlgForm::ApplyCommonTail(TPage to) {
     const TPageButtons b = PageButtons(to);
-    ShowWindow(BackBtn, b.BackVisible ? SW_SHOW : SW_HIDE);
-    EnableWindow(BackBtn, b.BackEnabled);
-    SetWindowTextA(BackBtn, "< &Back");
-    EnableWindow(NextBtn, b.NextEnabled);
-    SetWindowTextA(NextBtn, b.NextCaption);
-    EnableWindow(CancelBtn, b.CancelEnabled);
-    SetWindowTextA(CancelBtn, "Cancel");
-    SetWindowTextA(TopLbl, PageTitles[PageIndex(to)]);
+    ShowWindow(BackBtn(), b.BackVisible ? SW_SHOW : SW_HIDE);
+    EnableWindow(BackBtn(), b.BackEnabled);
+    SetWindowTextA(BackBtn(), "< &Back");
+    EnableWindow(NextBtn(), b.NextEnabled);
+    SetWindowTextA(NextBtn(), b.NextCaption);
+    EnableWindow(CancelBtn(), b.CancelEnabled);
+    SetWindowTextA(CancelBtn(), "Cancel");
+    SetWindowTextA(TopLbl(), PageTitles[PageIndex(to)]);
     HWND page = PageByTag(to);
     for (HWND p : Pages)
         if (p != page) ShowWindow(p, SW_HIDE);
@@ -721,11 +721,11 @@ void TMainDlgForm::ApplyCommonTail(TPage to) {
     Shown = to;
     if (const char* name = PageFocusControl(to)) {
         HWND focus = Control(name);
-        if (to == TPage::SelComp && SelCompLstBx) focus = SelCompLstBx->Inner();
+        if (to == TPage::SelComp && SelCompLstBx()) focus = SelCompLstBx()->Inner();
         if (focus && IsWindowEnabled(focus)) SetFocus(focus);
         // As a dialog does on entering an edit: typing replaces the folder,
         // and the caret does not sit on the first letter.
-        if (focus == DestDirEdt) SendMessageA(focus, EM_SETSEL, 0, -1);
+        if (focus == DestDirEdt()) SendMessageA(focus, EM_SETSEL, 0, -1);
     }
     FixFocus();
 }
@@ -735,7 +735,7 @@ void TMainDlgForm::ApplyCommonTail(TPage to) {
 void TMainDlgForm::FixFocus() {
     HWND focus = GetFocus();
     if (focus && IsChild(Window, focus) && IsWindowEnabled(focus) && IsWindowVisible(focus)) return;
-    for (HWND b : {NextBtn, CancelBtn})
+    for (HWND b : {NextBtn(), CancelBtn()})
         if (IsWindowEnabled(b) && IsWindowVisible(b)) {
             SetFocus(b);
             return;
@@ -754,10 +754,10 @@ void TMainDlgForm::StatusTimerTick() {
     } busy(InStatusTick);
     TStatusTickActions actions;
     actions.Progress = [this](int32_t position, uint8_t component) {
-        SendMessageA(InstallingProgressBar, PBM_SETPOS, static_cast<WPARAM>(position), 0);
+        SendMessageA(InstallingProgressBar(), PBM_SETPOS, static_cast<WPARAM>(position), 0);
         if (component >= ComponentCount) return;
         const std::string text = EscapeCaption(ComponentNames[component]);
-        if (WindowText(InstallingLbl2) != text) SetWindowTextA(InstallingLbl2, text.c_str());
+        if (WindowText(InstallingLbl2()) != text) SetWindowTextA(InstallingLbl2(), text.c_str());
     };
     actions.Finished = [this] {
         // The completion page alone would claim a whole installation.
@@ -770,41 +770,41 @@ void TMainDlgForm::StatusTimerTick() {
 }
 
 void TMainDlgForm::DriveTimer() {
-    if (DestDirCmbBx) DriveTimerTick(*DestDirCmbBx);
+    if (DestDirCmbBx()) DriveTimerTick(*DestDirCmbBx());
 }
 
 void TMainDlgForm::AppActivated() {
-    if (Shown == TPage::SelComp && SelCompLstBx) UpdateDiskSpace(SelCompControls());
+    if (Shown == TPage::SelComp && SelCompLstBx()) UpdateDiskSpace(SelCompControls());
 }
 
 bool TMainDlgForm::GetBox(TOptionBox box) const {
     switch (box) {
-    case TOptionBox::InstallToAll: return Ticked(InstallToAllChkBx);
-    case TOptionBox::Desktop: return Ticked(DesktopChkBx);
-    default: return Ticked(FinishChkBx);
+    case TOptionBox::InstallToAll: return Ticked(InstallToAllChkBx());
+    case TOptionBox::Desktop: return Ticked(DesktopChkBx());
+    default: return Ticked(FinishChkBx());
     }
 }
 
 void TMainDlgForm::SetBox(TOptionBox box, bool checked) {
     switch (box) {
-    case TOptionBox::InstallToAll: SetTicked(InstallToAllChkBx, checked); break;
-    case TOptionBox::Desktop: SetTicked(DesktopChkBx, checked); break;
-    default: SetTicked(FinishChkBx, checked); break;
+    case TOptionBox::InstallToAll: SetTicked(InstallToAllChkBx(), checked); break;
+    case TOptionBox::Desktop: SetTicked(DesktopChkBx(), checked); break;
+    default: SetTicked(FinishChkBx(), checked); break;
     }
 }
 
-int TMainDlgForm::RowCount() const { return SelCompLstBx ? SelCompLstBx->RowCount() : 0; }
+int TMainDlgForm::RowCount() const { return SelCompLstBx() ? SelCompLstBx()->RowCount() : 0; }
 
 TCheckState TMainDlgForm::GetRow(int row) const {
-    return SelCompLstBx ? SelCompLstBx->State(row) : TCheckState::Unchecked;
+    return SelCompLstBx() ? SelCompLstBx()->State(row) : TCheckState::Unchecked;
 }
 
 void TMainDlgForm::SetRow(int row, TCheckState state) {
-    if (SelCompLstBx) SelCompLstBx->SetState(row, state);
+    if (SelCompLstBx()) SelCompLstBx()->SetState(row, state);
 }
 
 void TMainDlgForm::SetCurrentRow(int row) {
-    if (SelCompLstBx) SelCompLstBx->SetCurrentRow(row);
+    if (SelCompLstBx()) SelCompLstBx()->SetCurrentRow(row);
 }
 
 LRESULT CALLBACK TMainDlgForm::WndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
@@ -829,11 +829,11 @@ LRESULT TMainDlgForm::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_COMMAND: {
         const auto from = reinterpret_cast<HWND>(lp);
         if (HIWORD(wp) == BN_CLICKED && from) {
-            if (from == BackBtn || from == NextBtn) {
+            if (from == BackBtn() || from == NextBtn()) {
                 BNClick(from);
                 return 0;
             }
-            if (from == CancelBtn) {
+            if (from == CancelBtn()) {
                 CancelBtnClick();
                 return 0;
             }
@@ -844,7 +844,7 @@ LRESULT TMainDlgForm::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         }
         break;
     }
-    case DM_GETDEFID: return IsWindowEnabled(NextBtn) ? MAKELRESULT(idNextBtn, DC_HASDEFID) : 0;
+    case DM_GETDEFID: return IsWindowEnabled(NextBtn()) ? MAKELRESULT(idNextBtn, DC_HASDEFID) : 0;
     case WM_TIMER:
         if (wp == StatusTimerId)
             StatusTimerTick();
@@ -867,13 +867,13 @@ LRESULT TMainDlgForm::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_CTLCOLORSTATIC: {
         const auto dc = reinterpret_cast<HDC>(wp);
         const auto ctl = reinterpret_cast<HWND>(lp);
-        if (ctl == LicenseMemo) {
+        if (ctl == LicenseMemo()) {
             SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
             SetBkColor(dc, GetSysColor(COLOR_WINDOW));
             return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW));
         }
         const uint32_t parentFlags = PanelFlags(GetParent(ctl));
-        if (ctl == TopLbl) SetTextColor(dc, Navy);
+        if (ctl == TopLbl()) SetTextColor(dc, Navy);
         SetBkMode(dc, TRANSPARENT);
         const int color = (parentFlags & lfWhite) ? COLOR_WINDOW : COLOR_BTNFACE;
         SetBkColor(dc, GetSysColor(color));

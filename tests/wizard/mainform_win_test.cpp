@@ -137,8 +137,8 @@ protected:
         EXPECT_TRUE(Answers.empty()) << "questions that were never asked";
     }
 
-    void Next() { Form->BNClick(Form->NextBtn); }
-    void Back() { Form->BNClick(Form->BackBtn); }
+    void Next() { Form->BNClick(Form->NextBtn()); }
+    void Back() { Form->BNClick(Form->BackBtn()); }
 
     // The visible pages (exactly one is expected).
     std::vector<TPage> ShownPages() const {
@@ -159,7 +159,7 @@ protected:
     void ExpectOnPage(TPage page) {
         EXPECT_EQ(Form->CurrentPage(), page);
         EXPECT_EQ(ShownPages(), std::vector<TPage>{page});
-        EXPECT_EQ(Text(Form->TopLbl), PageTitles[PageIndex(page)]);
+        EXPECT_EQ(Text(Form->TopLbl()), PageTitles[PageIndex(page)]);
     }
 
     std::unique_ptr<TAttachedFiles> Files;
@@ -187,9 +187,9 @@ TEST_F(MainForm, FixedSizeWindowWithCaptionAndCloseBoxOnly) {
     EXPECT_LE(std::abs((wr.left - area.left) - (area.right - wr.right)), 1);
     EXPECT_LE(std::abs((wr.top - area.top) - (area.bottom - wr.bottom)), 1);
     // The controls the end-to-end driver finds by ID.
-    EXPECT_EQ(GetDlgCtrlID(Form->NextBtn), idNextBtn);
-    EXPECT_EQ(GetDlgCtrlID(Form->CancelBtn), idCancelBtn);
-    EXPECT_EQ(GetDlgCtrlID(Form->TopLbl), idTopLbl);
+    EXPECT_EQ(GetDlgCtrlID(Form->NextBtn()), idNextBtn);
+    EXPECT_EQ(GetDlgCtrlID(Form->CancelBtn()), idCancelBtn);
+    EXPECT_EQ(GetDlgCtrlID(Form->TopLbl()), idTopLbl);
 }
 
 TEST_F(MainForm, OneLineLabelsShowTheirWholeTextInsideTheirPage) {
@@ -243,26 +243,26 @@ TEST_F(MainForm, EditsKeepTheirTextOffBothBorders) {
 
 TEST_F(MainForm, ConstructionShowsTheWelcomePageWithDefaults) {
     ExpectOnPage(TPage::Welcome);
-    EXPECT_FALSE(Visible(Form->BackBtn));
-    EXPECT_TRUE(Enabled(Form->NextBtn));
-    EXPECT_EQ(Text(Form->NextBtn), "&Next >");
-    EXPECT_EQ(Text(Form->CancelBtn), "Cancel");
-    EXPECT_EQ(Text(Form->WelcomeLbl), FormatProductText(FindControlDef("WelcomeLbl")->Text));
-    EXPECT_EQ(Text(Form->FinishLbl), FormatProductText(FindControlDef("FinishLbl")->Text));
-    EXPECT_EQ(Text(Form->SelCompLbl), SelCompLblText);
-    EXPECT_TRUE(Ticked(Form->LicenseChkBx));
-    EXPECT_EQ(Text(Form->LicenseMemo), "");
+    EXPECT_FALSE(Visible(Form->BackBtn()));
+    EXPECT_TRUE(Enabled(Form->NextBtn()));
+    EXPECT_EQ(Text(Form->NextBtn()), "&Next >");
+    EXPECT_EQ(Text(Form->CancelBtn()), "Cancel");
+    EXPECT_EQ(Text(Form->WelcomeLbl()), FormatProductText(FindControlDef("WelcomeLbl")->Text));
+    EXPECT_EQ(Text(Form->FinishLbl()), FormatProductText(FindControlDef("FinishLbl")->Text));
+    EXPECT_EQ(Text(Form->SelCompLbl()), SelCompLblText);
+    EXPECT_TRUE(Ticked(Form->LicenseChkBx()));
+    EXPECT_EQ(Text(Form->LicenseMemo()), "");
     EXPECT_TRUE(Form->Ready);
     EXPECT_FALSE(Form->CloseAllowed);
     // First run: every option ticked, all component rows ticked, the
     // application's row greyed, the default folder in the edit.
-    EXPECT_TRUE(Ticked(Form->InstallToAllChkBx));
-    EXPECT_TRUE(Ticked(Form->DesktopChkBx));
-    EXPECT_TRUE(Ticked(Form->FinishChkBx));
+    EXPECT_TRUE(Ticked(Form->InstallToAllChkBx()));
+    EXPECT_TRUE(Ticked(Form->DesktopChkBx()));
+    EXPECT_TRUE(Ticked(Form->FinishChkBx()));
     ASSERT_EQ(Form->RowCount(), 6);
     EXPECT_EQ(Form->GetRow(0), TCheckState::Grayed);
     for (int r = 1; r < 6; ++r) EXPECT_EQ(Form->GetRow(r), TCheckState::Checked) << r;
-    EXPECT_EQ(Text(Form->DestDirEdt), Options.MainDir);
+    EXPECT_EQ(Text(Form->DestDirEdt()), Options.MainDir);
     EXPECT_EQ(Options.MainDir, JoinPath(GetShellFolder(CSIDL_PROGRAM_FILES_), "Parvela"));
     EXPECT_TRUE(Asked.empty());
 }
@@ -271,22 +271,22 @@ TEST_F(MainForm, WalkForwardAndBackWithButtonStates) {
     for (TPage page = TPage::License; page <= TPage::Start; page = NextPage(page)) {
         Next();
         ExpectOnPage(page);
-        EXPECT_TRUE(Visible(Form->BackBtn));
-        EXPECT_TRUE(Enabled(Form->BackBtn));
-        EXPECT_EQ(Text(Form->BackBtn), "< &Back");
-        EXPECT_EQ(Text(Form->NextBtn), "&Next >");
-        EXPECT_TRUE(Enabled(Form->CancelBtn));
+        EXPECT_TRUE(Visible(Form->BackBtn()));
+        EXPECT_TRUE(Enabled(Form->BackBtn()));
+        EXPECT_EQ(Text(Form->BackBtn()), "< &Back");
+        EXPECT_EQ(Text(Form->NextBtn()), "&Next >");
+        EXPECT_TRUE(Enabled(Form->CancelBtn()));
     }
     // The ready page keeps the focus on Next; the option boxes show for a
     // normal installation.
-    EXPECT_EQ(GetFocus(), Form->NextBtn);
-    EXPECT_TRUE(Visible(Form->InstallToAllChkBx));
-    EXPECT_TRUE(Visible(Form->DesktopChkBx));
+    EXPECT_EQ(GetFocus(), Form->NextBtn());
+    EXPECT_TRUE(Visible(Form->InstallToAllChkBx()));
+    EXPECT_TRUE(Visible(Form->DesktopChkBx()));
     for (int page = PageIndex(TPage::SelComp); page >= 0; --page) {
         Back();
         ExpectOnPage(static_cast<TPage>(page));
     }
-    EXPECT_FALSE(Visible(Form->BackBtn));
+    EXPECT_FALSE(Visible(Form->BackBtn()));
     EXPECT_TRUE(Asked.empty());
     EXPECT_EQ(Form->ModalResult, 0);
 }
@@ -295,14 +295,14 @@ TEST_F(MainForm, TabVisitsTheShownPageThenTheButtons) {
     Form->ShowPage(TPage::SelComp, TPage::Start);
     ExpectOnPage(TPage::Start);
     std::vector<HWND> order;
-    HWND at = Form->InstallToAllChkBx;
+    HWND at = Form->InstallToAllChkBx();
     for (int i = 0; i < 6; ++i) {
         order.push_back(at);
         at = GetNextDlgTabItem(Form->Handle(), at, FALSE);
     }
-    const std::vector<HWND> expected = {Form->InstallToAllChkBx, Form->DesktopChkBx,
-                                        Form->BackBtn,           Form->NextBtn,
-                                        Form->CancelBtn,         Form->InstallToAllChkBx};
+    const std::vector<HWND> expected = {Form->InstallToAllChkBx(), Form->DesktopChkBx(),
+                                        Form->BackBtn(),           Form->NextBtn(),
+                                        Form->CancelBtn(),         Form->InstallToAllChkBx()};
     EXPECT_EQ(order, expected);
 }
 
@@ -310,29 +310,29 @@ TEST_F(MainForm, LicenceLoadedOnceThroughATemporaryFile) {
     const int leftovers = CountTempLeftovers();
     Next();
     ExpectOnPage(TPage::License);
-    EXPECT_EQ(Text(Form->LicenseMemo),
+    EXPECT_EQ(Text(Form->LicenseMemo()),
               "Licence of the test payload.\r\nSecond line.\r\nThird line.");
-    EXPECT_EQ(GetFocus(), Form->LicenseMemo);
+    EXPECT_EQ(GetFocus(), Form->LicenseMemo());
     EXPECT_EQ(CountTempLeftovers(), leftovers) << "the temporary copy is deleted";
-    EXPECT_EQ(GetWindowLongA(Form->LicenseMemo, GWL_STYLE) & ES_READONLY, ES_READONLY);
-    EXPECT_TRUE(Enabled(Form->NextBtn));
-    EXPECT_TRUE(Enabled(Form->CancelBtn));
+    EXPECT_EQ(GetWindowLongA(Form->LicenseMemo(), GWL_STYLE) & ES_READONLY, ES_READONLY);
+    EXPECT_TRUE(Enabled(Form->NextBtn()));
+    EXPECT_TRUE(Enabled(Form->CancelBtn()));
 
     // Back and Next again: neither reloaded nor the running-copy test repeated.
-    SetWindowTextA(Form->LicenseMemo, "marker");
+    SetWindowTextA(Form->LicenseMemo(), "marker");
     Back();
     {
         TFakeRunningApp running;
         Next();
     }
     ExpectOnPage(TPage::License);
-    EXPECT_EQ(Text(Form->LicenseMemo), "marker");
+    EXPECT_EQ(Text(Form->LicenseMemo()), "marker");
     EXPECT_TRUE(Asked.empty());
 }
 
 TEST_F(MainForm, LicenceWithoutLinesIsLoadedAgainEachTime) {
     Next();
-    SetWindowTextA(Form->LicenseMemo, "");  // as a licence file that yields no line
+    SetWindowTextA(Form->LicenseMemo(), "");  // as a licence file that yields no line
     Back();
     {
         TFakeRunningApp running;
@@ -344,7 +344,7 @@ TEST_F(MainForm, LicenceWithoutLinesIsLoadedAgainEachTime) {
     }
     Next();
     ExpectOnPage(TPage::License);
-    EXPECT_NE(Text(Form->LicenseMemo), "");
+    EXPECT_NE(Text(Form->LicenseMemo()), "");
 }
 
 TEST_F(MainForm, RunningCopyBlocksTheLicencePageWithAnInformationBox) {
@@ -354,7 +354,7 @@ TEST_F(MainForm, RunningCopyBlocksTheLicencePageWithAnInformationBox) {
         Next();
         ExpectOnPage(TPage::Welcome);
         ExpectOnlyTheRunningCopyBox();
-        EXPECT_EQ(Text(Form->LicenseMemo), "");
+        EXPECT_EQ(Text(Form->LicenseMemo()), "");
     }
     Next();
     ExpectOnPage(TPage::License);
@@ -363,12 +363,12 @@ TEST_F(MainForm, RunningCopyBlocksTheLicencePageWithAnInformationBox) {
 
 TEST_F(MainForm, DecliningTheLicence) {
     Next();
-    Tick(Form->LicenseChkBx, false);
+    Tick(Form->LicenseChkBx(), false);
     // No: stay, box still unticked, nothing ends.
     Answers = {mrNo};
     Next();
     ExpectOnPage(TPage::License);
-    EXPECT_FALSE(Ticked(Form->LicenseChkBx));
+    EXPECT_FALSE(Ticked(Form->LicenseChkBx()));
     EXPECT_EQ(Form->ModalResult, 0);
     ASSERT_EQ(Asked.size(), 1u);
     EXPECT_EQ(Asked[0].Text, MsgLicenseDeclined);
@@ -388,15 +388,15 @@ TEST_F(MainForm, OnlyNextFromTheFolderPageTakesTheEditIntoTheMainFolder) {
     Next();
     Next();
     ExpectOnPage(TPage::DestDir);
-    EXPECT_EQ(GetFocus(), Form->DestDirEdt);
-    SetWindowTextA(Form->DestDirEdt, "  C:\\Apps\\Editor\\  ");
+    EXPECT_EQ(GetFocus(), Form->DestDirEdt());
+    SetWindowTextA(Form->DestDirEdt(), "  C:\\Apps\\Editor\\  ");
     Next();
     ExpectOnPage(TPage::SelComp);
     EXPECT_EQ(Options.MainDir, "C:\\Apps\\Editor");
-    EXPECT_EQ(Text(Form->DestDirEdt), "C:\\Apps\\Editor");
+    EXPECT_EQ(Text(Form->DestDirEdt()), "C:\\Apps\\Editor");
 
     Back();
-    SetWindowTextA(Form->DestDirEdt, "C:\\Elsewhere");
+    SetWindowTextA(Form->DestDirEdt(), "C:\\Elsewhere");
     Back();
     ExpectOnPage(TPage::License);
     EXPECT_EQ(Options.MainDir, "C:\\Apps\\Editor");
@@ -405,7 +405,7 @@ TEST_F(MainForm, OnlyNextFromTheFolderPageTakesTheEditIntoTheMainFolder) {
     Next();
     Next();
     ExpectOnPage(TPage::Start);
-    SetWindowTextA(Form->DestDirEdt, "C:\\Third");
+    SetWindowTextA(Form->DestDirEdt(), "C:\\Third");
     Back();
     ExpectOnPage(TPage::SelComp);
     EXPECT_EQ(Options.MainDir, "C:\\Elsewhere");
@@ -416,24 +416,24 @@ TEST_F(MainForm, OnlyNextFromTheFolderPageTakesTheEditIntoTheMainFolder) {
 TEST_F(MainForm, FolderPageEntrySelectsTheWholeFolder) {
     auto selection = [this] {
         DWORD from = 1, to = 0;
-        SendMessageA(Form->DestDirEdt, EM_GETSEL, reinterpret_cast<WPARAM>(&from),
+        SendMessageA(Form->DestDirEdt(), EM_GETSEL, reinterpret_cast<WPARAM>(&from),
                      reinterpret_cast<LPARAM>(&to));
         return std::make_pair(from, to);
     };
     Next();
     Next();
     ExpectOnPage(TPage::DestDir);
-    const DWORD length = static_cast<DWORD>(Text(Form->DestDirEdt).size());
+    const DWORD length = static_cast<DWORD>(Text(Form->DestDirEdt()).size());
     ASSERT_GT(length, 0u);
     EXPECT_EQ(selection(), std::make_pair(DWORD{0}, length));
 
-    SendMessageA(Form->DestDirEdt, EM_SETSEL, 2, 2);
+    SendMessageA(Form->DestDirEdt(), EM_SETSEL, 2, 2);
     Back();
     Next();
     ExpectOnPage(TPage::DestDir);
     EXPECT_EQ(selection(), std::make_pair(DWORD{0}, length));
-    SendMessageA(Form->DestDirEdt, WM_CHAR, 'D', 1);
-    EXPECT_EQ(Text(Form->DestDirEdt), "D");
+    SendMessageA(Form->DestDirEdt(), WM_CHAR, 'D', 1);
+    EXPECT_EQ(Text(Form->DestDirEdt()), "D");
 }
 
 TEST_F(MainForm, ComponentsPageShowsFiguresAndFollowsTheDiskSpaceRule) {
@@ -441,56 +441,56 @@ TEST_F(MainForm, ComponentsPageShowsFiguresAndFollowsTheDiskSpaceRule) {
     Next();
     Next();
     ExpectOnPage(TPage::SelComp);
-    EXPECT_NE(Text(Form->SelCompDiskSpaceReqLbl2), "");
-    EXPECT_NE(Text(Form->SelCompDiskSpaceAvailLbl2), "");
-    EXPECT_TRUE(Enabled(Form->NextBtn));
+    EXPECT_NE(Text(Form->SelCompDiskSpaceReqLbl2()), "");
+    EXPECT_NE(Text(Form->SelCompDiskSpaceAvailLbl2()), "");
+    EXPECT_TRUE(Enabled(Form->NextBtn()));
     // A folder on a drive that does not exist has no free space to offer.
     Back();
-    SetWindowTextA(Form->DestDirEdt, "Q:\\Nowhere");
+    SetWindowTextA(Form->DestDirEdt(), "Q:\\Nowhere");
     Next();
     ExpectOnPage(TPage::SelComp);
-    EXPECT_FALSE(Enabled(Form->NextBtn));
-    EXPECT_TRUE(Enabled(Form->BackBtn));
+    EXPECT_FALSE(Enabled(Form->NextBtn()));
+    EXPECT_TRUE(Enabled(Form->BackBtn()));
 }
 
 TEST_F(MainForm, PortableFolderHidesTheOptionBoxesAndSkipsTheAssociationPage) {
     Options.MainDir = "R:\\Parvela";
     Form->ShowPage(TPage::SelComp, TPage::Start);
     ExpectOnPage(TPage::Start);
-    EXPECT_FALSE(Visible(Form->InstallToAllChkBx));
-    EXPECT_FALSE(Visible(Form->DesktopChkBx));
+    EXPECT_FALSE(Visible(Form->InstallToAllChkBx()));
+    EXPECT_FALSE(Visible(Form->DesktopChkBx()));
     // 6 becomes 7; the finish page of a portable installation only writes
     // the common data file into the main folder.
     Form->ShowPage(TPage::Installing, TPage::Assoc);
     ExpectOnPage(TPage::Finish);
-    EXPECT_EQ(Text(Form->NextBtn), "&Finish");
-    EXPECT_FALSE(Enabled(Form->CancelBtn));
-    EXPECT_FALSE(Enabled(Form->BackBtn));
+    EXPECT_EQ(Text(Form->NextBtn()), "&Finish");
+    EXPECT_FALSE(Enabled(Form->CancelBtn()));
+    EXPECT_FALSE(Enabled(Form->BackBtn()));
     EXPECT_NE(GetFileAttributesA("R:\\Parvela\\parv_common.dat"), INVALID_FILE_ATTRIBUTES);
     DeleteFileA("R:\\Parvela\\parv_common.dat");
     RemoveDirectoryA("R:\\Parvela");
     // Normal folder again: the boxes come back.
     Options.MainDir = "C:\\Parvela";
     Form->ShowPage(TPage::SelComp, TPage::Start);
-    EXPECT_TRUE(Visible(Form->InstallToAllChkBx));
+    EXPECT_TRUE(Visible(Form->InstallToAllChkBx()));
 }
 
 TEST_F(MainForm, AssociationPageTicksTheBoxesOfTheStoredLetters) {
     Options.Extensions = "DB";
     Form->ShowPage(TPage::Installing, TPage::Assoc);
     ExpectOnPage(TPage::Assoc);
-    EXPECT_FALSE(Ticked(Form->AssocChkBx[0]));
-    EXPECT_TRUE(Ticked(Form->AssocChkBx[1]));
-    EXPECT_FALSE(Ticked(Form->AssocChkBx[2]));
-    EXPECT_TRUE(Ticked(Form->AssocChkBx[3]));
-    EXPECT_EQ(GetFocus(), Form->AssocChkBx[0]);
-    EXPECT_FALSE(Enabled(Form->BackBtn));
-    EXPECT_TRUE(Enabled(Form->NextBtn));
-    EXPECT_TRUE(Enabled(Form->CancelBtn));
+    EXPECT_FALSE(Ticked(Form->AssocChkBx(0)));
+    EXPECT_TRUE(Ticked(Form->AssocChkBx(1)));
+    EXPECT_FALSE(Ticked(Form->AssocChkBx(2)));
+    EXPECT_TRUE(Ticked(Form->AssocChkBx(3)));
+    EXPECT_EQ(GetFocus(), Form->AssocChkBx(0));
+    EXPECT_FALSE(Enabled(Form->BackBtn()));
+    EXPECT_TRUE(Enabled(Form->NextBtn()));
+    EXPECT_TRUE(Enabled(Form->CancelBtn()));
     // The progress bar is full.
-    SendMessageA(Form->InstallingProgressBar, PBM_SETRANGE32, 0, 1000);
+    SendMessageA(Form->InstallingProgressBar(), PBM_SETRANGE32, 0, 1000);
     Form->ShowPage(TPage::Installing, TPage::Assoc);
-    EXPECT_EQ(SendMessageA(Form->InstallingProgressBar, PBM_GETPOS, 0, 0), 1000);
+    EXPECT_EQ(SendMessageA(Form->InstallingProgressBar(), PBM_GETPOS, 0, 0), 1000);
 }
 
 TEST_F(MainForm, CancelAsksTheQuitQuestion) {
@@ -516,7 +516,7 @@ TEST_F(MainForm, CancelAsksTheQuitQuestion) {
 TEST_F(MainForm, KeyboardEnterIsNextAndEscapeIsCancelWhileEnabled) {
     EXPECT_TRUE(Form->HandleDialogKey(VK_RETURN));
     ExpectOnPage(TPage::License);
-    SetFocus(Form->BackBtn);
+    SetFocus(Form->BackBtn());
     EXPECT_TRUE(Form->HandleDialogKey(VK_RETURN));  // a focused button is pressed
     ExpectOnPage(TPage::Welcome);
     Answers = {mrNo};
@@ -551,15 +551,15 @@ TEST_F(MainForm, PageByTagFindsEachPageAndNothingElse) {
 
 TEST_F(MainForm, OptionControlsReadAndWriteTheBoxesAndRows) {
     Form->SetBox(TOptionBox::Desktop, false);
-    EXPECT_FALSE(Ticked(Form->DesktopChkBx));
+    EXPECT_FALSE(Ticked(Form->DesktopChkBx()));
     EXPECT_FALSE(Form->GetBox(TOptionBox::Desktop));
     EXPECT_TRUE(Form->GetBox(TOptionBox::InstallToAll));
     Form->SetBox(TOptionBox::Launch, false);
-    EXPECT_FALSE(Ticked(Form->FinishChkBx));
+    EXPECT_FALSE(Ticked(Form->FinishChkBx()));
     Form->SetRow(3, TCheckState::Unchecked);
     EXPECT_EQ(Form->GetRow(3), TCheckState::Unchecked);
     Form->SetCurrentRow(2);
-    EXPECT_EQ(Form->SelCompLstBx->CurrentRow(), 2);
+    EXPECT_EQ(Form->SelCompLstBx()->CurrentRow(), 2);
 }
 
 // ---- Keyboard input through the window's own loop ---------------------------------
@@ -618,7 +618,7 @@ void RunModal(TMainDlgForm& form, std::vector<std::function<void()>> steps) {
 // Arrows on the closed box move to the next drive.
 TEST_F(MainForm, OpenDriveListTakesEnterAndEscapeArrowsMoveTheClosedBox) {
     Form->ShowPage(TPage::License, TPage::DestDir);
-    TDriveBox& box = *Form->DestDirCmbBx;
+    TDriveBox& box = *Form->DestDirCmbBx();
     HWND combo = box.Inner();
     // The page shows its drives, the main folder's selected, without being asked.
     EXPECT_GE(SendMessageA(combo, CB_GETCOUNT, 0, 0), 3);
@@ -627,7 +627,7 @@ TEST_F(MainForm, OpenDriveListTakesEnterAndEscapeArrowsMoveTheClosedBox) {
     ASSERT_EQ(box.ItemText(0).substr(0, 2), "c:");
     ASSERT_GE(box.ItemCount(), 3) << "c:, r: and z: in the test prefix";
     const std::string second = box.ItemText(1).substr(0, 1), third = box.ItemText(2).substr(0, 1);
-    const std::string folder = Text(Form->DestDirEdt);
+    const std::string folder = Text(Form->DestDirEdt());
     auto dropped = [combo] { return SendMessageA(combo, CB_GETDROPPEDSTATE, 0, 0) != 0; };
     RunModal(*Form, {
                         [&] {
@@ -643,7 +643,7 @@ TEST_F(MainForm, OpenDriveListTakesEnterAndEscapeArrowsMoveTheClosedBox) {
                             EXPECT_FALSE(dropped());
                             EXPECT_EQ(box.SelectedText().substr(0, 2), "c:");
                             EXPECT_EQ(box.Drive(), 'c');
-                            EXPECT_EQ(Text(Form->DestDirEdt), folder);
+                            EXPECT_EQ(Text(Form->DestDirEdt()), folder);
                             PressKeys({VK_F4});
                         },
                         [&] { PressKeys({VK_DOWN}); },
@@ -652,16 +652,16 @@ TEST_F(MainForm, OpenDriveListTakesEnterAndEscapeArrowsMoveTheClosedBox) {
                             EXPECT_FALSE(dropped());
                             EXPECT_EQ(std::string(1, box.Drive()), second);
                             EXPECT_EQ(box.SelectedText().substr(0, 1), second);
-                            EXPECT_TRUE(TextEqualsIgnoreCase(Text(Form->DestDirEdt).substr(0, 3),
+                            EXPECT_TRUE(TextEqualsIgnoreCase(Text(Form->DestDirEdt()).substr(0, 3),
                                                              second + ":\\"))
-                                << Text(Form->DestDirEdt);
+                                << Text(Form->DestDirEdt());
                             PressKeys({VK_DOWN});
                         },
                         [&] {
                             EXPECT_EQ(std::string(1, box.Drive()), third);
-                            EXPECT_TRUE(TextEqualsIgnoreCase(Text(Form->DestDirEdt).substr(0, 3),
+                            EXPECT_TRUE(TextEqualsIgnoreCase(Text(Form->DestDirEdt()).substr(0, 3),
                                                              third + ":\\"))
-                                << Text(Form->DestDirEdt);
+                                << Text(Form->DestDirEdt());
                             PressKeys({VK_UP});
                         },
                         [&] { EXPECT_EQ(std::string(1, box.Drive()), second); },
@@ -676,30 +676,30 @@ TEST_F(MainForm, LabelAcceleratorsFocusTheirControls) {
     Form->ShowPage(TPage::License, TPage::DestDir);
     RunModal(*Form, {
                         [&] {
-                            SetFocus(Form->NextBtn);
+                            SetFocus(Form->NextBtn());
                             PressKeys({'F'}, true);
                         },
                         [&] {
-                            EXPECT_EQ(GetFocus(), Form->DestDirEdt);
+                            EXPECT_EQ(GetFocus(), Form->DestDirEdt());
                             DWORD from = 1, to = 0;
-                            SendMessageA(Form->DestDirEdt, EM_GETSEL,
+                            SendMessageA(Form->DestDirEdt(), EM_GETSEL,
                                          reinterpret_cast<WPARAM>(&from),
                                          reinterpret_cast<LPARAM>(&to));
                             EXPECT_EQ(from, 0u);
-                            EXPECT_EQ(to, Text(Form->DestDirEdt).size());
+                            EXPECT_EQ(to, Text(Form->DestDirEdt()).size());
                             PressKeys({'N'}, true);
                         },
                         [&] {
                             EXPECT_EQ(Form->CurrentPage(), TPage::SelComp);
-                            SetFocus(Form->NextBtn);
+                            SetFocus(Form->NextBtn());
                             PressKeys({'C'}, true);
                         },
                         [&] {
-                            EXPECT_EQ(GetFocus(), Form->SelCompLstBx->Inner());
+                            EXPECT_EQ(GetFocus(), Form->SelCompLstBx()->Inner());
                             PressKeys({'F'}, true);  // the folder page's label is hidden now
                         },
                         [&] {
-                            EXPECT_EQ(GetFocus(), Form->SelCompLstBx->Inner());
+                            EXPECT_EQ(GetFocus(), Form->SelCompLstBx()->Inner());
                             PressKeys({'B'}, true);
                         },
                         [&] { EXPECT_EQ(Form->CurrentPage(), TPage::DestDir); },
@@ -744,10 +744,10 @@ void ExpectLaidOutAt(const TMainDlgForm& form, int dpi) {
                                                       : MulDiv(8, dpi, 72);
         EXPECT_EQ(font.lfHeight, -height);
     }
-    EXPECT_EQ(form.SelCompLstBx->GlyphSize(), s(13));
-    EXPECT_EQ(SendMessageA(form.SelCompLstBx->Inner(), LB_GETITEMHEIGHT, 0, 0), s(16));
-    EXPECT_EQ(SendMessageA(form.DestDirLstBx->Inner(), LB_GETITEMHEIGHT, 0, 0), s(17));
-    EXPECT_GE(SendMessageA(form.DestDirCmbBx->Inner(), CB_GETITEMHEIGHT, 0, 0),
+    EXPECT_EQ(form.SelCompLstBx()->GlyphSize(), s(13));
+    EXPECT_EQ(SendMessageA(form.SelCompLstBx()->Inner(), LB_GETITEMHEIGHT, 0, 0), s(16));
+    EXPECT_EQ(SendMessageA(form.DestDirLstBx()->Inner(), LB_GETITEMHEIGHT, 0, 0), s(17));
+    EXPECT_GE(SendMessageA(form.DestDirCmbBx()->Inner(), CB_GETITEMHEIGHT, 0, 0),
               MulDiv(8, dpi, 72) + s(4));
 }
 
@@ -784,7 +784,7 @@ TEST_F(MainForm, DpiChangeRebuildsTheLayoutAndTakesTheSuggestedRectangle) {
         EXPECT_TRUE(EqualRect(&now, &suggested)) << dpi;
         // Still the same page, rows and figures.
         ExpectOnPage(TPage::SelComp);
-        EXPECT_EQ(Form->SelCompLstBx->RowCount(), 6);
+        EXPECT_EQ(Form->SelCompLstBx()->RowCount(), 6);
     }
 }
 
@@ -802,30 +802,30 @@ TEST_F(MainForm, RunningCopyOnLeavingTheReadyPageKeepsTheRunFromStarting) {
     ExpectOnlyTheRunningCopyBox();
     EXPECT_FALSE(InstallLogExists()) << "the run has not started";
     EXPECT_EQ(InstallThreadStatus.GetState(), isIdle);
-    EXPECT_TRUE(Enabled(Form->BackBtn));
+    EXPECT_TRUE(Enabled(Form->BackBtn()));
 }
 
 // Back in the wizard after freeing space elsewhere, the figures are new.
 TEST_F(MainForm, ActivatingTheProgramAgainOnTheComponentsPageRefreshesTheFigures) {
     Form->ShowPage(TPage::DestDir, TPage::SelComp);
-    const std::string required = Text(Form->SelCompDiskSpaceReqLbl2);
+    const std::string required = Text(Form->SelCompDiskSpaceReqLbl2());
     auto stale = [this] {
-        SetWindowTextA(Form->SelCompDiskSpaceReqLbl2, "stale");
-        SetWindowTextA(Form->SelCompDiskSpaceAvailLbl2, "stale");
-        EnableWindow(Form->NextBtn, FALSE);
+        SetWindowTextA(Form->SelCompDiskSpaceReqLbl2(), "stale");
+        SetWindowTextA(Form->SelCompDiskSpaceAvailLbl2(), "stale");
+        EnableWindow(Form->NextBtn(), FALSE);
     };
     stale();
     SendMessageA(Form->Handle(), WM_ACTIVATEAPP, FALSE, 0);
-    EXPECT_EQ(Text(Form->SelCompDiskSpaceAvailLbl2), "stale");
+    EXPECT_EQ(Text(Form->SelCompDiskSpaceAvailLbl2()), "stale");
     SendMessageA(Form->Handle(), WM_ACTIVATEAPP, TRUE, 0);
-    EXPECT_EQ(Text(Form->SelCompDiskSpaceReqLbl2), required);
-    EXPECT_NE(Text(Form->SelCompDiskSpaceAvailLbl2), "stale");
-    EXPECT_TRUE(Enabled(Form->NextBtn));
+    EXPECT_EQ(Text(Form->SelCompDiskSpaceReqLbl2()), required);
+    EXPECT_NE(Text(Form->SelCompDiskSpaceAvailLbl2()), "stale");
+    EXPECT_TRUE(Enabled(Form->NextBtn()));
     // On another page the labels are left alone.
     Form->ShowPage(TPage::SelComp, TPage::Start);
     stale();
     SendMessageA(Form->Handle(), WM_ACTIVATEAPP, TRUE, 0);
-    EXPECT_EQ(Text(Form->SelCompDiskSpaceAvailLbl2), "stale");
+    EXPECT_EQ(Text(Form->SelCompDiskSpaceAvailLbl2()), "stale");
 }
 
 // Row sizes are the payload's bytes raised to whole clusters of the main
@@ -833,18 +833,18 @@ TEST_F(MainForm, ActivatingTheProgramAgainOnTheComponentsPageRefreshesTheFigures
 TEST_F(MainForm, RowSizesComeFromThePayloadInClustersOfTheMainFolder) {
     auto expectSizes = [this] {
         const int32_t cluster = static_cast<int32_t>(GetClusterSize(Options.MainDir));
-        EXPECT_EQ(Form->SelCompLstBx->Size(0), 2 * cluster) << "parv.exe and License.txt";
-        EXPECT_EQ(Form->SelCompLstBx->Size(5), RoundUpToClusterSize(5000, cluster));
-        EXPECT_EQ(Form->SelCompLstBx->Size(1), 0) << "no payload entry";
+        EXPECT_EQ(Form->SelCompLstBx()->Size(0), 2 * cluster) << "parv.exe and License.txt";
+        EXPECT_EQ(Form->SelCompLstBx()->Size(5), RoundUpToClusterSize(5000, cluster));
+        EXPECT_EQ(Form->SelCompLstBx()->Size(1), 0) << "no payload entry";
     };
     auto spoil = [this] {
-        for (int row = 0; row < 6; ++row) Form->SelCompLstBx->SetSize(row, 1);
+        for (int row = 0; row < 6; ++row) Form->SelCompLstBx()->SetSize(row, 1);
     };
     Form->ShowPage(TPage::DestDir, TPage::SelComp);
     expectSizes();
     spoil();
     Back();
-    SetWindowTextA(Form->DestDirEdt, "R:\\Elsewhere");
+    SetWindowTextA(Form->DestDirEdt(), "R:\\Elsewhere");
     Next();
     EXPECT_EQ(Options.MainDir, "R:\\Elsewhere");
     expectSizes();
@@ -879,9 +879,9 @@ TEST_F(MainForm, LicenceThatCannotBeExtractedAbortEndsIgnoreGoesOn) {
     EXPECT_EQ(Asked[1].Kind, mtError);
     ExpectOnPage(TPage::License);
     EXPECT_EQ(Form->ModalResult, 0);
-    EXPECT_EQ(Text(Form->LicenseMemo), "");
-    EXPECT_TRUE(Enabled(Form->NextBtn));
-    EXPECT_TRUE(Enabled(Form->CancelBtn));
+    EXPECT_EQ(Text(Form->LicenseMemo()), "");
+    EXPECT_TRUE(Enabled(Form->NextBtn()));
+    EXPECT_TRUE(Enabled(Form->CancelBtn()));
     RemoveDirectoryA(blocked.c_str());
 }
 
@@ -897,7 +897,8 @@ TEST_F(MainForm, DrivePollingOnALaterPageChangesTheEditNotTheMainFolder) {
     ASSERT_TRUE(stick.Defined);
     SendMessageA(Form->Handle(), WM_TIMER, 2, 0);
     const std::string proposed = std::string(1, letter) + ":\\Parvela";
-    EXPECT_TRUE(TextEqualsIgnoreCase(Text(Form->DestDirEdt), proposed)) << Text(Form->DestDirEdt);
+    EXPECT_TRUE(TextEqualsIgnoreCase(Text(Form->DestDirEdt()), proposed))
+        << Text(Form->DestDirEdt());
     EXPECT_EQ(Options.MainDir, mainDir);
     Next();
     EXPECT_EQ(Options.MainDir, mainDir);
@@ -936,15 +937,15 @@ TEST_F(MainForm, PortableRunGoesFromInstallingStraightToTheLastPage) {
     Options.MainDir = dir;
     Form->ShowPage(TPage::Start, TPage::Installing);
     ExpectOnPage(TPage::Installing);
-    EXPECT_FALSE(Enabled(Form->BackBtn));
-    EXPECT_FALSE(Enabled(Form->NextBtn));
-    EXPECT_TRUE(Enabled(Form->CancelBtn));
+    EXPECT_FALSE(Enabled(Form->BackBtn()));
+    EXPECT_FALSE(Enabled(Form->NextBtn()));
+    EXPECT_TRUE(Enabled(Form->CancelBtn()));
     EXPECT_TRUE(InstallStarted());
     EXPECT_EQ(Form->SelectedComps, 0x3F);
     int lo = -1, hi = -1;
     {
         PBRANGE range{};
-        SendMessageA(Form->InstallingProgressBar, PBM_GETRANGE, FALSE,
+        SendMessageA(Form->InstallingProgressBar(), PBM_GETRANGE, FALSE,
                      reinterpret_cast<LPARAM>(&range));
         lo = range.iLow;
         hi = range.iHigh;
@@ -1023,10 +1024,10 @@ TEST_F(MainForm, IgnoreOnAFileErrorGoesOnToTheEnd) {
 
 TEST_F(MainForm, FinishEndsTheWizardWithOkWithoutAsking) {
     Options.MainDir = "R:\\WizardFinish";
-    Tick(Form->FinishChkBx, false);
+    Tick(Form->FinishChkBx(), false);
     Form->ShowPage(TPage::Installing, TPage::Assoc);
     ExpectOnPage(TPage::Finish);
-    Form->BNClick(Form->NextBtn);
+    Form->BNClick(Form->NextBtn());
     EXPECT_EQ(Form->ModalResult, mrOk);
     EXPECT_TRUE(Form->CloseAllowed);
     EXPECT_TRUE(Asked.empty());
@@ -1041,7 +1042,7 @@ TEST_F(MainForm, FinishThatCannotWriteTheUpdateRecordShowsAnErrorAndStays) {
     ASSERT_TRUE(CreateDirectoryA(record.c_str(), nullptr) ||
                 GetLastError() == ERROR_ALREADY_EXISTS);
     Options.MainDir = "C:\\WizardFinishFails";
-    Tick(Form->FinishChkBx, false);
+    Tick(Form->FinishChkBx(), false);
     Form->ShowPage(TPage::Finish, TPage::FinishStep);
     ASSERT_EQ(Asked.size(), 1u);
     EXPECT_EQ(Asked[0].Kind, mtError);
@@ -1256,17 +1257,17 @@ TEST_F(MainForm, NextFromTheFolderPageRefusesFoldersThatCannotBeInstalledInto) {
         EXPECT_EQ(Asked[0].Kind, mtError);
         EXPECT_EQ(Asked[0].Text, FolderProblemMessage(expected));
         EXPECT_EQ(Options.MainDir, kept);
-        EXPECT_EQ(GetFocus(), Form->DestDirEdt);
+        EXPECT_EQ(GetFocus(), Form->DestDirEdt());
     };
-    refused([&] { SetWindowTextA(Form->DestDirEdt, "C:\\x\" C:\\evil"); },
+    refused([&] { SetWindowTextA(Form->DestDirEdt(), "C:\\x\" C:\\evil"); },
             {TFolderProblem::Quote, "\""});
-    refused([&] { SetWindowTextA(Form->DestDirEdt, (file + "\\Parvela").c_str()); },
+    refused([&] { SetWindowTextA(Form->DestDirEdt(), (file + "\\Parvela").c_str()); },
             {TFolderProblem::NamesFile, file});
     // Room for "Spellcheck\\License.txt", the longest name below the folder.
-    refused([&] { SetWindowTextA(Form->DestDirEdt, ("C:\\" + std::string(240, 'a')).c_str()); },
+    refused([&] { SetWindowTextA(Form->DestDirEdt(), ("C:\\" + std::string(240, 'a')).c_str()); },
             {TFolderProblem::TooLong, "236"});
     // "C:\ソフト": not in code page 1252.
-    refused([&] { SetWindowTextW(Form->DestDirEdt, L"C:\\\x30bd\x30d5\x30c8"); },
+    refused([&] { SetWindowTextW(Form->DestDirEdt(), L"C:\\\x30bd\x30d5\x30c8"); },
             {TFolderProblem::NotInCodePage, ""});
     DeleteFileA(file.c_str());
 
@@ -1277,7 +1278,7 @@ TEST_F(MainForm, NextFromTheFolderPageRefusesFoldersThatCannotBeInstalledInto) {
     Asked.clear();
     for (const auto& [typed, expected] : std::vector<std::pair<std::string, std::string>>{
              {"C:\\Apps\\..", "C:\\Parvela"}, {shortName, programFiles + "\\Parvela"}}) {
-        SetWindowTextA(Form->DestDirEdt, typed.c_str());
+        SetWindowTextA(Form->DestDirEdt(), typed.c_str());
         Next();
         ExpectOnPage(TPage::SelComp);
         EXPECT_EQ(Options.MainDir, expected) << typed;
