@@ -110,7 +110,10 @@ public:
     static LRESULT CALLBACK WndProc(HWND, UINT, WPARAM, LPARAM);
 
 private:
+    bool CreateFormWindow(HINSTANCE instance, bool monitorDpi);
     void CreateFromLayout();
+    void CreateControl(const TControlDef& d);
+    void LookUpPageControls();
     void MakeFonts();
     HFONT FontOf(TCtlFont font) const;
     void PlaceControl(const TControlDef& d, HWND w);
@@ -119,6 +122,9 @@ private:
     void EndWizard(int result);
     void SetModalResult(int result);
     bool ApplyEntryRule(TPage from, TPage to);
+    bool LeaveDestDirPage();
+    void EnterAssocPage();
+    void EnterFinishPage();
     void LoadLicenseText();
     void StartInstallation();
     void FinishStep();
@@ -126,6 +132,8 @@ private:
     void FixFocus();
     TSelCompControls SelCompControls() const;
     LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
+    bool HandleCommand(WPARAM wp, HWND from);
+    HBRUSH StaticColors(HDC dc, HWND ctl) const;
     int Scale(int v) const { return MulDiv(v, Dpi, 96); }
 
     // Looked up once, when the layout has made them.

@@ -203,6 +203,80 @@ void FitClientCentred(HWND window, int width, int height) {
                  area.top + (area.bottom - area.top - h) / 2, w, h, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+// Window class and styles of the control made from `d`.
+struct TWindowSpec {
+    const char* Class;
+    DWORD Style;
+    DWORD ExStyle;
+};
+
+TWindowSpec WindowSpecOf(const TControlDef& d) {
+    DWORD style = WS_CHILD | WS_CLIPSIBLINGS | ((d.Flags & lfHidden) ? 0 : WS_VISIBLE) |
+                  ((d.Flags & lfTabStop) ? WS_TABSTOP : 0);
+    DWORD exStyle = 0;
+    const char* cls = PanelClassName;
+    switch (d.Kind) {
+    case TCtlKind::Panel:
+    case TCtlKind::Bevel:
+        style |= WS_CLIPCHILDREN;
+        exStyle |= WS_EX_CONTROLPARENT;
+        break;
+    case TCtlKind::Label:
+        cls = "STATIC";
+        style |= (d.Flags & lfRightAlign) ? SS_RIGHT
+                 : (d.Flags & lfWordWrap) ? SS_LEFT
+                                          : SS_LEFTNOWORDWRAP;
+        if (d.Flags & lfNoPrefix) style |= SS_NOPREFIX;
+        break;
+    case TCtlKind::Button:
+        cls = "BUTTON";
+        style |= (d.Flags & lfDefault) ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
+        break;
+    case TCtlKind::CheckBox:
+        cls = "BUTTON";
+        style |= BS_AUTOCHECKBOX;
+        break;
+    case TCtlKind::Edit:
+        cls = "EDIT";
+        style |= ES_AUTOHSCROLL;
+        exStyle |= WS_EX_CLIENTEDGE;
+        break;
+    case TCtlKind::Memo:
+        cls = "EDIT";
+        style |=
+            ES_MULTILINE | ES_AUTOVSCROLL | WS_VSCROLL | ((d.Flags & lfReadOnly) ? ES_READONLY : 0);
+        exStyle |= WS_EX_CLIENTEDGE;
+        break;
+    case TCtlKind::Image: cls = ImageClassName; break;
+    case TCtlKind::ProgressBar: cls = PROGRESS_CLASSA; break;
+    case TCtlKind::DriveBox:
+        cls = TDriveBox::ClassName;
+        exStyle |= WS_EX_CONTROLPARENT;
+        break;
+    case TCtlKind::FolderList:
+        cls = TDirectoryListBox::ClassName;
+        exStyle |= WS_EX_CONTROLPARENT;
+        break;
+    case TCtlKind::CheckList:
+        cls = TCheckListBox::ClassName;
+        exStyle |= WS_EX_CONTROLPARENT;
+        break;
+    }
+    return {cls, style, exStyle};
+}
+
+// The program's icon, big and small, on the caption and the task bar.
+void SetWindowIcons(HWND window, HINSTANCE instance) {
+    if (HICON big = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(1), IMAGE_ICON,
+                                                  GetSystemMetrics(SM_CXICON),
+                                                  GetSystemMetrics(SM_CYICON), LR_SHARED)))
+        SendMessageA(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
+    if (HICON small = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(1), IMAGE_ICON,
+                                                    GetSystemMetrics(SM_CXSMICON),
+                                                    GetSystemMetrics(SM_CYSMICON), LR_SHARED)))
+        SendMessageA(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
+}
+
 }  // namespace
 
 void RegisterWizardWindowClasses(HINSTANCE instance) {
@@ -228,48 +302,44 @@ TMainDlgForm::TMainDlgForm(int dpi) {
     RegisterWizardWindowClasses(instance);
     Dpi = dpi > 0 ? dpi : ScreenDpi();
     for (int c = 0; c < ComponentCount; ++c) RowToComponent.push_back(c);
-
-    // 1. The window and its controls, at the DPI of the monitor it opens on.
-    const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
-    const DWORD exStyle = WS_EX_CONTROLPARENT;
-    Window =
-        CreateWindowExA(exStyle, FormClassName, SetupTitle, style, 0, 0, Scale(FormClientWidth),
-                        Scale(FormClientHeight), nullptr, nullptr, instance, this);
-    if (!Window) return;
-    if (dpi <= 0) Dpi = WindowDpi(Window);
-    FitClientCentred(Window, Scale(FormClientWidth), Scale(FormClientHeight));
-    if (HICON big = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(1), IMAGE_ICON,
-                                                  GetSystemMetrics(SM_CXICON),
-                                                  GetSystemMetrics(SM_CYICON), LR_SHARED)))
-        SendMessageA(Window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
-    if (HICON small = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(1), IMAGE_ICON,
-                                                    GetSystemMetrics(SM_CXSMICON),
-                                                    GetSystemMetrics(SM_CYSMICON), LR_SHARED)))
-        SendMessageA(Window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
+    if (!CreateFormWindow(instance, dpi <= 0)) return;
     SetMessageDlgOwner(Window);
     CreateFromLayout();
     WizardMainDir = [] { return Options.MainDir; };
 
-    // 2. Logos. 3. Texts with the product name. 4. Tags are the layout's.
     LoadLogos();
     SetWindowTextA(WelcomeLbl(), FormatProductText(FindControlDef("WelcomeLbl")->Text).c_str());
     SetWindowTextA(FinishLbl(), FormatProductText(FindControlDef("FinishLbl")->Text).c_str());
-
-    // 5. Settings into the boxes and rows. 6. The folder page.
     SetTicked(LicenseChkBx(), true);
+    // The settings fill boxes and rows, so they come after the layout; the
+    // folder page shows the main folder they name.
     LoadOptions(*this);
-    if (DestDirCmbBx() && DestDirLstBx())
+    if (DestDirCmbBx() && DestDirLstBx()) {
         InitDestDirPage(DestDirEdt(), *DestDirCmbBx(), *DestDirLstBx(), Options.MainDir,
                         [this] { return Ready; });
-    else
+    } else {
         SetWindowTextA(DestDirEdt(), Options.MainDir.c_str());
-
-    // 7. 8. 9. 10.
+    }
     SetWindowTextA(SelCompLbl(), SelCompLblText);
     SetTimer(Window, StatusTimerId, 100, nullptr);
     SetTimer(Window, DriveTimerId, 1000, nullptr);
     ShowPage(TPage::None, TPage::Welcome);
     Ready = true;
+}
+
+// The window without its controls, at the DPI of the monitor it opens on
+// when `monitorDpi`.
+bool TMainDlgForm::CreateFormWindow(HINSTANCE instance, bool monitorDpi) {
+    const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+    const DWORD exStyle = WS_EX_CONTROLPARENT;
+    Window =
+        CreateWindowExA(exStyle, FormClassName, SetupTitle, style, 0, 0, Scale(FormClientWidth),
+                        Scale(FormClientHeight), nullptr, nullptr, instance, this);
+    if (!Window) return false;
+    if (monitorDpi) Dpi = WindowDpi(Window);
+    FitClientCentred(Window, Scale(FormClientWidth), Scale(FormClientHeight));
+    SetWindowIcons(Window, instance);
+    return true;
 }
 
 TMainDlgForm::~TMainDlgForm() {
@@ -337,79 +407,37 @@ void TMainDlgForm::ApplyDpi(int dpi) {
 }
 
 void TMainDlgForm::CreateFromLayout() {
-    HINSTANCE instance = GetModuleHandleA(nullptr);
     MakeFonts();
-    for (const TControlDef& d : WizardLayout()) {
-        HWND parent = *d.Parent ? Control(d.Parent) : Window;
-        if (!parent) continue;
-        DWORD style = WS_CHILD | WS_CLIPSIBLINGS | ((d.Flags & lfHidden) ? 0 : WS_VISIBLE) |
-                      ((d.Flags & lfTabStop) ? WS_TABSTOP : 0);
-        DWORD exStyle = 0;
-        const char* cls = PanelClassName;
-        switch (d.Kind) {
-        case TCtlKind::Panel:
-        case TCtlKind::Bevel:
-            style |= WS_CLIPCHILDREN;
-            exStyle |= WS_EX_CONTROLPARENT;
-            break;
-        case TCtlKind::Label:
-            cls = "STATIC";
-            style |= (d.Flags & lfRightAlign) ? SS_RIGHT
-                     : (d.Flags & lfWordWrap) ? SS_LEFT
-                                              : SS_LEFTNOWORDWRAP;
-            if (d.Flags & lfNoPrefix) style |= SS_NOPREFIX;
-            break;
-        case TCtlKind::Button:
-            cls = "BUTTON";
-            style |= (d.Flags & lfDefault) ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
-            break;
-        case TCtlKind::CheckBox:
-            cls = "BUTTON";
-            style |= BS_AUTOCHECKBOX;
-            break;
-        case TCtlKind::Edit:
-            cls = "EDIT";
-            style |= ES_AUTOHSCROLL;
-            exStyle |= WS_EX_CLIENTEDGE;
-            break;
-        case TCtlKind::Memo:
-            cls = "EDIT";
-            style |= ES_MULTILINE | ES_AUTOVSCROLL | WS_VSCROLL |
-                     ((d.Flags & lfReadOnly) ? ES_READONLY : 0);
-            exStyle |= WS_EX_CLIENTEDGE;
-            break;
-        case TCtlKind::Image: cls = ImageClassName; break;
-        case TCtlKind::ProgressBar: cls = PROGRESS_CLASSA; break;
-        case TCtlKind::DriveBox:
-            cls = TDriveBox::ClassName;
-            exStyle |= WS_EX_CONTROLPARENT;
-            break;
-        case TCtlKind::FolderList:
-            cls = TDirectoryListBox::ClassName;
-            exStyle |= WS_EX_CONTROLPARENT;
-            break;
-        case TCtlKind::CheckList:
-            cls = TCheckListBox::ClassName;
-            exStyle |= WS_EX_CONTROLPARENT;
-            break;
-        }
-        const int width = d.W ? Scale(d.W) : Scale(1);
-        const bool isImage = d.Kind == TCtlKind::Image;
-        HWND w = CreateWindowExA(
-            exStyle, cls, isImage ? "" : d.Text, style, Scale(d.X), Scale(d.Y), width, Scale(d.H),
-            parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(d.Id)), instance, nullptr);
-        if (!w) continue;
-        if (d.Kind == TCtlKind::Panel || d.Kind == TCtlKind::Bevel)
-            SetWindowLongPtrA(w, GWLP_USERDATA, static_cast<LONG_PTR>(d.Flags));
-        PlaceControl(d, w);
-        Controls[d.Name] = w;
-        if (d.Tag != TPage::None) {
-            const auto index = static_cast<size_t>(PageIndex(d.Tag));
-            if (Pages.size() <= index) Pages.resize(index + 1);
-            Pages[index] = w;
-        }
-    }
+    for (const TControlDef& d : WizardLayout()) CreateControl(d);
+    LookUpPageControls();
+    if (SelCompLstBx()) InitSelCompList(SelCompControls());
+}
 
+// Parents come before their children in the layout, so a control whose
+// parent could not be made is left out with it.
+void TMainDlgForm::CreateControl(const TControlDef& d) {
+    HWND parent = *d.Parent ? Control(d.Parent) : Window;
+    if (!parent) return;
+    const TWindowSpec spec = WindowSpecOf(d);
+    const int width = d.W ? Scale(d.W) : Scale(1);
+    const bool isImage = d.Kind == TCtlKind::Image;
+    HWND w = CreateWindowExA(spec.ExStyle, spec.Class, isImage ? "" : d.Text, spec.Style,
+                             Scale(d.X), Scale(d.Y), width, Scale(d.H), parent,
+                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(d.Id)),
+                             GetModuleHandleA(nullptr), nullptr);
+    if (!w) return;
+    if (d.Kind == TCtlKind::Panel || d.Kind == TCtlKind::Bevel)
+        SetWindowLongPtrA(w, GWLP_USERDATA, static_cast<LONG_PTR>(d.Flags));
+    PlaceControl(d, w);
+    Controls[d.Name] = w;
+    if (d.Tag != TPage::None) {
+        const auto index = static_cast<size_t>(PageIndex(d.Tag));
+        if (Pages.size() <= index) Pages.resize(index + 1);
+        Pages[index] = w;
+    }
+}
+
+void TMainDlgForm::LookUpPageControls() {
     Ctl.TopLbl = Control("TopLbl");
     Ctl.BackBtn = Control("BackBtn");
     Ctl.NextBtn = Control("NextBtn");
@@ -432,7 +460,6 @@ void TMainDlgForm::CreateFromLayout() {
     Ctl.SelCompLstBx = TCheckListBox::From(Control("SelCompLstBx"));
     Ctl.DestDirLstBx = TDirectoryListBox::From(Control("DestDirLstBx"));
     Ctl.DestDirCmbBx = TDriveBox::From(Control("DestDirCmbBx"));
-    if (SelCompLstBx()) InitSelCompList(SelCompControls());
 }
 
 HWND TMainDlgForm::Control(const char* name) const {
@@ -610,21 +637,7 @@ bool TMainDlgForm::ApplyEntryRule(TPage from, TPage to) {
         }
         return true;
     case TPage::SelComp:
-        if (from == TPage::DestDir) {
-            // Refused before anything is written or put on a command line;
-            // a text that is wrong as typed is left as typed.
-            TFolderCheck check = CheckDestDirEdit(DestDirEdt());
-            if (check.Problem == TFolderProblem::None) {
-                if (DestDirCmbBx()) NormalizeDestDir(DestDirEdt(), *DestDirCmbBx());
-                check = CheckMainDirPlace(WindowText(DestDirEdt()), AttachedFiles);
-            }
-            if (check.Problem != TFolderProblem::None) {
-                MessageDlgFromThread(FolderProblemMessage(check), mtError, mbOK);
-                SetFocus(DestDirEdt());
-                return false;
-            }
-            Options.MainDir = WindowText(DestDirEdt());
-        }
+        if (from == TPage::DestDir && !LeaveDestDirPage()) return false;
         if (SelCompLstBx()) EnterSelCompPage(SelCompControls(), AttachedFiles);
         return true;
     case TPage::Start: {
@@ -639,23 +652,42 @@ bool TMainDlgForm::ApplyEntryRule(TPage from, TPage to) {
             return false;
         }
         return true;
-    case TPage::Assoc: {
-        const int32_t max =
-            static_cast<int32_t>(SendMessageA(InstallingProgressBar(), PBM_GETRANGE, FALSE, 0));
-        SendMessageA(InstallingProgressBar(), PBM_SETPOS, static_cast<WPARAM>(max), 0);
-        const auto ticks = AssocTicks(Options.Extensions);
-        for (int i = 0; i < 4; ++i) SetTicked(AssocChkBx(i), ticks[static_cast<size_t>(i)]);
-        return true;
-    }
-    case TPage::Finish: {
-        bool assoc[4];
-        for (int i = 0; i < 4; ++i) assoc[i] = Ticked(AssocChkBx(i));
-        FinishPageEntry(assoc, Ticked(InstallToAllChkBx()), Ticked(DesktopChkBx()));
-        return true;
-    }
+    case TPage::Assoc: EnterAssocPage(); return true;
+    case TPage::Finish: EnterFinishPage(); return true;
     case TPage::FinishStep: FinishStep(); return true;
     default: return true;
     }
+}
+
+// Refused before anything is written or put on a command line; a text
+// that is wrong as typed is left as typed. False where the page stays.
+bool TMainDlgForm::LeaveDestDirPage() {
+    TFolderCheck check = CheckDestDirEdit(DestDirEdt());
+    if (check.Problem == TFolderProblem::None) {
+        if (DestDirCmbBx()) NormalizeDestDir(DestDirEdt(), *DestDirCmbBx());
+        check = CheckMainDirPlace(WindowText(DestDirEdt()), AttachedFiles);
+    }
+    if (check.Problem != TFolderProblem::None) {
+        MessageDlgFromThread(FolderProblemMessage(check), mtError, mbOK);
+        SetFocus(DestDirEdt());
+        return false;
+    }
+    Options.MainDir = WindowText(DestDirEdt());
+    return true;
+}
+
+void TMainDlgForm::EnterAssocPage() {
+    const int32_t max =
+        static_cast<int32_t>(SendMessageA(InstallingProgressBar(), PBM_GETRANGE, FALSE, 0));
+    SendMessageA(InstallingProgressBar(), PBM_SETPOS, static_cast<WPARAM>(max), 0);
+    const auto ticks = AssocTicks(Options.Extensions);
+    for (int i = 0; i < 4; ++i) SetTicked(AssocChkBx(i), ticks[static_cast<size_t>(i)]);
+}
+
+void TMainDlgForm::EnterFinishPage() {
+    bool assoc[4];
+    for (int i = 0; i < 4; ++i) assoc[i] = Ticked(AssocChkBx(i));
+    FinishPageEntry(assoc, Ticked(InstallToAllChkBx()), Ticked(DesktopChkBx()));
 }
 
 void TMainDlgForm::LoadLicenseText() {
@@ -826,24 +858,9 @@ LRESULT CALLBACK TMainDlgForm::WndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp)
 
 LRESULT TMainDlgForm::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
-    case WM_COMMAND: {
-        const auto from = reinterpret_cast<HWND>(lp);
-        if (HIWORD(wp) == BN_CLICKED && from) {
-            if (from == BackBtn() || from == NextBtn()) {
-                BNClick(from);
-                return 0;
-            }
-            if (from == CancelBtn()) {
-                CancelBtnClick();
-                return 0;
-            }
-        }
-        if (LOWORD(wp) == IDCANCEL && !from) {
-            HandleDialogKey(VK_ESCAPE);
-            return 0;
-        }
+    case WM_COMMAND:
+        if (HandleCommand(wp, reinterpret_cast<HWND>(lp))) return 0;
         break;
-    }
     case DM_GETDEFID: return IsWindowEnabled(NextBtn()) ? MAKELRESULT(idNextBtn, DC_HASDEFID) : 0;
     case WM_TIMER:
         if (wp == StatusTimerId)
@@ -864,21 +881,45 @@ LRESULT TMainDlgForm::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         return 0;
     }
     case WM_CLOSE: Close(); return 0;
-    case WM_CTLCOLORSTATIC: {
-        const auto dc = reinterpret_cast<HDC>(wp);
-        const auto ctl = reinterpret_cast<HWND>(lp);
-        if (ctl == LicenseMemo()) {
-            SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
-            SetBkColor(dc, GetSysColor(COLOR_WINDOW));
-            return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW));
-        }
-        const uint32_t parentFlags = PanelFlags(GetParent(ctl));
-        if (ctl == TopLbl()) SetTextColor(dc, Navy);
-        SetBkMode(dc, TRANSPARENT);
-        const int color = (parentFlags & lfWhite) ? COLOR_WINDOW : COLOR_BTNFACE;
-        SetBkColor(dc, GetSysColor(color));
-        return reinterpret_cast<LRESULT>(GetSysColorBrush(color));
-    }
+    case WM_CTLCOLORSTATIC:
+        return reinterpret_cast<LRESULT>(
+            StaticColors(reinterpret_cast<HDC>(wp), reinterpret_cast<HWND>(lp)));
     }
     return DefWindowProcA(Window, msg, wp, lp);
+}
+
+// Back, Next and Cancel, and Escape as the dialog manager reports it;
+// false for any other command.
+bool TMainDlgForm::HandleCommand(WPARAM wp, HWND from) {
+    if (HIWORD(wp) == BN_CLICKED && from) {
+        if (from == BackBtn() || from == NextBtn()) {
+            BNClick(from);
+            return true;
+        }
+        if (from == CancelBtn()) {
+            CancelBtnClick();
+            return true;
+        }
+    }
+    if (LOWORD(wp) == IDCANCEL && !from) {
+        HandleDialogKey(VK_ESCAPE);
+        return true;
+    }
+    return false;
+}
+
+// Read-only edits and labels would take the dialog's grey; the memo stays
+// white, labels take their panel's colour and the title its navy.
+HBRUSH TMainDlgForm::StaticColors(HDC dc, HWND ctl) const {
+    if (ctl == LicenseMemo()) {
+        SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+        SetBkColor(dc, GetSysColor(COLOR_WINDOW));
+        return GetSysColorBrush(COLOR_WINDOW);
+    }
+    const uint32_t parentFlags = PanelFlags(GetParent(ctl));
+    if (ctl == TopLbl()) SetTextColor(dc, Navy);
+    SetBkMode(dc, TRANSPARENT);
+    const int color = (parentFlags & lfWhite) ? COLOR_WINDOW : COLOR_BTNFACE;
+    SetBkColor(dc, GetSysColor(color));
+    return GetSysColorBrush(color);
 }
