@@ -14,12 +14,12 @@ constexpr UINT_PTR SubclassId = 1;
 }  // namespace
 
 TCheckListBox* TCheckListBox::From(HWND window) {
-    return static_cast<TCheckListBox*>(HostedObject(window, ClassName));
+    return static_cast<TCheckListBox*>(THostedControl::From(window, ClassName));
 }
 
 LRESULT CALLBACK TCheckListBox::WndProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
-    return HostWindowProc<TCheckListBox>(
-        w, msg, wp, lp, [](HWND h) { return new TCheckListBox(h); }, &TCheckListBox::Dispatch);
+    return WindowProc(w, msg, wp, lp,
+                      [](HWND h) -> THostedControl* { return new TCheckListBox(h); });
 }
 
 LRESULT CALLBACK TCheckListBox::ListProc(HWND w, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR,
@@ -64,27 +64,10 @@ LRESULT CALLBACK TCheckListBox::ListProc(HWND w, UINT msg, WPARAM wp, LPARAM lp,
     }
 }
 
-LRESULT TCheckListBox::Dispatch(UINT msg, WPARAM wp, LPARAM lp) {
-    LRESULT result = 0;
-    if (ForwardToInner(List, Font, msg, wp, lp, result)) {
-        if (msg == WM_SETFONT) UpdateMetrics();
-        return result;
-    }
-    switch (msg) {
-    case WM_CREATE: Create(); return 0;
-    case WM_SIZE:
-        SetWindowPos(List, nullptr, 0, 0, LOWORD(lp), HIWORD(lp), SWP_NOZORDER | SWP_NOACTIVATE);
-        return 0;
-    case WM_MEASUREITEM:
-        reinterpret_cast<MEASUREITEMSTRUCT*>(lp)->itemHeight = ScaleForDpi(RowHeight96, Dpi);
-        return TRUE;
-    case WM_DRAWITEM: Draw(*reinterpret_cast<const DRAWITEMSTRUCT*>(lp)); return TRUE;
-    }
-    return DefWindowProcA(Window, msg, wp, lp);
-}
+int TCheckListBox::ItemHeight() const { return ScaleForDpi(RowHeight96, Dpi); }
 
 void TCheckListBox::Create() {
-    List = CreateInnerControl(Window, WS_EX_CLIENTEDGE, "LISTBOX",
+    List = CreateInnerControl(WS_EX_CLIENTEDGE, "LISTBOX",
                               WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY |
                                   LBS_OWNERDRAWFIXED | LBS_HASSTRINGS | LBS_NOINTEGRALHEIGHT);
     if (List) SetWindowSubclass(List, ListProc, SubclassId, reinterpret_cast<DWORD_PTR>(this));
@@ -93,13 +76,7 @@ void TCheckListBox::Create() {
 
 void TCheckListBox::UpdateMetrics() {
     Glyph = ScaleForDpi(GlyphSize96, Dpi);
-    if (List) SendMessageA(List, LB_SETITEMHEIGHT, 0, ScaleForDpi(RowHeight96, Dpi));
-}
-
-void TCheckListBox::SetDpi(int dpi) {
-    Dpi = dpi;
-    UpdateMetrics();
-    InvalidateRect(List, nullptr, TRUE);
+    if (List) SendMessageA(List, LB_SETITEMHEIGHT, 0, ItemHeight());
 }
 
 int TCheckListBox::AddRow(const std::string& text) {

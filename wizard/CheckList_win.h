@@ -15,13 +15,12 @@
 #include "wizard/ControlHost_win.h"
 #include "wizard/GdiHandle_win.h"
 
-class TCheckListBox {
+class TCheckListBox : public THostedControl {
 public:
     static constexpr const char* ClassName = "ParvelaCheckList";
     static TCheckListBox* From(HWND window);
 
-    HWND Handle() const { return Window; }
-    HWND Inner() const { return List; }  // the LISTBOX
+    HWND Inner() const override { return List; }  // the LISTBOX
 
     int AddRow(const std::string& text);  // unticked, size 0; returns its index
     void Clear();
@@ -39,8 +38,6 @@ public:
 
     // Check-box glyph width in pixels (at the current DPI).
     int GlyphSize() const { return Glyph; }
-    // Pixels per inch to draw at (see TDriveBox::SetDpi).
-    void SetDpi(int dpi);
 
     // Draws a row's text part into `rect` (colours and background prepared).
     // Unset: the row's text at the left.
@@ -57,17 +54,14 @@ private:
         TCheckState State = TCheckState::Unchecked;
         int32_t Size = 0;
     };
-    explicit TCheckListBox(HWND window) : Window(window) {}
-    LRESULT Dispatch(UINT msg, WPARAM wp, LPARAM lp);
-    void Create();
-    void UpdateMetrics();
-    void Draw(const DRAWITEMSTRUCT& dis);
+    explicit TCheckListBox(HWND window) : THostedControl(window) {}
+    void Create() override;
+    void UpdateMetrics() override;
+    int ItemHeight() const override;
+    void Draw(const DRAWITEMSTRUCT& dis) override;
     void RepaintRow(int row);
 
-    HWND Window = nullptr;
     HWND List = nullptr;
-    HFONT Font = nullptr;  // the parent's font, not owned
-    int Dpi = ScreenDpi();
     int Glyph = 13;
     std::vector<Row> Rows;
 };

@@ -38,55 +38,32 @@ std::string DriveText(char letter, UINT driveType) {
 }  // namespace
 
 TDriveBox* TDriveBox::From(HWND window) {
-    return static_cast<TDriveBox*>(HostedObject(window, ClassName));
+    return static_cast<TDriveBox*>(THostedControl::From(window, ClassName));
 }
 
 LRESULT CALLBACK TDriveBox::WndProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
-    return HostWindowProc<TDriveBox>(
-        w, msg, wp, lp, [](HWND h) { return new TDriveBox(h); }, &TDriveBox::Dispatch);
+    return WindowProc(w, msg, wp, lp, [](HWND h) -> THostedControl* { return new TDriveBox(h); });
 }
 
-LRESULT TDriveBox::Dispatch(UINT msg, WPARAM wp, LPARAM lp) {
-    LRESULT result = 0;
-    if (ForwardToInner(Combo, Font, msg, wp, lp, result)) {
-        if (msg == WM_SETFONT) UpdateMetrics();
-        return result;
-    }
-    switch (msg) {
-    case WM_CREATE: Create(); return 0;
-    case WM_SIZE:
-        SetWindowPos(Combo, nullptr, 0, 0, LOWORD(lp),
-                     HIWORD(lp) + ScaleForDpi(DropDownHeight96, Dpi),
-                     SWP_NOZORDER | SWP_NOACTIVATE);
-        return 0;
-    case WM_MEASUREITEM:
-        reinterpret_cast<MEASUREITEMSTRUCT*>(lp)->itemHeight = static_cast<UINT>(ItemHeight());
-        return TRUE;
-    case WM_DRAWITEM: Draw(*reinterpret_cast<const DRAWITEMSTRUCT*>(lp)); return TRUE;
-    case WM_COMMAND:
-        if (reinterpret_cast<HWND>(lp) == Combo) {
-            int code = HIWORD(wp);
-            // While the list is dropped, arrowing through it only previews.
-            if (code == CBN_SELENDOK ||
-                (code == CBN_SELCHANGE && !SendMessageA(Combo, CB_GETDROPPEDSTATE, 0, 0)))
-                ItemChosen();
-            // A list closed without a choice shows the drive it had.
-            else if (code == CBN_SELENDCANCEL && CurrentDrive)
-                SelectDrive(CurrentDrive);
-            return 0;
-        }
-        break;
-    }
-    return DefWindowProcA(Window, msg, wp, lp);
+int TDriveBox::DropDownHeight() const { return ScaleForDpi(DropDownHeight96, Dpi); }
+
+bool TDriveBox::InnerCommand(WORD code) {
+    // While the list is dropped, arrowing through it only previews.
+    if (code == CBN_SELENDOK ||
+        (code == CBN_SELCHANGE && !SendMessageA(Combo, CB_GETDROPPEDSTATE, 0, 0)))
+        ItemChosen();
+    // A list closed without a choice shows the drive it had.
+    else if (code == CBN_SELENDCANCEL && CurrentDrive)
+        SelectDrive(CurrentDrive);
+    return true;
 }
 
 void TDriveBox::Create() {
     FixedGlyph = LoadGlyph("FIXEDDRIVE");
     RemovableGlyph = LoadGlyph("REMOVABLEDRIVE");
-    Combo = CreateInnerControl(Window, 0, "COMBOBOX",
+    Combo = CreateInnerControl(0, "COMBOBOX",
                                WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST |
-                                   CBS_OWNERDRAWFIXED | CBS_HASSTRINGS,
-                               ScaleForDpi(DropDownHeight96, Dpi));
+                                   CBS_OWNERDRAWFIXED | CBS_HASSTRINGS);
     UpdateMetrics();
     DriveMask = GetLogicalDrives();
 }
@@ -95,16 +72,6 @@ int TDriveBox::ItemHeight() const {
     int text = FontTextHeight(Window, Font, Dpi) + ScaleForDpi(4, Dpi);
     int glyph = ShownGlyphSize(FixedGlyph.Get(), Dpi).cy;
     return text > glyph ? text : glyph;
-}
-
-void TDriveBox::SetDpi(int dpi) {
-    Dpi = dpi;
-    UpdateMetrics();
-    RECT own{};
-    GetClientRect(Window, &own);
-    SetWindowPos(Combo, nullptr, 0, 0, own.right, own.bottom + ScaleForDpi(DropDownHeight96, Dpi),
-                 SWP_NOZORDER | SWP_NOACTIVATE);
-    InvalidateRect(Combo, nullptr, TRUE);
 }
 
 void TDriveBox::UpdateMetrics() {

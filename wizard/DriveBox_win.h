@@ -19,13 +19,12 @@
 
 class TDirectoryListBox;
 
-class TDriveBox {
+class TDriveBox : public THostedControl {
 public:
     static constexpr const char* ClassName = "ParvelaDriveBox";
     static TDriveBox* From(HWND window);  // null for a window of another class
 
-    HWND Handle() const { return Window; }
-    HWND Inner() const { return Combo; }  // the COMBOBOX
+    HWND Inner() const override { return Combo; }  // the COMBOBOX
 
     // The folder list that choosing a drive moves (not owned; may be null).
     void SetFolderList(TDirectoryListBox* list) { FolderList = list; }
@@ -41,9 +40,6 @@ public:
     void Rebuild();
     // Lists the drives of Mask() unless they are listed already.
     void ListDrives() const;
-    // Pixels per inch to draw and measure at: the wizard window's, the
-    // screen's until the window says otherwise.
-    void SetDpi(int dpi);
 
     char Drive() const { return CurrentDrive; }  // lower case; 0 when none
     uint32_t Mask() const { return DriveMask; }  // mask seen at the last rebuild
@@ -65,25 +61,23 @@ private:
         std::string Text;
         bool Removable = false;
     };
-    explicit TDriveBox(HWND window) : Window(window) {}
-    LRESULT Dispatch(UINT msg, WPARAM wp, LPARAM lp);
-    void Create();
-    void UpdateMetrics();
-    int ItemHeight() const;
-    void Draw(const DRAWITEMSTRUCT& dis);
+    explicit TDriveBox(HWND window) : THostedControl(window) {}
+    void Create() override;
+    void UpdateMetrics() override;
+    int ItemHeight() const override;
+    void Draw(const DRAWITEMSTRUCT& dis) override;
+    int DropDownHeight() const override;
+    bool InnerCommand(WORD code) override;
     void ItemChosen();
     void List() const;
     int IndexOf(char lowerLetter) const;  // of the listed items; -1 for none
 
-    HWND Window = nullptr;
     HWND Combo = nullptr;
-    HFONT Font = nullptr;  // the parent's font, not owned
     TGdiObject FixedGlyph;
     TGdiObject RemovableGlyph;
     // Filled on first need, also from the const accessors.
     mutable std::vector<Item> Items;
     mutable bool Listed = false;
-    int Dpi = ScreenDpi();
     char CurrentDrive = 0;
     uint32_t DriveMask = 0;
     TDirectoryListBox* FolderList = nullptr;

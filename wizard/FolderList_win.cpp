@@ -34,61 +34,38 @@ char DriveLetter(const std::string& path) {
 }  // namespace
 
 TDirectoryListBox* TDirectoryListBox::From(HWND window) {
-    return static_cast<TDirectoryListBox*>(HostedObject(window, ClassName));
+    return static_cast<TDirectoryListBox*>(THostedControl::From(window, ClassName));
 }
 
 LRESULT CALLBACK TDirectoryListBox::WndProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
-    return HostWindowProc<TDirectoryListBox>(
-        w, msg, wp, lp, [](HWND h) { return new TDirectoryListBox(h); },
-        &TDirectoryListBox::Dispatch);
+    return WindowProc(w, msg, wp, lp,
+                      [](HWND h) -> THostedControl* { return new TDirectoryListBox(h); });
 }
 
-LRESULT TDirectoryListBox::Dispatch(UINT msg, WPARAM wp, LPARAM lp) {
-    LRESULT result = 0;
-    if (ForwardToInner(List, Font, msg, wp, lp, result)) {
-        if (msg == WM_SETFONT) UpdateMetrics();
-        return result;
+int TDirectoryListBox::ItemHeight() const { return ScaleForDpi(RowHeight96, Dpi); }
+
+// A double click opens the folder of its row.
+bool TDirectoryListBox::InnerCommand(WORD code) {
+    if (code != LBN_DBLCLK) return false;
+    int row = CurrentRow();
+    if (row >= 0 && row < static_cast<int>(RowList.size())) {
+        std::string path = RowList[row].Path;  // the rows are rebuilt below
+        SetDirectory(path);
     }
-    switch (msg) {
-    case WM_CREATE: Create(); return 0;
-    case WM_SIZE:
-        SetWindowPos(List, nullptr, 0, 0, LOWORD(lp), HIWORD(lp), SWP_NOZORDER | SWP_NOACTIVATE);
-        return 0;
-    case WM_MEASUREITEM:
-        reinterpret_cast<MEASUREITEMSTRUCT*>(lp)->itemHeight = ScaleForDpi(RowHeight96, Dpi);
-        return TRUE;
-    case WM_DRAWITEM: Draw(*reinterpret_cast<const DRAWITEMSTRUCT*>(lp)); return TRUE;
-    case WM_COMMAND:
-        if (reinterpret_cast<HWND>(lp) == List && HIWORD(wp) == LBN_DBLCLK) {
-            int row = CurrentRow();
-            if (row >= 0 && row < static_cast<int>(RowList.size())) {
-                std::string path = RowList[row].Path;  // the rows are rebuilt below
-                SetDirectory(path);
-            }
-            return 0;
-        }
-        break;
-    }
-    return DefWindowProcA(Window, msg, wp, lp);
+    return true;
 }
 
 void TDirectoryListBox::Create() {
     OpenGlyph = LoadGlyph("OPENFOLDER");
     ClosedGlyph = LoadGlyph("CLOSEDFOLDER");
-    List = CreateInnerControl(Window, WS_EX_CLIENTEDGE, "LISTBOX",
+    List = CreateInnerControl(WS_EX_CLIENTEDGE, "LISTBOX",
                               WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY |
                                   LBS_OWNERDRAWFIXED | LBS_HASSTRINGS | LBS_NOINTEGRALHEIGHT);
     UpdateMetrics();
 }
 
 void TDirectoryListBox::UpdateMetrics() {
-    if (List) SendMessageA(List, LB_SETITEMHEIGHT, 0, ScaleForDpi(RowHeight96, Dpi));
-}
-
-void TDirectoryListBox::SetDpi(int dpi) {
-    Dpi = dpi;
-    UpdateMetrics();
-    InvalidateRect(List, nullptr, TRUE);
+    if (List) SendMessageA(List, LB_SETITEMHEIGHT, 0, ItemHeight());
 }
 
 int TDirectoryListBox::CurrentRow() const {

@@ -18,13 +18,12 @@
 
 class TDriveBox;
 
-class TDirectoryListBox {
+class TDirectoryListBox : public THostedControl {
 public:
     static constexpr const char* ClassName = "ParvelaFolderList";
     static TDirectoryListBox* From(HWND window);
 
-    HWND Handle() const { return Window; }
-    HWND Inner() const { return List; }  // the LISTBOX
+    HWND Inner() const override { return List; }  // the LISTBOX
 
     // The drive box that follows the list's drive (not owned; may be null).
     void SetDriveBox(TDriveBox* box) { DriveBox = box; }
@@ -35,8 +34,6 @@ public:
     void SetDrive(char letter);
     // Re-reads the rows of the current folder; no change notification.
     void Rebuild();
-    // Pixels per inch to draw at (see TDriveBox::SetDpi).
-    void SetDpi(int dpi);
 
     const std::string& Directory() const { return Current; }
     const std::vector<TFolderRow>& Rows() const { return RowList; }
@@ -50,20 +47,18 @@ public:
     static LRESULT CALLBACK WndProc(HWND, UINT, WPARAM, LPARAM);
 
 private:
-    explicit TDirectoryListBox(HWND window) : Window(window) {}
-    LRESULT Dispatch(UINT msg, WPARAM wp, LPARAM lp);
-    void Create();
-    void UpdateMetrics();
-    void Draw(const DRAWITEMSTRUCT& dis);
+    explicit TDirectoryListBox(HWND window) : THostedControl(window) {}
+    void Create() override;
+    void UpdateMetrics() override;
+    int ItemHeight() const override;
+    void Draw(const DRAWITEMSTRUCT& dis) override;
+    bool InnerCommand(WORD code) override;
     void MoveTo(const std::string& folder, bool notify);
     void ReadCaseFlags();
 
-    HWND Window = nullptr;
     HWND List = nullptr;
-    HFONT Font = nullptr;  // the parent's font, not owned
     TGdiObject OpenGlyph;
     TGdiObject ClosedGlyph;
-    int Dpi = ScreenDpi();
     std::string Current;
     std::vector<TFolderRow> RowList;
     bool CasePreservedFlag = true;
