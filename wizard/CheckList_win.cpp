@@ -80,7 +80,7 @@ void TCheckListBox::UpdateMetrics() {
 }
 
 int TCheckListBox::AddRow(const std::string& text) {
-    Rows.push_back(Row{text, TCheckState::Unchecked, 0});
+    Rows.push_back(TRow{text, TCheckState::Unchecked, 0});
     SendMessageA(List, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
     return RowCount() - 1;
 }
@@ -125,7 +125,7 @@ void TCheckListBox::SetCurrentRow(int row) {
 
 std::vector<TCompRow> TCheckListBox::CompRows() const {
     std::vector<TCompRow> rows;
-    for (const Row& r : Rows) rows.push_back(TCompRow{r.State, r.Size});
+    for (const TRow& r : Rows) rows.push_back(TCompRow{r.State, r.Size});
     return rows;
 }
 

@@ -49,7 +49,7 @@ public:
     static LRESULT CALLBACK ListProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
 
 private:
-    struct Row {
+    struct TRow {
         std::string Text;
         TCheckState State = TCheckState::Unchecked;
         int32_t Size = 0;
@@ -63,5 +63,5 @@ private:
 
     HWND List = nullptr;
     int Glyph = 13;
-    std::vector<Row> Rows;
+    std::vector<TRow> Rows;
 };

@@ -48,13 +48,14 @@ LRESULT CALLBACK TDriveBox::WndProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
 int TDriveBox::DropDownHeight() const { return ScaleForDpi(DropDownHeight96, Dpi); }
 
 bool TDriveBox::InnerCommand(WORD code) {
-    // While the list is dropped, arrowing through it only previews.
+    // While the list is dropped, arrowing through it only previews; a list
+    // closed without a choice shows the drive it had.
     if (code == CBN_SELENDOK ||
-        (code == CBN_SELCHANGE && !SendMessageA(Combo, CB_GETDROPPEDSTATE, 0, 0)))
+        (code == CBN_SELCHANGE && !SendMessageA(Combo, CB_GETDROPPEDSTATE, 0, 0))) {
         ItemChosen();
-    // A list closed without a choice shows the drive it had.
-    else if (code == CBN_SELENDCANCEL && CurrentDrive)
+    } else if (code == CBN_SELENDCANCEL && CurrentDrive) {
         SelectDrive(CurrentDrive);
+    }
     return true;
 }
 
@@ -109,7 +110,7 @@ void TDriveBox::List() const {
         char root[4] = {letter, ':', '\\', 0};
         UINT type = GetDriveTypeA(root);
         if (type == DRIVE_CDROM) continue;
-        Item item;
+        TItem item;
         item.Text = DriveText(letter, type);
         item.Removable = IsRemovableLocation(root);
         SendMessageA(Combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.Text.c_str()));
@@ -185,7 +186,7 @@ void TDriveBox::Draw(const DRAWITEMSTRUCT& dis) {
         if (dis.itemState & ODS_FOCUS) DrawFocusRect(dc, &rc);
         return;
     }
-    const Item& item = Items[dis.itemID];
+    const TItem& item = Items[dis.itemID];
     HGDIOBJ glyph = item.Removable ? RemovableGlyph.Get() : FixedGlyph.Get();
     SIZE g = ShownGlyphSize(glyph, Dpi);
     int height = rc.bottom - rc.top;

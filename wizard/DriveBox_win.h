@@ -57,7 +57,7 @@ public:
     static LRESULT CALLBACK WndProc(HWND, UINT, WPARAM, LPARAM);
 
 private:
-    struct Item {
+    struct TItem {
         std::string Text;
         bool Removable = false;
     };
@@ -76,7 +76,7 @@ private:
     TGdiObject FixedGlyph;
     TGdiObject RemovableGlyph;
     // Filled on first need, also from the const accessors.
-    mutable std::vector<Item> Items;
+    mutable std::vector<TItem> Items;
     mutable bool Listed = false;
     char CurrentDrive = 0;
     uint32_t DriveMask = 0;

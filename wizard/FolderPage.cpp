@@ -153,9 +153,9 @@ std::string FolderProblemMessage(const TFolderCheck& check) {
 std::string DriveItemText(char letter, const std::string& label, const std::string& connection) {
     std::string text(1, LowerAscii(letter));
     text += ": ";
-    if (!connection.empty())
+    if (!connection.empty()) {
         text += LowerAsciiText(connection);
-    else if (!label.empty()) {
+    } else if (!label.empty()) {
         text += '[';
         text += LowerAsciiText(label);
         text += ']';

@@ -20,7 +20,7 @@ constexpr uint32_t Tab = lfTabStop;
 constexpr TControlDef Layout[] = {
     // Banner.
     {"TopPanel", 0, K::Panel, "", 0, 0, 492, 46, "", lfWhite | lfEtchedFrame, F::Dialog, No},
-    {"TopLbl", idTopLbl, K::Label, "TopPanel", 20, 14, 410, 18, "", lfNavy | lfNoPrefix, F::Title, No},
+    {"TopLbl", idTopLbl, K::Label, "TopPanel", 20, 14, 410, 18, "", lfNoPrefix, F::Title, No},
     {"LogoSmallImage", 0, K::Image, "TopPanel", 440, 6, 34, 34, "LOGOSMALL", 0, F::Dialog, No},
     // Left band with the big logo and its edge.
     {"LeftPanel", 0, K::Panel, "", 0, 46, 123, 301, "", 0, F::Dialog, No},

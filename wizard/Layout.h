@@ -35,7 +35,6 @@ enum : uint32_t {
     lfHidden = 1 << 4,       // created hidden (all pages)
     lfDefault = 1 << 5,      // button: the default push button
     lfReadOnly = 1 << 6,     // edit/memo
-    lfNavy = 1 << 7,         // label: navy text
     lfNoPrefix = 1 << 8,     // label: "&" is shown as it is
     lfTabStop = 1 << 9,
 };
