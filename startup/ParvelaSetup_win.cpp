@@ -12,8 +12,8 @@
 #include "integration/Options.h"
 #include "payload/AttachFiles.h"
 #include "payload/InstallThread.h"
-#include "wizard/MainDlg.h"
-#include "wizard/MessageDlg.h"
+#include "wizard/MainDlg_win.h"
+#include "wizard/MessageDlg_win.h"
 #include "wizard/PageFlow.h"
 
 namespace {

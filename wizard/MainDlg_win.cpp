@@ -1,4 +1,4 @@
-#include "wizard/MainDlg.h"
+#include "wizard/MainDlg_win.h"
 
 #include <commctrl.h>
 
@@ -19,7 +19,7 @@
 #include "wizard/FolderPage_win.h"
 #include "wizard/InstallRun.h"
 #include "wizard/Layout.h"
-#include "wizard/MessageDlg.h"
+#include "wizard/MessageDlg_win.h"
 
 TMainDlgForm* MainDlgForm = nullptr;
 

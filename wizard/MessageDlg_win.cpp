@@ -1,4 +1,4 @@
-#include "wizard/MessageDlg.h"
+#include "wizard/MessageDlg_win.h"
 
 #include <algorithm>
 #include <vector>

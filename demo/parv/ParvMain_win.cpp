@@ -9,7 +9,7 @@
 #include "integration/AppInterface.h"
 #include "payload/DayCount.h"
 #include "uninstall/Uninstall_win.h"
-#include "wizard/MessageDlg.h"
+#include "wizard/MessageDlg_win.h"
 
 #include <windows.h>
 #include <richedit.h>

@@ -15,7 +15,7 @@
 #include "tests/e2e/WineWindows.h"
 #include "instutils/ResConst.h"
 #include "wizard/Layout.h"
-#include "wizard/MessageDlg.h"
+#include "wizard/MessageDlg_win.h"
 
 namespace e2e {
 

@@ -32,8 +32,8 @@
 #include "wizard/InstallRun.h"
 #include "wizard/Layout.h"
 #include "wizard/FolderPage.h"
-#include "wizard/MainDlg.h"
-#include "wizard/MessageDlg.h"
+#include "wizard/MainDlg_win.h"
+#include "wizard/MessageDlg_win.h"
 #include "wizard/PageFlow.h"
 
 namespace {

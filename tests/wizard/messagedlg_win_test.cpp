@@ -12,7 +12,7 @@
 
 #include "payload/InstallThread.h"
 #include "wizard/GdiHandle_win.h"
-#include "wizard/MessageDlg.h"
+#include "wizard/MessageDlg_win.h"
 
 namespace {
 
