@@ -1,6 +1,7 @@
 #include "wizard/MessageDlg_win.h"
 
 #include <algorithm>
+#include <optional>
 #include <vector>
 
 #include "payload/InstallThread.h"
@@ -109,61 +110,31 @@ bool HandleKey(HWND dlg, const MSG& m, TDlgState& state) {
     return true;
 }
 
-}  // namespace
+constexpr DWORD DlgStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
 
-int32_t MessageDlg(HWND owner, const std::string& text, uint8_t kind, uint16_t buttons,
-                   int32_t defaultResult) {
-    HINSTANCE instance = GetModuleHandleA(nullptr);
-    RegisterDlgClass(instance);
-    TDlgState state;
-    state.Buttons = buttons;
-    state.Default =
-        IsResultButton(state, defaultResult) ? defaultResult : DefaultDlgResult(buttons);
-    const std::vector<TDlgButton> list = DlgButtonsOf(buttons);
+DWORD DlgExStyle(HWND owner) {
+    return WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT | (owner ? 0 : WS_EX_APPWINDOW);
+}
 
-    const int dpi = ScreenDpi();
-    auto px = [dpi](int v) { return MulDiv(v, dpi, 96); };
-    TFontHandle font(CreateMessageFont());
-    const std::string shown = WithLineBreaks(text);
-
-    const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
-    const DWORD exStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT | (owner ? 0 : WS_EX_APPWINDOW);
-    TWindowHandle dlg(CreateWindowExA(exStyle, MessageDlgClassName, DlgTitle(kind), style, 0, 0,
-                                      px(200), px(100), owner, nullptr, instance, &state));
-    if (!dlg.Get()) return mrCancel;
-    HWND box = dlg.Get();
-    auto setFont = [&](HWND w) {
-        SendMessageA(w, WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), FALSE);
-    };
-    HWND textCtl = CreateWindowExA(
-        0, "STATIC", shown.c_str(), WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX, 0, 0, px(200),
-        px(20), box, reinterpret_cast<HMENU>(MessageDlgTextId), instance, nullptr);
-    setFont(textCtl);
-
-    // Text extent, wrapped at half the screen width at most. Measured on the
-    // text's own DC, plus a little slack: a screen DC can measure a few
-    // pixels short, which cut the end off the longest line.
-    RECT textRect{0, 0, std::max(px(200), GetSystemMetrics(SM_CXSCREEN) / 2), 0};
+// Text extent, wrapped at half the screen width at most. Measured on the
+// text's own DC, plus a little slack: a screen DC can measure a few pixels
+// short, which cut the end off the longest line.
+SIZE MeasureDlgText(HWND textCtl, HFONT font, const std::string& shown, int minWidth) {
+    RECT rc{0, 0, std::max(minWidth, GetSystemMetrics(SM_CXSCREEN) / 2), 0};
     {
         TClientDC dc(textCtl);
-        TSelectObject sel(dc.Get(), font.Get());
-        DrawTextA(dc.Get(), shown.c_str(), -1, &textRect,
+        TSelectObject sel(dc.Get(), font);
+        DrawTextA(dc.Get(), shown.c_str(), -1, &rc,
                   DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX | DT_EXPANDTABS);
     }
-    const int margin = px(12), iconSize = GetSystemMetrics(SM_CXICON);
-    const int btnW = px(75), btnH = px(25), btnGap = px(6);
-    const int textX = margin + iconSize + px(12);
-    const int textW = textRect.right - textRect.left + px(2),
-              textH = textRect.bottom - textRect.top;
-    const int textY = margin + std::max(0, (iconSize - textH) / 2);
-    const int rowW = static_cast<int>(list.size()) * btnW +
-                     std::max(0, static_cast<int>(list.size()) - 1) * btnGap;
-    const int clientW = std::max(textX + textW + margin, rowW + 2 * margin);
-    const int btnY = std::max(textY + textH, margin + iconSize) + px(16);
-    const int clientH = btnY + btnH + margin;
+    return {rc.right - rc.left, rc.bottom - rc.top};
+}
 
+// Sizes the box to a client area of `clientW` x `clientH`, centred on its
+// owner when that is shown, else on the work area.
+void CentreDlg(HWND box, HWND owner, int clientW, int clientH) {
     RECT frame{0, 0, clientW, clientH};
-    AdjustWindowRectEx(&frame, style, FALSE, exStyle);
+    AdjustWindowRectEx(&frame, DlgStyle, FALSE, DlgExStyle(owner));
     const int winW = frame.right - frame.left, winH = frame.bottom - frame.top;
     RECT area{};
     if (!(owner && IsWindowVisible(owner) && GetWindowRect(owner, &area)))
@@ -171,6 +142,37 @@ int32_t MessageDlg(HWND owner, const std::string& text, uint8_t kind, uint16_t b
     const int x = area.left + (area.right - area.left - winW) / 2;
     const int y = area.top + (area.bottom - area.top - winH) / 2;
     SetWindowPos(box, nullptr, x, y, winW, winH, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// Makes the text, the icon and the buttons and sizes the box around them;
+// returns the button that takes the focus.
+HWND FillDlg(HWND box, HWND owner, const std::string& text, uint8_t kind, const TDlgState& state,
+             HFONT font) {
+    HINSTANCE instance = GetModuleHandleA(nullptr);
+    const int dpi = ScreenDpi();
+    auto px = [dpi](int v) { return MulDiv(v, dpi, 96); };
+    auto setFont = [&](HWND w) {
+        SendMessageA(w, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    };
+    const std::vector<TDlgButton> list = DlgButtonsOf(state.Buttons);
+    const std::string shown = WithLineBreaks(text);
+    HWND textCtl = CreateWindowExA(
+        0, "STATIC", shown.c_str(), WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX, 0, 0, px(200),
+        px(20), box, reinterpret_cast<HMENU>(MessageDlgTextId), instance, nullptr);
+    setFont(textCtl);
+
+    const SIZE textSize = MeasureDlgText(textCtl, font, shown, px(200));
+    const int margin = px(12), iconSize = GetSystemMetrics(SM_CXICON);
+    const int btnW = px(75), btnH = px(25), btnGap = px(6);
+    const int textX = margin + iconSize + px(12);
+    const int textW = textSize.cx + px(2), textH = textSize.cy;
+    const int textY = margin + std::max(0, (iconSize - textH) / 2);
+    const int rowW = static_cast<int>(list.size()) * btnW +
+                     std::max(0, static_cast<int>(list.size()) - 1) * btnGap;
+    const int clientW = std::max(textX + textW + margin, rowW + 2 * margin);
+    const int btnY = std::max(textY + textH, margin + iconSize) + px(16);
+    const int clientH = btnY + btnH + margin;
+    CentreDlg(box, owner, clientW, clientH);
     SetWindowPos(textCtl, nullptr, textX, textY, textW, textH, SWP_NOZORDER | SWP_NOACTIVATE);
 
     HWND icon = CreateWindowExA(0, "STATIC", "", WS_CHILD | WS_VISIBLE | SS_ICON, margin, margin,
@@ -192,23 +194,17 @@ int32_t MessageDlg(HWND owner, const std::string& text, uint8_t kind, uint16_t b
         if (!focus || b.Result == defResult) focus = w;
         bx += btnW + btnGap;
     }
+    return focus;
+}
 
-    const bool disableOwner = owner && IsWindowEnabled(owner);
-    if (disableOwner) EnableWindow(owner, FALSE);
-    ShowWindow(box, SW_SHOW);
-    SetForegroundWindow(box);
-    if (focus) SetFocus(focus);
-
-    bool quit = false;
-    WPARAM quitCode = 0;
+// Runs the box's own message loop until a button ends it. A WM_QUIT seen
+// on the way ends the loop too; its exit code is returned so that the
+// caller can post it again once the box is gone.
+std::optional<WPARAM> RunDlgLoop(HWND box, TDlgState& state) {
     MSG m;
     while (!state.Done) {
         BOOL got = GetMessageA(&m, nullptr, 0, 0);
-        if (got == 0) {
-            quit = true;
-            quitCode = m.wParam;
-            break;
-        }
+        if (got == 0) return m.wParam;
         if (got < 0) break;
         if (HandleKey(box, m, state)) continue;
         if (!IsDialogMessageA(box, &m)) {
@@ -216,10 +212,39 @@ int32_t MessageDlg(HWND owner, const std::string& text, uint8_t kind, uint16_t b
             DispatchMessageA(&m);
         }
     }
+    return std::nullopt;
+}
+
+}  // namespace
+
+int32_t MessageDlg(HWND owner, const std::string& text, uint8_t kind, uint16_t buttons,
+                   int32_t defaultResult) {
+    HINSTANCE instance = GetModuleHandleA(nullptr);
+    RegisterDlgClass(instance);
+    TDlgState state;
+    state.Buttons = buttons;
+    state.Default =
+        IsResultButton(state, defaultResult) ? defaultResult : DefaultDlgResult(buttons);
+
+    TFontHandle font(CreateMessageFont());
+    const int dpi = ScreenDpi();
+    TWindowHandle dlg(CreateWindowExA(DlgExStyle(owner), MessageDlgClassName, DlgTitle(kind),
+                                      DlgStyle, 0, 0, MulDiv(200, dpi, 96), MulDiv(100, dpi, 96),
+                                      owner, nullptr, instance, &state));
+    if (!dlg.Get()) return mrCancel;
+    HWND box = dlg.Get();
+    HWND focus = FillDlg(box, owner, text, kind, state, font.Get());
+
+    const bool disableOwner = owner && IsWindowEnabled(owner);
+    if (disableOwner) EnableWindow(owner, FALSE);
+    ShowWindow(box, SW_SHOW);
+    SetForegroundWindow(box);
+    if (focus) SetFocus(focus);
+    const std::optional<WPARAM> quit = RunDlgLoop(box, state);
     // The owner gets its activation back before the box goes away.
     if (disableOwner) EnableWindow(owner, TRUE);
     dlg.Reset();
-    if (quit) PostQuitMessage(static_cast<int>(quitCode));
+    if (quit) PostQuitMessage(static_cast<int>(*quit));
     return state.Result;
 }
 
