@@ -31,14 +31,7 @@ LRESULT CALLBACK TCheckListBox::ListProc(HWND w, UINT msg, WPARAM wp, LPARAM lp,
         case WM_LBUTTONDBLCLK: {
             // Let the list move its selection first, then toggle what was hit.
             LRESULT result = DefSubclassProc(w, msg, wp, lp);
-            int x = static_cast<short>(LOWORD(lp)), y = static_cast<short>(HIWORD(lp));
-            LRESULT hit = SendMessageA(w, LB_ITEMFROMPOINT, 0, MAKELPARAM(x, y));
-            int row = LOWORD(hit);
-            RECT rc{};
-            if (HIWORD(hit) == 0 && row < self->RowCount() &&
-                SendMessageA(w, LB_GETITEMRECT, row, reinterpret_cast<LPARAM>(&rc)) != LB_ERR &&
-                HitsCheckGlyph(x, rc.left, self->Glyph))
-                self->ToggleRow(row);
+            self->ToggleGlyphAt(static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp)));
             return result;
         }
         case WM_KEYDOWN:
@@ -133,6 +126,16 @@ void TCheckListBox::ToggleRow(int row) {
     if (row < 0 || row >= RowCount()) return;
     SetState(row, ToggledCheckState(Rows[row].State));
     if (OnClickCheck) OnClickCheck();
+}
+
+void TCheckListBox::ToggleGlyphAt(int x, int y) {
+    LRESULT hit = SendMessageA(List, LB_ITEMFROMPOINT, 0, MAKELPARAM(x, y));
+    int row = LOWORD(hit);
+    RECT rc{};
+    if (HIWORD(hit) == 0 && row < RowCount() &&
+        SendMessageA(List, LB_GETITEMRECT, row, reinterpret_cast<LPARAM>(&rc)) != LB_ERR &&
+        HitsCheckGlyph(x, rc.left, Glyph))
+        ToggleRow(row);
 }
 
 void TCheckListBox::RepaintRow(int row) {

@@ -60,6 +60,8 @@ private:
     int ItemHeight() const override;
     void Draw(const DRAWITEMSTRUCT& dis) override;
     void RepaintRow(int row);
+    // Toggles the row whose check glyph is at x, y of the list.
+    void ToggleGlyphAt(int x, int y);
 
     HWND List = nullptr;
     int Glyph = 13;
