@@ -144,6 +144,26 @@ void CentreDlg(HWND box, HWND owner, int clientW, int clientH) {
     SetWindowPos(box, nullptr, x, y, winW, winH, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+// The buttons in a row from `at`, each `size` with `gap` between them;
+// returns the one that takes the focus: the default one, else the first.
+HWND CreateDlgButtons(HWND box, const std::vector<TDlgButton>& list, int32_t defResult, POINT at,
+                      SIZE size, int gap, HFONT font) {
+    HINSTANCE instance = GetModuleHandleA(nullptr);
+    HWND focus = nullptr;
+    int bx = at.x;
+    for (const TDlgButton& b : list) {
+        DWORD bs = WS_CHILD | WS_VISIBLE | WS_TABSTOP |
+                   (b.Result == defResult ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON);
+        HWND w = CreateWindowExA(0, "BUTTON", b.Caption, bs, bx, at.y, size.cx, size.cy, box,
+                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(b.Result)), instance,
+                                 nullptr);
+        SendMessageA(w, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+        if (!focus || b.Result == defResult) focus = w;
+        bx += size.cx + gap;
+    }
+    return focus;
+}
+
 // Makes the text, the icon and the buttons and sizes the box around them;
 // returns the button that takes the focus.
 HWND FillDlg(HWND box, HWND owner, const std::string& text, uint8_t kind, const TDlgState& state,
@@ -151,15 +171,12 @@ HWND FillDlg(HWND box, HWND owner, const std::string& text, uint8_t kind, const 
     HINSTANCE instance = GetModuleHandleA(nullptr);
     const int dpi = ScreenDpi();
     auto px = [dpi](int v) { return MulDiv(v, dpi, 96); };
-    auto setFont = [&](HWND w) {
-        SendMessageA(w, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-    };
     const std::vector<TDlgButton> list = DlgButtonsOf(state.Buttons);
     const std::string shown = WithLineBreaks(text);
     HWND textCtl = CreateWindowExA(
         0, "STATIC", shown.c_str(), WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX, 0, 0, px(200),
         px(20), box, reinterpret_cast<HMENU>(MessageDlgTextId), instance, nullptr);
-    setFont(textCtl);
+    SendMessageA(textCtl, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
 
     const SIZE textSize = MeasureDlgText(textCtl, font, shown, px(200));
     const int margin = px(12), iconSize = GetSystemMetrics(SM_CXICON);
@@ -181,20 +198,8 @@ HWND FillDlg(HWND box, HWND owner, const std::string& text, uint8_t kind, const 
     SendMessageA(icon, STM_SETICON, reinterpret_cast<WPARAM>(LoadIconA(nullptr, KindIcon(kind))),
                  0);
 
-    const int32_t defResult = state.Default;
-    HWND focus = nullptr;
-    int bx = (clientW - rowW) / 2;
-    for (const TDlgButton& b : list) {
-        DWORD bs = WS_CHILD | WS_VISIBLE | WS_TABSTOP |
-                   (b.Result == defResult ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON);
-        HWND w = CreateWindowExA(0, "BUTTON", b.Caption, bs, bx, btnY, btnW, btnH, box,
-                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(b.Result)), instance,
-                                 nullptr);
-        setFont(w);
-        if (!focus || b.Result == defResult) focus = w;
-        bx += btnW + btnGap;
-    }
-    return focus;
+    return CreateDlgButtons(box, list, state.Default, {(clientW - rowW) / 2, btnY}, {btnW, btnH},
+                            btnGap, font);
 }
 
 // Runs the box's own message loop until a button ends it. A WM_QUIT seen
