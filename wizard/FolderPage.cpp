@@ -271,41 +271,25 @@ int CurrentFolderRow(const std::vector<TFolderRow>& rows) {
 
 TDriveTimerStep DecideDriveTimerStep(uint32_t oldMask, uint32_t newMask, char currentDrive,
                                      const std::string& programFiles, uint32_t listed) {
-    TDriveTimerStep step;
-    if (oldMask == newMask) return step;
+    using A = TDriveTimerAction;
+    if (oldMask == newMask) return {};
     auto present = [newMask](char letter) {
         return IsAsciiLetter(letter) && (newMask >> (LowerAscii(letter) - 'a') & 1u) != 0;
     };
     if (static_cast<int32_t>(newMask) < static_cast<int32_t>(oldMask)) {
-        if (present(currentDrive)) {
-            step.Action = TDriveTimerAction::Reselect;
-            return step;
-        }
+        if (present(currentDrive)) return {A::Reselect};
         // The Program Files drive, unless it is the one that went away.
-        char pf = DriveLetterOf(programFiles);
-        if (present(pf)) {
-            step.Action = TDriveTimerAction::SetDrive;
-            step.Drive = LowerAscii(pf);
-            return step;
+        const char pf = DriveLetterOf(programFiles);
+        if (present(pf)) return {A::SetDrive, LowerAscii(pf)};
+        for (char d = 'c'; d <= 'z'; ++d) {
+            if (present(d) && (listed >> (d - 'a') & 1u)) return {A::SetDrive, d};
         }
-        for (char d = 'c'; d <= 'z'; ++d)
-            if (present(d) && (listed >> (d - 'a') & 1u)) {
-                step.Action = TDriveTimerAction::SetDrive;
-                step.Drive = d;
-                return step;
-            }
-        step.Action = TDriveTimerAction::LeaveUnselected;
-        return step;
+        return {A::LeaveUnselected};
     }
     for (char d = 'c'; d <= 'z'; ++d) {
-        uint32_t bit = 1u << (d - 'a');
-        if ((newMask & bit) && !(oldMask & bit) && (listed & bit)) {
-            step.Action = TDriveTimerAction::SetDrive;
-            step.Drive = d;
-            return step;
-        }
+        const uint32_t bit = 1u << (d - 'a');
+        if ((newMask & bit) && !(oldMask & bit) && (listed & bit)) return {A::SetDrive, d};
     }
     // Only A:, B: or unlisted bits appeared: keep showing the drive the list is on.
-    step.Action = TDriveTimerAction::Reselect;
-    return step;
+    return {A::Reselect};
 }
