@@ -45,6 +45,6 @@ TDiskSpaceFigures UpdateDiskSpace(const TSelCompControls& controls);
 // Each row's size from the payload reader for its component's file list.
 void SetComponentSizes(TCheckListBox& list, const TAttachedFiles& files,
                        const std::vector<int>& rowToComponent);
-// The page-3 entry rule's part: row sizes (when `files` is given), then
+// The components page's entry rule: row sizes (when `files` is given), then
 // UpdateDiskSpace.
 void EnterSelCompPage(const TSelCompControls& controls, const TAttachedFiles* files);

@@ -381,7 +381,7 @@ TEST_F(MainForm, DecliningTheLicence) {
     EXPECT_TRUE(Form->CloseAllowed);
     EXPECT_EQ(Asked.size(), 2u);
     ExpectOnPage(TPage::License);
-    // Back to page 1 from page 2 never asks.
+    // Back to the licence page from the folder page never asks.
 }
 
 TEST_F(MainForm, OnlyNextFromTheFolderPageTakesTheEditIntoTheMainFolder) {
