@@ -2,7 +2,7 @@
 #include "instutils/FolderStack.h"
 #include "instutils/InstUtils.h"
 #include "instutils/WinHandles.h"
-#include "payload/DayCount.h"
+#include "instutils/DayCount.h"
 
 #include <limits>
 

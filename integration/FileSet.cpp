@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "instutils/InstUtils.h"
-#include "integration/AppInterface.h"
+#include "instutils/AppInterface.h"
 
 double InstallStamp = 0;
 

@@ -4,11 +4,11 @@
 
 #include "instutils/InstUtils.h"
 #include "instutils/WinHandles.h"
-#include "integration/AppInterface.h"
+#include "instutils/AppInterface.h"
 #include "integration/FileSet.h"
 #include "integration/Options.h"
 #include "payload/AttachFiles.h"
-#include "payload/DayCount.h"
+#include "instutils/DayCount.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include "instutils/CommandLine.h"
 #include "instutils/InstUtils.h"
-#include "integration/AppInterface.h"
+#include "instutils/AppInterface.h"
 
 TOptions Options;
 int32_t LastRunVersion = app::LastRunVerUnknown;

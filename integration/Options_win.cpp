@@ -2,7 +2,7 @@
 
 #include "instutils/InstUtils.h"
 #include "instutils/ResConst.h"
-#include "integration/AppInterface.h"
+#include "instutils/AppInterface.h"
 #include "integration/Options.h"
 #include "integration/Registry_win.h"
 

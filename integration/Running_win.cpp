@@ -1,7 +1,7 @@
 #include <windows.h>
 
 #include "instutils/WinHandles.h"
-#include "integration/AppInterface.h"
+#include "instutils/AppInterface.h"
 #include "integration/Options.h"
 
 namespace {

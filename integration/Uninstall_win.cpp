@@ -4,7 +4,7 @@
 
 #include "instutils/InstUtils.h"
 #include "instutils/WinHandles.h"
-#include "integration/AppInterface.h"
+#include "instutils/AppInterface.h"
 #include "integration/Options.h"
 #include "integration/Registry_win.h"
 

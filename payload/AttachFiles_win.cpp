@@ -8,7 +8,7 @@
 #include "instutils/InstUtils.h"
 #include "instutils/ReplaceFile_win.h"
 #include "instutils/WinHandles.h"
-#include "payload/DayCount.h"
+#include "instutils/DayCount.h"
 #include "payload/InstallThread.h"
 
 std::unique_ptr<TAttachedFiles> TAttachedFiles::CreateFromResource(PayloadError* error) {

@@ -10,7 +10,7 @@
 #include <set>
 #include <sstream>
 
-#include "payload/DayCount.h"
+#include "instutils/DayCount.h"
 #include "payload/PayloadFormat.h"
 
 namespace {

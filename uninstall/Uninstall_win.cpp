@@ -2,7 +2,7 @@
 
 #include "instutils/InstUtils.h"
 #include "instutils/WinHandles.h"
-#include "integration/AppInterface.h"
+#include "instutils/AppInterface.h"
 #include "payload/InstallThread.h"
 
 #include <shlobj.h>

@@ -3,7 +3,7 @@
 #include <bit>
 
 #include "instutils/InstUtils.h"
-#include "integration/AppInterface.h"
+#include "instutils/AppInterface.h"
 
 std::string SkippedFilesMessage(const std::vector<std::string>& skipped) {
     if (skipped.empty()) return {};

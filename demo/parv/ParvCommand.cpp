@@ -1,7 +1,7 @@
 #include "demo/parv/ParvCommand.h"
 
 #include "instutils/CommandLine.h"
-#include "integration/AppInterface.h"
+#include "instutils/AppInterface.h"
 #include "uninstall/RemovalRules.h"
 
 #include <cctype>

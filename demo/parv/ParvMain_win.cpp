@@ -6,8 +6,8 @@
 #include "demo/parv/ParvSystem.h"
 #include "instutils/InstUtils.h"
 #include "instutils/WinHandles.h"
-#include "integration/AppInterface.h"
-#include "payload/DayCount.h"
+#include "instutils/AppInterface.h"
+#include "instutils/DayCount.h"
 #include "uninstall/Uninstall_win.h"
 #include "wizard/MessageDlg_win.h"
 

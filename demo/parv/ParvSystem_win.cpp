@@ -1,7 +1,7 @@
 #include "demo/parv/ParvSystem.h"
 
 #include "instutils/WinHandles.h"
-#include "integration/AppInterface.h"
+#include "instutils/AppInterface.h"
 #include "uninstall/Uninstall_win.h"
 
 #include <shlobj.h>

@@ -2,7 +2,7 @@
 // starts the application, looks for its windows and reads its registry value.
 
 #include "instutils/WinHandles.h"
-#include "integration/AppInterface.h"
+#include "instutils/AppInterface.h"
 #include "tests/support/Files_win.h"
 
 #include <gtest/gtest.h>

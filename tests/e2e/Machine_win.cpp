@@ -7,7 +7,7 @@
 #include <cstring>
 #include <set>
 
-#include "integration/AppInterface.h"
+#include "instutils/AppInterface.h"
 #include "tests/e2e/Driver.h"
 
 namespace e2e {

@@ -3,7 +3,7 @@
 #include <thread>
 
 #include "instutils/ResConst.h"
-#include "integration/AppInterface.h"
+#include "instutils/AppInterface.h"
 #include "wizard/Layout.h"
 #include "tests/e2e/Driver.h"
 #include "tests/e2e/Machine.h"

@@ -1,5 +1,5 @@
 #include "instutils/InstUtils.h"
-#include "payload/DayCount.h"
+#include "instutils/DayCount.h"
 #include "tests/instutils/Scratch_win.h"
 #include "tests/support/SmallDisk_win.h"
 

@@ -4,7 +4,7 @@
 #include <set>
 #include <string>
 
-#include "integration/AppInterface.h"
+#include "instutils/AppInterface.h"
 #include "instutils/ResConst.h"
 #include "integration/FileSet.h"
 

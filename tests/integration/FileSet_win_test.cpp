@@ -7,11 +7,11 @@
 
 #include "WinTestSupport.h"
 #include "instutils/InstUtils.h"
-#include "integration/AppInterface.h"
+#include "instutils/AppInterface.h"
 #include "integration/FileSet.h"
 #include "integration/Options.h"
 #include "payload/AttachFiles.h"
-#include "payload/DayCount.h"
+#include "instutils/DayCount.h"
 #include "payload/PayloadFormat.h"
 
 using namespace testsupport;

@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "integration/AppInterface.h"
+#include "instutils/AppInterface.h"
 #include "integration/Options.h"
 
 namespace {

@@ -2,7 +2,7 @@
 
 #include "WinTestSupport.h"
 #include "instutils/InstUtils.h"
-#include "integration/AppInterface.h"
+#include "instutils/AppInterface.h"
 #include "integration/Options.h"
 #include "integration/Registry_win.h"
 #include "tests/e2e/Machine.h"

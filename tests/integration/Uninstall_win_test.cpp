@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "WinTestSupport.h"
-#include "integration/AppInterface.h"
+#include "instutils/AppInterface.h"
 #include "integration/Options.h"
 #include "integration/Registry_win.h"
 

@@ -6,7 +6,7 @@
 #include <fstream>
 #include <random>
 
-#include "payload/DayCount.h"
+#include "instutils/DayCount.h"
 #include "payload/PayloadFormat.h"
 
 namespace fs = std::filesystem;

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "payload/AttachFiles.h"
-#include "payload/DayCount.h"
+#include "instutils/DayCount.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "payload/DayCount.h"
+#include "instutils/DayCount.h"
 #include "payload/PayloadFormat.h"
 
 namespace shaped {

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "integration/AppInterface.h"
+#include "instutils/AppInterface.h"
 
 namespace {
 

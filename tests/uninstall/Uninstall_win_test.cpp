@@ -3,7 +3,7 @@
 #include "uninstall/Uninstall_win.h"
 
 #include "instutils/InstUtils.h"
-#include "integration/AppInterface.h"
+#include "instutils/AppInterface.h"
 #include "payload/InstallThread.h"
 #include "tests/instutils/Scratch_win.h"
 

@@ -9,7 +9,7 @@
 
 #include "instutils/InstUtils.h"
 #include "instutils/WinHandles.h"
-#include "integration/AppInterface.h"
+#include "instutils/AppInterface.h"
 #include "integration/FileSet.h"
 #include "integration/Options.h"
 #include "payload/AttachFiles.h"

@@ -20,7 +20,7 @@
 #include "instutils/InstUtils.h"
 #include "instutils/ResConst.h"
 #include "instutils/WinHandles.h"
-#include "integration/AppInterface.h"
+#include "instutils/AppInterface.h"
 #include "integration/Options.h"
 #include "payload/AttachFiles.h"
 #include "payload/InstallThread.h"

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "payload/DayCount.h"
+#include "instutils/DayCount.h"
 #include "payload/PayloadBuilder.h"
 
 struct TReleaseFile {

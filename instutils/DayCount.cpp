@@ -1,4 +1,4 @@
-#include "payload/DayCount.h"
+#include "instutils/DayCount.h"
 
 #include <cfloat>
 #include <cmath>
