@@ -142,7 +142,7 @@ int main(int argc, char** argv) {
     if (argc == 3 && std::string(argv[1]) == "--memory") return MeasureOpen(argv[2]);
     SetMainThread();
     // A failed write must not wait for an answer nobody gives.
-    SetMessageDlgHandler([](const std::string&, uint8_t, uint16_t) { return int32_t(mrAbort); });
+    SetThreadQuestionHandler([](const TThreadQuestion&) { return TThreadAnswer::Abort; });
 
     std::string source;
     const std::string packed = LoadPayload(source);

@@ -79,7 +79,13 @@ std::string GetTempFolder();
 std::string MakeTempFileName();
 void RemoveTempLeftovers();
 
-// ---- Creating, writing, removing ---------------------------------------------
+// ---- Reading, creating, writing, removing -------------------------------------
+enum class TFileRead { Read, Missing, Unreadable };
+// The whole file in `bytes` (left as it was unless Read). Missing when the
+// file or its folder does not exist; Unreadable for any other failure and for
+// a file larger than `maxBytes` (at most 2 GiB - 1 are read).
+TFileRead ReadWholeFile(const std::string& path, std::string& bytes, size_t maxBytes = 0x7FFFFFFF);
+
 void CreateFolderChain(const std::string& path);
 // Through a temporary file beside the target, moved over it at the end: a
 // failed write leaves the old file as it was.

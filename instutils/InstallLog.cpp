@@ -40,6 +40,9 @@ std::string JoinLogLines(const std::vector<std::string>& lines) {
 
 namespace {
 
+// Larger than any log a run writes; a bigger file is left alone, unread.
+constexpr size_t MaxLogFileBytes = 64 * 1024 * 1024;
+
 // The install thread adds lines and moves the count while the window may
 // read them, so the list, the count and the rest share one lock.
 struct InstallLogState {
@@ -120,11 +123,11 @@ std::string LogFilePath() {
 
 bool LoadInstallLog(const std::string& path) {
     std::string text;
-    const TLogFileRead read = ReadLogFileText(path, text);
+    const TFileRead read = ReadWholeFile(path, text, MaxLogFileBytes);
     auto& s = State();
     std::lock_guard<std::mutex> guard(s.lock);
-    if (read != TLogFileRead::Read) {
-        if (read == TLogFileRead::Unreadable) s.unreadPath = path;
+    if (read != TFileRead::Read) {
+        if (read == TFileRead::Unreadable) s.unreadPath = path;
         return false;
     }
     if (!s.log) s.log = std::make_unique<TLogLines>(&LogLinesEqual);
@@ -148,8 +151,8 @@ bool SaveInstallLog(const std::string& path) {
         // The file could not be read when the run started (locked, damaged,
         // too large): merge into it now if it can be read, else leave it.
         std::string text;
-        const TLogFileRead read = ReadLogFileText(path, text);
-        if (read == TLogFileRead::Unreadable) return false;
+        const TFileRead read = ReadWholeFile(path, text, MaxLogFileBytes);
+        if (read == TFileRead::Unreadable) return false;
         TLogLines merged(&LogLinesEqual);
         merged.Append(SplitLines(text));
         for (const std::string& line : lines) merged.AddUnique(line);

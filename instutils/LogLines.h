@@ -22,8 +22,6 @@ private:
     std::vector<std::string> lines_;
 };
 
-// The log file's bytes, read and written by the platform's files; the write
-// replaces the file whole.
-enum class TLogFileRead { Read, Missing, Unreadable };
-TLogFileRead ReadLogFileText(const std::string& path, std::string& text);
+// The log file's bytes, written by the platform's files; the write replaces
+// the file whole.
 bool WriteLogFileText(const std::string& path, const std::string& text);

@@ -27,21 +27,6 @@ std::string RowFolder(TFileSetDest dest) {
     return Options.MainDir;
 }
 
-bool ReadWholeFile(const std::string& path, std::string& text) {
-    UniqueHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.Valid()) return false;
-    LARGE_INTEGER size;
-    if (!GetFileSizeEx(file.Get(), &size) || size.QuadPart > 0x7FFFFFFF) return false;
-    text.assign(static_cast<size_t>(size.QuadPart), '\0');
-    DWORD done = 0;
-    if (!text.empty() &&
-        (!ReadFile(file.Get(), text.data(), static_cast<DWORD>(text.size()), &done, nullptr) ||
-         done != text.size()))
-        return false;
-    return true;
-}
-
 int CompareLines(const std::string& a, const std::string& b) {
     return CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE | SORT_STRINGSORT, a.data(),
                           static_cast<int>(a.size()), b.data(), static_cast<int>(b.size()));
@@ -113,7 +98,8 @@ bool WriteUpdateLog(std::string* error) {
     DWORD attributes = GetFileAttributesA(path.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES) {
         std::string text;
-        if ((attributes & FILE_ATTRIBUTE_DIRECTORY) || !ReadWholeFile(path, text)) {
+        if ((attributes & FILE_ATTRIBUTE_DIRECTORY) ||
+            ReadWholeFile(path, text) != TFileRead::Read) {
             if (error) *error = UpdateLogError(path);
             return false;
         }

@@ -1,34 +1,11 @@
 #include "integration/Options.h"
 
-#include "instutils/CommandLine.h"
 #include "instutils/InstUtils.h"
 #include "instutils/AppInterface.h"
 
 TOptions Options;
 int32_t LastRunVersion = app::LastRunVerUnknown;
 const char* const SetupInstanceName = "Global\\ParvelaWordProcessorSetup";
-
-std::vector<std::string> SplitCommandLine(const std::string& commandLine) {
-    std::vector<std::string> args;
-    size_t i = 0, n = commandLine.size();
-    auto isBlank = [](char c) { return c == ' ' || c == '\t'; };
-
-    // The program name: no escapes, a quote only groups.
-    if (n == 0) return args;
-    std::string program;
-    if (commandLine[0] == '"') {
-        size_t end = commandLine.find('"', 1);
-        if (end == std::string::npos) end = n;
-        program = commandLine.substr(1, end - 1);
-        i = end < n ? end + 1 : n;
-    } else {
-        while (i < n && !isBlank(commandLine[i])) program += commandLine[i++];
-    }
-    args.push_back(program);
-
-    AppendArguments(commandLine, i, args);
-    return args;
-}
 
 bool MainDirArgument(const std::vector<std::string>& argv, std::string* folder) {
     if (argv.size() < 2 || argv[1].compare(0, 2, "-d") != 0) return false;

@@ -61,11 +61,6 @@ bool ClaimSetupInstance();
 extern const char* const SetupInstanceName;
 
 // ---- Pieces of the above that need no operating system ----------------------
-// Splits a command line the way the C runtime builds argv: blanks and tabs
-// separate; 2n backslashes before a quote give n and toggle quoting, 2n+1
-// give n and a literal quote; "" inside quotes is a literal quote. The first
-// word (the program) ends at the next quote or blank, without escapes.
-std::vector<std::string> SplitCommandLine(const std::string& commandLine);
 // The folder of a first argument "-d<folder>" (case-sensitive, verbatim).
 bool MainDirArgument(const std::vector<std::string>& argv, std::string* folder);
 // `loaded` with bits 0..5 set for ticked rows and cleared for the others.

@@ -1,5 +1,6 @@
 #include <windows.h>
 
+#include "instutils/CommandLine.h"
 #include "instutils/InstUtils.h"
 #include "instutils/ResConst.h"
 #include "instutils/AppInterface.h"

@@ -30,12 +30,6 @@ std::unique_ptr<TAttachedFiles> TAttachedFiles::Create(const uint8_t* packed, si
     return files;
 }
 
-std::string CannotWriteMessage(const std::string& target, const std::string& reason) {
-    return "Cannot write file \"" + target + "\".\r" + reason +
-           "\r\rFree some space on the disk or remove the cause, then click Retry.\r"
-           "Click Ignore to go on without this file, or Abort to stop the installation.";
-}
-
 PayloadError CheckSetupPayload(const TAttachedFiles& files) {
     for (const TAttachedFile& e : files.Entries)
         if (TextEqualsIgnoreCase(e.Name, "License.txt")) return PayloadError::Ok;

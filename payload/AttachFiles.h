@@ -43,8 +43,8 @@ public:
     // nothing is written and the result is false. The data goes to a
     // temporary file beside the target, which is moved over it: a failure
     // leaves the old file whole. A file that cannot be created or replaced, or
-    // that cannot take all its bytes, asks Abort/Retry/Ignore through
-    // MessageDlgFromThread; an ignored target is added to Skipped.
+    // that cannot take all its bytes, asks through AskFromThread (Abort,
+    // Retry or Ignore); an ignored target is added to Skipped.
     bool ExtractFile(const TAttachedFile* entry, const std::string& name,
                      const std::string& target);
     // Queues one entry, or every entry under a folder prefix ("Templates\\"),
@@ -69,10 +69,6 @@ private:
     TAttachedFiles() = default;
     TPayloadBlock Block;
 };
-
-// The question for a write that failed after the file was created: the
-// system's reason and what the user can do.
-std::string CannotWriteMessage(const std::string& target, const std::string& reason);
 
 // What the setup program needs of its payload beyond the format: the licence
 // text that the second page shows. Ok, or NoLicence.

@@ -26,16 +26,6 @@ std::unique_ptr<TAttachedFiles> TAttachedFiles::CreateFromResource(PayloadError*
 
 namespace {
 
-std::string CannotCreateMessage(const std::string& target) {
-    return "Cannot create file \"" + target +
-           "\".\r"
-           "Another application might already be using this file.\r"
-           "\r"
-           "Please make sure that the setup of Parvela Word Processor is not blocked by your "
-           "security software (firewall/antivirus) in any way.\r"
-           "You might want to temporarily disable your security software and try again.";
-}
-
 // The stored local day count as a UTC file time, through the packed DOS date
 // and time so that the file reads back with exactly that stamp.
 bool DayCountToFileTime(double dayCount, FILETIME& utc) {
@@ -120,14 +110,16 @@ bool TAttachedFiles::ExtractFile(const TAttachedFile* entry, const std::string& 
     for (;;) {
         const TAttempt attempt = WriteEntry(Block.data(), *entry, target);
         if (attempt.Step == TReplaceStep::Done) return true;
-        // A target that cannot be created or replaced gets the fixed text; a
-        // write that failed on the way says what the system reported.
-        const std::string message = attempt.Step == TReplaceStep::Write
-                                        ? CannotWriteMessage(target, SystemErrorText(attempt.Error))
-                                        : CannotCreateMessage(target);
-        const int32_t answer = MessageDlgFromThread(message, mtError, mbAbort | mbRetry | mbIgnore);
-        if (answer == mrAbort) return false;
-        if (answer == mrIgnore) {
+        // A write that failed on the way says what the system reported.
+        TThreadQuestion question;
+        question.Path = target;
+        if (attempt.Step == TReplaceStep::Write) {
+            question.Kind = TThreadQuestionKind::CannotWrite;
+            question.Reason = SystemErrorText(attempt.Error);
+        }
+        const TThreadAnswer answer = AskFromThread(question);
+        if (answer == TThreadAnswer::Abort) return false;
+        if (answer == TThreadAnswer::Ignore) {
             Skipped.push_back(target);
             return true;
         }

@@ -39,10 +39,8 @@ void TInstallThreadStatus::WaitFor(uint8_t s) {
 }
 
 void TInstallThreadStatus::Reset() {
-    Message.clear();
-    DlgType = 0;
-    Buttons = 0;
-    Answer = 0;
+    Question = TThreadQuestion();
+    Answer = TThreadAnswer::Abort;
     Component.store(255, std::memory_order_relaxed);
     Position.store(0, std::memory_order_relaxed);
     StopRequested.store(false, std::memory_order_relaxed);
@@ -51,7 +49,7 @@ void TInstallThreadStatus::Reset() {
 
 namespace {
 
-TMessageDlgFunc MessageDlgHandler;
+TThreadQuestionFunc QuestionHandler;
 std::function<void()> StateNotifier;
 std::mutex HandlerLock;
 // The thread that runs static initialisation is the program's main thread
@@ -60,22 +58,22 @@ std::atomic<std::thread::id> MainThreadId{std::this_thread::get_id()};
 thread_local bool OnInstallThread = false;
 std::atomic<int> ActiveBodies{0};
 
-int32_t ShowDialog(const std::string& text, uint8_t kind, uint16_t buttons) {
-    TMessageDlgFunc handler;
+TThreadAnswer Ask(const TThreadQuestion& question) {
+    TThreadQuestionFunc handler;
     {
         std::lock_guard<std::mutex> lock(HandlerLock);
-        handler = MessageDlgHandler;
+        handler = QuestionHandler;
     }
     // With nobody to ask, the safe answer stops whatever asked.
-    if (!handler) return (buttons & mbAbort) ? mrAbort : (buttons & mbCancel) ? mrCancel : mrNone;
-    return handler(text, kind, buttons);
+    if (!handler) return TThreadAnswer::Abort;
+    return handler(question);
 }
 
 }  // namespace
 
-void SetMessageDlgHandler(TMessageDlgFunc handler) {
+void SetThreadQuestionHandler(TThreadQuestionFunc handler) {
     std::lock_guard<std::mutex> lock(HandlerLock);
-    MessageDlgHandler = std::move(handler);
+    QuestionHandler = std::move(handler);
 }
 
 void SetInstallStateNotifier(std::function<void()> notify) {
@@ -85,16 +83,13 @@ void SetInstallStateNotifier(std::function<void()> notify) {
 
 void SetMainThread() { MainThreadId.store(std::this_thread::get_id()); }
 
-int32_t MessageDlgFromThread(const std::string& text, uint8_t kind, uint16_t buttons) {
+TThreadAnswer AskFromThread(const TThreadQuestion& question) {
     TInstallThreadStatus& st = InstallThreadStatus;
-    if (!OnInstallThread && std::this_thread::get_id() == MainThreadId.load())
-        return ShowDialog(text, kind, buttons);
-    st.Message = text;
-    st.DlgType = kind;
-    st.Buttons = buttons;
-    install_thread_detail::PublishFromThread(isAskPending);  // publishes the three fields above
+    if (!OnInstallThread && std::this_thread::get_id() == MainThreadId.load()) return Ask(question);
+    st.Question = question;
+    install_thread_detail::PublishFromThread(isAskPending);  // publishes the question
     st.WaitFor(isAskAnswered);
-    const int32_t answer = st.Answer;
+    const TThreadAnswer answer = st.Answer;
     st.SetState(isRunning);
     return answer;
 }
@@ -112,9 +107,8 @@ void InstallStatusTick(const TStatusTickActions& actions) {
         // The thread waits for the answer; the dialog's own message loop may
         // run this tick again, which then finds Paused and does nothing.
         if (!st.ChangeState(isAskPending, isPaused)) break;
-        const std::string text = st.Message;
-        const int32_t answer = ShowDialog(text, st.DlgType, st.Buttons);
-        st.Answer = answer;
+        const TThreadQuestion question = st.Question;
+        st.Answer = Ask(question);
         st.SetState(isAskAnswered);  // publishes the answer
         break;
     }
@@ -160,7 +154,7 @@ void WaitForInstallThread() {
         }
         // Nobody is left to answer: stop the run instead of waiting forever.
         if (s == isAskPending && st.ChangeState(isAskPending, isPaused)) {
-            st.Answer = mrAbort;
+            st.Answer = TThreadAnswer::Abort;
             st.SetState(isAskAnswered);
         } else if (s == isPaused) {
             st.ChangeState(isPaused, isDone);

@@ -1,6 +1,6 @@
 #pragma once
 // The install thread, the status record it shares with the window, and the
-// one way code on either thread asks the user a question.
+// one way the thread asks the user a question.
 
 #include <atomic>
 #include <condition_variable>
@@ -9,30 +9,18 @@
 #include <mutex>
 #include <string>
 
-// Dialog kinds, buttons (bit i of a set) and results of the program's
-// message boxes.
-enum : uint8_t { mtWarning = 0, mtError = 1, mtInformation = 2, mtConfirmation = 3 };
-enum : uint16_t {
-    mbYes = 1 << 0,
-    mbNo = 1 << 1,
-    mbOK = 1 << 2,
-    mbCancel = 1 << 3,
-    mbAbort = 1 << 4,
-    mbRetry = 1 << 5,
-    mbIgnore = 1 << 6,
-    mbAll = 1 << 7,
+// What the install thread needs the user to decide: it says what happened,
+// the window chooses the words and the buttons.
+enum class TThreadQuestionKind : uint8_t {
+    CannotCreate,  // the target cannot be created or replaced
+    CannotWrite,   // the target took not all its bytes
 };
-enum : int32_t {
-    mrNone = 0,
-    mrOk = 1,
-    mrCancel = 2,
-    mrAbort = 3,
-    mrRetry = 4,
-    mrIgnore = 5,
-    mrYes = 6,
-    mrNo = 7,
-    mrAll = 8,
+struct TThreadQuestion {
+    TThreadQuestionKind Kind = TThreadQuestionKind::CannotCreate;
+    std::string Path;    // the target file
+    std::string Reason;  // CannotWrite: the system's words for the failure
 };
+enum class TThreadAnswer : uint8_t { Abort, Retry, Ignore };
 
 enum : uint8_t {
     isIdle = 0,
@@ -54,10 +42,8 @@ struct TInstallThreadStatus {
     // Set with Done by a confirmed quit; the thread honours it even when the
     // window has already turned Done into Idle.
     std::atomic<bool> StopRequested{false};
-    std::string Message;
-    uint8_t DlgType = 0;
-    uint16_t Buttons = 0;
-    int32_t Answer = 0;
+    TThreadQuestion Question;
+    TThreadAnswer Answer = TThreadAnswer::Abort;
 
     uint8_t GetState() const { return State.load(std::memory_order_acquire); }
     // Publishes a state and wakes a thread waiting for a change.
@@ -78,19 +64,19 @@ struct TInstallThreadStatus {
 
 extern TInstallThreadStatus InstallThreadStatus;
 
-// Shows a message box on the main thread: installed by the wizard (its
-// MessageDlg), by tests a scripted answerer. Returns a result (mr*).
-using TMessageDlgFunc =
-    std::function<int32_t(const std::string& text, uint8_t kind, uint16_t buttons)>;
-void SetMessageDlgHandler(TMessageDlgFunc handler);
+// Asks the user on the main thread: installed by the wizard, by tests a
+// scripted answerer.
+using TThreadQuestionFunc = std::function<TThreadAnswer(const TThreadQuestion& question)>;
+void SetThreadQuestionHandler(TThreadQuestionFunc handler);
 
 // Marks the calling thread as the main (user-interface) thread.
 void SetMainThread();
 
-// On the main thread: shows the dialog directly, status untouched. On the
-// install thread: posts the question in the status (AskPending), waits for
-// AskAnswered, sets Running and returns the answer.
-int32_t MessageDlgFromThread(const std::string& text, uint8_t kind, uint16_t buttons);
+// On the main thread: asks through the handler directly, status untouched.
+// On the install thread: posts the question in the status (AskPending),
+// waits for AskAnswered, sets Running and returns the answer. With no
+// handler the answer is Abort: nobody to ask must not mean retry for ever.
+TThreadAnswer AskFromThread(const TThreadQuestion& question);
 
 // Starts the install thread over AttachedFiles->InstallLists. The caller has
 // set the state to Running. The thread is detached: it ends on its own after
@@ -118,7 +104,7 @@ struct TStatusTickActions {
     std::function<void()> Failed;
 };
 // One tick of the 100 ms status timer: reads the state once and acts on it;
-// AskPending shows the question through the message-dialog handler.
+// AskPending asks the question through the question handler.
 void InstallStatusTick(const TStatusTickActions& actions);
 
 // The close request while a run may be going on. `askQuit` shows the quit

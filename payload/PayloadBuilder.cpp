@@ -5,12 +5,11 @@
 #include <cctype>
 #include <climits>
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 #include <set>
 #include <sstream>
 
 #include "instutils/DayCount.h"
+#include "instutils/InstUtils.h"
 #include "payload/PayloadFormat.h"
 
 namespace {
@@ -28,13 +27,6 @@ int DaysInMonth(int year, int month) {
     static const int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
     const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
     return month == 2 && leap ? 29 : days[month - 1];
-}
-
-bool ReadWholeFile(const std::string& path, std::string& bytes) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    return !in.bad();
 }
 
 std::string FolderOf(const std::string& path) {
@@ -142,7 +134,7 @@ bool PackEntries(const std::vector<TManifestEntry>& entries, std::string& packed
     for (const TManifestEntry& e : entries) {
         const std::string where = e.Line > 0 ? "line " + std::to_string(e.Line) + ": " : "";
         std::string bytes;
-        if (!ReadWholeFile(e.Source, bytes)) {
+        if (ReadWholeFile(e.Source, bytes) != TFileRead::Read) {
             error = where + "cannot read " + e.Source;
             return false;
         }
@@ -164,7 +156,7 @@ bool PackEntries(const std::vector<TManifestEntry>& entries, std::string& packed
 bool BuildPayloadFromManifest(const std::string& manifestPath, std::string& packed,
                               std::string& error) {
     std::string text;
-    if (!ReadWholeFile(manifestPath, text)) {
+    if (ReadWholeFile(manifestPath, text) != TFileRead::Read) {
         error = manifestPath + ": cannot read the manifest";
         return false;
     }

@@ -3,7 +3,7 @@
 #include "instutils/InstUtils.h"
 #include "instutils/WinHandles.h"
 #include "instutils/AppInterface.h"
-#include "payload/InstallThread.h"
+#include "instutils/MessageKinds.h"
 
 #include <shlobj.h>
 
@@ -41,19 +41,6 @@ bool LastWrite(const std::string& path, FILETIME& time) {
 
 std::string LogPathOf(const TUninstallContext& ctx) {
     return JoinPath(ctx.MainDir, app::InstallLogFile);
-}
-
-bool ReadWhole(const std::string& path, std::string& text) {
-    UniqueHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.Valid()) return false;
-    LARGE_INTEGER size;
-    // A log of this size is not the setup's.
-    if (!GetFileSizeEx(file.Get(), &size) || size.QuadPart > 16 * 1024 * 1024) return false;
-    text.assign(size_t(size.QuadPart), '\0');
-    DWORD got = 0;
-    return text.empty() || (ReadFile(file.Get(), text.data(), DWORD(text.size()), &got, nullptr) &&
-                            got == text.size());
 }
 
 std::string ReadString(HKEY root, const std::string& key, const char* name) {
@@ -194,7 +181,8 @@ TSurvey SurveyInstallation(const TUninstallContext& ctx) {
     s.LogPath = LogPathOf(ctx);
     if (IsRemovableLocation(ctx.MainDir)) return s;
     std::string text;
-    if (ReadWhole(s.LogPath, text)) {
+    // A log of this size is not the setup's.
+    if (ReadWholeFile(s.LogPath, text, 16 * 1024 * 1024) == TFileRead::Read) {
         s.Log = ReadInstallLog(text);
         s.Kind = s.Log.Damaged ? TSurveyKind::LogProblem : TSurveyKind::Ready;
         return s;

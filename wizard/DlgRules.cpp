@@ -1,6 +1,6 @@
 #include "wizard/DlgRules.h"
 
-#include "payload/InstallThread.h"
+#include "instutils/MessageKinds.h"
 
 namespace {
 

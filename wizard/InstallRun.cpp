@@ -5,6 +5,26 @@
 #include "instutils/InstUtils.h"
 #include "instutils/AppInterface.h"
 
+std::string ThreadQuestionText(const TThreadQuestion& question) {
+    if (question.Kind == TThreadQuestionKind::CannotWrite)
+        return "Cannot write file \"" + question.Path + "\".\r" + question.Reason +
+               "\r\rFree some space on the disk or remove the cause, then click Retry.\r"
+               "Click Ignore to go on without this file, or Abort to stop the installation.";
+    return "Cannot create file \"" + question.Path +
+           "\".\r"
+           "Another application might already be using this file.\r"
+           "\r"
+           "Please make sure that the setup of Parvela Word Processor is not blocked by your "
+           "security software (firewall/antivirus) in any way.\r"
+           "You might want to temporarily disable your security software and try again.";
+}
+
+TThreadAnswer ThreadAnswerOf(int32_t result) {
+    if (result == mrAbort) return TThreadAnswer::Abort;
+    if (result == mrIgnore) return TThreadAnswer::Ignore;
+    return TThreadAnswer::Retry;
+}
+
 std::string SkippedFilesMessage(const std::vector<std::string>& skipped) {
     if (skipped.empty()) return {};
     constexpr size_t listed = 10;

@@ -7,6 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "instutils/MessageKinds.h"
+#include "payload/InstallThread.h"
+
 // Creates the install log (loading an existing "Install.log" of a normal
 // installation), sets the install-started flag, turns the file-set mode on
 // and prepares the file set for `selectedComponents` (bit i = component i).
@@ -18,6 +21,14 @@ void StartInstallRun(uint8_t selectedComponents);
 // for some files: which ones (the first ten, then how many more) and what
 // to do. Empty when nothing was skipped.
 std::string SkippedFilesMessage(const std::vector<std::string>& skipped);
+
+// How the install thread's question is put to the user: its text, kind and
+// buttons, and the answer a result gives the thread (a box closed without
+// Abort or Ignore asks again, as Retry does).
+std::string ThreadQuestionText(const TThreadQuestion& question);
+constexpr uint8_t ThreadQuestionDlgKind = mtError;
+constexpr uint16_t ThreadQuestionDlgButtons = mbAbort | mbRetry | mbIgnore;
+TThreadAnswer ThreadAnswerOf(int32_t result);
 
 // Letters "A".."D" of the ticked association boxes, in that order.
 std::string ExtensionsFromBoxes(bool rtf, bool cod, bool doc, bool docx);

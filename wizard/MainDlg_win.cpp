@@ -3,8 +3,6 @@
 #include <commctrl.h>
 
 #include <exception>
-#include <fstream>
-#include <iterator>
 
 #include "instutils/InstUtils.h"
 #include "instutils/ResConst.h"
@@ -136,12 +134,6 @@ std::string WindowText(HWND w) {
 bool Ticked(HWND box) { return SendMessageA(box, BM_GETCHECK, 0, 0) == BST_CHECKED; }
 void SetTicked(HWND box, bool on) {
     SendMessageA(box, BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
-}
-
-std::string ReadWholeFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return {};
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 // The wait cursor for the scope.
@@ -592,7 +584,7 @@ void TMainDlgForm::BNClick(HWND sender) {
 
 void TMainDlgForm::FormCloseQuery(bool& CanClose) {
     const bool allowed = InstallCloseRequest(CloseAllowed, [] {
-        return MessageDlgFromThread(MsgQuitSetup, mtConfirmation, mbNo | mbAbort) == mrAbort;
+        return AskUser(MsgQuitSetup, mtConfirmation, mbNo | mbAbort) == mrAbort;
     });
     CloseAllowed = allowed;
     CanClose = allowed;
@@ -623,7 +615,7 @@ bool TMainDlgForm::ApplyEntryRule(TPage from, TPage to) {
     case TPage::License:
         if (from == TPage::Welcome && GetWindowTextLengthA(LicenseMemo()) == 0) {
             if (IsAppRunning()) {
-                MessageDlgFromThread(MsgAppRunning, mtInformation, mbOK);
+                AskUser(MsgAppRunning, mtInformation, mbOK);
                 return false;
             }
             LoadLicenseText();
@@ -631,7 +623,7 @@ bool TMainDlgForm::ApplyEntryRule(TPage from, TPage to) {
         return true;
     case TPage::DestDir:
         if (from == TPage::License && !Ticked(LicenseChkBx())) {
-            if (MessageDlgFromThread(MsgLicenseDeclined, mtInformation, mbYes | mbNo) == mrYes)
+            if (AskUser(MsgLicenseDeclined, mtInformation, mbYes | mbNo) == mrYes)
                 EndWizard(mrCancel);
             return false;
         }
@@ -648,7 +640,7 @@ bool TMainDlgForm::ApplyEntryRule(TPage from, TPage to) {
     }
     case TPage::Installing:
         if (IsAppRunning()) {
-            MessageDlgFromThread(MsgAppRunning, mtInformation, mbOK);
+            AskUser(MsgAppRunning, mtInformation, mbOK);
             return false;
         }
         return true;
@@ -668,7 +660,7 @@ bool TMainDlgForm::LeaveDestDirPage() {
         check = CheckMainDirPlace(WindowText(DestDirEdt()), AttachedFiles);
     }
     if (check.Problem != TFolderProblem::None) {
-        MessageDlgFromThread(FolderProblemMessage(check), mtError, mbOK);
+        AskUser(FolderProblemMessage(check), mtError, mbOK);
         SetFocus(DestDirEdt());
         return false;
     }
@@ -699,7 +691,9 @@ void TMainDlgForm::LoadLicenseText() {
     const bool ok = AttachedFiles && AttachedFiles->ExtractFile(nullptr, "License.txt", temp);
     ResumeLogging();
     if (ok) {
-        SetWindowTextA(LicenseMemo(), LicenseMemoText(ReadWholeFile(temp)).c_str());
+        std::string licence;
+        ReadWholeFile(temp, licence);
+        SetWindowTextA(LicenseMemo(), LicenseMemoText(licence).c_str());
         DeleteFileA(temp.c_str());
     } else {
         EndWizard(mrCancel);
@@ -719,7 +713,7 @@ void TMainDlgForm::StartInstallation() {
         [window = Window] { PostMessageA(window, InstallStatusMessage, 0, 0); });
     if (!StartInstallThread()) {
         InstallThreadStatus.SetState(isIdle);
-        MessageDlgFromThread(
+        AskUser(
             "Setup could not start copying the files.\rPlease close other programs and run Setup "
             "again.",
             mtError, mbOK);
@@ -730,7 +724,7 @@ void TMainDlgForm::StartInstallation() {
 void TMainDlgForm::FinishStep() {
     std::string error;
     if (!FinishActions(Ticked(FinishChkBx()), &error)) {
-        MessageDlgFromThread(error, mtError, mbOK);
+        AskUser(error, mtError, mbOK);
         return;
     }
     EndWizard(mrOk);
@@ -794,7 +788,7 @@ void TMainDlgForm::StatusTimerTick() {
     actions.Finished = [this] {
         // The completion page alone would claim a whole installation.
         if (AttachedFiles && !AttachedFiles->Skipped.empty())
-            MessageDlgFromThread(SkippedFilesMessage(AttachedFiles->Skipped), mtWarning, mbOK);
+            AskUser(SkippedFilesMessage(AttachedFiles->Skipped), mtWarning, mbOK);
         ShowPage(TPage::Installing, TPage::Assoc);
     };
     actions.Failed = [this] { EndWizard(mrCancel); };

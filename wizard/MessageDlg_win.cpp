@@ -1,11 +1,13 @@
 #include "wizard/MessageDlg_win.h"
 
 #include <algorithm>
+#include <mutex>
 #include <optional>
 #include <vector>
 
 #include "payload/InstallThread.h"
 #include "wizard/DlgRules.h"
+#include "wizard/InstallRun.h"
 #include "wizard/GdiHandle_win.h"
 
 namespace {
@@ -255,6 +257,37 @@ int32_t MessageDlg(HWND owner, const std::string& text, uint8_t kind, uint16_t b
 
 void SetMessageDlgOwner(HWND owner) { RegisteredOwner = owner; }
 HWND MessageDlgOwner() { return RegisteredOwner; }
+
+namespace {
+
+std::mutex HandlerLock;
+TMessageDlgFunc Handler;
+
+TThreadAnswer AskThreadQuestion(const TThreadQuestion& question) {
+    return ThreadAnswerOf(
+        AskUser(ThreadQuestionText(question), ThreadQuestionDlgKind, ThreadQuestionDlgButtons));
+}
+
+}  // namespace
+
+void SetMessageDlgHandler(TMessageDlgFunc handler) {
+    const bool any = static_cast<bool>(handler);
+    {
+        std::lock_guard<std::mutex> lock(HandlerLock);
+        Handler = std::move(handler);
+    }
+    SetThreadQuestionHandler(any ? AskThreadQuestion : TThreadQuestionFunc());
+}
+
+int32_t AskUser(const std::string& text, uint8_t kind, uint16_t buttons) {
+    TMessageDlgFunc handler;
+    {
+        std::lock_guard<std::mutex> lock(HandlerLock);
+        handler = Handler;
+    }
+    if (!handler) return (buttons & mbAbort) ? mrAbort : (buttons & mbCancel) ? mrCancel : mrNone;
+    return handler(text, kind, buttons);
+}
 
 void InstallMessageDlg() {
     SetMessageDlgHandler([](const std::string& text, uint8_t kind, uint16_t buttons) {

@@ -15,7 +15,10 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <string>
+
+#include "instutils/MessageKinds.h"
 
 constexpr const char* MessageDlgClassName = "ParvelaMessageDlg";
 constexpr int MessageDlgTextId = 100;
@@ -29,8 +32,18 @@ constexpr int MessageDlgIconId = 101;
 int32_t MessageDlg(HWND owner, const std::string& text, uint8_t kind, uint16_t buttons,
                    int32_t defaultResult = 0);
 
-// Makes MessageDlg the handler of MessageDlgFromThread, with boxes owned by
-// the window last given to SetMessageDlgOwner.
+// The one way the program asks the user, on the main thread: through the
+// handler, MessageDlg once InstallMessageDlg has run, a scripted answerer in
+// tests. The install thread's questions reach the same handler, worded by
+// ThreadQuestionText. With no handler the answer is Abort, else Cancel,
+// else mrNone: nobody to ask must not mean go on.
+using TMessageDlgFunc =
+    std::function<int32_t(const std::string& text, uint8_t kind, uint16_t buttons)>;
+void SetMessageDlgHandler(TMessageDlgFunc handler);
+int32_t AskUser(const std::string& text, uint8_t kind, uint16_t buttons);
+
+// Makes MessageDlg the handler of AskUser, with boxes owned by the window
+// last given to SetMessageDlgOwner.
 void InstallMessageDlg();
 void SetMessageDlgOwner(HWND owner);
 HWND MessageDlgOwner();

@@ -1,6 +1,5 @@
 #include "demo/parv/ParvCommand.h"
 
-#include "instutils/CommandLine.h"
 #include "instutils/AppInterface.h"
 #include "uninstall/RemovalRules.h"
 
@@ -20,8 +19,6 @@ bool EqualNoCase(std::string_view a, std::string_view b) {
     }
     return true;
 }
-
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
 // "adpr_rtf_doc" -> types; the setup program sends the suffixes in a fixed
 // order, but any order is accepted. Unknown parts reject the whole command so
@@ -48,32 +45,6 @@ bool ParseAssocArgument(std::string_view arg, std::array<bool, 4>& types) {
 }
 
 }  // namespace
-
-std::vector<std::string> SplitCommandLine(std::string_view line) {
-    std::vector<std::string> args;
-    size_t i = 0;
-    const size_t n = line.size();
-
-    // Program name: quotes group, backslashes are literal (paths end in them).
-    while (i < n && IsBlank(line[i])) ++i;
-    if (i < n) {
-        std::string first;
-        bool quoted = false;
-        for (; i < n; ++i) {
-            char c = line[i];
-            if (c == '"') {
-                quoted = !quoted;
-                continue;
-            }
-            if (!quoted && IsBlank(c)) break;
-            first += c;
-        }
-        args.push_back(first);
-    }
-
-    AppendArguments(line, i, args);
-    return args;
-}
 
 Command ParseCommand(const std::vector<std::string>& args) {
     Command cmd;

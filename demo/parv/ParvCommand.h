@@ -11,11 +11,6 @@
 
 namespace parv {
 
-// Splits a command line the way the C runtime of Windows programs does:
-// the first argument ends at the first blank unless quoted (backslashes are
-// plain there); later ones follow the usual backslash-quote rules.
-std::vector<std::string> SplitCommandLine(std::string_view line);
-
 enum class Mode {
     Window,       // no argument or a document: open the main window
     Associate,    // "-assoc adpr[_rtf][_cod][_doc][_docx]"
@@ -32,7 +27,7 @@ struct Command {
     std::string original;         // RemovalCopy: the installed application file
 };
 
-// `args` as split by SplitCommandLine, the program's own path first.
+// `args` as split by SplitCommandLine (instutils), the program's own path first.
 Command ParseCommand(const std::vector<std::string>& args);
 
 // The file name part of a path (after the last backslash or slash).

@@ -4,6 +4,7 @@
 
 #include "demo/parv/ParvCommand.h"
 #include "demo/parv/ParvSystem.h"
+#include "instutils/CommandLine.h"
 #include "instutils/InstUtils.h"
 #include "instutils/WinHandles.h"
 #include "instutils/AppInterface.h"
@@ -191,7 +192,7 @@ uninst::TUninstallContext UninstallContext(const std::string& exePath) {
 int Run(HINSTANCE inst, int show) {
     const std::string line = GetCommandLineA();
     parv::AppendCommandLog(line);
-    const parv::Command cmd = parv::ParseCommand(parv::SplitCommandLine(line));
+    const parv::Command cmd = parv::ParseCommand(SplitCommandLine(line));
     switch (cmd.mode) {
     case parv::Mode::Window: return RunWindow(inst, cmd.document, show);
     case parv::Mode::Associate: {

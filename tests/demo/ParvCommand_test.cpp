@@ -9,32 +9,6 @@ namespace {
 
 using Args = std::vector<std::string>;
 
-TEST(ParvSplitCommandLine, FollowsTheRuntimeRules) {
-    struct Case {
-        const char* line;
-        Args want;
-    };
-    const Case cases[] = {
-        // The program path keeps its backslashes, even before a quote.
-        {"\"C:\\Program Files\\Parvela\\parv.exe\" -assoc adpr_rtf",
-         {"C:\\Program Files\\Parvela\\parv.exe", "-assoc", "adpr_rtf"}},
-        {"parv.exe", {"parv.exe"}},
-        {"  parv.exe   -ui  ", {"parv.exe", "-ui"}},
-        {"\"C:\\dir\\\" x", {"C:\\dir\\", "x"}},
-        // A document path with blanks arrives as one argument.
-        {"p \"D:\\My Documents\\Letter 1.rtf\"", {"p", "D:\\My Documents\\Letter 1.rtf"}},
-        {"p a\tb", {"p", "a", "b"}},
-        // Backslashes before a quote: halved, an odd one escapes the quote.
-        {"p a\\\\\"b c\"", {"p", "a\\b c"}},
-        {"p a\\\"b", {"p", "a\"b"}},
-        {"p a\\\\b", {"p", "a\\\\b"}},
-        {"p \"a\"\"b\"", {"p", "a\"b"}},
-        {"p \"\"", {"p", ""}},
-        {"", {}},
-    };
-    for (const Case& c : cases) EXPECT_EQ(parv::SplitCommandLine(c.line), c.want) << c.line;
-}
-
 TEST(ParvParseCommand, TellsTheModes) {
     struct Case {
         Args args;

@@ -6,31 +6,6 @@ namespace {
 
 using Args = std::vector<std::string>;
 
-TEST(CommandLine, SplitsLikeTheCRuntime) {
-    struct Case {
-        const char* Line;
-        Args Expected;
-    };
-    const Case cases[] = {
-        {"setup.exe", {"setup.exe"}},
-        {"\"C:\\Program Files\\x\\setup.exe\" -dE:\\Apps",
-         {"C:\\Program Files\\x\\setup.exe", "-dE:\\Apps"}},
-        {"setup.exe   -dC:\\A\\B\t second", {"setup.exe", "-dC:\\A\\B", "second"}},
-        {"s \"-dC:\\My Apps\\Parvela\"", {"s", "-dC:\\My Apps\\Parvela"}},
-        {"s -d\"C:\\My Apps\"\\Parvela", {"s", "-dC:\\My Apps\\Parvela"}},
-        // A trailing backslash before the closing quote needs doubling.
-        {"s \"-dC:\\My Apps\\\\\"", {"s", "-dC:\\My Apps\\"}},
-        {"s a\\\\\\\"b", {"s", "a\\\"b"}},
-        {"s a\\\\b\\", {"s", "a\\\\b\\"}},
-        {"s \"a\"\"b\"", {"s", "a\"b"}},
-        {"s \"\"", {"s", ""}},
-        {"\"C:\\odd\\prog\"rest -d", {"C:\\odd\\prog", "rest", "-d"}},
-        {"s   ", {"s"}},
-        {"", {}},
-    };
-    for (const Case& c : cases) EXPECT_EQ(SplitCommandLine(c.Line), c.Expected) << c.Line;
-}
-
 TEST(CommandLine, MainFolderArgument) {
     struct Case {
         Args Argv;

@@ -182,42 +182,34 @@ TEST_F(ReaderTest, HeldOpenTargetGoesThroughTheRetryPrompt) {
         CreateFileA(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
     ASSERT_TRUE(held.Valid());
 
-    std::vector<std::string> texts;
-    std::vector<int32_t> script;
-    SetMessageDlgHandler([&](const std::string& text, uint8_t kind, uint16_t buttons) {
-        texts.push_back(text);
-        EXPECT_EQ(mtError, kind);
-        EXPECT_EQ(mbAbort | mbRetry | mbIgnore, buttons);
-        if (texts.size() == 2) held.Reset();
-        const int32_t answer = script.empty() ? mrAbort : script.front();
+    std::vector<TThreadQuestion> asked;
+    std::vector<TThreadAnswer> script;
+    SetThreadQuestionHandler([&](const TThreadQuestion& q) {
+        asked.push_back(q);
+        if (asked.size() == 2) held.Reset();
+        const TThreadAnswer answer = script.empty() ? TThreadAnswer::Abort : script.front();
         if (!script.empty()) script.erase(script.begin());
         return answer;
     });
 
-    script = {mrRetry, mrRetry};
+    script = {TThreadAnswer::Retry, TThreadAnswer::Retry};
     EXPECT_TRUE(Files->ExtractFile(&lic, "", target));
-    ASSERT_EQ(2u, texts.size());
-    EXPECT_EQ("Cannot create file \"" + target +
-                  "\".\r"
-                  "Another application might already be using this file.\r\r"
-                  "Please make sure that the setup of Parvela Word Processor is not blocked by "
-                  "your security "
-                  "software (firewall/antivirus) in any way.\r"
-                  "You might want to temporarily disable your security software and try again.",
-              texts[0]);
+    ASSERT_EQ(2u, asked.size());
+    EXPECT_EQ(TThreadQuestionKind::CannotCreate, asked[0].Kind);
+    EXPECT_EQ(target, asked[0].Path);
     EXPECT_EQ(DataOf(lic), ReadAll(target));
     EXPECT_EQ(isIdle, InstallThreadStatus.GetState())
         << "on the main thread the status is not used";
 
     held.Reset(CreateFileA(target.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
     ASSERT_TRUE(held.Valid());
-    texts.clear();
-    script = {mrIgnore};
+    asked.clear();
+    script = {TThreadAnswer::Ignore};
     EXPECT_TRUE(Files->ExtractFile(&lic, "", target));
-    EXPECT_EQ(1u, texts.size());
-    script = {mrAbort};
+    EXPECT_EQ(1u, asked.size());
+    script = {TThreadAnswer::Abort};
     EXPECT_FALSE(Files->ExtractFile(&lic, "", target));
-    EXPECT_EQ(2u, texts.size());
+    EXPECT_EQ(2u, asked.size());
     held.Reset();
     EXPECT_EQ(std::vector<std::string>{"File Copy: " + target}, InstallLogLines())
         << "failed attempts log nothing";
@@ -241,16 +233,15 @@ TEST_F(ReaderTest, FullDiskNamesTheReasonAndKeepsTheOldFile) {
 
     auto disk = std::make_unique<SmallDisk>();
     disk->Fill(0);
-    std::vector<std::string> texts;
-    const int32_t answers[] = {mrAbort, mrIgnore, mrRetry};
-    SetMessageDlgHandler([&](const std::string& text, uint8_t kind, uint16_t buttons) {
-        texts.push_back(text);
-        EXPECT_EQ(mtError, kind);
-        EXPECT_EQ(mbAbort | mbRetry | mbIgnore, buttons);
+    std::vector<TThreadQuestion> asked;
+    const TThreadAnswer answers[] = {TThreadAnswer::Abort, TThreadAnswer::Ignore,
+                                     TThreadAnswer::Retry};
+    SetThreadQuestionHandler([&](const TThreadQuestion& q) {
+        asked.push_back(q);
         EXPECT_TRUE(ReadAll(target) == "the old, good file") << "not cut short";
         EXPECT_FALSE(testfiles::Exists(target + ".~tmp"));
-        if (texts.size() == 3) disk.reset();
-        return texts.size() <= 3 ? answers[texts.size() - 1] : mrAbort;
+        if (asked.size() == 3) disk.reset();
+        return asked.size() <= 3 ? answers[asked.size() - 1] : TThreadAnswer::Abort;
     });
     EXPECT_FALSE(Files->ExtractFile(&lic, "", target));
     EXPECT_TRUE(Files->ExtractFile(&lic, "", target));
@@ -258,7 +249,7 @@ TEST_F(ReaderTest, FullDiskNamesTheReasonAndKeepsTheOldFile) {
     EXPECT_TRUE(Files->ExtractFile(&lic, "", target));
     EXPECT_TRUE(DataOf(lic) == ReadAll(target));
 
-    ASSERT_EQ(3u, texts.size());
+    ASSERT_EQ(3u, asked.size());
     char* reason = nullptr;
     FormatMessageA(
         FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
@@ -266,9 +257,9 @@ TEST_F(ReaderTest, FullDiskNamesTheReasonAndKeepsTheOldFile) {
     std::string diskFull = reason ? reason : "?";
     LocalFree(reason);
     diskFull = diskFull.substr(0, diskFull.find_first_of("\r\n"));
-    EXPECT_EQ(0u, texts[0].rfind("Cannot write file \"" + target + "\".\r" + diskFull, 0))
-        << texts[0];
-    EXPECT_EQ(std::string::npos, texts[0].find("Another application")) << "not a file in use";
+    EXPECT_EQ(TThreadQuestionKind::CannotWrite, asked[0].Kind) << "not a file in use";
+    EXPECT_EQ(target, asked[0].Path);
+    EXPECT_EQ(0u, asked[0].Reason.rfind(diskFull, 0)) << asked[0].Reason;
     DeleteFileA(target.c_str());
     RemoveDirectoryA(folder.c_str());
 }

@@ -16,43 +16,43 @@ protected:
         InstallThreadStatus.Reset();
     }
     void TearDown() override {
-        SetMessageDlgHandler(nullptr);
+        SetThreadQuestionHandler(nullptr);
         InstallThreadStatus.Reset();
     }
 };
 
 TEST_F(StatusProtocol, QuestionFromAnotherThreadTravelsThroughTheStatus) {
     std::vector<std::string> shown;
-    SetMessageDlgHandler([&](const std::string& text, uint8_t kind, uint16_t buttons) {
-        shown.push_back(text);
-        EXPECT_EQ(mtError, kind);
-        EXPECT_EQ(mbAbort | mbRetry | mbIgnore, buttons);
+    SetThreadQuestionHandler([&](const TThreadQuestion& q) {
+        shown.push_back(q.Path);
+        EXPECT_EQ(TThreadQuestionKind::CannotWrite, q.Kind);
+        EXPECT_EQ("disk full", q.Reason);
         EXPECT_EQ(isPaused, InstallThreadStatus.GetState());
-        return mrIgnore;
+        return TThreadAnswer::Ignore;
     });
     InstallThreadStatus.SetState(isRunning);
-    int32_t answer = 0;
+    TThreadAnswer answer = TThreadAnswer::Abort;
     uint8_t stateAfter = 0;
     std::thread asker([&] {
-        answer = MessageDlgFromThread("question", mtError, mbAbort | mbRetry | mbIgnore);
+        answer = AskFromThread({TThreadQuestionKind::CannotWrite, "C:\\question", "disk full"});
         stateAfter = InstallThreadStatus.GetState();
     });
     // Ticks before the question arrives do nothing but report progress.
     InstallThreadStatus.WaitFor(isAskPending);
-    EXPECT_EQ("question", InstallThreadStatus.Message);
+    EXPECT_EQ("C:\\question", InstallThreadStatus.Question.Path);
     InstallStatusTick({});
     asker.join();
-    EXPECT_EQ(mrIgnore, answer);
+    EXPECT_EQ(TThreadAnswer::Ignore, answer);
     EXPECT_EQ(isRunning, stateAfter);
-    EXPECT_EQ(std::vector<std::string>{"question"}, shown);
+    EXPECT_EQ(std::vector<std::string>{"C:\\question"}, shown);
 }
 
 TEST_F(StatusProtocol, MainThreadAsksDirectlyAndWithoutAHandlerStops) {
-    SetMessageDlgHandler([](const std::string&, uint8_t, uint16_t) { return mrRetry; });
-    EXPECT_EQ(mrRetry, MessageDlgFromThread("q", mtError, mbAbort | mbRetry | mbIgnore));
+    SetThreadQuestionHandler([](const TThreadQuestion&) { return TThreadAnswer::Retry; });
+    EXPECT_EQ(TThreadAnswer::Retry, AskFromThread({}));
     EXPECT_EQ(isIdle, InstallThreadStatus.GetState());
-    SetMessageDlgHandler(nullptr);
-    EXPECT_EQ(mrAbort, MessageDlgFromThread("q", mtError, mbAbort | mbRetry | mbIgnore))
+    SetThreadQuestionHandler(nullptr);
+    EXPECT_EQ(TThreadAnswer::Abort, AskFromThread({}))
         << "nobody to ask must not mean retry for ever";
 }
 
@@ -117,17 +117,17 @@ TEST_F(StatusProtocol, WaitingWakesOnTheChangeAndProgramEndAnswersAbort) {
     WaitForInstallThread();  // nothing running: returns at once
 
     InstallThreadStatus.SetState(isRunning);
-    int32_t answer = 0;
+    TThreadAnswer answer = TThreadAnswer::Retry;
     install_thread_detail::BodyStarting();
     std::thread body([&] {
         install_thread_detail::MarkThisThreadAsInstallThread();
-        answer = MessageDlgFromThread("q", mtError, mbAbort | mbRetry | mbIgnore);
-        InstallThreadStatus.SetState(answer == mrAbort ? isFailed : isDone);
+        answer = AskFromThread({});
+        InstallThreadStatus.SetState(answer == TThreadAnswer::Abort ? isFailed : isDone);
         install_thread_detail::BodyEnded();
     });
     WaitForInstallThread();
     body.join();
-    EXPECT_EQ(mrAbort, answer);
+    EXPECT_EQ(TThreadAnswer::Abort, answer);
     EXPECT_EQ(isFailed, InstallThreadStatus.GetState());
 }
 

@@ -115,12 +115,12 @@ TEST_F(InstallRunTest, FailingTwiceThenSucceedingCountsOnce) {
     ASSERT_TRUE(held.Valid());
     int asked = 0;
     DWORD askingThread = 0;
-    SetMessageDlgHandler([&](const std::string& text, uint8_t, uint16_t) {
+    SetThreadQuestionHandler([&](const TThreadQuestion& q) {
         askingThread = GetCurrentThreadId();
         EXPECT_EQ(isPaused, InstallThreadStatus.GetState()) << "the window pauses while it asks";
-        EXPECT_NE(std::string::npos, text.find(target));
+        EXPECT_EQ(target, q.Path);
         if (++asked == 2) held.Reset();
-        return mrRetry;
+        return TThreadAnswer::Retry;
     });
     ASSERT_TRUE(Start());
     ASSERT_TRUE(RunToEnd());
@@ -145,7 +145,7 @@ TEST_F(InstallRunTest, IgnoreCountsTheFileAndAbortStopsTheRun) {
     // A folder where the file should go: it cannot be created.
     ASSERT_TRUE(CreateDirectoryA(fax1.c_str(), nullptr));
 
-    SetMessageDlgHandler([](const std::string&, uint8_t, uint16_t) { return mrIgnore; });
+    SetThreadQuestionHandler([](const TThreadQuestion&) { return TThreadAnswer::Ignore; });
     ASSERT_TRUE(Start());
     ASSERT_TRUE(RunToEnd());
     EXPECT_TRUE(Finished);
@@ -156,7 +156,7 @@ TEST_F(InstallRunTest, IgnoreCountsTheFileAndAbortStopsTheRun) {
     DeleteFileA((Dir + "Templates\\Faxes\\Fax 2.rtf").c_str());
     DeleteFolderTree(Dir + "Clip Library");
     DeleteFileA((Dir + "Basic.asn").c_str());
-    SetMessageDlgHandler([](const std::string&, uint8_t, uint16_t) { return mrAbort; });
+    SetThreadQuestionHandler([](const TThreadQuestion&) { return TThreadAnswer::Abort; });
     Finished = false;
     ASSERT_TRUE(Start());
     ASSERT_TRUE(RunToEnd());
@@ -252,9 +252,9 @@ TEST_F(InstallRunTest, ThreadTellsTheWindowOfEachStateItMustActOn) {
     UniqueHandle held = HoldOpen(target);
     ASSERT_TRUE(held.Valid());
     int asked = 0;
-    SetMessageDlgHandler([&](const std::string&, uint8_t, uint16_t) {
+    SetThreadQuestionHandler([&](const TThreadQuestion&) {
         held.Reset();
-        return ++asked == 1 ? mrRetry : mrAbort;
+        return ++asked == 1 ? TThreadAnswer::Retry : TThreadAnswer::Abort;
     });
     ASSERT_TRUE(Start());
     EXPECT_TRUE(runOnNotices());

@@ -39,7 +39,7 @@ protected:
 
     void TearDown() override {
         WaitForInstallThread();
-        SetMessageDlgHandler(nullptr);
+        SetThreadQuestionHandler(nullptr);
         InstallThreadStatus.Reset();
         FullPathMode = false;
         FileSetMode = false;

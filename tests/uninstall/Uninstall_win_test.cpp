@@ -4,7 +4,7 @@
 
 #include "instutils/InstUtils.h"
 #include "instutils/AppInterface.h"
-#include "payload/InstallThread.h"
+#include "instutils/MessageKinds.h"
 #include "tests/instutils/Scratch_win.h"
 
 #include <gtest/gtest.h>

@@ -19,6 +19,27 @@ TEST(SkippedFiles, NamedOneALineAndCutAfterTen) {
     EXPECT_EQ(text.find("f11"), std::string::npos) << text;
 }
 
+// The install thread says what failed; these are the words and buttons the
+// user sees, and what each way of closing the box tells the thread.
+TEST(ThreadQuestion, WordsButtonsAndAnswers) {
+    EXPECT_EQ(ThreadQuestionText({TThreadQuestionKind::CannotCreate, "C:\\P\\parv.exe", ""}),
+              "Cannot create file \"C:\\P\\parv.exe\".\r"
+              "Another application might already be using this file.\r\r"
+              "Please make sure that the setup of Parvela Word Processor is not blocked by "
+              "your security software (firewall/antivirus) in any way.\r"
+              "You might want to temporarily disable your security software and try again.");
+    EXPECT_EQ(ThreadQuestionText({TThreadQuestionKind::CannotWrite, "E:\\a.dat",
+                                  "There is not enough space on the disk."}),
+              "Cannot write file \"E:\\a.dat\".\rThere is not enough space on the disk.\r\r"
+              "Free some space on the disk or remove the cause, then click Retry.\r"
+              "Click Ignore to go on without this file, or Abort to stop the installation.");
+    EXPECT_EQ(ThreadAnswerOf(mrAbort), TThreadAnswer::Abort);
+    EXPECT_EQ(ThreadAnswerOf(mrIgnore), TThreadAnswer::Ignore);
+    EXPECT_EQ(ThreadAnswerOf(mrRetry), TThreadAnswer::Retry);
+    // A box closed another way asks again rather than dropping the file.
+    EXPECT_EQ(ThreadAnswerOf(mrCancel), TThreadAnswer::Retry);
+}
+
 TEST(AssocCommand, SuffixesFollowTheTickedTypesInFixedOrder) {
     struct Case {
         const char* Main;

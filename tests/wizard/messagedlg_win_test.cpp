@@ -206,7 +206,7 @@ TEST(MessageDlg, InstalledAsTheHandlerOfQuestionsOnTheMainThread) {
     s.Act = [](HWND box) { SendMessageA(GetDlgItem(box, mrRetry), BM_CLICK, 0, 0); };
     Current = &s;
     const UINT_PTR timer = SetTimer(nullptr, 0, 30, OnTimer);
-    const int32_t got = MessageDlgFromThread("retry?", mtError, mbAbort | mbRetry | mbIgnore);
+    const int32_t got = AskUser("retry?", mtError, mbAbort | mbRetry | mbIgnore);
     KillTimer(nullptr, timer);
     Current = nullptr;
     EXPECT_EQ(got, mrRetry);

@@ -8,7 +8,7 @@
 #include <set>
 #include <string>
 
-#include "payload/InstallThread.h"
+#include "instutils/MessageKinds.h"
 #include "wizard/DlgRules.h"
 #include "wizard/Layout.h"
 #include "wizard/PageFlow.h"

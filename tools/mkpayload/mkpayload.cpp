@@ -6,9 +6,9 @@
 #include <cstdio>
 #include <fstream>
 #include <iostream>
-#include <iterator>
 #include <string>
 
+#include "instutils/InstUtils.h"
 #include "payload/PayloadBuilder.h"
 #include "tools/mkpayload/ReleaseFolder.h"
 
@@ -78,13 +78,11 @@ int Release(std::string folder, const std::string& outPath) {
 }
 
 int List(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
+    std::string packed;
+    if (ReadWholeFile(path, packed) != TFileRead::Read) {
         std::fprintf(stderr, "mkpayload: cannot read %s\n", path.c_str());
         return 1;
     }
-    const std::string packed((std::istreambuf_iterator<char>(in)),
-                             std::istreambuf_iterator<char>());
     std::string listing, error;
     if (!ListPayload(packed, listing, error)) {
         std::fprintf(stderr, "mkpayload: %s: %s\n", path.c_str(), error.c_str());
