@@ -28,8 +28,6 @@ const char* const ComponentFiles[ComponentCount] = {
     "Basic.asn",
 };
 
-std::vector<std::string> SplitFileList(const std::string& list) { return SplitLines(list); }
-
 bool MatchesEntry(const std::string& fileListEntry, const std::string& payloadName) {
     if (LastChar(fileListEntry) == '\\') {
         if (payloadName.size() < fileListEntry.size())

@@ -12,5 +12,7 @@ extern const char* const ComponentNames[ComponentCount];
 // Entries separated by a single CR; a trailing "\" marks a folder entry.
 extern const char* const ComponentFiles[ComponentCount];
 
-std::vector<std::string> SplitFileList(const std::string& list);  // at CR, LF or CR LF
+// Whether a payload name belongs to a file-list entry (one line of a list,
+// split by SplitLines): the same name, or for a folder entry ("Templates\\")
+// any name under it; letter case is ignored.
 bool MatchesEntry(const std::string& fileListEntry, const std::string& payloadName);

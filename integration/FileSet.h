@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "payload/AttachFiles.h"  // TOverwriteMode
+
 // The file set as a table: one row per AddFile call, in call order.
 enum TFileSetDest { fdMainDir, fdSpellcheck, fdPublic };
 enum TFileSetCondition {
@@ -23,7 +25,7 @@ struct TFileSetRow {
     const char* Name;        // payload name, or a folder prefix ending in "\"
     const char* TargetName;  // non-null: written under this name (FullPathMode)
     TFileSetDest Dest;
-    int Mode;  // 0 absent only, 1 absent or other time, 2 always
+    TOverwriteMode Mode;
     int Component;
     TFileSetCondition Condition;
     TFileSetLogging Logging;

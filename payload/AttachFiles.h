@@ -12,6 +12,13 @@
 
 #include "payload/PayloadFormat.h"
 
+// When AddFile queues an entry whose target file exists already.
+enum TOverwriteMode {
+    omIfAbsent = 0,           // only when the target does not exist
+    omIfAbsentOrChanged = 1,  // also when its last-write time differs from the entry's
+    omAlways = 2,
+};
+
 struct TAttachedFile {
     std::string Name;
     int32_t Size = 0;
@@ -49,8 +56,10 @@ public:
                      const std::string& target);
     // Queues one entry, or every entry under a folder prefix ("Templates\\"),
     // into install list `component` (0..5; others queue nothing).
+    // ForceOverwrite makes every request omAlways; the update record still
+    // marks an omIfAbsent request.
     bool AddFile(const std::string& nameOrPrefix, const std::string& folder, int component,
-                 int mode);
+                 TOverwriteMode mode);
     int32_t GetComponentSize(const std::string& fileList) const;
     int32_t GetTotalSize() const;
     void ClearComponent(int component);

@@ -2,10 +2,10 @@
 
 #include <windows.h>
 
-#include <algorithm>
 #include <climits>
 
 #include "instutils/InstUtils.h"
+#include "instutils/ResConst.h"
 #include "instutils/ReplaceFile_win.h"
 #include "instutils/WinHandles.h"
 #include "instutils/DayCount.h"
@@ -89,10 +89,6 @@ bool IsExistingFile(const std::string& path) {
 
 bool IsFolderPrefix(const std::string& name) { return !name.empty() && name.back() == '\\'; }
 
-bool LiesUnder(const std::string& name, const std::string& prefix) {
-    return TextEqualsIgnoreCase(name.substr(0, std::min(name.size(), prefix.size())), prefix);
-}
-
 }  // namespace
 
 bool TAttachedFiles::ExtractFile(const TAttachedFile* entry, const std::string& name,
@@ -127,23 +123,22 @@ bool TAttachedFiles::ExtractFile(const TAttachedFile* entry, const std::string& 
 }
 
 bool TAttachedFiles::AddFile(const std::string& nameOrPrefix, const std::string& folder,
-                             int component, int mode) {
+                             int component, TOverwriteMode mode) {
     if (component < 0 || component >= static_cast<int>(InstallLists.size())) return false;
-    const int effective = ForceOverwrite ? 2 : mode;
+    const TOverwriteMode effective = ForceOverwrite ? omAlways : mode;
     const bool prefix = IsFolderPrefix(nameOrPrefix);
     std::string publicFolder;
     bool anyQueued = false;
     for (const TAttachedFile& e : Entries) {
-        if (prefix ? !LiesUnder(e.Name, nameOrPrefix) : !TextEqualsIgnoreCase(e.Name, nameOrPrefix))
-            continue;
+        if (!MatchesEntry(nameOrPrefix, e.Name)) continue;
         std::string target = folder;
         if (!FullPathMode) {
             AppendPathSeparator(target);
             target += e.Name;
         }
         bool queue = true;
-        if (effective != 2 && IsExistingFile(target))
-            queue = effective == 1 && GetFileModifiedTime(target) != e.Time;
+        if (effective != omAlways && IsExistingFile(target))
+            queue = effective == omIfAbsentOrChanged && GetFileModifiedTime(target) != e.Time;
         if (queue) {
             InstallLists[static_cast<size_t>(component)].push_back(
                 TFileToInstall{&e, target, LogSuspensionCount() == 0});
@@ -153,7 +148,7 @@ bool TAttachedFiles::AddFile(const std::string& nameOrPrefix, const std::string&
                         JoinPath(GetShellFolder(CSIDL_COMMON_APPDATA_), "Parvela\\Public\\");
                 if (target.size() >= publicFolder.size() &&
                     TextEqualsIgnoreCase(target.substr(0, publicFolder.size()), publicFolder))
-                    UpdateList.push_back(mode == 0 ? target + "\t!" : target);
+                    UpdateList.push_back(mode == omIfAbsent ? target + "\t!" : target);
             }
             anyQueued = true;
         }
@@ -163,17 +158,7 @@ bool TAttachedFiles::AddFile(const std::string& nameOrPrefix, const std::string&
 }
 
 int32_t TAttachedFiles::GetComponentSize(const std::string& fileList) const {
-    std::vector<std::string> lines;
-    size_t pos = 0;
-    while (pos <= fileList.size()) {
-        size_t end = fileList.find_first_of("\r\n", pos);
-        if (end == std::string::npos) end = fileList.size();
-        if (end > pos) lines.push_back(fileList.substr(pos, end - pos));
-        pos =
-            end + ((end + 1 < fileList.size() && fileList[end] == '\r' && fileList[end + 1] == '\n')
-                       ? 2
-                       : 1);
-    }
+    const std::vector<std::string> lines = SplitLines(fileList);
     const std::string mainDir = WizardMainDir ? WizardMainDir() : GetCurrentFolder();
     // One cluster query for the whole list; the volume cannot change meanwhile.
     const uint32_t cluster = GetClusterSize(mainDir);
@@ -181,8 +166,7 @@ int32_t TAttachedFiles::GetComponentSize(const std::string& fileList) const {
     for (auto line = lines.rbegin(); line != lines.rend(); ++line) {
         const bool prefix = IsFolderPrefix(*line);
         for (auto e = Entries.rbegin(); e != Entries.rend(); ++e) {
-            if (prefix ? !LiesUnder(e->Name, *line) : !TextEqualsIgnoreCase(e->Name, *line))
-                continue;
+            if (!MatchesEntry(*line, e->Name)) continue;
             total += RoundUpToClusterSize(e->Size, cluster);
             if (!prefix) break;
         }

@@ -83,14 +83,9 @@ bool ParseManifest(std::string_view text, std::vector<TManifestEntry>& entries,
     entries.clear();
     std::set<std::string> seen;
     int lineNo = 0;
-    size_t pos = 0;
-    while (pos < text.size()) {
-        size_t end = text.find('\n', pos);
-        if (end == std::string_view::npos) end = text.size();
-        std::string_view line = text.substr(pos, end - pos);
-        pos = end + 1;
+    for (const std::string& whole : SplitLines(std::string(text))) {
+        const std::string_view line = whole;
         ++lineNo;
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
         if (line.empty() || line[0] == '#') continue;
 
         auto fail = [&](const std::string& why) {

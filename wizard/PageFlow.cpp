@@ -1,5 +1,7 @@
 #include "wizard/PageFlow.h"
 
+#include "instutils/InstUtils.h"
+
 namespace {
 
 const char* const ProductName = "Parvela Word Processor Lite";
@@ -76,19 +78,11 @@ bool IsWindows2000OrLater(uint32_t platformId, uint32_t majorVersion) {
 }
 
 std::string LicenseMemoText(const std::string& bytes) {
+    const std::vector<std::string> lines = SplitLines(bytes);
     std::string out;
-    size_t start = 0;
-    bool first = true;
-    while (start < bytes.size()) {
-        size_t end = bytes.find_first_of("\r\n", start);
-        if (end == std::string::npos) end = bytes.size();
-        if (!first) out += "\r\n";
-        out.append(bytes, start, end - start);
-        first = false;
-        if (end < bytes.size() && bytes[end] == '\r' && end + 1 < bytes.size() &&
-            bytes[end + 1] == '\n')
-            ++end;
-        start = end + 1;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        if (i > 0) out += "\r\n";
+        out += lines[i];
     }
     return out;
 }

@@ -55,14 +55,14 @@ TEST(Catalogue, FileListsAreSeparatedBySingleCarriageReturns) {
         EXPECT_EQ(list.find("\r\r"), std::string::npos);
         EXPECT_NE(list.front(), '\r');
         EXPECT_NE(list.back(), '\r');
-        for (const std::string& entry : SplitFileList(list)) EXPECT_FALSE(entry.empty());
+        for (const std::string& entry : SplitLines(list)) EXPECT_FALSE(entry.empty());
     }
 }
 
 TEST(Catalogue, EveryPayloadNameBelongsToExactlyOneComponent) {
     std::vector<int> owners(PayloadNames.size(), 0);
     for (int c = 0; c < ComponentCount; ++c)
-        for (const std::string& entry : SplitFileList(ComponentFiles[c]))
+        for (const std::string& entry : SplitLines(ComponentFiles[c]))
             for (const std::string& hit : Assigned(entry))
                 for (size_t i = 0; i < PayloadNames.size(); ++i)
                     owners[i] += PayloadNames[i] == hit;
@@ -77,7 +77,7 @@ TEST(Catalogue, FolderEntriesCollectEveryNameUnderThem) {
     EXPECT_TRUE(Assigned("missing.dat").empty());
 }
 
-TEST(Catalogue, SplitFileListBreaksAtAnyLineEnd) {
+TEST(Catalogue, FileListsSplitAtAnyLineEnd) {
     const struct {
         const char* list;
         std::vector<std::string> entries;
@@ -88,7 +88,7 @@ TEST(Catalogue, SplitFileListBreaksAtAnyLineEnd) {
         {"a\r\n", {"a"}},
         {"", {}},
     };
-    for (const auto& c : cases) EXPECT_EQ(SplitFileList(c.list), c.entries) << c.list;
+    for (const auto& c : cases) EXPECT_EQ(SplitLines(c.list), c.entries) << c.list;
 }
 
 TEST(Catalogue, MatchesEntryRules) {

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "instutils/AppInterface.h"
+#include "instutils/InstUtils.h"
 #include "instutils/ResConst.h"
 #include "integration/FileSet.h"
 
@@ -134,10 +135,10 @@ TEST(FileSetTable, NamesTheSameEntriesAsTheCatalogue) {
         ASSERT_GE(r.Component, 0);
         ASSERT_LT(r.Component, ComponentCount);
         names[r.Component].insert(r.Name);
-        EXPECT_TRUE(r.Mode == 0 || r.Mode == 1) << r.Name;
+        EXPECT_TRUE(r.Mode == omIfAbsent || r.Mode == omIfAbsentOrChanged) << r.Name;
     }
     for (int k = 0; k < ComponentCount; ++k) {
-        auto listed = SplitFileList(ComponentFiles[k]);
+        auto listed = SplitLines(ComponentFiles[k]);
         EXPECT_EQ(names[k], std::set<std::string>(listed.begin(), listed.end())) << k;
     }
 }

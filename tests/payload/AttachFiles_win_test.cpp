@@ -12,7 +12,8 @@ namespace {
 using ReaderTest = PayloadWinTest;
 
 TEST_F(ReaderTest, TemplatesQueuedInPayloadOrderThenNotAgainInMode0) {
-    ASSERT_TRUE(Files->AddFile("templates\\", Dir, 3, 0)) << "prefix matching ignores case";
+    ASSERT_TRUE(Files->AddFile("templates\\", Dir, 3, omIfAbsent))
+        << "prefix matching ignores case";
     const auto& list = Files->InstallLists[3];
     ASSERT_EQ(19u, list.size());
     size_t next = 0;
@@ -27,22 +28,22 @@ TEST_F(ReaderTest, TemplatesQueuedInPayloadOrderThenNotAgainInMode0) {
 
     Files->ClearComponent(3);
     EXPECT_TRUE(Files->InstallLists[3].empty());
-    EXPECT_FALSE(Files->AddFile("Templates\\", Dir, 3, 0));
+    EXPECT_FALSE(Files->AddFile("Templates\\", Dir, 3, omIfAbsent));
     EXPECT_TRUE(Files->InstallLists[3].empty());
     Files->ForceOverwrite = true;
-    EXPECT_TRUE(Files->AddFile("Templates\\", Dir, 3, 0));
+    EXPECT_TRUE(Files->AddFile("Templates\\", Dir, 3, omIfAbsent));
     EXPECT_EQ(19u, Files->InstallLists[3].size());
 }
 
 TEST_F(ReaderTest, NamesMatchIgnoringCaseAndUnknownNamesQueueNothing) {
-    EXPECT_FALSE(Files->AddFile("nothing.exe", Dir, 0, 2));
-    EXPECT_FALSE(Files->AddFile("Nothing\\", Dir, 0, 2));
+    EXPECT_FALSE(Files->AddFile("nothing.exe", Dir, 0, omAlways));
+    EXPECT_FALSE(Files->AddFile("Nothing\\", Dir, 0, omAlways));
     EXPECT_EQ(0, Files->GetTotalSize());
-    ASSERT_TRUE(Files->AddFile("PARV.EXE", Dir, 0, 0));
+    ASSERT_TRUE(Files->AddFile("PARV.EXE", Dir, 0, omIfAbsent));
     ASSERT_EQ(1u, Files->InstallLists[0].size());
     EXPECT_EQ("parv.exe", Files->InstallLists[0][0].Entry->Name);
     EXPECT_EQ(Dir + "parv.exe", Files->InstallLists[0][0].Target) << "the entry's own letter case";
-    EXPECT_FALSE(Files->AddFile("parv.exe", Dir, 6, 2)) << "no such component";
+    EXPECT_FALSE(Files->AddFile("parv.exe", Dir, 6, omAlways)) << "no such component";
 }
 
 TEST_F(ReaderTest, Mode1ComparesTheStoredTimeWithTwoSecondGrain) {
@@ -61,28 +62,31 @@ TEST_F(ReaderTest, Mode1ComparesTheStoredTimeWithTwoSecondGrain) {
         ASSERT_TRUE(ShiftWriteTime(target, c.shift - applied));
         applied = c.shift;
         Files->ClearComponent(0);
-        EXPECT_EQ(c.queued, Files->AddFile("License.txt", Dir, 0, 1)) << "shift " << c.shift;
+        EXPECT_EQ(c.queued, Files->AddFile("License.txt", Dir, 0, omIfAbsentOrChanged))
+            << "shift " << c.shift;
         EXPECT_EQ(c.queued ? 1u : 0u, Files->InstallLists[0].size());
         Files->ClearComponent(0);
-        EXPECT_FALSE(Files->AddFile("License.txt", Dir, 0, 0)) << "mode 0: the file exists";
-        EXPECT_TRUE(Files->AddFile("License.txt", Dir, 0, 2));
+        EXPECT_FALSE(Files->AddFile("License.txt", Dir, 0, omIfAbsent))
+            << "mode 0: the file exists";
+        EXPECT_TRUE(Files->AddFile("License.txt", Dir, 0, omAlways));
     }
     // A folder where the file should be does not count as an existing file.
     ASSERT_TRUE(CreateDirectoryA((Dir + "us.zlx").c_str(), nullptr));
-    EXPECT_TRUE(Files->AddFile("us.zlx", Dir, 1, 0));
+    EXPECT_TRUE(Files->AddFile("us.zlx", Dir, 1, omIfAbsent));
 }
 
 TEST_F(ReaderTest, FullPathModeQueuesTheAmericanCacheAsTheBritishOne) {
-    ASSERT_TRUE(Files->AddFile("English (American).cache", Dir, 1, 0));
+    ASSERT_TRUE(Files->AddFile("English (American).cache", Dir, 1, omIfAbsent));
     FullPathMode = true;
-    ASSERT_TRUE(Files->AddFile("English (American).cache", Dir + "English (British).cache", 1, 0));
+    ASSERT_TRUE(
+        Files->AddFile("English (American).cache", Dir + "English (British).cache", 1, omIfAbsent));
     FullPathMode = false;
     const auto& list = Files->InstallLists[1];
     ASSERT_EQ(2u, list.size());
     EXPECT_EQ(list[0].Entry, list[1].Entry);
     EXPECT_EQ(Dir + "English (British).cache", list[1].Target);
     EXPECT_EQ(2 * 8022, Files->GetTotalSize());
-    ASSERT_TRUE(Files->AddFile("Hyphenation.dat", Dir, 2, 0));
+    ASSERT_TRUE(Files->AddFile("Hyphenation.dat", Dir, 2, omIfAbsent));
     EXPECT_EQ(2 * 8022 + 182700, Files->GetTotalSize());
 }
 
@@ -92,19 +96,19 @@ TEST_F(ReaderTest, UpdateListHoldsPublicTargetsWithTheMode0Mark) {
     const std::string pub = JoinPath(common, "Parvela\\Public\\");
     Files->ForceOverwrite = true;  // no existence test: nothing is created
     FileSetMode = true;
-    ASSERT_TRUE(Files->AddFile("Templates\\Faxes\\Fax 1.rtf", pub, 3, 0));
-    ASSERT_TRUE(Files->AddFile("Templates\\Faxes\\Fax 2.rtf", pub, 3, 1));
-    ASSERT_TRUE(Files->AddFile("parv.exe", Dir, 0, 0));
+    ASSERT_TRUE(Files->AddFile("Templates\\Faxes\\Fax 1.rtf", pub, 3, omIfAbsent));
+    ASSERT_TRUE(Files->AddFile("Templates\\Faxes\\Fax 2.rtf", pub, 3, omIfAbsentOrChanged));
+    ASSERT_TRUE(Files->AddFile("parv.exe", Dir, 0, omIfAbsent));
     std::string upper = pub;
     CharUpperBuffA(upper.data(), DWORD(upper.size()));
-    ASSERT_TRUE(Files->AddFile("Basic.asn", upper, 5, 1));
+    ASSERT_TRUE(Files->AddFile("Basic.asn", upper, 5, omIfAbsentOrChanged));
     ASSERT_EQ(3u, Files->UpdateList.size());
     EXPECT_EQ(pub + "Templates\\Faxes\\Fax 1.rtf\t!", Files->UpdateList[0]);
     EXPECT_EQ(pub + "Templates\\Faxes\\Fax 2.rtf", Files->UpdateList[1]);
     EXPECT_EQ(upper + "Basic.asn", Files->UpdateList[2]) << "the folder test ignores case";
 
     FileSetMode = false;
-    ASSERT_TRUE(Files->AddFile("Templates\\Faxes\\Fax 3.rtf", pub, 3, 0));
+    ASSERT_TRUE(Files->AddFile("Templates\\Faxes\\Fax 3.rtf", pub, 3, omIfAbsent));
     EXPECT_EQ(3u, Files->UpdateList.size()) << "only in file-set mode";
 }
 

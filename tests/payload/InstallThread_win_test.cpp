@@ -36,7 +36,7 @@ protected:
     }
 
     void Queue(const std::string& name, int component) {
-        ASSERT_TRUE(Files->AddFile(name, Dir, component, 2)) << name;
+        ASSERT_TRUE(Files->AddFile(name, Dir, component, omAlways)) << name;
     }
 
     bool Start() {
