@@ -91,18 +91,26 @@ int32_t ReadFileSize(const std::string& path) {
     return int32_t(GetFileSize(file.Get(), nullptr));
 }
 
+namespace {
+
+TDateTime DateTimeOf(const SYSTEMTIME& st) {
+    TDateTime t;
+    t.Year = st.wYear;
+    t.Month = st.wMonth;
+    t.Day = st.wDay;
+    t.Hour = st.wHour;
+    t.Minute = st.wMinute;
+    t.Second = st.wSecond;
+    t.Millisecond = st.wMilliseconds;
+    return t;
+}
+
+}  // namespace
+
 double LocalNowDayCount() {
     SYSTEMTIME now;
     GetLocalTime(&now);
-    TDateTime t;
-    t.Year = now.wYear;
-    t.Month = now.wMonth;
-    t.Day = now.wDay;
-    t.Hour = now.wHour;
-    t.Minute = now.wMinute;
-    t.Second = now.wSecond;
-    t.Millisecond = now.wMilliseconds;
-    return EncodeDayCount(t);
+    return EncodeDayCount(DateTimeOf(now));
 }
 
 double GetFileModifiedTime(const std::string& path) {
@@ -128,12 +136,9 @@ double GetFileModifiedTime(const std::string& path) {
         // same 2-second grain from the full time instead.
         SYSTEMTIME st;
         if (!FileTimeToSystemTime(&local, &st)) return LocalNowDayCount();
-        t.Year = st.wYear;
-        t.Month = st.wMonth;
-        t.Day = st.wDay;
-        t.Hour = st.wHour;
-        t.Minute = st.wMinute;
-        t.Second = st.wSecond & ~1;
+        t = DateTimeOf(st);
+        t.Second &= ~1;
+        t.Millisecond = 0;
     }
     return EncodeDayCount(t);
 }

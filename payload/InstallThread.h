@@ -13,7 +13,7 @@
 // the window chooses the words and the buttons.
 enum class TThreadQuestionKind : uint8_t {
     CannotCreate,  // the target cannot be created or replaced
-    CannotWrite,   // the target took not all its bytes
+    CannotWrite,   // the target did not take all its bytes
 };
 struct TThreadQuestion {
     TThreadQuestionKind Kind = TThreadQuestionKind::CannotCreate;

@@ -1,4 +1,4 @@
-#include "png/PNGBitmap.h"
+#include "png/PNGBitmap_win.h"
 
 #include <cstring>
 #include <vector>

@@ -1,6 +1,6 @@
 #pragma once
 // A small PNG reader for the wizard's logos: indexed colour (type 3), bit
-// depths 1, 2, 4 and 8, not interlaced. Platform-free; png/PNGBitmap.h turns
+// depths 1, 2, 4 and 8, not interlaced. Platform-free; png/PNGBitmap_win.h turns
 // an image into a bitmap and reads the program's "PNG" resources.
 
 #include <array>

@@ -1,4 +1,4 @@
-#include "png/PNGBitmap.h"
+#include "png/PNGBitmap_win.h"
 
 void LoadPNGResource(HMODULE module, const char* name, TPNGImage& image) {
     // Resource handles need no release: they live as long as the module.

@@ -4,7 +4,7 @@
 #include <windows.h>
 
 #include "instutils/WinHandles.h"  // TGdiHandle, TClientDC
-#include "png/PNGBitmap.h"         // TBitmapHandle
+#include "png/PNGBitmap_win.h"     // TBitmapHandle
 
 using TFontHandle = TGdiHandle<HFONT>;
 using TBrushHandle = TGdiHandle<HBRUSH>;
