@@ -1,8 +1,8 @@
 // Current folder, folder tests, drives, files and folder trees.
+#include "instutils/DayCount.h"
 #include "instutils/FolderStack.h"
 #include "instutils/InstUtils.h"
 #include "instutils/WinHandles.h"
-#include "instutils/DayCount.h"
 
 #include <limits>
 

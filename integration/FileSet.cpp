@@ -3,8 +3,8 @@
 #include <bit>
 #include <cstring>
 
-#include "instutils/InstUtils.h"
 #include "instutils/AppInterface.h"
+#include "instutils/InstUtils.h"
 
 double InstallStamp = 0;
 

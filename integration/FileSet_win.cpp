@@ -2,13 +2,13 @@
 
 #include <algorithm>
 
+#include "instutils/AppInterface.h"
+#include "instutils/DayCount.h"
 #include "instutils/InstUtils.h"
 #include "instutils/WinHandles.h"
-#include "instutils/AppInterface.h"
 #include "integration/FileSet.h"
 #include "integration/Options.h"
 #include "payload/AttachFiles.h"
-#include "instutils/DayCount.h"
 
 namespace {
 

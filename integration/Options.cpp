@@ -1,7 +1,7 @@
 #include "integration/Options.h"
 
-#include "instutils/InstUtils.h"
 #include "instutils/AppInterface.h"
+#include "instutils/InstUtils.h"
 
 TOptions Options;
 int32_t LastRunVersion = app::LastRunVerUnknown;

@@ -1,9 +1,9 @@
 #include <windows.h>
 
+#include "instutils/AppInterface.h"
 #include "instutils/CommandLine.h"
 #include "instutils/InstUtils.h"
 #include "instutils/ResConst.h"
-#include "instutils/AppInterface.h"
 #include "integration/Options.h"
 #include "integration/Registry_win.h"
 

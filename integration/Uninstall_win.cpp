@@ -2,9 +2,9 @@
 
 #include <climits>
 
+#include "instutils/AppInterface.h"
 #include "instutils/InstUtils.h"
 #include "instutils/WinHandles.h"
-#include "instutils/AppInterface.h"
 #include "integration/Options.h"
 #include "integration/Registry_win.h"
 

@@ -4,11 +4,11 @@
 
 #include <climits>
 
-#include "instutils/InstUtils.h"
-#include "instutils/ResConst.h"
-#include "instutils/ReplaceFile_win.h"
-#include "instutils/WinHandles.h"
 #include "instutils/DayCount.h"
+#include "instutils/InstUtils.h"
+#include "instutils/ReplaceFile_win.h"
+#include "instutils/ResConst.h"
+#include "instutils/WinHandles.h"
 #include "payload/InstallThread.h"
 
 std::unique_ptr<TAttachedFiles> TAttachedFiles::CreateFromResource(PayloadError* error) {

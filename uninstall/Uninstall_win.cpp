@@ -1,9 +1,9 @@
 #include "uninstall/Uninstall_win.h"
 
-#include "instutils/InstUtils.h"
-#include "instutils/WinHandles.h"
 #include "instutils/AppInterface.h"
+#include "instutils/InstUtils.h"
 #include "instutils/MessageKinds.h"
+#include "instutils/WinHandles.h"
 
 #include <shlobj.h>
 

@@ -2,8 +2,8 @@
 
 #include <bit>
 
-#include "instutils/InstUtils.h"
 #include "instutils/AppInterface.h"
+#include "instutils/InstUtils.h"
 
 std::string ThreadQuestionText(const TThreadQuestion& question) {
     if (question.Kind == TThreadQuestionKind::CannotWrite)

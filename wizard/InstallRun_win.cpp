@@ -1,11 +1,11 @@
 #include <windows.h>
 
-#include "instutils/InstUtils.h"
 #include "instutils/AppInterface.h"
+#include "instutils/DayCount.h"
+#include "instutils/InstUtils.h"
 #include "integration/FileSet.h"
 #include "integration/Options.h"
 #include "payload/AttachFiles.h"
-#include "instutils/DayCount.h"
 #include "wizard/InstallRun.h"
 
 namespace {

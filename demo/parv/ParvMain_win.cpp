@@ -4,11 +4,11 @@
 
 #include "demo/parv/ParvCommand.h"
 #include "demo/parv/ParvSystem.h"
+#include "instutils/AppInterface.h"
 #include "instutils/CommandLine.h"
+#include "instutils/DayCount.h"
 #include "instutils/InstUtils.h"
 #include "instutils/WinHandles.h"
-#include "instutils/AppInterface.h"
-#include "instutils/DayCount.h"
 #include "uninstall/Uninstall_win.h"
 #include "wizard/MessageDlg_win.h"
 

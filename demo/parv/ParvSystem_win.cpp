@@ -1,7 +1,7 @@
 #include "demo/parv/ParvSystem.h"
 
-#include "instutils/WinHandles.h"
 #include "instutils/AppInterface.h"
+#include "instutils/WinHandles.h"
 #include "uninstall/Uninstall_win.h"
 
 #include <shlobj.h>

@@ -1,8 +1,8 @@
 // The real parv.exe under Wine: what the setup program relies on when it
 // starts the application, looks for its windows and reads its registry value.
 
-#include "instutils/WinHandles.h"
 #include "instutils/AppInterface.h"
+#include "instutils/WinHandles.h"
 #include "tests/support/Files_win.h"
 
 #include <gtest/gtest.h>

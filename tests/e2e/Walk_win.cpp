@@ -2,11 +2,11 @@
 
 #include <thread>
 
-#include "instutils/ResConst.h"
 #include "instutils/AppInterface.h"
-#include "wizard/Layout.h"
+#include "instutils/ResConst.h"
 #include "tests/e2e/Driver.h"
 #include "tests/e2e/Machine.h"
+#include "wizard/Layout.h"
 
 namespace e2e {
 

@@ -6,12 +6,12 @@
 #include <memory>
 
 #include "WinTestSupport.h"
-#include "instutils/InstUtils.h"
 #include "instutils/AppInterface.h"
+#include "instutils/DayCount.h"
+#include "instutils/InstUtils.h"
 #include "integration/FileSet.h"
 #include "integration/Options.h"
 #include "payload/AttachFiles.h"
-#include "instutils/DayCount.h"
 #include "payload/PayloadFormat.h"
 
 using namespace testsupport;

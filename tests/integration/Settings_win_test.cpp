@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "WinTestSupport.h"
-#include "instutils/InstUtils.h"
 #include "instutils/AppInterface.h"
+#include "instutils/InstUtils.h"
 #include "integration/Options.h"
 #include "integration/Registry_win.h"
 #include "tests/e2e/Machine.h"

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "payload/AttachFiles.h"
 #include "instutils/DayCount.h"
+#include "payload/AttachFiles.h"
 
 namespace {
 

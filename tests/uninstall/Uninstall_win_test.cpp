@@ -2,8 +2,8 @@
 // with the message boxes answered by a script.
 #include "uninstall/Uninstall_win.h"
 
-#include "instutils/InstUtils.h"
 #include "instutils/AppInterface.h"
+#include "instutils/InstUtils.h"
 #include "instutils/MessageKinds.h"
 #include "tests/instutils/Scratch_win.h"
 

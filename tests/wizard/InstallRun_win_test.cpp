@@ -7,9 +7,9 @@
 #include <cstring>
 #include <memory>
 
+#include "instutils/AppInterface.h"
 #include "instutils/InstUtils.h"
 #include "instutils/WinHandles.h"
-#include "instutils/AppInterface.h"
 #include "integration/FileSet.h"
 #include "integration/Options.h"
 #include "payload/AttachFiles.h"

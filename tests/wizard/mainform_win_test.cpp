@@ -17,10 +17,10 @@
 
 #include <zlib.h>
 
+#include "instutils/AppInterface.h"
 #include "instutils/InstUtils.h"
 #include "instutils/ResConst.h"
 #include "instutils/WinHandles.h"
-#include "instutils/AppInterface.h"
 #include "integration/Options.h"
 #include "payload/AttachFiles.h"
 #include "payload/InstallThread.h"
@@ -28,6 +28,7 @@
 #include "tests/wizard/controls_fixture_win.h"
 #include "wizard/CheckList_win.h"
 #include "wizard/DriveBox_win.h"
+#include "wizard/FolderPage.h"
 #include "wizard/GdiHandle_win.h"
 #include "wizard/InstallRun.h"
 #include "wizard/Layout.h"
