@@ -62,8 +62,8 @@ double RawWrite(const TAttachedFiles& files, const std::string& root) {
             const std::string folder = target.substr(0, p);
             if (made.insert(folder).second) CreateDirectoryA(folder.c_str(), nullptr);
         }
-        UniqueHandle h(CreateFileA(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                   FILE_ATTRIBUTE_NORMAL, nullptr));
+        TUniqueHandle h(CreateFileA(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
         DWORD written = 0;
         if (e.Size > 0)
             WriteFile(h.Get(), files.Data() + e.Offset, DWORD(e.Size), &written, nullptr);
@@ -130,7 +130,7 @@ bool RunChild(const std::string& payloadPath) {
     PROCESS_INFORMATION pi{};
     if (!CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi))
         return false;
-    UniqueHandle process(pi.hProcess), thread(pi.hThread);
+    TUniqueHandle process(pi.hProcess), thread(pi.hThread);
     WaitForSingleObject(process.Get(), INFINITE);
     DWORD code = 1;
     return GetExitCodeProcess(process.Get(), &code) && code == 0;

@@ -84,9 +84,9 @@ std::string GetFullFolderPath(const std::string& path) {
 }
 
 int32_t ReadFileSize(const std::string& path) {
-    UniqueHandle file(CreateFileA(path.c_str(), GENERIC_READ,
-                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    TUniqueHandle file(CreateFileA(path.c_str(), GENERIC_READ,
+                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.Valid()) return -1;
     return int32_t(GetFileSize(file.Get(), nullptr));
 }
@@ -116,7 +116,7 @@ double LocalNowDayCount() {
 double GetFileModifiedTime(const std::string& path) {
     FILETIME written;
     {
-        FindHandle found(path);
+        TFindHandle found(path);
         if (!found.Valid()) return LocalNowDayCount();
         written = found.Entry().ftLastWriteTime;
     }
@@ -158,8 +158,8 @@ bool IsRemovableLocation(const std::string& path) {
     const std::string device = "\\\\.\\" + DrivePart(path);
     // No access asked: reading a volume needs administrator rights, and this
     // query needs none, so a standard user's USB disk is recognised too.
-    UniqueHandle volume(CreateFileA(device.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                    OPEN_EXISTING, 0, nullptr));
+    TUniqueHandle volume(CreateFileA(device.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                     OPEN_EXISTING, 0, nullptr));
     if (!volume.Valid()) return false;
     constexpr DWORD queryProperty = 0x002D1400;  // IOCTL_STORAGE_QUERY_PROPERTY
     constexpr DWORD descriptorSize = 548;
@@ -235,7 +235,7 @@ void DeleteFolderTree(const std::string& path) {
         return;
     }
     {
-        FindHandle entry(p + "*.*");
+        TFindHandle entry(p + "*.*");
         for (bool more = entry.Valid(); more; more = entry.Next()) {
             const WIN32_FIND_DATAA& e = entry.Entry();
             const std::string name = e.cFileName;

@@ -65,8 +65,8 @@ TReplaceStep ReplaceFileContents(const std::string& path, const void* data, size
     // its own name, which saves the move (a fifth of a small file's cost), and
     // removed again when the write fails.
     {
-        UniqueHandle file(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                                      CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+        TUniqueHandle file(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                       CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (file.Valid()) {
             const DWORD error = WriteAndStamp(file.Get(), data, size, lastWrite);
             if (error == ERROR_SUCCESS) return TReplaceStep::Done;
@@ -83,9 +83,9 @@ TReplaceStep ReplaceFileContents(const std::string& path, const void* data, size
     bool moved = false;
     {
         const bool byHandle = HandleRename() != nullptr;
-        UniqueHandle file(CreateFileA(temp.c_str(),
-                                      GENERIC_READ | GENERIC_WRITE | (byHandle ? DELETE : 0), 0,
-                                      nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        TUniqueHandle file(CreateFileA(temp.c_str(),
+                                       GENERIC_READ | GENERIC_WRITE | (byHandle ? DELETE : 0), 0,
+                                       nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!file.Valid()) return TReplaceStep::Create;
         error = WriteAndStamp(file.Get(), data, size, lastWrite);
         if (error != ERROR_SUCCESS) {

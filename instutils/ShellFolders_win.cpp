@@ -14,7 +14,7 @@ using SHGetFolderPathAProc = HRESULT(WINAPI*)(HWND, int, HANDLE, DWORD, LPSTR);
 struct ShellFolderEntry {
     std::once_flag once;
     SHGetFolderPathAProc proc = nullptr;
-    LoadedModule shfolder;  // only when shell32 did not offer the entry
+    TLoadedModule shfolder;  // only when shell32 did not offer the entry
 };
 
 ShellFolderEntry& Entry() {
@@ -73,10 +73,10 @@ void RestrictDllSearchToSystem() {
     static const char* const usedBySystem[] = {
         "uxtheme.dll", "msimg32.dll", "userenv.dll", "setupapi.dll",  "version.dll", "oleacc.dll",
         "clbcatq.dll", "ntmarta.dll", "profapi.dll", "cryptbase.dll", "dwmapi.dll",  "propsys.dll"};
-    static LoadedModule kept[std::size(usedBySystem)];
+    static TLoadedModule kept[std::size(usedBySystem)];
     const size_t count = restricted ? 2 : std::size(usedBySystem);
     for (size_t i = 0; i < count; ++i)
-        if (!kept[i].Get()) kept[i] = LoadedModule(LoadSystemDll(usedBySystem[i]));
+        if (!kept[i].Get()) kept[i] = TLoadedModule(LoadSystemDll(usedBySystem[i]));
 }
 
 extern "C" {
@@ -88,7 +88,7 @@ void InitShellFolders() {
     std::call_once(e.once, [&e] {
         e.proc = LookUp<SHGetFolderPathAProc>(GetModuleHandleA("shell32.dll"), "SHGetFolderPathA");
         if (e.proc) return;
-        e.shfolder = LoadedModule(LoadSystemDll("shfolder.dll"));
+        e.shfolder = TLoadedModule(LoadSystemDll("shfolder.dll"));
         e.proc = LookUp<SHGetFolderPathAProc>(e.shfolder.Get(), "SHGetFolderPathA");
     });
 }
@@ -118,7 +118,7 @@ std::string GetTempFolder() {
 }
 
 static bool FileOccupies(const std::string& path) {
-    FindHandle found(path);
+    TFindHandle found(path);
     return found.Valid() && (found.Entry().dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
@@ -135,7 +135,7 @@ void RemoveTempLeftovers() {
     // Without a temporary folder the walk below would run over the current one.
     if (folder.empty()) return;
     const std::string prefix = TempNamePrefix();
-    FindHandle entry(folder + "*.*");
+    TFindHandle entry(folder + "*.*");
     for (bool more = entry.Valid(); more; more = entry.Next()) {
         const std::string name = entry.Entry().cFileName;
         if (name.compare(0, prefix.size(), prefix) != 0) continue;

@@ -16,7 +16,7 @@ static std::wstring WideFromSystemCodePage(const std::string& text) {
 
 void CreateShortcut(const std::string& linkPath, const std::string& target,
                     const std::string& workingFolder, const std::string& description) {
-    ComPtr<IShellLinkA> link;
+    TComPtr<IShellLinkA> link;
     if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
                                 link.OutPtr())) ||
         !link)
@@ -24,7 +24,7 @@ void CreateShortcut(const std::string& linkPath, const std::string& target,
     link->SetPath(target.c_str());
     link->SetWorkingDirectory(workingFolder.c_str());
     link->SetDescription(description.c_str());
-    ComPtr<IPersistFile> file;
+    TComPtr<IPersistFile> file;
     if (FAILED(link->QueryInterface(IID_IPersistFile, file.OutPtr())) || !file) return;
 
     const size_t lastSeparator = FindLastPathChar(linkPath, "\\");

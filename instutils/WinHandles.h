@@ -10,21 +10,21 @@
 
 // A kernel handle closed with CloseHandle (files, devices, threads, events).
 // Both INVALID_HANDLE_VALUE and NULL mean "none".
-class UniqueHandle {
+class TUniqueHandle {
 public:
-    UniqueHandle() = default;
-    explicit UniqueHandle(HANDLE h) : h_(h) {}
-    UniqueHandle(UniqueHandle&& o) noexcept : h_(std::exchange(o.h_, nullptr)) {}
-    UniqueHandle& operator=(UniqueHandle&& o) noexcept {
+    TUniqueHandle() = default;
+    explicit TUniqueHandle(HANDLE h) : h_(h) {}
+    TUniqueHandle(TUniqueHandle&& o) noexcept : h_(std::exchange(o.h_, nullptr)) {}
+    TUniqueHandle& operator=(TUniqueHandle&& o) noexcept {
         if (this != &o) {
             Reset();
             h_ = std::exchange(o.h_, nullptr);
         }
         return *this;
     }
-    UniqueHandle(const UniqueHandle&) = delete;
-    UniqueHandle& operator=(const UniqueHandle&) = delete;
-    ~UniqueHandle() { Reset(); }
+    TUniqueHandle(const TUniqueHandle&) = delete;
+    TUniqueHandle& operator=(const TUniqueHandle&) = delete;
+    ~TUniqueHandle() { Reset(); }
 
     bool Valid() const { return h_ != nullptr && h_ != INVALID_HANDLE_VALUE; }
     explicit operator bool() const { return Valid(); }
@@ -39,12 +39,13 @@ private:
 };
 
 // A directory search from FindFirstFileA, with its first entry.
-class FindHandle {
+class TFindHandle {
 public:
-    explicit FindHandle(const std::string& pattern) : h_(FindFirstFileA(pattern.c_str(), &data_)) {}
-    FindHandle(const FindHandle&) = delete;
-    FindHandle& operator=(const FindHandle&) = delete;
-    ~FindHandle() {
+    explicit TFindHandle(const std::string& pattern)
+        : h_(FindFirstFileA(pattern.c_str(), &data_)) {}
+    TFindHandle(const TFindHandle&) = delete;
+    TFindHandle& operator=(const TFindHandle&) = delete;
+    ~TFindHandle() {
         if (Valid()) FindClose(h_);
     }
 
@@ -58,21 +59,21 @@ private:
 };
 
 // A module loaded with LoadLibrary*; never one from GetModuleHandle.
-class LoadedModule {
+class TLoadedModule {
 public:
-    LoadedModule() = default;
-    explicit LoadedModule(HMODULE m) : m_(m) {}
-    LoadedModule(LoadedModule&& o) noexcept : m_(std::exchange(o.m_, nullptr)) {}
-    LoadedModule& operator=(LoadedModule&& o) noexcept {
+    TLoadedModule() = default;
+    explicit TLoadedModule(HMODULE m) : m_(m) {}
+    TLoadedModule(TLoadedModule&& o) noexcept : m_(std::exchange(o.m_, nullptr)) {}
+    TLoadedModule& operator=(TLoadedModule&& o) noexcept {
         if (this != &o) {
             if (m_) FreeLibrary(m_);
             m_ = std::exchange(o.m_, nullptr);
         }
         return *this;
     }
-    LoadedModule(const LoadedModule&) = delete;
-    LoadedModule& operator=(const LoadedModule&) = delete;
-    ~LoadedModule() {
+    TLoadedModule(const TLoadedModule&) = delete;
+    TLoadedModule& operator=(const TLoadedModule&) = delete;
+    ~TLoadedModule() {
         if (m_) FreeLibrary(m_);
     }
     HMODULE Get() const { return m_; }
@@ -191,12 +192,12 @@ private:
 
 // A COM interface pointer, released once.
 template <class T>
-class ComPtr {
+class TComPtr {
 public:
-    ComPtr() = default;
-    ComPtr(const ComPtr&) = delete;
-    ComPtr& operator=(const ComPtr&) = delete;
-    ~ComPtr() { Reset(); }
+    TComPtr() = default;
+    TComPtr(const TComPtr&) = delete;
+    TComPtr& operator=(const TComPtr&) = delete;
+    ~TComPtr() { Reset(); }
 
     T* Get() const { return p_; }
     T* operator->() const { return p_; }

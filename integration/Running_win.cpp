@@ -26,9 +26,9 @@ bool ClaimSetupInstance() {
     // Held until the process ends, whatever way it ends; Windows then frees
     // the name. "Global\\" spans every session, so a second user's setup
     // waits too.
-    static UniqueHandle claim;
+    static TUniqueHandle claim;
     if (claim) return true;
-    UniqueHandle mutex(CreateMutexA(nullptr, FALSE, SetupInstanceName));
+    TUniqueHandle mutex(CreateMutexA(nullptr, FALSE, SetupInstanceName));
     // Access denied means another user's setup made it.
     if (!mutex || GetLastError() == ERROR_ALREADY_EXISTS) return false;
     claim = std::move(mutex);

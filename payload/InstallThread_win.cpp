@@ -84,7 +84,7 @@ bool StartInstallThread() {
     if (AttachedFiles != nullptr) AttachedFiles->Skipped.clear();
     install_thread_detail::BodyStarting();
     // Detached: the handle is not needed, the thread ends on its own.
-    UniqueHandle thread(CreateThread(nullptr, 0, InstallThreadBody, nullptr, 0, nullptr));
+    TUniqueHandle thread(CreateThread(nullptr, 0, InstallThreadBody, nullptr, 0, nullptr));
     if (!thread.Valid()) {
         install_thread_detail::BodyEnded();
         InstallThreadStatus.SetState(isFailed);

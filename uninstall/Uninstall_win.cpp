@@ -122,7 +122,7 @@ void RemoveEmptyFolders(const std::vector<std::string>& deepestFirst) {
 
 // Only Install.log is left in the main folder.
 bool OnlyLogLeft(const std::string& mainDir) {
-    FindHandle find(mainDir + "*.*");
+    TFindHandle find(mainDir + "*.*");
     if (!find.Valid()) return false;
     bool log = false;
     do {
@@ -345,7 +345,7 @@ bool StartRemovalCopy(const std::string& exePath) {
     if (!DuplicateHandle(GetCurrentProcess(), GetCurrentProcess(), GetCurrentProcess(), &self,
                          SYNCHRONIZE, TRUE, 0))
         return giveUp();
-    UniqueHandle selfOwner(self);
+    TUniqueHandle selfOwner(self);
     std::string line = "\"" + copy + "\" " + RemovalCopySwitch + " " +
                        std::to_string(reinterpret_cast<uintptr_t>(self)) + " \"" + exePath + "\"";
     STARTUPINFOA si{};
@@ -356,12 +356,12 @@ bool StartRemovalCopy(const std::string& exePath) {
     if (!CreateProcessA(copy.c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr, temp.c_str(),
                         &si, &pi))
         return giveUp();
-    UniqueHandle process(pi.hProcess), thread(pi.hThread);
+    TUniqueHandle process(pi.hProcess), thread(pi.hThread);
     return true;
 }
 
 bool WaitForOriginal(uintptr_t processHandle) {
-    UniqueHandle original(reinterpret_cast<HANDLE>(processHandle));
+    TUniqueHandle original(reinterpret_cast<HANDLE>(processHandle));
     return original.Valid() && WaitForSingleObject(original.Get(), 60000) == WAIT_OBJECT_0;
 }
 

@@ -17,7 +17,7 @@ using LresultFromObjectProc = LRESULT(WINAPI*)(REFIID, WPARAM, IUnknown*);
 // oleacc.dll is neither always loaded nor on the protected list: it is
 // taken from the system folder only, and only once a client asks.
 struct TOleacc {
-    LoadedModule Module;
+    TLoadedModule Module;
     CreateStdAccessibleObjectProc CreateStd = nullptr;
     LresultFromObjectProc FromObject = nullptr;
 };
@@ -28,7 +28,7 @@ const TOleacc& Oleacc() {
         const std::string path = SystemFolderFile("oleacc.dll");
         if (path.empty()) return a;
         a.Module =
-            LoadedModule(LoadLibraryExA(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH));
+            TLoadedModule(LoadLibraryExA(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH));
         if (!a.Module.Get()) return a;
         auto find = [&a](const char* name) {
             return reinterpret_cast<void*>(GetProcAddress(a.Module.Get(), name));
@@ -225,10 +225,10 @@ bool AnswerCheckListObject(HWND list, WPARAM wp, LPARAM lp, LRESULT& result) {
     if (static_cast<LONG>(static_cast<DWORD>(lp)) != OBJID_CLIENT) return false;
     const TOleacc& acc = Oleacc();
     if (!acc.CreateStd || !acc.FromObject) return false;
-    ComPtr<IAccessible> inner;
+    TComPtr<IAccessible> inner;
     if (FAILED(acc.CreateStd(list, OBJID_CLIENT, __uuidof(IAccessible), inner.OutPtr())) || !inner)
         return false;
-    ComPtr<IAccessible> outer;
+    TComPtr<IAccessible> outer;
     *outer.OutPtr() = static_cast<IAccessible*>(new TCheckListAccessible(inner.Get(), list));
     result = acc.FromObject(__uuidof(IAccessible), wp, outer.Get());
     return result > 0;

@@ -29,7 +29,7 @@ constexpr int ExitFailed = 1;
 constexpr int ExitBadCommand = 2;
 
 struct AppState {
-    LoadedModule richEdit;
+    TLoadedModule richEdit;
     HWND editor = nullptr;
 };
 AppState g_app;
@@ -42,7 +42,7 @@ void LoadRichEdit() {
     if (n == 0 || n >= sizeof(dir)) return;
     std::string path(dir, n);
     path += "\\riched20.dll";
-    g_app.richEdit = LoadedModule(LoadLibraryA(path.c_str()));
+    g_app.richEdit = TLoadedModule(LoadLibraryA(path.c_str()));
 }
 
 struct StreamSource {
@@ -66,8 +66,8 @@ bool EndsWithNoCase(const std::string& s, const char* tail) {
 // opens, as a word processor's does.
 void ShowDocument(HWND editor, const std::string& document) {
     if (document.empty()) return;
-    UniqueHandle file(CreateFileA(document.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    TUniqueHandle file(CreateFileA(document.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.Valid()) return;
     StreamSource src{file.Get()};
     EDITSTREAM es{};

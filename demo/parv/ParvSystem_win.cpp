@@ -77,9 +77,9 @@ bool AppendCommandLog(const std::string& commandLine) {
     path += app::CommandLogFile;
     // FILE_APPEND_DATA alone makes every write land at the end, also when
     // two copies start at once.
-    UniqueHandle file(CreateFileA(path.c_str(), FILE_APPEND_DATA,
-                                  FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    TUniqueHandle file(CreateFileA(path.c_str(), FILE_APPEND_DATA,
+                                   FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
+                                   FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.Valid()) return false;
     const std::string line = commandLine + "\r\n";
     DWORD written = 0;

@@ -90,7 +90,7 @@ std::string ReadFileText(const std::string& path) { return testfiles::ReadAll(pa
 // ------------------------------------------------------------ running it
 
 struct Started {
-    UniqueHandle process;
+    TUniqueHandle process;
     DWORD pid = 0;
 };
 
@@ -106,7 +106,7 @@ Started Start(const std::string& args) {
         ADD_FAILURE() << "cannot start " << line << ": " << GetLastError();
         return s;
     }
-    UniqueHandle thread(pi.hThread);
+    TUniqueHandle thread(pi.hThread);
     s.process.Reset(pi.hProcess);
     s.pid = pi.dwProcessId;
     return s;
@@ -114,7 +114,7 @@ Started Start(const std::string& args) {
 
 // The exit code once the process has ended; -1, and the process stopped,
 // when it does not end in time.
-long ExitCodeOf(const UniqueHandle& process) {
+long ExitCodeOf(const TUniqueHandle& process) {
     if (WaitForSingleObject(process.Get(), 20000) != WAIT_OBJECT_0) {
         TerminateProcess(process.Get(), 99);
         return -1;
@@ -260,8 +260,8 @@ protected:
         if (!logExisted_) {
             DeleteFileA(LogPath().c_str());
         } else {
-            UniqueHandle f(CreateFileA(LogPath().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                       0, nullptr));
+            TUniqueHandle f(CreateFileA(LogPath().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                        0, nullptr));
             DWORD n = 0;
             WriteFile(f.Get(), log_.data(), DWORD(log_.size()), &n, nullptr);
         }
@@ -290,7 +290,7 @@ protected:
 
     std::string MakeFile(const std::string& name, const std::string& content) {
         std::string path = TempDir() + name;
-        UniqueHandle f(
+        TUniqueHandle f(
             CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
         DWORD n = 0;
         WriteFile(f.Get(), content.data(), DWORD(content.size()), &n, nullptr);
@@ -391,7 +391,7 @@ TEST_F(ParvTest, UninstallOfACopyThatWasNeverInstalledChangesNothing) {
 // switch: given to the installed file, it would remove without asking.
 TEST_F(ParvTest, RemovalCopySwitchIsRefusedOutsideTheTemporaryFolder) {
     SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};
-    UniqueHandle done(CreateEventA(&inherit, TRUE, TRUE, nullptr));
+    TUniqueHandle done(CreateEventA(&inherit, TRUE, TRUE, nullptr));
     ASSERT_TRUE(done.Valid());
     std::string line = Quote(ParvPath()) + " -uicopy " +
                        std::to_string(reinterpret_cast<uintptr_t>(done.Get())) + " " +
@@ -401,7 +401,7 @@ TEST_F(ParvTest, RemovalCopySwitchIsRefusedOutsideTheTemporaryFolder) {
     PROCESS_INFORMATION pi{};
     ASSERT_TRUE(CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
                                &si, &pi));
-    UniqueHandle process(pi.hProcess), thread(pi.hThread);
+    TUniqueHandle process(pi.hProcess), thread(pi.hThread);
     EXPECT_EQ(ExitCodeOf(process), 2) << "it went on to remove";
     TRegKey k;
     char pending[4096] = {};

@@ -22,7 +22,7 @@ using Ms = std::chrono::milliseconds;
 constexpr const char* WizardCaption = "Parvela Word Processor Lite - Setup";
 
 // Owns one kernel handle.
-using Handle = UniqueHandle;
+using Handle = TUniqueHandle;
 
 // Polls `done` every `step` until it holds or `timeout` has passed; returns
 // whether it held.

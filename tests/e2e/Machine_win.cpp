@@ -105,7 +105,7 @@ bool DeleteTree(const std::string& path) {
 
 std::vector<std::string> ListFolder(const std::string& folder) {
     std::vector<std::string> out;
-    FindHandle find(WithSlash(folder) + "*");
+    TFindHandle find(WithSlash(folder) + "*");
     if (!find.Valid()) return out;
     do {
         if (!IsDots(find.Entry().cFileName)) out.push_back(find.Entry().cFileName);
@@ -118,7 +118,7 @@ namespace {
 
 void CollectTree(const std::string& folder, const std::string& except,
                  std::vector<std::string>& out) {
-    FindHandle find(WithSlash(folder) + "*");
+    TFindHandle find(WithSlash(folder) + "*");
     if (!find.Valid()) return;
     do {
         const WIN32_FIND_DATAA& e = find.Entry();
@@ -393,7 +393,7 @@ bool DrivePresent(char letter) {
 // --- damaged programs -----------------------------------------------------
 
 std::string ReadResource(const std::string& exe, const char* type, const char* name) {
-    LoadedModule m(LoadLibraryExA(exe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
+    TLoadedModule m(LoadLibraryExA(exe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
     if (!m.Get()) return {};
     HRSRC r = FindResourceA(m.Get(), name, type);
     if (!r) return {};

@@ -73,7 +73,7 @@ public:
         // belong to any process.
         auto final = WaitMessageBox(0, nullptr, Ms(o_.installSeconds * 1000));
         if (!final) return Stop("no final message appeared");
-        UniqueHandle copy(OpenProcess(SYNCHRONIZE, FALSE, ProcessOf(final->window)));
+        TUniqueHandle copy(OpenProcess(SYNCHRONIZE, FALSE, ProcessOf(final->window)));
         TakeBox(*final, "uninstall", "OK", "09-uninstall-done.bmp");
         res_.exitCode =
             copy.Valid() && WaitForSingleObject(copy.Get(), 30000) == WAIT_OBJECT_0 ? 0 : -1;

@@ -87,7 +87,7 @@ BOOL CALLBACK AddLanguage(HMODULE, LPCSTR, LPCSTR, WORD language, LONG_PTR list)
 }
 
 TEST(ShippedResources, ThePayloadAndTheLogosAreLanguageNeutral) {
-    LoadedModule exe(LoadLibraryExA(SetupExe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
+    TLoadedModule exe(LoadLibraryExA(SetupExe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
     ASSERT_NE(exe.Get(), nullptr) << SetupExe;
     for (const char* name : {"FILES", "LOGO", "LOGOSMALL"}) {
         std::vector<WORD> languages;

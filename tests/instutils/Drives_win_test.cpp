@@ -46,8 +46,8 @@ TEST(Drives, RemovableLocations) {
 TEST(Drives, ARemovableDriveNeedsNoDeviceToBeRecognised) {
     // No volume device stands behind R: in the test prefix, so a true answer
     // can only come from the drive type.
-    UniqueHandle device(CreateFileA("\\\\.\\R:", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                    nullptr, OPEN_EXISTING, 0, nullptr));
+    TUniqueHandle device(CreateFileA("\\\\.\\R:", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                     nullptr, OPEN_EXISTING, 0, nullptr));
     uint8_t query[12] = {}, descriptor[548] = {};
     DWORD returned = 0;
     const bool queried =
@@ -139,12 +139,12 @@ TEST(ShellFolders, AfterRestrictingTheSearchADllBesideTheProgramIsNotLoaded) {
     std::string before = GetCurrentFolder();
     ASSERT_TRUE(SetCurrentDirectoryA(s.Path().c_str()));
     {
-        LoadedModule planted(LoadLibraryA("plantedshf.dll"));
+        TLoadedModule planted(LoadLibraryA("plantedshf.dll"));
         EXPECT_NE(planted.Get(), nullptr) << "the test itself cannot plant a DLL here";
     }
     RestrictDllSearchToSystem();
     {
-        LoadedModule planted(LoadLibraryA("plantedshf.dll"));
+        TLoadedModule planted(LoadLibraryA("plantedshf.dll"));
         EXPECT_EQ(planted.Get(), nullptr);
     }
     SetCurrentDirectoryA(before.c_str());

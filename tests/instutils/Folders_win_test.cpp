@@ -254,8 +254,8 @@ void SetLocalWriteTime(const std::string& path, WORD y, WORD mo, WORD d, WORD h,
     FILETIME local, utc;
     ASSERT_TRUE(SystemTimeToFileTime(&st, &local));
     ASSERT_TRUE(LocalFileTimeToFileTime(&local, &utc));
-    UniqueHandle file(CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr,
-                                  OPEN_EXISTING, 0, nullptr));
+    TUniqueHandle file(CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr,
+                                   OPEN_EXISTING, 0, nullptr));
     ASSERT_TRUE(file.Valid());
     ASSERT_TRUE(SetFileTime(file.Get(), nullptr, nullptr, &utc));
 }

@@ -48,7 +48,7 @@ TEST_F(InstallLogOnDisk, ALongerOldFileIsReplacedWhole) {
 TEST_F(InstallLogOnDisk, AnUnreadableLogIsMergedLaterOrLeftAlone) {
     MakeFile(file, "Made Dir: C:\\Old\\\r\n");
     {
-        UniqueHandle held(
+        TUniqueHandle held(
             CreateFileA(file.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
         ASSERT_TRUE(held.Valid());
         EXPECT_FALSE(LoadInstallLog(file));
@@ -63,7 +63,7 @@ TEST_F(InstallLogOnDisk, AnUnreadableLogIsMergedLaterOrLeftAlone) {
     const std::string big = s / "Big.log";
     const LONGLONG bigSize = (64 << 20) + 1;
     {
-        UniqueHandle h(
+        TUniqueHandle h(
             CreateFileA(big.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
         LARGE_INTEGER at;
         at.QuadPart = bigSize;

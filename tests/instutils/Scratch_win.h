@@ -30,7 +30,7 @@ public:
 
     static void Remove(const std::string& folder) {
         {
-            FindHandle found(folder + "*");
+            TFindHandle found(folder + "*");
             for (bool more = found.Valid(); more; more = found.Next()) {
                 const std::string name = found.Entry().cFileName;
                 if (name == "." || name == "..") continue;
@@ -69,8 +69,8 @@ private:
 };
 
 inline void MakeFile(const std::string& path, const std::string& bytes = "x") {
-    UniqueHandle h(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                               FILE_ATTRIBUTE_NORMAL, nullptr));
+    TUniqueHandle h(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
     ASSERT_TRUE(h.Valid()) << path;
     DWORD written = 0;
     ASSERT_TRUE(WriteFile(h.Get(), bytes.data(), DWORD(bytes.size()), &written, nullptr));
@@ -109,7 +109,7 @@ bool RunOnHost(const char* program, std::string commandLine, Done done) {
     if (!CreateProcessA(program, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                         &si, &pi))
         return false;
-    UniqueHandle process(pi.hProcess), thread(pi.hThread);
+    TUniqueHandle process(pi.hProcess), thread(pi.hThread);
     WaitForSingleObject(process.Get(), 10000);
     for (int i = 0; i < 100 && !done(); ++i) Sleep(20);
     return done();

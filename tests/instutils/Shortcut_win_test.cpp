@@ -31,8 +31,8 @@ protected:
     };
     static Link Read(const std::string& linkPath) {
         Link l;
-        ComPtr<IShellLinkA> link;
-        ComPtr<IPersistFile> file;
+        TComPtr<IShellLinkA> link;
+        TComPtr<IPersistFile> file;
         EXPECT_TRUE(SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER,
                                                IID_IShellLinkA, link.OutPtr())));
         if (!link || FAILED(link->QueryInterface(IID_IPersistFile, file.OutPtr()))) return l;
@@ -81,7 +81,7 @@ TEST_F(Shortcut, WithoutALinkObjectNothingIsMadeOrLogged) {
     const std::string link = s / "Desk\\Parvela Word Processor.lnk";
     HRESULT linkObject = S_OK;
     std::thread noCom([&] {
-        ComPtr<IShellLinkA> probe;
+        TComPtr<IShellLinkA> probe;
         linkObject = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER,
                                       IID_IShellLinkA, probe.OutPtr());
         CreateShortcut(link, target, s / "App", description);

@@ -9,9 +9,9 @@
 
 namespace {
 
-UniqueHandle OpenExclusive(const std::string& path) {
-    return UniqueHandle(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                                    OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+TUniqueHandle OpenExclusive(const std::string& path) {
+    return TUniqueHandle(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                     OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
 // An exclusive open succeeds only when no other handle to the file is open.
@@ -19,16 +19,16 @@ TEST(WinHandles, UniqueHandleClosesOnceAndMovesOwnership) {
     ScratchFolder s;
     const std::string path = s / "held.bin";
     {
-        UniqueHandle first = OpenExclusive(path);
+        TUniqueHandle first = OpenExclusive(path);
         ASSERT_TRUE(first.Valid());
         EXPECT_FALSE(OpenExclusive(path).Valid()) << "the file is held";
 
-        UniqueHandle second(std::move(first));
+        TUniqueHandle second(std::move(first));
         EXPECT_FALSE(first.Valid());
-        { UniqueHandle gone(std::move(first)); }  // an emptied owner closes nothing
+        { TUniqueHandle gone(std::move(first)); }  // an emptied owner closes nothing
         EXPECT_FALSE(OpenExclusive(path).Valid()) << "the move kept it open";
 
-        UniqueHandle third;
+        TUniqueHandle third;
         third = std::move(second);
         EXPECT_FALSE(OpenExclusive(path).Valid());
         third.Reset();
@@ -36,7 +36,7 @@ TEST(WinHandles, UniqueHandleClosesOnceAndMovesOwnership) {
     }
     EXPECT_TRUE(OpenExclusive(path).Valid()) << "the reset closed it";
 
-    UniqueHandle none(INVALID_HANDLE_VALUE);
+    TUniqueHandle none(INVALID_HANDLE_VALUE);
     EXPECT_FALSE(none.Valid());
 }
 

@@ -64,7 +64,8 @@ void SetFileDayCount(const std::string& path, double dayCount) {
     FILETIME local, utc;
     SystemTimeToFileTime(&st, &local);
     LocalFileTimeToFileTime(&local, &utc);
-    UniqueHandle h(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    TUniqueHandle h(
+        CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
     ASSERT_TRUE(h.Valid());
     SetFileTime(h.Get(), nullptr, nullptr, &utc);
 }
@@ -321,7 +322,7 @@ TEST_F(FileSet, UpdateLogMergedAndSorted) {
     const std::string oldLines = "*AAAA\r\n" + pub + "TEMPLATES\\LETTER.RTF\t!\r\n\r\n*BBBB\r\n" +
                                  pub + "Other.dat\r\n*CCCC\r\n";
     {
-        UniqueHandle h(
+        TUniqueHandle h(
             CreateFileA(log.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
         DWORD done = 0;
         WriteFile(h.Get(), oldLines.data(), static_cast<DWORD>(oldLines.size()), &done, nullptr);
@@ -343,7 +344,7 @@ TEST_F(FileSet, UpdateLogFailuresReachTheCaller) {
     WriteBytes(log, 5);
     {
         // Held open without sharing: it can be neither read nor replaced.
-        UniqueHandle lock(
+        TUniqueHandle lock(
             CreateFileA(log.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
         ASSERT_TRUE(lock.Valid());
         std::string error;

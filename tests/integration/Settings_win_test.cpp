@@ -269,7 +269,7 @@ TEST(SettingsChild, DISABLED_ReportMainDir) {
     ASSERT_GT(GetEnvironmentVariableA(ChildOutVar, out, MAX_PATH), 0u);
     TPlainControls c;
     LoadOptions(c);
-    UniqueHandle h(CreateFileA(out, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    TUniqueHandle h(CreateFileA(out, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
     DWORD done = 0;
     WriteFile(h.Get(), Options.MainDir.data(), static_cast<DWORD>(Options.MainDir.size()), &done,
               nullptr);
@@ -285,8 +285,8 @@ std::string MainDirOfChild(const std::wstring& firstArgument, const std::string&
     SetEnvironmentVariableA(ChildOutVar, outFile.c_str());
     // The child's own test report would only clutter ours.
     SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
-    UniqueHandle nul(CreateFileA("NUL", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
-                                 OPEN_EXISTING, 0, nullptr));
+    TUniqueHandle nul(CreateFileA("NUL", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                  &inherit, OPEN_EXISTING, 0, nullptr));
     STARTUPINFOW si{};
     si.cb = sizeof si;
     si.dwFlags = STARTF_USESTDHANDLES;
@@ -298,7 +298,7 @@ std::string MainDirOfChild(const std::wstring& firstArgument, const std::string&
         CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi);
     SetEnvironmentVariableA(ChildOutVar, nullptr);
     if (!ok) return "<not started>";
-    UniqueHandle process(pi.hProcess), thread(pi.hThread);
+    TUniqueHandle process(pi.hProcess), thread(pi.hThread);
     if (WaitForSingleObject(process.Get(), 60000) != WAIT_OBJECT_0) return "<timeout>";
     return ReadAll(outFile);
 }

@@ -45,8 +45,8 @@ TEST(FolderSize, FilesOfTwoGigabytesAndMoreCountWithTheirRealSize) {
     TScratchFolder f("big");
     {
         // Sparse on the host file system, so this costs no disk space.
-        UniqueHandle h(CreateFileA((f / "big.bin").c_str(), GENERIC_WRITE, 0, nullptr,
-                                   CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        TUniqueHandle h(CreateFileA((f / "big.bin").c_str(), GENERIC_WRITE, 0, nullptr,
+                                    CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
         ASSERT_TRUE(h.Valid());
         LARGE_INTEGER size;
         size.QuadPart = 3LL << 30;

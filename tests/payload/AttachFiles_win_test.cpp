@@ -182,7 +182,7 @@ TEST_F(ReaderTest, ExtractCreatesTheFolderChainAndLogsParentsFirst) {
 TEST_F(ReaderTest, HeldOpenTargetGoesThroughTheRetryPrompt) {
     const TAttachedFile& lic = Entry("License.txt");
     const std::string target = Dir + "License.txt";
-    UniqueHandle held(
+    TUniqueHandle held(
         CreateFileA(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
     ASSERT_TRUE(held.Valid());
 
@@ -287,7 +287,7 @@ TEST_F(ReaderTest, ReleaseRemovesTemporaryLeftovers) {
     const std::string leftover = GetTempFolder() + TempNamePrefix() + "77.tmp";
     const std::string other = GetTempFolder() + "~parvelawordprocessorlitesetup78.tmp";
     for (const std::string& p : {leftover, other}) {
-        UniqueHandle h(
+        TUniqueHandle h(
             CreateFileA(p.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
         ASSERT_TRUE(h.Valid());
     }
@@ -302,8 +302,8 @@ TEST_F(ReaderTest, ReleaseRemovesTemporaryLeftovers) {
 // The demo payload, once it has been built: it opens, and its records have
 // the release's layout.
 TEST(ReaderDemo, DemoPayloadOpens) {
-    UniqueHandle h(CreateFileA(PARVELA_DEMO_PAYLOAD, GENERIC_READ, FILE_SHARE_READ, nullptr,
-                               OPEN_EXISTING, 0, nullptr));
+    TUniqueHandle h(CreateFileA(PARVELA_DEMO_PAYLOAD, GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                OPEN_EXISTING, 0, nullptr));
     if (!h.Valid()) GTEST_SKIP() << "no demo payload built yet";
     std::string packed(GetFileSize(h.Get(), nullptr), '\0');
     DWORD got = 0;

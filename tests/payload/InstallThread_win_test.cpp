@@ -53,8 +53,8 @@ protected:
     }
 
     // Keeps `path` open without sharing, so that writing it fails.
-    static UniqueHandle HoldOpen(const std::string& path) {
-        return UniqueHandle(
+    static TUniqueHandle HoldOpen(const std::string& path) {
+        return TUniqueHandle(
             CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
     }
 
@@ -111,7 +111,7 @@ TEST_F(InstallRunTest, FailingTwiceThenSucceedingCountsOnce) {
     Queue("parv.exe", 0);
     Queue("License.txt", 0);
     const std::string target = Dir + "License.txt";
-    UniqueHandle held = HoldOpen(target);
+    TUniqueHandle held = HoldOpen(target);
     ASSERT_TRUE(held.Valid());
     int asked = 0;
     DWORD askingThread = 0;
@@ -233,7 +233,7 @@ TEST_F(InstallRunTest, StopRequestFinishesTheCurrentFileOnly) {
 // The window acts only when the thread tells it: a question, then Done; on a
 // second run Abort, then Failed. Without the notice the wait below runs out.
 TEST_F(InstallRunTest, ThreadTellsTheWindowOfEachStateItMustActOn) {
-    UniqueHandle notice(CreateEventA(nullptr, FALSE, FALSE, nullptr));
+    TUniqueHandle notice(CreateEventA(nullptr, FALSE, FALSE, nullptr));
     SetInstallStateNotifier([&] { SetEvent(notice.Get()); });
     bool ended = false;
     TStatusTickActions actions;
@@ -249,7 +249,7 @@ TEST_F(InstallRunTest, ThreadTellsTheWindowOfEachStateItMustActOn) {
     Queue("License.txt", 0);
     Queue("parv.exe", 0);
     const std::string target = Dir + "License.txt";
-    UniqueHandle held = HoldOpen(target);
+    TUniqueHandle held = HoldOpen(target);
     ASSERT_TRUE(held.Valid());
     int asked = 0;
     SetThreadQuestionHandler([&](const TThreadQuestion&) {
@@ -276,7 +276,7 @@ TEST_F(InstallRunTest, ProgramEndAnswersAPendingQuestionWithAbort) {
     Queue("License.txt", 0);
     Queue("parv.exe", 0);
     const std::string target = Dir + "License.txt";
-    UniqueHandle held = HoldOpen(target);
+    TUniqueHandle held = HoldOpen(target);
     ASSERT_TRUE(held.Valid());
     ASSERT_TRUE(Start());
     const DWORD start = GetTickCount();

@@ -68,8 +68,8 @@ protected:
 
     // Moves a file's last-write time by a number of seconds.
     static bool ShiftWriteTime(const std::string& path, int seconds) {
-        UniqueHandle h(CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES | GENERIC_READ,
-                                   FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+        TUniqueHandle h(CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES | GENERIC_READ,
+                                    FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
         if (!h.Valid()) return false;
         FILETIME ft;
         bool ok = GetFileTime(h.Get(), nullptr, nullptr, &ft);

@@ -17,8 +17,8 @@ inline bool Exists(const std::string& path) {
 // The whole content, also of a file another process still writes; `missing`
 // when it cannot be opened.
 inline std::string ReadAll(const std::string& path, const char* missing = "<missing>") {
-    UniqueHandle h(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                               nullptr, OPEN_EXISTING, 0, nullptr));
+    TUniqueHandle h(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                nullptr, OPEN_EXISTING, 0, nullptr));
     if (!h.Valid()) return missing;
     std::string text;
     char buf[4096];
@@ -30,7 +30,7 @@ inline std::string ReadAll(const std::string& path, const char* missing = "<miss
 // Creates or truncates `path` to exactly `bytes`; false when it cannot.
 inline bool WriteAll(const std::string& path, const std::string& bytes,
                      DWORD attributes = FILE_ATTRIBUTE_NORMAL) {
-    UniqueHandle h(
+    TUniqueHandle h(
         CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, attributes, nullptr));
     if (!h.Valid()) return false;
     DWORD done = 0;

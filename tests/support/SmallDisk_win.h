@@ -35,7 +35,7 @@ public:
     // Writes real bytes (a sparse file would take no room) until at most
     // `room` bytes are left free.
     void Fill(uint64_t room) {
-        UniqueHandle f(
+        TUniqueHandle f(
             CreateFileA(Filler().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
         ASSERT_TRUE(f.Valid());
         const std::string block(64 * 1024, 'f');

@@ -40,7 +40,7 @@ struct Script {
 };
 
 void SetWriteTime(const std::string& path, const FILETIME& t) {
-    UniqueHandle h(
+    TUniqueHandle h(
         CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr));
     ASSERT_TRUE(h.Valid()) << path;
     ASSERT_TRUE(SetFileTime(h.Get(), nullptr, nullptr, &t));
@@ -142,9 +142,9 @@ TEST_F(RemovalTest, LogAndMainFolderGoLastWhenNothingElseIsLeft) {
 TEST_F(RemovalTest, FileInUseIsRetriedOrLeftAsTheUserSays) {
     const std::string held1 = ctx.MainDir + "License.txt", held2 = ctx.MainDir + "Hyphenation.dat";
     Install({ctx.ExePath, held1, held2});
-    UniqueHandle h1(
+    TUniqueHandle h1(
         CreateFileA(held1.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
-    UniqueHandle h2(
+    TUniqueHandle h2(
         CreateFileA(held2.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
     ASSERT_TRUE(h1.Valid() && h2.Valid());
     // The first file is let go while the second question is open.

@@ -161,7 +161,7 @@ TEST_F(InstallRun, FinishStopsWhenTheUpdateRecordCannotBeWritten) {
     const std::string log = GetDataDir(ddShared) + app::UpdateLogFile;
     WriteAll(log, "*0000000000000000\r\nkept\r\n");
     {
-        UniqueHandle lock(
+        TUniqueHandle lock(
             CreateFileA(log.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
         ASSERT_TRUE(lock.Valid());
         std::string error;

@@ -94,7 +94,7 @@ TEST_F(CheckListTest, ScreenReadersHearRowNamesAndCheckStates) {
     list->SetState(0, TCheckState::Grayed);
     list->SetState(1, TCheckState::Checked);
     {
-        ComPtr<IAccessible> acc;
+        TComPtr<IAccessible> acc;
         ASSERT_EQ(AccessibleObjectFromWindow(list->Inner(), OBJID_CLIENT, __uuidof(IAccessible),
                                              acc.OutPtr()),
                   S_OK);

@@ -91,7 +91,7 @@ void DeleteSettingsKey() { RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Parvela 
 
 int CountTempLeftovers() {
     int n = 0;
-    FindHandle found(GetTempFolder() + TempNamePrefix() + "*");
+    TFindHandle found(GetTempFolder() + TempNamePrefix() + "*");
     if (!found.Valid()) return 0;
     do ++n;
     while (found.Next());
@@ -1243,7 +1243,7 @@ namespace {
 TEST_F(MainForm, NextFromTheFolderPageRefusesFoldersThatCannotBeInstalledInto) {
     const std::string file = GetTempFolder() + "mainform_not_a_folder.txt";
     {
-        UniqueHandle f(
+        TUniqueHandle f(
             CreateFileA(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
     }
     Next();

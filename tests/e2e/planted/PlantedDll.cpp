@@ -9,7 +9,7 @@ BOOL WINAPI DllMain(HINSTANCE self, DWORD reason, LPVOID) {
     char path[MAX_PATH + 1] = {};
     const DWORD len = GetModuleFileNameA(self, path, MAX_PATH);
     if (len == 0 || len >= MAX_PATH) return TRUE;
-    UniqueHandle mark(CreateFileA((std::string(path, len) + ".loaded").c_str(), GENERIC_WRITE, 0,
-                                  nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    TUniqueHandle mark(CreateFileA((std::string(path, len) + ".loaded").c_str(), GENERIC_WRITE, 0,
+                                   nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     return TRUE;
 }
