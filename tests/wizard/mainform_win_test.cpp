@@ -32,7 +32,6 @@
 #include "wizard/GdiHandle_win.h"
 #include "wizard/InstallRun.h"
 #include "wizard/Layout.h"
-#include "wizard/FolderPage.h"
 #include "wizard/MainDlg_win.h"
 #include "wizard/MessageDlg_win.h"
 #include "wizard/PageFlow.h"
