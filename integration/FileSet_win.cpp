@@ -12,10 +12,14 @@
 
 namespace {
 
-// Keeps FullPathMode on for exactly one AddFile call, also if it throws.
+// Keeps the reader's FullPathMode on for exactly one AddFile call, also if
+// it throws.
 struct TFullPathScope {
-    TFullPathScope() { FullPathMode = true; }
-    ~TFullPathScope() { FullPathMode = false; }
+    explicit TFullPathScope(TAttachedFiles& files) : Files(files) { Files.FullPathMode = true; }
+    ~TFullPathScope() { Files.FullPathMode = false; }
+    TFullPathScope(const TFullPathScope&) = delete;
+    TFullPathScope& operator=(const TFullPathScope&) = delete;
+    TAttachedFiles& Files;
 };
 
 std::string RowFolder(TFileSetDest dest) {
@@ -59,7 +63,7 @@ void PrepareFileSet(uint8_t selected) {
             std::string& folder = folders[row.Dest];
             if (folder.empty()) folder = RowFolder(row.Dest);
             if (row.TargetName) {
-                TFullPathScope fullPath;
+                TFullPathScope fullPath(*reader);
                 reader->AddFile(row.Name, MainDirFile(folder, row.TargetName), row.Component,
                                 row.Mode);
             } else {

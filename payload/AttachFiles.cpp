@@ -4,10 +4,7 @@
 
 #include "instutils/InstUtils.h"
 
-bool FullPathMode = false;
-bool FileSetMode = false;
 TAttachedFiles* AttachedFiles = nullptr;
-std::function<std::string()> WizardMainDir;
 
 std::unique_ptr<TAttachedFiles> TAttachedFiles::Create(const uint8_t* packed, size_t len,
                                                        PayloadError* error) {

@@ -5,7 +5,6 @@
 
 #include <array>
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -60,7 +59,9 @@ public:
     // marks an omIfAbsent request.
     bool AddFile(const std::string& nameOrPrefix, const std::string& folder, int component,
                  TOverwriteMode mode);
-    int32_t GetComponentSize(const std::string& fileList) const;
+    // Bytes the list's entries take on the volume of `mainDir` (empty: the
+    // current folder), each rounded up to its cluster size.
+    int32_t GetComponentSize(const std::string& fileList, const std::string& mainDir) const;
     int32_t GetTotalSize() const;
     void ClearComponent(int component);
 
@@ -73,23 +74,23 @@ public:
     // Targets the user chose to leave out (Ignore), in the order asked.
     std::vector<std::string> Skipped;
     bool ForceOverwrite = false;
+    // AddFile takes `folder` as the whole target path instead of the folder
+    // the entry's name goes below.
+    bool FullPathMode = false;
+    // AddFile also records queued targets in the shared public data folder
+    // in UpdateList (the install run's file set).
+    bool FileSetMode = false;
 
 private:
     TAttachedFiles() = default;
     TPayloadBlock Block;
+    // The folder the last file was written into (see WriteEntry).
+    std::string LastFolder;
 };
 
 // What the setup program needs of its payload beyond the format: the licence
 // text that the second page shows. Ok, or NoLicence.
 PayloadError CheckSetupPayload(const TAttachedFiles& files);
 
-// Program-wide switches of the reader module, both false at start.
-extern bool FullPathMode;
-extern bool FileSetMode;
-
 // The one reader of the program run (owned by the entry; null before/after).
 extern TAttachedFiles* AttachedFiles;
-
-// Where GetComponentSize reads the main folder the wizard currently holds.
-// Set by the wizard (and by tests); unset means the current folder.
-extern std::function<std::string()> WizardMainDir;

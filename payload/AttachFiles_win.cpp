@@ -56,17 +56,16 @@ struct TAttempt {
     DWORD Error;
 };
 
-// The folder the last file was written into. Files of one folder follow one
-// another, and asking for the folder before each costs about as much as
-// writing a small file; when it has gone meanwhile, the create fails and the
-// chain is made then. Only one thread extracts at a time.
-std::string LastFolder;
-
-TAttempt WriteEntry(const uint8_t* data, const TAttachedFile& e, const std::string& target) {
+// `lastFolder` is the folder the last file was written into. Files of one
+// folder follow one another, and asking for the folder before each costs
+// about as much as writing a small file; when it has gone meanwhile, the
+// create fails and the chain is made then. Only one thread extracts at a time.
+TAttempt WriteEntry(const uint8_t* data, const TAttachedFile& e, const std::string& target,
+                    std::string& lastFolder) {
     const size_t slash = FindLastPathChar(target, "\\");
     const std::string folder =
         slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
-    const bool known = !folder.empty() && folder == LastFolder;
+    const bool known = !folder.empty() && folder == lastFolder;
     if (!folder.empty() && !known) CreateFolderChain(folder);
     FILETIME utc;
     const bool timed = DayCountToFileTime(e.Time, utc);
@@ -76,7 +75,7 @@ TAttempt WriteEntry(const uint8_t* data, const TAttachedFile& e, const std::stri
         CreateFolderChain(folder);
         step = ReplaceFileContents(target, data + e.Offset, size_t(e.Size), timed ? &utc : nullptr);
     }
-    LastFolder = step == TReplaceStep::Done ? folder : std::string();
+    lastFolder = step == TReplaceStep::Done ? folder : std::string();
     if (step != TReplaceStep::Done) return {step, GetLastError()};
     AddLogLine("File Copy: " + target);
     return {step, ERROR_SUCCESS};
@@ -104,7 +103,7 @@ bool TAttachedFiles::ExtractFile(const TAttachedFile* entry, const std::string& 
         if (entry == nullptr) return false;
     }
     for (;;) {
-        const TAttempt attempt = WriteEntry(Block.data(), *entry, target);
+        const TAttempt attempt = WriteEntry(Block.data(), *entry, target, LastFolder);
         if (attempt.Step == TReplaceStep::Done) return true;
         // A write that failed on the way says what the system reported.
         TThreadQuestion question;
@@ -157,11 +156,11 @@ bool TAttachedFiles::AddFile(const std::string& nameOrPrefix, const std::string&
     return anyQueued;
 }
 
-int32_t TAttachedFiles::GetComponentSize(const std::string& fileList) const {
+int32_t TAttachedFiles::GetComponentSize(const std::string& fileList,
+                                         const std::string& mainDir) const {
     const std::vector<std::string> lines = SplitLines(fileList);
-    const std::string mainDir = WizardMainDir ? WizardMainDir() : GetCurrentFolder();
     // One cluster query for the whole list; the volume cannot change meanwhile.
-    const uint32_t cluster = GetClusterSize(mainDir);
+    const uint32_t cluster = GetClusterSize(mainDir.empty() ? GetCurrentFolder() : mainDir);
     int64_t total = 0;
     for (auto line = lines.rbegin(); line != lines.rend(); ++line) {
         const bool prefix = IsFolderPrefix(*line);

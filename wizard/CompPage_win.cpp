@@ -88,19 +88,20 @@ TDiskSpaceFigures UpdateDiskSpace(const TSelCompControls& controls) {
 }
 
 void SetComponentSizes(TCheckListBox& list, const TAttachedFiles& files,
-                       const std::vector<int>& rowToComponent) {
+                       const std::vector<int>& rowToComponent, const std::string& mainDir) {
     for (int row = 0; row < list.RowCount() && row < static_cast<int>(rowToComponent.size());
          ++row) {
         int component = rowToComponent[row];
         list.SetSize(row, component >= 0 && component < ComponentCount
-                              ? files.GetComponentSize(ComponentFiles[component])
+                              ? files.GetComponentSize(ComponentFiles[component], mainDir)
                               : 0);
     }
 }
 
 void EnterSelCompPage(const TSelCompControls& controls, const TAttachedFiles* files) {
     if (!controls.List) return;
-    if (files) SetComponentSizes(*controls.List, *files, controls.RowToComponent);
+    if (files)
+        SetComponentSizes(*controls.List, *files, controls.RowToComponent, MainDirOf(controls));
     UpdateDiskSpace(controls);
     InvalidateRect(controls.List->Inner(), nullptr, TRUE);
 }

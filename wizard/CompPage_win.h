@@ -42,9 +42,10 @@ TDiskSpaceFigures UpdateDiskSpace(TCheckListBox& list, HWND reqLbl, HWND availLb
                                   const std::string& mainDir);
 TDiskSpaceFigures UpdateDiskSpace(const TSelCompControls& controls);
 
-// Each row's size from the payload reader for its component's file list.
+// Each row's size from the payload reader for its component's file list,
+// measured on the volume of `mainDir`.
 void SetComponentSizes(TCheckListBox& list, const TAttachedFiles& files,
-                       const std::vector<int>& rowToComponent);
+                       const std::vector<int>& rowToComponent, const std::string& mainDir);
 // The components page's entry rule: row sizes (when `files` is given), then
 // UpdateDiskSpace.
 void EnterSelCompPage(const TSelCompControls& controls, const TAttachedFiles* files);

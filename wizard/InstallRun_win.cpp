@@ -36,7 +36,7 @@ void StartInstallRun(uint8_t selectedComponents) {
         if (FileExists(logPath)) LoadInstallLog(logPath);
     }
     SetInstallStarted();
-    FileSetMode = true;
+    if (AttachedFiles) AttachedFiles->FileSetMode = true;
     PrepareFileSet(selectedComponents);
 }
 

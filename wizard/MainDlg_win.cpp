@@ -297,7 +297,6 @@ TMainDlgForm::TMainDlgForm(int dpi) {
     if (!CreateFormWindow(instance, dpi <= 0)) return;
     SetMessageDlgOwner(Window);
     CreateFromLayout();
-    WizardMainDir = [] { return Options.MainDir; };
 
     LoadLogos();
     SetWindowTextA(WelcomeLbl(), FormatProductText(FindControlDef("WelcomeLbl")->Text).c_str());
@@ -343,7 +342,6 @@ TMainDlgForm::~TMainDlgForm() {
         SetWindowLongPtrA(Window, GWLP_USERDATA, 0);
         DestroyWindow(Window);
     }
-    WizardMainDir = nullptr;
     if (MainDlgForm == this) MainDlgForm = nullptr;
 }
 

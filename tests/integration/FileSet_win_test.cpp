@@ -87,11 +87,9 @@ protected:
         Options.MainDir = Main.Path;
         LastRunVersion = app::LastRunVerUnknown;
         CreateInstallLog();
-        FileSetMode = true;
+        Reader->FileSetMode = true;
     }
     void TearDown() override {
-        FileSetMode = false;
-        FullPathMode = false;
         AttachedFiles = nullptr;
         ReleaseInstallLog();
         DeleteFolderTree(Shared);
@@ -138,7 +136,7 @@ TEST_F(FileSet, NormalInstallationWithEveryComponent) {
     EXPECT_EQ(Targets(4), (Names{pub + "Clip Library\\Images\\Arrow.gif",
                                  pub + "Clip Library\\Images\\Bullets\\Dot.gif"}));
     EXPECT_EQ(Targets(5), (Names{pub + "Basic.asn"}));
-    EXPECT_FALSE(FullPathMode);
+    EXPECT_FALSE(Reader->FullPathMode);
     EXPECT_TRUE(Reader->ForceOverwrite);
 
     // Files in the shared data folders stay out of the install log.

@@ -77,10 +77,10 @@ TEST_F(ReaderTest, Mode1ComparesTheStoredTimeWithTwoSecondGrain) {
 
 TEST_F(ReaderTest, FullPathModeQueuesTheAmericanCacheAsTheBritishOne) {
     ASSERT_TRUE(Files->AddFile("English (American).cache", Dir, 1, omIfAbsent));
-    FullPathMode = true;
+    Files->FullPathMode = true;
     ASSERT_TRUE(
         Files->AddFile("English (American).cache", Dir + "English (British).cache", 1, omIfAbsent));
-    FullPathMode = false;
+    Files->FullPathMode = false;
     const auto& list = Files->InstallLists[1];
     ASSERT_EQ(2u, list.size());
     EXPECT_EQ(list[0].Entry, list[1].Entry);
@@ -95,7 +95,7 @@ TEST_F(ReaderTest, UpdateListHoldsPublicTargetsWithTheMode0Mark) {
     ASSERT_FALSE(common.empty());
     const std::string pub = JoinPath(common, "Parvela\\Public\\");
     Files->ForceOverwrite = true;  // no existence test: nothing is created
-    FileSetMode = true;
+    Files->FileSetMode = true;
     ASSERT_TRUE(Files->AddFile("Templates\\Faxes\\Fax 1.rtf", pub, 3, omIfAbsent));
     ASSERT_TRUE(Files->AddFile("Templates\\Faxes\\Fax 2.rtf", pub, 3, omIfAbsentOrChanged));
     ASSERT_TRUE(Files->AddFile("parv.exe", Dir, 0, omIfAbsent));
@@ -107,7 +107,7 @@ TEST_F(ReaderTest, UpdateListHoldsPublicTargetsWithTheMode0Mark) {
     EXPECT_EQ(pub + "Templates\\Faxes\\Fax 2.rtf", Files->UpdateList[1]);
     EXPECT_EQ(upper + "Basic.asn", Files->UpdateList[2]) << "the folder test ignores case";
 
-    FileSetMode = false;
+    Files->FileSetMode = false;
     ASSERT_TRUE(Files->AddFile("Templates\\Faxes\\Fax 3.rtf", pub, 3, omIfAbsent));
     EXPECT_EQ(3u, Files->UpdateList.size()) << "only in file-set mode";
 }
@@ -121,11 +121,10 @@ TEST_F(ReaderTest, ComponentSizesOnTheRealClusterSize) {
     const auto rounded = [cluster](int64_t n) {
         return int32_t((n + cluster - 1) / cluster * cluster);
     };
-    WizardMainDir = [this] { return Dir; };
-
-    const int32_t hyph = Files->GetComponentSize("Hyphenation.dat");
+    const int32_t hyph = Files->GetComponentSize("Hyphenation.dat", Dir);
     EXPECT_EQ(rounded(182700), hyph);
-    EXPECT_EQ(hyph, Files->GetComponentSize("Hyphenation.dat")) << "same figure twice in a row";
+    EXPECT_EQ(hyph, Files->GetComponentSize("Hyphenation.dat", Dir))
+        << "same figure twice in a row";
     if (cluster == 4096) {
         EXPECT_EQ(184320, hyph);
     }
@@ -138,11 +137,12 @@ TEST_F(ReaderTest, ComponentSizesOnTheRealClusterSize) {
          {"English (American).asc", "us.zlx", "userdicen.tlx", "English (American).cache"})
         spell += rounded(Entry(n).Size);
     spell += rounded(Entry("English (American).cache").Size);  // listed twice, counted twice
-    EXPECT_EQ(templates, Files->GetComponentSize("Templates\\"));
+    EXPECT_EQ(templates, Files->GetComponentSize("Templates\\", Dir));
     EXPECT_EQ(spell, Files->GetComponentSize("English (American).asc\rus.zlx\r\nuserdicen.tlx\n"
                                              "English (American).cache\rEnglish (American).cache\r"
-                                             "missing.dat"));
-    EXPECT_EQ(0, Files->GetComponentSize(""));
+                                             "missing.dat",
+                                             Dir));
+    EXPECT_EQ(0, Files->GetComponentSize("", Dir));
     EXPECT_EQ(0, rounded(0));
 }
 

@@ -41,9 +41,6 @@ protected:
         WaitForInstallThread();
         SetThreadQuestionHandler(nullptr);
         InstallThreadStatus.Reset();
-        FullPathMode = false;
-        FileSetMode = false;
-        WizardMainDir = nullptr;
         while (LogSuspensionCount() > 0) ResumeLogging();
         ReleaseInstallLog();
         AttachedFiles = nullptr;

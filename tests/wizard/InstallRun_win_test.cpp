@@ -61,7 +61,6 @@ protected:
                           CSIDL_COMMON_DESKTOPDIRECTORY_})
             DeleteFileA(Link(csidl).c_str());
         AttachedFiles = nullptr;
-        FileSetMode = false;
         ReleaseInstallLog();
         DeleteFolderTree(Main);
         DeleteFolderTree(Shared);
@@ -177,7 +176,7 @@ TEST_F(InstallRun, StartLoadsTheOldLogOfANormalInstallation) {
     WriteAll(Main + "\\Install.log", "Made Dir: X:\\A\\\r\nFile Copy: X:\\A\\b.txt\r\n");
     StartInstallRun(0x01);
     EXPECT_TRUE(InstallStarted());
-    EXPECT_TRUE(FileSetMode);
+    EXPECT_TRUE(Reader->FileSetMode);
     EXPECT_EQ(LogFilePath(), Main + "\\Install.log");
     Names lines = InstallLogLines();
     ASSERT_GE(lines.size(), 2u);
