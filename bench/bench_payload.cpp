@@ -16,6 +16,7 @@
 
 #include "bench/BenchClock.h"
 #include "instutils/InstUtils.h"
+#include "instutils/InstallLog.h"
 #include "instutils/WinHandles.h"
 #include "payload/AttachFiles.h"
 #include "payload/InstallThread.h"
@@ -74,17 +75,19 @@ double RawWrite(const TAttachedFiles& files, const std::string& root) {
 // As an installation run does it: a fresh log, and the files of the shared
 // data folders (spelling, templates, clips) written with logging suspended.
 double Extract(TAttachedFiles& files, const std::string& root) {
-    CreateInstallLog();
+    TInstallLog log;
+    log.CreateInstallLog();
+    files.Log = &log;
     const double t0 = NowMs();
     for (const TAttachedFile& e : files.Entries) {
         const bool logged = e.Name == "parv.exe" || e.Name == "License.txt" ||
                             e.Name == "Basic.asn" || e.Name == "Hyphenation.dat";
-        if (!logged) SuspendLogging();
+        if (!logged) log.SuspendLogging();
         files.ExtractFile(&e, std::string(), root + e.Name);
-        if (!logged) ResumeLogging();
+        if (!logged) log.ResumeLogging();
     }
     const double ms = NowMs() - t0;
-    ReleaseInstallLog();
+    files.Log = nullptr;
     return ms;
 }
 

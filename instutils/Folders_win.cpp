@@ -2,6 +2,7 @@
 #include "instutils/DayCount.h"
 #include "instutils/FolderStack.h"
 #include "instutils/InstUtils.h"
+#include "instutils/InstallLog.h"
 #include "instutils/WinHandles.h"
 
 #include <limits>
@@ -205,14 +206,14 @@ int32_t RoundUpToCluster(const std::string& folder, int32_t bytes) {
     return RoundUpToClusterSize(bytes, GetClusterSize(folder));
 }
 
-void CreateFolderChain(const std::string& path) {
+void CreateFolderChain(const std::string& path, TInstallLog* log) {
     if (path.empty() || FolderExists(path)) return;
     const std::string parent = ParentFolder(path);
-    if (!parent.empty() && parent.size() < path.size()) CreateFolderChain(parent);
+    if (!parent.empty() && parent.size() < path.size()) CreateFolderChain(parent, log);
     CreateDirectoryA(path.c_str(), nullptr);
     // Logged even when the creation failed: the file written next fails
     // visibly, and an uninstaller only skips a folder that is not there.
-    AddLogLine("Made Dir: " + path);
+    if (log) log->AddLogLine("Made Dir: " + path);
 }
 
 void WriteWholeFile(const std::string& path, const std::string& bytes) {

@@ -86,7 +86,9 @@ enum class TFileRead { Read, Missing, Unreadable };
 // a file larger than `maxBytes` (at most 2 GiB - 1 are read).
 TFileRead ReadWholeFile(const std::string& path, std::string& bytes, size_t maxBytes = 0x7FFFFFFF);
 
-void CreateFolderChain(const std::string& path);
+class TInstallLog;
+// Each folder it makes is added to `log` (none: not logged).
+void CreateFolderChain(const std::string& path, TInstallLog* log);
 // Through a temporary file beside the target, moved over it at the end: a
 // failed write leaves the old file as it was.
 void WriteWholeFile(const std::string& path, const std::string& bytes);
@@ -94,27 +96,7 @@ void WriteWholeFile(const std::string& path, const std::string& bytes);
 bool ReplaceWholeFile(const std::string& path, const std::string& bytes);
 void DeleteFolderTree(const std::string& path);
 
-// ---- Install log --------------------------------------------------------------
-// One program-wide list of lines in order of first addition, no two equal
-// under the locale's case-insensitive comparison; a suspension count; the log
-// file path; the install-started flag. Safe to call from the install thread.
-void CreateInstallLog();  // a new, empty log (Installing page)
-bool InstallLogExists();
-void AddLogLine(const std::string& line);
-void SuspendLogging();
-void ResumeLogging();
-int32_t LogSuspensionCount();
-std::vector<std::string> InstallLogLines();
-void SetLogFilePath(const std::string& path);
-std::string LogFilePath();
-// Appends the lines of an existing file (no duplicate test); false on failure.
-bool LoadInstallLog(const std::string& path);
-// Writes every line followed by CR LF, replacing the file; false on failure.
-bool SaveInstallLog(const std::string& path);
-void SetInstallStarted();
-bool InstallStarted();
-// Program end: drops the log, its path and the folder stack.
-void ReleaseInstallLog();
+// ---- Install log text (the log itself: InstallLog.h) ---------------------------
 // The log file's text form: every line followed by CR LF; and back, lines
 // ending at CR, LF or CR LF (a final line without a break still counts).
 std::string JoinLogLines(const std::vector<std::string>& lines);
@@ -124,9 +106,11 @@ std::vector<std::string> SplitLines(const std::string& text);
 bool LogLinesEqual(const std::string& a, const std::string& b);
 
 // ---- Shortcuts and size texts ---------------------------------------------------
-// COM must be initialised on the calling thread.
+// COM must be initialised on the calling thread. The link is added to `log`
+// (none: not logged).
 void CreateShortcut(const std::string& linkPath, const std::string& target,
-                    const std::string& workingFolder, const std::string& description);
+                    const std::string& workingFolder, const std::string& description,
+                    TInstallLog* log);
 std::string FormatSizeText(int64_t bytes);
 std::string GroupDigits(uint64_t n);
 std::string EscapeCaption(const std::string& text);

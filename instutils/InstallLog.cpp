@@ -1,9 +1,7 @@
-#include "instutils/InstUtils.h"
-#include "instutils/FolderStack.h"
-#include "instutils/LogLines.h"
+#include "instutils/InstallLog.h"
 
-#include <memory>
-#include <mutex>
+#include "instutils/InstUtils.h"
+#include "instutils/LogLines.h"
 
 bool TLogLines::AddUnique(const std::string& line) {
     for (const std::string& present : lines_)
@@ -43,109 +41,83 @@ namespace {
 // Larger than any log a run writes; a bigger file is left alone, unread.
 constexpr size_t MaxLogFileBytes = 64 * 1024 * 1024;
 
-// The install thread adds lines and moves the count while the window may
-// read them, so the list, the count and the rest share one lock.
-struct InstallLogState {
-    std::mutex lock;
-    std::unique_ptr<TLogLines> log;
-    int32_t suspended = 0;
-    std::string filePath;
-    // An existing log file whose lines could not be loaded: its record of
-    // earlier installations must survive this run's save.
-    std::string unreadPath;
-    bool started = false;
-};
-
-InstallLogState& State() {
-    static InstallLogState state;
-    return state;
-}
-
 }  // namespace
 
-void CreateInstallLog() {
-    auto& s = State();
-    std::lock_guard<std::mutex> guard(s.lock);
-    s.log = std::make_unique<TLogLines>(&LogLinesEqual);
-    s.unreadPath.clear();
+TInstallLog::TInstallLog() = default;
+TInstallLog::~TInstallLog() = default;
+
+void TInstallLog::CreateInstallLog() {
+    std::lock_guard<std::mutex> guard(Lock);
+    Lines = std::make_unique<TLogLines>(&LogLinesEqual);
+    UnreadPath.clear();
 }
 
-bool InstallLogExists() {
-    auto& s = State();
-    std::lock_guard<std::mutex> guard(s.lock);
-    return s.log != nullptr;
+bool TInstallLog::InstallLogExists() const {
+    std::lock_guard<std::mutex> guard(Lock);
+    return Lines != nullptr;
 }
 
-void AddLogLine(const std::string& line) {
-    auto& s = State();
-    std::lock_guard<std::mutex> guard(s.lock);
+void TInstallLog::AddLogLine(const std::string& line) {
+    std::lock_guard<std::mutex> guard(Lock);
     // Callers that can run before the log exists suspend logging; a line
     // offered with no log has nowhere to go.
-    if (s.suspended != 0 || !s.log) return;
-    s.log->AddUnique(line);
+    if (Suspended != 0 || !Lines) return;
+    Lines->AddUnique(line);
 }
 
-void SuspendLogging() {
-    auto& s = State();
-    std::lock_guard<std::mutex> guard(s.lock);
-    ++s.suspended;
+void TInstallLog::SuspendLogging() {
+    std::lock_guard<std::mutex> guard(Lock);
+    ++Suspended;
 }
 
-void ResumeLogging() {
-    auto& s = State();
-    std::lock_guard<std::mutex> guard(s.lock);
-    --s.suspended;
+void TInstallLog::ResumeLogging() {
+    std::lock_guard<std::mutex> guard(Lock);
+    --Suspended;
 }
 
-int32_t LogSuspensionCount() {
-    auto& s = State();
-    std::lock_guard<std::mutex> guard(s.lock);
-    return s.suspended;
+int32_t TInstallLog::LogSuspensionCount() const {
+    std::lock_guard<std::mutex> guard(Lock);
+    return Suspended;
 }
 
-std::vector<std::string> InstallLogLines() {
-    auto& s = State();
-    std::lock_guard<std::mutex> guard(s.lock);
-    return s.log ? s.log->Lines() : std::vector<std::string>();
+std::vector<std::string> TInstallLog::InstallLogLines() const {
+    std::lock_guard<std::mutex> guard(Lock);
+    return Lines ? Lines->Lines() : std::vector<std::string>();
 }
 
-void SetLogFilePath(const std::string& path) {
-    auto& s = State();
-    std::lock_guard<std::mutex> guard(s.lock);
-    s.filePath = path;
+void TInstallLog::SetLogFilePath(const std::string& path) {
+    std::lock_guard<std::mutex> guard(Lock);
+    FilePath = path;
 }
 
-std::string LogFilePath() {
-    auto& s = State();
-    std::lock_guard<std::mutex> guard(s.lock);
-    return s.filePath;
+std::string TInstallLog::LogFilePath() const {
+    std::lock_guard<std::mutex> guard(Lock);
+    return FilePath;
 }
 
-bool LoadInstallLog(const std::string& path) {
+bool TInstallLog::LoadInstallLog(const std::string& path) {
     std::string text;
     const TFileRead read = ReadWholeFile(path, text, MaxLogFileBytes);
-    auto& s = State();
-    std::lock_guard<std::mutex> guard(s.lock);
+    std::lock_guard<std::mutex> guard(Lock);
     if (read != TFileRead::Read) {
-        if (read == TFileRead::Unreadable) s.unreadPath = path;
+        if (read == TFileRead::Unreadable) UnreadPath = path;
         return false;
     }
-    if (!s.log) s.log = std::make_unique<TLogLines>(&LogLinesEqual);
-    s.log->Append(SplitLines(text));
+    if (!Lines) Lines = std::make_unique<TLogLines>(&LogLinesEqual);
+    Lines->Append(SplitLines(text));
     return true;
 }
 
-bool SaveInstallLog(const std::string& path) {
+bool TInstallLog::SaveInstallLog(const std::string& path) {
     std::vector<std::string> lines;
     bool unread = false;
     {
-        auto& s = State();
-        std::lock_guard<std::mutex> guard(s.lock);
+        std::lock_guard<std::mutex> guard(Lock);
         // Without a log there is nothing to save, and an existing file from
         // an earlier installation must not be emptied.
-        if (!s.log) return false;
-        lines = s.log->Lines();
-        unread = !s.unreadPath.empty() && s.unreadPath == path;
+        if (!Lines) return false;
+        lines = Lines->Lines();
+        unread = !UnreadPath.empty() && UnreadPath == path;
     }
     if (unread) {
         // The file could not be read when the run started (locked, damaged,
@@ -161,25 +133,19 @@ bool SaveInstallLog(const std::string& path) {
     return WriteLogFileText(path, JoinLogLines(lines));
 }
 
-void SetInstallStarted() {
-    auto& s = State();
-    std::lock_guard<std::mutex> guard(s.lock);
-    s.started = true;
+void TInstallLog::SetInstallStarted() {
+    std::lock_guard<std::mutex> guard(Lock);
+    Started = true;
 }
 
-bool InstallStarted() {
-    auto& s = State();
-    std::lock_guard<std::mutex> guard(s.lock);
-    return s.started;
+bool TInstallLog::InstallStarted() const {
+    std::lock_guard<std::mutex> guard(Lock);
+    return Started;
 }
 
-void ReleaseInstallLog() {
-    {
-        auto& s = State();
-        std::lock_guard<std::mutex> guard(s.lock);
-        s.log.reset();
-        s.filePath.clear();
-        s.unreadPath.clear();
-    }
-    ReleaseFolderStack();
+void TInstallLog::ReleaseInstallLog() {
+    std::lock_guard<std::mutex> guard(Lock);
+    Lines.reset();
+    FilePath.clear();
+    UnreadPath.clear();
 }

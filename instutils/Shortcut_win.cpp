@@ -1,4 +1,5 @@
 #include "instutils/InstUtils.h"
+#include "instutils/InstallLog.h"
 #include "instutils/WinHandles.h"
 
 #include <objbase.h>
@@ -15,7 +16,8 @@ static std::wstring WideFromSystemCodePage(const std::string& text) {
 }
 
 void CreateShortcut(const std::string& linkPath, const std::string& target,
-                    const std::string& workingFolder, const std::string& description) {
+                    const std::string& workingFolder, const std::string& description,
+                    TInstallLog* log) {
     TComPtr<IShellLinkA> link;
     if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
                                 link.OutPtr())) ||
@@ -29,9 +31,9 @@ void CreateShortcut(const std::string& linkPath, const std::string& target,
 
     const size_t lastSeparator = FindLastPathChar(linkPath, "\\");
     if (lastSeparator != std::string::npos)
-        CreateFolderChain(linkPath.substr(0, lastSeparator + 1));
+        CreateFolderChain(linkPath.substr(0, lastSeparator + 1), log);
     file->Save(WideFromSystemCodePage(linkPath).c_str(), TRUE);
     // Logged whatever Save said: a link that could not be replaced is most
     // likely still there from before, and belongs to the installation.
-    AddLogLine("File Copy: " + linkPath);
+    if (log) log->AddLogLine("File Copy: " + linkPath);
 }

@@ -6,8 +6,6 @@
 #include "instutils/AppInterface.h"
 #include "instutils/InstUtils.h"
 
-double InstallStamp = 0;
-
 // Rows 3-10 are quiet only when selected; rows 12-13 are quiet in any case,
 // so the two kinds of span are told apart.
 const TFileSetRow FileSetRows[FileSetRowCount] = {

@@ -40,15 +40,10 @@ struct TFileSetStep {
     int Row;  // index into FileSetRows for fsAdd, else -1
     bool operator==(const TFileSetStep&) const = default;
 };
+// TRunState::PrepareFileSet carries the plan out.
 std::vector<TFileSetStep> PlanFileSet(uint8_t selected, int32_t lastRunVersion);
 
-// Fills the reader's six install lists for `selected` (bit i = component i),
-// removes outdated clip images and, unless portable, writes "install_stamp".
-void PrepareFileSet(uint8_t selected);
-void CleanOldClipImages();
-
-// The stamp of this run (a day count), taken by PrepareFileSet.
-extern double InstallStamp;
+// The install stamp's forms in "install_stamp" and "Update.log".
 std::string InstallStampBytes(double stamp);  // 8 bytes, little-endian
 std::string StampLine(double stamp);          // "*" + 16 upper-case hex digits
 
@@ -64,8 +59,3 @@ std::vector<std::string> MergeUpdateLog(
 std::string OldClipImagesBase(bool portable, const std::string& mainDir,
                               const std::string& documents);
 std::vector<std::string> OldClipImagePaths(const std::string& base);
-
-// Appends this run's record to "Update.log" in the shared data folder.
-// Returns false (and leaves the wizard on its last page) when reading or
-// writing the file failed; `error` then says what went wrong.
-bool WriteUpdateLog(std::string* error = nullptr);

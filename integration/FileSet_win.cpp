@@ -8,6 +8,7 @@
 #include "instutils/WinHandles.h"
 #include "integration/FileSet.h"
 #include "integration/Options.h"
+#include "integration/RunState.h"
 #include "payload/AttachFiles.h"
 
 namespace {
@@ -22,13 +23,13 @@ struct TFullPathScope {
     TAttachedFiles& Files;
 };
 
-std::string RowFolder(TFileSetDest dest) {
+std::string RowFolder(TRunState& run, TFileSetDest dest) {
     switch (dest) {
-    case fdSpellcheck: return GetDataDir(ddSpellcheck);
-    case fdPublic: return GetDataDir(ddPublic);
+    case fdSpellcheck: return run.GetDataDir(ddSpellcheck);
+    case fdPublic: return run.GetDataDir(ddPublic);
     case fdMainDir: break;
     }
-    return Options.MainDir;
+    return run.Options.MainDir;
 }
 
 int CompareLines(const std::string& a, const std::string& b) {
@@ -44,8 +45,8 @@ std::string UpdateLogError(const std::string& path) {
 
 }  // namespace
 
-void PrepareFileSet(uint8_t selected) {
-    TAttachedFiles* reader = AttachedFiles;
+void TRunState::PrepareFileSet(uint8_t selected) {
+    TAttachedFiles* reader = Files();
     if (!reader) return;
     for (int k = 0; k < 6; ++k) reader->ClearComponent(k);
     const bool portable = IsPortable();
@@ -55,13 +56,13 @@ void PrepareFileSet(uint8_t selected) {
     std::string folders[3];
     for (const TFileSetStep& step : PlanFileSet(selected, LastRunVersion)) {
         switch (step.Kind) {
-        case fsSuspend: SuspendLogging(); break;
-        case fsResume: ResumeLogging(); break;
+        case fsSuspend: Log.SuspendLogging(); break;
+        case fsResume: Log.ResumeLogging(); break;
         case fsCleanOldClips: CleanOldClipImages(); break;
         case fsAdd: {
             const TFileSetRow& row = FileSetRows[step.Row];
             std::string& folder = folders[row.Dest];
-            if (folder.empty()) folder = RowFolder(row.Dest);
+            if (folder.empty()) folder = RowFolder(*this, row.Dest);
             if (row.TargetName) {
                 TFullPathScope fullPath(*reader);
                 reader->AddFile(row.Name, MainDirFile(folder, row.TargetName), row.Component,
@@ -81,7 +82,7 @@ void PrepareFileSet(uint8_t selected) {
     }
 }
 
-void CleanOldClipImages() {
+void TRunState::CleanOldClipImages() {
     const bool portable = IsPortable();
     std::string base = OldClipImagesBase(
         portable, Options.MainDir, portable ? std::string() : GetShellFolder(CSIDL_PERSONAL_));
@@ -90,9 +91,9 @@ void CleanOldClipImages() {
     for (const std::string& path : OldClipImagePaths(base)) DeleteFileA(path.c_str());
 }
 
-bool WriteUpdateLog(std::string* error) {
-    if (!AttachedFiles || AttachedFiles->UpdateList.empty()) return true;
-    std::vector<std::string> record = AttachedFiles->UpdateList;
+bool TRunState::WriteUpdateLog(std::string* error) {
+    if (!Reader || Reader->UpdateList.empty()) return true;
+    std::vector<std::string> record = Reader->UpdateList;
     std::stable_sort(record.begin(), record.end(), [](const std::string& a, const std::string& b) {
         return CompareLines(a, b) == CSTR_LESS_THAN;
     });

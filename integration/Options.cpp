@@ -3,8 +3,6 @@
 #include "instutils/AppInterface.h"
 #include "instutils/InstUtils.h"
 
-TOptions Options;
-int32_t LastRunVersion = app::LastRunVerUnknown;
 const char* const SetupInstanceName = "Global\\ParvelaWordProcessorSetup";
 
 bool MainDirArgument(const std::vector<std::string>& argv, std::string* folder) {

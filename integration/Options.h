@@ -1,5 +1,6 @@
 #pragma once
-// Persisted settings, the portable test and the data folders.
+// Persisted settings, the portable test and the data folders. The run's
+// settings and the operations on them are TRunState's (RunState.h).
 
 #include <cstdint>
 #include <string>
@@ -10,12 +11,6 @@ struct TOptions {
     uint32_t Comps = 0x7FFFFFFF;
     std::string Extensions;
 };
-
-// The program-wide settings record, owned by the wizard window's lifetime.
-// IsPortable, GetDataDir and GetMainDirFile read its MainDir.
-extern TOptions Options;
-// Read by LoadOptions; 0x7FFFFFFF when unknown.
-extern int32_t LastRunVersion;
 
 // The controls of the window that LoadOptions and SaveOptions touch. The
 // wizard implements it; tests implement it with plain fields.
@@ -32,19 +27,7 @@ public:
     virtual void SetCurrentRow(int row) = 0;
 };
 
-// Fills Options, LastRunVersion and the controls from the registry and the
-// process's real command line ("-d<folder>" as first argument).
-void LoadOptions(IOptionControls& controls);
-// Writes the install key and, unless portable, the uninstall entry.
-void SaveOptions(const IOptionControls& controls);
-
-// Whether the main folder lies on removable or external media, decided on
-// the first use for each main folder and kept for the rest of the run.
-bool IsPortable();
 enum TDataDir { ddShared, ddHidden, ddPublic, ddSpellcheck };
-// The data folder (trailing backslash), created on disk with CreateFolderChain.
-std::string GetDataDir(TDataDir kind);
-std::string GetMainDirFile(const std::string& name);
 
 // Uninstall entry and its size walk.
 class TRegistry;

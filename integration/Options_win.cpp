@@ -6,6 +6,7 @@
 #include "instutils/ResConst.h"
 #include "integration/Options.h"
 #include "integration/Registry_win.h"
+#include "integration/RunState.h"
 
 namespace {
 
@@ -43,7 +44,7 @@ std::string StrictCommandLine() {
 
 }  // namespace
 
-void LoadOptions(IOptionControls& controls) {
+void TRunState::LoadOptions(IOptionControls& controls) {
     TRegistry registry;
     registry.OpenKey(app::InstallKey);
 
@@ -76,7 +77,7 @@ void LoadOptions(IOptionControls& controls) {
                          : app::LastRunVerUnknown;
 }
 
-void SaveOptions(const IOptionControls& controls) {
+void TRunState::SaveOptions(const IOptionControls& controls) {
     TRegistry registry;
     registry.OpenKey(app::InstallKey);
     registry.WriteString(MainDirValue, Options.MainDir);
@@ -92,21 +93,19 @@ void SaveOptions(const IOptionControls& controls) {
     }
 }
 
-bool IsPortable() {
+bool TRunState::IsPortable() {
     // Decided once per main folder: a stick pulled before the settings are
     // saved must not turn the run into a normal installation, and the
     // storage query is not repeated at every use.
-    static std::string decidedFor;
-    static bool decided = false, portable = false;
-    if (!decided || decidedFor != Options.MainDir) {
-        portable = IsRemovableLocation(Options.MainDir);
-        decidedFor = Options.MainDir;
-        decided = true;
+    if (!PortableDecided || PortableFor != Options.MainDir) {
+        Portable = IsRemovableLocation(Options.MainDir);
+        PortableFor = Options.MainDir;
+        PortableDecided = true;
     }
-    return portable;
+    return Portable;
 }
 
-std::string GetDataDir(TDataDir kind) {
+std::string TRunState::GetDataDir(TDataDir kind) {
     bool portable = IsPortable();
     std::string common, documents;
     if (!portable) {
@@ -114,8 +113,10 @@ std::string GetDataDir(TDataDir kind) {
         if (common.empty()) documents = GetShellFolder(CSIDL_PERSONAL_);
     }
     std::string path = DataDirPath(kind, portable, Options.MainDir, common, documents);
-    CreateFolderChain(path);
+    CreateFolderChain(path, &Log);
     return path;
 }
 
-std::string GetMainDirFile(const std::string& name) { return MainDirFile(Options.MainDir, name); }
+std::string TRunState::GetMainDirFile(const std::string& name) const {
+    return MainDirFile(Options.MainDir, name);
+}

@@ -4,8 +4,6 @@
 
 #include "instutils/InstUtils.h"
 
-TAttachedFiles* AttachedFiles = nullptr;
-
 std::unique_ptr<TAttachedFiles> TAttachedFiles::Create(const uint8_t* packed, size_t len,
                                                        PayloadError* error) {
     auto fail = [error](PayloadError e) {

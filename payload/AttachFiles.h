@@ -18,6 +18,8 @@ enum TOverwriteMode {
     omAlways = 2,
 };
 
+class TInstallLog;
+
 struct TAttachedFile {
     std::string Name;
     int32_t Size = 0;
@@ -80,6 +82,9 @@ public:
     // AddFile also records queued targets in the shared public data folder
     // in UpdateList (the install run's file set).
     bool FileSetMode = false;
+    // Where the folders and files written are logged, and whose suspension
+    // marks queued files as unlogged (not owned; none: nothing is logged).
+    TInstallLog* Log = nullptr;
 
 private:
     TAttachedFiles() = default;
@@ -91,6 +96,3 @@ private:
 // What the setup program needs of its payload beyond the format: the licence
 // text that the second page shows. Ok, or NoLicence.
 PayloadError CheckSetupPayload(const TAttachedFiles& files);
-
-// The one reader of the program run (owned by the entry; null before/after).
-extern TAttachedFiles* AttachedFiles;

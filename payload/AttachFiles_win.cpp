@@ -6,6 +6,7 @@
 
 #include "instutils/DayCount.h"
 #include "instutils/InstUtils.h"
+#include "instutils/InstallLog.h"
 #include "instutils/ReplaceFile_win.h"
 #include "instutils/ResConst.h"
 #include "instutils/WinHandles.h"
@@ -61,23 +62,23 @@ struct TAttempt {
 // about as much as writing a small file; when it has gone meanwhile, the
 // create fails and the chain is made then. Only one thread extracts at a time.
 TAttempt WriteEntry(const uint8_t* data, const TAttachedFile& e, const std::string& target,
-                    std::string& lastFolder) {
+                    std::string& lastFolder, TInstallLog* log) {
     const size_t slash = FindLastPathChar(target, "\\");
     const std::string folder =
         slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
     const bool known = !folder.empty() && folder == lastFolder;
-    if (!folder.empty() && !known) CreateFolderChain(folder);
+    if (!folder.empty() && !known) CreateFolderChain(folder, log);
     FILETIME utc;
     const bool timed = DayCountToFileTime(e.Time, utc);
     TReplaceStep step =
         ReplaceFileContents(target, data + e.Offset, size_t(e.Size), timed ? &utc : nullptr);
     if (step == TReplaceStep::Create && known) {
-        CreateFolderChain(folder);
+        CreateFolderChain(folder, log);
         step = ReplaceFileContents(target, data + e.Offset, size_t(e.Size), timed ? &utc : nullptr);
     }
     lastFolder = step == TReplaceStep::Done ? folder : std::string();
     if (step != TReplaceStep::Done) return {step, GetLastError()};
-    AddLogLine("File Copy: " + target);
+    if (log) log->AddLogLine("File Copy: " + target);
     return {step, ERROR_SUCCESS};
 }
 
@@ -103,7 +104,7 @@ bool TAttachedFiles::ExtractFile(const TAttachedFile* entry, const std::string& 
         if (entry == nullptr) return false;
     }
     for (;;) {
-        const TAttempt attempt = WriteEntry(Block.data(), *entry, target, LastFolder);
+        const TAttempt attempt = WriteEntry(Block.data(), *entry, target, LastFolder, Log);
         if (attempt.Step == TReplaceStep::Done) return true;
         // A write that failed on the way says what the system reported.
         TThreadQuestion question;
@@ -140,7 +141,7 @@ bool TAttachedFiles::AddFile(const std::string& nameOrPrefix, const std::string&
             queue = effective == omIfAbsentOrChanged && GetFileModifiedTime(target) != e.Time;
         if (queue) {
             InstallLists[static_cast<size_t>(component)].push_back(
-                TFileToInstall{&e, target, LogSuspensionCount() == 0});
+                TFileToInstall{&e, target, !Log || Log->LogSuspensionCount() == 0});
             if (FileSetMode) {
                 if (publicFolder.empty())
                     publicFolder =

@@ -4,8 +4,6 @@
 
 #include "payload/InstallThreadDetail.h"
 
-TInstallThreadStatus InstallThreadStatus;
-
 void TInstallThreadStatus::SetState(uint8_t s) {
     {
         // Taking the lock orders the store with a waiter's check of the state,
@@ -50,13 +48,12 @@ void TInstallThreadStatus::Reset() {
 namespace {
 
 TThreadQuestionFunc QuestionHandler;
-std::function<void()> StateNotifier;
 std::mutex HandlerLock;
 // The thread that runs static initialisation is the program's main thread
 // unless SetMainThread names another one.
 std::atomic<std::thread::id> MainThreadId{std::this_thread::get_id()};
-thread_local bool OnInstallThread = false;
-std::atomic<int> ActiveBodies{0};
+// The run whose install thread this is; null on every other thread.
+thread_local TInstallThreadStatus* ThreadStatus = nullptr;
 
 TThreadAnswer Ask(const TThreadQuestion& question) {
     TThreadQuestionFunc handler;
@@ -76,26 +73,29 @@ void SetThreadQuestionHandler(TThreadQuestionFunc handler) {
     QuestionHandler = std::move(handler);
 }
 
-void SetInstallStateNotifier(std::function<void()> notify) {
-    std::lock_guard<std::mutex> lock(HandlerLock);
+void TInstallThreadStatus::SetInstallStateNotifier(std::function<void()> notify) {
+    std::lock_guard<std::mutex> lock(NotifierLock);
     StateNotifier = std::move(notify);
 }
 
 void SetMainThread() { MainThreadId.store(std::this_thread::get_id()); }
 
 TThreadAnswer AskFromThread(const TThreadQuestion& question) {
-    TInstallThreadStatus& st = InstallThreadStatus;
-    if (!OnInstallThread && std::this_thread::get_id() == MainThreadId.load()) return Ask(question);
+    if (ThreadStatus == nullptr) {
+        if (std::this_thread::get_id() == MainThreadId.load()) return Ask(question);
+        return TThreadAnswer::Abort;
+    }
+    TInstallThreadStatus& st = *ThreadStatus;
     st.Question = question;
-    install_thread_detail::PublishFromThread(isAskPending);  // publishes the question
+    install_thread_detail::PublishFromThread(st, isAskPending);  // publishes the question
     st.WaitFor(isAskAnswered);
     const TThreadAnswer answer = st.Answer;
     st.SetState(isRunning);
     return answer;
 }
 
-void InstallStatusTick(const TStatusTickActions& actions) {
-    TInstallThreadStatus& st = InstallThreadStatus;
+void TInstallThreadStatus::InstallStatusTick(const TStatusTickActions& actions) {
+    TInstallThreadStatus& st = *this;
     switch (st.GetState()) {
     case isRunning: {
         const uint8_t component = st.Component.load(std::memory_order_relaxed);
@@ -123,8 +123,9 @@ void InstallStatusTick(const TStatusTickActions& actions) {
     }
 }
 
-bool InstallCloseRequest(bool closeAllowed, const std::function<bool()>& askQuit) {
-    TInstallThreadStatus& st = InstallThreadStatus;
+bool TInstallThreadStatus::InstallCloseRequest(bool closeAllowed,
+                                               const std::function<bool()>& askQuit) {
+    TInstallThreadStatus& st = *this;
     // Only a running thread is paused; if it has just asked a question or
     // finished, that state is kept.
     const bool paused = st.ChangeState(isRunning, isPaused);
@@ -136,20 +137,22 @@ bool InstallCloseRequest(bool closeAllowed, const std::function<bool()>& askQuit
     return quit;
 }
 
-bool InstallThreadActive() { return ActiveBodies.load(std::memory_order_acquire) > 0; }
+bool TInstallThreadStatus::InstallThreadActive() const {
+    return ActiveBodies.load(std::memory_order_acquire) > 0;
+}
 
-void WaitForInstallThread() {
-    TInstallThreadStatus& st = InstallThreadStatus;
+void TInstallThreadStatus::WaitForInstallThread() {
+    TInstallThreadStatus& st = *this;
     for (;;) {
         uint8_t s;
         {
             std::unique_lock<std::mutex> lock(st.WaitLock);
             st.Changed.wait(lock, [&] {
                 const uint8_t now = st.State.load(std::memory_order_acquire);
-                return ActiveBodies.load(std::memory_order_acquire) == 0 || now == isAskPending ||
-                       now == isPaused;
+                return st.ActiveBodies.load(std::memory_order_acquire) == 0 ||
+                       now == isAskPending || now == isPaused;
             });
-            if (ActiveBodies.load(std::memory_order_acquire) == 0) return;
+            if (st.ActiveBodies.load(std::memory_order_acquire) == 0) return;
             s = st.State.load(std::memory_order_acquire);
         }
         // Nobody is left to answer: stop the run instead of waiting forever.
@@ -164,25 +167,27 @@ void WaitForInstallThread() {
 
 namespace install_thread_detail {
 
-void BodyStarting() { ActiveBodies.fetch_add(1, std::memory_order_acq_rel); }
-
-void BodyEnded() {
-    {
-        std::lock_guard<std::mutex> lock(InstallThreadStatus.WaitLock);
-        ActiveBodies.fetch_sub(1, std::memory_order_acq_rel);
-    }
-    InstallThreadStatus.Changed.notify_all();
+void BodyStarting(TInstallThreadStatus& status) {
+    status.ActiveBodies.fetch_add(1, std::memory_order_acq_rel);
 }
 
-void MarkThisThreadAsInstallThread() { OnInstallThread = true; }
+void BodyEnded(TInstallThreadStatus& status) {
+    {
+        std::lock_guard<std::mutex> lock(status.WaitLock);
+        status.ActiveBodies.fetch_sub(1, std::memory_order_acq_rel);
+    }
+    status.Changed.notify_all();
+}
 
-void PublishFromThread(uint8_t state) {
-    InstallThreadStatus.SetState(state);
+void MarkThisThreadAsInstallThread(TInstallThreadStatus& status) { ThreadStatus = &status; }
+
+void PublishFromThread(TInstallThreadStatus& status, uint8_t state) {
+    status.SetState(state);
     try {
         std::function<void()> notify;
         {
-            std::lock_guard<std::mutex> lock(HandlerLock);
-            notify = StateNotifier;
+            std::lock_guard<std::mutex> lock(status.NotifierLock);
+            notify = status.StateNotifier;
         }
         if (notify) notify();
     } catch (...) {

@@ -32,9 +32,23 @@ enum : uint8_t {
     isAskAnswered = 6,
 };
 
-// Shared by the window and the install thread. The state is the only
-// synchronisation: a side writes its other fields before it publishes a state
-// (release) and reads them after it has seen that state (acquire).
+class TAttachedFiles;
+
+// The window's side of the protocol, so that the wizard only calls
+// InstallStatusTick and tests can drive it without a window.
+struct TStatusTickActions {
+    // Running with a component: show this position and component.
+    std::function<void(int32_t position, uint8_t component)> Progress;
+    // Done: the run finished (the state is already Idle).
+    std::function<void()> Finished;
+    // Failed: close the wizard without asking.
+    std::function<void()> Failed;
+};
+
+// One run's install thread and the record it shares with the window. The
+// state is the only synchronisation: a side writes its other fields before it
+// publishes a state (release) and reads them after it has seen that state
+// (acquire).
 struct TInstallThreadStatus {
     std::atomic<uint8_t> State{isIdle};
     std::atomic<uint8_t> Component{255};
@@ -57,12 +71,39 @@ struct TInstallThreadStatus {
     void WaitFor(uint8_t s);
     void Reset();  // back to the initial values (tests)
 
+    // Starts the install thread over `files`' install lists; the reader must
+    // outlive the thread. The caller has set the state to Running. The thread
+    // is detached: it ends on its own after setting Done or Failed.
+    // WaitForInstallThread blocks until no install thread body of this run is
+    // running any more (program end, before the reader is released). If the
+    // thread is blocked on a question or a pause then, WaitForInstallThread
+    // answers Abort or stops it, so that the end cannot hang.
+    bool StartInstallThread(TAttachedFiles& files);
+    void WaitForInstallThread();
+    bool InstallThreadActive() const;
+
+    // Called on the install thread right after it has published a state the
+    // window acts on (a question, Done, Failed), so that the window need not
+    // wait for its next status tick. Set before the run starts; empty for none.
+    void SetInstallStateNotifier(std::function<void()> notify);
+
+    // One tick of the 100 ms status timer: reads the state once and acts on
+    // it; AskPending asks the question through the question handler.
+    void InstallStatusTick(const TStatusTickActions& actions);
+
+    // The close request while a run may be going on. `askQuit` shows the quit
+    // question and returns true to quit; it is not called when closeAllowed
+    // is already true. Returns the decision (CanClose).
+    bool InstallCloseRequest(bool closeAllowed, const std::function<bool()>& askQuit);
+
     // Waiting without spinning; also signalled when an install thread ends.
     std::mutex WaitLock;
     std::condition_variable Changed;
+    // Install thread bodies started and not yet returned.
+    std::atomic<int> ActiveBodies{0};
+    std::mutex NotifierLock;
+    std::function<void()> StateNotifier;
 };
-
-extern TInstallThreadStatus InstallThreadStatus;
 
 // Asks the user on the main thread: installed by the wizard, by tests a
 // scripted answerer.
@@ -73,41 +114,8 @@ void SetThreadQuestionHandler(TThreadQuestionFunc handler);
 void SetMainThread();
 
 // On the main thread: asks through the handler directly, status untouched.
-// On the install thread: posts the question in the status (AskPending),
+// On an install thread: posts the question in its run's status (AskPending),
 // waits for AskAnswered, sets Running and returns the answer. With no
-// handler the answer is Abort: nobody to ask must not mean retry for ever.
+// handler, or on any other thread, the answer is Abort: nobody to ask must
+// not mean retry for ever.
 TThreadAnswer AskFromThread(const TThreadQuestion& question);
-
-// Starts the install thread over AttachedFiles->InstallLists. The caller has
-// set the state to Running. The thread is detached: it ends on its own after
-// setting Done or Failed. WaitForInstallThread blocks until no install thread
-// body is running any more (program end, before the reader is released).
-// If the thread is blocked on a question or a pause when the program ends,
-// WaitForInstallThread answers Abort or stops it, so that the end cannot hang.
-bool StartInstallThread();
-void WaitForInstallThread();
-bool InstallThreadActive();
-
-// Called on the install thread right after it has published a state the
-// window acts on (a question, Done, Failed), so that the window need not wait
-// for its next status tick. Set before the run starts; empty for none.
-void SetInstallStateNotifier(std::function<void()> notify);
-
-// The window's side of the protocol, so that the wizard only calls these and
-// tests can drive them without a window.
-struct TStatusTickActions {
-    // Running with a component: show this position and component.
-    std::function<void(int32_t position, uint8_t component)> Progress;
-    // Done: the run finished (the state is already Idle).
-    std::function<void()> Finished;
-    // Failed: close the wizard without asking.
-    std::function<void()> Failed;
-};
-// One tick of the 100 ms status timer: reads the state once and acts on it;
-// AskPending asks the question through the question handler.
-void InstallStatusTick(const TStatusTickActions& actions);
-
-// The close request while a run may be going on. `askQuit` shows the quit
-// question and returns true to quit; it is not called when closeAllowed is
-// already true. Returns the decision (CanClose).
-bool InstallCloseRequest(bool closeAllowed, const std::function<bool()>& askQuit);

@@ -3,11 +3,14 @@
 
 #include <cstdint>
 
+struct TInstallThreadStatus;
+
 namespace install_thread_detail {
-// Counts bodies that have been started and not yet returned.
-void BodyStarting();
-void BodyEnded();  // wakes WaitForInstallThread
-void MarkThisThreadAsInstallThread();
+// Counts bodies of the run that have been started and not yet returned.
+void BodyStarting(TInstallThreadStatus& status);
+void BodyEnded(TInstallThreadStatus& status);  // wakes WaitForInstallThread
+// Questions asked on the calling thread from now on go through `status`.
+void MarkThisThreadAsInstallThread(TInstallThreadStatus& status);
 // Publishes a state from the install thread and tells the notifier.
-void PublishFromThread(uint8_t state);
+void PublishFromThread(TInstallThreadStatus& status, uint8_t state);
 }  // namespace install_thread_detail

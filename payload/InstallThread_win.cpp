@@ -2,7 +2,9 @@
 
 #include <windows.h>
 
-#include "instutils/InstUtils.h"
+#include <memory>
+
+#include "instutils/InstallLog.h"
 #include "instutils/WinHandles.h"
 #include "payload/AttachFiles.h"
 #include "payload/InstallThreadDetail.h"
@@ -12,17 +14,23 @@ namespace {
 // Pairs SuspendLogging with ResumeLogging even when the write throws.
 class TQuietLog {
 public:
-    explicit TQuietLog(bool quiet) : Quiet(quiet) {
-        if (Quiet) SuspendLogging();
+    TQuietLog(TInstallLog* log, bool quiet) : Log(quiet ? log : nullptr) {
+        if (Log) Log->SuspendLogging();
     }
     ~TQuietLog() {
-        if (Quiet) ResumeLogging();
+        if (Log) Log->ResumeLogging();
     }
     TQuietLog(const TQuietLog&) = delete;
     TQuietLog& operator=(const TQuietLog&) = delete;
 
 private:
-    bool Quiet;
+    TInstallLog* Log;
+};
+
+// What the thread body works on; both outlive the thread.
+struct TInstallRun {
+    TInstallThreadStatus& Status;
+    TAttachedFiles& Files;
 };
 
 // Waits out a pause; true when the run must stop (a quit was confirmed).
@@ -30,8 +38,7 @@ bool StopAtCheckPoint(TInstallThreadStatus& st) {
     return st.WaitWhile(isPaused) == isDone || st.StopRequested.load(std::memory_order_acquire);
 }
 
-void RunInstallLists(TAttachedFiles& files) {
-    TInstallThreadStatus& st = InstallThreadStatus;
+void RunInstallLists(TInstallThreadStatus& st, TAttachedFiles& files) {
     bool stopped = false;
     for (size_t k = 0; k < files.InstallLists.size(); ++k) {
         const auto& list = files.InstallLists[k];
@@ -39,9 +46,9 @@ void RunInstallLists(TAttachedFiles& files) {
             st.Component.store(static_cast<uint8_t>(k), std::memory_order_relaxed);
             for (const TFileToInstall& f : list) {
                 {
-                    TQuietLog quiet(!f.Logged);
+                    TQuietLog quiet(files.Log, !f.Logged);
                     if (!files.ExtractFile(f.Entry, std::string(), f.Target)) {
-                        install_thread_detail::PublishFromThread(isFailed);
+                        install_thread_detail::PublishFromThread(st, isFailed);
                         return;
                     }
                 }
@@ -58,37 +65,37 @@ void RunInstallLists(TAttachedFiles& files) {
     }
     // A stop request has published Done already (and the window may have
     // moved on to Idle since).
-    if (!stopped) install_thread_detail::PublishFromThread(isDone);
+    if (!stopped) install_thread_detail::PublishFromThread(st, isDone);
 }
 
-DWORD WINAPI InstallThreadBody(LPVOID) {
-    install_thread_detail::MarkThisThreadAsInstallThread();
+DWORD WINAPI InstallThreadBody(LPVOID param) {
+    const std::unique_ptr<TInstallRun> run(static_cast<TInstallRun*>(param));
+    TInstallThreadStatus& st = run->Status;
+    install_thread_detail::MarkThisThreadAsInstallThread(st);
     try {
-        if (AttachedFiles != nullptr) {
-            RunInstallLists(*AttachedFiles);
-        } else {
-            install_thread_detail::PublishFromThread(isFailed);
-        }
+        RunInstallLists(st, run->Files);
     } catch (...) {
         // Nothing may leave the thread; the window then closes the run.
-        install_thread_detail::PublishFromThread(isFailed);
+        install_thread_detail::PublishFromThread(st, isFailed);
     }
-    install_thread_detail::BodyEnded();
+    install_thread_detail::BodyEnded(st);
     return 0;
 }
 
 }  // namespace
 
-bool StartInstallThread() {
+bool TInstallThreadStatus::StartInstallThread(TAttachedFiles& files) {
     // Only this run's files are reported as left out, not the licence copy.
-    if (AttachedFiles != nullptr) AttachedFiles->Skipped.clear();
-    install_thread_detail::BodyStarting();
+    files.Skipped.clear();
+    auto run = std::make_unique<TInstallRun>(TInstallRun{*this, files});
+    install_thread_detail::BodyStarting(*this);
     // Detached: the handle is not needed, the thread ends on its own.
-    TUniqueHandle thread(CreateThread(nullptr, 0, InstallThreadBody, nullptr, 0, nullptr));
+    TUniqueHandle thread(CreateThread(nullptr, 0, InstallThreadBody, run.get(), 0, nullptr));
     if (!thread.Valid()) {
-        install_thread_detail::BodyEnded();
-        InstallThreadStatus.SetState(isFailed);
+        install_thread_detail::BodyEnded(*this);
+        SetState(isFailed);
         return false;
     }
+    run.release();  // the thread's now
     return true;
 }

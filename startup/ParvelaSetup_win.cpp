@@ -8,8 +8,10 @@
 #include <memory>
 #include <thread>
 
+#include "instutils/FolderStack.h"
 #include "instutils/InstUtils.h"
 #include "integration/Options.h"
+#include "integration/RunState.h"
 #include "payload/AttachFiles.h"
 #include "payload/InstallThread.h"
 #include "wizard/MainDlg_win.h"
@@ -83,29 +85,29 @@ int RunSetup() {
     TOleScope ole;
 
     {
-        auto form = std::make_unique<TMainDlgForm>();
+        // The entry owns the run: it outlives the window, and the install
+        // thread's end and the saves below come after the window has gone.
+        TRunState run;
+        auto form = std::make_unique<TMainDlgForm>(run);
         opening.join();
         if (!files || CheckSetupPayload(*files) != PayloadError::Ok) {
             form.reset();  // never shown: only the error box appears
             MessageDlg(nullptr, MsgPayloadDamaged, mtError, mbOK);
             return 1;
         }
-        AttachedFiles = files.get();
+        run.SetFiles(std::move(files));
         if (!form->Handle()) return 1;
-        MainDlgForm = form.get();
         form->ShowModal();
         // A cancelled run's thread may still be writing from the payload and
         // adding its last log line: let it finish before anything is saved.
-        WaitForInstallThread();
-        if (InstallStarted()) {
-            SaveOptions(*form);
-            if (!IsPortable()) SaveInstallLog(LogFilePath());  // a failed save is not reported
+        run.InstallThreadStatus.WaitForInstallThread();
+        if (run.Log.InstallStarted()) {
+            run.SaveOptions(*form);
+            // A failed save is not reported.
+            if (!run.IsPortable()) run.Log.SaveInstallLog(run.Log.LogFilePath());
         }
     }
-    MainDlgForm = nullptr;
-    AttachedFiles = nullptr;
-    files.reset();
-    ReleaseInstallLog();
+    ReleaseFolderStack();
     return 0;
 }
 

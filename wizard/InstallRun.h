@@ -10,12 +10,14 @@
 #include "instutils/MessageKinds.h"
 #include "payload/InstallThread.h"
 
-// Creates the install log (loading an existing "Install.log" of a normal
-// installation), sets the install-started flag, turns the file-set mode on
-// and prepares the file set for `selectedComponents` (bit i = component i).
-// The caller then sizes the progress bar from GetTotalSize, sets the status
-// to Running and calls StartInstallThread.
-void StartInstallRun(uint8_t selectedComponents);
+class TRunState;
+
+// Creates the run's install log (loading an existing "Install.log" of a
+// normal installation), sets the install-started flag, turns the reader's
+// file-set mode on and prepares the file set for `selectedComponents` (bit
+// i = component i). The caller then sizes the progress bar from
+// GetTotalSize, sets the status to Running and calls StartInstallThread.
+void StartInstallRun(TRunState& run, uint8_t selectedComponents);
 
 // The warning shown before the completion page when the user chose Ignore
 // for some files: which ones (the first ten, then how many more) and what
@@ -52,13 +54,13 @@ TShortcutFolders ChooseShortcutFolders(const std::string& allUsers, const std::s
 
 // The completion page's entry: writes "parv_common.dat" into the shared data
 // folder; for a normal installation also stores the ticked boxes in
-// Options.Extensions, starts the association command and makes the
-// shortcuts (programs menu always, desktop when `desktop`). COM must be
+// the run's Options.Extensions, starts the association command and makes
+// the shortcuts (programs menu always, desktop when `desktop`). COM must be
 // initialised on the calling thread.
-void FinishPageEntry(const bool assoc[4], bool installToAll, bool desktop);
+void FinishPageEntry(TRunState& run, const bool assoc[4], bool installToAll, bool desktop);
 
 // Finish: writes "Update.log" for a normal installation and, when `launch`,
 // starts the application. Returns false without launching when "Update.log"
 // could not be read or written; `error` then holds a message for an Error
 // box, and the wizard stays on its last page.
-bool FinishActions(bool launch, std::string* error = nullptr);
+bool FinishActions(TRunState& run, bool launch, std::string* error = nullptr);

@@ -3,9 +3,7 @@
 #include "instutils/AppInterface.h"
 #include "instutils/DayCount.h"
 #include "instutils/InstUtils.h"
-#include "integration/FileSet.h"
-#include "integration/Options.h"
-#include "payload/AttachFiles.h"
+#include "integration/RunState.h"
 #include "wizard/InstallRun.h"
 
 namespace {
@@ -27,39 +25,42 @@ constexpr TShortcutPass ShortcutPasses[] = {
 
 }  // namespace
 
-void StartInstallRun(uint8_t selectedComponents) {
-    CreateInstallLog();
+void StartInstallRun(TRunState& run, uint8_t selectedComponents) {
+    TInstallLog& log = run.Log;
+    log.CreateInstallLog();
     // The first thing the run asks: every later use takes this answer.
-    if (!IsPortable()) {
-        std::string logPath = GetMainDirFile(app::InstallLogFile);
-        SetLogFilePath(logPath);
-        if (FileExists(logPath)) LoadInstallLog(logPath);
+    if (!run.IsPortable()) {
+        std::string logPath = run.GetMainDirFile(app::InstallLogFile);
+        log.SetLogFilePath(logPath);
+        if (FileExists(logPath)) log.LoadInstallLog(logPath);
     }
-    SetInstallStarted();
-    if (AttachedFiles) AttachedFiles->FileSetMode = true;
-    PrepareFileSet(selectedComponents);
+    log.SetInstallStarted();
+    if (TAttachedFiles* files = run.Files()) files->FileSetMode = true;
+    run.PrepareFileSet(selectedComponents);
 }
 
-void FinishPageEntry(const bool assoc[4], bool installToAll, bool desktop) {
-    WriteWholeFile(GetDataDir(ddShared) + app::CommonDataFile, CommonDataBytes(LocalNowDayCount()));
-    if (IsPortable()) return;
+void FinishPageEntry(TRunState& run, const bool assoc[4], bool installToAll, bool desktop) {
+    WriteWholeFile(run.GetDataDir(ddShared) + app::CommonDataFile,
+                   CommonDataBytes(LocalNowDayCount()));
+    if (run.IsPortable()) return;
 
-    Options.Extensions = ExtensionsFromBoxes(assoc[0], assoc[1], assoc[2], assoc[3]);
-    WinExec(BuildAssocCommand(Options.MainDir, Options.Extensions).c_str(), SW_SHOW);
+    TOptions& options = run.Options;
+    options.Extensions = ExtensionsFromBoxes(assoc[0], assoc[1], assoc[2], assoc[3]);
+    WinExec(BuildAssocCommand(options.MainDir, options.Extensions).c_str(), SW_SHOW);
 
-    const std::string target = GetMainDirFile(app::ExeName);
+    const std::string target = run.GetMainDirFile(app::ExeName);
     for (const TShortcutPass& pass : ShortcutPasses) {
         const TShortcutFolders f = ChooseShortcutFolders(
             GetShellFolder(pass.AllUsers), GetShellFolder(pass.CurrentUser), installToAll);
         if (!f.Other.empty()) DeleteFileA(JoinPath(f.Other, app::ShortcutFile).c_str());
         if ((pass.Always || desktop) && !f.Primary.empty())
-            CreateShortcut(JoinPath(f.Primary, app::ShortcutFile), target, Options.MainDir,
-                           app::ShortcutDescription);
+            CreateShortcut(JoinPath(f.Primary, app::ShortcutFile), target, options.MainDir,
+                           app::ShortcutDescription, &run.Log);
     }
 }
 
-bool FinishActions(bool launch, std::string* error) {
-    if (!IsPortable() && !WriteUpdateLog(error)) return false;
-    if (launch) WinExec(BuildLaunchCommand(Options.MainDir).c_str(), SW_SHOW);
+bool FinishActions(TRunState& run, bool launch, std::string* error) {
+    if (!run.IsPortable() && !run.WriteUpdateLog(error)) return false;
+    if (launch) WinExec(BuildLaunchCommand(run.Options.MainDir).c_str(), SW_SHOW);
     return true;
 }

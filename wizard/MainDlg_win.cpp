@@ -5,6 +5,7 @@
 #include <exception>
 
 #include "instutils/InstUtils.h"
+#include "instutils/InstallLog.h"
 #include "instutils/ResConst.h"
 #include "payload/AttachFiles.h"
 #include "payload/InstallThread.h"
@@ -18,8 +19,6 @@
 #include "wizard/InstallRun.h"
 #include "wizard/Layout.h"
 #include "wizard/MessageDlg_win.h"
-
-TMainDlgForm* MainDlgForm = nullptr;
 
 namespace {
 
@@ -289,7 +288,7 @@ HBITMAP LoadPNGResourceBitmap(const char* name) {
     }
 }
 
-TMainDlgForm::TMainDlgForm(int dpi) {
+TMainDlgForm::TMainDlgForm(TRunState& run, int dpi) : Run(run) {
     HINSTANCE instance = GetModuleHandleA(nullptr);
     RegisterWizardWindowClasses(instance);
     Dpi = dpi > 0 ? dpi : ScreenDpi();
@@ -304,12 +303,12 @@ TMainDlgForm::TMainDlgForm(int dpi) {
     SetTicked(LicenseChkBx(), true);
     // The settings fill boxes and rows, so they come after the layout; the
     // folder page shows the main folder they name.
-    LoadOptions(*this);
+    Run.LoadOptions(*this);
     if (DestDirCmbBx() && DestDirLstBx()) {
-        InitDestDirPage(DestDirEdt(), *DestDirCmbBx(), *DestDirLstBx(), Options.MainDir,
+        InitDestDirPage(DestDirEdt(), *DestDirCmbBx(), *DestDirLstBx(), Run.Options.MainDir,
                         [this] { return Ready; });
     } else {
-        SetWindowTextA(DestDirEdt(), Options.MainDir.c_str());
+        SetWindowTextA(DestDirEdt(), Run.Options.MainDir.c_str());
     }
     SetWindowTextA(SelCompLbl(), SelCompLblText);
     SetTimer(Window, StatusTimerId, 100, nullptr);
@@ -338,11 +337,10 @@ TMainDlgForm::~TMainDlgForm() {
         KillTimer(Window, StatusTimerId);
         KillTimer(Window, DriveTimerId);
         if (MessageDlgOwner() == Window) SetMessageDlgOwner(nullptr);
-        SetInstallStateNotifier(nullptr);
+        Run.InstallThreadStatus.SetInstallStateNotifier(nullptr);
         SetWindowLongPtrA(Window, GWLP_USERDATA, 0);
         DestroyWindow(Window);
     }
-    if (MainDlgForm == this) MainDlgForm = nullptr;
 }
 
 void TMainDlgForm::MakeFonts() {
@@ -472,7 +470,7 @@ TSelCompControls TMainDlgForm::SelCompControls() const {
     c.ReqLbl = SelCompDiskSpaceReqLbl2();
     c.AvailLbl = SelCompDiskSpaceAvailLbl2();
     c.NextBtn = NextBtn();
-    c.MainDir = [] { return Options.MainDir; };
+    c.MainDir = [run = &Run] { return run->Options.MainDir; };
     c.RowToComponent = RowToComponent;
     return c;
 }
@@ -581,7 +579,7 @@ void TMainDlgForm::BNClick(HWND sender) {
 }
 
 void TMainDlgForm::FormCloseQuery(bool& CanClose) {
-    const bool allowed = InstallCloseRequest(CloseAllowed, [] {
+    const bool allowed = Run.InstallThreadStatus.InstallCloseRequest(CloseAllowed, [] {
         return AskUser(MsgQuitSetup, mtConfirmation, mbNo | mbAbort) == mrAbort;
     });
     CloseAllowed = allowed;
@@ -597,7 +595,7 @@ HWND TMainDlgForm::PageByTag(TPage tag) const {
 void TMainDlgForm::ShowPage(TPage from, TPage to) {
     // Only the association page depends on it: the first page does not wait
     // for the storage query.
-    to = ResolvePageTarget(to, to == TPage::Assoc && IsPortable());
+    to = ResolvePageTarget(to, to == TPage::Assoc && Run.IsPortable());
     if (!ApplyEntryRule(from, to)) return;
     if (to == TPage::FinishStep) return;
     // Not at start-up: each drive's label and kind take milliseconds to ask.
@@ -628,10 +626,10 @@ bool TMainDlgForm::ApplyEntryRule(TPage from, TPage to) {
         return true;
     case TPage::SelComp:
         if (from == TPage::DestDir && !LeaveDestDirPage()) return false;
-        if (SelCompLstBx()) EnterSelCompPage(SelCompControls(), AttachedFiles);
+        if (SelCompLstBx()) EnterSelCompPage(SelCompControls(), Run.Files());
         return true;
     case TPage::Start: {
-        const int show = IsPortable() ? SW_HIDE : SW_SHOW;
+        const int show = Run.IsPortable() ? SW_HIDE : SW_SHOW;
         ShowWindow(InstallToAllChkBx(), show);
         ShowWindow(DesktopChkBx(), show);
         return true;
@@ -655,14 +653,14 @@ bool TMainDlgForm::LeaveDestDirPage() {
     TFolderCheck check = CheckDestDirEdit(DestDirEdt());
     if (check.Problem == TFolderProblem::None) {
         if (DestDirCmbBx()) NormalizeDestDir(DestDirEdt(), *DestDirCmbBx());
-        check = CheckMainDirPlace(WindowText(DestDirEdt()), AttachedFiles);
+        check = CheckMainDirPlace(WindowText(DestDirEdt()), Run.Files());
     }
     if (check.Problem != TFolderProblem::None) {
         AskUser(FolderProblemMessage(check), mtError, mbOK);
         SetFocus(DestDirEdt());
         return false;
     }
-    Options.MainDir = WindowText(DestDirEdt());
+    Run.Options.MainDir = WindowText(DestDirEdt());
     return true;
 }
 
@@ -670,14 +668,14 @@ void TMainDlgForm::EnterAssocPage() {
     const int32_t max =
         static_cast<int32_t>(SendMessageA(InstallingProgressBar(), PBM_GETRANGE, FALSE, 0));
     SendMessageA(InstallingProgressBar(), PBM_SETPOS, static_cast<WPARAM>(max), 0);
-    const auto ticks = AssocTicks(Options.Extensions);
+    const auto ticks = AssocTicks(Run.Options.Extensions);
     for (int i = 0; i < 4; ++i) SetTicked(AssocChkBx(i), ticks[static_cast<size_t>(i)]);
 }
 
 void TMainDlgForm::EnterFinishPage() {
     bool assoc[4];
     for (int i = 0; i < 4; ++i) assoc[i] = Ticked(AssocChkBx(i));
-    FinishPageEntry(assoc, Ticked(InstallToAllChkBx()), Ticked(DesktopChkBx()));
+    FinishPageEntry(Run, assoc, Ticked(InstallToAllChkBx()), Ticked(DesktopChkBx()));
 }
 
 void TMainDlgForm::LoadLicenseText() {
@@ -685,9 +683,10 @@ void TMainDlgForm::LoadLicenseText() {
     EnableWindow(CancelBtn(), FALSE);
     TWaitCursor wait;
     const std::string temp = MakeTempFileName();
-    SuspendLogging();
-    const bool ok = AttachedFiles && AttachedFiles->ExtractFile(nullptr, "License.txt", temp);
-    ResumeLogging();
+    TAttachedFiles* files = Run.Files();
+    Run.Log.SuspendLogging();
+    const bool ok = files && files->ExtractFile(nullptr, "License.txt", temp);
+    Run.Log.ResumeLogging();
     if (ok) {
         std::string licence;
         ReadWholeFile(temp, licence);
@@ -702,15 +701,22 @@ void TMainDlgForm::StartInstallation() {
     std::vector<TCheckState> rows;
     for (int r = 0; r < RowCount(); ++r) rows.push_back(GetRow(r));
     SelectedComps = SelectedComponents(rows, RowToComponent);
-    StartInstallRun(SelectedComps);
-    const int32_t total = AttachedFiles ? AttachedFiles->GetTotalSize() : 0;
+    StartInstallRun(Run, SelectedComps);
+    TAttachedFiles* files = Run.Files();
+    const int32_t total = files ? files->GetTotalSize() : 0;
     SendMessageA(InstallingProgressBar(), PBM_SETRANGE32, 0, total);
     SendMessageA(InstallingProgressBar(), PBM_SETPOS, 0, 0);
-    InstallThreadStatus.SetState(isRunning);
-    SetInstallStateNotifier(
+    TInstallThreadStatus& status = Run.InstallThreadStatus;
+    status.SetState(isRunning);
+    status.SetInstallStateNotifier(
         [window = Window] { PostMessageA(window, InstallStatusMessage, 0, 0); });
-    if (!StartInstallThread()) {
-        InstallThreadStatus.SetState(isIdle);
+    // Without a reader the run fails the way a thread that finds none did.
+    if (!files) {
+        status.SetState(isFailed);
+        return;
+    }
+    if (!status.StartInstallThread(*files)) {
+        status.SetState(isIdle);
         AskUser(
             "Setup could not start copying the files.\rPlease close other programs and run Setup "
             "again.",
@@ -721,7 +727,7 @@ void TMainDlgForm::StartInstallation() {
 
 void TMainDlgForm::FinishStep() {
     std::string error;
-    if (!FinishActions(Ticked(FinishChkBx()), &error)) {
+    if (!FinishActions(Run, Ticked(FinishChkBx()), &error)) {
         AskUser(error, mtError, mbOK);
         return;
     }
@@ -785,12 +791,13 @@ void TMainDlgForm::StatusTimerTick() {
     };
     actions.Finished = [this] {
         // The completion page alone would claim a whole installation.
-        if (AttachedFiles && !AttachedFiles->Skipped.empty())
-            AskUser(SkippedFilesMessage(AttachedFiles->Skipped), mtWarning, mbOK);
+        const TAttachedFiles* files = Run.Files();
+        if (files && !files->Skipped.empty())
+            AskUser(SkippedFilesMessage(files->Skipped), mtWarning, mbOK);
         ShowPage(TPage::Installing, TPage::Assoc);
     };
     actions.Failed = [this] { EndWizard(mrCancel); };
-    InstallStatusTick(actions);
+    Run.InstallThreadStatus.InstallStatusTick(actions);
 }
 
 void TMainDlgForm::DriveTimer() {

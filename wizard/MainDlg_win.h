@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "integration/Options.h"
+#include "integration/RunState.h"
 #include "wizard/GdiHandle_win.h"
 #include "wizard/Layout.h"
 #include "wizard/PageFlow.h"
@@ -26,11 +27,11 @@ struct TSelCompControls;
 class TMainDlgForm : public IOptionControls {
 public:
     // Builds the window (hidden), loads the logos and the settings, starts
-    // both timers and shows the welcome page. Needs RegisterWizardWindowClasses first
-    // (done on demand) and, for the licence page, the program's payload
-    // reader in AttachedFiles. `dpi` 0 takes the DPI of the monitor the
-    // window opens on; tests pass another to build it at that scale.
-    explicit TMainDlgForm(int dpi = 0);
+    // both timers and shows the welcome page. Needs RegisterWizardWindowClasses
+    // first (done on demand) and, for the licence page, the payload reader in
+    // `run`, which outlives the window. `dpi` 0 takes the DPI of the monitor
+    // the window opens on; tests pass another to build it at that scale.
+    explicit TMainDlgForm(TRunState& run, int dpi = 0);
     ~TMainDlgForm() override;
     TMainDlgForm(const TMainDlgForm&) = delete;
     TMainDlgForm& operator=(const TMainDlgForm&) = delete;
@@ -152,6 +153,7 @@ private:
         HWND FinishLbl = nullptr, FinishChkBx = nullptr;
     };
 
+    TRunState& Run;
     HWND Window = nullptr;
     TPageControls Ctl;
     int Dpi = 96;
@@ -163,9 +165,6 @@ private:
     TFontHandle DialogFont, TitleFont, BoldFont;
     TBitmapHandle LogoBitmap, LogoSmallBitmap;
 };
-
-// The one wizard window of the program run (set by the entry).
-extern TMainDlgForm* MainDlgForm;
 
 // Registers the window classes of the wizard window, its panels and images
 // and the page controls. Idempotent.

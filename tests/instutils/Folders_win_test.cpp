@@ -1,5 +1,6 @@
 #include "instutils/InstUtils.h"
 #include "instutils/DayCount.h"
+#include "instutils/InstallLog.h"
 #include "tests/instutils/Scratch_win.h"
 #include "tests/support/SmallDisk_win.h"
 
@@ -88,55 +89,56 @@ TEST(Folders, FolderStackRestoresInReverseOrder) {
 
 class FolderChain : public ::testing::Test {
 protected:
-    void SetUp() override { CreateInstallLog(); }
-    void TearDown() override { ReleaseInstallLog(); }
+    void SetUp() override { Log.CreateInstallLog(); }
+    TInstallLog Log;
     ScratchFolder s;
 };
 
 TEST_F(FolderChain, LogsEveryNewFolderParentsFirst) {
-    CreateFolderChain(s / "A\\B\\");
+    CreateFolderChain(s / "A\\B\\", &Log);
     EXPECT_TRUE(FolderExists(s / "A\\B"));
-    EXPECT_EQ(InstallLogLines(), (Lines{"Made Dir: " + s / "A\\", "Made Dir: " + s / "A\\B\\"}));
+    EXPECT_EQ(Log.InstallLogLines(),
+              (Lines{"Made Dir: " + s / "A\\", "Made Dir: " + s / "A\\B\\"}));
 }
 
 TEST_F(FolderChain, AFolderGivenWithoutSeparatorIsLoggedWithout) {
-    CreateFolderChain(s / "A\\B\\C");
+    CreateFolderChain(s / "A\\B\\C", &Log);
     EXPECT_TRUE(FolderExists(s / "A\\B\\C\\"));
-    EXPECT_EQ(InstallLogLines(), (Lines{"Made Dir: " + s / "A\\", "Made Dir: " + s / "A\\B\\",
-                                        "Made Dir: " + s / "A\\B\\C"}));
+    EXPECT_EQ(Log.InstallLogLines(), (Lines{"Made Dir: " + s / "A\\", "Made Dir: " + s / "A\\B\\",
+                                            "Made Dir: " + s / "A\\B\\C"}));
 }
 
 TEST_F(FolderChain, ExistingFoldersAddNothing) {
-    CreateFolderChain(s.Path());
-    CreateFolderChain(WithoutTrailingSeparator(s.Path()));
-    EXPECT_TRUE(InstallLogLines().empty());
-    CreateFolderChain(s / "A\\");
-    CreateFolderChain(Upper(s / "A\\B\\"));  // A exists now: only B is new
-    EXPECT_EQ(InstallLogLines(),
+    CreateFolderChain(s.Path(), &Log);
+    CreateFolderChain(WithoutTrailingSeparator(s.Path()), &Log);
+    EXPECT_TRUE(Log.InstallLogLines().empty());
+    CreateFolderChain(s / "A\\", &Log);
+    CreateFolderChain(Upper(s / "A\\B\\"), &Log);  // A exists now: only B is new
+    EXPECT_EQ(Log.InstallLogLines(),
               (Lines{"Made Dir: " + s / "A\\", "Made Dir: " + Upper(s / "A\\B\\")}));
 }
 
 TEST_F(FolderChain, SuspendedLoggingStillCreatesTheFolders) {
-    SuspendLogging();
-    CreateFolderChain(s / "Hidden\\Deep\\");
-    ResumeLogging();
+    Log.SuspendLogging();
+    CreateFolderChain(s / "Hidden\\Deep\\", &Log);
+    Log.ResumeLogging();
     EXPECT_TRUE(FolderExists(s / "Hidden\\Deep\\"));
-    EXPECT_TRUE(InstallLogLines().empty());
+    EXPECT_TRUE(Log.InstallLogLines().empty());
 }
 
 TEST_F(FolderChain, AFolderThatCannotBeMadeIsStillLogged) {
     MakeFile(s / "blocker");  // a file where a folder should go
-    CreateFolderChain(s / "blocker\\sub\\");
+    CreateFolderChain(s / "blocker\\sub\\", &Log);
     EXPECT_FALSE(FolderExists(s / "blocker\\sub\\"));
-    EXPECT_EQ(InstallLogLines(),
+    EXPECT_EQ(Log.InstallLogLines(),
               (Lines{"Made Dir: " + s / "blocker\\", "Made Dir: " + s / "blocker\\sub\\"}));
 }
 
 TEST(Folders, DeleteFolderTreeSparesAReadOnlyFileAndItsFolders) {
     ScratchFolder s;
     const std::string t = s / "T\\";
-    CreateFolderChain(t + "keep\\deeper\\");
-    CreateFolderChain(t + "gone\\inner\\");
+    CreateFolderChain(t + "keep\\deeper\\", nullptr);
+    CreateFolderChain(t + "gone\\inner\\", nullptr);
     MakeFile(t + "top.txt");
     MakeFile(t + "keep\\deeper\\locked.txt");
     MakeFile(t + "keep\\deeper\\plain.txt");
@@ -157,7 +159,7 @@ TEST(Folders, DeleteFolderTreeSparesAReadOnlyFileAndItsFolders) {
 
 TEST(Folders, DeleteFolderTreeRemovesAWholeTree) {
     ScratchFolder s;
-    CreateFolderChain(s / "T\\a\\b\\c\\");
+    CreateFolderChain(s / "T\\a\\b\\c\\", nullptr);
     MakeFile(s / "T\\a\\b\\c\\f");
     MakeFile(s / "T\\a\\g");
     SetFileAttributesA((s / "T\\a\\g").c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
@@ -168,9 +170,9 @@ TEST(Folders, DeleteFolderTreeRemovesAWholeTree) {
 
 TEST(Folders, DeleteFolderTreeDoesNotReachThroughALinkedFolder) {
     ScratchFolder s;
-    CreateFolderChain(s / "Elsewhere\\");
+    CreateFolderChain(s / "Elsewhere\\", nullptr);
     MakeFile(s / "Elsewhere\\precious.txt");
-    CreateFolderChain(s / "Tree\\sub\\");
+    CreateFolderChain(s / "Tree\\sub\\", nullptr);
     MakeFile(s / "Tree\\sub\\old.png");
     ASSERT_TRUE(MakeFolderLink(s / "Tree\\sub\\link", s / "Elsewhere"));
 
@@ -183,7 +185,7 @@ TEST(Folders, DeleteFolderTreeDoesNotReachThroughALinkedFolder) {
 
 TEST(Folders, DeleteFolderTreeOfALinkRemovesAtMostTheLinkNeverItsTarget) {
     ScratchFolder s;
-    CreateFolderChain(s / "Target\\sub\\");
+    CreateFolderChain(s / "Target\\sub\\", nullptr);
     for (const char* name : {"Target\\a.txt", "Target\\b.txt", "Target\\sub\\c.txt"})
         MakeFile(s / name);
     for (const std::string link : {"Link", "Link\\"}) {

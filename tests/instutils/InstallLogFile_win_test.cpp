@@ -1,4 +1,5 @@
 #include "instutils/InstUtils.h"
+#include "instutils/InstallLog.h"
 #include "tests/instutils/Scratch_win.h"
 
 #include <gtest/gtest.h>
@@ -9,36 +10,36 @@ using Lines = std::vector<std::string>;
 
 class InstallLogOnDisk : public ::testing::Test {
 protected:
-    void SetUp() override { CreateInstallLog(); }
-    void TearDown() override { ReleaseInstallLog(); }
+    void SetUp() override { Log.CreateInstallLog(); }
+    TInstallLog Log;
     ScratchFolder s;
     const std::string file = s / "Install.log";
 };
 
 TEST_F(InstallLogOnDisk, SavedWithCarriageReturnLineFeedAfterEveryLineAndReloaded) {
-    CreateFolderChain(s / "Main\\Sub\\");
-    AddLogLine("File Copy: " + s / "Main\\Sub\\parv.exe");
-    ASSERT_TRUE(SaveInstallLog(file));
+    CreateFolderChain(s / "Main\\Sub\\", &Log);
+    Log.AddLogLine("File Copy: " + s / "Main\\Sub\\parv.exe");
+    ASSERT_TRUE(Log.SaveInstallLog(file));
     const std::string expected = "Made Dir: " + s / "Main\\\r\n" +
                                  "Made Dir: " + s / "Main\\Sub\\\r\n" +
                                  "File Copy: " + s / "Main\\Sub\\parv.exe\r\n";
     EXPECT_EQ(ReadBytes(file), expected);
 
     // The next installation into the same folder.
-    ReleaseInstallLog();
-    CreateInstallLog();
-    ASSERT_TRUE(LoadInstallLog(file));
-    CreateFolderChain(s / "Main\\Sub\\");  // exists: nothing
-    AddLogLine("FILE COPY: " + s / "MAIN\\SUB\\PARV.EXE");
-    AddLogLine("File Copy: " + s / "Main\\License.txt");
-    ASSERT_TRUE(SaveInstallLog(file));
+    Log.ReleaseInstallLog();
+    Log.CreateInstallLog();
+    ASSERT_TRUE(Log.LoadInstallLog(file));
+    CreateFolderChain(s / "Main\\Sub\\", &Log);  // exists: nothing
+    Log.AddLogLine("FILE COPY: " + s / "MAIN\\SUB\\PARV.EXE");
+    Log.AddLogLine("File Copy: " + s / "Main\\License.txt");
+    ASSERT_TRUE(Log.SaveInstallLog(file));
     EXPECT_EQ(ReadBytes(file), expected + "File Copy: " + s / "Main\\License.txt\r\n");
 }
 
 TEST_F(InstallLogOnDisk, ALongerOldFileIsReplacedWhole) {
     MakeFile(file, "old line one\r\nold line two\r\nold line three\r\n");
-    AddLogLine("new");
-    ASSERT_TRUE(SaveInstallLog(file));
+    Log.AddLogLine("new");
+    ASSERT_TRUE(Log.SaveInstallLog(file));
     EXPECT_EQ(ReadBytes(file), "new\r\n");
 }
 
@@ -51,12 +52,12 @@ TEST_F(InstallLogOnDisk, AnUnreadableLogIsMergedLaterOrLeftAlone) {
         TUniqueHandle held(
             CreateFileA(file.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
         ASSERT_TRUE(held.Valid());
-        EXPECT_FALSE(LoadInstallLog(file));
-        AddLogLine("File Copy: C:\\New\\parv.exe");
-        EXPECT_FALSE(SaveInstallLog(file)) << "still held";
+        EXPECT_FALSE(Log.LoadInstallLog(file));
+        Log.AddLogLine("File Copy: C:\\New\\parv.exe");
+        EXPECT_FALSE(Log.SaveInstallLog(file)) << "still held";
     }
     EXPECT_EQ(ReadBytes(file), "Made Dir: C:\\Old\\\r\n");
-    ASSERT_TRUE(SaveInstallLog(file));
+    ASSERT_TRUE(Log.SaveInstallLog(file));
     EXPECT_EQ(ReadBytes(file), "Made Dir: C:\\Old\\\r\nFile Copy: C:\\New\\parv.exe\r\n");
 
     // Over the size the loader takes: never rewritten from this run alone.
@@ -69,18 +70,18 @@ TEST_F(InstallLogOnDisk, AnUnreadableLogIsMergedLaterOrLeftAlone) {
         at.QuadPart = bigSize;
         ASSERT_TRUE(SetFilePointerEx(h.Get(), at, nullptr, FILE_BEGIN) && SetEndOfFile(h.Get()));
     }
-    CreateInstallLog();
-    EXPECT_FALSE(LoadInstallLog(big));
-    AddLogLine("File Copy: C:\\New\\parv.exe");
-    EXPECT_FALSE(SaveInstallLog(big));
+    Log.CreateInstallLog();
+    EXPECT_FALSE(Log.LoadInstallLog(big));
+    Log.AddLogLine("File Copy: C:\\New\\parv.exe");
+    EXPECT_FALSE(Log.SaveInstallLog(big));
     WIN32_FILE_ATTRIBUTE_DATA data{};
     ASSERT_TRUE(GetFileAttributesExA(big.c_str(), GetFileExInfoStandard, &data));
     EXPECT_EQ(data.nFileSizeLow, DWORD(bigSize));
 }
 
 TEST_F(InstallLogOnDisk, FailuresAreReportedNotRaised) {
-    EXPECT_FALSE(LoadInstallLog(s / "absent.log"));
-    EXPECT_FALSE(SaveInstallLog(s / "no\\such\\folder\\Install.log"));
+    EXPECT_FALSE(Log.LoadInstallLog(s / "absent.log"));
+    EXPECT_FALSE(Log.SaveInstallLog(s / "no\\such\\folder\\Install.log"));
     EXPECT_FALSE(Exists(s / "no"));
 }
 

@@ -1,4 +1,5 @@
 #include "instutils/InstUtils.h"
+#include "instutils/InstallLog.h"
 #include "instutils/LogLines.h"
 
 #include <gtest/gtest.h>
@@ -50,54 +51,54 @@ TEST(LogText, EveryLineEndsWithCarriageReturnLineFeed) {
     EXPECT_EQ(SplitLines(JoinLogLines(lines)), lines);
 }
 
-// The program-wide log; every test starts from a fresh one.
+// Every test has a log of its own.
 class InstallLog : public ::testing::Test {
 protected:
-    void SetUp() override { CreateInstallLog(); }
+    void SetUp() override { Log.CreateInstallLog(); }
     void TearDown() override {
-        ReleaseInstallLog();
-        EXPECT_EQ(LogSuspensionCount(), 0) << "unbalanced suspension left behind";
+        EXPECT_EQ(Log.LogSuspensionCount(), 0) << "unbalanced suspension left behind";
     }
+    TInstallLog Log;
 };
 
 TEST_F(InstallLog, SameLineInOtherCaseIsKeptOnceAsFirstSpelled) {
-    AddLogLine("File Copy: C:\\Parvela\\parv.exe");
-    AddLogLine("FILE COPY: c:\\parvela\\PARV.EXE");
-    AddLogLine("File Copy: C:\\Parvela\\License.txt");
-    EXPECT_EQ(InstallLogLines(),
+    Log.AddLogLine("File Copy: C:\\Parvela\\parv.exe");
+    Log.AddLogLine("FILE COPY: c:\\parvela\\PARV.EXE");
+    Log.AddLogLine("File Copy: C:\\Parvela\\License.txt");
+    EXPECT_EQ(Log.InstallLogLines(),
               (Lines{"File Copy: C:\\Parvela\\parv.exe", "File Copy: C:\\Parvela\\License.txt"}));
 }
 
 TEST_F(InstallLog, SuspensionsNestAndDropLines) {
-    SuspendLogging();
-    AddLogLine("a");
-    SuspendLogging();
-    ResumeLogging();
-    AddLogLine("b");  // still suspended once
-    EXPECT_EQ(LogSuspensionCount(), 1);
-    ResumeLogging();
-    AddLogLine("c");
-    EXPECT_EQ(InstallLogLines(), Lines{"c"});
+    Log.SuspendLogging();
+    Log.AddLogLine("a");
+    Log.SuspendLogging();
+    Log.ResumeLogging();
+    Log.AddLogLine("b");  // still suspended once
+    EXPECT_EQ(Log.LogSuspensionCount(), 1);
+    Log.ResumeLogging();
+    Log.AddLogLine("c");
+    EXPECT_EQ(Log.InstallLogLines(), Lines{"c"});
 }
 
 TEST_F(InstallLog, LinesBeforeTheLogExistGoNowhere) {
-    ReleaseInstallLog();
-    EXPECT_FALSE(InstallLogExists());
-    AddLogLine("early");
-    EXPECT_TRUE(InstallLogLines().empty());
-    CreateInstallLog();
-    EXPECT_TRUE(InstallLogExists());
-    EXPECT_TRUE(InstallLogLines().empty());
+    Log.ReleaseInstallLog();
+    EXPECT_FALSE(Log.InstallLogExists());
+    Log.AddLogLine("early");
+    EXPECT_TRUE(Log.InstallLogLines().empty());
+    Log.CreateInstallLog();
+    EXPECT_TRUE(Log.InstallLogExists());
+    EXPECT_TRUE(Log.InstallLogLines().empty());
 }
 
 TEST_F(InstallLog, ReleaseDropsLinesAndPathButNotTheStartedFlag) {
-    SetLogFilePath("C:\\Parvela\\Install.log");
-    AddLogLine("x");
-    SetInstallStarted();
-    ReleaseInstallLog();
-    EXPECT_FALSE(InstallLogExists());
-    EXPECT_EQ(LogFilePath(), "");
-    EXPECT_TRUE(InstallStarted());
+    Log.SetLogFilePath("C:\\Parvela\\Install.log");
+    Log.AddLogLine("x");
+    Log.SetInstallStarted();
+    Log.ReleaseInstallLog();
+    EXPECT_FALSE(Log.InstallLogExists());
+    EXPECT_EQ(Log.LogFilePath(), "");
+    EXPECT_TRUE(Log.InstallStarted());
 }
 
 class InstallLogFile : public InstallLog {
@@ -116,11 +117,11 @@ protected:
 
 TEST_F(InstallLogFile, ReinstallingTheSameFilesAddsNothing) {
     Write("Made Dir: C:\\P\\\r\nFile Copy: C:\\P\\parv.exe\r\n");
-    ASSERT_TRUE(LoadInstallLog(path_));
-    AddLogLine("Made Dir: C:\\P\\");
-    AddLogLine("File Copy: c:\\p\\parv.exe");
-    AddLogLine("File Copy: C:\\P\\License.txt");
-    ASSERT_TRUE(SaveInstallLog(path_));
+    ASSERT_TRUE(Log.LoadInstallLog(path_));
+    Log.AddLogLine("Made Dir: C:\\P\\");
+    Log.AddLogLine("File Copy: c:\\p\\parv.exe");
+    Log.AddLogLine("File Copy: C:\\P\\License.txt");
+    ASSERT_TRUE(Log.SaveInstallLog(path_));
     EXPECT_EQ(
         Read(),
         "Made Dir: C:\\P\\\r\nFile Copy: C:\\P\\parv.exe\r\nFile Copy: C:\\P\\License.txt\r\n");
@@ -128,40 +129,40 @@ TEST_F(InstallLogFile, ReinstallingTheSameFilesAddsNothing) {
 
 TEST_F(InstallLogFile, LoadingAppendsAfterLinesAlreadyPresent) {
     Write("b\nc");
-    AddLogLine("a");
-    ASSERT_TRUE(LoadInstallLog(path_));
-    EXPECT_EQ(InstallLogLines(), (Lines{"a", "b", "c"}));
+    Log.AddLogLine("a");
+    ASSERT_TRUE(Log.LoadInstallLog(path_));
+    EXPECT_EQ(Log.InstallLogLines(), (Lines{"a", "b", "c"}));
 }
 
 TEST_F(InstallLogFile, AMissingFileFailsToLoadAndChangesNothing) {
-    AddLogLine("a");
-    EXPECT_FALSE(LoadInstallLog(path_ + ".missing"));
-    EXPECT_EQ(InstallLogLines(), Lines{"a"});
+    Log.AddLogLine("a");
+    EXPECT_FALSE(Log.LoadInstallLog(path_ + ".missing"));
+    EXPECT_EQ(Log.InstallLogLines(), Lines{"a"});
 }
 
 TEST_F(InstallLogFile, WithoutALogAnExistingFileIsLeftAlone) {
     Write("kept\r\n");
-    ReleaseInstallLog();
-    EXPECT_FALSE(SaveInstallLog(path_));
+    Log.ReleaseInstallLog();
+    EXPECT_FALSE(Log.SaveInstallLog(path_));
     EXPECT_EQ(Read(), "kept\r\n");
 }
 
 TEST_F(InstallLog, ConcurrentWritersLoseNoLineAndAddNoDuplicate) {
     // The install thread adds while the window reads and suspends.
     constexpr int perThread = 300;
-    auto writer = [](char tag) {
+    auto writer = [this](char tag) {
         for (int i = 0; i < perThread; ++i) {
             std::string own(1, tag);
             own += std::to_string(i);
-            AddLogLine(own);
-            AddLogLine("shared " + std::to_string(i % 50));
+            Log.AddLogLine(own);
+            Log.AddLogLine("shared " + std::to_string(i % 50));
         }
     };
     std::thread a(writer, 'a'), b(writer, 'b');
-    for (int i = 0; i < 200; ++i) (void)InstallLogLines();
+    for (int i = 0; i < 200; ++i) (void)Log.InstallLogLines();
     a.join();
     b.join();
-    EXPECT_EQ(InstallLogLines().size(), size_t(2 * perThread + 50));
+    EXPECT_EQ(Log.InstallLogLines().size(), size_t(2 * perThread + 50));
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
 #include "instutils/InstUtils.h"
+#include "instutils/InstallLog.h"
 #include "tests/instutils/Scratch_win.h"
 
 #include <objbase.h>
@@ -17,14 +18,12 @@ class Shortcut : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
-        CreateInstallLog();
+        Log.CreateInstallLog();
         CreateDirectoryA((s / "App").c_str(), nullptr);
         MakeFile(target, "MZ");
     }
-    void TearDown() override {
-        ReleaseInstallLog();
-        CoUninitialize();
-    }
+    void TearDown() override { CoUninitialize(); }
+    TInstallLog Log;
 
     struct Link {
         std::string path, workingFolder, description;
@@ -56,24 +55,24 @@ protected:
 
 TEST_F(Shortcut, IntoAMissingFolderMakesTheFolderFirstAndReadsBack) {
     const std::string link = s / "Menu\\Parvela\\Parvela Word Processor.lnk";
-    CreateShortcut(link, target, s / "App", description);
+    CreateShortcut(link, target, s / "App", description, &Log);
 
     ASSERT_TRUE(Exists(link));
     const Link back = Read(link);
     EXPECT_TRUE(TextEqualsIgnoreCase(back.path, target)) << back.path;
     EXPECT_EQ(back.workingFolder, s / "App");
     EXPECT_EQ(back.description, description);
-    EXPECT_EQ(InstallLogLines(),
+    EXPECT_EQ(Log.InstallLogLines(),
               (Lines{"Made Dir: " + s / "Menu\\", "Made Dir: " + s / "Menu\\Parvela\\",
                      "File Copy: " + link}));
 }
 
 TEST_F(Shortcut, MadeTwiceIsReplacedAndLoggedOnce) {
     const std::string link = s / "Parvela Word Processor.lnk";
-    CreateShortcut(link, target, s / "App", "first");
-    CreateShortcut(link, target, s / "App", description);
+    CreateShortcut(link, target, s / "App", "first", &Log);
+    CreateShortcut(link, target, s / "App", description, &Log);
     EXPECT_EQ(Read(link).description, description);
-    EXPECT_EQ(InstallLogLines(), Lines{"File Copy: " + link});
+    EXPECT_EQ(Log.InstallLogLines(), Lines{"File Copy: " + link});
 }
 
 TEST_F(Shortcut, WithoutALinkObjectNothingIsMadeOrLogged) {
@@ -84,12 +83,12 @@ TEST_F(Shortcut, WithoutALinkObjectNothingIsMadeOrLogged) {
         TComPtr<IShellLinkA> probe;
         linkObject = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER,
                                       IID_IShellLinkA, probe.OutPtr());
-        CreateShortcut(link, target, s / "App", description);
+        CreateShortcut(link, target, s / "App", description, &Log);
     });
     noCom.join();
     ASSERT_TRUE(FAILED(linkObject)) << "the thread could make a link object after all";
     EXPECT_FALSE(Exists(s / "Desk"));
-    EXPECT_TRUE(InstallLogLines().empty());
+    EXPECT_TRUE(Log.InstallLogLines().empty());
 }
 
 }  // namespace

@@ -58,7 +58,7 @@ TEST_F(TempFiles, LeftoversGoButOtherCaseAndOtherNamesStay) {
     MakeFile(s / prefix + "0.tmp");
     MakeFile(s / prefix + "7.tmp");
     SetFileAttributesA((s / prefix + "7.tmp").c_str(), FILE_ATTRIBUTE_HIDDEN);
-    CreateFolderChain(s / prefix + "dir\\nested\\");
+    CreateFolderChain(s / prefix + "dir\\nested\\", nullptr);
     MakeFile(s / prefix + "dir\\nested\\inside.txt");
     MakeFile(s / prefix + "dir\\top.txt");
     const std::string otherCase = "~PARVELAWORDPROCESSORLITESETUP5.tmp";
@@ -78,7 +78,7 @@ TEST_F(TempFiles, LeftoversGoButOtherCaseAndOtherNamesStay) {
 
 TEST_F(TempFiles, ALinkPlantedUnderALeftoverNameTakesNothingWithIt) {
     ScratchFolder elsewhere;
-    CreateFolderChain(elsewhere / "sub\\");
+    CreateFolderChain(elsewhere / "sub\\", nullptr);
     const char* const files[] = {"one.txt", "two.txt", "three.txt", "sub\\four.txt"};
     for (const char* name : files) MakeFile(elsewhere / name);
     const std::string link = s / prefix + "J";
@@ -123,7 +123,7 @@ TEST_F(TempFiles, WithoutATemporaryFolderTheCleanUpTouchesNothing) {
     DocumentsGone documents(s / "gone too");
     ASSERT_EQ(GetTempFolder(), "") << "the test needs both folders missing";
     MakeFile(s / prefix + "0.tmp");
-    CreateFolderChain(s / prefix + "dir\\");
+    CreateFolderChain(s / prefix + "dir\\", nullptr);
     MakeFile(s / prefix + "dir\\inside.txt");
     CurrentFolderScope inScratch(s.Path());
 

@@ -11,6 +11,7 @@
 #include "instutils/InstUtils.h"
 #include "integration/FileSet.h"
 #include "integration/Options.h"
+#include "integration/RunState.h"
 #include "payload/AttachFiles.h"
 #include "payload/PayloadFormat.h"
 
@@ -73,30 +74,23 @@ void SetFileDayCount(const std::string& path, double dayCount) {
 class FileSet : public ::testing::Test {
 protected:
     void SetUp() override {
-        Reader = MakeReader();
+        Run.SetFiles(MakeReader());
+        Reader = Run.Files();
         ASSERT_NE(Reader, nullptr);
-        AttachedFiles = Reader.get();
-        SavedOptions = Options;
-        SavedLastRun = LastRunVersion;
         Shared = GetShellFolder(CSIDL_COMMON_APPDATA_) + "\\Parvela\\";
         Documents = GetShellFolder(CSIDL_PERSONAL_) + "\\Parvela\\";
         // The prefix is the tests' own: whatever an interrupted run left goes.
         DeleteFolderTree(Shared);
         DeleteFolderTree(Documents);
         ASSERT_FALSE(FolderExists(Shared)) << Shared;
-        Options.MainDir = Main.Path;
-        LastRunVersion = app::LastRunVerUnknown;
-        CreateInstallLog();
+        Run.Options.MainDir = Main.Path;
+        Run.Log.CreateInstallLog();
         Reader->FileSetMode = true;
     }
     void TearDown() override {
-        AttachedFiles = nullptr;
-        ReleaseInstallLog();
         DeleteFolderTree(Shared);
         DeleteFolderTree(Documents);
         DeleteFolderTree("R:\\PF");
-        Options = SavedOptions;
-        LastRunVersion = SavedLastRun;
     }
 
     Names Targets(int k) const {
@@ -110,15 +104,14 @@ protected:
         return l;
     }
 
-    std::unique_ptr<TAttachedFiles> Reader;
+    TRunState Run;
+    TAttachedFiles* Reader = nullptr;  // Run's
     TScratchFolder Main{"fileset"};
     std::string Shared, Documents;
-    TOptions SavedOptions;
-    int32_t SavedLastRun = 0;
 };
 
 TEST_F(FileSet, NormalInstallationWithEveryComponent) {
-    PrepareFileSet(0x3F);
+    Run.PrepareFileSet(0x3F);
     const std::string m = Main.Path + "\\", spell = Shared + "Public\\Spellcheck\\",
                       pub = Shared + "Public\\";
 
@@ -146,10 +139,10 @@ TEST_F(FileSet, NormalInstallationWithEveryComponent) {
     EXPECT_EQ(LoggedFlags(3), (std::vector<bool>{false, false}));
     EXPECT_EQ(LoggedFlags(4), (std::vector<bool>{false, false}));
     EXPECT_EQ(LoggedFlags(5), (std::vector<bool>{true}));
-    EXPECT_EQ(LogSuspensionCount(), 0);
+    EXPECT_EQ(Run.Log.LogSuspensionCount(), 0);
     // The data folders were made while logging was suspended; only the
     // hidden folder of the stamp is logged.
-    EXPECT_EQ(InstallLogLines(), (Names{"Made Dir: " + Shared + "Hidden\\"}));
+    EXPECT_EQ(Run.Log.InstallLogLines(), (Names{"Made Dir: " + Shared + "Hidden\\"}));
 
     // The update record: every public file, mode-0 ones marked.
     EXPECT_EQ(Reader->UpdateList,
@@ -164,19 +157,20 @@ TEST_F(FileSet, NormalInstallationWithEveryComponent) {
     SYSTEMTIME st;
     GetLocalTime(&st);
     TDateTime now{st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond, 0};
-    EXPECT_NEAR(InstallStamp, EncodeDayCount(now), 1.0 / 24 / 60);
-    EXPECT_EQ(ReadAll(Shared + "Hidden\\install_stamp"), InstallStampBytes(InstallStamp));
+    EXPECT_NEAR(Run.InstallStamp, EncodeDayCount(now), 1.0 / 24 / 60);
+    EXPECT_EQ(ReadAll(Shared + "Hidden\\install_stamp"), InstallStampBytes(Run.InstallStamp));
 }
 
 TEST_F(FileSet, FewComponentsLogTheFoldersTheyMake) {
-    PrepareFileSet(0x21);
+    Run.PrepareFileSet(0x21);
     EXPECT_TRUE(Targets(1).empty());
     EXPECT_TRUE(Targets(2).empty());
     EXPECT_TRUE(Targets(3).empty());
     EXPECT_TRUE(Targets(4).empty());
     EXPECT_EQ(Targets(5), (Names{Shared + "Public\\Basic.asn"}));
-    EXPECT_EQ(InstallLogLines(), (Names{"Made Dir: " + Shared, "Made Dir: " + Shared + "Public\\",
-                                        "Made Dir: " + Shared + "Hidden\\"}));
+    EXPECT_EQ(Run.Log.InstallLogLines(),
+              (Names{"Made Dir: " + Shared, "Made Dir: " + Shared + "Public\\",
+                     "Made Dir: " + Shared + "Hidden\\"}));
     EXPECT_FALSE(FolderExists(Shared + "Public\\Spellcheck"));
 }
 
@@ -192,10 +186,10 @@ TEST_F(FileSet, PortableInstallationKeepsExistingFiles) {
     SetFileDayCount(spell + "us.zlx", EntryTime() + 2.0 / 86400);
     WriteBytes(m + "parv.exe", 3);
     SetFileDayCount(m + "parv.exe", EntryTime());
-    Options.MainDir = "R:\\PF";
-    const double stampBefore = InstallStamp;
+    Run.Options.MainDir = "R:\\PF";
+    const double stampBefore = Run.InstallStamp;
 
-    PrepareFileSet(0x3F);
+    Run.PrepareFileSet(0x3F);
     EXPECT_FALSE(Reader->ForceOverwrite);
     EXPECT_EQ(Targets(0), (Names{m + "License.txt"}));
     EXPECT_EQ(Targets(1),
@@ -205,21 +199,21 @@ TEST_F(FileSet, PortableInstallationKeepsExistingFiles) {
     EXPECT_EQ(Targets(3), (Names{m + "Templates\\Faxes\\Fax 1.rtf", m + "Templates\\Letter.rtf"}));
     EXPECT_EQ(Targets(5), (Names{m + "Basic.asn"}));
     EXPECT_TRUE(Reader->UpdateList.empty());
-    EXPECT_TRUE(InstallLogLines().empty());
+    EXPECT_TRUE(Run.Log.InstallLogLines().empty());
     EXPECT_FALSE(Exists(m + "install_stamp"));
-    EXPECT_EQ(InstallStamp, stampBefore);
+    EXPECT_EQ(Run.InstallStamp, stampBefore);
     EXPECT_FALSE(FolderExists(Shared));
 }
 
 TEST_F(FileSet, PortableMainFolderMadeForALoggedRow) {
-    Options.MainDir = "R:\\PF";
-    PrepareFileSet(0x21);
-    EXPECT_EQ(InstallLogLines(), (Names{"Made Dir: R:\\PF\\"}));
+    Run.Options.MainDir = "R:\\PF";
+    Run.PrepareFileSet(0x21);
+    EXPECT_EQ(Run.Log.InstallLogLines(), (Names{"Made Dir: R:\\PF\\"}));
 }
 
 TEST_F(FileSet, PreparingAgainReplacesTheLists) {
-    PrepareFileSet(0x3F);
-    PrepareFileSet(0x01);
+    Run.PrepareFileSet(0x3F);
+    Run.PrepareFileSet(0x01);
     EXPECT_EQ(Targets(0).size(), 2u);
     for (int k = 1; k < 6; ++k) EXPECT_TRUE(Targets(k).empty()) << k;
 }
@@ -227,10 +221,12 @@ TEST_F(FileSet, PreparingAgainReplacesTheLists) {
 TEST_F(FileSet, DemoPayloadIsCoveredByTheTable) {
     const std::string packed = ReadAll(PARVELA_DEMO_PAYLOAD);
     ASSERT_NE(packed, "<missing>") << "build the demo payload (target demo_payload) first";
-    Reader = TAttachedFiles::Create(reinterpret_cast<const uint8_t*>(packed.data()), packed.size());
+    Run.SetFiles(
+        TAttachedFiles::Create(reinterpret_cast<const uint8_t*>(packed.data()), packed.size()));
+    Reader = Run.Files();
     ASSERT_NE(Reader, nullptr);
-    AttachedFiles = Reader.get();
-    PrepareFileSet(0x3F);
+    Reader->FileSetMode = true;
+    Run.PrepareFileSet(0x3F);
 
     const size_t expected[6] = {2, 8, 1, 19, 242, 1};
     int64_t queued = 0, cache = -1;
@@ -273,12 +269,12 @@ TEST_F(FileSet, ClipLibraryForcedAndOldImagesRemoved) {
         {0x01, app::LastRunVerUnknown, false, false},
     };
     for (const Case& c : cases) {
-        CreateFolderChain(images + "Checkmarks\\Old\\");
-        CreateFolderChain(images + "Bullets\\");
+        CreateFolderChain(images + "Checkmarks\\Old\\", &Run.Log);
+        CreateFolderChain(images + "Bullets\\", &Run.Log);
         for (const std::string& f : removed) WriteBytes(f, 1);
         for (const std::string& f : kept) WriteBytes(f, 1);
-        LastRunVersion = c.LastRun;
-        PrepareFileSet(c.Selected);
+        Run.LastRunVersion = c.LastRun;
+        Run.PrepareFileSet(c.Selected);
         EXPECT_EQ(!Targets(4).empty(), c.Installed) << c.LastRun;
         for (const std::string& f : removed)
             EXPECT_EQ(Exists(f), !c.Cleaned) << f << " " << c.LastRun;
@@ -292,20 +288,21 @@ TEST_F(FileSet, ClipLibraryForcedAndOldImagesRemoved) {
 // new release carries must be installed afterwards.
 TEST_F(FileSet, PortableUpgradeInstallsTheImagesTheCleanUpRemoves) {
     const std::string m = "R:\\PF\\", images = m + "Clip Library\\Images\\";
-    Reader = MakeReader({"Clip Library\\Images\\Checkmarks\\Tick.gif",
-                         "Clip Library\\Images\\Bullets\\Bullet 1.gif",
-                         "Clip Library\\Images\\Bullets\\Target.gif"});
+    Run.SetFiles(MakeReader({"Clip Library\\Images\\Checkmarks\\Tick.gif",
+                             "Clip Library\\Images\\Bullets\\Bullet 1.gif",
+                             "Clip Library\\Images\\Bullets\\Target.gif"}));
+    Reader = Run.Files();
     ASSERT_NE(Reader, nullptr);
-    AttachedFiles = Reader.get();
-    CreateFolderChain(images + "Checkmarks\\");
-    CreateFolderChain(images + "Bullets\\");
+    Reader->FileSetMode = true;
+    CreateFolderChain(images + "Checkmarks\\", &Run.Log);
+    CreateFolderChain(images + "Bullets\\", &Run.Log);
     for (const char* f :
          {"Checkmarks\\Tick.gif", "Bullets\\Bullet 1.gif", "Bullets\\Target.gif", "Arrow.gif"})
         WriteBytes(images + f, 1);
-    Options.MainDir = "R:\\PF";
-    LastRunVersion = 20000000;
+    Run.Options.MainDir = "R:\\PF";
+    Run.LastRunVersion = 20000000;
 
-    PrepareFileSet(0x11);
+    Run.PrepareFileSet(0x11);
     EXPECT_EQ(Targets(4), (Names{images + "Bullets\\Dot.gif", images + "Checkmarks\\Tick.gif",
                                  images + "Bullets\\Bullet 1.gif", images + "Bullets\\Target.gif"}))
         << "the user's existing Arrow.gif stays; the removed images come back";
@@ -315,7 +312,7 @@ TEST_F(FileSet, PortableUpgradeInstallsTheImagesTheCleanUpRemoves) {
 // ---- "Update.log" --------------------------------------------------------------
 
 TEST_F(FileSet, UpdateLogMergedAndSorted) {
-    PrepareFileSet(0x28);  // templates and the sound scheme
+    Run.PrepareFileSet(0x28);  // templates and the sound scheme
     const std::string pub = Shared + "Public\\", log = Shared + "Update.log";
     const std::string oldLines = "*AAAA\r\n" + pub + "TEMPLATES\\LETTER.RTF\t!\r\n\r\n*BBBB\r\n" +
                                  pub + "Other.dat\r\n*CCCC\r\n";
@@ -326,9 +323,9 @@ TEST_F(FileSet, UpdateLogMergedAndSorted) {
         WriteFile(h.Get(), oldLines.data(), static_cast<DWORD>(oldLines.size()), &done, nullptr);
     }
     std::string error = "untouched";
-    ASSERT_TRUE(WriteUpdateLog(&error));
+    ASSERT_TRUE(Run.WriteUpdateLog(&error));
     EXPECT_EQ(error, "untouched");
-    const std::string expected = "*AAAA\r\n" + pub + "Other.dat\r\n" + StampLine(InstallStamp) +
+    const std::string expected = "*AAAA\r\n" + pub + "Other.dat\r\n" + StampLine(Run.InstallStamp) +
                                  "\r\n" + pub + "Basic.asn\r\n" + pub +
                                  "Templates\\Faxes\\Fax 1.rtf\t!\r\n" + pub +
                                  "Templates\\Letter.rtf\t!\r\n";
@@ -337,7 +334,7 @@ TEST_F(FileSet, UpdateLogMergedAndSorted) {
 }
 
 TEST_F(FileSet, UpdateLogFailuresReachTheCaller) {
-    PrepareFileSet(0x08);
+    Run.PrepareFileSet(0x08);
     const std::string log = Shared + "Update.log";
     WriteBytes(log, 5);
     {
@@ -346,26 +343,26 @@ TEST_F(FileSet, UpdateLogFailuresReachTheCaller) {
             CreateFileA(log.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
         ASSERT_TRUE(lock.Valid());
         std::string error;
-        EXPECT_FALSE(WriteUpdateLog(&error));
+        EXPECT_FALSE(Run.WriteUpdateLog(&error));
         EXPECT_NE(error.find(log), std::string::npos) << error;
-        EXPECT_FALSE(WriteUpdateLog());
+        EXPECT_FALSE(Run.WriteUpdateLog());
     }
     EXPECT_EQ(ReadAll(log), "xxxxx");
     // Once it is free again, Finish can be pressed again.
-    EXPECT_TRUE(WriteUpdateLog());
-    EXPECT_EQ(ReadAll(log).find("xxxxx\r\n" + StampLine(InstallStamp) + "\r\n"), 0u);
+    EXPECT_TRUE(Run.WriteUpdateLog());
+    EXPECT_EQ(ReadAll(log).find("xxxxx\r\n" + StampLine(Run.InstallStamp) + "\r\n"), 0u);
 
     // A folder in the file's place.
     DeleteFileA(log.c_str());
     CreateDirectoryA(log.c_str(), nullptr);
-    EXPECT_FALSE(WriteUpdateLog());
+    EXPECT_FALSE(Run.WriteUpdateLog());
     RemoveDirectoryA(log.c_str());
 }
 
 TEST_F(FileSet, NoRecordWritesNoUpdateLog) {
-    PrepareFileSet(0x05);  // program and hyphenation: nothing public
+    Run.PrepareFileSet(0x05);  // program and hyphenation: nothing public
     EXPECT_TRUE(Reader->UpdateList.empty());
-    EXPECT_TRUE(WriteUpdateLog());
+    EXPECT_TRUE(Run.WriteUpdateLog());
     EXPECT_FALSE(Exists(Shared + "Update.log"));
 }
 

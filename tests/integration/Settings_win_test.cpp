@@ -4,6 +4,7 @@
 #include "instutils/AppInterface.h"
 #include "instutils/InstUtils.h"
 #include "integration/Options.h"
+#include "integration/RunState.h"
 #include "integration/Registry_win.h"
 #include "tests/e2e/Machine.h"
 
@@ -16,18 +17,9 @@ const std::string InternalKeyPath = std::string(app::InternalKey).substr(1);
 
 class Settings : public ::testing::Test {
 protected:
-    void SetUp() override {
-        DeleteKeys();
-        Saved = Options;
-        SavedLastRun = LastRunVersion;
-    }
-    void TearDown() override {
-        DeleteKeys();
-        Options = Saved;
-        LastRunVersion = SavedLastRun;
-    }
-    TOptions Saved;
-    int32_t SavedLastRun = 0;
+    void SetUp() override { DeleteKeys(); }
+    void TearDown() override { DeleteKeys(); }
+    TRunState Run;
 };
 
 DWORD ValueCount(HKEY root, const std::string& key, DWORD* subkeys = nullptr) {
@@ -94,15 +86,15 @@ TEST_F(Settings, RegistryLayerValueFormats) {
 
 TEST_F(Settings, FirstRunDefaultsCreateEmptyKeysOnly) {
     TPlainControls c;
-    LoadOptions(c);
-    EXPECT_EQ(Options.MainDir, GetShellFolder(CSIDL_PROGRAM_FILES_) + "\\Parvela");
-    EXPECT_EQ(Options.Comps, 0x7FFFFFFFu);
+    Run.LoadOptions(c);
+    EXPECT_EQ(Run.Options.MainDir, GetShellFolder(CSIDL_PROGRAM_FILES_) + "\\Parvela");
+    EXPECT_EQ(Run.Options.Comps, 0x7FFFFFFFu);
     EXPECT_EQ(c.Rows[0], TCheckState::Grayed);
     for (int i = 1; i < 6; ++i) EXPECT_EQ(c.Rows[i], TCheckState::Checked) << i;
     EXPECT_EQ(c.CurrentRow, 1);
     EXPECT_TRUE(c.Boxes[0] && c.Boxes[1] && c.Boxes[2]);
-    EXPECT_EQ(Options.Extensions, "B");
-    EXPECT_EQ(LastRunVersion, app::LastRunVerUnknown);
+    EXPECT_EQ(Run.Options.Extensions, "B");
+    EXPECT_EQ(Run.LastRunVersion, app::LastRunVerUnknown);
 
     // A cancelled run leaves just the two empty keys behind.
     DWORD subkeys = 9;
@@ -126,9 +118,9 @@ TEST_F(Settings, StoredValuesAreLoaded) {
     SetDword(HKEY_CURRENT_USER, InternalKeyPath, "LastRunVer", 20000000);
 
     TPlainControls c;
-    LoadOptions(c);
-    EXPECT_EQ(Options.MainDir, folder.Path);
-    EXPECT_EQ(Options.Comps, 0x15u);
+    Run.LoadOptions(c);
+    EXPECT_EQ(Run.Options.MainDir, folder.Path);
+    EXPECT_EQ(Run.Options.Comps, 0x15u);
     const TCheckState expected[6] = {TCheckState::Grayed,  TCheckState::Unchecked,
                                      TCheckState::Checked, TCheckState::Unchecked,
                                      TCheckState::Checked, TCheckState::Unchecked};
@@ -136,8 +128,8 @@ TEST_F(Settings, StoredValuesAreLoaded) {
     EXPECT_FALSE(c.Boxes[static_cast<int>(TOptionBox::InstallToAll)]);
     EXPECT_TRUE(c.Boxes[static_cast<int>(TOptionBox::Desktop)]);
     EXPECT_FALSE(c.Boxes[static_cast<int>(TOptionBox::Launch)]);
-    EXPECT_EQ(Options.Extensions, "");
-    EXPECT_EQ(LastRunVersion, 20000000);
+    EXPECT_EQ(Run.Options.Extensions, "");
+    EXPECT_EQ(Run.LastRunVersion, 20000000);
 }
 
 TEST_F(Settings, MissingFolderAndZeroComponentsFallBack) {
@@ -145,8 +137,8 @@ TEST_F(Settings, MissingFolderAndZeroComponentsFallBack) {
              Sz("C:\\no such folder\\Parvela"));
     SetDword(HKEY_CURRENT_USER, InstallKeyPath, "COMPS (1.6.6.2)", 0);
     TPlainControls c;
-    LoadOptions(c);
-    EXPECT_EQ(Options.MainDir, GetShellFolder(CSIDL_PROGRAM_FILES_) + "\\Parvela");
+    Run.LoadOptions(c);
+    EXPECT_EQ(Run.Options.MainDir, GetShellFolder(CSIDL_PROGRAM_FILES_) + "\\Parvela");
     EXPECT_EQ(c.Rows[0], TCheckState::Grayed);
     for (int i = 1; i < 6; ++i) EXPECT_EQ(c.Rows[i], TCheckState::Unchecked) << i;
 }
@@ -169,14 +161,14 @@ TEST_F(Settings, SaveWritesTheInstallKey) {
         if (k.Loaded != 0x7FFFFFFF)
             SetDword(HKEY_CURRENT_USER, InstallKeyPath, "COMPS (1.6.6.2)", k.Loaded);
         TPlainControls c;
-        LoadOptions(c);
+        Run.LoadOptions(c);
         for (int i = 1; i < 6; ++i) c.Rows[i] = TCheckState::Checked;
         if (!k.SpellcheckTicked) c.Rows[1] = TCheckState::Unchecked;
         c.Boxes[static_cast<int>(TOptionBox::InstallToAll)] = false;
         c.Boxes[static_cast<int>(TOptionBox::Desktop)] = true;
         c.Boxes[static_cast<int>(TOptionBox::Launch)] = false;
-        Options.Extensions = "";
-        SaveOptions(c);
+        Run.Options.Extensions = "";
+        Run.SaveOptions(c);
 
         TValue comps = ReadValue(HKEY_CURRENT_USER, InstallKeyPath, "COMPS (1.6.6.2)");
         EXPECT_EQ(comps.Type, DWORD(REG_DWORD));
@@ -195,9 +187,9 @@ TEST_F(Settings, SaveWritesTheInstallKey) {
 
         // What was saved is what the next run loads.
         TPlainControls next;
-        LoadOptions(next);
+        Run.LoadOptions(next);
         EXPECT_EQ(next.Rows[1], k.SpellcheckTicked ? TCheckState::Checked : TCheckState::Unchecked);
-        EXPECT_EQ(Options.Extensions, "");
+        EXPECT_EQ(Run.Options.Extensions, "");
         EXPECT_FALSE(next.Boxes[static_cast<int>(TOptionBox::Launch)]);
     }
 }
@@ -206,18 +198,18 @@ TEST_F(Settings, PortableFolderOnRemovableDrive) {
     ASSERT_EQ(GetDriveTypeA("R:\\"), UINT(DRIVE_REMOVABLE)) << "scripts/wine-up sets up drive R:";
     const std::string main = "R:\\PortableParvela";
     DeleteFolderTree(main);
-    Options.MainDir = main;
-    EXPECT_TRUE(IsPortable());
-    EXPECT_EQ(GetDataDir(ddShared), main + "\\");
-    EXPECT_EQ(GetDataDir(ddHidden), main + "\\");
-    EXPECT_EQ(GetDataDir(ddPublic), main + "\\");
-    EXPECT_EQ(GetDataDir(ddSpellcheck), main + "\\Spellcheck\\");
+    Run.Options.MainDir = main;
+    EXPECT_TRUE(Run.IsPortable());
+    EXPECT_EQ(Run.GetDataDir(ddShared), main + "\\");
+    EXPECT_EQ(Run.GetDataDir(ddHidden), main + "\\");
+    EXPECT_EQ(Run.GetDataDir(ddPublic), main + "\\");
+    EXPECT_EQ(Run.GetDataDir(ddSpellcheck), main + "\\Spellcheck\\");
     EXPECT_TRUE(FolderExists(main + "\\Spellcheck"));
-    EXPECT_EQ(GetMainDirFile("parv.exe"), main + "\\parv.exe");
+    EXPECT_EQ(Run.GetMainDirFile("parv.exe"), main + "\\parv.exe");
 
     TPlainControls c;
     c.Rows[0] = TCheckState::Grayed;
-    SaveOptions(c);
+    Run.SaveOptions(c);
     EXPECT_EQ(ReadValue(HKEY_CURRENT_USER, InstallKeyPath, "MAINDIR").Data, Sz(main));
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, UninstallKey));
     DeleteFolderTree(main);
@@ -230,32 +222,32 @@ TEST_F(Settings, PortableDecisionOutlivesThePulledStick) {
     GetFullPathNameA(PARVELA_BIN_DIR "\\..\\settings_drive_p", MAX_PATH, full, nullptr);
     CreateDirectoryA(full, nullptr);
     ASSERT_TRUE(e2e::LinkRemovableDrive('P', e2e::UnixPathOf(full)));
-    Options.MainDir = "P:\\Parvela";
-    EXPECT_TRUE(IsPortable());
+    Run.Options.MainDir = "P:\\Parvela";
+    EXPECT_TRUE(Run.IsPortable());
     ASSERT_TRUE(e2e::UnlinkDrive('P'));
-    EXPECT_TRUE(IsPortable());
+    EXPECT_TRUE(Run.IsPortable());
     TPlainControls c;
     c.Rows[0] = TCheckState::Grayed;
-    SaveOptions(c);
+    Run.SaveOptions(c);
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, UninstallKey));
     RemoveDirectoryA(full);
     // Another main folder is decided afresh.
     TScratchFolder folder("afresh");
-    Options.MainDir = folder.Path;
-    EXPECT_FALSE(IsPortable());
+    Run.Options.MainDir = folder.Path;
+    EXPECT_FALSE(Run.IsPortable());
 }
 
 TEST_F(Settings, NormalDataFoldersLieUnderCommonAppData) {
     TScratchFolder folder("normal");
-    Options.MainDir = folder.Path;
-    EXPECT_FALSE(IsPortable());
+    Run.Options.MainDir = folder.Path;
+    EXPECT_FALSE(Run.IsPortable());
     const std::string shared = GetShellFolder(CSIDL_COMMON_APPDATA_) + "\\Parvela\\";
     const bool existed = FolderExists(shared);
-    EXPECT_EQ(GetDataDir(ddSpellcheck), shared + "Public\\Spellcheck\\");
+    EXPECT_EQ(Run.GetDataDir(ddSpellcheck), shared + "Public\\Spellcheck\\");
     EXPECT_TRUE(FolderExists(shared + "Public\\Spellcheck"));
-    EXPECT_EQ(GetDataDir(ddHidden), shared + "Hidden\\");
+    EXPECT_EQ(Run.GetDataDir(ddHidden), shared + "Hidden\\");
     EXPECT_TRUE(FolderExists(shared + "Hidden"));
-    EXPECT_EQ(GetDataDir(ddShared), shared);
+    EXPECT_EQ(Run.GetDataDir(ddShared), shared);
     if (!existed) DeleteFolderTree(shared);
 }
 
@@ -267,12 +259,13 @@ const char* const ChildOutVar = "PARVELA_OPTIONS_CHILD_OUT";
 TEST(SettingsChild, DISABLED_ReportMainDir) {
     char out[MAX_PATH];
     ASSERT_GT(GetEnvironmentVariableA(ChildOutVar, out, MAX_PATH), 0u);
+    TRunState Run;
     TPlainControls c;
-    LoadOptions(c);
+    Run.LoadOptions(c);
     TUniqueHandle h(CreateFileA(out, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
     DWORD done = 0;
-    WriteFile(h.Get(), Options.MainDir.data(), static_cast<DWORD>(Options.MainDir.size()), &done,
-              nullptr);
+    WriteFile(h.Get(), Run.Options.MainDir.data(), static_cast<DWORD>(Run.Options.MainDir.size()),
+              &done, nullptr);
 }
 
 std::string MainDirOfChild(const std::wstring& firstArgument, const std::string& outFile) {

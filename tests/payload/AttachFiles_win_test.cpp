@@ -164,15 +164,15 @@ TEST_F(ReaderTest, ExtractCreatesTheFolderChainAndLogsParentsFirst) {
     EXPECT_EQ(fax.Time, GetFileModifiedTime(target));
     const std::vector<std::string> expected = {
         "Made Dir: " + Dir + "A\\", "Made Dir: " + Dir + "A\\B\\", "File Copy: " + target};
-    EXPECT_EQ(expected, InstallLogLines());
+    EXPECT_EQ(expected, Log.InstallLogLines());
 
     // Written again over itself: same bytes, nothing logged twice.
     ASSERT_TRUE(Files->ExtractFile(&fax, "", target));
-    EXPECT_EQ(expected, InstallLogLines());
-    SuspendLogging();
+    EXPECT_EQ(expected, Log.InstallLogLines());
+    Log.SuspendLogging();
     ASSERT_TRUE(Files->ExtractFile(&fax, "", Dir + "C\\quiet.rtf"));
-    ResumeLogging();
-    EXPECT_EQ(expected, InstallLogLines()) << "suspended logging keeps folder and file out";
+    Log.ResumeLogging();
+    EXPECT_EQ(expected, Log.InstallLogLines()) << "suspended logging keeps folder and file out";
     EXPECT_FALSE(Files->ExtractFile(nullptr, "no such file", Dir + "x.txt"));
     EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA((Dir + "x.txt").c_str()));
 }
@@ -202,8 +202,6 @@ TEST_F(ReaderTest, HeldOpenTargetGoesThroughTheRetryPrompt) {
     EXPECT_EQ(TThreadQuestionKind::CannotCreate, asked[0].Kind);
     EXPECT_EQ(target, asked[0].Path);
     EXPECT_EQ(DataOf(lic), ReadAll(target));
-    EXPECT_EQ(isIdle, InstallThreadStatus.GetState())
-        << "on the main thread the status is not used";
 
     held.Reset(CreateFileA(target.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
     ASSERT_TRUE(held.Valid());
@@ -215,7 +213,7 @@ TEST_F(ReaderTest, HeldOpenTargetGoesThroughTheRetryPrompt) {
     EXPECT_FALSE(Files->ExtractFile(&lic, "", target));
     EXPECT_EQ(2u, asked.size());
     held.Reset();
-    EXPECT_EQ(std::vector<std::string>{"File Copy: " + target}, InstallLogLines())
+    EXPECT_EQ(std::vector<std::string>{"File Copy: " + target}, Log.InstallLogLines())
         << "failed attempts log nothing";
 }
 
@@ -291,7 +289,6 @@ TEST_F(ReaderTest, ReleaseRemovesTemporaryLeftovers) {
             CreateFileA(p.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
         ASSERT_TRUE(h.Valid());
     }
-    AttachedFiles = nullptr;
     Files.reset();
     EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(leftover.c_str()));
     EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(other.c_str()))

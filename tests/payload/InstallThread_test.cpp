@@ -11,14 +11,9 @@ namespace {
 
 class StatusProtocol : public ::testing::Test {
 protected:
-    void SetUp() override {
-        SetMainThread();
-        InstallThreadStatus.Reset();
-    }
-    void TearDown() override {
-        SetThreadQuestionHandler(nullptr);
-        InstallThreadStatus.Reset();
-    }
+    void SetUp() override { SetMainThread(); }
+    void TearDown() override { SetThreadQuestionHandler(nullptr); }
+    TInstallThreadStatus Status;
 };
 
 TEST_F(StatusProtocol, QuestionFromAnotherThreadTravelsThroughTheStatus) {
@@ -27,20 +22,21 @@ TEST_F(StatusProtocol, QuestionFromAnotherThreadTravelsThroughTheStatus) {
         shown.push_back(q.Path);
         EXPECT_EQ(TThreadQuestionKind::CannotWrite, q.Kind);
         EXPECT_EQ("disk full", q.Reason);
-        EXPECT_EQ(isPaused, InstallThreadStatus.GetState());
+        EXPECT_EQ(isPaused, Status.GetState());
         return TThreadAnswer::Ignore;
     });
-    InstallThreadStatus.SetState(isRunning);
+    Status.SetState(isRunning);
     TThreadAnswer answer = TThreadAnswer::Abort;
     uint8_t stateAfter = 0;
     std::thread asker([&] {
+        install_thread_detail::MarkThisThreadAsInstallThread(Status);
         answer = AskFromThread({TThreadQuestionKind::CannotWrite, "C:\\question", "disk full"});
-        stateAfter = InstallThreadStatus.GetState();
+        stateAfter = Status.GetState();
     });
     // Ticks before the question arrives do nothing but report progress.
-    InstallThreadStatus.WaitFor(isAskPending);
-    EXPECT_EQ("C:\\question", InstallThreadStatus.Question.Path);
-    InstallStatusTick({});
+    Status.WaitFor(isAskPending);
+    EXPECT_EQ("C:\\question", Status.Question.Path);
+    Status.InstallStatusTick({});
     asker.join();
     EXPECT_EQ(TThreadAnswer::Ignore, answer);
     EXPECT_EQ(isRunning, stateAfter);
@@ -50,7 +46,7 @@ TEST_F(StatusProtocol, QuestionFromAnotherThreadTravelsThroughTheStatus) {
 TEST_F(StatusProtocol, MainThreadAsksDirectlyAndWithoutAHandlerStops) {
     SetThreadQuestionHandler([](const TThreadQuestion&) { return TThreadAnswer::Retry; });
     EXPECT_EQ(TThreadAnswer::Retry, AskFromThread({}));
-    EXPECT_EQ(isIdle, InstallThreadStatus.GetState());
+    EXPECT_EQ(isIdle, Status.GetState());
     SetThreadQuestionHandler(nullptr);
     EXPECT_EQ(TThreadAnswer::Abort, AskFromThread({}))
         << "nobody to ask must not mean retry for ever";
@@ -66,69 +62,69 @@ TEST_F(StatusProtocol, TickActsOnEachState) {
     };
     a.Finished = [&] { ++finished; };
     a.Failed = [&] { ++failed; };
-    InstallThreadStatus.SetState(isRunning);
-    InstallStatusTick(a);
+    Status.SetState(isRunning);
+    Status.InstallStatusTick(a);
     EXPECT_EQ(0, progress) << "no component yet";
-    InstallThreadStatus.Component = 2;
-    InstallThreadStatus.Position = 500;
-    InstallStatusTick(a);
+    Status.Component = 2;
+    Status.Position = 500;
+    Status.InstallStatusTick(a);
     EXPECT_EQ(1, progress);
-    InstallThreadStatus.SetState(isDone);
-    InstallStatusTick(a);
+    Status.SetState(isDone);
+    Status.InstallStatusTick(a);
     EXPECT_EQ(1, finished);
-    EXPECT_EQ(isIdle, InstallThreadStatus.GetState());
-    InstallStatusTick(a);
+    EXPECT_EQ(isIdle, Status.GetState());
+    Status.InstallStatusTick(a);
     EXPECT_EQ(1, finished);
-    InstallThreadStatus.SetState(isFailed);
-    InstallStatusTick(a);
+    Status.SetState(isFailed);
+    Status.InstallStatusTick(a);
     EXPECT_EQ(1, failed);
-    EXPECT_EQ(isFailed, InstallThreadStatus.GetState());
+    EXPECT_EQ(isFailed, Status.GetState());
 }
 
 // The close request must not overwrite what the thread published meanwhile.
 TEST_F(StatusProtocol, CloseRequestKeepsAQuestionOrAFinishedRun) {
     for (uint8_t s : {isAskPending, isDone, isFailed, isIdle}) {
-        InstallThreadStatus.SetState(s);
-        EXPECT_TRUE(InstallCloseRequest(false, [] { return true; }));
-        EXPECT_EQ(s, InstallThreadStatus.GetState());
+        Status.SetState(s);
+        EXPECT_TRUE(Status.InstallCloseRequest(false, [] { return true; }));
+        EXPECT_EQ(s, Status.GetState());
     }
-    InstallThreadStatus.SetState(isRunning);
-    EXPECT_FALSE(InstallCloseRequest(false, [] {
-        EXPECT_EQ(isPaused, InstallThreadStatus.GetState());
-        InstallThreadStatus.SetState(isAskPending);  // the thread asked meanwhile
+    Status.SetState(isRunning);
+    EXPECT_FALSE(Status.InstallCloseRequest(false, [this] {
+        EXPECT_EQ(isPaused, Status.GetState());
+        Status.SetState(isAskPending);  // the thread asked meanwhile
         return false;
     }));
-    EXPECT_EQ(isAskPending, InstallThreadStatus.GetState());
-    InstallThreadStatus.SetState(isRunning);
-    EXPECT_TRUE(InstallCloseRequest(false, [] { return true; }));
-    EXPECT_EQ(isDone, InstallThreadStatus.GetState());
+    EXPECT_EQ(isAskPending, Status.GetState());
+    Status.SetState(isRunning);
+    EXPECT_TRUE(Status.InstallCloseRequest(false, [] { return true; }));
+    EXPECT_EQ(isDone, Status.GetState());
 }
 
 TEST_F(StatusProtocol, WaitingWakesOnTheChangeAndProgramEndAnswersAbort) {
-    InstallThreadStatus.SetState(isPaused);
+    Status.SetState(isPaused);
     uint8_t seen = 0;
-    std::thread waiter([&] { seen = InstallThreadStatus.WaitWhile(isPaused); });
+    std::thread waiter([&] { seen = Status.WaitWhile(isPaused); });
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    InstallThreadStatus.SetState(isDone);
+    Status.SetState(isDone);
     waiter.join();
     EXPECT_EQ(isDone, seen);
 
-    EXPECT_FALSE(InstallThreadActive());
-    WaitForInstallThread();  // nothing running: returns at once
+    EXPECT_FALSE(Status.InstallThreadActive());
+    Status.WaitForInstallThread();  // nothing running: returns at once
 
-    InstallThreadStatus.SetState(isRunning);
+    Status.SetState(isRunning);
     TThreadAnswer answer = TThreadAnswer::Retry;
-    install_thread_detail::BodyStarting();
+    install_thread_detail::BodyStarting(Status);
     std::thread body([&] {
-        install_thread_detail::MarkThisThreadAsInstallThread();
+        install_thread_detail::MarkThisThreadAsInstallThread(Status);
         answer = AskFromThread({});
-        InstallThreadStatus.SetState(answer == TThreadAnswer::Abort ? isFailed : isDone);
-        install_thread_detail::BodyEnded();
+        Status.SetState(answer == TThreadAnswer::Abort ? isFailed : isDone);
+        install_thread_detail::BodyEnded(Status);
     });
-    WaitForInstallThread();
+    Status.WaitForInstallThread();
     body.join();
     EXPECT_EQ(TThreadAnswer::Abort, answer);
-    EXPECT_EQ(isFailed, InstallThreadStatus.GetState());
+    EXPECT_EQ(isFailed, Status.GetState());
 }
 
 }  // namespace

@@ -28,10 +28,10 @@ protected:
         };
         const DWORD start = GetTickCount();
         while (!ended && GetTickCount() - start < DWORD(timeoutMs)) {
-            InstallStatusTick(actions);
+            Status.InstallStatusTick(actions);
             Sleep(1);
         }
-        WaitForInstallThread();
+        Status.WaitForInstallThread();
         return ended;
     }
 
@@ -40,8 +40,8 @@ protected:
     }
 
     bool Start() {
-        InstallThreadStatus.SetState(isRunning);
-        return StartInstallThread();
+        Status.SetState(isRunning);
+        return Status.StartInstallThread(*Files);
     }
 
     int CountWritten() const {
@@ -72,24 +72,24 @@ TEST_F(InstallRunTest, AllListsEmptyEndsDoneWithoutComponent) {
     ASSERT_TRUE(RunToEnd());
     EXPECT_TRUE(Finished);
     EXPECT_FALSE(Failed);
-    EXPECT_EQ(isIdle, InstallThreadStatus.GetState());
-    EXPECT_EQ(255, InstallThreadStatus.Component.load());
-    EXPECT_EQ(0, InstallThreadStatus.Position.load());
-    EXPECT_FALSE(InstallThreadActive());
+    EXPECT_EQ(isIdle, Status.GetState());
+    EXPECT_EQ(255, Status.Component.load());
+    EXPECT_EQ(0, Status.Position.load());
+    EXPECT_FALSE(Status.InstallThreadActive());
 }
 
 TEST_F(InstallRunTest, WritesEveryListInComponentOrderAndLogsOnlyLoggedFiles) {
     Queue("parv.exe", 0);
     Queue("License.txt", 0);
-    SuspendLogging();
+    Log.SuspendLogging();
     Queue("Templates\\", 3);  // queued while logging is suspended
-    ResumeLogging();
+    Log.ResumeLogging();
     Queue("Hyphenation.dat", 2);
     ASSERT_TRUE(Start());
     ASSERT_TRUE(RunToEnd());
     EXPECT_TRUE(Finished);
-    EXPECT_EQ(Files->GetTotalSize(), InstallThreadStatus.Position.load());
-    EXPECT_EQ(3, InstallThreadStatus.Component.load()) << "the last non-empty list";
+    EXPECT_EQ(Files->GetTotalSize(), Status.Position.load());
+    EXPECT_EQ(3, Status.Component.load()) << "the last non-empty list";
     EXPECT_EQ(22, CountWritten());
     for (const Sample& s : Progress)
         EXPECT_TRUE(s.component == 0 || s.component == 2 || s.component == 3);
@@ -100,8 +100,8 @@ TEST_F(InstallRunTest, WritesEveryListInComponentOrderAndLogsOnlyLoggedFiles) {
     const std::vector<std::string> expected = {"File Copy: " + Dir + "parv.exe",
                                                "File Copy: " + Dir + "License.txt",
                                                "File Copy: " + Dir + "Hyphenation.dat"};
-    EXPECT_EQ(expected, InstallLogLines()) << "templates were selected with logging suspended";
-    EXPECT_EQ(0, LogSuspensionCount());
+    EXPECT_EQ(expected, Log.InstallLogLines()) << "templates were selected with logging suspended";
+    EXPECT_EQ(0, Log.LogSuspensionCount());
     EXPECT_EQ(DataOf(Entry("Hyphenation.dat")), ReadAll(Dir + "Hyphenation.dat"));
 }
 
@@ -117,7 +117,7 @@ TEST_F(InstallRunTest, FailingTwiceThenSucceedingCountsOnce) {
     DWORD askingThread = 0;
     SetThreadQuestionHandler([&](const TThreadQuestion& q) {
         askingThread = GetCurrentThreadId();
-        EXPECT_EQ(isPaused, InstallThreadStatus.GetState()) << "the window pauses while it asks";
+        EXPECT_EQ(isPaused, Status.GetState()) << "the window pauses while it asks";
         EXPECT_EQ(target, q.Path);
         if (++asked == 2) held.Reset();
         return TThreadAnswer::Retry;
@@ -128,8 +128,7 @@ TEST_F(InstallRunTest, FailingTwiceThenSucceedingCountsOnce) {
     EXPECT_TRUE(Finished);
     EXPECT_EQ(2, asked);
     EXPECT_EQ(GetCurrentThreadId(), askingThread) << "questions are shown on the window's thread";
-    EXPECT_EQ(Entry("parv.exe").Size + Entry("License.txt").Size,
-              InstallThreadStatus.Position.load());
+    EXPECT_EQ(Entry("parv.exe").Size + Entry("License.txt").Size, Status.Position.load());
     EXPECT_EQ(DataOf(Entry("License.txt")), ReadAll(target));
 }
 
@@ -149,10 +148,9 @@ TEST_F(InstallRunTest, IgnoreCountsTheFileAndAbortStopsTheRun) {
     ASSERT_TRUE(Start());
     ASSERT_TRUE(RunToEnd());
     EXPECT_TRUE(Finished);
-    EXPECT_EQ(Files->GetTotalSize(), InstallThreadStatus.Position.load())
-        << "position reaches the maximum";
+    EXPECT_EQ(Files->GetTotalSize(), Status.Position.load()) << "position reaches the maximum";
 
-    InstallThreadStatus.Reset();
+    Status.Reset();
     DeleteFileA((Dir + "Templates\\Faxes\\Fax 2.rtf").c_str());
     DeleteFolderTree(Dir + "Clip Library");
     DeleteFileA((Dir + "Basic.asn").c_str());
@@ -162,9 +160,9 @@ TEST_F(InstallRunTest, IgnoreCountsTheFileAndAbortStopsTheRun) {
     ASSERT_TRUE(RunToEnd());
     EXPECT_TRUE(Failed);
     EXPECT_FALSE(Finished);
-    EXPECT_EQ(isFailed, InstallThreadStatus.GetState());
-    EXPECT_EQ(3, InstallThreadStatus.Component.load());
-    EXPECT_EQ(Entry("parv.exe").Size, InstallThreadStatus.Position.load());
+    EXPECT_EQ(isFailed, Status.GetState());
+    EXPECT_EQ(3, Status.Component.load());
+    EXPECT_EQ(Entry("parv.exe").Size, Status.Position.load());
     EXPECT_EQ(INVALID_FILE_ATTRIBUTES,
               GetFileAttributesA((Dir + "Templates\\Faxes\\Fax 2.rtf").c_str()));
     EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA((Dir + "Clip Library").c_str()));
@@ -178,19 +176,18 @@ TEST_F(InstallRunTest, StopRequestFinishesTheCurrentFileOnly) {
     Queue("Clip Library\\", 4);
     const int total = int(Files->InstallLists[0].size() + Files->InstallLists[4].size());
     ASSERT_EQ(243, total);
-    InstallThreadStatus.SetState(isRunning);
+    Status.SetState(isRunning);
     bool asked = false;
     // The request comes while the first file is being written; the thread
     // completes it and holds at its check point while the question is open.
-    const bool quit = InstallCloseRequest(false, [&] {
+    const bool quit = Status.InstallCloseRequest(false, [&] {
         asked = true;
-        EXPECT_TRUE(StartInstallThread());
+        EXPECT_TRUE(Status.StartInstallThread(*Files));
         const DWORD t0 = GetTickCount();
-        while (InstallThreadStatus.Position.load() == 0 && GetTickCount() - t0 < 10000) Sleep(1);
+        while (Status.Position.load() == 0 && GetTickCount() - t0 < 10000) Sleep(1);
         Sleep(200);
-        EXPECT_EQ(isPaused, InstallThreadStatus.GetState());
-        EXPECT_EQ(Entry("parv.exe").Size, InstallThreadStatus.Position.load())
-            << "one file, then it waits";
+        EXPECT_EQ(isPaused, Status.GetState());
+        EXPECT_EQ(Entry("parv.exe").Size, Status.Position.load()) << "one file, then it waits";
         return true;
     });
     EXPECT_TRUE(asked);
@@ -200,41 +197,41 @@ TEST_F(InstallRunTest, StopRequestFinishesTheCurrentFileOnly) {
     bool finished = false;
     TStatusTickActions actions;
     actions.Finished = [&] { finished = true; };
-    InstallStatusTick(actions);
+    Status.InstallStatusTick(actions);
     EXPECT_TRUE(finished);
-    WaitForInstallThread();
-    EXPECT_EQ(isIdle, InstallThreadStatus.GetState()) << "a stopped thread publishes nothing more";
+    Status.WaitForInstallThread();
+    EXPECT_EQ(isIdle, Status.GetState()) << "a stopped thread publishes nothing more";
     EXPECT_EQ(1, CountWritten());
-    EXPECT_EQ(0, InstallThreadStatus.Component.load());
+    EXPECT_EQ(0, Status.Component.load());
 
     // The same with "stay": the run goes on to the end.
     DeleteFileA((Dir + "parv.exe").c_str());
-    InstallThreadStatus.Reset();
-    InstallThreadStatus.SetState(isRunning);
-    EXPECT_FALSE(InstallCloseRequest(false, [&] {
-        EXPECT_TRUE(StartInstallThread());
+    Status.Reset();
+    Status.SetState(isRunning);
+    EXPECT_FALSE(Status.InstallCloseRequest(false, [&] {
+        EXPECT_TRUE(Status.StartInstallThread(*Files));
         Sleep(100);
-        EXPECT_EQ(isPaused, InstallThreadStatus.GetState());
+        EXPECT_EQ(isPaused, Status.GetState());
         return false;
     }));
     ASSERT_TRUE(RunToEnd());
     EXPECT_TRUE(Finished);
     EXPECT_EQ(total, CountWritten());
-    EXPECT_EQ(Files->GetTotalSize(), InstallThreadStatus.Position.load());
+    EXPECT_EQ(Files->GetTotalSize(), Status.Position.load());
 
     // Closing when closing is already allowed asks nothing and leaves an idle run alone.
-    EXPECT_TRUE(InstallCloseRequest(true, [] {
+    EXPECT_TRUE(Status.InstallCloseRequest(true, [] {
         ADD_FAILURE() << "asked";
         return false;
     }));
-    EXPECT_EQ(isIdle, InstallThreadStatus.GetState());
+    EXPECT_EQ(isIdle, Status.GetState());
 }
 
 // The window acts only when the thread tells it: a question, then Done; on a
 // second run Abort, then Failed. Without the notice the wait below runs out.
 TEST_F(InstallRunTest, ThreadTellsTheWindowOfEachStateItMustActOn) {
     TUniqueHandle notice(CreateEventA(nullptr, FALSE, FALSE, nullptr));
-    SetInstallStateNotifier([&] { SetEvent(notice.Get()); });
+    Status.SetInstallStateNotifier([&] { SetEvent(notice.Get()); });
     bool ended = false;
     TStatusTickActions actions;
     actions.Finished = [&] { ended = Finished = true; };
@@ -242,8 +239,8 @@ TEST_F(InstallRunTest, ThreadTellsTheWindowOfEachStateItMustActOn) {
     auto runOnNotices = [&] {
         ended = false;
         while (!ended && WaitForSingleObject(notice.Get(), 20000) == WAIT_OBJECT_0)
-            InstallStatusTick(actions);
-        WaitForInstallThread();
+            Status.InstallStatusTick(actions);
+        Status.WaitForInstallThread();
         return ended;
     };
     Queue("License.txt", 0);
@@ -261,14 +258,14 @@ TEST_F(InstallRunTest, ThreadTellsTheWindowOfEachStateItMustActOn) {
     EXPECT_TRUE(Finished);
     EXPECT_EQ(1, asked);
 
-    InstallThreadStatus.Reset();
+    Status.Reset();
     held = HoldOpen(target);
     ASSERT_TRUE(held.Valid());
     ASSERT_TRUE(Start());
     EXPECT_TRUE(runOnNotices());
     EXPECT_TRUE(Failed);
     EXPECT_EQ(2, asked);
-    SetInstallStateNotifier(nullptr);
+    Status.SetInstallStateNotifier(nullptr);
 }
 
 // The program end must not hang on a thread that waits for an answer.
@@ -280,13 +277,12 @@ TEST_F(InstallRunTest, ProgramEndAnswersAPendingQuestionWithAbort) {
     ASSERT_TRUE(held.Valid());
     ASSERT_TRUE(Start());
     const DWORD start = GetTickCount();
-    while (InstallThreadStatus.GetState() != isAskPending && GetTickCount() - start < 10000)
-        Sleep(1);
-    ASSERT_EQ(isAskPending, InstallThreadStatus.GetState());
-    WaitForInstallThread();
+    while (Status.GetState() != isAskPending && GetTickCount() - start < 10000) Sleep(1);
+    ASSERT_EQ(isAskPending, Status.GetState());
+    Status.WaitForInstallThread();
     held.Reset();
-    EXPECT_FALSE(InstallThreadActive());
-    EXPECT_EQ(isFailed, InstallThreadStatus.GetState());
+    EXPECT_FALSE(Status.InstallThreadActive());
+    EXPECT_EQ(isFailed, Status.GetState());
     EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA((Dir + "parv.exe").c_str()));
 }
 

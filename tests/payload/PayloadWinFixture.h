@@ -1,7 +1,8 @@
 #pragma once
 // Shared set-up of the Windows payload tests: a reader over a payload of the
-// release's shape, a fresh folder under the temporary folder, an empty install
-// log, and every program-wide switch back at its start value afterwards.
+// release's shape that logs into an empty install log of the test's own, the
+// test's own install thread status, and a fresh folder under the temporary
+// folder.
 
 #include <windows.h>
 
@@ -11,6 +12,7 @@
 #include <string>
 
 #include "instutils/InstUtils.h"
+#include "instutils/InstallLog.h"
 #include "instutils/WinHandles.h"
 #include "payload/AttachFiles.h"
 #include "payload/InstallThread.h"
@@ -25,25 +27,20 @@ protected:
         Files = TAttachedFiles::Create(reinterpret_cast<const uint8_t*>(packed.data()),
                                        packed.size(), &e);
         ASSERT_TRUE(Files) << PayloadErrorText(e);
-        AttachedFiles = Files.get();
+        Files->Log = &Log;
         char tmp[MAX_PATH];
         GetTempPathA(MAX_PATH, tmp);
         Dir = std::string(tmp) + "payload_test_" + std::to_string(GetCurrentProcessId()) + "_" +
               std::to_string(++Counter) + "\\";
         DeleteFolderTree(Dir);
         ASSERT_TRUE(CreateDirectoryA(Dir.c_str(), nullptr));
-        CreateInstallLog();
+        Log.CreateInstallLog();
         SetMainThread();
-        InstallThreadStatus.Reset();
     }
 
     void TearDown() override {
-        WaitForInstallThread();
+        Status.WaitForInstallThread();
         SetThreadQuestionHandler(nullptr);
-        InstallThreadStatus.Reset();
-        while (LogSuspensionCount() > 0) ResumeLogging();
-        ReleaseInstallLog();
-        AttachedFiles = nullptr;
         Files.reset();
         DeleteFolderTree(Dir);
         EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(Dir.c_str()))
@@ -79,6 +76,8 @@ protected:
         return ok && SetFileTime(h.Get(), nullptr, nullptr, &ft);
     }
 
+    TInstallLog Log;
+    TInstallThreadStatus Status;
     std::unique_ptr<TAttachedFiles> Files;
     std::string Dir;
     static inline int Counter = 0;

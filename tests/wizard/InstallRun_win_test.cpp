@@ -12,6 +12,7 @@
 #include "instutils/WinHandles.h"
 #include "integration/FileSet.h"
 #include "integration/Options.h"
+#include "integration/RunState.h"
 #include "payload/AttachFiles.h"
 #include "payload/PayloadFormat.h"
 #include "tests/support/Files_win.h"
@@ -48,31 +49,27 @@ protected:
         // The prefix is the tests' own: whatever an interrupted run left goes.
         DeleteFolderTree(Shared);
         ASSERT_FALSE(FolderExists(Shared)) << Shared;
-        SavedOptions = Options;
-        Options.MainDir = Main;
-        Options.Extensions = "B";
-        Reader = MakeReader();
+        Run.Options.MainDir = Main;
+        Run.Options.Extensions = "B";
+        Run.SetFiles(MakeReader());
+        Reader = Run.Files();
         ASSERT_NE(Reader, nullptr);
-        AttachedFiles = Reader.get();
         OleInitialize(nullptr);
     }
     void TearDown() override {
         for (int csidl : {CSIDL_PROGRAMS_, CSIDL_COMMON_PROGRAMS_, CSIDL_DESKTOPDIRECTORY_,
                           CSIDL_COMMON_DESKTOPDIRECTORY_})
             DeleteFileA(Link(csidl).c_str());
-        AttachedFiles = nullptr;
-        ReleaseInstallLog();
         DeleteFolderTree(Main);
         DeleteFolderTree(Shared);
         DeleteFolderTree("R:\\RUN");
-        Options = SavedOptions;
         OleUninitialize();
     }
     static std::string Link(int csidl) { return GetShellFolder(csidl) + "\\" + app::ShortcutFile; }
 
     std::string Main, Shared;
-    TOptions SavedOptions;
-    std::unique_ptr<TAttachedFiles> Reader;
+    TRunState Run;
+    TAttachedFiles* Reader = nullptr;  // Run's
 };
 
 void ExpectCommonData(const std::string& bytes) {
@@ -95,12 +92,12 @@ void ExpectCommonData(const std::string& bytes) {
 
 TEST_F(InstallRun, PortableCompletionWritesOnlyTheCommonData) {
     ASSERT_EQ(GetDriveTypeA("R:\\"), UINT(DRIVE_REMOVABLE));
-    Options.MainDir = "R:\\RUN";
-    CreateInstallLog();
+    Run.Options.MainDir = "R:\\RUN";
+    Run.Log.CreateInstallLog();
     const bool assoc[4] = {true, true, true, true};
-    FinishPageEntry(assoc, true, true);
+    FinishPageEntry(Run, assoc, true, true);
     ExpectCommonData(ReadAll("R:\\RUN\\parv_common.dat"));
-    EXPECT_EQ(Options.Extensions, "B");
+    EXPECT_EQ(Run.Options.Extensions, "B");
     for (int csidl : {CSIDL_PROGRAMS_, CSIDL_COMMON_PROGRAMS_, CSIDL_DESKTOPDIRECTORY_,
                       CSIDL_COMMON_DESKTOPDIRECTORY_})
         EXPECT_FALSE(Exists(Link(csidl))) << csidl;
@@ -108,7 +105,7 @@ TEST_F(InstallRun, PortableCompletionWritesOnlyTheCommonData) {
 
     // Finish of a portable installation leaves no update record.
     Reader->UpdateList = {"R:\\RUN\\x"};
-    EXPECT_TRUE(FinishActions(false));
+    EXPECT_TRUE(FinishActions(Run, false));
     EXPECT_FALSE(Exists("R:\\RUN\\Update.log"));
     EXPECT_FALSE(FolderExists(Shared));
 }
@@ -131,54 +128,54 @@ TEST_F(InstallRun, ShortcutsFollowTheScopeRule) {
          {Link(CSIDL_COMMON_PROGRAMS_), Link(CSIDL_COMMON_DESKTOPDIRECTORY_)}},
     };
     for (const Case& c : cases) {
-        CreateInstallLog();
+        Run.Log.CreateInstallLog();
         for (int csidl : {CSIDL_PROGRAMS_, CSIDL_COMMON_PROGRAMS_, CSIDL_DESKTOPDIRECTORY_,
                           CSIDL_COMMON_DESKTOPDIRECTORY_}) {
-            CreateFolderChain(GetShellFolder(csidl));
+            CreateFolderChain(GetShellFolder(csidl), &Run.Log);
             WriteAll(Link(csidl), "old");
         }
         const bool assoc[4] = {true, false, true, false};
-        FinishPageEntry(assoc, c.ToAll, c.Desktop);
-        EXPECT_EQ(Options.Extensions, "AC");
+        FinishPageEntry(Run, assoc, c.ToAll, c.Desktop);
+        EXPECT_EQ(Run.Options.Extensions, "AC");
         ExpectCommonData(ReadAll(Shared + "parv_common.dat"));
         for (const std::string& p : c.Present) EXPECT_TRUE(Exists(p)) << p;
         for (const std::string& p : c.Absent) EXPECT_FALSE(Exists(p)) << p;
         // Made shortcuts are real links now, and logged.
         const std::string made = c.ToAll ? Link(CSIDL_COMMON_PROGRAMS_) : Link(CSIDL_PROGRAMS_);
         EXPECT_NE(ReadAll(made), "old");
-        Names log = InstallLogLines();
+        Names log = Run.Log.InstallLogLines();
         EXPECT_NE(std::find(log.begin(), log.end(), "File Copy: " + made), log.end());
         if (!c.Desktop) {
             EXPECT_EQ(ReadAll(Link(CSIDL_DESKTOPDIRECTORY_)), "old");
         }
-        ReleaseInstallLog();
+        Run.Log.ReleaseInstallLog();
     }
 }
 
 TEST_F(InstallRun, FinishStopsWhenTheUpdateRecordCannotBeWritten) {
     Reader->UpdateList = {Shared + "Public\\Basic.asn"};
-    const std::string log = GetDataDir(ddShared) + app::UpdateLogFile;
+    const std::string log = Run.GetDataDir(ddShared) + app::UpdateLogFile;
     WriteAll(log, "*0000000000000000\r\nkept\r\n");
     {
         TUniqueHandle lock(
             CreateFileA(log.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
         ASSERT_TRUE(lock.Valid());
         std::string error;
-        EXPECT_FALSE(FinishActions(false, &error));
+        EXPECT_FALSE(FinishActions(Run, false, &error));
         EXPECT_NE(error.find("Update.log"), std::string::npos);
     }
     EXPECT_EQ(ReadAll(log), "*0000000000000000\r\nkept\r\n");
-    EXPECT_TRUE(FinishActions(false));
+    EXPECT_TRUE(FinishActions(Run, false));
     EXPECT_NE(ReadAll(log).find("\r\n" + Shared + "Public\\Basic.asn\r\n"), std::string::npos);
 }
 
 TEST_F(InstallRun, StartLoadsTheOldLogOfANormalInstallation) {
     WriteAll(Main + "\\Install.log", "Made Dir: X:\\A\\\r\nFile Copy: X:\\A\\b.txt\r\n");
-    StartInstallRun(0x01);
-    EXPECT_TRUE(InstallStarted());
+    StartInstallRun(Run, 0x01);
+    EXPECT_TRUE(Run.Log.InstallStarted());
     EXPECT_TRUE(Reader->FileSetMode);
-    EXPECT_EQ(LogFilePath(), Main + "\\Install.log");
-    Names lines = InstallLogLines();
+    EXPECT_EQ(Run.Log.LogFilePath(), Main + "\\Install.log");
+    Names lines = Run.Log.InstallLogLines();
     ASSERT_GE(lines.size(), 2u);
     EXPECT_EQ(lines[0], "Made Dir: X:\\A\\");
     EXPECT_EQ(lines[1], "File Copy: X:\\A\\b.txt");
@@ -187,13 +184,13 @@ TEST_F(InstallRun, StartLoadsTheOldLogOfANormalInstallation) {
 }
 
 TEST_F(InstallRun, StartOfAPortableRunKeepsNoLogFile) {
-    Options.MainDir = "R:\\RUN";
+    Run.Options.MainDir = "R:\\RUN";
     CreateDirectoryA("R:\\RUN", nullptr);
     WriteAll("R:\\RUN\\Install.log", "File Copy: old\r\n");
-    SetLogFilePath("");
-    StartInstallRun(0x01);
-    EXPECT_EQ(LogFilePath(), "");
-    EXPECT_TRUE(InstallLogLines().empty());
+    Run.Log.SetLogFilePath("");
+    StartInstallRun(Run, 0x01);
+    EXPECT_EQ(Run.Log.LogFilePath(), "");
+    EXPECT_TRUE(Run.Log.InstallLogLines().empty());
     EXPECT_EQ(Reader->InstallLists[0].size(), 2u);
 }
 
@@ -238,14 +235,14 @@ TEST_F(InstallRun, TheInstalledApplicationGetsBothCommands) {
     RemoveApplicationTraces();
 
     // A blank in the folder name: the commands must quote the path.
-    Options.MainDir = Main + "\\Word Processor";
-    CreateDirectoryA(Options.MainDir.c_str(), nullptr);
-    const std::string exe = Options.MainDir + "\\parv.exe";
+    Run.Options.MainDir = Main + "\\Word Processor";
+    CreateDirectoryA(Run.Options.MainDir.c_str(), nullptr);
+    const std::string exe = Run.Options.MainDir + "\\parv.exe";
     ASSERT_TRUE(CopyFileA(standIn.c_str(), exe.c_str(), FALSE));
 
-    CreateInstallLog();
+    Run.Log.CreateInstallLog();
     const bool assoc[4] = {false, true, false, true};
-    FinishPageEntry(assoc, false, false);
+    FinishPageEntry(Run, assoc, false, false);
     EXPECT_TRUE(
         WaitUntil([] { return DefaultValue("Software\\Classes\\.docx") == app::AssocProgId; }));
     EXPECT_EQ(DefaultValue("Software\\Classes\\.cod"), app::AssocProgId);
@@ -253,7 +250,7 @@ TEST_F(InstallRun, TheInstalledApplicationGetsBothCommands) {
     EXPECT_EQ(ReadAll(commands), "\"" + exe + "\" -assoc adpr_cod_docx\r\n");
 
     ASSERT_FALSE(IsAppRunning());
-    EXPECT_TRUE(FinishActions(true));
+    EXPECT_TRUE(FinishActions(Run, true));
     EXPECT_TRUE(WaitUntil([] { return IsAppRunning(); }));
     EXPECT_EQ(ReadAll(commands), "\"" + exe + "\" -assoc adpr_cod_docx\r\n\"" + exe + "\"\r\n");
 

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "instutils/InstUtils.h"
+#include "instutils/InstallLog.h"
 #include "tests/instutils/Scratch_win.h"
 #include "wizard/FolderPage.h"
 
@@ -34,13 +35,13 @@ TEST(Cp932, TypedFolderIsNormalisedAndCreatedAsTyped) {
     EXPECT_EQ(folder, typed);
     EXPECT_EQ(CheckTypedFolder(typed).Problem, TFolderProblem::None);
 
-    CreateInstallLog();
-    CreateFolderChain(JoinPath(folder, "Sub\\"));
+    TInstallLog log;
+    log.CreateInstallLog();
+    CreateFolderChain(JoinPath(folder, "Sub\\"), &log);
     const std::vector<std::string> made = {"Made Dir: " + s.Path() + Soft + "\\",
                                            "Made Dir: " + typed + "\\",
                                            "Made Dir: " + typed + "\\Sub\\"};
-    EXPECT_EQ(InstallLogLines(), made);
-    ReleaseInstallLog();
+    EXPECT_EQ(log.InstallLogLines(), made);
     // No stray folder cut inside a character.
     EXPECT_EQ(Entries(s.Path()), std::vector<std::string>{Soft});
     EXPECT_EQ(Entries(s.Path() + Soft + "\\"), std::vector<std::string>{Table});

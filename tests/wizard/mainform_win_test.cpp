@@ -22,6 +22,7 @@
 #include "instutils/ResConst.h"
 #include "instutils/WinHandles.h"
 #include "integration/Options.h"
+#include "integration/RunState.h"
 #include "payload/AttachFiles.h"
 #include "payload/InstallThread.h"
 #include "payload/PayloadFormat.h"
@@ -108,14 +109,12 @@ protected:
 
     void SetUp() override {
         DeleteSettingsKey();
-        InstallThreadStatus.Reset();
         const std::string packed = PackPayload({{"parv.exe", "MZ stand-in"},
                                                 {"License.txt", LicenseBody},
                                                 {"Basic.asn", std::string(5000, 's')}});
-        Files =
-            TAttachedFiles::Create(reinterpret_cast<const uint8_t*>(packed.data()), packed.size());
-        ASSERT_NE(Files, nullptr);
-        AttachedFiles = Files.get();
+        Run.SetFiles(
+            TAttachedFiles::Create(reinterpret_cast<const uint8_t*>(packed.data()), packed.size()));
+        ASSERT_NE(Run.Files(), nullptr);
         SetMessageDlgHandler([this](const std::string& text, uint8_t kind, uint16_t buttons) {
             Asked.push_back({text, kind, buttons});
             if (Answers.empty()) return static_cast<int32_t>(mrCancel);
@@ -123,7 +122,7 @@ protected:
             Answers.pop_front();
             return a;
         });
-        Form = std::make_unique<TMainDlgForm>();
+        Form = std::make_unique<TMainDlgForm>(Run);
         ASSERT_NE(Form->Handle(), nullptr);
         ShowWindow(Form->Handle(), SW_SHOW);
     }
@@ -131,8 +130,6 @@ protected:
     void TearDown() override {
         Form.reset();
         SetMessageDlgHandler(nullptr);
-        AttachedFiles = nullptr;
-        Files.reset();
         DeleteSettingsKey();
         EXPECT_TRUE(Answers.empty()) << "questions that were never asked";
     }
@@ -162,7 +159,7 @@ protected:
         EXPECT_EQ(Text(Form->TopLbl()), PageTitles[PageIndex(page)]);
     }
 
-    std::unique_ptr<TAttachedFiles> Files;
+    TRunState Run;  // outlives the window, as in the program
     std::unique_ptr<TMainDlgForm> Form;
     std::deque<int32_t> Answers;
     std::vector<Question> Asked;
@@ -262,8 +259,8 @@ TEST_F(MainForm, ConstructionShowsTheWelcomePageWithDefaults) {
     ASSERT_EQ(Form->RowCount(), 6);
     EXPECT_EQ(Form->GetRow(0), TCheckState::Grayed);
     for (int r = 1; r < 6; ++r) EXPECT_EQ(Form->GetRow(r), TCheckState::Checked) << r;
-    EXPECT_EQ(Text(Form->DestDirEdt()), Options.MainDir);
-    EXPECT_EQ(Options.MainDir, JoinPath(GetShellFolder(CSIDL_PROGRAM_FILES_), "Parvela"));
+    EXPECT_EQ(Text(Form->DestDirEdt()), Run.Options.MainDir);
+    EXPECT_EQ(Run.Options.MainDir, JoinPath(GetShellFolder(CSIDL_PROGRAM_FILES_), "Parvela"));
     EXPECT_TRUE(Asked.empty());
 }
 
@@ -392,14 +389,14 @@ TEST_F(MainForm, OnlyNextFromTheFolderPageTakesTheEditIntoTheMainFolder) {
     SetWindowTextA(Form->DestDirEdt(), "  C:\\Apps\\Editor\\  ");
     Next();
     ExpectOnPage(TPage::SelComp);
-    EXPECT_EQ(Options.MainDir, "C:\\Apps\\Editor");
+    EXPECT_EQ(Run.Options.MainDir, "C:\\Apps\\Editor");
     EXPECT_EQ(Text(Form->DestDirEdt()), "C:\\Apps\\Editor");
 
     Back();
     SetWindowTextA(Form->DestDirEdt(), "C:\\Elsewhere");
     Back();
     ExpectOnPage(TPage::License);
-    EXPECT_EQ(Options.MainDir, "C:\\Apps\\Editor");
+    EXPECT_EQ(Run.Options.MainDir, "C:\\Apps\\Editor");
     // Back from the ready page to the components page keeps it too.
     Next();
     Next();
@@ -408,7 +405,7 @@ TEST_F(MainForm, OnlyNextFromTheFolderPageTakesTheEditIntoTheMainFolder) {
     SetWindowTextA(Form->DestDirEdt(), "C:\\Third");
     Back();
     ExpectOnPage(TPage::SelComp);
-    EXPECT_EQ(Options.MainDir, "C:\\Elsewhere");
+    EXPECT_EQ(Run.Options.MainDir, "C:\\Elsewhere");
 }
 
 // Entering the folder page selects the whole folder, each time: typing
@@ -454,7 +451,7 @@ TEST_F(MainForm, ComponentsPageShowsFiguresAndFollowsTheDiskSpaceRule) {
 }
 
 TEST_F(MainForm, PortableFolderHidesTheOptionBoxesAndSkipsTheAssociationPage) {
-    Options.MainDir = "R:\\Parvela";
+    Run.Options.MainDir = "R:\\Parvela";
     Form->ShowPage(TPage::SelComp, TPage::Start);
     ExpectOnPage(TPage::Start);
     EXPECT_FALSE(Visible(Form->InstallToAllChkBx()));
@@ -470,13 +467,13 @@ TEST_F(MainForm, PortableFolderHidesTheOptionBoxesAndSkipsTheAssociationPage) {
     DeleteFileA("R:\\Parvela\\parv_common.dat");
     RemoveDirectoryA("R:\\Parvela");
     // Normal folder again: the boxes come back.
-    Options.MainDir = "C:\\Parvela";
+    Run.Options.MainDir = "C:\\Parvela";
     Form->ShowPage(TPage::SelComp, TPage::Start);
     EXPECT_TRUE(Visible(Form->InstallToAllChkBx()));
 }
 
 TEST_F(MainForm, AssociationPageTicksTheBoxesOfTheStoredLetters) {
-    Options.Extensions = "DB";
+    Run.Options.Extensions = "DB";
     Form->ShowPage(TPage::Installing, TPage::Assoc);
     ExpectOnPage(TPage::Assoc);
     EXPECT_FALSE(Ticked(Form->AssocChkBx(0)));
@@ -510,7 +507,7 @@ TEST_F(MainForm, CancelAsksTheQuitQuestion) {
     EXPECT_EQ(Asked.size(), 2u);
     EXPECT_EQ(Form->ModalResult, mrCancel);
     EXPECT_TRUE(Form->CloseAllowed);
-    EXPECT_EQ(InstallThreadStatus.GetState(), isIdle);
+    EXPECT_EQ(Run.InstallThreadStatus.GetState(), isIdle);
 }
 
 TEST_F(MainForm, KeyboardEnterIsNextAndEscapeIsCancelWhileEnabled) {
@@ -525,7 +522,7 @@ TEST_F(MainForm, KeyboardEnterIsNextAndEscapeIsCancelWhileEnabled) {
 
     // On the last page Cancel is disabled: Escape does nothing, the close
     // box still asks.
-    Options.MainDir = "R:\\Parvela";
+    Run.Options.MainDir = "R:\\Parvela";
     Form->ShowPage(TPage::Installing, TPage::Assoc);
     ExpectOnPage(TPage::Finish);
     EXPECT_TRUE(Form->HandleDialogKey(VK_ESCAPE));
@@ -754,7 +751,7 @@ void ExpectLaidOutAt(const TMainDlgForm& form, int dpi) {
 TEST_F(MainForm, BuiltAtAGivenDpiEveryControlScales) {
     for (int dpi : {96, 120, 144, 192}) {
         Form.reset();
-        Form = std::make_unique<TMainDlgForm>(dpi);
+        Form = std::make_unique<TMainDlgForm>(Run, dpi);
         ExpectLaidOutAt(*Form, dpi);
     }
 }
@@ -791,7 +788,7 @@ TEST_F(MainForm, DpiChangeRebuildsTheLayoutAndTakesTheSuggestedRectangle) {
 // ---- Rules the page flow leans on ---------------------------------------------------
 
 TEST_F(MainForm, RunningCopyOnLeavingTheReadyPageKeepsTheRunFromStarting) {
-    ReleaseInstallLog();
+    Run.Log.ReleaseInstallLog();
     Form->ShowPage(TPage::SelComp, TPage::Start);
     {
         TFakeRunningApp running;
@@ -800,8 +797,8 @@ TEST_F(MainForm, RunningCopyOnLeavingTheReadyPageKeepsTheRunFromStarting) {
     }
     ExpectOnPage(TPage::Start);
     ExpectOnlyTheRunningCopyBox();
-    EXPECT_FALSE(InstallLogExists()) << "the run has not started";
-    EXPECT_EQ(InstallThreadStatus.GetState(), isIdle);
+    EXPECT_FALSE(Run.Log.InstallLogExists()) << "the run has not started";
+    EXPECT_EQ(Run.InstallThreadStatus.GetState(), isIdle);
     EXPECT_TRUE(Enabled(Form->BackBtn()));
 }
 
@@ -832,7 +829,7 @@ TEST_F(MainForm, ActivatingTheProgramAgainOnTheComponentsPageRefreshesTheFigures
 // folder's drive, made again on every entry for the folder then chosen.
 TEST_F(MainForm, RowSizesComeFromThePayloadInClustersOfTheMainFolder) {
     auto expectSizes = [this] {
-        const int32_t cluster = static_cast<int32_t>(GetClusterSize(Options.MainDir));
+        const int32_t cluster = static_cast<int32_t>(GetClusterSize(Run.Options.MainDir));
         EXPECT_EQ(Form->SelCompLstBx()->Size(0), 2 * cluster) << "parv.exe and License.txt";
         EXPECT_EQ(Form->SelCompLstBx()->Size(5), RoundUpToClusterSize(5000, cluster));
         EXPECT_EQ(Form->SelCompLstBx()->Size(1), 0) << "no payload entry";
@@ -846,7 +843,7 @@ TEST_F(MainForm, RowSizesComeFromThePayloadInClustersOfTheMainFolder) {
     Back();
     SetWindowTextA(Form->DestDirEdt(), "R:\\Elsewhere");
     Next();
-    EXPECT_EQ(Options.MainDir, "R:\\Elsewhere");
+    EXPECT_EQ(Run.Options.MainDir, "R:\\Elsewhere");
     expectSizes();
     // From the ready page too.
     Next();
@@ -871,7 +868,7 @@ TEST_F(MainForm, LicenceThatCannotBeExtractedAbortEndsIgnoreGoesOn) {
 
     // A new window, the same blocked file: Ignore shows the page, empty.
     Form.reset();
-    Form = std::make_unique<TMainDlgForm>();
+    Form = std::make_unique<TMainDlgForm>(Run);
     ShowWindow(Form->Handle(), SW_SHOW);
     Answers = {mrIgnore};
     Next();
@@ -890,7 +887,7 @@ TEST_F(MainForm, LicenceThatCannotBeExtractedAbortEndsIgnoreGoesOn) {
 TEST_F(MainForm, DrivePollingOnALaterPageChangesTheEditNotTheMainFolder) {
     TTempTree stickFolder(GetTempFolder(), "formstick");
     Form->ShowPage(TPage::DestDir, TPage::SelComp);
-    const std::string mainDir = Options.MainDir;
+    const std::string mainDir = Run.Options.MainDir;
     const char letter = FreeDriveLetter();
     ASSERT_NE(letter, 0);
     TTestDrive stick(letter, stickFolder.Root);
@@ -899,15 +896,15 @@ TEST_F(MainForm, DrivePollingOnALaterPageChangesTheEditNotTheMainFolder) {
     const std::string proposed = std::string(1, letter) + ":\\Parvela";
     EXPECT_TRUE(TextEqualsIgnoreCase(Text(Form->DestDirEdt()), proposed))
         << Text(Form->DestDirEdt());
-    EXPECT_EQ(Options.MainDir, mainDir);
+    EXPECT_EQ(Run.Options.MainDir, mainDir);
     Next();
-    EXPECT_EQ(Options.MainDir, mainDir);
+    EXPECT_EQ(Run.Options.MainDir, mainDir);
     Back();
     Back();
     ExpectOnPage(TPage::DestDir);
-    EXPECT_EQ(Options.MainDir, mainDir);
+    EXPECT_EQ(Run.Options.MainDir, mainDir);
     Next();
-    EXPECT_TRUE(TextEqualsIgnoreCase(Options.MainDir, proposed)) << Options.MainDir;
+    EXPECT_TRUE(TextEqualsIgnoreCase(Run.Options.MainDir, proposed)) << Run.Options.MainDir;
 }
 
 // ---- The window's side of an installation run -------------------------------------
@@ -934,13 +931,13 @@ bool FileExists(const std::string& path) {
 TEST_F(MainForm, PortableRunGoesFromInstallingStraightToTheLastPage) {
     const std::string dir = "R:\\WizardRun";
     DeleteFolderTree(dir);
-    Options.MainDir = dir;
+    Run.Options.MainDir = dir;
     Form->ShowPage(TPage::Start, TPage::Installing);
     ExpectOnPage(TPage::Installing);
     EXPECT_FALSE(Enabled(Form->BackBtn()));
     EXPECT_FALSE(Enabled(Form->NextBtn()));
     EXPECT_TRUE(Enabled(Form->CancelBtn()));
-    EXPECT_TRUE(InstallStarted());
+    EXPECT_TRUE(Run.Log.InstallStarted());
     EXPECT_EQ(Form->SelectedComps, 0x3F);
     int lo = -1, hi = -1;
     {
@@ -951,14 +948,14 @@ TEST_F(MainForm, PortableRunGoesFromInstallingStraightToTheLastPage) {
         hi = range.iHigh;
     }
     EXPECT_EQ(lo, 0);
-    EXPECT_EQ(hi, AttachedFiles->GetTotalSize());
+    EXPECT_EQ(hi, Run.Files()->GetTotalSize());
     EXPECT_GT(hi, 0);
 
     ASSERT_TRUE(PumpUntil([&] { return Form->CurrentPage() == TPage::Finish; }, 20000))
         << "stuck on page " << PageIndex(Form->CurrentPage());
-    WaitForInstallThread();
+    Run.InstallThreadStatus.WaitForInstallThread();
     ExpectOnPage(TPage::Finish);
-    EXPECT_EQ(InstallThreadStatus.GetState(), isIdle);
+    EXPECT_EQ(Run.InstallThreadStatus.GetState(), isIdle);
     EXPECT_TRUE(FileExists(dir + "\\parv.exe"));
     EXPECT_TRUE(FileExists(dir + "\\License.txt"));
     EXPECT_TRUE(FileExists(dir + "\\parv_common.dat"));
@@ -971,13 +968,13 @@ TEST_F(MainForm, PortableRunGoesFromInstallingStraightToTheLastPage) {
 TEST_F(MainForm, RunMovesOnWhenTheThreadSaysItIsDone) {
     const std::string dir = "R:\\WizardNotice";
     DeleteFolderTree(dir);
-    Options.MainDir = dir;
+    Run.Options.MainDir = dir;
     ASSERT_TRUE(KillTimer(Form->Handle(), 1));
     Form->ShowPage(TPage::Start, TPage::Installing);
     ASSERT_TRUE(PumpUntil([&] { return Form->CurrentPage() == TPage::Finish; }, 20000))
         << "stuck on page " << PageIndex(Form->CurrentPage());
-    WaitForInstallThread();
-    EXPECT_EQ(InstallThreadStatus.GetState(), isIdle);
+    Run.InstallThreadStatus.WaitForInstallThread();
+    EXPECT_EQ(Run.InstallThreadStatus.GetState(), isIdle);
     DeleteFolderTree(dir);
 }
 
@@ -985,21 +982,21 @@ TEST_F(MainForm, AbortOnAFileErrorEndsTheWizardWithoutTheQuitQuestion) {
     const std::string dir = "R:\\WizardFail";
     DeleteFolderTree(dir);
     // A folder where the application file should go: it cannot be created.
-    CreateFolderChain(dir + "\\parv.exe\\");
-    Options.MainDir = dir;
+    CreateFolderChain(dir + "\\parv.exe\\", &Run.Log);
+    Run.Options.MainDir = dir;
     Answers = {mrAbort};
     Form->ShowPage(TPage::Start, TPage::Installing);
     ASSERT_TRUE(PumpUntil([&] { return Form->ModalResult != 0; }, 20000));
-    WaitForInstallThread();
+    Run.InstallThreadStatus.WaitForInstallThread();
     EXPECT_EQ(Form->ModalResult, mrCancel);
     EXPECT_TRUE(Form->CloseAllowed);
     ASSERT_EQ(Asked.size(), 1u);
     EXPECT_EQ(Asked[0].Kind, mtError);
     EXPECT_EQ(Asked[0].Buttons, mbAbort | mbRetry | mbIgnore);
     EXPECT_NE(Asked[0].Text.find("parv.exe"), std::string::npos);
-    EXPECT_EQ(InstallThreadStatus.GetState(), isFailed);
+    EXPECT_EQ(Run.InstallThreadStatus.GetState(), isFailed);
     ExpectOnPage(TPage::Installing);
-    InstallThreadStatus.Reset();
+    Run.InstallThreadStatus.Reset();
     DeleteFolderTree(dir);
 }
 
@@ -1007,12 +1004,12 @@ TEST_F(MainForm, AbortOnAFileErrorEndsTheWizardWithoutTheQuitQuestion) {
 TEST_F(MainForm, IgnoreOnAFileErrorGoesOnToTheEnd) {
     const std::string dir = "R:\\WizardIgnore";
     DeleteFolderTree(dir);
-    CreateFolderChain(dir + "\\parv.exe\\");
-    Options.MainDir = dir;
+    CreateFolderChain(dir + "\\parv.exe\\", &Run.Log);
+    Run.Options.MainDir = dir;
     Answers = {mrIgnore, mrOk};
     Form->ShowPage(TPage::Start, TPage::Installing);
     ASSERT_TRUE(PumpUntil([&] { return Form->CurrentPage() == TPage::Finish; }, 20000));
-    WaitForInstallThread();
+    Run.InstallThreadStatus.WaitForInstallThread();
     ASSERT_EQ(Asked.size(), 2u);
     EXPECT_EQ(Asked[1].Kind, mtWarning);
     EXPECT_EQ(Asked[1].Buttons, mbOK);
@@ -1023,7 +1020,7 @@ TEST_F(MainForm, IgnoreOnAFileErrorGoesOnToTheEnd) {
 }
 
 TEST_F(MainForm, FinishEndsTheWizardWithOkWithoutAsking) {
-    Options.MainDir = "R:\\WizardFinish";
+    Run.Options.MainDir = "R:\\WizardFinish";
     Tick(Form->FinishChkBx(), false);
     Form->ShowPage(TPage::Installing, TPage::Assoc);
     ExpectOnPage(TPage::Finish);
@@ -1037,11 +1034,11 @@ TEST_F(MainForm, FinishEndsTheWizardWithOkWithoutAsking) {
 TEST_F(MainForm, FinishThatCannotWriteTheUpdateRecordShowsAnErrorAndStays) {
     // A folder where the update record should be: it can be neither read
     // nor written.
-    const std::string record = GetDataDir(ddShared) + "Update.log";
-    AttachedFiles->UpdateList.push_back("parv.exe");  // as a run leaves it
+    const std::string record = Run.GetDataDir(ddShared) + "Update.log";
+    Run.Files()->UpdateList.push_back("parv.exe");  // as a run leaves it
     ASSERT_TRUE(CreateDirectoryA(record.c_str(), nullptr) ||
                 GetLastError() == ERROR_ALREADY_EXISTS);
-    Options.MainDir = "C:\\WizardFinishFails";
+    Run.Options.MainDir = "C:\\WizardFinishFails";
     Tick(Form->FinishChkBx(), false);
     Form->ShowPage(TPage::Finish, TPage::FinishStep);
     ASSERT_EQ(Asked.size(), 1u);
@@ -1051,7 +1048,7 @@ TEST_F(MainForm, FinishThatCannotWriteTheUpdateRecordShowsAnErrorAndStays) {
     EXPECT_EQ(Form->ModalResult, 0);
     EXPECT_FALSE(Form->CloseAllowed);
     RemoveDirectoryA(record.c_str());
-    DeleteFolderTree(GetDataDir(ddShared));
+    DeleteFolderTree(Run.GetDataDir(ddShared));
 }
 
 // A run long enough to be interrupted: many clip images.
@@ -1069,18 +1066,17 @@ protected:
                              std::string(ClipSize, 'g')});
         const std::string packed = PackPayload(files);
         Form.reset();
-        Files =
-            TAttachedFiles::Create(reinterpret_cast<const uint8_t*>(packed.data()), packed.size());
-        ASSERT_NE(Files, nullptr);
-        AttachedFiles = Files.get();
-        Form = std::make_unique<TMainDlgForm>();
+        Run.SetFiles(
+            TAttachedFiles::Create(reinterpret_cast<const uint8_t*>(packed.data()), packed.size()));
+        ASSERT_NE(Run.Files(), nullptr);
+        Form = std::make_unique<TMainDlgForm>(Run);
         ShowWindow(Form->Handle(), SW_SHOW);
         DeleteFolderTree(Dir);
-        Options.MainDir = Dir;
+        Run.Options.MainDir = Dir;
     }
     void TearDown() override {
-        WaitForInstallThread();
-        InstallThreadStatus.Reset();
+        Run.InstallThreadStatus.WaitForInstallThread();
+        Run.InstallThreadStatus.Reset();
         DeleteFolderTree(Dir);
         MainForm::TearDown();
     }
@@ -1100,10 +1096,10 @@ TEST_F(MainFormLongRun, QuitQuestionDuringTheRunPausesItAndNoResumes) {
     uint8_t stateWhileAsked = 0;
     SetMessageDlgHandler([&](const std::string& text, uint8_t kind, uint16_t buttons) {
         Asked.push_back({text, kind, buttons});
-        stateWhileAsked = InstallThreadStatus.GetState();
-        during = InstallThreadStatus.Position.load();
+        stateWhileAsked = Run.InstallThreadStatus.GetState();
+        during = Run.InstallThreadStatus.Position.load();
         Sleep(300);
-        after = InstallThreadStatus.Position.load();
+        after = Run.InstallThreadStatus.Position.load();
         return static_cast<int32_t>(mrNo);
     });
     Form->ShowPage(TPage::Start, TPage::Installing);
@@ -1124,10 +1120,10 @@ TEST_F(MainFormLongRun, AbortDuringTheRunStopsAfterTheCurrentFileAndCloses) {
     Form->CancelBtnClick();
     EXPECT_EQ(Form->ModalResult, mrCancel);
     EXPECT_TRUE(Form->CloseAllowed);
-    WaitForInstallThread();
-    EXPECT_EQ(InstallThreadStatus.GetState(), isDone);
+    Run.InstallThreadStatus.WaitForInstallThread();
+    EXPECT_EQ(Run.InstallThreadStatus.GetState(), isDone);
     EXPECT_LT(WrittenClips(), ClipCount);
-    EXPECT_TRUE(InstallStarted()) << "a cancelled run still counts as started";
+    EXPECT_TRUE(Run.Log.InstallStarted()) << "a cancelled run still counts as started";
     // No further page: the association page never comes.
     PumpUntil([] { return false; }, 300);
     EXPECT_EQ(Form->CurrentPage(), TPage::Installing);
@@ -1247,7 +1243,7 @@ TEST_F(MainForm, NextFromTheFolderPageRefusesFoldersThatCannotBeInstalledInto) {
     }
     Next();
     Next();
-    const std::string kept = Options.MainDir;
+    const std::string kept = Run.Options.MainDir;
     auto refused = [&](auto setText, const TFolderCheck& expected) {
         Asked.clear();
         setText();
@@ -1256,7 +1252,7 @@ TEST_F(MainForm, NextFromTheFolderPageRefusesFoldersThatCannotBeInstalledInto) {
         ASSERT_EQ(Asked.size(), 1u);
         EXPECT_EQ(Asked[0].Kind, mtError);
         EXPECT_EQ(Asked[0].Text, FolderProblemMessage(expected));
-        EXPECT_EQ(Options.MainDir, kept);
+        EXPECT_EQ(Run.Options.MainDir, kept);
         EXPECT_EQ(GetFocus(), Form->DestDirEdt());
     };
     refused([&] { SetWindowTextA(Form->DestDirEdt(), "C:\\x\" C:\\evil"); },
@@ -1281,7 +1277,7 @@ TEST_F(MainForm, NextFromTheFolderPageRefusesFoldersThatCannotBeInstalledInto) {
         SetWindowTextA(Form->DestDirEdt(), typed.c_str());
         Next();
         ExpectOnPage(TPage::SelComp);
-        EXPECT_EQ(Options.MainDir, expected) << typed;
+        EXPECT_EQ(Run.Options.MainDir, expected) << typed;
         Back();
     }
     EXPECT_TRUE(Asked.empty());

@@ -1,0 +1,69 @@
+#pragma once
+// The state of one setup run and its one owner: the settings, the portable
+// decision, the install stamp, and the lower layers' parts (the payload
+// reader, the install thread's status, the install log). The program entry
+// makes it before the wizard and releases it after the install thread ended;
+// everything that needs part of it is handed that part by reference.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "instutils/InstallLog.h"
+#include "instutils/AppInterface.h"
+#include "integration/Options.h"
+#include "payload/AttachFiles.h"
+#include "payload/InstallThread.h"
+
+class TRunState {
+public:
+    TRunState() = default;
+    // Waits for the install thread first: it writes from the reader and
+    // adds to the log.
+    ~TRunState();
+    TRunState(const TRunState&) = delete;
+    TRunState& operator=(const TRunState&) = delete;
+
+    // Takes the payload reader (null: none); what it writes is logged in Log.
+    void SetFiles(std::unique_ptr<TAttachedFiles> files);
+    TAttachedFiles* Files() const { return Reader.get(); }
+
+    // Fills Options, LastRunVersion and the controls from the registry and
+    // the process's real command line ("-d<folder>" as first argument).
+    void LoadOptions(IOptionControls& controls);
+    // Writes the install key and, unless portable, the uninstall entry.
+    void SaveOptions(const IOptionControls& controls);
+
+    // Whether the main folder lies on removable or external media, decided
+    // on the first use for each main folder and kept for the rest of the run.
+    bool IsPortable();
+    // The data folder (trailing backslash), created on disk with
+    // CreateFolderChain.
+    std::string GetDataDir(TDataDir kind);
+    std::string GetMainDirFile(const std::string& name) const;
+
+    // Fills the reader's six install lists for `selected` (bit i = component
+    // i), removes outdated clip images and, unless portable, writes
+    // "install_stamp".
+    void PrepareFileSet(uint8_t selected);
+    void CleanOldClipImages();
+    // Appends this run's record to "Update.log" in the shared data folder.
+    // Returns false (and leaves the wizard on its last page) when reading or
+    // writing the file failed; `error` then says what went wrong.
+    bool WriteUpdateLog(std::string* error = nullptr);
+
+    TInstallLog Log;
+    TInstallThreadStatus InstallThreadStatus;
+    TOptions Options;
+    // Read by LoadOptions; LastRunVerUnknown when unknown.
+    int32_t LastRunVersion = app::LastRunVerUnknown;
+    // The stamp of this run (a day count), taken by PrepareFileSet.
+    double InstallStamp = 0;
+
+private:
+    std::string PortableFor;
+    bool PortableDecided = false;
+    bool Portable = false;
+    // Last, so that it goes before the log it writes to.
+    std::unique_ptr<TAttachedFiles> Reader;
+};
