@@ -62,16 +62,6 @@ int RunSetup() {
         MessageBoxA(nullptr, MsgNeedsWindows2000, nullptr, MB_ICONEXCLAMATION | MB_OK);
         return 0;
     }
-    // The shell's folder service loads beside the window, before the
-    // settings need it.
-    std::jthread shellFolders([] {
-        try {
-            InitShellFolders();
-        } catch (...) {
-            // The settings then load it themselves.
-        }
-    });
-
     INITCOMMONCONTROLSEX icc{sizeof icc,
                              ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS};
     InitCommonControlsEx(&icc);

@@ -96,6 +96,12 @@ const TControlDef* FindControlDef(const char* name) {
     return nullptr;
 }
 
+TPage PageOf(const TControlDef& d) {
+    for (const TControlDef* c = &d; c; c = *c->Parent ? FindControlDef(c->Parent) : nullptr)
+        if (c->Tag != TPage::None) return c->Tag;
+    return TPage::None;
+}
+
 const TControlDef* MnemonicTarget(const char* labelName) {
     const TControlDef* label = FindControlDef(labelName);
     if (!label) return nullptr;

@@ -89,6 +89,9 @@ constexpr int PageWidth = 367, PageHeight = 260;
 std::span<const TControlDef> WizardLayout();
 // The entry named `name`, or null.
 const TControlDef* FindControlDef(const char* name);
+// The page `d` lies on: its own tag or its nearest tagged ancestor's;
+// TPage::None for the controls around the pages.
+TPage PageOf(const TControlDef& d);
 // The control a label's "&" mnemonic focuses: the next tab stop after it
 // under the same parent, as in a dialog. Null when there is none.
 const TControlDef* MnemonicTarget(const char* labelName);

@@ -295,14 +295,23 @@ TMainDlgForm::TMainDlgForm(TRunState& run, int dpi) : Run(run) {
     for (int c = 0; c < ComponentCount; ++c) RowToComponent.push_back(c);
     if (!CreateFormWindow(instance, dpi <= 0)) return;
     SetMessageDlgOwner(Window);
-    CreateFromLayout();
-
+    MakeFonts();
+    CreateFromLayout([](TPage page) { return page == TPage::None || page == TPage::Welcome; });
     LoadLogos();
     SetWindowTextA(WelcomeLbl(), FormatProductText(FindControlDef("WelcomeLbl")->Text).c_str());
+    SetTimer(Window, StatusTimerId, 100, nullptr);
+    SetTimer(Window, DriveTimerId, 1000, nullptr);
+    ShowPage(TPage::None, TPage::Welcome);
+}
+
+void TMainDlgForm::CompletePages() {
+    if (PagesComplete || !Window) return;
+    PagesComplete = true;
+    CreateFromLayout([](TPage page) { return page != TPage::None && page != TPage::Welcome; });
     SetWindowTextA(FinishLbl(), FormatProductText(FindControlDef("FinishLbl")->Text).c_str());
     SetTicked(LicenseChkBx(), true);
-    // The settings fill boxes and rows, so they come after the layout; the
-    // folder page shows the main folder they name.
+    // The settings fill boxes and rows, so they come after the controls;
+    // the folder page shows the main folder they name.
     Run.LoadOptions(*this);
     if (DestDirCmbBx() && DestDirLstBx()) {
         InitDestDirPage(DestDirEdt(), *DestDirCmbBx(), *DestDirLstBx(), Run.Options.MainDir,
@@ -311,9 +320,6 @@ TMainDlgForm::TMainDlgForm(TRunState& run, int dpi) : Run(run) {
         SetWindowTextA(DestDirEdt(), Run.Options.MainDir.c_str());
     }
     SetWindowTextA(SelCompLbl(), SelCompLblText);
-    SetTimer(Window, StatusTimerId, 100, nullptr);
-    SetTimer(Window, DriveTimerId, 1000, nullptr);
-    ShowPage(TPage::None, TPage::Welcome);
     Ready = true;
 }
 
@@ -394,9 +400,9 @@ void TMainDlgForm::ApplyDpi(int dpi) {
     RedrawWindow(Window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
-void TMainDlgForm::CreateFromLayout() {
-    MakeFonts();
-    for (const TControlDef& d : WizardLayout()) CreateControl(d);
+void TMainDlgForm::CreateFromLayout(bool (*onPage)(TPage)) {
+    for (const TControlDef& d : WizardLayout())
+        if (onPage(PageOf(d))) CreateControl(d);
     LookUpPageControls();
     if (SelCompLstBx()) InitSelCompList(SelCompControls());
 }
@@ -490,6 +496,9 @@ int TMainDlgForm::ShowModal() {
             if (canClose) break;
             ModalResult = 0;
         }
+        // The other pages are built once the first is painted and nothing
+        // else waits: the user sees the wizard sooner and cannot tell.
+        if (!PagesComplete && !PeekMessageA(&m, nullptr, 0, 0, PM_NOREMOVE)) CompletePages();
         const BOOL got = GetMessageA(&m, nullptr, 0, 0);
         if (got <= 0) {
             if (got == 0) PostQuitMessage(static_cast<int>(m.wParam));
@@ -593,6 +602,7 @@ HWND TMainDlgForm::PageByTag(TPage tag) const {
 }
 
 void TMainDlgForm::ShowPage(TPage from, TPage to) {
+    if (to != TPage::Welcome) CompletePages();
     // Only the association page depends on it: the first page does not wait
     // for the storage query.
     to = ResolvePageTarget(to, to == TPage::Assoc && Run.IsPortable());
@@ -763,6 +773,9 @@ void TMainDlgForm::ApplyCommonTail(TPage to) {
 // A disabled or hidden control cannot keep the focus; the keyboard would
 // be dead otherwise.
 void TMainDlgForm::FixFocus() {
+    // A hidden window has no focus to fix, and asking for it would activate
+    // the window before it is shown; ShowModal fixes it once shown.
+    if (!IsWindowVisible(Window)) return;
     HWND focus = GetFocus();
     if (focus && IsChild(Window, focus) && IsWindowEnabled(focus) && IsWindowVisible(focus)) return;
     for (HWND b : {NextBtn(), CancelBtn()})

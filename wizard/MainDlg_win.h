@@ -26,12 +26,17 @@ struct TSelCompControls;
 
 class TMainDlgForm : public IOptionControls {
 public:
-    // Builds the window (hidden), loads the logos and the settings, starts
-    // both timers and shows the welcome page. Needs RegisterWizardWindowClasses
-    // first (done on demand) and, for the licence page, the payload reader in
-    // `run`, which outlives the window. `dpi` 0 takes the DPI of the monitor
-    // the window opens on; tests pass another to build it at that scale.
+    // Builds the window (hidden) with what the welcome page shows, starts
+    // both timers and shows that page. The other pages come with
+    // CompletePages. Needs RegisterWizardWindowClasses first (done on demand)
+    // and, for the licence page, the payload reader in `run`, which outlives
+    // the window. `dpi` 0 takes the DPI of the monitor the window opens on;
+    // tests pass another to build it at that scale.
     explicit TMainDlgForm(TRunState& run, int dpi = 0);
+    // Builds the other pages and fills them from the settings; once only.
+    // ShowModal calls it when the first page is painted and the queue is
+    // empty, ShowPage before any page but the first.
+    void CompletePages();
     ~TMainDlgForm() override;
     TMainDlgForm(const TMainDlgForm&) = delete;
     TMainDlgForm& operator=(const TMainDlgForm&) = delete;
@@ -71,7 +76,7 @@ public:
 
     int ModalResult = 0;
     bool CloseAllowed = false;
-    bool Ready = false;
+    bool Ready = false;               // the pages are complete and filled
     std::vector<int> RowToComponent;  // row i of SelCompLstBx shows component RowToComponent[i]
     uint8_t SelectedComps = 0;        // built when the run starts
 
@@ -112,7 +117,9 @@ public:
 
 private:
     bool CreateFormWindow(HINSTANCE instance, bool monitorDpi);
-    void CreateFromLayout();
+    // Makes the layout's controls on the pages `onPage` accepts; the
+    // component list is set up when it is made.
+    void CreateFromLayout(bool (*onPage)(TPage));
     void CreateControl(const TControlDef& d);
     void LookUpPageControls();
     void MakeFonts();
@@ -160,6 +167,7 @@ private:
     TPage Shown = TPage::None;
     bool InModal = false;
     bool InStatusTick = false;
+    bool PagesComplete = false;
     std::map<std::string, HWND> Controls;
     std::vector<HWND> Pages;  // in page order
     TFontHandle DialogFont, TitleFont, BoldFont;

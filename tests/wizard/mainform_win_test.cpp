@@ -124,6 +124,8 @@ protected:
         });
         Form = std::make_unique<TMainDlgForm>(Run);
         ASSERT_NE(Form->Handle(), nullptr);
+        // As the modal loop does once the first page is painted.
+        Form->CompletePages();
         ShowWindow(Form->Handle(), SW_SHOW);
     }
 
@@ -752,6 +754,7 @@ TEST_F(MainForm, BuiltAtAGivenDpiEveryControlScales) {
     for (int dpi : {96, 120, 144, 192}) {
         Form.reset();
         Form = std::make_unique<TMainDlgForm>(Run, dpi);
+        Form->CompletePages();
         ExpectLaidOutAt(*Form, dpi);
     }
 }
@@ -783,6 +786,76 @@ TEST_F(MainForm, DpiChangeRebuildsTheLayoutAndTakesTheSuggestedRectangle) {
         ExpectOnPage(TPage::SelComp);
         EXPECT_EQ(Form->SelCompLstBx()->RowCount(), 6);
     }
+}
+
+// ---- The first page first -------------------------------------------------------------
+
+// A window as the program makes it: the welcome page only, until the wizard
+// leaves that page or its modal loop has nothing else to do.
+class FirstPageFirst : public MainForm {
+protected:
+    void SetUp() override {
+        MainForm::SetUp();
+        Form.reset();
+        Run.Options = TOptions{};
+        Form = std::make_unique<TMainDlgForm>(Run);
+        ShowWindow(Form->Handle(), SW_SHOW);
+    }
+
+    // Each page lies in the page area in page order, so that it follows the
+    // ones before it and comes before the buttons when tabbing.
+    void ExpectPagesInOrder() {
+        std::vector<HWND> inArea, expected;
+        for (HWND w = GetWindow(Form->Control("PgCtrl"), GW_CHILD); w;
+             w = GetWindow(w, GW_HWNDNEXT))
+            inArea.push_back(w);
+        for (TPage t = TPage::Welcome; t != TPage::FinishStep; t = NextPage(t))
+            expected.push_back(Form->PageByTag(t));
+        EXPECT_EQ(inArea, expected);
+    }
+};
+
+TEST_F(FirstPageFirst, NextBuildsTheOtherPagesAndFillsThemFromTheSettings) {
+    ExpectOnPage(TPage::Welcome);
+    EXPECT_NE(Form->NextBtn(), nullptr);
+    EXPECT_EQ(Form->PageByTag(TPage::License), nullptr);
+    Next();
+    ExpectOnPage(TPage::License);
+    ExpectPagesInOrder();
+    EXPECT_EQ(Text(Form->LicenseMemo()),
+              "Licence of the test payload.\r\nSecond line.\r\nThird line.");
+    EXPECT_TRUE(Ticked(Form->LicenseChkBx()));
+    Next();
+    ExpectOnPage(TPage::DestDir);
+    EXPECT_EQ(Text(Form->DestDirEdt()), JoinPath(GetShellFolder(CSIDL_PROGRAM_FILES_), "Parvela"));
+    Next();
+    ExpectOnPage(TPage::SelComp);
+    ASSERT_EQ(Form->RowCount(), 6);
+    EXPECT_EQ(Form->GetRow(0), TCheckState::Grayed);
+    EXPECT_TRUE(Asked.empty());
+}
+
+TEST_F(FirstPageFirst, ModalLoopBuildsThemWhileTheFirstPageStays) {
+    RunModal(*Form, {[&] {
+        ASSERT_NE(Form->PageByTag(TPage::Finish), nullptr);
+        ExpectOnPage(TPage::Welcome);
+        ExpectPagesInOrder();
+        EXPECT_TRUE(Ticked(Form->InstallToAllChkBx()));
+        EXPECT_TRUE(Form->Ready);
+    }});
+}
+
+// Moved to a monitor of another scale before the other pages exist: they
+// are made at the scale the window has then.
+TEST_F(FirstPageFirst, PagesBuiltAfterADpiChangeTakeTheNewScale) {
+    const int dpi = Form->CurrentDpi() == 144 ? 120 : 144;
+    RECT suggested{0, 0, MulDiv(FormClientWidth, dpi, 96), MulDiv(FormClientHeight, dpi, 96)};
+    AdjustWindowRectEx(&suggested, GetWindowLongA(Form->Handle(), GWL_STYLE), FALSE,
+                       GetWindowLongA(Form->Handle(), GWL_EXSTYLE));
+    SendMessageA(Form->Handle(), 0x02E0 /* WM_DPICHANGED */, MAKEWPARAM(dpi, dpi),
+                 reinterpret_cast<LPARAM>(&suggested));
+    Form->CompletePages();
+    ExpectLaidOutAt(*Form, dpi);
 }
 
 // ---- Rules the page flow leans on ---------------------------------------------------
@@ -1070,6 +1143,7 @@ protected:
             TAttachedFiles::Create(reinterpret_cast<const uint8_t*>(packed.data()), packed.size()));
         ASSERT_NE(Run.Files(), nullptr);
         Form = std::make_unique<TMainDlgForm>(Run);
+        Form->CompletePages();
         ShowWindow(Form->Handle(), SW_SHOW);
         DeleteFolderTree(Dir);
         Run.Options.MainDir = Dir;

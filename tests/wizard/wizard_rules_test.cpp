@@ -242,6 +242,29 @@ TEST(Layout, EightPagesTaggedInOrderAndHidden) {
     EXPECT_EQ(next, 8);
 }
 
+// The first page is built before the others: a control that named no
+// page, or the wrong one, would be built with the wrong page or never.
+TEST(Layout, EachControlLiesOnItsPageThroughItsParents) {
+    const struct {
+        const char* Name;
+        TPage Page;
+    } cases[] = {
+        {"TopLbl", TPage::None},
+        {"PgCtrl", TPage::None},
+        {"NextBtn", TPage::None},
+        {"WelcomeTabSheet", TPage::Welcome},
+        {"WelcomeLbl", TPage::Welcome},
+        {"LicenseChkBx", TPage::License},
+        {"SelCompDiskSpaceReqLbl2", TPage::SelComp},  // in a panel on the page
+        {"FinishChkBx", TPage::Finish},
+    };
+    for (const auto& c : cases) {
+        const TControlDef* d = FindControlDef(c.Name);
+        ASSERT_NE(d, nullptr) << c.Name;
+        EXPECT_EQ(PageOf(*d), c.Page) << c.Name;
+    }
+}
+
 TEST(Layout, PlacesOfTheNamedControls) {
     struct Case {
         const char* Name;
