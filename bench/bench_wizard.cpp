@@ -2,6 +2,8 @@
 // end-to-end driver sees them:
 //   start_to_first_page_ms  process start until the wizard's first page is painted
 //   bare_window_ms          the same for the smallest window program (BareWindow.cpp)
+//   themed_window_ms        the same for it with a button and the themed common
+//                           controls the setup program uses (a reference, not a goal)
 //   install_run_ms          Next on "Ready to Install" until the next page is painted
 //   nsis_install_ms         an NSIS installer of the same files, minus an empty one
 // The variants are interleaved (their order alternates) and every figure and
@@ -32,9 +34,11 @@ using bench::NowMs;
 const std::string Bin = PARVELA_BIN_DIR;
 const std::string SetupExe = Bin + "\\ParvelaSetup.exe";
 const std::string BareExe = Bin + "\\bare_window.exe";
+const std::string ThemedExe = Bin + "\\themed_window.exe";
 const std::string NsisFilesExe = Bin + "\\nsis_files.exe";
 const std::string NsisEmptyExe = Bin + "\\nsis_empty.exe";
 constexpr const char* BareCaption = "Bare Window";
+constexpr const char* ThemedCaption = "Themed Window";
 
 // Polls every millisecond: the figures are tens of milliseconds apart.
 bool Poll(const std::function<bool()>& done, DWORD timeoutMs) {
@@ -155,18 +159,22 @@ bool Failed(const char* step) {
 }
 
 struct Figures {
-    std::vector<double> firstPage, bare, installRun, nsisFiles, nsisEmpty;
+    std::vector<double> firstPage, bare, themed, installRun, nsisFiles, nsisEmpty;
 };
 
 // One round of every variant; `counted` false for the warm-up.
 bool Round(int i, const std::string& root, Figures& f, bool counted) {
     const std::string tag = std::to_string(i);
-    auto bare = [&] {
-        Started s = StartShown(BareExe, BareCaption);
-        if (s.ms < 0) return Failed("the bare window did not show");
-        if (counted) f.bare.push_back(s.ms);
+    auto window = [&](const std::string& exe, const char* caption, std::vector<double>& into) {
+        Started s = StartShown(exe, caption);
+        if (s.ms < 0) return Failed("a reference window did not show");
+        if (counted) into.push_back(s.ms);
         PostMessageA(s.window, WM_CLOSE, 0, 0);
-        return s.process.WaitExit(Ms(10000)).has_value() || Failed("the bare window did not end");
+        return s.process.WaitExit(Ms(10000)).has_value() ||
+               Failed("a reference window did not end");
+    };
+    auto bare = [&] {
+        return window(BareExe, BareCaption, f.bare) && window(ThemedExe, ThemedCaption, f.themed);
     };
     auto setup = [&] {
         Started s = StartShown(SetupExe, WizardCaption);
@@ -226,11 +234,14 @@ int main(int argc, char** argv) {
         return 1;
     }
 
-    const double first = Median(f.firstPage), bare = Median(f.bare), run = Median(f.installRun);
+    const double first = Median(f.firstPage), bare = Median(f.bare), themed = Median(f.themed),
+                 run = Median(f.installRun);
     std::printf("runs: %d\n", runs);
     std::printf("start_to_first_page_ms: %.1f\n", first);
     std::printf("bare_window_ms: %.1f\n", bare);
     std::printf("first_page_vs_bare_window: %.2f\n", first / bare);
+    std::printf("themed_window_ms: %.1f\n", themed);
+    std::printf("first_page_vs_themed_window: %.2f\n", first / themed);
     std::printf("install_run_ms: %.1f\n", run);
     if (!f.nsisFiles.empty()) {
         // The installer's own start and end are those of the empty one.
@@ -247,6 +258,7 @@ int main(int argc, char** argv) {
     }
     std::printf("samples_first_page_ms: %s\n", Samples(f.firstPage).c_str());
     std::printf("samples_bare_window_ms: %s\n", Samples(f.bare).c_str());
+    std::printf("samples_themed_window_ms: %s\n", Samples(f.themed).c_str());
     std::printf("samples_install_run_ms: %s\n", Samples(f.installRun).c_str());
     if (!f.nsisFiles.empty()) {
         std::printf("samples_nsis_ms: %s\n", Samples(f.nsisFiles).c_str());
