@@ -7,6 +7,8 @@
 
 #include <shlobj.h>
 
+#include <algorithm>
+
 namespace uninst {
 
 namespace {
@@ -24,7 +26,7 @@ bool PathExists(const std::string& path) {
 
 bool IsLink(const std::string& path) {
     std::string p = path;
-    if (LastChar(p) == '\\') DropLastChar(p);
+    if (EndsWithBackslash(p)) DropLastChar(p);
     const DWORD a = GetFileAttributesA(p.c_str());
     return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_REPARSE_POINT);
 }
@@ -115,9 +117,20 @@ TDeleteResult DeleteWithRetry(const TUninstallContext& ctx, const std::string& p
     }
 }
 
-void RemoveEmptyFolders(const std::vector<std::string>& deepestFirst) {
-    for (const std::string& folder : deepestFirst)
-        if (!IsLink(folder)) RemoveDirectoryA(folder.c_str());
+bool AnyLink(const std::vector<std::string>& folders) {
+    return std::any_of(folders.begin(), folders.end(), IsLink);
+}
+
+TSetupPlaces PlacesOf(const TUninstallContext& ctx) {
+    return {ctx.MainDir, ctx.DataDir, ctx.ShortcutFolders};
+}
+
+// Looked at again each time: a folder may have become a link meanwhile.
+void RemoveEmptyFolders(const TSetupPlaces& places, const std::vector<std::string>& deepestFirst) {
+    for (const std::string& folder : deepestFirst) {
+        const auto way = FoldersOnTheWay(folder, true, places);
+        if (way && !AnyLink(*way)) RemoveDirectoryA(folder.c_str());
+    }
 }
 
 // Only Install.log is left in the main folder.
@@ -137,7 +150,7 @@ bool OnlyLogLeft(const std::string& mainDir) {
 bool IsOurRemovalCopy(const std::string& exePath) {
     const std::string folder = ParentFolder(exePath);
     std::string name = folder;
-    if (LastChar(name) == '\\') DropLastChar(name);
+    if (EndsWithBackslash(name)) DropLastChar(name);
     name = name.substr(ParentFolder(name).size());
     return TextEqualsIgnoreCase(ParentFolder(folder), GetTempFolder()) &&
            name.rfind(TempNamePrefix(), 0) == 0;
@@ -167,9 +180,10 @@ bool RefuseUnlessReady(const TUninstallContext& ctx, const TSurvey& survey, int&
 
 }  // namespace
 
-std::vector<std::string> SetupFolders() {
+std::string DataFolder() { return SharedDataBase(); }
+
+std::vector<std::string> ShortcutFolders() {
     std::vector<std::string> folders;
-    if (std::string shared = SharedDataBase(); !shared.empty()) folders.push_back(shared);
     for (int csidl : {CSIDL_PROGRAMS_, CSIDL_DESKTOPDIRECTORY_, CSIDL_COMMON_PROGRAMS_,
                       CSIDL_COMMON_DESKTOPDIRECTORY_})
         if (std::string f = GetShellFolder(csidl); !f.empty()) folders.push_back(f);
@@ -199,7 +213,7 @@ std::string SurveyMessage(const TUninstallContext& ctx, const TSurvey& survey, u
     if (survey.Kind == TSurveyKind::Portable) {
         kind = mtInformation;
         std::string folder = ctx.MainDir;
-        if (LastChar(folder) == '\\' && folder.size() > 3) DropLastChar(folder);
+        if (EndsWithBackslash(folder) && folder.size() > 3) DropLastChar(folder);
         return FormatText(PortableText, folder);
     }
     kind = mtError;
@@ -257,22 +271,16 @@ TRemovalOutcome RemoveInstallation(const TUninstallContext& ctx, const TInstallR
     FILETIME logTime{};
     const bool haveLogTime = LastWrite(logPath, logTime);
     const std::vector<std::string> folders = FoldersDeepestFirst(record.Folders);
-
-    // What lies below a folder that has become a link is somewhere else now.
-    std::vector<std::string> linked;
-    if (IsLink(ctx.MainDir)) linked.push_back(ctx.MainDir);
-    for (const std::string& f : folders)
-        if (IsLink(f)) linked.push_back(f);
+    const TSetupPlaces places = PlacesOf(ctx);
 
     for (const std::string& file : record.Files) {
-        // A line naming a file elsewhere was not written by the setup, and
-        // whoever could write the log must not steer the removal there.
-        bool setupPlace = IsInside(file, ctx.MainDir);
-        for (const std::string& f : ctx.OtherFolders) setupPlace = setupPlace || IsInside(file, f);
-        if (!setupPlace || TextEqualsIgnoreCase(file, logPath)) continue;
-        bool belowLink = false;
-        for (const std::string& l : linked) belowLink = belowLink || IsInside(file, l);
-        if (belowLink) {
+        // A line naming a file the setup could not have written is not its
+        // own, and whoever could write the log must not steer the removal
+        // there.
+        const auto way = FoldersOnTheWay(file, false, places);
+        if (!way || TextEqualsIgnoreCase(file, logPath)) continue;
+        // Below a link the file is somewhere else now.
+        if (AnyLink(*way)) {
             out.Failed.push_back(file);
             continue;
         }
@@ -295,7 +303,7 @@ TRemovalOutcome RemoveInstallation(const TUninstallContext& ctx, const TInstallR
             break;
         }
     }
-    RemoveEmptyFolders(folders);
+    RemoveEmptyFolders(places, folders);
 
     RemoveRegistration(ctx);
 
@@ -303,7 +311,7 @@ TRemovalOutcome RemoveInstallation(const TUninstallContext& ctx, const TInstallR
         if (OnlyLogLeft(ctx.MainDir)) DeleteFileA(logPath.c_str());
         RemoveDirectoryA(ctx.MainDir.c_str());
         // Folders above the main folder that the setup made.
-        RemoveEmptyFolders(folders);
+        RemoveEmptyFolders(places, folders);
     }
     out.SharedData = SharedDataFolder();
     return out;

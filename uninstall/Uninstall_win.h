@@ -34,14 +34,16 @@ struct TUninstallContext {
     std::string ExePath;                   // the installed application file
     std::vector<TRecordTime> RecordTimes;  // payload names and their stamps
     TAsk Ask;
-    // Folders besides the main folder where the setup writes files (see
-    // SetupFolders); a logged file anywhere else is not the setup's and stays.
-    std::vector<std::string> OtherFolders;
+    // Where else the setup writes (see DataFolder and ShortcutFolders); the
+    // log cannot steer the removal beyond what the setup writes there.
+    std::string DataDir;
+    std::vector<std::string> ShortcutFolders;
 };
 
-// The shared data folder and the programs menus and desktops of the user
-// and of all users, as the system names them now.
-std::vector<std::string> SetupFolders();
+// The setup's data folder, as the system names it now.
+std::string DataFolder();
+// The programs menus and desktops of the user and of all users.
+std::vector<std::string> ShortcutFolders();
 
 // Looks at the main folder without changing anything.
 TSurvey SurveyInstallation(const TUninstallContext& ctx);

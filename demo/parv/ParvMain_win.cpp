@@ -182,7 +182,8 @@ uninst::TUninstallContext UninstallContext(const std::string& exePath) {
     ctx.ExePath = exePath;
     ctx.MainDir = ParentFolder(exePath);
     ctx.RecordTimes = RecordTimes();
-    ctx.OtherFolders = uninst::SetupFolders();
+    ctx.DataDir = uninst::DataFolder();
+    ctx.ShortcutFolders = uninst::ShortcutFolders();
     ctx.Ask = [](const std::string& text, uint8_t kind, uint16_t buttons, int32_t defaultResult) {
         return MessageDlg(nullptr, text, kind, buttons, defaultResult);
     };
