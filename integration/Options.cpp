@@ -3,8 +3,6 @@
 #include "instutils/AppInterface.h"
 #include "instutils/InstUtils.h"
 
-const char* const SetupInstanceName = "Global\\ParvelaWordProcessorSetup";
-
 bool MainDirArgument(const std::vector<std::string>& argv, std::string* folder) {
     if (argv.size() < 2 || argv[1].compare(0, 2, "-d") != 0) return false;
     if (folder) *folder = argv[1].substr(2);

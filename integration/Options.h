@@ -37,12 +37,6 @@ int32_t GetFolderSizeKB(const std::string& folder, uint32_t clusterSize);
 // True when a top-level window carries the running-copy property.
 bool IsAppRunning();
 
-// Makes this process the one setup program of the machine; false when
-// another one runs (or its claim cannot be made). The claim lasts until the
-// process ends.
-bool ClaimSetupInstance();
-extern const char* const SetupInstanceName;
-
 // ---- Pieces of the above that need no operating system ----------------------
 // The folder of a first argument "-d<folder>" (case-sensitive, verbatim).
 bool MainDirArgument(const std::vector<std::string>& argv, std::string* folder);

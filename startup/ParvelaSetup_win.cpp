@@ -10,6 +10,7 @@
 
 #include "instutils/FolderStack.h"
 #include "instutils/InstUtils.h"
+#include "instutils/SetupLock_win.h"
 #include "integration/Options.h"
 #include "integration/RunState.h"
 #include "payload/AttachFiles.h"

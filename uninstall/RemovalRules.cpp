@@ -236,6 +236,10 @@ const char* const LogDamagedText =
     "remove "
     "Parvela Word Processor.";
 
+const char* const AnotherSetupText =
+    "Parvela Word Processor cannot be removed while its setup program or another removal is "
+    "running.\r\rPlease finish or close it first, then try again.";
+
 std::string FormatText(const char* pattern, const std::string& value) {
     std::string out = pattern;
     const size_t at = out.find("%s");

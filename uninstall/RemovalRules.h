@@ -111,6 +111,8 @@ extern const char* const PortableText;
 // "%s" is the log path; damaged adds the line number.
 extern const char* const LogMissingText;
 extern const char* const LogDamagedText;
+// Another setup program or uninstaller holds the machine's claim.
+extern const char* const AnotherSetupText;
 
 std::string FormatText(const char* pattern, const std::string& value);
 std::string LogProblemText(const std::string& logPath, const TLogReading& reading);

@@ -2,7 +2,9 @@
 
 #include "instutils/AppInterface.h"
 #include "instutils/InstUtils.h"
+#include "instutils/ExitCodes.h"
 #include "instutils/MessageKinds.h"
+#include "instutils/SetupLock_win.h"
 #include "instutils/WinHandles.h"
 
 #include <shlobj.h>
@@ -318,6 +320,12 @@ TRemovalOutcome RemoveInstallation(const TUninstallContext& ctx, const TInstallR
 }
 
 int RunUninstall(const TUninstallContext& ctx, bool confirm) {
+    // A setup running now would write the entry and the log back over the
+    // removal, or lose the files it just wrote.
+    if (!ClaimSetupInstance()) {
+        if (ctx.Ask) ctx.Ask(AnotherSetupText, mtInformation, mbOK, mrNone);
+        return ExitCodeOf(TExitCode::AnotherSetupRunning);
+    }
     int exitCode = 0;
     const TSurvey survey = SurveyInstallation(ctx);
     if (RefuseUnlessReady(ctx, survey, exitCode)) return exitCode;
@@ -329,16 +337,28 @@ int RunUninstall(const TUninstallContext& ctx, bool confirm) {
     return 0;
 }
 
+std::string MakeRemovalCopyFolder(const std::string& temp) {
+    // RtlGenRandom, exported under this name since XP.
+    using TGenRandom = BOOLEAN(WINAPI*)(PVOID, ULONG);
+    const auto random = reinterpret_cast<TGenRandom>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleA("advapi32.dll"), "SystemFunction036")));
+    uint8_t bytes[8] = {};
+    if (temp.empty() || !random || !random(bytes, sizeof(bytes))) return {};
+    std::string name = TempNamePrefix() + "-ui";
+    for (uint8_t b : bytes) {
+        name += "0123456789abcdef"[b >> 4];
+        name += "0123456789abcdef"[b & 15];
+    }
+    // A folder that exists already may hold what someone planted for the copy.
+    const std::string folder = JoinPath(temp, name);
+    return CreateDirectoryA(folder.c_str(), nullptr) ? folder : std::string();
+}
+
 bool StartRemovalCopy(const std::string& exePath) {
     const std::string temp = GetTempFolder();
-    if (temp.empty()) return false;
     // A new folder of our own: nothing planted beside the copy can be loaded
     // with it, and the setup's own clean-up knows the name.
-    std::string folder;
-    for (int n = 0; n < 100 && folder.empty(); ++n) {
-        const std::string candidate = temp + TempNamePrefix() + "-ui" + std::to_string(n);
-        if (CreateDirectoryA(candidate.c_str(), nullptr)) folder = candidate;
-    }
+    const std::string folder = MakeRemovalCopyFolder(temp);
     if (folder.empty()) return false;
     const std::string name = exePath.substr(ParentFolder(exePath).size());
     const std::string copy = JoinPath(folder, name);

@@ -66,7 +66,8 @@ void RemoveRegistration(const TUninstallContext& ctx);
 // goes when nothing else is left in it.
 void TakeBackAssociation(const char* extension, const char* progId);
 
-// The "-ui" run: survey, then (with `confirm`) the confirmation and the
+// The "-ui" run: the machine's setup claim (refused with a message while a
+// setup or another removal holds it), survey, then (with `confirm`) the confirmation and the
 // hand-over to a removal copy; without the copy, or without `confirm`, the
 // removal and its final message in this process. Returns the exit code
 // (0: removed, declined or not ours to remove).
@@ -81,6 +82,9 @@ int RunRemovalCopy(const TUninstallContext& ctx, uintptr_t processHandle);
 // copy then removes the installation, the original file included, and
 // marks itself and its folder for deletion when Windows next starts.
 
+// Makes a new folder for the copy in `temp` under a name no one can tell in
+// advance; "" when it cannot (never an existing folder).
+std::string MakeRemovalCopyFolder(const std::string& temp);
 // False when the copy could not be made or started (nothing is left then).
 bool StartRemovalCopy(const std::string& exePath);
 // In the copy: waits until the original process has ended.

@@ -216,6 +216,9 @@ int Run(HINSTANCE inst, int show) {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE inst, HINSTANCE, LPSTR, int show) {
+    // Elevated as the uninstaller, and its removal copy runs from the
+    // temporary folder: no DLL may come from beside it.
+    RestrictDllSearchToSystem();
     try {
         return Run(inst, show);
     } catch (...) {

@@ -2,6 +2,8 @@
 // starts the application, looks for its windows and reads its registry value.
 
 #include "instutils/AppInterface.h"
+#include "instutils/ExitCodes.h"
+#include "instutils/SetupLock_win.h"
 #include "instutils/WinHandles.h"
 #include "tests/support/Files_win.h"
 
@@ -385,6 +387,16 @@ TEST_F(ParvTest, UninstallOfACopyThatWasNeverInstalledChangesNothing) {
     EXPECT_FALSE(ReadDword(InternalKey, app::LastRunVerValue));
     EXPECT_EQ(Associated(), (std::array<bool, 4>{}));
     EXPECT_FALSE(KeyExists(ClassesKey + app::AssocProgId));
+}
+
+// A setup (here the test) holds the machine's claim: nothing is looked at.
+TEST_F(ParvTest, UninstallWaitsForARunningSetup) {
+    TSetupClaim setup;
+    ASSERT_EQ(ClaimSetupLock(setup), TClaimResult::Claimed);
+    std::string box;
+    EXPECT_EQ(RunAnsweringOk("-ui", box), ExitCodeOf(TExitCode::AnotherSetupRunning));
+    EXPECT_NE(box.find("while its setup program or another removal is running"), std::string::npos)
+        << box;
 }
 
 // Only the uninstaller's own copy in the temporary folder acts on the removal

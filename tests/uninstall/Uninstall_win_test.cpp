@@ -258,6 +258,24 @@ TEST_F(RemovalTest, NothingIsTouchedWithoutAUsableLogOrAfterNo) {
     EXPECT_TRUE(Exists(Log()));
 }
 
+// The copy's folder is new and its name cannot be told in advance, so no
+// one can fill it first.
+TEST(RemovalCopyTest, FolderIsNewUnderAnUnforeseeableName) {
+    ScratchFolder scratch;
+    const std::string a = MakeRemovalCopyFolder(scratch.Path()),
+                      b = MakeRemovalCopyFolder(scratch.Path());
+    ASSERT_FALSE(a.empty() || b.empty());
+    EXPECT_NE(a, b);
+    const std::string prefix = scratch / (TempNamePrefix() + "-ui");
+    for (const std::string& f : {a, b}) {
+        EXPECT_TRUE(Exists(f)) << f;
+        ASSERT_EQ(f.compare(0, prefix.size(), prefix), 0) << f;
+        const std::string tail = f.substr(prefix.size());
+        EXPECT_EQ(tail.size(), 16u) << f;
+        EXPECT_EQ(tail.find_first_not_of("0123456789abcdef"), std::string::npos) << f;
+    }
+}
+
 TEST(RemovableMediaTest, ACopyOnAStickIsNeverRemoved) {
     ASSERT_EQ(GetDriveTypeA("R:\\"), UINT(DRIVE_REMOVABLE))
         << "scripts/wine-up links R: as removable";
