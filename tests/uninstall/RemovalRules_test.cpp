@@ -2,8 +2,6 @@
 // files stay, and what the user is told.
 #include "uninstall/RemovalRules.h"
 
-#include "instutils/CodePage_host.h"
-
 #include <gtest/gtest.h>
 
 using namespace uninst;
@@ -54,23 +52,6 @@ TEST(ReadInstallLogTest, AnyUntrustworthyLineDamagesTheWholeLog) {
     }
 }
 
-TEST(ReadInstallLogTest, DoubleByteNamesEndingInASeparatorByteAreWhole) {
-    const THostCodePage cp932(932);
-    // 表ソ, 能力 表示, ポ: trail bytes 0x5C ('\') and 0x7C ('|').
-    const std::string top = "C:\\\x95\x5c\x83\x5c\\",
-                      main = top + "\x94\x5c\x97\xcd \x95\x5c\x8e\xa6\\",
-                      exe = main + "\x83\x7c.exe";
-    const TLogReading r = ReadInstallLog("Made Dir: " + top + "\r\nMade Dir: " + main +
-                                         "\r\nFile Copy: " + exe + "\r\n");
-    ASSERT_FALSE(r.Damaged) << r.BadLine;
-    EXPECT_EQ(r.Record.Folders, (std::vector<std::string>{top, main}));
-    EXPECT_EQ(r.Record.Files, std::vector<std::string>{exe});
-    EXPECT_EQ(FoldersDeepestFirst(r.Record.Folders), (std::vector<std::string>{main, top}));
-    // A name that only ends in a trail byte 0x5C is no folder form.
-    EXPECT_EQ(RecordTimeOf(top + "parv.exe", {{"parv.exe", 1}}), 1.0);
-    EXPECT_FALSE(RecordTimeOf("C:\\a\x95\x5cparv.exe", {{"parv.exe", 1}}).has_value());
-}
-
 // Which logged paths the setup could have written, and the folders on the
 // way that must not be links.
 TEST(SetupPlacesTest, OnlyWhatTheSetupWritesAndTheFoldersOnTheWay) {
@@ -106,11 +87,6 @@ TEST(SetupPlacesTest, OnlyWhatTheSetupWritesAndTheFoldersOnTheWay) {
     };
     for (const auto& c : cases)
         EXPECT_EQ(FoldersOnTheWay(c.path, c.folder, places), c.way) << c.path;
-
-    const THostCodePage cp932(932);
-    const std::string main = "C:\\\x95\x5c\x83\x5c\\";  // 表ソ
-    EXPECT_EQ(FoldersOnTheWay(main + "\x94\x5c\\a.txt", false, {main, "", {}}),
-              (Way{main, main + "\x94\x5c\\"}));
 }
 
 TEST(RemovalOrderTest, FoldersGoDeepestFirstEachOnce) {

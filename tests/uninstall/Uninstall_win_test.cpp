@@ -345,7 +345,7 @@ protected:
                   "\"" + exe + "\" \"%1\"");
         SetString(HKEY_CURRENT_USER, Classes + ".cod", nullptr, "Parvela.Document");
     }
-    TUninstallContext ctx{"C:\\Apps\\Parvela\\", "C:\\Apps\\Parvela\\parv.exe", {}, {}, {}};
+    TUninstallContext ctx{"C:\\Apps\\Parvela\\", "C:\\Apps\\Parvela\\parv.exe", {}, {}, {}, {}};
 };
 
 TEST_F(RegistrationTest, RemovesOnlyWhatBelongsToThisInstallation) {
