@@ -108,3 +108,13 @@ void DriveTimerTick(TDriveBox& box) {
     case TDriveTimerAction::LeaveUnselected: break;
     }
 }
+
+TFolderCheck CheckUnattendedFolder(const std::string& typed, const TAttachedFiles* files,
+                                   std::string& folder) {
+    TFolderCheck check = CheckTypedFolder(typed);
+    if (check.Problem != TFolderProblem::None) return check;
+    const std::string programFiles = ProgramFilesFolder();
+    const char drive = programFiles.size() > 1 && programFiles[1] == ':' ? programFiles[0] : 'c';
+    folder = NormalizeDestDirText(typed, LowerAscii(drive), programFiles, GetFullFolderPath);
+    return CheckMainDirPlace(folder, files);
+}

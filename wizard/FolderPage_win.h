@@ -37,3 +37,9 @@ void DestDirLstBxChange(HWND destDirEdt, const TDirectoryListBox& list, const TD
 // One tick of the drive timer (id 2, every 1000 ms): follows drives that
 // appeared or went away. Cheap while nothing changed.
 void DriveTimerTick(TDriveBox& box);
+
+// The folder page's checks and clean-up for a run without the wizard: the
+// typed text, then its normalised form (a text without a drive takes the
+// Program Files drive). `folder` receives the normalised folder.
+TFolderCheck CheckUnattendedFolder(const std::string& typed, const TAttachedFiles* files,
+                                   std::string& folder);
