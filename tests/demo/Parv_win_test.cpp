@@ -434,7 +434,7 @@ TEST_F(ParvTest, UninstallLoadsNoDllPlantedBesideIt) {
     }
     DeleteFileA((folder + app::ExeName).c_str());
     RemoveDirectoryA(folder.c_str());
-    EXPECT_EQ(code, 0) << box;
+    EXPECT_EQ(code, ExitCodeOf(TExitCode::NothingToRemove)) << box;
     EXPECT_EQ(loaded, "");
 }
 
