@@ -5,6 +5,7 @@
 
 #include "instutils/AppInterface.h"
 #include "instutils/InstUtils.h"
+#include "instutils/ResConst.h"
 
 // Rows 3-10 are quiet only when selected; rows 12-13 are quiet in any case,
 // so the two kinds of span are told apart.
@@ -134,4 +135,22 @@ std::vector<std::string> OldClipImagePaths(const std::string& base) {
     for (int n = 1; n <= 32; ++n) paths.push_back(bullets + "Bullet " + std::to_string(n) + ".gif");
     paths.push_back(bullets + "Target.gif");
     return paths;
+}
+
+// What ReplacementName adds to a file's name while it is replaced.
+constexpr const char* ReplacementSuffix = ".~tmp";
+
+std::string LongestNameBelowMainDir(bool portable, const std::vector<std::string>& payloadNames) {
+    std::string longest = portable ? app::CommonDataFile : app::InstallLogFile;
+    auto consider = [&longest](const std::string& name) {
+        if (name.size() > longest.size()) longest = name;
+    };
+    for (const TFileSetRow& row : FileSetRows) {
+        if (!portable && row.Dest != fdMainDir) continue;
+        const std::string folder = portable && row.Dest == fdSpellcheck ? "Spellcheck\\" : "";
+        for (const std::string& name : payloadNames)
+            if (MatchesEntry(row.Name, name))
+                consider(folder + (row.TargetName ? row.TargetName : name));
+    }
+    return longest + ReplacementSuffix;
 }

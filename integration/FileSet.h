@@ -40,6 +40,13 @@ struct TFileSetStep {
     int Row;  // index into FileSetRows for fsAdd, else -1
     bool operator==(const TFileSetStep&) const = default;
 };
+// The longest name, relative to the main folder, that an installation of
+// this kind writes below it, its temporary name while it replaces a file
+// included: a normal one writes its own program files and Install.log
+// there; a portable one also everything of the data folders, which lie in
+// it. `payloadNames` are the payload's entries.
+std::string LongestNameBelowMainDir(bool portable, const std::vector<std::string>& payloadNames);
+
 // TRunState::PrepareFileSet carries the plan out.
 std::vector<TFileSetStep> PlanFileSet(uint8_t selected, int32_t lastRunVersion);
 

@@ -107,13 +107,13 @@ TFolderCheck CheckTypedFolder(const std::string& typed) {
     return {};
 }
 
-TFolderCheck CheckFolderLength(const std::string& folder, size_t longestName) {
+TFolderCheck CheckFolderLength(size_t folderLength, size_t longestName) {
     // CreateDirectoryA takes at most MAX_PATH - 12 characters, and every file
     // below the folder must still fit in MAX_PATH with its terminator.
     constexpr size_t maxPath = 260, maxFolder = maxPath - 12 - 1;
     const size_t forFiles = longestName + 2 < maxPath ? maxPath - 2 - longestName : 0;
     const size_t allowed = std::min(maxFolder, forFiles);
-    if (folder.size() > allowed) return {TFolderProblem::TooLong, std::to_string(allowed)};
+    if (folderLength > allowed) return {TFolderProblem::TooLong, std::to_string(allowed)};
     return {};
 }
 

@@ -43,8 +43,8 @@ struct TFolderCheck {
 // characters Windows forbids in names, a drive-relative path, device names.
 TFolderCheck CheckTypedFolder(const std::string& typed);
 // The normalised folder against the path limits, given the longest name
-// that will be written below it.
-TFolderCheck CheckFolderLength(const std::string& folder, size_t longestName);
+// that will be written below it; both lengths in characters.
+TFolderCheck CheckFolderLength(size_t folderLength, size_t longestName);
 // The message the folder page shows for a problem; empty for none.
 std::string FolderProblemMessage(const TFolderCheck& check);
 

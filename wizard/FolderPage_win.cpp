@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "instutils/InstUtils.h"
+#include "integration/FileSet.h"
 #include "payload/AttachFiles.h"
 #include "wizard/FolderPage.h"
 
@@ -50,14 +51,24 @@ TFolderCheck CheckDestDirEdit(HWND destDirEdt) {
     return CheckTypedFolder(WindowText(destDirEdt));
 }
 
+namespace {
+
+size_t CharacterCount(const std::string& text) {
+    const int n = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
+                                      nullptr, 0);
+    return n > 0 ? static_cast<size_t>(n) : text.size();
+}
+
+}  // namespace
+
 TFolderCheck CheckMainDirPlace(const std::string& mainDir, const TAttachedFiles* files) {
-    // Every entry may land below the main folder (all of them do on a
-    // portable installation), the spellchecker's in a sub-folder.
-    size_t longest = 0;
+    // What this kind of installation writes there, counted in characters:
+    // a double-byte character is one for the system's path limits.
+    std::vector<std::string> names;
     if (files)
-        for (const TAttachedFile& e : files->Entries) longest = std::max(longest, e.Name.size());
-    longest += sizeof "Spellcheck\\" - 1;
-    TFolderCheck check = CheckFolderLength(mainDir, longest);
+        for (const TAttachedFile& e : files->Entries) names.push_back(e.Name);
+    const std::string longest = LongestNameBelowMainDir(IsRemovableLocation(mainDir), names);
+    TFolderCheck check = CheckFolderLength(CharacterCount(mainDir), CharacterCount(longest));
     if (check.Problem != TFolderProblem::None) return check;
     // The nearest part of the path that exists must be a folder.
     for (std::string p = mainDir; !p.empty();) {

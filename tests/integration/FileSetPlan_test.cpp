@@ -143,6 +143,20 @@ TEST(FileSetTable, NamesTheSameEntriesAsTheCatalogue) {
     }
 }
 
+// Only what lands below the main folder counts: a normal installation's
+// program files, a portable one's data folders too, each with its
+// temporary name while it is replaced.
+TEST(FileSetTable, LongestNameBelowTheMainFolder) {
+    const std::vector<std::string> names = {"parv.exe", "License.txt", "Hyphenation.dat",
+                                            "English (American).cache", "Basic.asn",
+                                            "Clip Library\\Animals\\Zebra stripes.png"};
+    EXPECT_EQ(LongestNameBelowMainDir(false, names), "Hyphenation.dat.~tmp");
+    EXPECT_EQ(LongestNameBelowMainDir(true, names), "Clip Library\\Animals\\Zebra stripes.png.~tmp");
+    EXPECT_EQ(LongestNameBelowMainDir(true, {"English (American).cache"}),
+              "Spellcheck\\English (American).cache.~tmp");
+    EXPECT_EQ(LongestNameBelowMainDir(false, {}), "Install.log.~tmp");
+}
+
 TEST(OldClipImages, BaseFolderAndFiles) {
     EXPECT_EQ(OldClipImagesBase(true, "R:\\Parvela", ""), "R:\\Parvela\\");
     EXPECT_EQ(OldClipImagesBase(true, "R:\\Parvela/", "C:\\Docs"), "R:\\Parvela\\");

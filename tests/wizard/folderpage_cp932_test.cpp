@@ -9,6 +9,7 @@
 #include "instutils/InstallLog.h"
 #include "tests/instutils/Scratch_win.h"
 #include "wizard/FolderPage.h"
+#include "wizard/FolderPage_win.h"
 
 namespace {
 
@@ -49,6 +50,16 @@ TEST(Cp932, TypedFolderIsNormalisedAndCreatedAsTyped) {
     EXPECT_TRUE(FolderExists(typed + "\\Sub\\"));
     DeleteFolderTree(s.Path() + Soft);
     EXPECT_TRUE(Entries(s.Path()).empty());
+}
+
+// The path limits count characters: a folder of 200 double-byte characters
+// (400 bytes) leaves room for the files a normal installation puts in it.
+TEST(Cp932, FolderLengthCountsCharactersNotBytes) {
+    std::string folder = "C:\\";
+    for (int i = 0; i < 100; ++i) folder += Soft.substr(0, 4);
+    EXPECT_EQ(CheckMainDirPlace(folder, nullptr).Problem, TFolderProblem::None);
+    folder += std::string(50, 'a');
+    EXPECT_EQ(CheckMainDirPlace(folder, nullptr).Problem, TFolderProblem::TooLong);
 }
 
 }  // namespace

@@ -297,10 +297,10 @@ TEST(CheckTypedFolder, RefusesWhatCannotBeAFolderOrReachACommandLine) {
 }
 
 TEST(CheckFolderLength, LeavesRoomForTheFolderAndEveryFileBelowIt) {
-    EXPECT_EQ(CheckFolderLength(std::string(247, 'a'), 10).Problem, TFolderProblem::None);
-    EXPECT_EQ(CheckFolderLength(std::string(248, 'a'), 10).Problem, TFolderProblem::TooLong);
-    EXPECT_EQ(CheckFolderLength(std::string(158, 'a'), 100).Problem, TFolderProblem::None);
-    EXPECT_EQ(CheckFolderLength(std::string(159, 'a'), 100).Detail, "158");
+    EXPECT_EQ(CheckFolderLength(247, 10).Problem, TFolderProblem::None);
+    EXPECT_EQ(CheckFolderLength(248, 10).Problem, TFolderProblem::TooLong);
+    EXPECT_EQ(CheckFolderLength(158, 100).Problem, TFolderProblem::None);
+    EXPECT_EQ(CheckFolderLength(159, 100).Detail, "158");
 }
 
 }  // namespace

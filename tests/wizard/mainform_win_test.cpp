@@ -1336,9 +1336,10 @@ TEST_F(MainForm, NextFromTheFolderPageRefusesFoldersThatCannotBeInstalledInto) {
             {TFolderProblem::Quote, "\""});
     refused([&] { SetWindowTextA(Form->DestDirEdt(), (file + "\\Parvela").c_str()); },
             {TFolderProblem::NamesFile, file});
-    // Room for "Spellcheck\\License.txt", the longest name below the folder.
+    // Room for "Install.log.~tmp", the longest name a normal installation of
+    // the test payload writes below the folder.
     refused([&] { SetWindowTextA(Form->DestDirEdt(), ("C:\\" + std::string(240, 'a')).c_str()); },
-            {TFolderProblem::TooLong, "236"});
+            {TFolderProblem::TooLong, "242"});
     // "C:\ソフト": not in code page 1252.
     refused([&] { SetWindowTextW(Form->DestDirEdt(), L"C:\\\x30bd\x30d5\x30c8"); },
             {TFolderProblem::NotInCodePage, ""});
