@@ -29,7 +29,8 @@ public:
 
 enum TDataDir { ddShared, ddHidden, ddPublic, ddSpellcheck };
 
-// Uninstall entry and its size walk.
+// Uninstall entry and its size walk. No entry is written while the program
+// it names is missing from the main folder.
 class TRegistry;
 void WriteUninstallEntry(TRegistry& registry, const std::string& mainDir);
 int32_t GetFolderSizeKB(const std::string& folder, uint32_t clusterSize);
