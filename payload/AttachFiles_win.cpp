@@ -12,6 +12,19 @@
 #include "instutils/WinHandles.h"
 #include "payload/InstallThread.h"
 
+bool IsWithinImage(const void* module, const void* bytes, size_t size) {
+    // The loader has checked the headers it mapped; the resource directory's
+    // entries it has not, and one may point anywhere.
+    const auto* base = static_cast<const uint8_t*>(module);
+    if (base == nullptr) return false;
+    const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
+    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
+    const uintptr_t start = reinterpret_cast<uintptr_t>(base);
+    const uintptr_t at = reinterpret_cast<uintptr_t>(bytes);
+    const size_t imageSize = nt->OptionalHeader.SizeOfImage;
+    return at >= start && at - start <= imageSize && size <= imageSize - (at - start);
+}
+
 std::unique_ptr<TAttachedFiles> TAttachedFiles::CreateFromResource(PayloadError* error) {
     // Resource memory belongs to the module image: nothing here needs release.
     HRSRC res = FindResourceA(nullptr, "FILES", "FILES");
@@ -20,6 +33,10 @@ std::unique_ptr<TAttachedFiles> TAttachedFiles::CreateFromResource(PayloadError*
     const DWORD size = res ? SizeofResource(nullptr, res) : 0;
     if (bytes == nullptr || size == 0) {
         if (error) *error = PayloadError::Empty;
+        return nullptr;
+    }
+    if (!IsWithinImage(GetModuleHandleA(nullptr), bytes, size)) {
+        if (error) *error = PayloadError::OutsideImage;
         return nullptr;
     }
     return Create(static_cast<const uint8_t*>(bytes), size, error);

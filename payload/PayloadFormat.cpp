@@ -22,6 +22,7 @@ const char* PayloadErrorText(PayloadError e) {
     case PayloadError::BadName: return "a file record has an invalid name";
     case PayloadError::OutOfMemory: return "there is not enough memory";
     case PayloadError::NoLicence: return "the licence text is missing";
+    case PayloadError::OutsideImage: return "the payload lies outside the program file";
     }
     return "unknown error";
 }

@@ -22,6 +22,7 @@ enum class PayloadError {
     BadName,        // empty, a drive, a leading backslash, "." or ".." parts
     OutOfMemory,
     NoLicence,  // no "License.txt" record: the wizard could not go on
+    OutsideImage,  // the resource's bytes do not lie within the loaded program
 };
 
 const char* PayloadErrorText(PayloadError e);

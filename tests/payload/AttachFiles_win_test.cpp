@@ -11,6 +11,36 @@ namespace {
 
 using ReaderTest = PayloadWinTest;
 
+// A damaged resource directory may point the payload anywhere; it is checked
+// against the loaded image before a byte of it is read.
+TEST(ResourceRange, OnlyBytesWithinTheLoadedImagePass) {
+    const auto* base = reinterpret_cast<const uint8_t*>(GetModuleHandleA(nullptr));
+    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(
+        base + reinterpret_cast<const IMAGE_DOS_HEADER*>(base)->e_lfanew);
+    const size_t image = nt->OptionalHeader.SizeOfImage;
+    HRSRC res = FindResourceA(nullptr, "FILES", "FILES");
+    ASSERT_NE(res, nullptr);
+    const void* payload = LockResource(LoadResource(nullptr, res));
+    const size_t payloadSize = SizeofResource(nullptr, res);
+    const int local = 0;
+    struct Case {
+        const void* Bytes;
+        size_t Size;
+        bool Within;
+    } cases[] = {
+        {payload, payloadSize, true},
+        {base, image, true},
+        {base + image - 1, 1, true},
+        {base + image - 1, 2, false},
+        {base + image, 1, false},
+        {base - 16, 8, false},
+        {payload, SIZE_MAX, false},
+        {&local, sizeof local, false},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(IsWithinImage(base, c.Bytes, c.Size), c.Within) << (&c - cases);
+}
+
 TEST_F(ReaderTest, TemplatesQueuedInPayloadOrderThenNotAgainInMode0) {
     ASSERT_TRUE(Files->AddFile("templates\\", Dir, 3, omIfAbsent))
         << "prefix matching ignores case";
