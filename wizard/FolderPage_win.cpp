@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "instutils/InstUtils.h"
+#include "instutils/WinHandles.h"
 #include "payload/AttachFiles.h"
 #include "wizard/FolderPage.h"
 
@@ -72,6 +73,58 @@ TFolderCheck CheckMainDirPlace(const std::string& mainDir, const TAttachedFiles*
         if (parent.size() >= p.size()) break;
         p = std::move(parent);
     }
+    return {};
+}
+
+namespace {
+
+// The Windows folder in the long form paths are compared in; empty when
+// the system does not say.
+std::string WindowsFolder() {
+    char buffer[MAX_PATH + 1] = {};
+    const UINT got = GetSystemWindowsDirectoryA(buffer, MAX_PATH);
+    if (got == 0 || got > MAX_PATH) return {};
+    return GetFullFolderPath(buffer);
+}
+
+// Whether an earlier installation of ours is there: its log, or (for a
+// portable one, which keeps no log) the program.
+bool HoldsOurInstallation(const std::string& folder) {
+    for (const char* name : {"Install.log", "parv.exe"}) {
+        const DWORD attr = GetFileAttributesA(JoinPath(folder, name).c_str());
+        if (attr != INVALID_FILE_ATTRIBUTES && !(attr & FILE_ATTRIBUTE_DIRECTORY)) return true;
+    }
+    return false;
+}
+
+bool HoldsAnything(const std::string& folder) {
+    TFindHandle entry(JoinPath(folder, "*"));
+    for (bool more = entry.Valid(); more; more = entry.Next()) {
+        const std::string name = entry.Entry().cFileName;
+        if (name != "." && name != "..") return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+TFolderCheck CheckMainFolder(const std::string& text, char driveLetter, const TAttachedFiles* files,
+                             std::string& mainDir) {
+    TFolderCheck check = CheckTypedFolder(text);
+    if (check.Problem != TFolderProblem::None) return check;
+    mainDir = NormalizeDestDirText(text, driveLetter, ProgramFilesFolder(), GetFullFolderPath);
+    check = CheckResolvedFolder(mainDir);
+    if (check.Problem != TFolderProblem::None) return check;
+    // Through a short name, a link or ".." steps too: the full long form.
+    const std::string resolved = GetFullFolderPath(mainDir);
+    if (IsSameOrBelow(resolved.empty() ? mainDir : resolved, WindowsFolder()))
+        return {TFolderProblem::WindowsFolder, mainDir};
+    check = CheckMainDirPlace(mainDir, files);
+    if (check.Problem != TFolderProblem::None) return check;
+    const DWORD attr = GetFileAttributesA(mainDir.c_str());
+    if (attr != INVALID_FILE_ATTRIBUTES && (attr & FILE_ATTRIBUTE_DIRECTORY) &&
+        !HoldsOurInstallation(mainDir) && HoldsAnything(mainDir))
+        return {TFolderProblem::ForeignFiles, mainDir};
     return {};
 }
 
