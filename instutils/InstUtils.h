@@ -64,6 +64,16 @@ int32_t RoundUpToCluster(const std::string& folder, int32_t bytes);
 // The rounding itself, for a known positive cluster size.
 int32_t RoundUpToClusterSize(int32_t bytes, uint32_t clusterSize);
 
+// ---- Links ------------------------------------------------------------------------
+// True for the owner (a SID in its binary form) of a link the setup may write
+// through: the system, the administrators or the installer service of Windows.
+bool IsTrustedOwner(const uint8_t* sid, size_t len);
+// The outermost of `folder` and the folders above it that is a link (a
+// reparse point) with an owner IsTrustedOwner refuses, or whose owner cannot
+// be read; empty when there is none. Such a link may have been planted to
+// have this program write where its owner could not.
+std::string FindForeignLink(const std::string& folder);
+
 // ---- Special and temporary folders -------------------------------------------
 // Looks SHGetFolderPathA up once (shell32.dll already loaded, else
 // shfolder.dll from the system folder). Called by GetShellFolder on first use.

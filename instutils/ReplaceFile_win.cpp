@@ -126,5 +126,10 @@ TReplaceStep ReplaceFileContents(const std::string& path, const void* data, size
 }
 
 bool ReplaceWholeFile(const std::string& path, const std::string& bytes) {
+    // Nor are the logs and markers written through a link someone planted.
+    if (!FindForeignLink(ParentFolder(path)).empty()) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return false;
+    }
     return ReplaceFileContents(path, bytes.data(), bytes.size()) == TReplaceStep::Done;
 }

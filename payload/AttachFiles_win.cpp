@@ -72,6 +72,7 @@ std::string SystemErrorText(DWORD error) {
 struct TAttempt {
     TReplaceStep Step;
     DWORD Error;
+    std::string Link;  // the folder link that was refused, if that was the failure
 };
 
 // `lastFolder` is the folder the last file was written into. Files of one
@@ -84,7 +85,16 @@ TAttempt WriteEntry(const uint8_t* data, const TAttachedFile& e, const std::stri
     const std::string folder =
         slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
     const bool known = !folder.empty() && folder == lastFolder;
-    if (!folder.empty() && !known) CreateFolderChain(folder, log);
+    if (!folder.empty() && !known) {
+        // A link someone could plant would take the files where they decide,
+        // with this program's rights: such a folder cannot be written.
+        std::string link = FindForeignLink(folder);
+        if (!link.empty()) {
+            lastFolder.clear();
+            return {TReplaceStep::Create, ERROR_ACCESS_DENIED, std::move(link)};
+        }
+        CreateFolderChain(folder, log);
+    }
     FILETIME utc;
     const bool timed = DayCountToFileTime(e.Time, utc);
     TReplaceStep step =
@@ -94,9 +104,9 @@ TAttempt WriteEntry(const uint8_t* data, const TAttachedFile& e, const std::stri
         step = ReplaceFileContents(target, data + e.Offset, size_t(e.Size), timed ? &utc : nullptr);
     }
     lastFolder = step == TReplaceStep::Done ? folder : std::string();
-    if (step != TReplaceStep::Done) return {step, GetLastError()};
+    if (step != TReplaceStep::Done) return {step, GetLastError(), {}};
     if (log) log->AddLogLine("File Copy: " + target);
-    return {step, ERROR_SUCCESS};
+    return {step, ERROR_SUCCESS, {}};
 }
 
 bool IsExistingFile(const std::string& path) {
@@ -126,7 +136,10 @@ bool TAttachedFiles::ExtractFile(const TAttachedFile* entry, const std::string& 
         // A write that failed on the way says what the system reported.
         TThreadQuestion question;
         question.Path = target;
-        if (attempt.Step == TReplaceStep::Write) {
+        if (!attempt.Link.empty()) {
+            question.Kind = TThreadQuestionKind::LinkedFolder;
+            question.Path = attempt.Link;
+        } else if (attempt.Step == TReplaceStep::Write) {
             question.Kind = TThreadQuestionKind::CannotWrite;
             question.Reason = SystemErrorText(attempt.Error);
         }

@@ -21,7 +21,7 @@ enum class PayloadError {
     NegativeSize,   // size field above 2,147,483,647
     BadName,        // empty, a drive, a leading backslash, "." or ".." parts
     OutOfMemory,
-    NoLicence,  // no "License.txt" record: the wizard could not go on
+    NoLicence,     // no "License.txt" record: the wizard could not go on
     OutsideImage,  // the resource's bytes do not lie within the loaded program
 };
 

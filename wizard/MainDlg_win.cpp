@@ -663,8 +663,8 @@ bool TMainDlgForm::LeaveDestDirPage() {
     TFolderCheck check = CheckDestDirEdit(DestDirEdt());
     if (check.Problem == TFolderProblem::None) {
         std::string mainDir;
-        check = CheckMainFolder(WindowText(DestDirEdt()), DestDirCmbBx() ? DestDirCmbBx()->Drive() : 0,
-                                Run.Files(), mainDir);
+        check = CheckMainFolder(WindowText(DestDirEdt()),
+                                DestDirCmbBx() ? DestDirCmbBx()->Drive() : 0, Run.Files(), mainDir);
         if (!mainDir.empty()) SetWindowTextA(DestDirEdt(), mainDir.c_str());
     }
     if (check.Problem != TFolderProblem::None) {

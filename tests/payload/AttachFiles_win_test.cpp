@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "tests/instutils/Scratch_win.h"
 #include "tests/payload/PayloadWinFixture.h"
 #include "tests/support/SmallDisk_win.h"
 
@@ -28,14 +29,9 @@ TEST(ResourceRange, OnlyBytesWithinTheLoadedImagePass) {
         size_t Size;
         bool Within;
     } cases[] = {
-        {payload, payloadSize, true},
-        {base, image, true},
-        {base + image - 1, 1, true},
-        {base + image - 1, 2, false},
-        {base + image, 1, false},
-        {base - 16, 8, false},
-        {payload, SIZE_MAX, false},
-        {&local, sizeof local, false},
+        {payload, payloadSize, true}, {base, image, true},           {base + image - 1, 1, true},
+        {base + image - 1, 2, false}, {base + image, 1, false},      {base - 16, 8, false},
+        {payload, SIZE_MAX, false},   {&local, sizeof local, false},
     };
     for (const Case& c : cases)
         EXPECT_EQ(IsWithinImage(base, c.Bytes, c.Size), c.Within) << (&c - cases);
@@ -245,6 +241,29 @@ TEST_F(ReaderTest, HeldOpenTargetGoesThroughTheRetryPrompt) {
     held.Reset();
     EXPECT_EQ(std::vector<std::string>{"File Copy: " + target}, Log.InstallLogLines())
         << "failed attempts log nothing";
+}
+
+// A folder linked elsewhere by someone who is neither an administrator nor
+// the system (under Wine a host link, owned by the user): nothing goes
+// through it, and the question names the link.
+TEST_F(ReaderTest, NothingIsWrittenThroughAFolderLinkOfAnyoneElse) {
+    const std::string outside = Dir + "outside", link = Dir + "Public";
+    ASSERT_TRUE(CreateDirectoryA(outside.c_str(), nullptr));
+    ASSERT_TRUE(MakeFolderLink(link, outside));
+    const std::string target = link + "\\Templates\\License.txt";
+    std::vector<TThreadQuestion> asked;
+    SetThreadQuestionHandler([&](const TThreadQuestion& q) {
+        asked.push_back(q);
+        return asked.size() == 1 ? TThreadAnswer::Retry : TThreadAnswer::Ignore;
+    });
+    EXPECT_TRUE(Files->ExtractFile(&Entry("License.txt"), "", target));
+    ASSERT_EQ(2u, asked.size());
+    EXPECT_EQ(TThreadQuestionKind::LinkedFolder, asked[0].Kind);
+    EXPECT_EQ(link, asked[0].Path);
+    EXPECT_EQ(std::vector<std::string>{target}, Files->Skipped);
+    EXPECT_FALSE(testfiles::Exists(outside + "\\Templates"));
+    EXPECT_TRUE(Log.InstallLogLines().empty());
+    RemoveFolderLink(link);
 }
 
 // A disk that fills up while a file is written: the question says what the

@@ -1,0 +1,45 @@
+#include "instutils/InstUtils.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+// A SID in its binary form from its authority and sub-authorities.
+std::vector<uint8_t> Sid(uint8_t authority, std::vector<uint32_t> subs) {
+    std::vector<uint8_t> sid = {1, uint8_t(subs.size()), 0, 0, 0, 0, 0, authority};
+    for (uint32_t s : subs)
+        for (int i = 0; i < 4; ++i) sid.push_back(uint8_t(s >> (8 * i)));
+    return sid;
+}
+
+TEST(LinkOwner, OnlyTheSystemAdministratorsAndTheInstallerServiceAreTrusted) {
+    const struct {
+        std::vector<uint8_t> sid;
+        bool trusted;
+    } cases[] = {
+        {Sid(5, {18}), true},       // LocalSystem
+        {Sid(5, {32, 544}), true},  // Administrators
+        {Sid(5, {80, 956008885, 3418522649, 1831038044, 1853292631, 2271478464}), true},
+        {Sid(5, {32, 545}), false},           // Users
+        {Sid(1, {0}), false},                 // Everyone
+        {Sid(5, {19}), false},                // LocalService
+        {Sid(5, {21, 1, 2, 3, 500}), false},  // an account of the machine
+        {Sid(5, {80, 956008885, 3418522649, 1831038044, 1853292631, 1}), false},
+        {Sid(3, {18}), false},  // another authority
+        {{}, false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(IsTrustedOwner(c.sid.data(), c.sid.size()), c.trusted)
+            << testing::PrintToString(c.sid);
+        // A longer buffer is another SID.
+        std::vector<uint8_t> longer = c.sid;
+        longer.push_back(0);
+        EXPECT_FALSE(IsTrustedOwner(longer.data(), longer.size()));
+    }
+    EXPECT_FALSE(IsTrustedOwner(nullptr, 12));
+}
+
+}  // namespace
