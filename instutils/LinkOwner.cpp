@@ -20,7 +20,9 @@ bool Is(const uint8_t* sid, size_t len, const uint8_t (&known)[N]) {
 
 }  // namespace
 
-bool IsTrustedOwner(const uint8_t* sid, size_t len) {
-    return sid != nullptr && (Is(sid, len, LocalSystem) || Is(sid, len, Administrators) ||
-                              Is(sid, len, TrustedInstaller));
+bool IsTrustedOwner(const uint8_t* sid, size_t len, const std::vector<uint8_t>& self) {
+    if (sid == nullptr || len == 0) return false;
+    return Is(sid, len, LocalSystem) || Is(sid, len, Administrators) ||
+           Is(sid, len, TrustedInstaller) ||
+           (len == self.size() && std::memcmp(sid, self.data(), len) == 0);
 }

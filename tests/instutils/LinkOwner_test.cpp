@@ -15,7 +15,8 @@ std::vector<uint8_t> Sid(uint8_t authority, std::vector<uint32_t> subs) {
     return sid;
 }
 
-TEST(LinkOwner, OnlyTheSystemAdministratorsAndTheInstallerServiceAreTrusted) {
+TEST(LinkOwner, OnlyTheSystemAdministratorsTheInstallerServiceAndTheSetupsOwnUser) {
+    const std::vector<uint8_t> self = Sid(5, {21, 1, 2, 3, 1000});
     const struct {
         std::vector<uint8_t> sid;
         bool trusted;
@@ -32,14 +33,15 @@ TEST(LinkOwner, OnlyTheSystemAdministratorsAndTheInstallerServiceAreTrusted) {
         {{}, false},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(IsTrustedOwner(c.sid.data(), c.sid.size()), c.trusted)
+        EXPECT_EQ(IsTrustedOwner(c.sid.data(), c.sid.size(), self), c.trusted)
             << testing::PrintToString(c.sid);
         // A longer buffer is another SID.
         std::vector<uint8_t> longer = c.sid;
         longer.push_back(0);
-        EXPECT_FALSE(IsTrustedOwner(longer.data(), longer.size()));
+        EXPECT_FALSE(IsTrustedOwner(longer.data(), longer.size(), self));
     }
-    EXPECT_FALSE(IsTrustedOwner(nullptr, 12));
+    EXPECT_FALSE(IsTrustedOwner(nullptr, 12, self));
+    EXPECT_FALSE(IsTrustedOwner(self.data(), 0, {}));
 }
 
 }  // namespace

@@ -157,6 +157,7 @@ TEST_F(Settings, SaveWritesTheInstallKey) {
     for (const Case& k : cases) {
         DeleteKeys();
         TScratchFolder folder("save");
+        WriteBytes(folder / "parv.exe", 1);
         SetValue(HKEY_CURRENT_USER, InstallKeyPath, "MAINDIR", REG_SZ, Sz(folder.Path));
         if (k.Loaded != 0x7FFFFFFF)
             SetDword(HKEY_CURRENT_USER, InstallKeyPath, "COMPS (1.6.6.2)", k.Loaded);

@@ -244,12 +244,16 @@ TEST_F(ReaderTest, HeldOpenTargetGoesThroughTheRetryPrompt) {
 }
 
 // A folder linked elsewhere by someone who is neither an administrator nor
-// the system (under Wine a host link, owned by the user): nothing goes
-// through it, and the question names the link.
+// the system: nothing goes through it, and the question names the link.
+// Wine makes every file the setup's own user's; here the setup runs as
+// nobody in particular.
 TEST_F(ReaderTest, NothingIsWrittenThroughAFolderLinkOfAnyoneElse) {
     const std::string outside = Dir + "outside", link = Dir + "Public";
     ASSERT_TRUE(CreateDirectoryA(outside.c_str(), nullptr));
+    ASSERT_TRUE(testfiles::WriteAll(outside + "\\theirs.txt", "x"));
     ASSERT_TRUE(MakeFolderLink(link, outside));
+    const std::vector<uint8_t> nobody;
+    SetLinkOwnerSelf(&nobody);
     const std::string target = link + "\\Templates\\License.txt";
     std::vector<TThreadQuestion> asked;
     SetThreadQuestionHandler([&](const TThreadQuestion& q) {
@@ -263,6 +267,9 @@ TEST_F(ReaderTest, NothingIsWrittenThroughAFolderLinkOfAnyoneElse) {
     EXPECT_EQ(std::vector<std::string>{target}, Files->Skipped);
     EXPECT_FALSE(testfiles::Exists(outside + "\\Templates"));
     EXPECT_TRUE(Log.InstallLogLines().empty());
+    SetLinkOwnerSelf(nullptr);
+    EXPECT_TRUE(Files->ExtractFile(&Entry("License.txt"), "", target)) << "the setup's own link";
+    EXPECT_EQ(2u, asked.size());
     RemoveFolderLink(link);
 }
 
