@@ -6,6 +6,8 @@
 //                           controls the setup program uses (a reference, not a goal)
 //   install_run_ms          Next on "Ready to Install" until the next page is painted
 //   nsis_install_ms         an NSIS installer of the same files, minus an empty one
+//   silent_install_ms       the whole process of a /VERYSILENT run into a fresh folder
+//   nsis_silent_ms          the whole process of the NSIS installer's /S run
 // The variants are interleaved (their order alternates) and every figure and
 // ratio comes from this one run. Each run installs into fresh folders; the
 // trees are moved aside, not deleted, until the end.
@@ -139,7 +141,7 @@ double InstallRun(const Wizard& w) {
 bool Quit(Process& p, const Wizard& w) {
     if (!w.Cancel()) return false;
     const auto box = w.WaitMessageBox(Ms(15000));
-    return box && Answer(*box, "&Abort") && p.WaitExit(Ms(30000)) == std::optional<DWORD>(0);
+    return box && Answer(*box, "&Abort") && p.WaitExit(Ms(30000)).has_value();
 }
 
 std::string SharedDataRoot() { return KnownFolder(CSIDL_COMMON_APPDATA) + "\\Parvela"; }
@@ -159,7 +161,7 @@ bool Failed(const char* step) {
 }
 
 struct Figures {
-    std::vector<double> firstPage, bare, themed, installRun, nsisFiles, nsisEmpty;
+    std::vector<double> firstPage, bare, themed, installRun, nsisFiles, nsisEmpty, silent;
 };
 
 // One round of every variant; `counted` false for the warm-up.
@@ -201,8 +203,15 @@ bool Round(int i, const std::string& root, Figures& f, bool counted) {
         if (counted) (files ? f.nsisFiles : f.nsisEmpty).push_back(ms);
         return true;
     };
-    if (i % 2) return setup() && bare() && nsis(true) && nsis(false);
-    return bare() && setup() && nsis(false) && nsis(true);
+    auto silent = [&] {
+        const double ms = TimeProcess(SetupExe, "/VERYSILENT /DIR=" + root + "v" + tag + "\\Parvela");
+        if (ms < 0) return Failed("the silent run failed");
+        if (counted) f.silent.push_back(ms);
+        ForgetInstallation(root + "w" + tag);
+        return true;
+    };
+    if (i % 2) return setup() && silent() && bare() && nsis(true) && nsis(false);
+    return bare() && nsis(false) && nsis(true) && silent() && setup();
 }
 
 std::string Samples(const std::vector<double>& v) {
@@ -253,6 +262,9 @@ int main(int argc, char** argv) {
         std::printf("nsis_empty_ms: %.1f\n", Median(f.nsisEmpty));
         std::printf("nsis_install_ms: %.1f\n", n);
         std::printf("install_run_vs_nsis: %.2f\n", run / n);
+        std::printf("silent_install_ms: %.1f\n", Median(f.silent));
+        std::printf("nsis_silent_ms: %.1f\n", Median(f.nsisFiles));
+        std::printf("silent_vs_nsis: %.2f\n", Median(f.silent) / Median(f.nsisFiles));
     } else {
         std::printf("nsis_install_ms: not measured (the NSIS installers are not built)\n");
     }
@@ -260,6 +272,7 @@ int main(int argc, char** argv) {
     std::printf("samples_bare_window_ms: %s\n", Samples(f.bare).c_str());
     std::printf("samples_themed_window_ms: %s\n", Samples(f.themed).c_str());
     std::printf("samples_install_run_ms: %s\n", Samples(f.installRun).c_str());
+    std::printf("samples_silent_ms: %s\n", Samples(f.silent).c_str());
     if (!f.nsisFiles.empty()) {
         std::printf("samples_nsis_ms: %s\n", Samples(f.nsisFiles).c_str());
         std::printf("samples_nsis_empty_ms: %s\n", Samples(f.nsisEmpty).c_str());

@@ -5,12 +5,6 @@
 
 const char* const SetupInstanceName = "Global\\ParvelaWordProcessorSetup";
 
-bool MainDirArgument(const std::vector<std::string>& argv, std::string* folder) {
-    if (argv.size() < 2 || argv[1].compare(0, 2, "-d") != 0) return false;
-    if (folder) *folder = argv[1].substr(2);
-    return true;
-}
-
 uint32_t CompsFromRows(uint32_t loaded, const IOptionControls& controls) {
     uint32_t comps = loaded;
     int rows = controls.RowCount();

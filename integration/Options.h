@@ -27,6 +27,21 @@ public:
     virtual void SetCurrentRow(int row) = 0;
 };
 
+// The option boxes and component rows as plain values: a run without the
+// wizard loads, overrides and saves through these.
+class TOptionValues : public IOptionControls {
+public:
+    bool Boxes[3] = {false, false, false};
+    TCheckState Rows[6] = {};
+    int CurrentRow = -1;
+    bool GetBox(TOptionBox b) const override { return Boxes[static_cast<int>(b)]; }
+    void SetBox(TOptionBox b, bool c) override { Boxes[static_cast<int>(b)] = c; }
+    int RowCount() const override { return 6; }
+    TCheckState GetRow(int r) const override { return Rows[r]; }
+    void SetRow(int r, TCheckState s) override { Rows[r] = s; }
+    void SetCurrentRow(int r) override { CurrentRow = r; }
+};
+
 enum TDataDir { ddShared, ddHidden, ddPublic, ddSpellcheck };
 
 // Uninstall entry and its size walk. No entry is written while the program
@@ -45,8 +60,6 @@ bool ClaimSetupInstance();
 extern const char* const SetupInstanceName;
 
 // ---- Pieces of the above that need no operating system ----------------------
-// The folder of a first argument "-d<folder>" (case-sensitive, verbatim).
-bool MainDirArgument(const std::vector<std::string>& argv, std::string* folder);
 // `loaded` with bits 0..5 set for ticked rows and cleared for the others.
 uint32_t CompsFromRows(uint32_t loaded, const IOptionControls& controls);
 // GetMainDirFile for a given main folder.

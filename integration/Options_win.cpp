@@ -1,7 +1,6 @@
 #include <windows.h>
 
 #include "instutils/AppInterface.h"
-#include "instutils/CommandLine.h"
 #include "instutils/InstUtils.h"
 #include "instutils/ResConst.h"
 #include "integration/Options.h"
@@ -27,21 +26,6 @@ constexpr TBoxValue BoxValues[] = {
     {TOptionBox::Launch, LaunchValue},
 };
 
-// The command line in the system code page without look-alikes: the 8-bit
-// command line turns a character the code page lacks into a similar one (an
-// "a" with a macron into a plain "a"), which names another folder; as "?"
-// the folder page refuses it.
-std::string StrictCommandLine() {
-    const wchar_t* wide = GetCommandLineW();
-    const int n =
-        WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide, -1, nullptr, 0, nullptr, nullptr);
-    if (n <= 0) return GetCommandLineA();
-    std::string line(static_cast<size_t>(n), '\0');
-    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide, -1, line.data(), n, nullptr, nullptr);
-    line.resize(static_cast<size_t>(n) - 1);
-    return line;
-}
-
 }  // namespace
 
 void TRunState::LoadOptions(IOptionControls& controls) {
@@ -52,13 +36,12 @@ void TRunState::LoadOptions(IOptionControls& controls) {
     if (Options.MainDir.empty() || !FolderExists(Options.MainDir))
         Options.MainDir = JoinPath(GetShellFolder(CSIDL_PROGRAM_FILES_), "Parvela");
 
-    std::string fromArgument;
-    if (MainDirArgument(SplitCommandLine(StrictCommandLine()), &fromArgument))
-        Options.MainDir = fromArgument;
+    if (Command.Dir) Options.MainDir = *Command.Dir;
 
     Options.Comps = registry.ValueExists(CompsValue)
                         ? static_cast<uint32_t>(registry.ReadInteger(CompsValue))
                         : 0x7FFFFFFFu;
+    if (Command.Components) Options.Comps = (Options.Comps & ~0x3Fu) | *Command.Components;
     for (int i = 0; i < ComponentCount && i < controls.RowCount(); ++i)
         controls.SetRow(i,
                         (Options.Comps >> i) & 1 ? TCheckState::Checked : TCheckState::Unchecked);
@@ -70,6 +53,7 @@ void TRunState::LoadOptions(IOptionControls& controls) {
 
     Options.Extensions =
         registry.ValueExists(ExtensionsValue) ? registry.ReadString(ExtensionsValue) : "B";
+    if (Command.Extensions) Options.Extensions = *Command.Extensions;
 
     registry.OpenKey(app::InternalKey);
     LastRunVersion = registry.ValueExists(app::LastRunVerValue)

@@ -1,5 +1,7 @@
 #include "integration/Registry_win.h"
 
+#include "instutils/RunLog.h"
+
 void TRegistry::SetRootKey(HKEY root) {
     CloseKey();
     Root = root;
@@ -10,8 +12,12 @@ bool TRegistry::OpenKey(const std::string& path) {
     std::string sub = path;
     if (!sub.empty() && sub[0] == '\\') {
         sub.erase(0, 1);
+        CurrentPath = sub;
     } else if (Current) {
         base = Current.Get();
+        CurrentPath += "\\" + sub;
+    } else {
+        CurrentPath = sub;
     }
     HKEY key = nullptr;
     LONG rc = RegCreateKeyExA(base, sub.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
@@ -55,8 +61,15 @@ int32_t TRegistry::ReadInteger(const std::string& name) const {
     return value;
 }
 
+void TRegistry::LogWrite(const std::string& name, const std::string& value) const {
+    if (!RunLogOpen()) return;
+    const char* root = Root == HKEY_LOCAL_MACHINE ? "HKLM" : Root == HKEY_CURRENT_USER ? "HKCU" : "HK?";
+    RunLogLine(std::string("Registry: ") + root + "\\" + CurrentPath + ": " + name + " = " + value);
+}
+
 void TRegistry::WriteString(const std::string& name, const std::string& value) {
     if (!Current) return;
+    LogWrite(name, value);
     RegSetValueExA(Current.Get(), name.c_str(), 0, REG_SZ,
                    reinterpret_cast<const BYTE*>(value.c_str()),
                    static_cast<DWORD>(value.size() + 1));
@@ -64,6 +77,7 @@ void TRegistry::WriteString(const std::string& name, const std::string& value) {
 
 void TRegistry::WriteInteger(const std::string& name, int32_t value) {
     if (!Current) return;
+    LogWrite(name, std::to_string(value));
     DWORD v = static_cast<DWORD>(value);
     RegSetValueExA(Current.Get(), name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&v),
                    sizeof v);

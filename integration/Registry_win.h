@@ -35,6 +35,10 @@ public:
     void WriteBool(const std::string& name, bool value) { WriteInteger(name, value ? 1 : 0); }
 
 private:
+    // Names the value in the run log.
+    void LogWrite(const std::string& name, const std::string& value) const;
+
     HKEY Root = HKEY_CURRENT_USER;
     TRegKey Current;
+    std::string CurrentPath;  // for the run log
 };

@@ -7,10 +7,13 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "instutils/InstallLog.h"
 #include "instutils/AppInterface.h"
+#include "instutils/ExitCodes.h"
+#include "instutils/Switches.h"
 #include "integration/Options.h"
 #include "payload/AttachFiles.h"
 #include "payload/InstallThread.h"
@@ -28,8 +31,8 @@ public:
     void SetFiles(std::unique_ptr<TAttachedFiles> files);
     TAttachedFiles* Files() const { return Reader.get(); }
 
-    // Fills Options, LastRunVersion and the controls from the registry and
-    // the process's real command line ("-d<folder>" as first argument).
+    // Fills Options, LastRunVersion and the controls from the registry, then
+    // takes the folder, components and document types that Command names.
     void LoadOptions(IOptionControls& controls);
     // Writes the install key and, unless portable, the uninstall entry.
     void SaveOptions(const IOptionControls& controls);
@@ -51,6 +54,12 @@ public:
     // Returns false (and leaves the wizard on its last page) when reading or
     // writing the file failed; `error` then says what went wrong.
     bool WriteUpdateLog(std::string* error = nullptr);
+
+    // The command line, parsed once by the entry.
+    TSetupCommand Command;
+    // Set where a run ends for a reason its end alone does not tell (the
+    // install thread aborted, Install.log could not be written).
+    std::optional<TExitCode> Outcome;
 
     TInstallLog Log;
     TInstallThreadStatus InstallThreadStatus;

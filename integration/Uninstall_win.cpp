@@ -54,4 +54,11 @@ void WriteUninstallEntry(TRegistry& registry, const std::string& mainDir) {
     registry.WriteInteger("EstimatedSize", GetFolderSizeKB(mainDir, GetClusterSize(mainDir)));
     registry.WriteString("Publisher", app::Publisher);
     registry.WriteString("UninstallString", "\"" + exe + "\" " + app::UninstallSwitch);
+    // For deployment tools, which remove without anyone at the screen, and
+    // Programs and Features, which has nothing to modify or repair.
+    registry.WriteString("QuietUninstallString",
+                         "\"" + exe + "\" " + app::UninstallSwitch + " /VERYSILENT");
+    registry.WriteString("InstallLocation", mainDir);
+    registry.WriteInteger("NoModify", 1);
+    registry.WriteInteger("NoRepair", 1);
 }

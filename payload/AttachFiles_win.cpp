@@ -9,6 +9,7 @@
 #include "instutils/InstallLog.h"
 #include "instutils/ReplaceFile_win.h"
 #include "instutils/ResConst.h"
+#include "instutils/RunLog.h"
 #include "instutils/WinHandles.h"
 #include "payload/InstallThread.h"
 
@@ -105,6 +106,7 @@ TAttempt WriteEntry(const uint8_t* data, const TAttachedFile& e, const std::stri
     }
     lastFolder = step == TReplaceStep::Done ? folder : std::string();
     if (step != TReplaceStep::Done) return {step, GetLastError(), {}};
+    RunLogLine("Written: " + target);
     if (log) log->AddLogLine("File Copy: " + target);
     return {step, ERROR_SUCCESS, {}};
 }
@@ -143,6 +145,7 @@ bool TAttachedFiles::ExtractFile(const TAttachedFile* entry, const std::string& 
             question.Kind = TThreadQuestionKind::CannotWrite;
             question.Reason = SystemErrorText(attempt.Error);
         }
+        if (RunLogOpen()) RunLogLine("Failed: " + target + " (" + SystemErrorText(attempt.Error) + ")");
         const TThreadAnswer answer = AskFromThread(question);
         if (answer == TThreadAnswer::Abort) return false;
         if (answer == TThreadAnswer::Ignore) {
@@ -167,8 +170,10 @@ bool TAttachedFiles::AddFile(const std::string& nameOrPrefix, const std::string&
             target += e.Name;
         }
         bool queue = true;
-        if (effective != omAlways && IsExistingFile(target))
+        if (effective != omAlways && IsExistingFile(target)) {
             queue = effective == omIfAbsentOrChanged && GetFileModifiedTime(target) != e.Time;
+            if (!queue) RunLogLine("Kept by its overwrite rule: " + target);
+        }
         if (queue) {
             InstallLists[static_cast<size_t>(component)].push_back(
                 TFileToInstall{&e, target, !Log || Log->LogSuspensionCount() == 0});

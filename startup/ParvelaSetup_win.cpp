@@ -6,17 +6,25 @@
 #include <ole2.h>
 
 #include <memory>
+#include <string>
 #include <thread>
 
 #include "instutils/FolderStack.h"
+#include "instutils/AppInterface.h"
+#include "instutils/ExitCodes.h"
 #include "instutils/InstUtils.h"
+#include "instutils/RunLog.h"
+#include "instutils/Switches.h"
+#include "instutils/WinHandles.h"
 #include "integration/Options.h"
 #include "integration/RunState.h"
 #include "payload/AttachFiles.h"
 #include "payload/InstallThread.h"
 #include "wizard/MainDlg_win.h"
 #include "wizard/MessageDlg_win.h"
+#include "wizard/InstallRun.h"
 #include "wizard/PageFlow.h"
+#include "wizard/SilentRun_win.h"
 
 namespace {
 
@@ -41,7 +49,40 @@ bool RunsOnWindows2000OrLater() {
     return IsWindows2000OrLater(info.dwPlatformId, info.dwMajorVersion);
 }
 
-int RunSetup() {
+// Where a person can read: a console the program was started from (or
+// its redirected output), for /? and refusals.
+void WriteToConsole(const std::string& text) {
+    HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
+    TUniqueHandle console;
+    if ((out == nullptr || out == INVALID_HANDLE_VALUE) && AttachConsole(ATTACH_PARENT_PROCESS)) {
+        console.Reset(CreateFileA("CONOUT$", GENERIC_WRITE, FILE_SHARE_WRITE, nullptr,
+                                  OPEN_EXISTING, 0, nullptr));
+        out = console.Get();
+    }
+    if (out == nullptr || out == INVALID_HANDLE_VALUE) return;
+    DWORD done = 0;
+    WriteFile(out, text.data(), static_cast<DWORD>(text.size()), &done, nullptr);
+}
+
+// A refusal before any run: on the console and in the log always, in a box
+// only when someone is meant to be at the screen.
+void Refuse(const TSetupCommand& command, const std::string& text, uint8_t kind) {
+    RunLogLine(text);
+    std::string line = text;
+    for (char& c : line)
+        if (c == '\r') c = ' ';
+    WriteToConsole(line + "\r\n");
+    if (command.Mode == TRunMode::Wizard) MessageDlg(nullptr, text, kind, mbOK);
+}
+
+TExitCode WizardExitCode(int modalResult, const TRunState& run) {
+    if (run.Outcome) return *run.Outcome;
+    if (modalResult == mrOk) return TExitCode::Success;
+    // A cancel is never a success; after the first file it has changed things.
+    return run.Log.InstallStarted() ? TExitCode::CancelledDuringInstall : TExitCode::Cancelled;
+}
+
+TExitCode RunSetup(const TSetupCommand& command) {
     // The payload is inflated and indexed on a thread of its own while the
     // window is built hidden; the window is shown only once the payload has
     // proved whole. That loads no DLL, so it need not wait for the
@@ -49,7 +90,8 @@ int RunSetup() {
     std::unique_ptr<TAttachedFiles> files;
     std::jthread opening;
     const bool supported = RunsOnWindows2000OrLater();
-    if (supported)
+    const bool wizard = command.Mode == TRunMode::Wizard;
+    if (supported && command.Error.empty() && !command.Help)
         opening = std::jthread([&files] {
             try {
                 files = TAttachedFiles::CreateFromResource();
@@ -59,54 +101,89 @@ int RunSetup() {
         });
     RestrictDllSearchToSystem();
     if (!supported) {
-        MessageBoxA(nullptr, MsgNeedsWindows2000, nullptr, MB_ICONEXCLAMATION | MB_OK);
-        return 0;
+        RunLogLine(MsgNeedsWindows2000);
+        if (wizard) MessageBoxA(nullptr, MsgNeedsWindows2000, nullptr, MB_ICONEXCLAMATION | MB_OK);
+        return TExitCode::CouldNotStart;
     }
     INITCOMMONCONTROLSEX icc{sizeof icc,
                              ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS};
     InitCommonControlsEx(&icc);
     SetMainThread();
     InstallMessageDlg();
+    if (!command.LogFile.empty() && !OpenRunLog(command.LogFile)) {
+        const std::string text = "Setup cannot create its log file:\r" + command.LogFile +
+                                 "\r\rChoose a file in a folder you can write to.";
+        Refuse(command, text, mtError);
+        if (!wizard) return TExitCode::CouldNotStart;
+    }
+    RunLogLine(std::string(SetupTitle) + " " + app::ProductVersion);
+    RunLogLine("Command line: " + StrictCommandLine());
+    if (!command.Error.empty()) {
+        Refuse(command, command.Error + "\r\rRun the setup with /? to see its switches.", mtError);
+        return TExitCode::CouldNotStart;
+    }
+    if (command.Help) {
+        WriteToConsole(SetupHelpText);
+        if (wizard) MessageDlg(nullptr, SetupHelpText, mtInformation, mbOK);
+        return TExitCode::Success;
+    }
     // Two setups would write the same files and the same install log.
     if (!ClaimSetupInstance()) {
-        MessageDlg(nullptr, MsgSetupAlreadyRunning, mtInformation, mbOK);
-        return 1;
+        Refuse(command, MsgSetupAlreadyRunning, mtInformation);
+        return TExitCode::AnotherSetupRunning;
     }
     TOleScope ole;
 
+    TExitCode code = TExitCode::Success;
     {
         // The entry owns the run: it outlives the window, and the install
         // thread's end and the saves below come after the window has gone.
         TRunState run;
-        auto form = std::make_unique<TMainDlgForm>(run);
+        run.Command = command;
+        std::unique_ptr<TMainDlgForm> form;
+        if (wizard) form = std::make_unique<TMainDlgForm>(run);
         opening.join();
         if (!files || CheckSetupPayload(*files) != PayloadError::Ok) {
             form.reset();  // never shown: only the error box appears
-            MessageDlg(nullptr, MsgPayloadDamaged, mtError, mbOK);
-            return 1;
+            Refuse(command, MsgPayloadDamaged, mtError);
+            return TExitCode::CouldNotStart;
         }
         run.SetFiles(std::move(files));
-        if (!form->Handle()) return 1;
-        form->ShowModal();
+        TOptionValues values;
+        if (form) {
+            if (!form->Handle()) return TExitCode::CouldNotStart;
+            code = WizardExitCode(form->ShowModal(), run);
+        } else {
+            // The person who chose a silent switch accepts the licence.
+            InstallSilentAnswers();
+            code = RunSilentInstall(run, values);
+        }
         // A cancelled run's thread may still be writing from the payload and
         // adding its last log line: let it finish before anything is saved.
         run.InstallThreadStatus.WaitForInstallThread();
         if (run.Log.InstallStarted()) {
-            run.SaveOptions(*form);
-            // A failed save is not reported.
-            if (!run.IsPortable()) run.Log.SaveInstallLog(run.Log.LogFilePath());
+            run.SaveOptions(form ? static_cast<const IOptionControls&>(*form) : values);
+            // Without it the installation cannot be removed: not a success.
+            if (!SaveRunInstallLog(run)) {
+                RunLogLine("Install.log could not be written: " + run.Log.LogFilePath());
+                if (code == TExitCode::Success) code = TExitCode::Failed;
+            }
         }
     }
     ReleaseFolderStack();
-    return 0;
+    return code;
 }
 
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    TExitCode code = TExitCode::CouldNotStart;
     try {
-        return RunSetup();
+        code = RunSetup(ParseSetupCommand(StrictCommandLine()));
     } catch (...) {
-        return 1;
+        RunLogLine("Setup stopped on an unexpected error.");
     }
+    RunLogLine("Exit code: " + std::to_string(ExitCodeOf(code)));
+    CloseRunLog();
+    return ExitCodeOf(code);
 }

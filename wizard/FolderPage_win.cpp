@@ -161,3 +161,9 @@ void DriveTimerTick(TDriveBox& box) {
     case TDriveTimerAction::LeaveUnselected: break;
     }
 }
+
+TFolderCheck CheckUnattendedFolder(const std::string& typed, const TAttachedFiles* files,
+                                   std::string& folder) {
+    // The same rules as the page; with nobody to ask, ForeignFiles refuses too.
+    return CheckMainFolder(typed, 0, files, folder);
+}

@@ -48,3 +48,10 @@ void DestDirLstBxChange(HWND destDirEdt, const TDirectoryListBox& list, const TD
 // One tick of the drive timer (id 2, every 1000 ms): follows drives that
 // appeared or went away. Cheap while nothing changed.
 void DriveTimerTick(TDriveBox& box);
+
+// The folder page's checks and clean-up for a run without the wizard:
+// CheckMainFolder with the Program Files drive for a text without a drive.
+// `folder` receives the normalised folder. Any problem, ForeignFiles too,
+// refuses the folder.
+TFolderCheck CheckUnattendedFolder(const std::string& typed, const TAttachedFiles* files,
+                                   std::string& folder);

@@ -44,6 +44,12 @@ std::string SkippedFilesMessage(const std::vector<std::string>& skipped) {
            "then run the setup again.";
 }
 
+std::string InstallLogNotSavedMessage(const std::string& path) {
+    return "Setup could not write the list of installed files:\r" + path +
+           "\r\rWithout it, Parvela Word Processor cannot be removed by its uninstaller. "
+           "Make sure nothing else occupies that name, then run the setup again.";
+}
+
 std::string ExtensionsFromBoxes(bool rtf, bool cod, bool doc, bool docx) {
     const bool boxes[4] = {rtf, cod, doc, docx};
     std::string letters;

@@ -24,6 +24,10 @@ void StartInstallRun(TRunState& run, uint8_t selectedComponents);
 // to do. Empty when nothing was skipped.
 std::string SkippedFilesMessage(const std::vector<std::string>& skipped);
 
+// The warning shown before the completion page when Install.log, the list
+// the uninstaller removes by, could not be written to `path`.
+std::string InstallLogNotSavedMessage(const std::string& path);
+
 // How the install thread's question is put to the user: its text, kind and
 // buttons, and the answer a result gives the thread (a box closed without
 // Abort or Ignore asks again, as Retry does).
@@ -54,10 +58,17 @@ TShortcutFolders ChooseShortcutFolders(const std::string& allUsers, const std::s
 
 // The completion page's entry: writes "parv_common.dat" into the shared data
 // folder; for a normal installation also stores the ticked boxes in
-// the run's Options.Extensions, starts the association command and makes
-// the shortcuts (programs menu always, desktop when `desktop`). COM must be
-// initialised on the calling thread.
-void FinishPageEntry(TRunState& run, const bool assoc[4], bool installToAll, bool desktop);
+// the run's Options.Extensions, starts the association command (and waits
+// for it when `waitForAssoc`, so that a run nobody watches ends with the
+// types associated) and makes the shortcuts (programs menu always, desktop
+// when `desktop`). COM must be initialised on the calling thread.
+void FinishPageEntry(TRunState& run, const bool assoc[4], bool installToAll, bool desktop,
+                     bool waitForAssoc = false);
+
+// Writes the run's install log to Install.log now, so that a failure can
+// still be told before the run ends. True when written, and for a portable
+// installation, which keeps none.
+bool SaveRunInstallLog(TRunState& run);
 
 // Finish: writes "Update.log" for a normal installation and, when `launch`,
 // starts the application. Returns false without launching when "Update.log"

@@ -3,6 +3,7 @@
 #include "instutils/AppInterface.h"
 #include "instutils/DayCount.h"
 #include "instutils/InstUtils.h"
+#include "instutils/WinHandles.h"
 #include "integration/RunState.h"
 #include "wizard/InstallRun.h"
 
@@ -23,7 +24,29 @@ constexpr TShortcutPass ShortcutPasses[] = {
     {CSIDL_COMMON_DESKTOPDIRECTORY_, CSIDL_DESKTOPDIRECTORY_, false},
 };
 
+// WinExec's start, or CreateProcess's when the caller waits: a run nobody
+// watches must not end before what it started has done its work.
+void StartCommand(const std::string& command, bool wait) {
+    if (!wait) {
+        WinExec(command.c_str(), SW_SHOW);
+        return;
+    }
+    std::string line = command;
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                        &pi))
+        return;
+    TUniqueHandle process(pi.hProcess), thread(pi.hThread);
+    WaitForSingleObject(process.Get(), 30000);
+}
+
 }  // namespace
+
+bool SaveRunInstallLog(TRunState& run) {
+    return run.IsPortable() || run.Log.SaveInstallLog(run.Log.LogFilePath());
+}
 
 void StartInstallRun(TRunState& run, uint8_t selectedComponents) {
     TInstallLog& log = run.Log;
@@ -39,14 +62,15 @@ void StartInstallRun(TRunState& run, uint8_t selectedComponents) {
     run.PrepareFileSet(selectedComponents);
 }
 
-void FinishPageEntry(TRunState& run, const bool assoc[4], bool installToAll, bool desktop) {
+void FinishPageEntry(TRunState& run, const bool assoc[4], bool installToAll, bool desktop,
+                     bool waitForAssoc) {
     WriteWholeFile(run.GetDataDir(ddShared) + app::CommonDataFile,
                    CommonDataBytes(LocalNowDayCount()));
     if (run.IsPortable()) return;
 
     TOptions& options = run.Options;
     options.Extensions = ExtensionsFromBoxes(assoc[0], assoc[1], assoc[2], assoc[3]);
-    WinExec(BuildAssocCommand(options.MainDir, options.Extensions).c_str(), SW_SHOW);
+    StartCommand(BuildAssocCommand(options.MainDir, options.Extensions), waitForAssoc);
 
     const std::string target = run.GetMainDirFile(app::ExeName);
     for (const TShortcutPass& pass : ShortcutPasses) {

@@ -710,6 +710,7 @@ void TMainDlgForm::LoadLicenseText() {
         SetWindowTextA(LicenseMemo(), LicenseMemoText(licence).c_str());
         DeleteFileA(temp.c_str());
     } else {
+        Run.Outcome = TExitCode::CouldNotStart;
         EndWizard(mrCancel);
     }
 }
@@ -738,6 +739,7 @@ void TMainDlgForm::StartInstallation() {
             "Setup could not start copying the files.\rPlease close other programs and run Setup "
             "again.",
             mtError, mbOK);
+        Run.Outcome = TExitCode::Failed;
         EndWizard(mrCancel);
     }
 }
@@ -814,9 +816,16 @@ void TMainDlgForm::StatusTimerTick() {
         const TAttachedFiles* files = Run.Files();
         if (files && !files->Skipped.empty())
             AskUser(SkippedFilesMessage(files->Skipped), mtWarning, mbOK);
+        if (!SaveRunInstallLog(Run)) {
+            Run.Outcome = TExitCode::Failed;
+            AskUser(InstallLogNotSavedMessage(Run.Log.LogFilePath()), mtWarning, mbOK);
+        }
         ShowPage(TPage::Installing, TPage::Assoc);
     };
-    actions.Failed = [this] { EndWizard(mrCancel); };
+    actions.Failed = [this] {
+        Run.Outcome = TExitCode::Failed;
+        EndWizard(mrCancel);
+    };
     Run.InstallThreadStatus.InstallStatusTick(actions);
 }
 

@@ -5,6 +5,7 @@
 #include <optional>
 #include <vector>
 
+#include "instutils/RunLog.h"
 #include "payload/InstallThread.h"
 #include "wizard/DlgRules.h"
 #include "wizard/InstallRun.h"
@@ -285,8 +286,17 @@ int32_t AskUser(const std::string& text, uint8_t kind, uint16_t buttons) {
         std::lock_guard<std::mutex> lock(HandlerLock);
         handler = Handler;
     }
-    if (!handler) return (buttons & mbAbort) ? mrAbort : (buttons & mbCancel) ? mrCancel : mrNone;
-    return handler(text, kind, buttons);
+    const int32_t answer =
+        handler ? handler(text, kind, buttons)
+                : (buttons & mbAbort) ? mrAbort : (buttons & mbCancel) ? mrCancel : mrNone;
+    if (RunLogOpen()) {
+        static const char* const names[] = {"none", "OK",  "Cancel", "Abort", "Retry",
+                                            "Ignore", "Yes", "No",     "All"};
+        RunLogLine("Question: " + text);
+        RunLogLine(std::string("Answer: ") +
+                   (answer >= 0 && answer <= mrAll ? names[answer] : "none"));
+    }
+    return answer;
 }
 
 void InstallMessageDlg() {

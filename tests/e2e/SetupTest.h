@@ -13,6 +13,7 @@
 #include "tests/e2e/Driver.h"
 #include "tests/e2e/Machine.h"
 #include "tests/e2e/WineWindows.h"
+#include "instutils/ExitCodes.h"
 #include "instutils/ResConst.h"
 #include "wizard/Layout.h"
 #include "wizard/MessageDlg_win.h"
@@ -47,6 +48,9 @@ inline std::string Plain(std::string text) {
     for (size_t at; (at = text.find("\r\n")) != std::string::npos;) text.erase(at + 1, 1);
     return text;
 }
+
+// What Process::WaitExit gives for a run that ended with `code`.
+inline std::optional<DWORD> ExitWith(TExitCode code) { return DWORD(ExitCodeOf(code)); }
 
 constexpr Ms StartTimeout{30000};
 constexpr Ms PageTimeout{15000};
@@ -118,19 +122,19 @@ protected:
         }
         return *b;
     }
-    // Cancel, M3, Abort; the program ends with code 0.
+    // Cancel, M3, Abort before the run; the program ends with code 2.
     void Quit(const Wizard& w) {
         ASSERT_TRUE(w.Cancel() || RequestClose(w.Window()));
         const MessageBoxInfo b = Box(w);
         EXPECT_EQ(b.title, "Confirm");
         ASSERT_TRUE(Answer(b, "&Abort"));
-        EXPECT_EQ(setup.WaitExit(ExitTimeout), std::optional<DWORD>(0));
+        EXPECT_EQ(setup.WaitExit(ExitTimeout), ExitWith(TExitCode::Cancelled));
     }
     // Finish on the last page; the program ends with code 0.
     void Finish(const Wizard& w) {
         ASSERT_EQ(w.PageTitle(), PageTitle[7]);
         ASSERT_TRUE(w.Next());
-        EXPECT_EQ(setup.WaitExit(ExitTimeout), std::optional<DWORD>(0));
+        EXPECT_EQ(setup.WaitExit(ExitTimeout), ExitWith(TExitCode::Success));
     }
     // Ticks or unticks a check box of the wizard.
     void SetBox(const Wizard& w, int id, bool ticked) {

@@ -195,7 +195,7 @@ TEST_F(SetupTest, ASecondSetupSaysSoAndEnds) {
     for (HWND top : TopLevelWindows(second.Id(), true))
         EXPECT_NE(GetText(top), WizardCaption) << "the second setup made its wizard window";
     ASSERT_TRUE(Answer(*b, "OK"));
-    EXPECT_EQ(second.WaitExit(ExitTimeout), std::optional<DWORD>(1));
+    EXPECT_EQ(second.WaitExit(ExitTimeout), ExitWith(TExitCode::AnotherSetupRunning));
     EXPECT_TRUE(first.Alive());
     Quit(first);
 

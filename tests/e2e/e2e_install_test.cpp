@@ -300,7 +300,7 @@ TEST_F(InstallTest, CancelDuringTheRunAnsweredNoThenAbort) {
     box = Box(w);
     EXPECT_EQ(box.text, QuitQuestion);
     ASSERT_TRUE(Answer(box, "&Abort"));
-    EXPECT_EQ(setup.WaitExit(ExitTimeout), std::optional<DWORD>(0));
+    EXPECT_EQ(setup.WaitExit(ExitTimeout), ExitWith(TExitCode::CancelledDuringInstall));
     EXPECT_EQ(TempLeftovers(), std::vector<std::string>{});
 
     // The run counts as started: settings, uninstall entry and log are
@@ -372,7 +372,7 @@ TEST_F(InstallTest, LastPageIgnoresEscapeButItsCloseBoxSkipsTheFinishActions) {
     const MessageBoxInfo box = Box(w);
     EXPECT_EQ(box.text, QuitQuestion);
     ASSERT_TRUE(Answer(box, "&Abort"));
-    EXPECT_EQ(setup.WaitExit(ExitTimeout), std::optional<DWORD>(0));
+    EXPECT_EQ(setup.WaitExit(ExitTimeout), ExitWith(TExitCode::CancelledDuringInstall));
 
     // Entering the last page made the common data file, the association and
     // the shortcuts; only Finish would write the update record and launch.
@@ -486,7 +486,7 @@ TEST_F(HeldFileTest, AbortEndsTheRunWithoutAnotherQuestion) {
     const Wizard w = Start();
     const MessageBoxInfo box = RunIntoFileError(w);
     ASSERT_TRUE(Answer(box, "&Abort"));
-    EXPECT_EQ(setup.WaitExit(ExitTimeout), std::optional<DWORD>(0))
+    EXPECT_EQ(setup.WaitExit(ExitTimeout), ExitWith(TExitCode::Failed))
         << "the window did not close by itself";
     held = Handle();
     const InstallPlaces p = DefaultPlaces();

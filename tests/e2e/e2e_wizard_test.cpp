@@ -128,7 +128,7 @@ TEST_F(SetupTest, CancelOnTheWelcomePageAsksAndWritesNothing) {
     box = Box(w);
     EXPECT_EQ(box.text, QuitQuestion);
     ASSERT_TRUE(Answer(box, "&Abort"));
-    EXPECT_EQ(setup.WaitExit(ExitTimeout), std::optional<DWORD>(0));
+    EXPECT_EQ(setup.WaitExit(ExitTimeout), ExitWith(TExitCode::Cancelled));
     ExpectNothingWritten();
 }
 
@@ -170,7 +170,7 @@ void ExpectRefusedBeforeTheWizard(const std::string& copy) {
         for (HWND top : TopLevelWindows(p.Id(), true))
             EXPECT_EQ(FindByText(top, "&Next >", "Button"), nullptr) << "the wizard was shown";
         ASSERT_TRUE(Answer(*box, "OK"));
-        EXPECT_EQ(p.WaitExit(ExitTimeout), std::optional<DWORD>(1));
+        EXPECT_EQ(p.WaitExit(ExitTimeout), ExitWith(TExitCode::CouldNotStart));
     }
     EXPECT_TRUE(DeleteTree(copy));
     ExpectNothingWritten();
@@ -220,7 +220,7 @@ TEST_F(SetupTest, RefusedLicenceAsksAndYesEndsWithoutTheQuitQuestion) {
     EXPECT_EQ(box.text, refusal);
     ASSERT_TRUE(Answer(box, "&Yes"));
     // No second question: the window closes at once.
-    EXPECT_EQ(setup.WaitExit(ExitTimeout), std::optional<DWORD>(0));
+    EXPECT_EQ(setup.WaitExit(ExitTimeout), ExitWith(TExitCode::Cancelled));
     ExpectNothingWritten();
 }
 
@@ -233,7 +233,7 @@ TEST_F(SetupTest, EscapeAsksToQuitLikeCancel) {
     const MessageBoxInfo box = Box(w);
     EXPECT_EQ(box.text, QuitQuestion);
     ASSERT_TRUE(Answer(box, "&Abort"));
-    EXPECT_EQ(setup.WaitExit(ExitTimeout), std::optional<DWORD>(0));
+    EXPECT_EQ(setup.WaitExit(ExitTimeout), ExitWith(TExitCode::Cancelled));
 }
 
 TEST_F(SetupTest, DefaultWalkOfMakeRunReachesTheEndWithAShotOfEveryPage) {

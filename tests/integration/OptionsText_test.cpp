@@ -4,30 +4,6 @@
 
 namespace {
 
-using Args = std::vector<std::string>;
-
-TEST(CommandLine, MainFolderArgument) {
-    struct Case {
-        Args Argv;
-        bool Found;
-        const char* Folder;
-    };
-    const Case cases[] = {
-        {{"s", "-dE:\\Apps\\Parvela"}, true, "E:\\Apps\\Parvela"},
-        {{"s", "-DE:\\Apps\\Parvela"}, false, ""},
-        {{"s", "-d"}, true, ""},
-        {{"s", "-d  spaced "}, true, "  spaced "},
-        {{"s", "/dE:\\x"}, false, ""},
-        {{"s", "x", "-dE:\\x"}, false, ""},  // only the first argument counts
-        {{"s"}, false, ""},
-        {{}, false, ""},
-    };
-    for (const Case& c : cases) {
-        std::string folder = "unchanged";
-        EXPECT_EQ(MainDirArgument(c.Argv, &folder), c.Found) << c.Argv.size();
-        EXPECT_EQ(folder, c.Found ? c.Folder : "unchanged");
-    }
-}
 
 class TRows : public IOptionControls {
 public:

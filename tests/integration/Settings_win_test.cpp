@@ -262,6 +262,7 @@ TEST(SettingsChild, DISABLED_ReportMainDir) {
     ASSERT_GT(GetEnvironmentVariableA(ChildOutVar, out, MAX_PATH), 0u);
     TRunState Run;
     TPlainControls c;
+    Run.Command = ParseSetupCommand(StrictCommandLine());
     Run.LoadOptions(c);
     TUniqueHandle h(CreateFileA(out, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
     DWORD done = 0;
@@ -307,7 +308,7 @@ TEST_F(Settings, MainFolderArgumentOfTheRealCommandLine) {
     };
     const Case cases[] = {
         {L"-dE:\\Apps\\Parvela", "E:\\Apps\\Parvela"},              // wins over an existing MAINDIR
-        {L"-DE:\\Apps\\Parvela", folder.Path},                      // upper-case switch is ignored
+        {L"-DE:\\Apps\\Parvela", folder.Path},                      // not the folder switch
         {L"\"-dC:\\My Apps\\Parvela \"", "C:\\My Apps\\Parvela "},  // verbatim, blanks kept
         {L"--gtest_color=no", folder.Path},
         // Not in code page 1252: "?", not a look-alike that names another folder.

@@ -84,6 +84,8 @@ TEST(UninstallEntry, SixValuesUnderLocalMachine) {
         {"DisplayVersion", "4.0.3.2"},
         {"Publisher", "The Parvela Word Processor Team"},
         {"UninstallString", "\"" + exe + "\" -ui"},
+        {"QuietUninstallString", "\"" + exe + "\" -ui /VERYSILENT"},
+        {"InstallLocation", f.Path},
         {"Comments", "kept"},
     };
     for (const Expect& e : strings) {
@@ -91,6 +93,8 @@ TEST(UninstallEntry, SixValuesUnderLocalMachine) {
         EXPECT_EQ(v.Type, DWORD(REG_SZ)) << e.Name;
         EXPECT_EQ(v.Data, Sz(e.Data)) << e.Name;
     }
+    for (const char* name : {"NoModify", "NoRepair"})
+        EXPECT_EQ(Dword(ReadValue(HKEY_LOCAL_MACHINE, UninstallKey, name)), 1u) << name;
     TValue size = ReadValue(HKEY_LOCAL_MACHINE, UninstallKey, "EstimatedSize");
     EXPECT_EQ(size.Type, DWORD(REG_DWORD));
     // One cluster for the 1-byte file, two for the other: rounded per file.

@@ -100,17 +100,6 @@ inline void SetDword(HKEY root, const std::string& key, const std::string& name,
 }
 
 // The controls LoadOptions fills and SaveOptions reads.
-class TPlainControls : public IOptionControls {
-public:
-    bool Boxes[3] = {false, false, false};
-    TCheckState Rows[6] = {};
-    int CurrentRow = -1;
-    bool GetBox(TOptionBox b) const override { return Boxes[static_cast<int>(b)]; }
-    void SetBox(TOptionBox b, bool c) override { Boxes[static_cast<int>(b)] = c; }
-    int RowCount() const override { return 6; }
-    TCheckState GetRow(int r) const override { return Rows[r]; }
-    void SetRow(int r, TCheckState s) override { Rows[r] = s; }
-    void SetCurrentRow(int r) override { CurrentRow = r; }
-};
+using TPlainControls = TOptionValues;
 
 }  // namespace testsupport

@@ -1,0 +1,232 @@
+#include "wizard/SilentRun_win.h"
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "instutils/AppInterface.h"
+#include "instutils/InstUtils.h"
+#include "instutils/ResConst.h"
+#include "instutils/RunLog.h"
+#include "instutils/WinHandles.h"
+#include "integration/Options.h"
+#include "integration/RunState.h"
+#include "wizard/FolderPage.h"
+#include "wizard/FolderPage_win.h"
+#include "wizard/GdiHandle_win.h"
+#include "wizard/InstallRun.h"
+#include "wizard/MessageDlg_win.h"
+#include "wizard/PageFlow.h"
+
+namespace {
+
+constexpr const char* ProgressClassName = "ParvelaSetupProgress";
+constexpr int AppCloseTimeoutMs = 15000;
+
+// The one window of /SILENT: the "Installing" title, the component being
+// written and the progress bar. It cannot be closed: nobody is meant to
+// answer the run, so there is nothing to ask before stopping it.
+class TProgressWindow {
+public:
+    TProgressWindow() {
+        HINSTANCE instance = GetModuleHandleA(nullptr);
+        WNDCLASSA wc{};
+        wc.lpfnWndProc = DefWindowProcA;
+        wc.hInstance = instance;
+        wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
+        wc.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
+        wc.lpszClassName = ProgressClassName;
+        wc.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(1));
+        RegisterClassA(&wc);  // a second run in one process finds it registered
+        const int dpi = ScreenDpi();
+        auto scale = [dpi](int v) { return MulDiv(v, dpi, 96); };
+        RECT r{0, 0, scale(380), scale(100)};
+        const DWORD style = WS_OVERLAPPED | WS_CAPTION;
+        AdjustWindowRect(&r, style, FALSE);
+        const int w = r.right - r.left, h = r.bottom - r.top;
+        Window.Reset(CreateWindowExA(0, ProgressClassName, SetupTitle, style,
+                                     (GetSystemMetrics(SM_CXSCREEN) - w) / 2,
+                                     (GetSystemMetrics(SM_CYSCREEN) - h) / 2, w, h, nullptr,
+                                     nullptr, instance, nullptr));
+        if (!Window.Get()) return;
+        HFONT font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+        auto child = [&](const char* cls, const char* text, DWORD st, int y, int height) {
+            HWND c = CreateWindowExA(0, cls, text, WS_CHILD | WS_VISIBLE | st, scale(16), scale(y),
+                                     scale(348), scale(height), Window.Get(), nullptr, instance,
+                                     nullptr);
+            SendMessageA(c, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+            return c;
+        };
+        child("STATIC", PageTitles[PageIndex(TPage::Installing)], SS_LEFT, 12, 16);
+        Component = child("STATIC", "", SS_LEFT | SS_NOPREFIX, 32, 16);
+        Bar = child(PROGRESS_CLASSA, "", 0, 58, 18);
+        ShowWindow(Window.Get(), SW_SHOWNORMAL);
+        UpdateWindow(Window.Get());
+    }
+    void SetRange(int32_t total) { SendMessageA(Bar, PBM_SETRANGE32, 0, total); }
+    void Show(int32_t position, uint8_t component) {
+        SendMessageA(Bar, PBM_SETPOS, static_cast<WPARAM>(position), 0);
+        if (component < ComponentCount) SetWindowTextA(Component, ComponentNames[component]);
+    }
+
+private:
+    TWindowHandle Window;
+    HWND Component = nullptr;
+    HWND Bar = nullptr;
+};
+
+BOOL CALLBACK CloseMarkedWindow(HWND window, LPARAM) {
+    if (GetPropA(window, app::RunningProperty) != nullptr) PostMessageA(window, WM_CLOSE, 0, 0);
+    return TRUE;
+}
+
+// Runs the install thread to its end; the messages of this thread are
+// handled meanwhile (the progress window, the system's own). Returns the
+// thread's result: Success, or Failed after an abort.
+TExitCode RunInstallThread(TRunState& run, TProgressWindow* window) {
+    TInstallThreadStatus& status = run.InstallThreadStatus;
+    TAttachedFiles* files = run.Files();
+    if (window) window->SetRange(files->GetTotalSize());
+    // The thread's questions and its end wake this loop at once.
+    const DWORD self = GetCurrentThreadId();
+    status.SetInstallStateNotifier([self] { PostThreadMessageA(self, WM_NULL, 0, 0); });
+    status.SetState(isRunning);
+    if (!status.StartInstallThread(*files)) {
+        status.SetState(isIdle);
+        RunLogLine("The install thread could not be started.");
+        return TExitCode::Failed;
+    }
+    std::optional<TExitCode> result;
+    TStatusTickActions actions;
+    if (window)
+        actions.Progress = [window](int32_t position, uint8_t component) {
+            window->Show(position, component);
+        };
+    actions.Finished = [&result] { result = TExitCode::Success; };
+    actions.Failed = [&result] { result = TExitCode::Failed; };
+    while (!result) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_ALLINPUT);
+        MSG m;
+        while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&m);
+            DispatchMessageA(&m);
+        }
+        status.InstallStatusTick(actions);
+    }
+    status.SetInstallStateNotifier(nullptr);
+    return *result;
+}
+
+const char* ModeName(TRunMode mode) {
+    return mode == TRunMode::Silent ? "silent (progress window)" : "very silent (no window)";
+}
+
+}  // namespace
+
+void InstallSilentAnswers(int retries, int pauseMs) {
+    struct TRetries {
+        std::string Text;
+        int Count = 0;
+    };
+    auto last = std::make_shared<TRetries>();
+    SetMessageDlgHandler([retries, pauseMs, last](const std::string& text, uint8_t,
+                                                  uint16_t buttons) -> int32_t {
+        if (buttons & mbRetry) {
+            // The same question again is the same file still refused.
+            if (last->Text != text) *last = {text, 0};
+            if (last->Count++ < retries) {
+                Sleep(static_cast<DWORD>(pauseMs));
+                return mrRetry;
+            }
+        }
+        if (buttons & mbAbort) return mrAbort;
+        if (buttons & mbCancel) return mrCancel;
+        if (buttons & mbNo) return mrNo;
+        return mrOk;
+    });
+}
+
+bool CloseRunningApp(int timeoutMs) {
+    EnumWindows(CloseMarkedWindow, 0);
+    const DWORD start = GetTickCount();
+    while (IsAppRunning()) {
+        if (GetTickCount() - start >= static_cast<DWORD>(timeoutMs)) return false;
+        Sleep(100);
+    }
+    return true;
+}
+
+TExitCode RunSilentInstall(TRunState& run, TOptionValues& values) {
+    const TSetupCommand& command = run.Command;
+    RunLogLine(std::string("Mode: ") + ModeName(command.Mode));
+    run.LoadOptions(values);
+    RunLogLine(run.LastRunVersion == app::LastRunVerUnknown
+                   ? std::string("Earlier version: none known")
+                   : "Earlier version: " + std::to_string(run.LastRunVersion));
+
+    std::string folder;
+    const TFolderCheck check = CheckUnattendedFolder(run.Options.MainDir, run.Files(), folder);
+    if (check.Problem != TFolderProblem::None) {
+        RunLogLine("Folder refused: " + run.Options.MainDir + ": " + FolderProblemMessage(check));
+        return TExitCode::FolderRefused;
+    }
+    run.Options.MainDir = folder;
+    RunLogLine("Folder: " + folder);
+
+    if (IsAppRunning()) {
+        if (!command.CloseApplications) {
+            RunLogLine("Parvela Word Processor is running; nothing was installed "
+                       "(/CLOSEAPPLICATIONS closes it first).");
+            return TExitCode::AppRunning;
+        }
+        RunLogLine("Parvela Word Processor is running: asking it to close.");
+        if (!CloseRunningApp(AppCloseTimeoutMs)) {
+            RunLogLine("Parvela Word Processor did not close; nothing was installed.");
+            return TExitCode::AppRunning;
+        }
+        RunLogLine("Parvela Word Processor closed.");
+    }
+
+    std::vector<TCheckState> rows(std::begin(values.Rows), std::end(values.Rows));
+    std::vector<int> identity;
+    for (int c = 0; c < ComponentCount; ++c) identity.push_back(c);
+    const uint8_t selected = SelectedComponents(rows, identity);
+    std::string names;
+    for (int c = 0; c < ComponentCount; ++c)
+        if (selected >> c & 1) names += (names.empty() ? "" : ", ") + std::string(ComponentNames[c]);
+    RunLogLine("Components: " + names);
+    const bool portable = run.IsPortable();
+    RunLogLine(portable ? "Portable installation (removable media)" : "Normal installation");
+
+    std::optional<TProgressWindow> window;
+    if (command.Mode == TRunMode::Silent) window.emplace();
+    StartInstallRun(run, selected);
+    const TExitCode result = RunInstallThread(run, window ? &*window : nullptr);
+    if (result != TExitCode::Success) return result;
+    if (!SaveRunInstallLog(run)) {
+        RunLogLine("Install.log could not be written: " + run.Log.LogFilePath());
+        run.Outcome = TExitCode::Failed;
+    }
+
+    const auto ticks = AssocTicks(run.Options.Extensions);
+    const bool assoc[4] = {ticks[0], ticks[1], ticks[2], ticks[3]};
+    if (!portable) {
+        std::string types;
+        for (int i = 0; i < 4; ++i)
+            if (ticks[static_cast<size_t>(i)])
+                types += (types.empty() ? "" : ", ") + std::string(AssociateSwitchNames[i]);
+        RunLogLine("Document types: " + (types.empty() ? std::string("none") : types));
+    }
+    FinishPageEntry(run, assoc, values.GetBox(TOptionBox::InstallToAll),
+                    values.GetBox(TOptionBox::Desktop), /*waitForAssoc=*/true);
+    std::string error;
+    if (!FinishActions(run, /*launch=*/false, &error)) {
+        RunLogLine(error);
+        return TExitCode::Failed;
+    }
+    return run.Outcome.value_or(TExitCode::Success);
+}
