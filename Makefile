@@ -54,14 +54,15 @@ run: all
 bench: host win64
 	@scripts/run-bench $(ROOT)
 
-# make setup RELEASE=DIR [OUT=DIR] [SIGN_CERT=FILE SIGN_KEY=FILE [SIGN_TS=URL]]:
+# make setup RELEASE=DIR [OUT=DIR] [SIGN_CERT=FILE SIGN_KEY=FILE [SIGN_TS=URL]] [MANIFEST_URL=URL]:
 # both setup programs around a payload packed from DIR (the demo's without
-# RELEASE), into OUT/win64 and OUT/win32, signed when a certificate is given.
+# RELEASE), into OUT/win64 and OUT/win32, signed when a certificate is given,
+# and their package manifest into OUT/winget.
 # Only the program and the payload builder are built, not the tests.
 OUT ?= $(ROOT)/setup
 setup: host-config win64-config win32-config
 	@RELEASE="$(RELEASE)" SIGN_CERT="$(SIGN_CERT)" SIGN_KEY="$(SIGN_KEY)" SIGN_TS="$(SIGN_TS)" \
-	    JOBS=$(JOBS) scripts/make-setup $(ROOT) "$(OUT)"
+	    MANIFEST_URL="$(MANIFEST_URL)" JOBS=$(JOBS) scripts/make-setup $(ROOT) "$(OUT)"
 
 clean:
 	@[ -d $(WIN64) ] && scripts/wine-down $(WIN64) || true

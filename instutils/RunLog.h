@@ -7,8 +7,10 @@
 
 #include <string>
 
-// Creates (or empties) the log file; false when it cannot be written.
-bool OpenRunLog(const std::string& path);
+// Creates (or empties) the log file, or with `append` adds to it (the
+// uninstaller's removal copy continues its original's log); false when it
+// cannot be written.
+bool OpenRunLog(const std::string& path, bool append = false);
 void CloseRunLog();
 bool RunLogOpen();
 void RunLogLine(const std::string& text);

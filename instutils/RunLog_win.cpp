@@ -13,11 +13,13 @@ TUniqueHandle LogFile;
 
 }  // namespace
 
-bool OpenRunLog(const std::string& path) {
+bool OpenRunLog(const std::string& path, bool append) {
     std::lock_guard<std::mutex> lock(LogLock);
-    // Others may read it while the run goes on.
-    LogFile.Reset(CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr));
+    // Others may read it while the run goes on, and a second process of the
+    // run may add to it.
+    LogFile.Reset(CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, append ? OPEN_ALWAYS : CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                              nullptr));
     return static_cast<bool>(LogFile);
 }
 
@@ -44,5 +46,6 @@ void RunLogLine(const std::string& text) {
     line += "\r\n";
     // Unbuffered: a killed run leaves every line written so far.
     DWORD done = 0;
+    SetFilePointer(LogFile.Get(), 0, nullptr, FILE_END);
     WriteFile(LogFile.Get(), line.data(), static_cast<DWORD>(line.size()), &done, nullptr);
 }

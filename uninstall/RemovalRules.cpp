@@ -170,6 +170,8 @@ const char* const ConfirmText =
 const char* const FileInUseText =
     "Cannot remove \"%s\".\rAnother program might be using this file.\r\r"
     "Close that program, then click Retry. Click Ignore to leave the file in place.";
+const char* const AppRunningText =
+    "Parvela Word Processor is running.\rClose it, then remove Parvela Word Processor again.";
 const char* const PortableText =
     "This is a portable copy of Parvela Word Processor in \"%s\"; it was not installed on this "
     "computer, so "

@@ -87,6 +87,7 @@ struct TRemovalOutcome {
 extern const char* const ConfirmText;
 // "%s" is the file; Retry tries again, Ignore leaves the file.
 extern const char* const FileInUseText;
+extern const char* const AppRunningText;
 // "%s" is the main folder.
 extern const char* const PortableText;
 // "%s" is the log path; damaged adds the line number.

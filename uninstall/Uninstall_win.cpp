@@ -1,11 +1,16 @@
 #include "uninstall/Uninstall_win.h"
 
 #include "instutils/AppInterface.h"
+#include "instutils/ExitCodes.h"
 #include "instutils/InstUtils.h"
 #include "instutils/MessageKinds.h"
+#include "instutils/RunLog.h"
 #include "instutils/WinHandles.h"
 
 #include <shlobj.h>
+
+#include <memory>
+#include <utility>
 
 namespace uninst {
 
@@ -104,6 +109,15 @@ enum class TDeleteResult { Removed, Gone, Failed };
 // Retry until it goes or the user leaves it; a read-only mark is no reason
 // to keep a file the setup wrote.
 TDeleteResult DeleteWithRetry(const TUninstallContext& ctx, const std::string& path) {
+    // The running original cannot be deleted, but it can be moved off the
+    // volume's folder tree into the copy's own folder, which goes later.
+    if (!ctx.AsideFolder.empty() && TextEqualsIgnoreCase(path, ctx.ExePath)) {
+        const std::string aside = JoinPath(ctx.AsideFolder, "original.exe");
+        if (MoveFileExA(path.c_str(), aside.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+            MoveFileExA(aside.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+            return TDeleteResult::Removed;
+        }
+    }
     while (true) {
         SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
         if (DeleteFileA(path.c_str())) return TDeleteResult::Removed;
@@ -149,6 +163,30 @@ std::string OwnPath() {
     return n == 0 || n >= sizeof(buf) ? std::string() : std::string(buf, n);
 }
 
+BOOL CALLBACK FindMarkedWindow(HWND window, LPARAM found) {
+    if (GetPropA(window, app::RunningProperty) == nullptr) return TRUE;
+    *reinterpret_cast<bool*>(found) = true;
+    return FALSE;
+}
+
+bool AppRunning() {
+    bool found = false;
+    EnumWindows(FindMarkedWindow, reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+// The copy's result for the original, which waits for it on the copy's
+// standard output; a copy started by hand has none.
+void ReportToOriginal(int code) {
+    HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
+    if (out == nullptr || out == INVALID_HANDLE_VALUE) return;
+    const char byte = static_cast<char>(code);
+    DWORD done = 0;
+    WriteFile(out, &byte, 1, &done, nullptr);
+    SetStdHandle(STD_OUTPUT_HANDLE, nullptr);
+    CloseHandle(out);
+}
+
 void ShowFinal(const TUninstallContext& ctx, const TRemovalOutcome& outcome) {
     if (ctx.Ask)
         ctx.Ask(FinalText(outcome), outcome.Failed.empty() ? mtInformation : mtWarning, mbOK,
@@ -161,7 +199,8 @@ bool RefuseUnlessReady(const TUninstallContext& ctx, const TSurvey& survey, int&
     uint8_t kind = mtInformation;
     const std::string text = SurveyMessage(ctx, survey, kind);
     if (ctx.Ask) ctx.Ask(text, kind, mbOK, mrNone);
-    exitCode = survey.Kind == TSurveyKind::Portable ? 0 : 1;
+    exitCode = ExitCodeOf(survey.Kind == TSurveyKind::Portable ? TExitCode::NothingToRemove
+                                                               : TExitCode::CouldNotStart);
     return true;
 }
 
@@ -264,7 +303,9 @@ TRemovalOutcome RemoveInstallation(const TUninstallContext& ctx, const TInstallR
     for (const std::string& f : folders)
         if (IsLink(f)) linked.push_back(f);
 
+    size_t done = 0;
     for (const std::string& file : record.Files) {
+        if (ctx.Progress) ctx.Progress(done++, record.Files.size());
         // A line naming a file elsewhere was not written by the setup, and
         // whoever could write the log must not steer the removal there.
         bool setupPlace = IsInside(file, ctx.MainDir);
@@ -273,6 +314,7 @@ TRemovalOutcome RemoveInstallation(const TUninstallContext& ctx, const TInstallR
         bool belowLink = false;
         for (const std::string& l : linked) belowLink = belowLink || IsInside(file, l);
         if (belowLink) {
+            RunLogLine("Left (below a link): " + file);
             out.Failed.push_back(file);
             continue;
         }
@@ -289,9 +331,17 @@ TRemovalOutcome RemoveInstallation(const TUninstallContext& ctx, const TInstallR
         }
         switch (JudgeFile(facts)) {
         case TFileFate::Gone: break;
-        case TFileFate::Changed: out.Changed.push_back(file); break;
+        case TFileFate::Changed:
+            RunLogLine("Kept (changed since the installation): " + file);
+            out.Changed.push_back(file);
+            break;
         case TFileFate::Remove:
-            if (DeleteWithRetry(ctx, file) == TDeleteResult::Failed) out.Failed.push_back(file);
+            if (DeleteWithRetry(ctx, file) == TDeleteResult::Failed) {
+                RunLogLine("Left (could not be removed): " + file);
+                out.Failed.push_back(file);
+            } else {
+                RunLogLine("Removed: " + file);
+            }
             break;
         }
     }
@@ -309,21 +359,52 @@ TRemovalOutcome RemoveInstallation(const TUninstallContext& ctx, const TInstallR
     return out;
 }
 
+TAsk SilentAnswers(int retries, int pauseMs) {
+    auto last = std::make_shared<std::pair<std::string, int>>();
+    return [retries, pauseMs, last](const std::string& text, uint8_t, uint16_t buttons,
+                                    int32_t) -> int32_t {
+        RunLogLine("Question: " + text);
+        int32_t answer = mrOk;
+        if (buttons & mbYes) {
+            answer = mrYes;
+        } else if (buttons & mbRetry) {
+            // The same question again is the same file still in use.
+            if (last->first != text) *last = {text, 0};
+            answer = last->second++ < retries ? mrRetry : mrIgnore;
+            if (answer == mrRetry) Sleep(static_cast<DWORD>(pauseMs));
+        }
+        RunLogLine(answer == mrYes     ? "Answer: Yes"
+                   : answer == mrRetry ? "Answer: Retry"
+                   : answer == mrIgnore ? "Answer: Ignore"
+                                        : "Answer: OK");
+        return answer;
+    };
+}
+
 int RunUninstall(const TUninstallContext& ctx, bool confirm) {
     int exitCode = 0;
     const TSurvey survey = SurveyInstallation(ctx);
     if (RefuseUnlessReady(ctx, survey, exitCode)) return exitCode;
-    if (confirm) {
-        if (!ctx.Ask || ctx.Ask(ConfirmText, mtConfirmation, mbYes | mbNo, mrNo) != mrYes) return 0;
-        if (StartRemovalCopy(ctx.ExePath)) return 0;
+    // Its own file and its documents' folders are in use while it runs.
+    if (AppRunning()) {
+        if (ctx.Ask) ctx.Ask(AppRunningText, mtInformation, mbOK, mrNone);
+        return ExitCodeOf(TExitCode::AppRunning);
     }
-    ShowFinal(ctx, RemoveInstallation(ctx, survey.Log.Record));
-    return 0;
+    if (confirm) {
+        if (!ctx.Quiet &&
+            (!ctx.Ask || ctx.Ask(ConfirmText, mtConfirmation, mbYes | mbNo, mrNo) != mrYes))
+            return ExitCodeOf(TExitCode::Cancelled);
+        if (const std::optional<int> code = StartRemovalCopy(ctx.ExePath, ctx.Switches))
+            return *code;
+    }
+    const TRemovalOutcome outcome = RemoveInstallation(ctx, survey.Log.Record);
+    if (!ctx.Quiet) ShowFinal(ctx, outcome);
+    return ExitCodeOf(outcome.Failed.empty() ? TExitCode::Success : TExitCode::Failed);
 }
 
-bool StartRemovalCopy(const std::string& exePath) {
+std::optional<int> StartRemovalCopy(const std::string& exePath, const std::string& switches) {
     const std::string temp = GetTempFolder();
-    if (temp.empty()) return false;
+    if (temp.empty()) return std::nullopt;
     // A new folder of our own: nothing planted beside the copy can be loaded
     // with it, and the setup's own clean-up knows the name.
     std::string folder;
@@ -331,13 +412,13 @@ bool StartRemovalCopy(const std::string& exePath) {
         const std::string candidate = temp + TempNamePrefix() + "-ui" + std::to_string(n);
         if (CreateDirectoryA(candidate.c_str(), nullptr)) folder = candidate;
     }
-    if (folder.empty()) return false;
+    if (folder.empty()) return std::nullopt;
     const std::string name = exePath.substr(ParentFolder(exePath).size());
     const std::string copy = JoinPath(folder, name);
     auto giveUp = [&] {
         DeleteFileA(copy.c_str());
         RemoveDirectoryA(folder.c_str());
-        return false;
+        return std::nullopt;
     };
     if (!CopyFileA(exePath.c_str(), copy.c_str(), TRUE)) return giveUp();
 
@@ -347,9 +428,19 @@ bool StartRemovalCopy(const std::string& exePath) {
         return giveUp();
     TUniqueHandle selfOwner(self);
     std::string line = "\"" + copy + "\" " + RemovalCopySwitch + " " +
-                       std::to_string(reinterpret_cast<uintptr_t>(self)) + " \"" + exePath + "\"";
+                       std::to_string(reinterpret_cast<uintptr_t>(self)) + " \"" + exePath + "\"" +
+                       (switches.empty() ? "" : " " + switches);
+    // The copy reports its exit code on its standard output, before it
+    // waits for this process to end.
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    HANDLE readEnd = nullptr, writeEnd = nullptr;
+    if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0)) return giveUp();
+    TUniqueHandle reader(readEnd), writer(writeEnd);
+    SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
     STARTUPINFOA si{};
     si.cb = sizeof(si);
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdOutput = writeEnd;
     PROCESS_INFORMATION pi{};
     // Started in the temporary folder, so that no process holds the main
     // folder as its current one.
@@ -357,7 +448,12 @@ bool StartRemovalCopy(const std::string& exePath) {
                         &si, &pi))
         return giveUp();
     TUniqueHandle process(pi.hProcess), thread(pi.hThread);
-    return true;
+    writer.Reset();  // the copy's end alone: its exit ends the read
+    char code = 0;
+    DWORD got = 0;
+    if (!ReadFile(reader.Get(), &code, 1, &got, nullptr) || got != 1)
+        return ExitCodeOf(TExitCode::Failed);
+    return static_cast<unsigned char>(code);
 }
 
 bool WaitForOriginal(uintptr_t processHandle) {
@@ -367,12 +463,22 @@ bool WaitForOriginal(uintptr_t processHandle) {
 
 int RunRemovalCopy(const TUninstallContext& ctx, uintptr_t processHandle) {
     // Run by hand from anywhere else, this switch would remove without asking.
-    if (!IsOurRemovalCopy(OwnPath())) return 2;
-    if (!WaitForOriginal(processHandle)) {
-        ScheduleOwnRemoval();
-        return 1;
+    const std::string self = OwnPath();
+    if (!IsOurRemovalCopy(self)) return 2;
+    TUninstallContext own = ctx;
+    own.AsideFolder = ParentFolder(self);
+    const int code = RunUninstall(own, false);
+    ReportToOriginal(code);
+    // What the original's running file kept: its file where it could not be
+    // moved aside, then the main folder.
+    if (WaitForOriginal(processHandle)) {
+        DeleteFileA(JoinPath(own.AsideFolder, "original.exe").c_str());
+        if (DeleteFileA(ctx.ExePath.c_str())) {
+            const std::string mainDir = FolderForm(ctx.MainDir);
+            if (OnlyLogLeft(mainDir)) DeleteFileA(LogPathOf(ctx).c_str());
+            RemoveDirectoryA(mainDir.c_str());
+        }
     }
-    const int code = RunUninstall(ctx, false);
     ScheduleOwnRemoval();
     return code;
 }

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -37,7 +38,21 @@ struct TUninstallContext {
     // Folders besides the main folder where the setup writes files (see
     // SetupFolders); a logged file anywhere else is not the setup's and stays.
     std::vector<std::string> OtherFolders;
+    // Nobody at the screen: no confirmation, no final message, files in use
+    // retried a few times and then left (Ask is the silent policy then).
+    bool Quiet = false;
+    // The switches the removal copy passes on ("/VERYSILENT /LOG=...").
+    std::string Switches;
+    // Each file taken or left, with how many of `total` are done.
+    std::function<void(size_t done, size_t total)> Progress;
+    // The removal copy's own folder: the running original's file is moved
+    // there, so that the main folder can go before the original has ended.
+    std::string AsideFolder;
 };
+
+// The answers a removal nobody watches gives: Yes to go ahead, a file in use
+// retried `retries` times `pauseMs` apart and then left, OK to a message.
+TAsk SilentAnswers(int retries = 5, int pauseMs = 1000);
 
 // The shared data folder and the programs menus and desktops of the user
 // and of all users, as the system names them now.
@@ -64,12 +79,14 @@ void RemoveRegistration(const TUninstallContext& ctx);
 // goes when nothing else is left in it.
 void TakeBackAssociation(const char* extension, const char* progId);
 
-// The "-ui" run: survey, then (with `confirm`) the confirmation and the
-// hand-over to a removal copy; without the copy, or without `confirm`, the
-// removal and its final message in this process. Returns the exit code
-// (0: removed, declined or not ours to remove).
+// The "-ui" run: survey, a running application, then (with `confirm`) the
+// confirmation unless quiet and the hand-over to a removal copy, whose result
+// it waits for; without the copy, or without `confirm`, the removal and its
+// final message in this process. Returns the exit code (TExitCode).
 int RunUninstall(const TUninstallContext& ctx, bool confirm);
-// The removal copy's run, after the original process has ended.
+// The removal copy's run: removes, reports its exit code to the original
+// (which waits for it), then, once the original has ended, what only its end
+// frees.
 int RunRemovalCopy(const TUninstallContext& ctx, uintptr_t processHandle);
 
 // ---- Removing the running application's own file --------------------------
@@ -79,8 +96,10 @@ int RunRemovalCopy(const TUninstallContext& ctx, uintptr_t processHandle);
 // copy then removes the installation, the original file included, and
 // marks itself and its folder for deletion when Windows next starts.
 
-// False when the copy could not be made or started (nothing is left then).
-bool StartRemovalCopy(const std::string& exePath);
+// Nothing when the copy could not be made or started (nothing is left
+// then); else the exit code it reported, or Failed when it ended without
+// one.
+std::optional<int> StartRemovalCopy(const std::string& exePath, const std::string& switches);
 // In the copy: waits until the original process has ended.
 bool WaitForOriginal(uintptr_t processHandle);
 // In the copy: its own file and folder go when Windows next starts.

@@ -17,67 +17,14 @@
 #include "integration/RunState.h"
 #include "wizard/FolderPage.h"
 #include "wizard/FolderPage_win.h"
-#include "wizard/GdiHandle_win.h"
+#include "wizard/ProgressWindow_win.h"
 #include "wizard/InstallRun.h"
 #include "wizard/MessageDlg_win.h"
 #include "wizard/PageFlow.h"
 
 namespace {
 
-constexpr const char* ProgressClassName = "ParvelaSetupProgress";
 constexpr int AppCloseTimeoutMs = 15000;
-
-// The one window of /SILENT: the "Installing" title, the component being
-// written and the progress bar. It cannot be closed: nobody is meant to
-// answer the run, so there is nothing to ask before stopping it.
-class TProgressWindow {
-public:
-    TProgressWindow() {
-        HINSTANCE instance = GetModuleHandleA(nullptr);
-        WNDCLASSA wc{};
-        wc.lpfnWndProc = DefWindowProcA;
-        wc.hInstance = instance;
-        wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
-        wc.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
-        wc.lpszClassName = ProgressClassName;
-        wc.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(1));
-        RegisterClassA(&wc);  // a second run in one process finds it registered
-        const int dpi = ScreenDpi();
-        auto scale = [dpi](int v) { return MulDiv(v, dpi, 96); };
-        RECT r{0, 0, scale(380), scale(100)};
-        const DWORD style = WS_OVERLAPPED | WS_CAPTION;
-        AdjustWindowRect(&r, style, FALSE);
-        const int w = r.right - r.left, h = r.bottom - r.top;
-        Window.Reset(CreateWindowExA(0, ProgressClassName, SetupTitle, style,
-                                     (GetSystemMetrics(SM_CXSCREEN) - w) / 2,
-                                     (GetSystemMetrics(SM_CYSCREEN) - h) / 2, w, h, nullptr,
-                                     nullptr, instance, nullptr));
-        if (!Window.Get()) return;
-        HFONT font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
-        auto child = [&](const char* cls, const char* text, DWORD st, int y, int height) {
-            HWND c = CreateWindowExA(0, cls, text, WS_CHILD | WS_VISIBLE | st, scale(16), scale(y),
-                                     scale(348), scale(height), Window.Get(), nullptr, instance,
-                                     nullptr);
-            SendMessageA(c, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-            return c;
-        };
-        child("STATIC", PageTitles[PageIndex(TPage::Installing)], SS_LEFT, 12, 16);
-        Component = child("STATIC", "", SS_LEFT | SS_NOPREFIX, 32, 16);
-        Bar = child(PROGRESS_CLASSA, "", 0, 58, 18);
-        ShowWindow(Window.Get(), SW_SHOWNORMAL);
-        UpdateWindow(Window.Get());
-    }
-    void SetRange(int32_t total) { SendMessageA(Bar, PBM_SETRANGE32, 0, total); }
-    void Show(int32_t position, uint8_t component) {
-        SendMessageA(Bar, PBM_SETPOS, static_cast<WPARAM>(position), 0);
-        if (component < ComponentCount) SetWindowTextA(Component, ComponentNames[component]);
-    }
-
-private:
-    TWindowHandle Window;
-    HWND Component = nullptr;
-    HWND Bar = nullptr;
-};
 
 BOOL CALLBACK CloseMarkedWindow(HWND window, LPARAM) {
     if (GetPropA(window, app::RunningProperty) != nullptr) PostMessageA(window, WM_CLOSE, 0, 0);
@@ -104,7 +51,7 @@ TExitCode RunInstallThread(TRunState& run, TProgressWindow* window) {
     TStatusTickActions actions;
     if (window)
         actions.Progress = [window](int32_t position, uint8_t component) {
-            window->Show(position, component);
+            if (component < ComponentCount) window->Show(position, ComponentNames[component]);
         };
     actions.Finished = [&result] { result = TExitCode::Success; };
     actions.Failed = [&result] { result = TExitCode::Failed; };
@@ -203,7 +150,7 @@ TExitCode RunSilentInstall(TRunState& run, TOptionValues& values) {
     RunLogLine(portable ? "Portable installation (removable media)" : "Normal installation");
 
     std::optional<TProgressWindow> window;
-    if (command.Mode == TRunMode::Silent) window.emplace();
+    if (command.Mode == TRunMode::Silent) window.emplace(PageTitles[PageIndex(TPage::Installing)]);
     StartInstallRun(run, selected);
     const TExitCode result = RunInstallThread(run, window ? &*window : nullptr);
     if (result != TExitCode::Success) return result;

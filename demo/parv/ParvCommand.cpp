@@ -60,20 +60,22 @@ Command ParseCommand(const std::vector<std::string>& args) {
         return cmd;
     }
     if (first == uninst::RemovalCopySwitch) {
-        const std::string& handle = args.size() == 4 ? args[2] : std::string();
+        const std::string& handle = args.size() >= 4 ? args[2] : std::string();
         const bool digits = !handle.empty() && handle.size() <= 19 &&
                             handle.find_first_not_of("0123456789") == std::string::npos;
         if (!digits || args[3].empty()) {
             cmd.mode = Mode::Invalid;
             return cmd;
         }
-        cmd.mode = Mode::RemovalCopy;
+        cmd.uninstall = ParseUninstallSwitches(args.data() + 4, args.data() + args.size());
+        cmd.mode = cmd.uninstall.Error.empty() ? Mode::RemovalCopy : Mode::Invalid;
         cmd.waitHandle = static_cast<uintptr_t>(std::stoull(handle));
         cmd.original = args[3];
         return cmd;
     }
     if (EqualNoCase(first, app::UninstallSwitch)) {
-        cmd.mode = args.size() == 2 ? Mode::Uninstall : Mode::Invalid;
+        cmd.uninstall = ParseUninstallSwitches(args.data() + 2, args.data() + args.size());
+        cmd.mode = cmd.uninstall.Error.empty() ? Mode::Uninstall : Mode::Invalid;
         return cmd;
     }
     if (args.size() != 2 || first.empty() || first[0] == '-') {
@@ -82,6 +84,18 @@ Command ParseCommand(const std::vector<std::string>& args) {
     }
     cmd.document = first;
     return cmd;
+}
+
+std::string CopySwitches(const TUninstallCommand& command) {
+    std::string text;
+    if (command.Mode == TRunMode::Silent) text = "/SILENT";
+    if (command.Mode == TRunMode::VerySilent) text = "/VERYSILENT";
+    // A log name ends in no backslash, so the closing quote stays one.
+    if (!command.LogFile.empty()) {
+        if (!text.empty()) text += ' ';
+        text.append("\"/LOG=").append(command.LogFile).append(1, '"');
+    }
+    return text;
 }
 
 std::string_view FileNamePart(std::string_view path) {

@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "instutils/Switches.h"
+
 namespace parv {
 
 enum class Mode {
@@ -25,10 +27,14 @@ struct Command {
     std::array<bool, 4> types{};  // Associate: rtf, cod, doc, docx as ticked
     uintptr_t waitHandle = 0;     // RemovalCopy: the original process, to wait for
     std::string original;         // RemovalCopy: the installed application file
+    TUninstallCommand uninstall;  // Uninstall, RemovalCopy: the switches after it
 };
 
 // `args` as split by SplitCommandLine (instutils), the program's own path first.
 Command ParseCommand(const std::vector<std::string>& args);
+
+// The switches the removal copy is started with, to run as the original does.
+std::string CopySwitches(const TUninstallCommand& command);
 
 // The file name part of a path (after the last backslash or slash).
 std::string_view FileNamePart(std::string_view path);

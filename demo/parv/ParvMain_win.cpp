@@ -7,15 +7,19 @@
 #include "instutils/AppInterface.h"
 #include "instutils/CommandLine.h"
 #include "instutils/DayCount.h"
+#include "instutils/ExitCodes.h"
 #include "instutils/InstUtils.h"
+#include "instutils/RunLog.h"
 #include "instutils/WinHandles.h"
 #include "uninstall/Uninstall_win.h"
 #include "wizard/MessageDlg_win.h"
+#include "wizard/ProgressWindow_win.h"
 
 #include <windows.h>
 #include <richedit.h>
 
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -177,16 +181,55 @@ std::vector<uninst::TRecordTime> RecordTimes() {
     return table;
 }
 
-uninst::TUninstallContext UninstallContext(const std::string& exePath) {
+uninst::TUninstallContext UninstallContext(const std::string& exePath,
+                                           const TUninstallCommand& command) {
     uninst::TUninstallContext ctx;
     ctx.ExePath = exePath;
     ctx.MainDir = ParentFolder(exePath);
     ctx.RecordTimes = RecordTimes();
     ctx.OtherFolders = uninst::SetupFolders();
-    ctx.Ask = [](const std::string& text, uint8_t kind, uint16_t buttons, int32_t defaultResult) {
-        return MessageDlg(nullptr, text, kind, buttons, defaultResult);
-    };
+    ctx.Quiet = command.Mode != TRunMode::Wizard;
+    ctx.Switches = parv::CopySwitches(command);
+    if (ctx.Quiet) {
+        ctx.Ask = uninst::SilentAnswers();
+    } else {
+        ctx.Ask = [](const std::string& text, uint8_t kind, uint16_t buttons,
+                     int32_t defaultResult) {
+            const int32_t answer = MessageDlg(nullptr, text, kind, buttons, defaultResult);
+            RunLogLine("Question: " + text);
+            RunLogLine("Answer: " + std::to_string(answer));
+            return answer;
+        };
+    }
     return ctx;
+}
+
+// A removal with its run log: opened by the original, continued by the
+// removal copy; /SILENT shows the copy's progress window.
+int RunRemoval(const parv::Command& cmd, const std::string& exe) {
+    const bool copy = cmd.mode == parv::Mode::RemovalCopy;
+    if (!cmd.uninstall.LogFile.empty() && !OpenRunLog(cmd.uninstall.LogFile, copy) &&
+        cmd.uninstall.Mode != TRunMode::Wizard)
+        return ExitCodeOf(TExitCode::CouldNotStart);
+    if (!copy) {
+        RunLogLine(std::string(app::ProductName) + " " + app::ProductVersion + " uninstaller");
+        RunLogLine("Command line: " + std::string(GetCommandLineA()));
+    }
+    uninst::TUninstallContext ctx = UninstallContext(exe, cmd.uninstall);
+    std::optional<TProgressWindow> window;
+    if (copy && cmd.uninstall.Mode == TRunMode::Silent) {
+        window.emplace("Removing Parvela Word Processor");
+        ctx.Progress = [&window](size_t done, size_t total) {
+            window->SetRange(static_cast<int32_t>(total));
+            window->Show(static_cast<int32_t>(done), nullptr);
+            MSG m;
+            while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&m);
+        };
+    }
+    const int code = copy ? uninst::RunRemovalCopy(ctx, cmd.waitHandle)
+                          : uninst::RunUninstall(ctx, true);
+    if (!copy) RunLogLine("Exit code: " + std::to_string(code));
+    return code;
 }
 
 int Run(HINSTANCE inst, int show) {
@@ -203,13 +246,13 @@ int Run(HINSTANCE inst, int show) {
     case parv::Mode::Uninstall: {
         const std::string exe = parv::ExePath();
         if (exe.empty()) return ExitFailed;
-        return uninst::RunUninstall(UninstallContext(exe), true);
+        return RunRemoval(cmd, exe);
     }
-    case parv::Mode::RemovalCopy:
-        return uninst::RunRemovalCopy(UninstallContext(cmd.original), cmd.waitHandle);
+    case parv::Mode::RemovalCopy: return RunRemoval(cmd, cmd.original);
     case parv::Mode::Invalid: break;
     }
-    return ExitBadCommand;
+    // An uninstaller refuses a switch it does not know, as the setup does.
+    return cmd.uninstall.Error.empty() ? ExitBadCommand : ExitCodeOf(TExitCode::CouldNotStart);
 }
 
 }  // namespace

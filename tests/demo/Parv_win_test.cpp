@@ -2,6 +2,7 @@
 // starts the application, looks for its windows and reads its registry value.
 
 #include "instutils/AppInterface.h"
+#include "instutils/ExitCodes.h"
 #include "instutils/WinHandles.h"
 #include "tests/support/Files_win.h"
 
@@ -364,7 +365,7 @@ TEST_F(ParvTest, RecordsEveryCommandLine) {
     const std::string exe = Quote(ParvPath());
     // Exactly what the setup program sends: uninstall, association, launch.
     std::string box;
-    ASSERT_EQ(RunAnsweringOk("-ui", box), 0);
+    ASSERT_EQ(RunAnsweringOk("-ui", box), ExitCodeOf(TExitCode::NothingToRemove));
     ASSERT_EQ(RunToEnd("-assoc adpr_rtf_cod_doc_docx"), 0);
     ASSERT_EQ(RunToEnd("-assoc  adpr"), 0);
     const std::string after = ReadFileText(LogPath());
@@ -378,7 +379,7 @@ TEST_F(ParvTest, RecordsEveryCommandLine) {
 // The build folder holds no Install.log and no uninstall entry names it.
 TEST_F(ParvTest, UninstallOfACopyThatWasNeverInstalledChangesNothing) {
     std::string box;
-    EXPECT_EQ(RunAnsweringOk("-ui", box), 0);
+    EXPECT_EQ(RunAnsweringOk("-ui", box), ExitCodeOf(TExitCode::NothingToRemove));
     EXPECT_NE(box.find("portable copy of Parvela Word Processor"), std::string::npos) << box;
     EXPECT_NE(box.find("delete that folder"), std::string::npos) << box;
     EXPECT_TRUE(GetFileAttributesA(ParvPath().c_str()) != INVALID_FILE_ATTRIBUTES);

@@ -130,7 +130,6 @@ TEST_F(SetupTest, ProposedFolderComesFromTheArgumentThenTheSettingsThenTheDefaul
         {"C:\\Gone Parvela", "", DefaultPlaces().mainDir},
         // The argument wins even for a folder that does not exist.
         {"C:\\Existing Parvela", "-dR:\\Apps\\Parvela", "R:\\Apps\\Parvela"},
-        {"C:\\Existing Parvela", "-DR:\\Apps\\Parvela", existing},
         {nullptr, "\"-dC:\\Typed Anyhow\"", "C:\\Typed Anyhow"},
     };
     for (const auto& c : cases) {

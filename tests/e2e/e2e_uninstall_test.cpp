@@ -112,7 +112,6 @@ protected:
         HWND no = FindByText(confirm->window, "&No", "Button");
         EXPECT_TRUE(GetWindowLongA(no, GWL_STYLE) & BS_DEFPUSHBUTTON) << "No is not the default";
         EXPECT_TRUE(Answer(*confirm, "&Yes"));
-        EXPECT_EQ(ui.WaitExit(ExitTimeout), std::optional<DWORD>(0));
         // The removal goes on in a copy of the program: its box, any process.
         auto final = WaitMessageBox(0, nullptr, InstallTimeout);
         if (!final) {
@@ -122,6 +121,8 @@ protected:
         const DWORD copy = ProcessOf(final->window);
         Handle copyProcess(OpenProcess(SYNCHRONIZE, FALSE, copy));
         EXPECT_TRUE(Answer(*final, "OK"));
+        // The started process waits for the removal and ends with its result.
+        EXPECT_EQ(ui.WaitExit(ExitTimeout), ExitWith(TExitCode::Success));
         EXPECT_TRUE(copyProcess &&
                     WaitForSingleObject(copyProcess.Get(), DWORD(ExitTimeout.count())) ==
                         WAIT_OBJECT_0);
@@ -138,9 +139,11 @@ protected:
             copies.push_back(TempFolder() + name);
         }
         ASSERT_EQ(copies.size(), 1u);
+        // The original's file was moved beside the copy while it ran.
         const std::string exe = copies[0] + "\\parv.exe";
-        EXPECT_EQ(PendingDeletions(),
-                  (std::vector<std::string>{"\\??\\" + exe, "\\??\\" + copies[0]}));
+        const std::string original = copies[0] + "\\original.exe";
+        EXPECT_EQ(PendingDeletions(), (std::vector<std::string>{"\\??\\" + original, "\\??\\" + exe,
+                                                                 "\\??\\" + copies[0]}));
         char system[MAX_PATH] = {};
         GetSystemDirectoryA(system, MAX_PATH);
         Process restart = Process::Start(std::string(system) + "\\wineboot.exe", "-r");
@@ -218,4 +221,77 @@ TEST_F(UninstallTest, UpgradeOverAnEarlierInstallationIsRemovedWhole) {
         EXPECT_FALSE(FileExists(KnownFolder(csidl) + "\\" + ShortcutName)) << csidl;
     ExpectMachineAsBefore(before, {});
     ExpectOnlyTheCopyPendingInTemp();
+}
+
+// What a deployment tool does with the entry's quiet command: start it, wait
+// for it, read its exit code, and expect the removal to be over by then.
+TEST_F(UninstallTest, QuietCommandRemovesEverythingBeforeItEnds) {
+    const MachineState before = Capture();
+    ASSERT_EQ(Process::Start(SetupExe, "/VERYSILENT").WaitExit(InstallTimeout),
+              ExitWith(TExitCode::Success));
+    const auto quiet = RegString(HKEY_LOCAL_MACHINE, UninstallKeyPath, "QuietUninstallString");
+    ASSERT_TRUE(quiet.has_value());
+    const std::string exe = DefaultPlaces().mainDir + "\\parv.exe";
+    ASSERT_EQ(*quiet, "\"" + exe + "\" -ui /VERYSILENT");
+    Process ui = Process::Start(exe, "-ui /VERYSILENT");
+    EXPECT_EQ(ui.WaitExit(InstallTimeout), ExitWith(TExitCode::Success));
+    ExpectMachineAsBefore(before, {});
+    ExpectOnlyTheCopyPendingInTemp();
+}
+
+TEST_F(UninstallTest, UnattendedRemovalEndsWithItsResult) {
+    const std::string log = TempFolder() + "parvela-removal.log";
+    const InstallPlaces p = DefaultPlaces();
+    Handle held;
+    struct Case {
+        const char* What;
+        std::string Dir, Args;
+        std::function<void()> Before;
+        TExitCode Code;
+        const char* Logged;  // a line of the log holds this
+        bool ExeStays;
+    };
+    const Case cases[] = {
+        {"a file in use", p.mainDir, "-ui /S /LOG=\"" + log + "\"",
+         [&] {
+             held = Handle(CreateFileA((p.mainDir + "\\Hyphenation.dat").c_str(), GENERIC_READ, 0,
+                                       nullptr, OPEN_EXISTING, 0, nullptr));
+             ASSERT_TRUE(held);
+         },
+         TExitCode::Failed, "Left (could not be removed): ", false},
+        {"a portable copy", "R:\\Parvela", "-ui /S /LOG=\"" + log + "\"", {},
+         TExitCode::NothingToRemove, "portable copy", true},
+        {"an unknown switch", p.mainDir, "-ui /VERYSLIENT", {}, TExitCode::CouldNotStart, "", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.What);
+        ASSERT_EQ(Process::Start(SetupExe, "/VERYSILENT /DIR=\"" + c.Dir + "\"").WaitExit(InstallTimeout),
+                  ExitWith(TExitCode::Success));
+        if (c.Before) c.Before();
+        const std::string exe = c.Dir + "\\parv.exe";
+        EXPECT_EQ(Process::Start(exe, c.Args).WaitExit(InstallTimeout), ExitWith(c.Code));
+        bool logged = !*c.Logged;
+        for (const std::string& line : ReadLines(log))
+            logged = logged || line.find(c.Logged) != std::string::npos;
+        EXPECT_TRUE(logged) << c.Logged;
+        EXPECT_EQ(FileExists(exe), c.ExeStays);
+        held = Handle();
+        DeleteFileA(log.c_str());
+        CleanInstallState(ExtraRoots());
+    }
+}
+
+TEST_F(UninstallTest, NoToTheQuestionChangesNothingAndSaysSo) {
+    Install();
+    const MachineState installed = Capture();
+    const auto command = UninstallCommand();
+    ASSERT_TRUE(command.has_value());
+    Process ui = Process::Start(command->first, command->second);
+    const auto confirm = WaitMessageBox(ui.Id(), nullptr, PageTimeout);
+    ASSERT_TRUE(confirm.has_value());
+    ASSERT_TRUE(Answer(*confirm, "&No"));
+    EXPECT_EQ(ui.WaitExit(ExitTimeout), ExitWith(TExitCode::Cancelled));
+    const MachineState after = Capture();
+    EXPECT_EQ(after.files, installed.files);
+    EXPECT_EQ(after.registry, installed.registry);
 }

@@ -1,7 +1,7 @@
 #!/bin/sh
 # setup-reproducible.sh ROOT SRC: `make setup` from a release folder refuses
 # a bad folder without writing anything, and two builds from the same folder
-# give the same bytes.
+# give the same bytes, package manifest included.
 set -eu
 TEST=reproducible
 . "$(dirname "$0")/setup-common.sh"
@@ -31,4 +31,6 @@ for arch in win64 win32; do
     cmp "$W/a/$arch/ParvelaSetup.exe" "$W/b/$arch/ParvelaSetup.exe" ||
         fail "two builds of the $arch setup differ"
 done
+[ -n "$(ls "$W/a/winget")" ] || fail "no package manifest"
+diff -r "$W/a/winget" "$W/b/winget" >/dev/null || fail "two builds' package manifests differ"
 rm -rf "$W"

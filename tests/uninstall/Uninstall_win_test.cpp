@@ -300,7 +300,12 @@ protected:
                   "\"" + exe + "\" \"%1\"");
         SetString(HKEY_CURRENT_USER, Classes + ".cod", nullptr, "Parvela.Document");
     }
-    TUninstallContext ctx{"C:\\Apps\\Parvela\\", "C:\\Apps\\Parvela\\parv.exe", {}, {}, {}};
+    TUninstallContext ctx = [] {
+        TUninstallContext c;
+        c.MainDir = "C:\\Apps\\Parvela\\";
+        c.ExePath = "C:\\Apps\\Parvela\\parv.exe";
+        return c;
+    }();
 };
 
 TEST_F(RegistrationTest, RemovesOnlyWhatBelongsToThisInstallation) {
