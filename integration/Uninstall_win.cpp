@@ -41,13 +41,14 @@ int32_t GetFolderSizeKB(const std::string& folder, uint32_t clusterSize) {
     return kb > INT32_MAX ? INT32_MAX : static_cast<int32_t>(kb);
 }
 
-void WriteUninstallEntry(TRegistry& registry, const std::string& mainDir) {
+bool WriteUninstallEntry(TRegistry& registry, const std::string& mainDir) {
     const std::string exe = MainDirFile(mainDir, app::ExeName);
     // A failed or aborted run may not have put the program there: an entry
     // naming a missing program could neither show its icon nor uninstall.
     const DWORD attributes = GetFileAttributesA(exe.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) return;
-    registry.OpenKey(app::UninstallKey);
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return true;
+    if (!registry.OpenKey(app::UninstallKey)) return false;
     registry.WriteString("DisplayIcon", exe);
     registry.WriteString("DisplayName", app::ProductName);
     registry.WriteString("DisplayVersion", app::ProductVersion);
@@ -61,4 +62,5 @@ void WriteUninstallEntry(TRegistry& registry, const std::string& mainDir) {
     registry.WriteString("InstallLocation", mainDir);
     registry.WriteInteger("NoModify", 1);
     registry.WriteInteger("NoRepair", 1);
+    return true;
 }

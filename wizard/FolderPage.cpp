@@ -183,6 +183,9 @@ std::string FolderProblemMessage(const TFolderCheck& check) {
         return "The folder \"" + check.Detail +
                "\" already contains files.\rSetup may replace some of them with its own.\r\r"
                "Do you want to install into this folder anyway?";
+    case TFolderProblem::NotWritable:
+        return "You do not have the rights to install into \"" + check.Detail +
+               "\".\rPlease choose a folder of your own, or start Setup as an administrator.";
     }
     return {};
 }

@@ -33,6 +33,7 @@ enum class TFolderProblem {
     DeviceName,
     TooLong,
     NamesFile,
+    NotWritable,
     DevicePath,     // "\\.\..." or "\\?\...": a device, not a share
     TrailingDot,    // a part the system would open without its trailing dots or blanks
     WindowsFolder,  // the Windows folder or a folder inside it
