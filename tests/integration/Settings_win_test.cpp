@@ -288,6 +288,7 @@ TEST_F(Settings, AStandardUserGetsTheirOwnProgramsFolderAndTheirOwnEntry) {
     Run.LoadOptions(c);
     EXPECT_EQ(Run.Options.MainDir, GetShellFolder(CSIDL_LOCAL_APPDATA_) + "\\Programs\\Parvela");
     TScratchFolder own("standard");
+    WriteBytes(own / "parv.exe", 1);
     Run.Options.MainDir = own.Path;
     c.Rows[0] = TCheckState::Grayed;
     Run.SaveOptions(c);
