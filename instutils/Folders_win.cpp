@@ -242,6 +242,8 @@ int32_t RoundUpToCluster(const std::string& folder, int32_t bytes) {
 void CreateFolderChain(const std::string& path, TInstallLog* log) {
     if (path.empty() || FolderExists(path)) return;
     const std::string parent = ParentFolder(path);
+    // Not inside a folder link that someone could have planted.
+    if (!FindForeignLink(parent).empty()) return;
     if (!parent.empty() && parent.size() < path.size()) CreateFolderChain(parent, log);
     CreateDirectoryA(path.c_str(), nullptr);
     // Logged even when the creation failed: the file written next fails

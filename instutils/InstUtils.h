@@ -69,6 +69,21 @@ int32_t RoundUpToCluster(const std::string& folder, int32_t bytes);
 // The rounding itself, for a known positive cluster size.
 int32_t RoundUpToClusterSize(int32_t bytes, uint32_t clusterSize);
 
+// ---- Links ------------------------------------------------------------------------
+// True for the owner (a SID in its binary form) of a link the setup may write
+// through: the system, the administrators, the installer service of Windows,
+// or `self`, the account the setup runs as (through its own links it reaches
+// nothing that account could not reach already).
+bool IsTrustedOwner(const uint8_t* sid, size_t len, const std::vector<uint8_t>& self);
+// The outermost of `folder` and the folders above it that is a link (a
+// reparse point) with an owner IsTrustedOwner refuses, or whose owner cannot
+// be read; empty when there is none. Such a link may have been planted to
+// have this program write where its owner could not.
+std::string FindForeignLink(const std::string& folder);
+// The account FindForeignLink takes as `self`: the process token's user
+// unless set here (tests; nullptr goes back to the token's).
+void SetLinkOwnerSelf(const std::vector<uint8_t>* sid);
+
 // ---- Special and temporary folders -------------------------------------------
 // Looks SHGetFolderPathA up once (shell32.dll already loaded, else
 // shfolder.dll from the system folder). Called by GetShellFolder on first use.

@@ -37,10 +37,10 @@ bool RenameOpenFile(HANDLE file, const std::string& target) {
 
 }  // namespace
 
-std::string ReplacementName(const std::string& path) {
+std::string ReplacementName(const std::string& path, unsigned attempt) {
     // Beside the target, so that the move is a rename on one volume; named
     // after the target, so that a killed run's leftover is easy to place.
-    return path + ".~tmp";
+    return path + ".~tmp" + (attempt == 0 ? std::string() : std::to_string(attempt));
 }
 
 namespace {
@@ -55,6 +55,23 @@ DWORD WriteAndStamp(HANDLE file, const void* data, size_t size, const FILETIME* 
     if (written != size) return ERROR_DISK_FULL;
     if (lastWrite) SetFileTime(file, nullptr, nullptr, lastWrite);
     return ERROR_SUCCESS;
+}
+
+// The temporary file is always a new one: whatever already has its name (a
+// leftover, or a link planted to have this program write elsewhere) is never
+// opened, and the next name is tried instead.
+TUniqueHandle CreateReplacementFile(const std::string& path, bool byHandle, std::string& temp) {
+    constexpr unsigned attempts = 100;
+    for (unsigned n = 0; n < attempts; ++n) {
+        temp = ReplacementName(path, n);
+        TUniqueHandle file(CreateFileA(temp.c_str(),
+                                       GENERIC_READ | GENERIC_WRITE | (byHandle ? DELETE : 0), 0,
+                                       nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+        const DWORD error = GetLastError();
+        if (file.Valid() || (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS))
+            return file;
+    }
+    return TUniqueHandle();
 }
 
 }  // namespace
@@ -77,15 +94,13 @@ TReplaceStep ReplaceFileContents(const std::string& path, const void* data, size
         }
     }
 
-    const std::string temp = ReplacementName(path);
+    std::string temp;
     TReplaceStep step = TReplaceStep::Done;
     DWORD error = ERROR_SUCCESS;
     bool moved = false;
     {
         const bool byHandle = HandleRename() != nullptr;
-        TUniqueHandle file(CreateFileA(temp.c_str(),
-                                       GENERIC_READ | GENERIC_WRITE | (byHandle ? DELETE : 0), 0,
-                                       nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        TUniqueHandle file = CreateReplacementFile(path, byHandle, temp);
         if (!file.Valid()) return TReplaceStep::Create;
         error = WriteAndStamp(file.Get(), data, size, lastWrite);
         if (error != ERROR_SUCCESS) {
@@ -111,5 +126,10 @@ TReplaceStep ReplaceFileContents(const std::string& path, const void* data, size
 }
 
 bool ReplaceWholeFile(const std::string& path, const std::string& bytes) {
+    // Nor are the logs and markers written through a link someone planted.
+    if (!FindForeignLink(ParentFolder(path)).empty()) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return false;
+    }
     return ReplaceFileContents(path, bytes.data(), bytes.size()) == TReplaceStep::Done;
 }

@@ -9,8 +9,9 @@
 
 #include "instutils/WinHandles.h"
 
-// Where the new bytes of `path` are written before the move.
-std::string ReplacementName(const std::string& path);
+// Where the new bytes of `path` are written before the move: the first of
+// these names (attempt 0, 1, ...) at which nothing exists yet.
+std::string ReplacementName(const std::string& path, unsigned attempt = 0);
 
 enum class TReplaceStep {
     Done,    // the target holds the new bytes

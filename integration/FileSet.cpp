@@ -137,8 +137,9 @@ std::vector<std::string> OldClipImagePaths(const std::string& base) {
     return paths;
 }
 
-// What ReplacementName adds to a file's name while it is replaced.
-constexpr const char* ReplacementSuffix = ".~tmp";
+// The longest ReplacementName adds to a file's name while it is replaced
+// (its hundredth try).
+constexpr const char* ReplacementSuffix = ".~tmp99";
 
 std::string LongestNameBelowMainDir(bool portable, const std::vector<std::string>& payloadNames) {
     std::string longest = portable ? app::CommonDataFile : app::InstallLogFile;

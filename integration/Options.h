@@ -45,7 +45,8 @@ public:
 enum TDataDir { ddShared, ddHidden, ddPublic, ddSpellcheck };
 
 // Uninstall entry and its size walk. False when the entry's key cannot be
-// created under the registry's root.
+// created under the registry's root. No entry is written (true) while the
+// program it names is missing from the main folder.
 class TRegistry;
 bool WriteUninstallEntry(TRegistry& registry, const std::string& mainDir);
 int32_t GetFolderSizeKB(const std::string& folder, uint32_t clusterSize);

@@ -42,8 +42,13 @@ int32_t GetFolderSizeKB(const std::string& folder, uint32_t clusterSize) {
 }
 
 bool WriteUninstallEntry(TRegistry& registry, const std::string& mainDir) {
+    const std::string exe = MainDirFile(mainDir, app::ExeName);
+    // A failed or aborted run may not have put the program there: an entry
+    // naming a missing program could neither show its icon nor uninstall.
+    const DWORD attributes = GetFileAttributesA(exe.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return true;
     if (!registry.OpenKey(app::UninstallKey)) return false;
-    std::string exe = MainDirFile(mainDir, app::ExeName);
     registry.WriteString("DisplayIcon", exe);
     registry.WriteString("DisplayName", app::ProductName);
     registry.WriteString("DisplayVersion", app::ProductVersion);

@@ -96,3 +96,9 @@ private:
 // What the setup program needs of its payload beyond the format: the licence
 // text that the second page shows. Ok, or NoLicence.
 PayloadError CheckSetupPayload(const TAttachedFiles& files);
+
+#ifdef _WIN32
+// True when `size` bytes at `bytes` lie within the image of the loaded
+// module whose base is `module` (its size as its headers give it).
+bool IsWithinImage(const void* module, const void* bytes, size_t size);
+#endif

@@ -13,6 +13,19 @@
 #include "instutils/WinHandles.h"
 #include "payload/InstallThread.h"
 
+bool IsWithinImage(const void* module, const void* bytes, size_t size) {
+    // The loader has checked the headers it mapped; the resource directory's
+    // entries it has not, and one may point anywhere.
+    const auto* base = static_cast<const uint8_t*>(module);
+    if (base == nullptr) return false;
+    const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
+    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
+    const uintptr_t start = reinterpret_cast<uintptr_t>(base);
+    const uintptr_t at = reinterpret_cast<uintptr_t>(bytes);
+    const size_t imageSize = nt->OptionalHeader.SizeOfImage;
+    return at >= start && at - start <= imageSize && size <= imageSize - (at - start);
+}
+
 std::unique_ptr<TAttachedFiles> TAttachedFiles::CreateFromResource(PayloadError* error) {
     // Resource memory belongs to the module image: nothing here needs release.
     HRSRC res = FindResourceA(nullptr, "FILES", "FILES");
@@ -21,6 +34,10 @@ std::unique_ptr<TAttachedFiles> TAttachedFiles::CreateFromResource(PayloadError*
     const DWORD size = res ? SizeofResource(nullptr, res) : 0;
     if (bytes == nullptr || size == 0) {
         if (error) *error = PayloadError::Empty;
+        return nullptr;
+    }
+    if (!IsWithinImage(GetModuleHandleA(nullptr), bytes, size)) {
+        if (error) *error = PayloadError::OutsideImage;
         return nullptr;
     }
     return Create(static_cast<const uint8_t*>(bytes), size, error);
@@ -56,6 +73,7 @@ std::string SystemErrorText(DWORD error) {
 struct TAttempt {
     TReplaceStep Step;
     DWORD Error;
+    std::string Link;  // the folder link that was refused, if that was the failure
 };
 
 // `lastFolder` is the folder the last file was written into. Files of one
@@ -68,7 +86,16 @@ TAttempt WriteEntry(const uint8_t* data, const TAttachedFile& e, const std::stri
     const std::string folder =
         slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
     const bool known = !folder.empty() && folder == lastFolder;
-    if (!folder.empty() && !known) CreateFolderChain(folder, log);
+    if (!folder.empty() && !known) {
+        // A link someone could plant would take the files where they decide,
+        // with this program's rights: such a folder cannot be written.
+        std::string link = FindForeignLink(folder);
+        if (!link.empty()) {
+            lastFolder.clear();
+            return {TReplaceStep::Create, ERROR_ACCESS_DENIED, std::move(link)};
+        }
+        CreateFolderChain(folder, log);
+    }
     FILETIME utc;
     const bool timed = DayCountToFileTime(e.Time, utc);
     TReplaceStep step =
@@ -78,10 +105,10 @@ TAttempt WriteEntry(const uint8_t* data, const TAttachedFile& e, const std::stri
         step = ReplaceFileContents(target, data + e.Offset, size_t(e.Size), timed ? &utc : nullptr);
     }
     lastFolder = step == TReplaceStep::Done ? folder : std::string();
-    if (step != TReplaceStep::Done) return {step, GetLastError()};
+    if (step != TReplaceStep::Done) return {step, GetLastError(), {}};
     RunLogLine("Written: " + target);
     if (log) log->AddLogLine("File Copy: " + target);
-    return {step, ERROR_SUCCESS};
+    return {step, ERROR_SUCCESS, {}};
 }
 
 bool IsExistingFile(const std::string& path) {
@@ -111,7 +138,10 @@ bool TAttachedFiles::ExtractFile(const TAttachedFile* entry, const std::string& 
         // A write that failed on the way says what the system reported.
         TThreadQuestion question;
         question.Path = target;
-        if (attempt.Step == TReplaceStep::Write) {
+        if (!attempt.Link.empty()) {
+            question.Kind = TThreadQuestionKind::LinkedFolder;
+            question.Path = attempt.Link;
+        } else if (attempt.Step == TReplaceStep::Write) {
             question.Kind = TThreadQuestionKind::CannotWrite;
             question.Reason = SystemErrorText(attempt.Error);
         }

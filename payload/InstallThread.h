@@ -14,10 +14,11 @@
 enum class TThreadQuestionKind : uint8_t {
     CannotCreate,  // the target cannot be created or replaced
     CannotWrite,   // the target did not take all its bytes
+    LinkedFolder,  // Path is a folder link that nobody trusted made
 };
 struct TThreadQuestion {
     TThreadQuestionKind Kind = TThreadQuestionKind::CannotCreate;
-    std::string Path;    // the target file
+    std::string Path;    // the target file (LinkedFolder: the link)
     std::string Reason;  // CannotWrite: the system's words for the failure
 };
 enum class TThreadAnswer : uint8_t { Abort, Retry, Ignore };

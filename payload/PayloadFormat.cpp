@@ -22,6 +22,7 @@ const char* PayloadErrorText(PayloadError e) {
     case PayloadError::BadName: return "a file record has an invalid name";
     case PayloadError::OutOfMemory: return "there is not enough memory";
     case PayloadError::NoLicence: return "the licence text is missing";
+    case PayloadError::OutsideImage: return "the payload lies outside the program file";
     }
     return "unknown error";
 }
@@ -169,10 +170,6 @@ PayloadError InflatePayload(const uint8_t* packed, size_t packedLen, TPayloadBlo
     return PayloadError::Ok;
 }
 
-namespace {
-
-// Windows opens these names as devices whatever follows the first dot, and
-// with blanks before it ("NUL", "aux.rtf", "COM1 .txt").
 bool IsDeviceName(std::string_view part) {
     std::string base(part.substr(0, part.find('.')));
     while (!base.empty() && base.back() == ' ') base.pop_back();
@@ -186,8 +183,6 @@ bool IsDeviceName(std::string_view part) {
     const unsigned char n = static_cast<unsigned char>(base[3]);
     return (n >= '0' && n <= '9') || n == 0xB9 || n == 0xB2 || n == 0xB3;
 }
-
-}  // namespace
 
 bool IsSafePayloadName(std::string_view name) {
     if (name.empty()) return false;

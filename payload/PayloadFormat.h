@@ -21,7 +21,8 @@ enum class PayloadError {
     NegativeSize,   // size field above 2,147,483,647
     BadName,        // empty, a drive, a leading backslash, "." or ".." parts
     OutOfMemory,
-    NoLicence,  // no "License.txt" record: the wizard could not go on
+    NoLicence,     // no "License.txt" record: the wizard could not go on
+    OutsideImage,  // the resource's bytes do not lie within the loaded program
 };
 
 const char* PayloadErrorText(PayloadError e);
@@ -67,6 +68,9 @@ PayloadError WalkRecords(const uint8_t* data, size_t size, std::vector<TPayloadR
 // drive, stream, leading or doubled separator, "." or ".." part, control byte,
 // and no part that Windows reads as a device (NUL, AUX.rtf, COM1 .txt, ...).
 bool IsSafePayloadName(std::string_view name);
+// A name Windows opens as a device whatever follows its first dot and with
+// blanks before that dot ("NUL", "aux.rtf", "COM1 .txt", "CONIN$", "COM\xB9").
+bool IsDeviceName(std::string_view part);
 
 // Appends one record (13 + name length + data length bytes) to `out`.
 // The name must be 0..255 bytes.

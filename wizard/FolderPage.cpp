@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "instutils/InstUtils.h"
+#include "payload/PayloadFormat.h"
 
 char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
@@ -87,24 +88,46 @@ TFolderCheck CheckTypedFolder(const std::string& typed) {
     // No double-byte character has "/" as its second byte.
     std::string path = text;
     std::replace(path.begin(), path.end(), '/', '\\');
+    // "\\.\" and "\\?\" reach the system's devices, not a share.
+    if (path.compare(0, 4, "\\\\.\\") == 0 || path.compare(0, 4, "\\\\?\\") == 0)
+        return {TFolderProblem::DevicePath, text};
     size_t start = 0;
     while (start <= path.size()) {
         size_t end = FindPathChar(path, '\\', start);
         if (end == std::string::npos) end = path.size();
         std::string name = path.substr(start, end - start);
-        const size_t dot = name.find('.');
-        std::string stem = LowerAsciiText(TrimSpaces(name.substr(0, dot)));
-        static const char* const devices[] = {"con", "prn", "aux", "nul"};
-        bool device = false;
-        for (const char* d : devices) device = device || stem == d;
-        if (stem.size() == 4 &&
-            (stem.compare(0, 3, "com") == 0 || stem.compare(0, 3, "lpt") == 0) && stem[3] >= '1' &&
-            stem[3] <= '9')
-            device = true;
-        if (device) return {TFolderProblem::DeviceName, name};
+        const size_t first = name.find_first_not_of(' ');
+        if (first != std::string::npos && IsDeviceName(std::string_view(name).substr(first)))
+            return {TFolderProblem::DeviceName, name};
         start = end + 1;
     }
     return {};
+}
+
+TFolderCheck CheckResolvedFolder(const std::string& folder) {
+    // The system drops a part's trailing dots and blanks when it opens the
+    // path, so such a folder would be made under one name and logged under
+    // another.
+    const size_t from = DrivePart(folder).size();
+    size_t start = from < folder.size() && folder[from] == '\\' ? from + 1 : from;
+    while (start < folder.size()) {
+        size_t end = FindPathChar(folder, '\\', start);
+        if (end == std::string::npos) end = folder.size();
+        const std::string part = folder.substr(start, end - start);
+        if (!part.empty() && (part.back() == '.' || part.back() == ' '))
+            return {TFolderProblem::TrailingDot, part};
+        start = end + 1;
+    }
+    return {};
+}
+
+bool IsSameOrBelow(const std::string& path, const std::string& folder) {
+    std::string base = folder;
+    if (base.empty()) return false;
+    AppendPathSeparator(base);
+    std::string p = path;
+    AppendPathSeparator(p);
+    return p.size() >= base.size() && TextEqualsIgnoreCase(p.substr(0, base.size()), base);
 }
 
 TFolderCheck CheckFolderLength(size_t folderLength, size_t longestName) {
@@ -146,6 +169,20 @@ std::string FolderProblemMessage(const TFolderCheck& check) {
                check.Detail + " characters.";
     case TFolderProblem::NamesFile:
         return "\"" + check.Detail + "\" is a file, not a folder.\rPlease choose another folder.";
+    case TFolderProblem::DevicePath:
+        return "\"" + check.Detail +
+               "\" names a device, not a folder.\rPlease choose a folder on a drive or a network "
+               "share.";
+    case TFolderProblem::TrailingDot:
+        return "A folder name cannot end with a dot or a space (\"" + check.Detail +
+               "\").\rPlease choose a folder with another name.";
+    case TFolderProblem::WindowsFolder:
+        return "Setup cannot install into the Windows folder or a folder inside it.\rPlease choose "
+               "another folder.";
+    case TFolderProblem::ForeignFiles:
+        return "The folder \"" + check.Detail +
+               "\" already contains files.\rSetup may replace some of them with its own.\r\r"
+               "Do you want to install into this folder anyway?";
     case TFolderProblem::NotWritable:
         return "You do not have the rights to install into \"" + check.Detail +
                "\".\rPlease choose a folder of your own, or start Setup as an administrator.";

@@ -34,6 +34,10 @@ enum class TFolderProblem {
     TooLong,
     NamesFile,
     NotWritable,
+    DevicePath,     // "\\.\..." or "\\?\...": a device, not a share
+    TrailingDot,    // a part the system would open without its trailing dots or blanks
+    WindowsFolder,  // the Windows folder or a folder inside it
+    ForeignFiles,   // not a refusal: the folder holds files but no installation of ours
 };
 struct TFolderCheck {
     TFolderProblem Problem = TFolderProblem::None;
@@ -42,10 +46,16 @@ struct TFolderCheck {
 // The typed text (spaces around it ignored) before it is normalised: quotes,
 // characters Windows forbids in names, a drive-relative path, device names.
 TFolderCheck CheckTypedFolder(const std::string& typed);
+// The normalised, resolved folder: no part may end in a dot or a blank (nor
+// be made of dots only).
+TFolderCheck CheckResolvedFolder(const std::string& folder);
+// True when `path` is `folder` or lies below it (case-insensitive).
+bool IsSameOrBelow(const std::string& path, const std::string& folder);
 // The normalised folder against the path limits, given the longest name
 // that will be written below it; both lengths in characters.
 TFolderCheck CheckFolderLength(size_t folderLength, size_t longestName);
-// The message the folder page shows for a problem; empty for none.
+// The message the folder page shows for a problem; empty for none. For
+// ForeignFiles it is a Yes/No question.
 std::string FolderProblemMessage(const TFolderCheck& check);
 
 // ---- Folder list ---------------------------------------------------------------

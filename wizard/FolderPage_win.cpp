@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "instutils/InstUtils.h"
+#include "instutils/WinHandles.h"
 #include "integration/FileSet.h"
 #include "payload/AttachFiles.h"
 #include "wizard/FolderPage.h"
@@ -88,6 +89,58 @@ TFolderCheck CheckMainDirPlace(const std::string& mainDir, const TAttachedFiles*
     return {};
 }
 
+namespace {
+
+// The Windows folder in the long form paths are compared in; empty when
+// the system does not say.
+std::string WindowsFolder() {
+    char buffer[MAX_PATH + 1] = {};
+    const UINT got = GetSystemWindowsDirectoryA(buffer, MAX_PATH);
+    if (got == 0 || got > MAX_PATH) return {};
+    return GetFullFolderPath(buffer);
+}
+
+// Whether an earlier installation of ours is there: its log, or (for a
+// portable one, which keeps no log) the program.
+bool HoldsOurInstallation(const std::string& folder) {
+    for (const char* name : {"Install.log", "parv.exe"}) {
+        const DWORD attr = GetFileAttributesA(JoinPath(folder, name).c_str());
+        if (attr != INVALID_FILE_ATTRIBUTES && !(attr & FILE_ATTRIBUTE_DIRECTORY)) return true;
+    }
+    return false;
+}
+
+bool HoldsAnything(const std::string& folder) {
+    TFindHandle entry(JoinPath(folder, "*"));
+    for (bool more = entry.Valid(); more; more = entry.Next()) {
+        const std::string name = entry.Entry().cFileName;
+        if (name != "." && name != "..") return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+TFolderCheck CheckMainFolder(const std::string& text, char driveLetter, const TAttachedFiles* files,
+                             std::string& mainDir) {
+    TFolderCheck check = CheckTypedFolder(text);
+    if (check.Problem != TFolderProblem::None) return check;
+    mainDir = NormalizeDestDirText(text, driveLetter, ProgramFilesFolder(), GetFullFolderPath);
+    check = CheckResolvedFolder(mainDir);
+    if (check.Problem != TFolderProblem::None) return check;
+    // Through a short name, a link or ".." steps too: the full long form.
+    const std::string resolved = GetFullFolderPath(mainDir);
+    if (IsSameOrBelow(resolved.empty() ? mainDir : resolved, WindowsFolder()))
+        return {TFolderProblem::WindowsFolder, mainDir};
+    check = CheckMainDirPlace(mainDir, files);
+    if (check.Problem != TFolderProblem::None) return check;
+    const DWORD attr = GetFileAttributesA(mainDir.c_str());
+    if (attr != INVALID_FILE_ATTRIBUTES && (attr & FILE_ATTRIBUTE_DIRECTORY) &&
+        !HoldsOurInstallation(mainDir) && HoldsAnything(mainDir))
+        return {TFolderProblem::ForeignFiles, mainDir};
+    return {};
+}
+
 void NormalizeDestDir(HWND destDirEdt, const TDriveBox& box) {
     std::string text = NormalizeDestDirText(WindowText(destDirEdt), box.Drive(),
                                             ProgramFilesFolder(), GetFullFolderPath);
@@ -124,10 +177,6 @@ void DriveTimerTick(TDriveBox& box) {
 
 TFolderCheck CheckUnattendedFolder(const std::string& typed, const TAttachedFiles* files,
                                    std::string& folder) {
-    TFolderCheck check = CheckTypedFolder(typed);
-    if (check.Problem != TFolderProblem::None) return check;
-    const std::string programFiles = ProgramFilesFolder();
-    const char drive = programFiles.size() > 1 && programFiles[1] == ':' ? programFiles[0] : 'c';
-    folder = NormalizeDestDirText(typed, LowerAscii(drive), programFiles, GetFullFolderPath);
-    return CheckMainDirPlace(folder, files);
+    // The same rules as the page; with nobody to ask, ForeignFiles refuses too.
+    return CheckMainFolder(typed, 0, files, folder);
 }

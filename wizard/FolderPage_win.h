@@ -29,6 +29,17 @@ TFolderCheck CheckDestDirEdit(HWND destDirEdt);
 // name the payload writes below it, or it (or a folder above it) is a file.
 TFolderCheck CheckMainDirPlace(const std::string& mainDir, const TAttachedFiles* files);
 
+// Every rule for a main folder given as text (typed, from "-d" or from the
+// settings), without a window: CheckTypedFolder; then the folder normalised
+// and resolved by NormalizeDestDirText (with `driveLetter` for a text
+// without a drive; 0: the Program Files drive) into `mainDir`; then
+// CheckResolvedFolder, the Windows folder and CheckMainDirPlace. Last,
+// ForeignFiles for an existing folder that holds files but no earlier
+// installation: the wizard asks, an unattended run refuses. `mainDir` is
+// left as it was when the text itself is refused.
+TFolderCheck CheckMainFolder(const std::string& text, char driveLetter, const TAttachedFiles* files,
+                             std::string& mainDir);
+
 // Rewrites the edit's text by NormalizeDestDirText with the box's drive.
 void NormalizeDestDir(HWND destDirEdt, const TDriveBox& box);
 // When `ready`: the list's folder into the edit, then NormalizeDestDir.
@@ -38,8 +49,9 @@ void DestDirLstBxChange(HWND destDirEdt, const TDirectoryListBox& list, const TD
 // appeared or went away. Cheap while nothing changed.
 void DriveTimerTick(TDriveBox& box);
 
-// The folder page's checks and clean-up for a run without the wizard: the
-// typed text, then its normalised form (a text without a drive takes the
-// Program Files drive). `folder` receives the normalised folder.
+// The folder page's checks and clean-up for a run without the wizard:
+// CheckMainFolder with the Program Files drive for a text without a drive.
+// `folder` receives the normalised folder. Any problem, ForeignFiles too,
+// refuses the folder.
 TFolderCheck CheckUnattendedFolder(const std::string& typed, const TAttachedFiles* files,
                                    std::string& folder);

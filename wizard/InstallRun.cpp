@@ -6,6 +6,11 @@
 #include "instutils/InstUtils.h"
 
 std::string ThreadQuestionText(const TThreadQuestion& question) {
+    if (question.Kind == TThreadQuestionKind::LinkedFolder)
+        return "Cannot write into folder \"" + question.Path +
+               "\".\rIt is a link to another place, and neither Windows nor an administrator "
+               "made it.\r\rRemove the link, then click Retry.\r"
+               "Click Ignore to go on without this file, or Abort to stop the installation.";
     if (question.Kind == TThreadQuestionKind::CannotWrite)
         return "Cannot write file \"" + question.Path + "\".\r" + question.Reason +
                "\r\rFree some space on the disk or remove the cause, then click Retry.\r"

@@ -662,13 +662,20 @@ bool TMainDlgForm::ApplyEntryRule(TPage from, TPage to) {
 bool TMainDlgForm::LeaveDestDirPage() {
     TFolderCheck check = CheckDestDirEdit(DestDirEdt());
     if (check.Problem == TFolderProblem::None) {
-        if (DestDirCmbBx()) NormalizeDestDir(DestDirEdt(), *DestDirCmbBx());
-        check = CheckMainDirPlace(WindowText(DestDirEdt()), Run.Files());
+        std::string mainDir;
+        check = CheckMainFolder(WindowText(DestDirEdt()),
+                                DestDirCmbBx() ? DestDirCmbBx()->Drive() : 0, Run.Files(), mainDir);
+        if (!mainDir.empty()) SetWindowTextA(DestDirEdt(), mainDir.c_str());
     }
     if (check.Problem != TFolderProblem::None) {
-        AskUser(FolderProblemMessage(check), mtError, mbOK);
-        SetFocus(DestDirEdt());
-        return false;
+        // Someone else's files there would be replaced, and later uninstalled.
+        const bool foreign = check.Problem == TFolderProblem::ForeignFiles;
+        const int answer = AskUser(FolderProblemMessage(check), foreign ? mtConfirmation : mtError,
+                                   foreign ? mbYes | mbNo : mbOK);
+        if (!foreign || answer != mrYes) {
+            SetFocus(DestDirEdt());
+            return false;
+        }
     }
     Run.Options.MainDir = WindowText(DestDirEdt());
     return true;

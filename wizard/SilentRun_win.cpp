@@ -118,7 +118,12 @@ TExitCode RunSilentInstall(TRunState& run, TOptionValues& values) {
     std::string folder;
     const TFolderCheck check = CheckUnattendedFolder(run.Options.MainDir, run.Files(), folder);
     if (check.Problem != TFolderProblem::None) {
-        RunLogLine("Folder refused: " + run.Options.MainDir + ": " + FolderProblemMessage(check));
+        // The page's question about someone else's files is a refusal here.
+        RunLogLine("Folder refused: " + run.Options.MainDir + ": " +
+                   (check.Problem == TFolderProblem::ForeignFiles
+                        ? "it holds other files and no earlier installation of Parvela Word "
+                          "Processor."
+                        : FolderProblemMessage(check)));
         return TExitCode::FolderRefused;
     }
     run.Options.MainDir = folder;

@@ -415,6 +415,10 @@ TEST_F(InstallTest, UserDictionaryIsKeptOnlyByAPortableInstallation) {
         CleanInstallState(ExtraRoots());
         ASSERT_TRUE(SHCreateDirectoryExA(nullptr, c.spellcheck.c_str(), nullptr) == ERROR_SUCCESS);
         ASSERT_TRUE(WriteWholeFile(c.spellcheck + "userdicen.tlx", "my own words"));
+        // The earlier portable installation those words belong to.
+        if (c.kept) {
+            ASSERT_TRUE(WriteWholeFile("R:\\Parvela\\parv.exe", "earlier"));
+        }
         const Wizard w = Start(c.args);
         ASSERT_TRUE(WalkTo(w, 4));
         ASSERT_TRUE(w.Next());

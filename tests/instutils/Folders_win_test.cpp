@@ -248,6 +248,25 @@ TEST(Files, AFullDiskKeepsTheOldBytes) {
     DeleteFileA(f.c_str());
 }
 
+// A link planted at the temporary name would have the new bytes written into
+// whatever it points at, and that file moved into the installation.
+TEST(Files, ReplacingNeverWritesThroughWhatHoldsTheTemporaryName) {
+    ScratchFolder s;
+    const std::string f = s / "Install.log";
+    MakeFile(f, "old");
+    MakeFile(s / "elsewhere.txt", "precious");
+    ASSERT_TRUE(MakeFileLink(f + ".~tmp", s / "elsewhere.txt"));
+    MakeFile(f + ".~tmp1", "leftover");
+
+    EXPECT_TRUE(ReplaceWholeFile(f, "new"));
+
+    EXPECT_EQ(ReadBytes(f), "new");
+    EXPECT_EQ(ReadBytes(s / "elsewhere.txt"), "precious");
+    EXPECT_EQ(ReadBytes(f + ".~tmp"), "precious");  // the link is where it was
+    EXPECT_EQ(ReadBytes(f + ".~tmp1"), "leftover");
+    EXPECT_FALSE(Exists(f + ".~tmp2"));
+}
+
 // Sets the file's last-write time from a local date and time.
 void SetLocalWriteTime(const std::string& path, WORD y, WORD mo, WORD d, WORD h, WORD mi,
                        WORD sec) {

@@ -132,6 +132,17 @@ inline bool MakeFolderLink(const std::string& link, const std::string& target) {
                                   isLink);
 }
 
+// Makes `link` a link to the existing file `target`; true when it shows.
+inline bool MakeFileLink(const std::string& link, const std::string& target) {
+    auto shows = [&link] { return GetFileAttributesA(link.c_str()) != INVALID_FILE_ATTRIBUTES; };
+    if (!folder_link::WineUnixName())
+        return CreateSymbolicLinkA(link.c_str(), target.c_str(), 0) && shows();
+    const std::string from = folder_link::HostPath(target), to = folder_link::HostPath(link);
+    return !from.empty() && !to.empty() &&
+           folder_link::RunOnHost("Z:\\bin\\ln", "/bin/ln -s \"" + from + "\" \"" + to + "\"",
+                                  shows);
+}
+
 inline void RemoveFolderLink(const std::string& link) {
     auto gone = [&link] { return GetFileAttributesA(link.c_str()) == INVALID_FILE_ATTRIBUTES; };
     if (RemoveDirectoryA(link.c_str()) || !folder_link::WineUnixName()) return;

@@ -150,11 +150,11 @@ TEST(FileSetTable, LongestNameBelowTheMainFolder) {
     const std::vector<std::string> names = {"parv.exe", "License.txt", "Hyphenation.dat",
                                             "English (American).cache", "Basic.asn",
                                             "Clip Library\\Animals\\Zebra stripes.png"};
-    EXPECT_EQ(LongestNameBelowMainDir(false, names), "Hyphenation.dat.~tmp");
-    EXPECT_EQ(LongestNameBelowMainDir(true, names), "Clip Library\\Animals\\Zebra stripes.png.~tmp");
+    EXPECT_EQ(LongestNameBelowMainDir(false, names), "Hyphenation.dat.~tmp99");
+    EXPECT_EQ(LongestNameBelowMainDir(true, names), "Clip Library\\Animals\\Zebra stripes.png.~tmp99");
     EXPECT_EQ(LongestNameBelowMainDir(true, {"English (American).cache"}),
-              "Spellcheck\\English (American).cache.~tmp");
-    EXPECT_EQ(LongestNameBelowMainDir(false, {}), "Install.log.~tmp");
+              "Spellcheck\\English (American).cache.~tmp99");
+    EXPECT_EQ(LongestNameBelowMainDir(false, {}), "Install.log.~tmp99");
 }
 
 TEST(OldClipImages, BaseFolderAndFiles) {

@@ -158,6 +158,7 @@ TEST_F(Settings, SaveWritesTheInstallKey) {
     for (const Case& k : cases) {
         DeleteKeys();
         TScratchFolder folder("save");
+        WriteBytes(folder / "parv.exe", 1);
         SetValue(HKEY_CURRENT_USER, InstallKeyPath, "MAINDIR", REG_SZ, Sz(folder.Path));
         if (k.Loaded != 0x7FFFFFFF)
             SetDword(HKEY_CURRENT_USER, InstallKeyPath, "COMPS (1.6.6.2)", k.Loaded);
@@ -287,6 +288,7 @@ TEST_F(Settings, AStandardUserGetsTheirOwnProgramsFolderAndTheirOwnEntry) {
     Run.LoadOptions(c);
     EXPECT_EQ(Run.Options.MainDir, GetShellFolder(CSIDL_LOCAL_APPDATA_) + "\\Programs\\Parvela");
     TScratchFolder own("standard");
+    WriteBytes(own / "parv.exe", 1);
     Run.Options.MainDir = own.Path;
     c.Rows[0] = TCheckState::Grayed;
     Run.SaveOptions(c);

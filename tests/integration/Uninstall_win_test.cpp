@@ -104,4 +104,18 @@ TEST(UninstallEntry, SixValuesUnderLocalMachine) {
     DeleteKeys();
 }
 
+// A failed or aborted run leaves no entry naming a program that is not there.
+TEST(UninstallEntry, NoneWithoutTheProgram) {
+    DeleteKeys();
+    TScratchFolder f("no program");
+    WriteBytes(f / "Install.log", 1);
+    TRegistry registry;
+    registry.SetRootKey(HKEY_LOCAL_MACHINE);
+    WriteUninstallEntry(registry, f.Path);
+    CreateDirectoryA((f / "parv.exe").c_str(), nullptr);
+    WriteUninstallEntry(registry, f.Path);
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, UninstallKey));
+    DeleteKeys();
+}
+
 }  // namespace

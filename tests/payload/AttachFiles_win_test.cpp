@@ -4,12 +4,38 @@
 
 #include <vector>
 
+#include "tests/instutils/Scratch_win.h"
 #include "tests/payload/PayloadWinFixture.h"
 #include "tests/support/SmallDisk_win.h"
 
 namespace {
 
 using ReaderTest = PayloadWinTest;
+
+// A damaged resource directory may point the payload anywhere; it is checked
+// against the loaded image before a byte of it is read.
+TEST(ResourceRange, OnlyBytesWithinTheLoadedImagePass) {
+    const auto* base = reinterpret_cast<const uint8_t*>(GetModuleHandleA(nullptr));
+    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(
+        base + reinterpret_cast<const IMAGE_DOS_HEADER*>(base)->e_lfanew);
+    const size_t image = nt->OptionalHeader.SizeOfImage;
+    HRSRC res = FindResourceA(nullptr, "FILES", "FILES");
+    ASSERT_NE(res, nullptr);
+    const void* payload = LockResource(LoadResource(nullptr, res));
+    const size_t payloadSize = SizeofResource(nullptr, res);
+    const int local = 0;
+    struct Case {
+        const void* Bytes;
+        size_t Size;
+        bool Within;
+    } cases[] = {
+        {payload, payloadSize, true}, {base, image, true},           {base + image - 1, 1, true},
+        {base + image - 1, 2, false}, {base + image, 1, false},      {base - 16, 8, false},
+        {payload, SIZE_MAX, false},   {&local, sizeof local, false},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(IsWithinImage(base, c.Bytes, c.Size), c.Within) << (&c - cases);
+}
 
 TEST_F(ReaderTest, TemplatesQueuedInPayloadOrderThenNotAgainInMode0) {
     ASSERT_TRUE(Files->AddFile("templates\\", Dir, 3, omIfAbsent))
@@ -215,6 +241,36 @@ TEST_F(ReaderTest, HeldOpenTargetGoesThroughTheRetryPrompt) {
     held.Reset();
     EXPECT_EQ(std::vector<std::string>{"File Copy: " + target}, Log.InstallLogLines())
         << "failed attempts log nothing";
+}
+
+// A folder linked elsewhere by someone who is neither an administrator nor
+// the system: nothing goes through it, and the question names the link.
+// Wine makes every file the setup's own user's; here the setup runs as
+// nobody in particular.
+TEST_F(ReaderTest, NothingIsWrittenThroughAFolderLinkOfAnyoneElse) {
+    const std::string outside = Dir + "outside", link = Dir + "Public";
+    ASSERT_TRUE(CreateDirectoryA(outside.c_str(), nullptr));
+    ASSERT_TRUE(testfiles::WriteAll(outside + "\\theirs.txt", "x"));
+    ASSERT_TRUE(MakeFolderLink(link, outside));
+    const std::vector<uint8_t> nobody;
+    SetLinkOwnerSelf(&nobody);
+    const std::string target = link + "\\Templates\\License.txt";
+    std::vector<TThreadQuestion> asked;
+    SetThreadQuestionHandler([&](const TThreadQuestion& q) {
+        asked.push_back(q);
+        return asked.size() == 1 ? TThreadAnswer::Retry : TThreadAnswer::Ignore;
+    });
+    EXPECT_TRUE(Files->ExtractFile(&Entry("License.txt"), "", target));
+    ASSERT_EQ(2u, asked.size());
+    EXPECT_EQ(TThreadQuestionKind::LinkedFolder, asked[0].Kind);
+    EXPECT_EQ(link, asked[0].Path);
+    EXPECT_EQ(std::vector<std::string>{target}, Files->Skipped);
+    EXPECT_FALSE(testfiles::Exists(outside + "\\Templates"));
+    EXPECT_TRUE(Log.InstallLogLines().empty());
+    SetLinkOwnerSelf(nullptr);
+    EXPECT_TRUE(Files->ExtractFile(&Entry("License.txt"), "", target)) << "the setup's own link";
+    EXPECT_EQ(2u, asked.size());
+    RemoveFolderLink(link);
 }
 
 // A disk that fills up while a file is written: the question says what the

@@ -281,6 +281,10 @@ TEST(CheckTypedFolder, RefusesWhatCannotBeAFolderOrReachACommandLine) {
         {"  d:Apps\\Parvela ", TFolderProblem::DriveRelative, "d:Apps\\Parvela"},
         {"C:\\Apps\\COM1.txt\\x", TFolderProblem::DeviceName, "COM1.txt"},
         {"C:/Apps/nul ", TFolderProblem::DeviceName, "nul"},
+        {"C:\\COM\xB9", TFolderProblem::DeviceName, "COM\xB9"},
+        {"C:\\CONIN$", TFolderProblem::DeviceName, "CONIN$"},
+        {"\\\\.\\PhysicalDrive0", TFolderProblem::DevicePath, "\\\\.\\PhysicalDrive0"},
+        {"//./pipe/Parvela", TFolderProblem::DevicePath, "//./pipe/Parvela"},
         {"  C:\\Apps\\Editor  ", TFolderProblem::None, ""},
         {"C:", TFolderProblem::None, ""},
         {"\\\\srv\\share\\Apps", TFolderProblem::None, ""},
@@ -294,6 +298,30 @@ TEST(CheckTypedFolder, RefusesWhatCannotBeAFolderOrReachACommandLine) {
     EXPECT_EQ(FolderProblemMessage(CheckTypedFolder("C:Parvela")),
               "\"C:Parvela\" does not say where on drive C: the folder is.\r"
               "Please type the full path, for example C:\\Parvela.");
+}
+
+// Checked on the resolved path: the system would open such a part without
+// its trailing dots or blanks, and the log would name a folder never made.
+TEST(CheckResolvedFolder, RefusesPartsTheSystemWouldShorten) {
+    const struct {
+        const char* folder;
+        const char* part;
+    } cases[] = {
+        {"C:\\Program Files\\...\\Parv3", "..."},
+        {"C:\\Apps\\Parvela.", "Parvela."},
+        {"C:\\Apps \\Parvela", "Apps "},
+        {"\\\\srv\\share\\..", ".."},
+        {"C:\\Apps\\.Parvela", ""},
+        {"C:\\Apps\\Parv.ela", ""},
+        {"\\\\srv\\share\\Apps", ""},
+        {"C:\\", ""},
+    };
+    for (const auto& c : cases) {
+        const TFolderCheck check = CheckResolvedFolder(c.folder);
+        EXPECT_EQ(check.Problem, *c.part ? TFolderProblem::TrailingDot : TFolderProblem::None)
+            << c.folder;
+        EXPECT_EQ(check.Detail, c.part) << c.folder;
+    }
 }
 
 TEST(CheckFolderLength, LeavesRoomForTheFolderAndEveryFileBelowIt) {

@@ -30,6 +30,43 @@ struct FolderPageTest : ::testing::Test {
     std::string Edit() const { return WindowTextOf(edit); }
 };
 
+// The rules an unattended run shares with the page, on real folders.
+TEST(CheckMainFolder, RefusesTheWindowsFolderAndFlagsSomeoneElsesFiles) {
+    char windows[MAX_PATH] = {};
+    ASSERT_GT(GetSystemWindowsDirectoryA(windows, MAX_PATH), 0u);
+    const std::string pf = ProgramFilesFolder(), scratch = GetTempFolder() + "checkmainfolder";
+    for (const char* sub : {"", "\\foreign", "\\ours", "\\empty"})
+        CreateDirectoryA((scratch + sub).c_str(), nullptr);
+    for (const char* file : {"\\foreign\\License.txt", "\\ours\\Install.log"})
+        TUniqueHandle(CreateFileA((scratch + file).c_str(), GENERIC_WRITE, 0, nullptr,
+                                  CREATE_ALWAYS, 0, nullptr));
+    const struct {
+        std::string text;
+        TFolderProblem problem;
+    } cases[] = {
+        {pf + "\\..\\" + std::string(windows + 3) + "\\System32", TFolderProblem::WindowsFolder},
+        {LowerAsciiText(windows), TFolderProblem::WindowsFolder},
+        {std::string(windows) + "Apps", TFolderProblem::None},
+        {pf + "\\...\\Parv3", TFolderProblem::TrailingDot},
+        {scratch + "\\foreign", TFolderProblem::ForeignFiles},
+        {scratch + "\\ours", TFolderProblem::None},
+        {scratch + "\\empty", TFolderProblem::None},
+        {scratch + "\\new", TFolderProblem::None},
+    };
+    for (const auto& c : cases) {
+        std::string mainDir;
+        EXPECT_EQ(CheckMainFolder(c.text, 'c', nullptr, mainDir).Problem, c.problem) << c.text;
+    }
+    std::string mainDir;
+    EXPECT_EQ(CheckMainFolder(scratch + "\\foreign\\", 'c', nullptr, mainDir).Detail,
+              scratch + "\\foreign");
+    EXPECT_EQ(mainDir, scratch + "\\foreign");
+    for (const char* file : {"\\foreign\\License.txt", "\\ours\\Install.log"})
+        DeleteFileA((scratch + file).c_str());
+    for (const char* sub : {"\\foreign", "\\ours", "\\empty", ""})
+        RemoveDirectoryA((scratch + sub).c_str());
+}
+
 TEST_F(FolderPageTest, ConstructionKeepsTheFullMainFolder) {
     TTempTree tree(GetTempFolder(), "init");
     const std::string mainDir = tree.Root + "\\Not\\Yet\\Parvela";

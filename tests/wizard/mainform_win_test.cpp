@@ -1336,10 +1336,10 @@ TEST_F(MainForm, NextFromTheFolderPageRefusesFoldersThatCannotBeInstalledInto) {
             {TFolderProblem::Quote, "\""});
     refused([&] { SetWindowTextA(Form->DestDirEdt(), (file + "\\Parvela").c_str()); },
             {TFolderProblem::NamesFile, file});
-    // Room for "Install.log.~tmp", the longest name a normal installation of
-    // the test payload writes below the folder.
+    // Room for "Install.log.~tmp99", the longest name a normal installation
+    // of the test payload writes below the folder.
     refused([&] { SetWindowTextA(Form->DestDirEdt(), ("C:\\" + std::string(240, 'a')).c_str()); },
-            {TFolderProblem::TooLong, "242"});
+            {TFolderProblem::TooLong, "240"});
     // "C:\ソフト": not in code page 1252.
     refused([&] { SetWindowTextW(Form->DestDirEdt(), L"C:\\\x30bd\x30d5\x30c8"); },
             {TFolderProblem::NotInCodePage, ""});
@@ -1359,6 +1359,32 @@ TEST_F(MainForm, NextFromTheFolderPageRefusesFoldersThatCannotBeInstalledInto) {
         Back();
     }
     EXPECT_TRUE(Asked.empty());
+}
+
+// A folder holding someone else's files is taken only when the user says so.
+TEST_F(MainForm, NextAsksBeforeInstallingAmongSomeoneElsesFiles) {
+    const std::string folder = GetTempFolder() + "mainform_foreign";
+    CreateDirectoryA(folder.c_str(), nullptr);
+    const std::string file = folder + "\\License.txt";
+    TUniqueHandle(CreateFileA(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    Next();
+    Next();
+    const std::string kept = Run.Options.MainDir;
+    SetWindowTextA(Form->DestDirEdt(), folder.c_str());
+    Answers = {mrNo};
+    Next();
+    ExpectOnPage(TPage::DestDir);
+    EXPECT_EQ(Run.Options.MainDir, kept);
+    ASSERT_EQ(Asked.size(), 1u);
+    EXPECT_EQ(Asked[0].Kind, mtConfirmation);
+    EXPECT_EQ(Asked[0].Buttons, mbYes | mbNo);
+    EXPECT_EQ(Asked[0].Text, FolderProblemMessage({TFolderProblem::ForeignFiles, folder}));
+    Answers = {mrYes};
+    Next();
+    ExpectOnPage(TPage::SelComp);
+    EXPECT_EQ(Run.Options.MainDir, folder);
+    DeleteFileA(file.c_str());
+    RemoveDirectoryA(folder.c_str());
 }
 
 }  // namespace
