@@ -96,3 +96,10 @@ private:
 // What the setup program needs of its payload beyond the format: the licence
 // text that the second page shows. Ok, or NoLicence.
 PayloadError CheckSetupPayload(const TAttachedFiles& files);
+
+#ifdef _WIN32
+// The running program's resource "FILES" against the CRC-32 that the build
+// wrote beside it (resource "FILESCRC" of type "FILES"), which it wrote only
+// for a payload that opened: Ok, Empty without a payload, PackedCrc.
+PayloadError CheckResourcePayloadCrc();
+#endif

@@ -13,17 +13,37 @@
 #include "instutils/WinHandles.h"
 #include "payload/InstallThread.h"
 
-std::unique_ptr<TAttachedFiles> TAttachedFiles::CreateFromResource(PayloadError* error) {
-    // Resource memory belongs to the module image: nothing here needs release.
-    HRSRC res = FindResourceA(nullptr, "FILES", "FILES");
+namespace {
+
+struct TResourceBytes {
+    const uint8_t* Data = nullptr;
+    size_t Size = 0;
+};
+
+// Resource memory belongs to the module image: nothing here needs release.
+TResourceBytes FindResourceBytes(const char* name) {
+    HRSRC res = FindResourceA(nullptr, name, "FILES");
     HGLOBAL loaded = res ? LoadResource(nullptr, res) : nullptr;
     const void* bytes = loaded ? LockResource(loaded) : nullptr;
-    const DWORD size = res ? SizeofResource(nullptr, res) : 0;
-    if (bytes == nullptr || size == 0) {
+    if (bytes == nullptr) return {};
+    return {static_cast<const uint8_t*>(bytes), SizeofResource(nullptr, res)};
+}
+
+}  // namespace
+
+std::unique_ptr<TAttachedFiles> TAttachedFiles::CreateFromResource(PayloadError* error) {
+    const TResourceBytes packed = FindResourceBytes("FILES");
+    if (packed.Size == 0) {
         if (error) *error = PayloadError::Empty;
         return nullptr;
     }
-    return Create(static_cast<const uint8_t*>(bytes), size, error);
+    return Create(packed.Data, packed.Size, error);
+}
+
+PayloadError CheckResourcePayloadCrc() {
+    const TResourceBytes packed = FindResourceBytes("FILES");
+    const TResourceBytes stored = FindResourceBytes("FILESCRC");
+    return CheckPackedCrc(packed.Data, packed.Size, stored.Data, stored.Size);
 }
 
 namespace {
