@@ -50,7 +50,8 @@ PayloadError CheckPackedCrc(const uint8_t* packed, size_t len, const uint8_t* st
     if (packed == nullptr || len == 0) return PayloadError::Empty;
     if (stored == nullptr || storedLen != 4) return PayloadError::PackedCrc;
     const std::string expected = StoredCrc(PackedCrc32(packed, len));
-    return std::memcmp(expected.data(), stored, 4) == 0 ? PayloadError::Ok : PayloadError::PackedCrc;
+    return std::memcmp(expected.data(), stored, 4) == 0 ? PayloadError::Ok
+                                                        : PayloadError::PackedCrc;
 }
 
 TPayloadBlock::TPayloadBlock(TPayloadBlock&& o) noexcept

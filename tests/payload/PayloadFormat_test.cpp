@@ -333,8 +333,8 @@ namespace {
 // or a stored form that is not 4 bytes, is refused without inflating.
 TEST(PackedCrc, MatchesOnlyTheBytesItWasWrittenFor) {
     const std::string packed = Deflate("the packed payload");
-    const std::string stored = StoredCrc(PackedCrc32(
-        reinterpret_cast<const uint8_t*>(packed.data()), packed.size()));
+    const std::string stored =
+        StoredCrc(PackedCrc32(reinterpret_cast<const uint8_t*>(packed.data()), packed.size()));
     auto flipped = [](std::string s, size_t at) {
         s[at] = static_cast<char>(s[at] ^ 0x01);
         return s;
@@ -346,7 +346,8 @@ TEST(PackedCrc, MatchesOnlyTheBytesItWasWrittenFor) {
         PayloadError Expected;
     } cases[] = {
         {"as written", packed, stored, PayloadError::Ok},
-        {"a packed bit changed", flipped(packed, packed.size() / 2), stored, PayloadError::PackedCrc},
+        {"a packed bit changed", flipped(packed, packed.size() / 2), stored,
+         PayloadError::PackedCrc},
         {"the packed data cut short", packed.substr(0, packed.size() - 1), stored,
          PayloadError::PackedCrc},
         {"the last stored byte changed", packed, flipped(stored, 3), PayloadError::PackedCrc},
@@ -355,10 +356,10 @@ TEST(PackedCrc, MatchesOnlyTheBytesItWasWrittenFor) {
         {"no packed data", "", stored, PayloadError::Empty},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(c.Expected,
-                  CheckPackedCrc(reinterpret_cast<const uint8_t*>(c.Packed.data()), c.Packed.size(),
-                                 reinterpret_cast<const uint8_t*>(c.Stored.data()),
-                                 c.Stored.size()))
+        EXPECT_EQ(
+            c.Expected,
+            CheckPackedCrc(reinterpret_cast<const uint8_t*>(c.Packed.data()), c.Packed.size(),
+                           reinterpret_cast<const uint8_t*>(c.Stored.data()), c.Stored.size()))
             << c.What;
     }
     // The stored form is zlib's CRC-32, least significant byte first.

@@ -864,8 +864,8 @@ TEST_F(FirstPageFirst, PagesBuiltAfterADpiChangeTakeTheNewScale) {
 
 bool InternalKeyExists() {
     HKEY key = nullptr;
-    const bool found = RegOpenKeyExA(HKEY_CURRENT_USER, app::InternalKey + 1, 0, KEY_READ,
-                                     &key) == ERROR_SUCCESS;
+    const bool found =
+        RegOpenKeyExA(HKEY_CURRENT_USER, app::InternalKey + 1, 0, KEY_READ, &key) == ERROR_SUCCESS;
     TRegKey owner(key);
     return found;
 }
@@ -873,6 +873,7 @@ bool InternalKeyExists() {
 // A close request handled before the loop's first idle moment (so before the
 // other pages are built) still loads the settings, which makes their keys.
 TEST_F(FirstPageFirst, CloseBeforeTheFirstIdleMomentStillLoadsTheSettings) {
+    DeleteSettingsKey();  // the fixture's first window made it
     ASSERT_FALSE(InternalKeyExists());
     PostMessageA(Form->Handle(), WM_CLOSE, 0, 0);
     Answers = {mrAbort};
