@@ -175,6 +175,39 @@ bool IsRemovableLocation(const std::string& path) {
     return IsRemovableDescriptor(descriptor, returned < descriptorSize ? returned : descriptorSize);
 }
 
+namespace {
+
+bool Refusal(DWORD error) { return error == ERROR_ACCESS_DENIED || error == ERROR_WRITE_PROTECT; }
+
+}  // namespace
+
+bool IsWriteRefused(const std::string& folder) {
+    // New, and under a name no one else uses.
+    const std::string probe = "~parvela-" + std::to_string(GetCurrentProcessId()) + ".tmp";
+    if (FolderExists(folder)) {
+        TUniqueHandle file(CreateFileA(JoinPath(folder, probe).c_str(), GENERIC_WRITE, 0, nullptr,
+                                       CREATE_NEW,
+                                       FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE,
+                                       nullptr));
+        return !file && Refusal(GetLastError());
+    }
+    // A folder to be made needs the right to make folders where the chain
+    // starts (a drive root gives it to users who may not put files there);
+    // its maker may then write in it.
+    for (std::string candidate = ParentFolder(folder); !candidate.empty();) {
+        if (FolderExists(candidate)) {
+            const std::string made = JoinPath(candidate, probe);
+            if (!CreateDirectoryA(made.c_str(), nullptr)) return Refusal(GetLastError());
+            RemoveDirectoryA(made.c_str());
+            return false;
+        }
+        std::string parent = ParentFolder(candidate);
+        if (parent.size() >= candidate.size()) break;
+        candidate = std::move(parent);
+    }
+    return false;  // no drive: nothing refused yet, and nothing to install on
+}
+
 uint32_t GetClusterSize(const std::string& folder) {
     constexpr uint32_t fallback = 4096;
     std::lock_guard<std::recursive_mutex> guard(CurrentFolderLock());

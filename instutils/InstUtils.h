@@ -59,6 +59,11 @@ bool IsRemovableLocation(const std::string& path);
 // The decision on a STORAGE_DEVICE_DESCRIPTOR returned by the storage
 // property query (`len` bytes were returned): USB, IEEE 1394 or removable.
 bool IsRemovableDescriptor(const uint8_t* descriptor, size_t len);
+// Whether the system refuses this process files in `folder`, or (when it
+// does not exist yet) folders in its nearest existing ancestor: one is made
+// there and removed again. Refused means no rights or read-only media; a
+// missing drive is not a refusal.
+bool IsWriteRefused(const std::string& folder);
 uint32_t GetClusterSize(const std::string& folder);
 int32_t RoundUpToCluster(const std::string& folder, int32_t bytes);
 // The rounding itself, for a known positive cluster size.
@@ -107,8 +112,8 @@ bool LogLinesEqual(const std::string& a, const std::string& b);
 
 // ---- Shortcuts and size texts ---------------------------------------------------
 // COM must be initialised on the calling thread. The link is added to `log`
-// (none: not logged).
-void CreateShortcut(const std::string& linkPath, const std::string& target,
+// (none: not logged). True when the link was saved.
+bool CreateShortcut(const std::string& linkPath, const std::string& target,
                     const std::string& workingFolder, const std::string& description,
                     TInstallLog* log);
 std::string FormatSizeText(int64_t bytes);
@@ -123,6 +128,7 @@ enum : int {
     CSIDL_COMMON_PROGRAMS_ = 23,
     CSIDL_COMMON_DESKTOPDIRECTORY_ = 25,
     CSIDL_APPDATA_ = 26,
+    CSIDL_LOCAL_APPDATA_ = 28,
     CSIDL_COMMON_APPDATA_ = 35,
     CSIDL_PROGRAM_FILES_ = 38,
 };

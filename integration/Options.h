@@ -44,9 +44,10 @@ public:
 
 enum TDataDir { ddShared, ddHidden, ddPublic, ddSpellcheck };
 
-// Uninstall entry and its size walk.
+// Uninstall entry and its size walk. False when the entry's key cannot be
+// created under the registry's root.
 class TRegistry;
-void WriteUninstallEntry(TRegistry& registry, const std::string& mainDir);
+bool WriteUninstallEntry(TRegistry& registry, const std::string& mainDir);
 int32_t GetFolderSizeKB(const std::string& folder, uint32_t clusterSize);
 
 // True when a top-level window carries the running-copy property.

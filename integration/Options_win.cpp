@@ -33,8 +33,13 @@ void TRunState::LoadOptions(IOptionControls& controls) {
     registry.OpenKey(app::InstallKey);
 
     Options.MainDir = registry.ValueExists(MainDirValue) ? registry.ReadString(MainDirValue) : "";
-    if (Options.MainDir.empty() || !FolderExists(Options.MainDir))
+    if (Options.MainDir.empty() || !FolderExists(Options.MainDir)) {
+        // A standard user cannot write to Program Files; Windows puts such a
+        // user's programs in their own folder.
         Options.MainDir = JoinPath(GetShellFolder(CSIDL_PROGRAM_FILES_), "Parvela");
+        if (IsWriteRefused(Options.MainDir))
+            Options.MainDir = JoinPath(GetShellFolder(CSIDL_LOCAL_APPDATA_), "Programs\\Parvela");
+    }
 
     if (Command.Dir) Options.MainDir = *Command.Dir;
 
@@ -72,21 +77,29 @@ void TRunState::SaveOptions(const IOptionControls& controls) {
     registry.WriteString(ExtensionsValue, Options.Extensions);
     registry.WriteBool(LaunchValue, controls.GetBox(TOptionBox::Launch));
     if (!IsPortable()) {
+        // A standard user cannot write the machine's list; the user's own is
+        // listed by Windows just the same.
         registry.SetRootKey(HKEY_LOCAL_MACHINE);
-        WriteUninstallEntry(registry, Options.MainDir);
+        if (!WriteUninstallEntry(registry, Options.MainDir)) {
+            registry.SetRootKey(HKEY_CURRENT_USER);
+            WriteUninstallEntry(registry, Options.MainDir);
+        }
     }
 }
 
 bool TRunState::IsPortable() {
-    // Decided once per main folder: a stick pulled before the settings are
-    // saved must not turn the run into a normal installation, and the
-    // storage query is not repeated at every use.
-    if (!PortableDecided || PortableFor != Options.MainDir) {
-        Portable = IsRemovableLocation(Options.MainDir);
-        PortableFor = Options.MainDir;
-        PortableDecided = true;
-    }
-    return Portable;
+    // Until the run starts the answer follows the drive: a stick plugged in
+    // after the folder page makes the installation portable.
+    if (PortableDecided && PortableFor == Options.MainDir) return Portable;
+    return IsRemovableLocation(Options.MainDir);
+}
+
+void TRunState::DecidePortable() {
+    // From the run's start on, a stick pulled before the settings are saved
+    // must not turn it into a normal installation.
+    Portable = IsRemovableLocation(Options.MainDir);
+    PortableFor = Options.MainDir;
+    PortableDecided = true;
 }
 
 std::string TRunState::GetDataDir(TDataDir kind) {

@@ -42,9 +42,12 @@ public:
     // Writes the install key and, unless portable, the uninstall entry.
     void SaveOptions(const IOptionControls& controls);
 
-    // Whether the main folder lies on removable or external media, decided
-    // on the first use for each main folder and kept for the rest of the run.
+    // Whether the main folder lies on removable or external media: asked
+    // afresh at each use until DecidePortable, then that answer for the main
+    // folder it was made for.
     bool IsPortable();
+    // Takes the run's decision; the install run's first step.
+    void DecidePortable();
     // The data folder (trailing backslash), created on disk with
     // CreateFolderChain.
     std::string GetDataDir(TDataDir kind);

@@ -41,8 +41,8 @@ int32_t GetFolderSizeKB(const std::string& folder, uint32_t clusterSize) {
     return kb > INT32_MAX ? INT32_MAX : static_cast<int32_t>(kb);
 }
 
-void WriteUninstallEntry(TRegistry& registry, const std::string& mainDir) {
-    registry.OpenKey(app::UninstallKey);
+bool WriteUninstallEntry(TRegistry& registry, const std::string& mainDir) {
+    if (!registry.OpenKey(app::UninstallKey)) return false;
     std::string exe = MainDirFile(mainDir, app::ExeName);
     registry.WriteString("DisplayIcon", exe);
     registry.WriteString("DisplayName", app::ProductName);
@@ -57,4 +57,5 @@ void WriteUninstallEntry(TRegistry& registry, const std::string& mainDir) {
     registry.WriteString("InstallLocation", mainDir);
     registry.WriteInteger("NoModify", 1);
     registry.WriteInteger("NoRepair", 1);
+    return true;
 }

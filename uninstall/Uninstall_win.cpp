@@ -61,6 +61,15 @@ std::string ReadString(HKEY root, const std::string& key, const char* name) {
     return buf;
 }
 
+// The machine's list, and the user's, where a standard user's setup
+// registers.
+const HKEY EntryRoots[] = {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER};
+
+bool Registered(HKEY root, const TUninstallContext& ctx) {
+    return EntryNamesProgram(ReadString(root, app::UninstallKey, "DisplayIcon"),
+                             ReadString(root, app::UninstallKey, "UninstallString"), ctx.ExePath);
+}
+
 void DeleteKeyTree(HKEY root, const std::string& key) {
     {
         TRegKey k;
@@ -226,9 +235,8 @@ TSurvey SurveyInstallation(const TUninstallContext& ctx) {
         s.Kind = s.Log.Damaged ? TSurveyKind::LogProblem : TSurveyKind::Ready;
         return s;
     }
-    const bool registered = EntryNamesProgram(
-        ReadString(HKEY_LOCAL_MACHINE, app::UninstallKey, "DisplayIcon"),
-        ReadString(HKEY_LOCAL_MACHINE, app::UninstallKey, "UninstallString"), ctx.ExePath);
+    bool registered = false;
+    for (HKEY root : EntryRoots) registered = registered || Registered(root, ctx);
     // A log that exists but cannot be read counts as missing.
     s.Kind = registered || PathExists(s.LogPath) ? TSurveyKind::LogProblem : TSurveyKind::Portable;
     return s;
@@ -259,10 +267,8 @@ void TakeBackAssociation(const char* extension, const char* progId) {
 }
 
 void RemoveRegistration(const TUninstallContext& ctx) {
-    if (EntryNamesProgram(ReadString(HKEY_LOCAL_MACHINE, app::UninstallKey, "DisplayIcon"),
-                          ReadString(HKEY_LOCAL_MACHINE, app::UninstallKey, "UninstallString"),
-                          ctx.ExePath))
-        DeleteKeyTree(HKEY_LOCAL_MACHINE, app::UninstallKey);
+    for (HKEY root : EntryRoots)
+        if (Registered(root, ctx)) DeleteKeyTree(root, app::UninstallKey);
 
     // The document types are ours only while our type's open command starts
     // this copy; another installation's claims stay.

@@ -146,6 +146,9 @@ std::string FolderProblemMessage(const TFolderCheck& check) {
                check.Detail + " characters.";
     case TFolderProblem::NamesFile:
         return "\"" + check.Detail + "\" is a file, not a folder.\rPlease choose another folder.";
+    case TFolderProblem::NotWritable:
+        return "You do not have the rights to install into \"" + check.Detail +
+               "\".\rPlease choose a folder of your own, or start Setup as an administrator.";
     }
     return {};
 }

@@ -33,6 +33,7 @@ enum class TFolderProblem {
     DeviceName,
     TooLong,
     NamesFile,
+    NotWritable,
 };
 struct TFolderCheck {
     TFolderProblem Problem = TFolderProblem::None;

@@ -72,6 +72,8 @@ TFolderCheck CheckMainDirPlace(const std::string& mainDir, const TAttachedFiles*
         if (parent.size() >= p.size()) break;
         p = std::move(parent);
     }
+    // Refused now, not file by file once the run has started.
+    if (IsWriteRefused(mainDir)) return {TFolderProblem::NotWritable, mainDir};
     return {};
 }
 

@@ -51,7 +51,8 @@ bool SaveRunInstallLog(TRunState& run) {
 void StartInstallRun(TRunState& run, uint8_t selectedComponents) {
     TInstallLog& log = run.Log;
     log.CreateInstallLog();
-    // The first thing the run asks: every later use takes this answer.
+    // Every later use takes this answer.
+    run.DecidePortable();
     if (!run.IsPortable()) {
         std::string logPath = run.GetMainDirFile(app::InstallLogFile);
         log.SetLogFilePath(logPath);
@@ -77,8 +78,12 @@ void FinishPageEntry(TRunState& run, const bool assoc[4], bool installToAll, boo
         const TShortcutFolders f = ChooseShortcutFolders(
             GetShellFolder(pass.AllUsers), GetShellFolder(pass.CurrentUser), installToAll);
         if (!f.Other.empty()) DeleteFileA(JoinPath(f.Other, app::ShortcutFile).c_str());
-        if ((pass.Always || desktop) && !f.Primary.empty())
-            CreateShortcut(JoinPath(f.Primary, app::ShortcutFile), target, options.MainDir,
+        if (!(pass.Always || desktop) || f.Primary.empty()) continue;
+        const bool made = CreateShortcut(JoinPath(f.Primary, app::ShortcutFile), target,
+                                         options.MainDir, app::ShortcutDescription, &run.Log);
+        // A standard user may not write the all-users folders: their own then.
+        if (!made && installToAll && !f.Other.empty())
+            CreateShortcut(JoinPath(f.Other, app::ShortcutFile), target, options.MainDir,
                            app::ShortcutDescription, &run.Log);
     }
 }

@@ -7,6 +7,7 @@
 #include "integration/RunState.h"
 #include "integration/Registry_win.h"
 #include "tests/e2e/Machine.h"
+#include "tests/support/ImportPatch_win.h"
 
 using namespace testsupport;
 
@@ -215,15 +216,17 @@ TEST_F(Settings, PortableFolderOnRemovableDrive) {
     DeleteFolderTree(main);
 }
 
-// Media pulled after the run started: still portable, so no uninstall
-// entry points at the vanished drive.
-TEST_F(Settings, PortableDecisionOutlivesThePulledStick) {
+// A stick plugged in before the run starts counts; pulled after it started,
+// the run stays portable, so no uninstall entry points at the vanished drive.
+TEST_F(Settings, PortableDecisionFollowsTheStickUntilTheRunStarts) {
     char full[MAX_PATH] = {};
     GetFullPathNameA(PARVELA_BIN_DIR "\\..\\settings_drive_p", MAX_PATH, full, nullptr);
     CreateDirectoryA(full, nullptr);
-    ASSERT_TRUE(e2e::LinkRemovableDrive('P', e2e::UnixPathOf(full)));
     Run.Options.MainDir = "P:\\Parvela";
+    EXPECT_FALSE(Run.IsPortable());
+    ASSERT_TRUE(e2e::LinkRemovableDrive('P', e2e::UnixPathOf(full)));
     EXPECT_TRUE(Run.IsPortable());
+    Run.DecidePortable();
     ASSERT_TRUE(e2e::UnlinkDrive('P'));
     EXPECT_TRUE(Run.IsPortable());
     TPlainControls c;
@@ -249,6 +252,46 @@ TEST_F(Settings, NormalDataFoldersLieUnderCommonAppData) {
     EXPECT_TRUE(FolderExists(shared + "Hidden"));
     EXPECT_EQ(Run.GetDataDir(ddShared), shared);
     if (!existed) DeleteFolderTree(shared);
+}
+
+// ---- A standard user ---------------------------------------------------------
+// Wine lets every process write everywhere: the refusals a standard user
+// meets are made here, as the system reports them.
+
+const ImportPatch* RegCreate = nullptr;
+const ImportPatch* FolderCreate = nullptr;
+
+LONG WINAPI RefuseMachineKeys(HKEY root, LPCSTR sub, DWORD reserved, LPSTR cls, DWORD options,
+                              REGSAM sam, LPSECURITY_ATTRIBUTES sa, PHKEY out, LPDWORD disp) {
+    if (root == HKEY_LOCAL_MACHINE) return ERROR_ACCESS_DENIED;
+    return RegCreate->Original<decltype(&RegCreateKeyExA)>()(root, sub, reserved, cls, options,
+                                                             sam, sa, out, disp);
+}
+
+BOOL WINAPI RefuseProgramFiles(LPCSTR name, LPSECURITY_ATTRIBUTES sa) {
+    if (std::string(name).rfind(GetShellFolder(CSIDL_PROGRAM_FILES_), 0) == 0) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return FALSE;
+    }
+    return FolderCreate->Original<decltype(&CreateDirectoryA)>()(name, sa);
+}
+
+TEST_F(Settings, AStandardUserGetsTheirOwnProgramsFolderAndTheirOwnEntry) {
+    ImportPatch reg("advapi32.dll", "RegCreateKeyExA", reinterpret_cast<void*>(RefuseMachineKeys));
+    ImportPatch folder("kernel32.dll", "CreateDirectoryA",
+                       reinterpret_cast<void*>(RefuseProgramFiles));
+    RegCreate = &reg;
+    FolderCreate = &folder;
+    ASSERT_TRUE(reg.Active() && folder.Active());
+    TPlainControls c;
+    Run.LoadOptions(c);
+    EXPECT_EQ(Run.Options.MainDir, GetShellFolder(CSIDL_LOCAL_APPDATA_) + "\\Programs\\Parvela");
+    TScratchFolder own("standard");
+    Run.Options.MainDir = own.Path;
+    c.Rows[0] = TCheckState::Grayed;
+    Run.SaveOptions(c);
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, UninstallKey));
+    EXPECT_EQ(ReadValue(HKEY_CURRENT_USER, UninstallKey, "InstallLocation").Data, Sz(own.Path));
 }
 
 // ---- "-d" through a real child process -------------------------------------

@@ -47,8 +47,10 @@ inline void WriteBytes(const std::string& path, size_t size,
 inline void DeleteKeys() {
     RegDeleteTreeA(HKEY_CURRENT_USER, ProductKey);
     RegDeleteKeyA(HKEY_CURRENT_USER, ProductKey);
-    RegDeleteTreeA(HKEY_LOCAL_MACHINE, UninstallKey);
-    RegDeleteKeyA(HKEY_LOCAL_MACHINE, UninstallKey);
+    for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
+        RegDeleteTreeA(root, UninstallKey);
+        RegDeleteKeyA(root, UninstallKey);
+    }
 }
 
 inline TRegKey OpenExisting(HKEY root, const std::string& path) {

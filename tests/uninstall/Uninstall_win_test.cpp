@@ -3,6 +3,7 @@
 #include "uninstall/Uninstall_win.h"
 
 #include "instutils/AppInterface.h"
+#include "instutils/ExitCodes.h"
 #include "instutils/InstUtils.h"
 #include "instutils/MessageKinds.h"
 #include "tests/instutils/Scratch_win.h"
@@ -210,7 +211,9 @@ TEST_F(RemovalTest, NothingIsTouchedWithoutAUsableLogOrAfterNo) {
         }
         script.asked.clear();
         EXPECT_EQ(SurveyInstallation(ctx).Kind, c.kind) << c.says;
-        EXPECT_EQ(RunUninstall(ctx, true), c.kind == TSurveyKind::Portable ? 0 : 1);
+        EXPECT_EQ(RunUninstall(ctx, true),
+                  ExitCodeOf(c.kind == TSurveyKind::Portable ? TExitCode::NothingToRemove
+                                                             : TExitCode::CouldNotStart));
         ASSERT_EQ(script.asked.size(), 1u);
         EXPECT_EQ(script.asked[0].buttons, mbOK);
         EXPECT_NE(script.asked[0].text.find(c.says), std::string::npos) << script.asked[0].text;
@@ -222,7 +225,7 @@ TEST_F(RemovalTest, NothingIsTouchedWithoutAUsableLogOrAfterNo) {
     Install({ctx.ExePath});
     script.asked.clear();
     script.answers = {mrNo};
-    EXPECT_EQ(RunUninstall(ctx, true), 0);
+    EXPECT_EQ(RunUninstall(ctx, true), ExitCodeOf(TExitCode::Cancelled));
     ASSERT_EQ(script.asked.size(), 1u);
     EXPECT_EQ(script.asked[0].kind, mtConfirmation);
     EXPECT_EQ(script.asked[0].buttons, mbYes | mbNo);
@@ -242,7 +245,7 @@ TEST(RemovableMediaTest, ACopyOnAStickIsNeverRemoved) {
     MakeFile(ctx.MainDir + "Install.log", "File Copy: " + ctx.ExePath + "\r\n");
     Script script;
     ctx.Ask = script.Ask();
-    EXPECT_EQ(RunUninstall(ctx, true), 0);
+    EXPECT_EQ(RunUninstall(ctx, true), ExitCodeOf(TExitCode::NothingToRemove));
     const bool kept = Exists(ctx.ExePath);
     ScratchFolder::Remove(ctx.MainDir);
     EXPECT_TRUE(kept);
@@ -287,12 +290,14 @@ protected:
               "Software\\Classes\\Parvela.Document\\shell", "Software\\Classes\\Parvela.Document"})
             RegDeleteKeyA(HKEY_CURRENT_USER, k);
         RegDeleteKeyA(HKEY_LOCAL_MACHINE, app::UninstallKey);
+        RegDeleteKeyA(HKEY_CURRENT_USER, app::UninstallKey);
     }
-    // What the setup and the application leave for an installation in `main`.
-    static void Register(const std::string& main) {
+    // What the setup and the application leave for an installation in `main`;
+    // a standard user's entry is under `entryRoot` = HKEY_CURRENT_USER.
+    static void Register(const std::string& main, HKEY entryRoot = HKEY_LOCAL_MACHINE) {
         const std::string exe = main + "parv.exe";
-        SetString(HKEY_LOCAL_MACHINE, app::UninstallKey, "DisplayIcon", exe);
-        SetString(HKEY_LOCAL_MACHINE, app::UninstallKey, "UninstallString", "\"" + exe + "\" -ui");
+        SetString(entryRoot, app::UninstallKey, "DisplayIcon", exe);
+        SetString(entryRoot, app::UninstallKey, "UninstallString", "\"" + exe + "\" -ui");
         SetString(HKEY_CURRENT_USER, app::InstallKey, "MAINDIR", main.substr(0, main.size() - 1));
         SetString(HKEY_CURRENT_USER, "Software\\Parvela Word Processor\\Internal", "LastRunVer",
                   "x");
@@ -326,6 +331,12 @@ TEST_F(RegistrationTest, RemovesOnlyWhatBelongsToThisInstallation) {
     EXPECT_EQ(RegQueryValueExA(cod.Get(), nullptr, nullptr, nullptr, nullptr, nullptr),
               ERROR_FILE_NOT_FOUND)
         << "our claim on .cod is still there";
+}
+
+TEST_F(RegistrationTest, AStandardUsersOwnEntryGoesToo) {
+    Register(ctx.MainDir, HKEY_CURRENT_USER);
+    RemoveRegistration(ctx);
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, app::UninstallKey));
 }
 
 TEST_F(RegistrationTest, AnotherInstallationKeepsItsEntryClaimsAndSettings) {

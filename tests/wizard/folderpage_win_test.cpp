@@ -1,5 +1,6 @@
 // The destination-folder page put together: edit, folder list, drive box and
 // the drive timer, on real folders and on a drive that comes and goes.
+#include "tests/support/ImportPatch_win.h"
 #include "tests/wizard/controls_fixture_win.h"
 
 #include "wizard/FolderPage.h"
@@ -138,6 +139,29 @@ TEST_F(FolderPageTest, DriveTimerKeepsTheShownDriveWhenAnotherGoes) {
     EXPECT_EQ(box->Drive(), 'r');
     EXPECT_EQ(box->SelectedText(), shownText);
     EXPECT_EQ(list->Directory(), folder);
+}
+
+}  // namespace
+
+namespace {
+
+// A standard user's refusals, made here as the system reports them (Wine
+// lets every process write everywhere).
+BOOL WINAPI RefuseFolders(LPCSTR, LPSECURITY_ATTRIBUTES) {
+    SetLastError(ERROR_ACCESS_DENIED);
+    return FALSE;
+}
+
+TEST(FolderPlace, AFolderThatCannotBeMadeIsRefusedBeforeTheRun) {
+    char temp[MAX_PATH];
+    ASSERT_GT(GetTempPathA(MAX_PATH, temp), 0u);
+    const std::string folder = std::string(temp) + "not made yet\\Parvela";
+    EXPECT_EQ(CheckMainDirPlace(folder, nullptr).Problem, TFolderProblem::None);
+    ImportPatch refuse("kernel32.dll", "CreateDirectoryA", reinterpret_cast<void*>(RefuseFolders));
+    ASSERT_TRUE(refuse.Active());
+    const TFolderCheck check = CheckMainDirPlace(folder, nullptr);
+    EXPECT_EQ(check.Problem, TFolderProblem::NotWritable);
+    EXPECT_NE(FolderProblemMessage(check).find("administrator"), std::string::npos);
 }
 
 }  // namespace
