@@ -82,6 +82,42 @@ private:
     HMODULE m_ = nullptr;
 };
 
+// A handle whose close function is looked up at run time (one newer than the
+// oldest Windows the program supports): the owner keeps it beside the handle.
+class TLateHandle {
+public:
+    using TClose = void (*)(HANDLE);
+    TLateHandle() = default;
+    TLateHandle(HANDLE h, TClose close) : h_(h), close_(close) {}
+    TLateHandle(TLateHandle&& o) noexcept
+        : h_(std::exchange(o.h_, nullptr)), close_(std::exchange(o.close_, nullptr)) {}
+    TLateHandle& operator=(TLateHandle&& o) noexcept {
+        if (this != &o) {
+            Reset();
+            h_ = std::exchange(o.h_, nullptr);
+            close_ = std::exchange(o.close_, nullptr);
+        }
+        return *this;
+    }
+    TLateHandle(const TLateHandle&) = delete;
+    TLateHandle& operator=(const TLateHandle&) = delete;
+    ~TLateHandle() { Reset(); }
+
+    bool Valid() const { return h_ != nullptr; }
+    HANDLE Get() const { return h_; }
+    // For functions that may replace the handle in place.
+    HANDLE* InPlace() { return &h_; }
+    void Reset() {
+        if (h_ && close_) close_(h_);
+        h_ = nullptr;
+        close_ = nullptr;
+    }
+
+private:
+    HANDLE h_ = nullptr;
+    TClose close_ = nullptr;
+};
+
 // One open registry key, closed with RegCloseKey.
 class TRegKey {
 public:

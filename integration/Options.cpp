@@ -3,8 +3,6 @@
 #include "instutils/AppInterface.h"
 #include "instutils/InstUtils.h"
 
-const char* const SetupInstanceName = "Global\\ParvelaWordProcessorSetup";
-
 uint32_t CompsFromRows(uint32_t loaded, const IOptionControls& controls) {
     uint32_t comps = loaded;
     int rows = controls.RowCount();

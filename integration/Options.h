@@ -53,12 +53,6 @@ int32_t GetFolderSizeKB(const std::string& folder, uint32_t clusterSize);
 // True when a top-level window carries the running-copy property.
 bool IsAppRunning();
 
-// Makes this process the one setup program of the machine; false when
-// another one runs (or its claim cannot be made). The claim lasts until the
-// process ends.
-bool ClaimSetupInstance();
-extern const char* const SetupInstanceName;
-
 // ---- Pieces of the above that need no operating system ----------------------
 // `loaded` with bits 0..5 set for ticked rows and cleared for the others.
 uint32_t CompsFromRows(uint32_t loaded, const IOptionControls& controls);

@@ -21,16 +21,3 @@ bool IsAppRunning() {
     EnumWindows(FindMarkedWindow, reinterpret_cast<LPARAM>(&found));
     return found;
 }
-
-bool ClaimSetupInstance() {
-    // Held until the process ends, whatever way it ends; Windows then frees
-    // the name. "Global\\" spans every session, so a second user's setup
-    // waits too.
-    static TUniqueHandle claim;
-    if (claim) return true;
-    TUniqueHandle mutex(CreateMutexA(nullptr, FALSE, SetupInstanceName));
-    // Access denied means another user's setup made it.
-    if (!mutex || GetLastError() == ERROR_ALREADY_EXISTS) return false;
-    claim = std::move(mutex);
-    return true;
-}

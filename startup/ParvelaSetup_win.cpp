@@ -13,6 +13,7 @@
 #include "instutils/ExitCodes.h"
 #include "instutils/InstUtils.h"
 #include "instutils/RunLog.h"
+#include "instutils/SetupLock_win.h"
 #include "instutils/Switches.h"
 #include "instutils/WinHandles.h"
 #include "integration/Options.h"

@@ -1,5 +1,6 @@
 #include "uninstall/RemovalRules.h"
 
+#include "instutils/AppInterface.h"
 #include "instutils/InstUtils.h"
 
 #include <algorithm>
@@ -27,15 +28,37 @@ std::string FolderForm(std::string path) {
     return path;
 }
 
-size_t Depth(const std::string& folder) { return std::count(folder.begin(), folder.end(), '\\'); }
+size_t Depth(const std::string& folder) {
+    size_t n = 0;
+    for (size_t at = FindPathChar(folder, '\\'); at != std::string::npos;
+         at = FindPathChar(folder, '\\', at + 1))
+        ++n;
+    return n;
+}
 
+// A double-byte character's trail byte may equal '|' or '\\'; it is part of
+// the name, not a forbidden character.
 bool IsNamePart(std::string_view part) {
     if (part.empty() || part == "." || part == "..") return false;
-    for (char c : part) {
-        const auto u = static_cast<unsigned char>(c);
-        if (u < 32 || std::string_view("<>:\"/|?*").find(c) != std::string_view::npos) return false;
+    for (size_t i = 0; i < part.size(); ++i) {
+        const char c = part[i];
+        if (IsLeadByte(c) && i + 1 < part.size()) {
+            ++i;
+            continue;
+        }
+        if (static_cast<unsigned char>(c) < 32 ||
+            std::string_view("<>:\"/|?*").find(c) != std::string_view::npos)
+            return false;
     }
     return true;
+}
+
+// True when a character starts at `at`: only a walk from the start can tell
+// a trail byte from a single-byte character.
+bool IsCharStart(const std::string& text, size_t at) {
+    size_t i = 0;
+    while (i < at) i += IsLeadByte(text[i]) && i + 1 < text.size() ? 2 : 1;
+    return i == at;
 }
 
 std::string Listed(const std::vector<std::string>& paths) {
@@ -48,8 +71,9 @@ std::string Listed(const std::vector<std::string>& paths) {
 
 }  // namespace
 
-bool IsPlainAbsolutePath(std::string_view path) {
-    std::string_view rest;
+bool IsPlainAbsolutePath(std::string_view text) {
+    const std::string path(text);
+    std::string rest;
     if (path.size() >= 3 && ((AsciiUpper(path[0]) >= 'A' && AsciiUpper(path[0]) <= 'Z')) &&
         path[1] == ':' && path[2] == '\\') {
         rest = path.substr(3);
@@ -57,10 +81,10 @@ bool IsPlainAbsolutePath(std::string_view path) {
     } else if (StartsWith(path, "\\\\")) {
         // The server and share are the first two parts and must be there.
         rest = path.substr(2);
-        const size_t server = rest.find('\\');
-        if (server == std::string_view::npos) return false;
-        const size_t share = rest.find('\\', server + 1);
-        if (share == std::string_view::npos || !IsNamePart(rest.substr(0, server)) ||
+        const size_t server = FindPathChar(rest, '\\');
+        if (server == std::string::npos) return false;
+        const size_t share = FindPathChar(rest, '\\', server + 1);
+        if (share == std::string::npos || !IsNamePart(rest.substr(0, server)) ||
             !IsNamePart(rest.substr(server + 1, share - server - 1)))
             return false;
         rest = rest.substr(share + 1);
@@ -69,11 +93,11 @@ bool IsPlainAbsolutePath(std::string_view path) {
         return false;
     }
     // One trailing backslash is folder form; anything else empty is not.
-    if (rest.back() == '\\') rest.remove_suffix(1);
+    if (EndsWithBackslash(rest)) rest.pop_back();
     while (true) {
-        const size_t cut = rest.find('\\');
-        if (!IsNamePart(rest.substr(0, cut))) return false;
-        if (cut == std::string_view::npos) return true;
+        const size_t cut = FindPathChar(rest, '\\');
+        if (!IsNamePart(std::string_view(rest).substr(0, cut))) return false;
+        if (cut == std::string::npos) return true;
         rest = rest.substr(cut + 1);
     }
 }
@@ -98,7 +122,7 @@ TLogReading ReadInstallLog(std::string_view text) {
             path = line.substr(FileCopyPrefix.size());
         }
         // A file path in folder form names no file.
-        if (!IsPlainAbsolutePath(path) || (!folder && path.back() == '\\')) {
+        if (!IsPlainAbsolutePath(path) || (!folder && EndsWithBackslash(path))) {
             r.Damaged = true;
             r.BadLine = i + 1;
             r.Record = {};
@@ -116,6 +140,32 @@ TLogReading ReadInstallLog(std::string_view text) {
 bool IsInside(std::string_view path, std::string_view folder) {
     const std::string base = FolderForm(std::string(folder));
     return path.size() > base.size() && SameNoCase(path.substr(0, base.size()), base);
+}
+
+std::optional<std::vector<std::string>> FoldersOnTheWay(const std::string& path, bool isFolder,
+                                                        const TSetupPlaces& places) {
+    const std::string target = isFolder ? FolderForm(path) : path;
+    for (const std::string& root : {places.MainDir, places.DataDir}) {
+        if (root.empty()) continue;
+        const std::string base = FolderForm(root);
+        if (!IsInside(target, base) && !(isFolder && SameNoCase(target, base))) continue;
+        std::vector<std::string> way{base};
+        for (size_t at = FindPathChar(target, '\\', base.size()); at != std::string::npos;
+             at = FindPathChar(target, '\\', at + 1))
+            way.push_back(target.substr(0, at + 1));
+        return way;
+    }
+    if (isFolder) {
+        // What the setup made to reach the main folder; it goes only when
+        // empty, and the folder itself must not be a link.
+        if (!places.MainDir.empty() && IsInside(places.MainDir, target))
+            return std::vector<std::string>{target};
+        return std::nullopt;
+    }
+    for (const std::string& folder : places.ShortcutFolders)
+        if (!folder.empty() && SameNoCase(target, JoinPath(folder, app::ShortcutFile)))
+            return std::vector<std::string>{};
+    return std::nullopt;
 }
 
 std::vector<std::string> FoldersDeepestFirst(const std::vector<std::string>& folders) {
@@ -138,6 +188,7 @@ std::optional<double> RecordTimeOf(std::string_view path, const std::vector<TRec
         const size_t n = r.Name.size();
         if (n == 0 || path.size() <= n || path[path.size() - n - 1] != '\\') continue;
         if (!SameNoCase(path.substr(path.size() - n), r.Name)) continue;
+        if (!IsCharStart(std::string(path), path.size() - n - 1)) continue;
         if (!best || n > best->Name.size()) best = &r;
     }
     if (!best) return std::nullopt;
@@ -186,6 +237,10 @@ const char* const LogDamagedText =
     "Nothing was changed. Delete that file, run the setup program again into the same folder, then "
     "remove "
     "Parvela Word Processor.";
+
+const char* const AnotherSetupText =
+    "Parvela Word Processor cannot be removed while its setup program or another removal is "
+    "running.\r\rPlease finish or close it first, then try again.";
 
 std::string FormatText(const char* pattern, const std::string& value) {
     std::string out = pattern;

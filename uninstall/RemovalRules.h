@@ -45,6 +45,25 @@ bool IsPlainAbsolutePath(std::string_view path);
 // without regard to case; a folder is not inside itself.
 bool IsInside(std::string_view path, std::string_view folder);
 
+// Where the setup writes: the main folder, its data folder (the "Parvela"
+// folder beside other programs' shared data) and the folders that get its
+// shortcut, all as the system names them now.
+struct TSetupPlaces {
+    std::string MainDir;
+    std::string DataDir;
+    std::vector<std::string> ShortcutFolders;
+};
+
+// Nothing when the setup could not have written `path`: then it stays
+// whatever the log says. A file is the setup's inside the main or data
+// folder, or as the setup's own shortcut directly in a shortcut folder; a
+// folder is inside those two, one of them, or above the main folder (the
+// chain the setup made to reach it). Otherwise the folders a removal of
+// `path` passes through, from the setup's folder down to `path` itself when
+// it is a folder: if any is a link, the removal would reach somewhere else.
+std::optional<std::vector<std::string>> FoldersOnTheWay(const std::string& path, bool isFolder,
+                                                        const TSetupPlaces& places);
+
 // Each folder once (in folder form, case ignored), the deepest first; folders
 // of equal depth keep their log order.
 std::vector<std::string> FoldersDeepestFirst(const std::vector<std::string>& folders);
@@ -93,6 +112,8 @@ extern const char* const PortableText;
 // "%s" is the log path; damaged adds the line number.
 extern const char* const LogMissingText;
 extern const char* const LogDamagedText;
+// Another setup program or uninstaller holds the machine's claim.
+extern const char* const AnotherSetupText;
 
 std::string FormatText(const char* pattern, const std::string& value);
 std::string LogProblemText(const std::string& logPath, const TLogReading& reading);

@@ -5,10 +5,12 @@
 #include "instutils/InstUtils.h"
 #include "instutils/MessageKinds.h"
 #include "instutils/RunLog.h"
+#include "instutils/SetupLock_win.h"
 #include "instutils/WinHandles.h"
 
 #include <shlobj.h>
 
+#include <algorithm>
 #include <memory>
 #include <utility>
 
@@ -29,7 +31,7 @@ bool PathExists(const std::string& path) {
 
 bool IsLink(const std::string& path) {
     std::string p = path;
-    if (LastChar(p) == '\\') DropLastChar(p);
+    if (EndsWithBackslash(p)) DropLastChar(p);
     const DWORD a = GetFileAttributesA(p.c_str());
     return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_REPARSE_POINT);
 }
@@ -138,9 +140,20 @@ TDeleteResult DeleteWithRetry(const TUninstallContext& ctx, const std::string& p
     }
 }
 
-void RemoveEmptyFolders(const std::vector<std::string>& deepestFirst) {
-    for (const std::string& folder : deepestFirst)
-        if (!IsLink(folder)) RemoveDirectoryA(folder.c_str());
+bool AnyLink(const std::vector<std::string>& folders) {
+    return std::any_of(folders.begin(), folders.end(), IsLink);
+}
+
+TSetupPlaces PlacesOf(const TUninstallContext& ctx) {
+    return {ctx.MainDir, ctx.DataDir, ctx.ShortcutFolders};
+}
+
+// Looked at again each time: a folder may have become a link meanwhile.
+void RemoveEmptyFolders(const TSetupPlaces& places, const std::vector<std::string>& deepestFirst) {
+    for (const std::string& folder : deepestFirst) {
+        const auto way = FoldersOnTheWay(folder, true, places);
+        if (way && !AnyLink(*way)) RemoveDirectoryA(folder.c_str());
+    }
 }
 
 // Only Install.log is left in the main folder.
@@ -160,7 +173,7 @@ bool OnlyLogLeft(const std::string& mainDir) {
 bool IsOurRemovalCopy(const std::string& exePath) {
     const std::string folder = ParentFolder(exePath);
     std::string name = folder;
-    if (LastChar(name) == '\\') DropLastChar(name);
+    if (EndsWithBackslash(name)) DropLastChar(name);
     name = name.substr(ParentFolder(name).size());
     return TextEqualsIgnoreCase(ParentFolder(folder), GetTempFolder()) &&
            name.rfind(TempNamePrefix(), 0) == 0;
@@ -215,9 +228,10 @@ bool RefuseUnlessReady(const TUninstallContext& ctx, const TSurvey& survey, int&
 
 }  // namespace
 
-std::vector<std::string> SetupFolders() {
+std::string DataFolder() { return SharedDataBase(); }
+
+std::vector<std::string> ShortcutFolders() {
     std::vector<std::string> folders;
-    if (std::string shared = SharedDataBase(); !shared.empty()) folders.push_back(shared);
     for (int csidl : {CSIDL_PROGRAMS_, CSIDL_DESKTOPDIRECTORY_, CSIDL_COMMON_PROGRAMS_,
                       CSIDL_COMMON_DESKTOPDIRECTORY_})
         if (std::string f = GetShellFolder(csidl); !f.empty()) folders.push_back(f);
@@ -246,7 +260,7 @@ std::string SurveyMessage(const TUninstallContext& ctx, const TSurvey& survey, u
     if (survey.Kind == TSurveyKind::Portable) {
         kind = mtInformation;
         std::string folder = ctx.MainDir;
-        if (LastChar(folder) == '\\' && folder.size() > 3) DropLastChar(folder);
+        if (EndsWithBackslash(folder) && folder.size() > 3) DropLastChar(folder);
         return FormatText(PortableText, folder);
     }
     kind = mtError;
@@ -302,24 +316,18 @@ TRemovalOutcome RemoveInstallation(const TUninstallContext& ctx, const TInstallR
     FILETIME logTime{};
     const bool haveLogTime = LastWrite(logPath, logTime);
     const std::vector<std::string> folders = FoldersDeepestFirst(record.Folders);
-
-    // What lies below a folder that has become a link is somewhere else now.
-    std::vector<std::string> linked;
-    if (IsLink(ctx.MainDir)) linked.push_back(ctx.MainDir);
-    for (const std::string& f : folders)
-        if (IsLink(f)) linked.push_back(f);
+    const TSetupPlaces places = PlacesOf(ctx);
 
     size_t done = 0;
     for (const std::string& file : record.Files) {
         if (ctx.Progress) ctx.Progress(done++, record.Files.size());
-        // A line naming a file elsewhere was not written by the setup, and
-        // whoever could write the log must not steer the removal there.
-        bool setupPlace = IsInside(file, ctx.MainDir);
-        for (const std::string& f : ctx.OtherFolders) setupPlace = setupPlace || IsInside(file, f);
-        if (!setupPlace || TextEqualsIgnoreCase(file, logPath)) continue;
-        bool belowLink = false;
-        for (const std::string& l : linked) belowLink = belowLink || IsInside(file, l);
-        if (belowLink) {
+        // A line naming a file the setup could not have written is not its
+        // own, and whoever could write the log must not steer the removal
+        // there.
+        const auto way = FoldersOnTheWay(file, false, places);
+        if (!way || TextEqualsIgnoreCase(file, logPath)) continue;
+        // Below a link the file is somewhere else now.
+        if (AnyLink(*way)) {
             RunLogLine("Left (below a link): " + file);
             out.Failed.push_back(file);
             continue;
@@ -351,7 +359,7 @@ TRemovalOutcome RemoveInstallation(const TUninstallContext& ctx, const TInstallR
             break;
         }
     }
-    RemoveEmptyFolders(folders);
+    RemoveEmptyFolders(places, folders);
 
     RemoveRegistration(ctx);
 
@@ -359,7 +367,7 @@ TRemovalOutcome RemoveInstallation(const TUninstallContext& ctx, const TInstallR
         if (OnlyLogLeft(ctx.MainDir)) DeleteFileA(logPath.c_str());
         RemoveDirectoryA(ctx.MainDir.c_str());
         // Folders above the main folder that the setup made.
-        RemoveEmptyFolders(folders);
+        RemoveEmptyFolders(places, folders);
     }
     out.SharedData = SharedDataFolder();
     return out;
@@ -379,8 +387,8 @@ TAsk SilentAnswers(int retries, int pauseMs) {
             answer = last->second++ < retries ? mrRetry : mrIgnore;
             if (answer == mrRetry) Sleep(static_cast<DWORD>(pauseMs));
         }
-        RunLogLine(answer == mrYes     ? "Answer: Yes"
-                   : answer == mrRetry ? "Answer: Retry"
+        RunLogLine(answer == mrYes      ? "Answer: Yes"
+                   : answer == mrRetry  ? "Answer: Retry"
                    : answer == mrIgnore ? "Answer: Ignore"
                                         : "Answer: OK");
         return answer;
@@ -388,6 +396,13 @@ TAsk SilentAnswers(int retries, int pauseMs) {
 }
 
 int RunUninstall(const TUninstallContext& ctx, bool confirm) {
+    // A setup running now would write the entry and the log back over the
+    // removal, or lose the files it just wrote. The removal copy works while
+    // the original, holding the claim, waits for it.
+    if (confirm && !ClaimSetupInstance()) {
+        if (ctx.Ask) ctx.Ask(AnotherSetupText, mtInformation, mbOK, mrNone);
+        return ExitCodeOf(TExitCode::AnotherSetupRunning);
+    }
     int exitCode = 0;
     const TSurvey survey = SurveyInstallation(ctx);
     if (RefuseUnlessReady(ctx, survey, exitCode)) return exitCode;
@@ -408,16 +423,28 @@ int RunUninstall(const TUninstallContext& ctx, bool confirm) {
     return ExitCodeOf(outcome.Failed.empty() ? TExitCode::Success : TExitCode::Failed);
 }
 
+std::string MakeRemovalCopyFolder(const std::string& temp) {
+    // RtlGenRandom, exported under this name since XP.
+    using TGenRandom = BOOLEAN(WINAPI*)(PVOID, ULONG);
+    const auto random = reinterpret_cast<TGenRandom>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleA("advapi32.dll"), "SystemFunction036")));
+    uint8_t bytes[8] = {};
+    if (temp.empty() || !random || !random(bytes, sizeof(bytes))) return {};
+    std::string name = TempNamePrefix() + "-ui";
+    for (uint8_t b : bytes) {
+        name += "0123456789abcdef"[b >> 4];
+        name += "0123456789abcdef"[b & 15];
+    }
+    // A folder that exists already may hold what someone planted for the copy.
+    const std::string folder = JoinPath(temp, name);
+    return CreateDirectoryA(folder.c_str(), nullptr) ? folder : std::string();
+}
+
 std::optional<int> StartRemovalCopy(const std::string& exePath, const std::string& switches) {
     const std::string temp = GetTempFolder();
-    if (temp.empty()) return std::nullopt;
     // A new folder of our own: nothing planted beside the copy can be loaded
     // with it, and the setup's own clean-up knows the name.
-    std::string folder;
-    for (int n = 0; n < 100 && folder.empty(); ++n) {
-        const std::string candidate = temp + TempNamePrefix() + "-ui" + std::to_string(n);
-        if (CreateDirectoryA(candidate.c_str(), nullptr)) folder = candidate;
-    }
+    const std::string folder = MakeRemovalCopyFolder(temp);
     if (folder.empty()) return std::nullopt;
     const std::string name = exePath.substr(ParentFolder(exePath).size());
     const std::string copy = JoinPath(folder, name);

@@ -35,9 +35,10 @@ struct TUninstallContext {
     std::string ExePath;                   // the installed application file
     std::vector<TRecordTime> RecordTimes;  // payload names and their stamps
     TAsk Ask;
-    // Folders besides the main folder where the setup writes files (see
-    // SetupFolders); a logged file anywhere else is not the setup's and stays.
-    std::vector<std::string> OtherFolders;
+    // Where else the setup writes (see DataFolder and ShortcutFolders); the
+    // log cannot steer the removal beyond what the setup writes there.
+    std::string DataDir;
+    std::vector<std::string> ShortcutFolders;
     // Nobody at the screen: no confirmation, no final message, files in use
     // retried a few times and then left (Ask is the silent policy then).
     bool Quiet = false;
@@ -54,9 +55,10 @@ struct TUninstallContext {
 // retried `retries` times `pauseMs` apart and then left, OK to a message.
 TAsk SilentAnswers(int retries = 5, int pauseMs = 1000);
 
-// The shared data folder and the programs menus and desktops of the user
-// and of all users, as the system names them now.
-std::vector<std::string> SetupFolders();
+// The setup's data folder, as the system names it now.
+std::string DataFolder();
+// The programs menus and desktops of the user and of all users.
+std::vector<std::string> ShortcutFolders();
 
 // Looks at the main folder without changing anything.
 TSurvey SurveyInstallation(const TUninstallContext& ctx);
@@ -79,7 +81,8 @@ void RemoveRegistration(const TUninstallContext& ctx);
 // goes when nothing else is left in it.
 void TakeBackAssociation(const char* extension, const char* progId);
 
-// The "-ui" run: survey, a running application, then (with `confirm`) the
+// The "-ui" run: the machine's setup claim (with `confirm`; the removal
+// copy works under the original's), survey, a running application, then (with `confirm`) the
 // confirmation unless quiet and the hand-over to a removal copy, whose result
 // it waits for; without the copy, or without `confirm`, the removal and its
 // final message in this process. Returns the exit code (TExitCode).
@@ -96,6 +99,9 @@ int RunRemovalCopy(const TUninstallContext& ctx, uintptr_t processHandle);
 // copy then removes the installation, the original file included, and
 // marks itself and its folder for deletion when Windows next starts.
 
+// Makes a new folder for the copy in `temp` under a name no one can tell in
+// advance; "" when it cannot (never an existing folder).
+std::string MakeRemovalCopyFolder(const std::string& temp);
 // Nothing when the copy could not be made or started (nothing is left
 // then); else the exit code it reported, or Failed when it ended without
 // one.

@@ -187,7 +187,8 @@ uninst::TUninstallContext UninstallContext(const std::string& exePath,
     ctx.ExePath = exePath;
     ctx.MainDir = ParentFolder(exePath);
     ctx.RecordTimes = RecordTimes();
-    ctx.OtherFolders = uninst::SetupFolders();
+    ctx.DataDir = uninst::DataFolder();
+    ctx.ShortcutFolders = uninst::ShortcutFolders();
     ctx.Quiet = command.Mode != TRunMode::Wizard;
     ctx.Switches = parv::CopySwitches(command);
     if (ctx.Quiet) {
@@ -226,8 +227,8 @@ int RunRemoval(const parv::Command& cmd, const std::string& exe) {
             while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&m);
         };
     }
-    const int code = copy ? uninst::RunRemovalCopy(ctx, cmd.waitHandle)
-                          : uninst::RunUninstall(ctx, true);
+    const int code =
+        copy ? uninst::RunRemovalCopy(ctx, cmd.waitHandle) : uninst::RunUninstall(ctx, true);
     if (!copy) RunLogLine("Exit code: " + std::to_string(code));
     return code;
 }
@@ -258,6 +259,9 @@ int Run(HINSTANCE inst, int show) {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE inst, HINSTANCE, LPSTR, int show) {
+    // Elevated as the uninstaller, and its removal copy runs from the
+    // temporary folder: no DLL may come from beside it.
+    RestrictDllSearchToSystem();
     try {
         return Run(inst, show);
     } catch (...) {

@@ -3,6 +3,7 @@
 
 #include "instutils/AppInterface.h"
 #include "instutils/ExitCodes.h"
+#include "instutils/SetupLock_win.h"
 #include "instutils/WinHandles.h"
 #include "tests/support/Files_win.h"
 
@@ -95,8 +96,8 @@ struct Started {
     DWORD pid = 0;
 };
 
-Started Start(const std::string& args) {
-    std::string line = Quote(ParvPath());
+Started Start(const std::string& args, const std::string& exe = ParvPath()) {
+    std::string line = Quote(exe);
     if (!args.empty()) line.append(1, ' ').append(args);
     STARTUPINFOA si{};
     si.cb = sizeof(si);
@@ -177,8 +178,9 @@ long CloseAndWait(Started& s, HWND wnd) {
 // Runs a command that shows one message box, presses its OK and returns the
 // exit code (-1 when no box came or the program did not end); `text` gets
 // the box's message.
-long RunAnsweringOk(const std::string& args, std::string& text) {
-    Started s = Start(args);
+long RunAnsweringOk(const std::string& args, std::string& text,
+                    const std::string& exe = ParvPath()) {
+    Started s = Start(args, exe);
     if (!s.process.Valid()) return -1;
     struct Box {
         DWORD pid;
@@ -386,6 +388,54 @@ TEST_F(ParvTest, UninstallOfACopyThatWasNeverInstalledChangesNothing) {
     EXPECT_FALSE(ReadDword(InternalKey, app::LastRunVerValue));
     EXPECT_EQ(Associated(), (std::array<bool, 4>{}));
     EXPECT_FALSE(KeyExists(ClassesKey + app::AssocProgId));
+}
+
+// A setup (here the test) holds the machine's claim: nothing is looked at.
+TEST_F(ParvTest, UninstallWaitsForARunningSetup) {
+    TSetupClaim setup;
+    ASSERT_EQ(ClaimSetupLock(setup), TClaimResult::Claimed);
+    std::string box;
+    EXPECT_EQ(RunAnsweringOk("-ui", box), ExitCodeOf(TExitCode::AnotherSetupRunning));
+    EXPECT_NE(box.find("while its setup program or another removal is running"), std::string::npos)
+        << box;
+}
+
+// DLLs planted beside the program, which runs elevated as the uninstaller
+// (and its removal copy from the temporary folder), are never loaded. Wine
+// takes its builtin DLLs first unless told to prefer native ones.
+TEST_F(ParvTest, UninstallLoadsNoDllPlantedBesideIt) {
+    const std::string folder = TempDir() + "parv planted\\";
+    const char* const names[] = {"mpr", "comctl32", "uxtheme", "shfolder", "msimg32"};
+    const std::string overrides = "Software\\Wine\\AppDefaults\\parv.exe\\DllOverrides";
+    CreateDirectoryA(folder.c_str(), nullptr);
+    ASSERT_TRUE(CopyFileA(ParvPath().c_str(), (folder + app::ExeName).c_str(), FALSE));
+    {
+        TRegKey key;
+        ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, overrides.c_str(), 0, nullptr, 0, KEY_WRITE,
+                                  nullptr, key.OutPtr(), nullptr),
+                  ERROR_SUCCESS);
+        for (const char* name : names) {
+            ASSERT_TRUE(CopyFileA((std::string(PARVELA_BIN_DIR) + "\\planted.dll").c_str(),
+                                  (folder + name + ".dll").c_str(), FALSE));
+            RegSetValueExA(key.Get(), name, 0, REG_SZ,
+                           reinterpret_cast<const BYTE*>("native,builtin"), 15);
+        }
+    }
+    std::string box;
+    const long code = RunAnsweringOk("-ui", box, folder + app::ExeName);
+    RegDeleteKeyA(HKEY_CURRENT_USER, overrides.c_str());
+    std::string loaded;
+    for (const char* name : names) {
+        const std::string dll = folder + name + ".dll";
+        if (GetFileAttributesA((dll + ".loaded").c_str()) != INVALID_FILE_ATTRIBUTES)
+            loaded += dll + " ";
+        DeleteFileA((dll + ".loaded").c_str());
+        DeleteFileA(dll.c_str());
+    }
+    DeleteFileA((folder + app::ExeName).c_str());
+    RemoveDirectoryA(folder.c_str());
+    EXPECT_EQ(code, ExitCodeOf(TExitCode::NothingToRemove)) << box;
+    EXPECT_EQ(loaded, "");
 }
 
 // Only the uninstaller's own copy in the temporary folder acts on the removal

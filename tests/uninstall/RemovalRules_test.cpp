@@ -52,6 +52,43 @@ TEST(ReadInstallLogTest, AnyUntrustworthyLineDamagesTheWholeLog) {
     }
 }
 
+// Which logged paths the setup could have written, and the folders on the
+// way that must not be links.
+TEST(SetupPlacesTest, OnlyWhatTheSetupWritesAndTheFoldersOnTheWay) {
+    const TSetupPlaces places{"C:\\Apps\\Parvela\\",
+                              "C:\\ProgramData\\Parvela",
+                              {"C:\\Users\\u\\Desktop", "C:\\Start Menu\\Programs\\"}};
+    using Way = std::vector<std::string>;
+    const struct {
+        std::string path;
+        bool folder;
+        std::optional<Way> way;
+    } cases[] = {
+        {"C:\\Apps\\Parvela\\parv.exe", false, Way{"C:\\Apps\\Parvela\\"}},
+        {"c:\\apps\\parvela\\Sub\\x.dat", false,
+         Way{"C:\\Apps\\Parvela\\", "c:\\apps\\parvela\\Sub\\"}},
+        {"C:\\ProgramData\\Parvela\\Public\\Templates\\L.dot", false,
+         Way{"C:\\ProgramData\\Parvela\\", "C:\\ProgramData\\Parvela\\Public\\",
+             "C:\\ProgramData\\Parvela\\Public\\Templates\\"}},
+        {"C:\\Users\\u\\Desktop\\Parvela Word Processor.lnk", false, Way{}},
+        {"C:\\Start Menu\\Programs\\parvela word processor.LNK", false, Way{}},
+        {"C:\\Users\\u\\Desktop\\Report.doc", false, std::nullopt},
+        {"C:\\Start Menu\\Programs\\Other.lnk", false, std::nullopt},
+        {"C:\\Start Menu\\Programs\\Other\\Parvela Word Processor.lnk", false, std::nullopt},
+        {"C:\\Apps\\Parvela2\\parv.exe", false, std::nullopt},
+        {"C:\\Apps\\x.txt", false, std::nullopt},
+        {"C:\\Apps\\Parvela\\", true, Way{"C:\\Apps\\Parvela\\"}},
+        {"C:\\ProgramData\\Parvela\\Hidden", true,
+         Way{"C:\\ProgramData\\Parvela\\", "C:\\ProgramData\\Parvela\\Hidden\\"}},
+        {"C:\\Apps\\", true, Way{"C:\\Apps\\"}},  // made on the way to the main folder
+        {"C:\\emptyvictimdir\\", true, std::nullopt},
+        {"C:\\ProgramData\\", true, std::nullopt},
+        {"C:\\Users\\u\\Desktop\\", true, std::nullopt},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(FoldersOnTheWay(c.path, c.folder, places), c.way) << c.path;
+}
+
 TEST(RemovalOrderTest, FoldersGoDeepestFirstEachOnce) {
     const std::vector<std::string> logged = {
         "C:\\Apps\\",        "C:\\Apps\\Parvela\\", "C:\\Data\\Parvela\\Hidden\\",

@@ -66,9 +66,12 @@ protected:
         ctx.MainDir = parent + "Parvela\\";
         ctx.ExePath = ctx.MainDir + "parv.exe";
         ctx.Ask = script.Ask();
-        // Stands for the shortcut folders.
-        ctx.OtherFolders = {scratch / "Menu"};
-        ASSERT_TRUE(CreateDirectoryA(ctx.OtherFolders[0].c_str(), nullptr));
+        // Stand for the shortcut folders and the data folder.
+        ctx.ShortcutFolders = {scratch / "Menu"};
+        ctx.DataDir = scratch / "Data\\Parvela\\";
+        ASSERT_TRUE(CreateDirectoryA(ctx.ShortcutFolders[0].c_str(), nullptr));
+        ASSERT_TRUE(CreateDirectoryA((scratch / "Data").c_str(), nullptr));
+        ASSERT_TRUE(CreateDirectoryA(ctx.DataDir.c_str(), nullptr));
         ASSERT_TRUE(CreateDirectoryA(parent.c_str(), nullptr));
         ASSERT_TRUE(CreateDirectoryA(ctx.MainDir.c_str(), nullptr));
     }
@@ -80,7 +83,8 @@ protected:
             MakeFile(f, "installed");
             log += "File Copy: " + f + "\r\n";
             const std::string name = f.substr(f.find_last_of('\\') + 1);
-            if (name != "Parvela.lnk") ctx.RecordTimes.push_back({name, GetFileModifiedTime(f)});
+            if (name.find(".lnk") == std::string::npos)
+                ctx.RecordTimes.push_back({name, GetFileModifiedTime(f)});
         }
         MakeFile(ctx.MainDir + "Install.log", log + extra);
     }
@@ -103,10 +107,15 @@ TEST_F(RemovalTest, RemovesWhatTheLogListsAndKeepsWhatTheUserChanged) {
     for (const std::string& f : {sub, deeper, kept})
         ASSERT_TRUE(CreateDirectoryA(f.c_str(), nullptr));
     const std::string exe = ctx.ExePath, licence = ctx.MainDir + "License.txt",
-                      link = scratch / "Menu\\Parvela.lnk", edited = ctx.MainDir + "Parvela.lnk",
-                      elsewhere = scratch / "Parvela.lnk";
-    Install({exe, licence, deeper + "Hyphenation.dat", link, edited, elsewhere},
-            "Made Dir: " + sub + "\r\nMade Dir: " + deeper + "\r\nMade Dir: " + kept +
+                      link = scratch / "Menu\\Parvela Word Processor.lnk",
+                      edited = ctx.MainDir + "Parvela.lnk", elsewhere = scratch / "Parvela.lnk",
+                      document = scratch / "Menu\\Report.doc", victim = scratch / "Victim\\";
+    ASSERT_TRUE(CreateDirectoryA(victim.c_str(), nullptr));
+    // Lines the setup never writes: a document beside its shortcut, an
+    // empty folder elsewhere.
+    Install({exe, licence, deeper + "Hyphenation.dat", link, edited, elsewhere, document},
+            "Made Dir: " + victim + "\r\nMade Dir: " + sub + "\r\nMade Dir: " + deeper +
+                "\r\nMade Dir: " + kept +
                 "\r\n"
                 "File Copy: " +
                 ctx.MainDir +
@@ -126,12 +135,13 @@ TEST_F(RemovalTest, RemovesWhatTheLogListsAndKeepsWhatTheUserChanged) {
     EXPECT_TRUE(out.Failed.empty());
     for (const std::string& f : {exe, link, deeper + "Hyphenation.dat", sub})
         EXPECT_FALSE(Exists(f)) << f;
-    for (const std::string& f : {licence, edited, kept + "notes.txt", Log(), elsewhere})
+    for (const std::string& f :
+         {licence, edited, kept + "notes.txt", Log(), elsewhere, document, victim})
         EXPECT_TRUE(Exists(f)) << f;
 }
 
 TEST_F(RemovalTest, LogAndMainFolderGoLastWhenNothingElseIsLeft) {
-    Install({ctx.ExePath, scratch / "Menu\\Parvela.lnk"});
+    Install({ctx.ExePath, scratch / "Menu\\Parvela Word Processor.lnk"});
     const TRemovalOutcome out = RemoveInstallation(ctx, Record());
     EXPECT_TRUE(out.Changed.empty() && out.Failed.empty());
     EXPECT_FALSE(Exists(ctx.MainDir));
@@ -168,19 +178,36 @@ TEST_F(RemovalTest, FileInUseIsRetriedOrLeftAsTheUserSays) {
     EXPECT_TRUE(Exists(Log())) << "the log went although a file stayed";
 }
 
-TEST_F(RemovalTest, NeverReachesThroughAFolderThatBecameALink) {
-    const std::string outside = scratch / "Elsewhere\\", sub = ctx.MainDir + "Sub";
+// A link at any depth, logged as made or not (one made before the setup ran
+// is not logged), keeps the removal out and lists the file.
+TEST_F(RemovalTest, NeverReachesThroughALinkAtAnyDepth) {
+    const std::string outside = scratch / "Elsewhere\\";
     ASSERT_TRUE(CreateDirectoryA(outside.c_str(), nullptr));
-    MakeFile(outside + "Hyphenation.dat");
-    ASSERT_TRUE(MakeFolderLink(sub, outside.substr(0, outside.size() - 1)));
-    ctx.RecordTimes.push_back(
-        {"Hyphenation.dat", GetFileModifiedTime(outside + "Hyphenation.dat")});
-    MakeFile(Log(), "Made Dir: " + ctx.MainDir + "\r\nMade Dir: " + sub +
-                        "\\\r\nFile Copy: " + sub + "\\Hyphenation.dat\r\n");
-    const TRemovalOutcome out = RemoveInstallation(ctx, Record());
-    RemoveFolderLink(sub);
-    EXPECT_TRUE(Exists(outside + "Hyphenation.dat"));
-    EXPECT_EQ(out.Failed, std::vector<std::string>{sub + "\\Hyphenation.dat"});
+    const std::string sub = ctx.MainDir + "Sub", pub = ctx.DataDir + "Public";
+    const struct {
+        std::string link, lines;
+    } cases[] = {
+        {sub, "Made Dir: " + sub + "\\\r\n"},
+        {sub, ""},
+        {pub, "Made Dir: " + pub + "\\Templates\\\r\n"},
+    };
+    for (const auto& c : cases) {
+        ASSERT_TRUE(CreateDirectoryA((outside + "Templates").c_str(), nullptr));
+        const std::string file = c.link + "\\Templates\\Letter.dot";
+        MakeFile(outside + "Templates\\Letter.dot");
+        ASSERT_TRUE(MakeFolderLink(c.link, outside.substr(0, outside.size() - 1)));
+        ctx.RecordTimes = {{"Letter.dot", GetFileModifiedTime(file)}};
+        MakeFile(Log(),
+                 "Made Dir: " + ctx.MainDir + "\r\n" + c.lines + "File Copy: " + file + "\r\n");
+        const TRemovalOutcome out = RemoveInstallation(ctx, Record());
+        RemoveFolderLink(c.link);
+        EXPECT_TRUE(Exists(outside + "Templates\\Letter.dot")) << c.link << c.lines;
+        EXPECT_TRUE(Exists(outside + "Templates")) << c.link << c.lines;
+        EXPECT_EQ(out.Failed, std::vector<std::string>{file}) << c.link << c.lines;
+        DeleteFileA((outside + "Templates\\Letter.dot").c_str());
+        RemoveDirectoryA((outside + "Templates").c_str());
+        CreateDirectoryA(ctx.MainDir.c_str(), nullptr);
+    }
 }
 
 TEST_F(RemovalTest, NothingIsTouchedWithoutAUsableLogOrAfterNo) {
@@ -232,6 +259,24 @@ TEST_F(RemovalTest, NothingIsTouchedWithoutAUsableLogOrAfterNo) {
     EXPECT_EQ(script.asked[0].defaultResult, mrNo);
     EXPECT_TRUE(Exists(ctx.ExePath));
     EXPECT_TRUE(Exists(Log()));
+}
+
+// The copy's folder is new and its name cannot be told in advance, so no
+// one can fill it first.
+TEST(RemovalCopyTest, FolderIsNewUnderAnUnforeseeableName) {
+    ScratchFolder scratch;
+    const std::string a = MakeRemovalCopyFolder(scratch.Path()),
+                      b = MakeRemovalCopyFolder(scratch.Path());
+    ASSERT_FALSE(a.empty() || b.empty());
+    EXPECT_NE(a, b);
+    const std::string prefix = scratch / (TempNamePrefix() + "-ui");
+    for (const std::string& f : {a, b}) {
+        EXPECT_TRUE(Exists(f)) << f;
+        ASSERT_EQ(f.compare(0, prefix.size(), prefix), 0) << f;
+        const std::string tail = f.substr(prefix.size());
+        EXPECT_EQ(tail.size(), 16u) << f;
+        EXPECT_EQ(tail.find_first_not_of("0123456789abcdef"), std::string::npos) << f;
+    }
 }
 
 TEST(RemovableMediaTest, ACopyOnAStickIsNeverRemoved) {
