@@ -6,6 +6,10 @@
 //                           controls the setup program uses (a reference, not a goal)
 //   install_run_ms          Next on "Ready to Install" until the next page is painted
 //   nsis_install_ms         an NSIS installer of the same files, minus an empty one
+//   upgrade_run_ms          the install run of a second setup over the first, same
+//                           folder (remembered settings, existing files and data)
+//   nsis_upgrade_ms         the NSIS installer's /S over its own previous installation,
+//                           minus the empty one
 //   silent_install_ms       the whole process of a /VERYSILENT run into a fresh folder
 //   nsis_silent_ms          the whole process of the NSIS installer's /S run
 // The variants are interleaved (their order alternates) and every figure and
@@ -162,6 +166,7 @@ bool Failed(const char* step) {
 
 struct Figures {
     std::vector<double> firstPage, bare, themed, installRun, nsisFiles, nsisEmpty, silent;
+    std::vector<double> upgradeRun, nsisUpgrade;
 };
 
 // One round of every variant; `counted` false for the warm-up.
@@ -178,19 +183,28 @@ bool Round(int i, const std::string& root, Figures& f, bool counted) {
     auto bare = [&] {
         return window(BareExe, BareCaption, f.bare) && window(ThemedExe, ThemedCaption, f.themed);
     };
-    auto setup = [&] {
+    // One wizard from its start to the end of its install run into `mainDir`.
+    auto wizardRun = [&](const std::string& mainDir, double& firstPage, double& run) {
         Started s = StartShown(SetupExe, WizardCaption);
         if (s.ms < 0) return Failed("the wizard did not show");
         const Wizard w(s.window, s.process.Id());
-        if (!w.WaitPage(PageTitles[0], Ms(15000)) ||
-            !WalkToReady(w, root + "s" + tag + "\\Parvela"))
+        if (!w.WaitPage(PageTitles[0], Ms(15000)) || !WalkToReady(w, mainDir))
             return Failed("the walk to \"Ready to Install\" stopped");
-        const double run = InstallRun(w);
+        run = InstallRun(w);
         if (run < 0) return Failed("the install run did not reach the next page");
         if (!Quit(s.process, w)) return Failed("the wizard did not quit");
+        firstPage = s.ms;
+        return true;
+    };
+    auto setup = [&] {
+        const std::string mainDir = root + "s" + tag + "\\Parvela";
+        double first = 0, run = 0, upgradeFirst = 0, upgrade = 0;
+        if (!wizardRun(mainDir, first, run) || !wizardRun(mainDir, upgradeFirst, upgrade))
+            return false;
         if (counted) {
-            f.firstPage.push_back(s.ms);
+            f.firstPage.push_back(first);
             f.installRun.push_back(run);
+            f.upgradeRun.push_back(upgrade);
         }
         ForgetInstallation(root + "d" + tag);
         return true;
@@ -201,10 +215,16 @@ bool Round(int i, const std::string& root, Figures& f, bool counted) {
                                 : TimeProcess(NsisEmptyExe, "/D=" + root + "e" + tag);
         if (ms < 0) return Failed("an NSIS installer failed");
         if (counted) (files ? f.nsisFiles : f.nsisEmpty).push_back(ms);
+        if (!files) return true;
+        // Again over its own installation, as an update runs.
+        const double again = TimeProcess(NsisFilesExe, "/D=" + root + "n" + tag);
+        if (again < 0) return Failed("the NSIS installer failed over its own installation");
+        if (counted) f.nsisUpgrade.push_back(again);
         return true;
     };
     auto silent = [&] {
-        const double ms = TimeProcess(SetupExe, "/VERYSILENT /DIR=" + root + "v" + tag + "\\Parvela");
+        const double ms =
+            TimeProcess(SetupExe, "/VERYSILENT /DIR=" + root + "v" + tag + "\\Parvela");
         if (ms < 0) return Failed("the silent run failed");
         if (counted) f.silent.push_back(ms);
         ForgetInstallation(root + "w" + tag);
@@ -262,20 +282,30 @@ int main(int argc, char** argv) {
         std::printf("nsis_empty_ms: %.1f\n", Median(f.nsisEmpty));
         std::printf("nsis_install_ms: %.1f\n", n);
         std::printf("install_run_vs_nsis: %.2f\n", run / n);
+        std::vector<double> nsisUpgrade;
+        for (size_t i = 0; i < f.nsisUpgrade.size(); ++i)
+            nsisUpgrade.push_back(f.nsisUpgrade[i] - f.nsisEmpty[i]);
+        const double u = Median(nsisUpgrade);
+        std::printf("upgrade_run_ms: %.1f\n", Median(f.upgradeRun));
+        std::printf("nsis_upgrade_ms: %.1f\n", u);
+        std::printf("upgrade_run_vs_nsis: %.2f\n", Median(f.upgradeRun) / u);
         std::printf("silent_install_ms: %.1f\n", Median(f.silent));
         std::printf("nsis_silent_ms: %.1f\n", Median(f.nsisFiles));
         std::printf("silent_vs_nsis: %.2f\n", Median(f.silent) / Median(f.nsisFiles));
     } else {
         std::printf("nsis_install_ms: not measured (the NSIS installers are not built)\n");
+        std::printf("upgrade_run_ms: %.1f\n", Median(f.upgradeRun));
     }
     std::printf("samples_first_page_ms: %s\n", Samples(f.firstPage).c_str());
     std::printf("samples_bare_window_ms: %s\n", Samples(f.bare).c_str());
     std::printf("samples_themed_window_ms: %s\n", Samples(f.themed).c_str());
     std::printf("samples_install_run_ms: %s\n", Samples(f.installRun).c_str());
+    std::printf("samples_upgrade_run_ms: %s\n", Samples(f.upgradeRun).c_str());
     std::printf("samples_silent_ms: %s\n", Samples(f.silent).c_str());
     if (!f.nsisFiles.empty()) {
         std::printf("samples_nsis_ms: %s\n", Samples(f.nsisFiles).c_str());
         std::printf("samples_nsis_empty_ms: %s\n", Samples(f.nsisEmpty).c_str());
+        std::printf("samples_nsis_upgrade_ms: %s\n", Samples(f.nsisUpgrade).c_str());
     }
     return 0;
 }

@@ -17,6 +17,7 @@
 #include "integration/Options.h"
 #include "payload/AttachFiles.h"
 #include "payload/InstallThread.h"
+#include "payload/PayloadOpening.h"
 
 class TRunState {
 public:
@@ -29,7 +30,11 @@ public:
 
     // Takes the payload reader (null: none); what it writes is logged in Log.
     void SetFiles(std::unique_ptr<TAttachedFiles> files);
-    TAttachedFiles* Files() const { return Reader.get(); }
+    // Takes a reader still being opened: the first Files() waits for it.
+    void SetFiles(std::unique_ptr<TPayloadOpening> opening);
+    // The reader, null when there is none or it could not be opened after
+    // all. Only the thread that made the run may call it while one is pending.
+    TAttachedFiles* Files();
 
     // Fills Options, LastRunVersion and the controls from the registry, then
     // takes the folder, components and document types that Command names.
@@ -76,6 +81,7 @@ private:
     std::string PortableFor;
     bool PortableDecided = false;
     bool Portable = false;
-    // Last, so that it goes before the log it writes to.
+    // Last, so that they go before the log the reader writes to.
     std::unique_ptr<TAttachedFiles> Reader;
+    std::unique_ptr<TPayloadOpening> Opening;
 };

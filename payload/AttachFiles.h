@@ -101,4 +101,8 @@ PayloadError CheckSetupPayload(const TAttachedFiles& files);
 // True when `size` bytes at `bytes` lie within the image of the loaded
 // module whose base is `module` (its size as its headers give it).
 bool IsWithinImage(const void* module, const void* bytes, size_t size);
+// The running program's resource "FILES" against the CRC-32 that the build
+// wrote beside it (resource "FILESCRC" of type "FILES"), which it wrote only
+// for a payload that opened: Ok, Empty without a payload, PackedCrc.
+PayloadError CheckResourcePayloadCrc();
 #endif

@@ -26,21 +26,41 @@ bool IsWithinImage(const void* module, const void* bytes, size_t size) {
     return at >= start && at - start <= imageSize && size <= imageSize - (at - start);
 }
 
-std::unique_ptr<TAttachedFiles> TAttachedFiles::CreateFromResource(PayloadError* error) {
-    // Resource memory belongs to the module image: nothing here needs release.
-    HRSRC res = FindResourceA(nullptr, "FILES", "FILES");
+namespace {
+
+struct TResourceBytes {
+    const uint8_t* Data = nullptr;
+    size_t Size = 0;
+    bool Outside = false;  // the directory points past the image: not a byte is read
+};
+
+// Resource memory belongs to the module image: nothing here needs release.
+TResourceBytes FindResourceBytes(const char* name) {
+    HRSRC res = FindResourceA(nullptr, name, "FILES");
     HGLOBAL loaded = res ? LoadResource(nullptr, res) : nullptr;
     const void* bytes = loaded ? LockResource(loaded) : nullptr;
-    const DWORD size = res ? SizeofResource(nullptr, res) : 0;
-    if (bytes == nullptr || size == 0) {
-        if (error) *error = PayloadError::Empty;
+    if (bytes == nullptr) return {};
+    const size_t size = SizeofResource(nullptr, res);
+    if (!IsWithinImage(GetModuleHandleA(nullptr), bytes, size)) return {nullptr, 0, true};
+    return {static_cast<const uint8_t*>(bytes), size, false};
+}
+
+}  // namespace
+
+std::unique_ptr<TAttachedFiles> TAttachedFiles::CreateFromResource(PayloadError* error) {
+    const TResourceBytes packed = FindResourceBytes("FILES");
+    if (packed.Outside || packed.Size == 0) {
+        if (error) *error = packed.Outside ? PayloadError::OutsideImage : PayloadError::Empty;
         return nullptr;
     }
-    if (!IsWithinImage(GetModuleHandleA(nullptr), bytes, size)) {
-        if (error) *error = PayloadError::OutsideImage;
-        return nullptr;
-    }
-    return Create(static_cast<const uint8_t*>(bytes), size, error);
+    return Create(packed.Data, packed.Size, error);
+}
+
+PayloadError CheckResourcePayloadCrc() {
+    const TResourceBytes packed = FindResourceBytes("FILES");
+    const TResourceBytes stored = FindResourceBytes("FILESCRC");
+    if (packed.Outside || stored.Outside) return PayloadError::OutsideImage;
+    return CheckPackedCrc(packed.Data, packed.Size, stored.Data, stored.Size);
 }
 
 namespace {

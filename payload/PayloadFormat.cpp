@@ -23,8 +23,36 @@ const char* PayloadErrorText(PayloadError e) {
     case PayloadError::OutOfMemory: return "there is not enough memory";
     case PayloadError::NoLicence: return "the licence text is missing";
     case PayloadError::OutsideImage: return "the payload lies outside the program file";
+    case PayloadError::PackedCrc: return "the checksum of the packed data does not match";
     }
     return "unknown error";
+}
+
+uint32_t PackedCrc32(const uint8_t* packed, size_t len) {
+    uLong crc = crc32(0, nullptr, 0);
+    // zlib takes at most a uInt at a time.
+    while (len > 0) {
+        const uInt n = len > UINT_MAX ? UINT_MAX : static_cast<uInt>(len);
+        crc = crc32(crc, packed, n);
+        packed += n;
+        len -= n;
+    }
+    return static_cast<uint32_t>(crc);
+}
+
+std::string StoredCrc(uint32_t crc) {
+    std::string out(4, '\0');
+    for (size_t i = 0; i < 4; ++i) out[i] = static_cast<char>(crc >> (8 * i) & 0xFF);
+    return out;
+}
+
+PayloadError CheckPackedCrc(const uint8_t* packed, size_t len, const uint8_t* stored,
+                            size_t storedLen) {
+    if (packed == nullptr || len == 0) return PayloadError::Empty;
+    if (stored == nullptr || storedLen != 4) return PayloadError::PackedCrc;
+    const std::string expected = StoredCrc(PackedCrc32(packed, len));
+    return std::memcmp(expected.data(), stored, 4) == 0 ? PayloadError::Ok
+                                                        : PayloadError::PackedCrc;
 }
 
 TPayloadBlock::TPayloadBlock(TPayloadBlock&& o) noexcept

@@ -23,9 +23,19 @@ enum class PayloadError {
     OutOfMemory,
     NoLicence,     // no "License.txt" record: the wizard could not go on
     OutsideImage,  // the resource's bytes do not lie within the loaded program
+    PackedCrc,     // the CRC-32 written by the build is missing or does not match
 };
 
 const char* PayloadErrorText(PayloadError e);
+
+// The CRC-32 (zlib's) of the packed bytes, and its stored form: 4 bytes,
+// least significant first.
+uint32_t PackedCrc32(const uint8_t* packed, size_t len);
+std::string StoredCrc(uint32_t crc);
+// Ok when `stored` is the stored form of the packed bytes' CRC-32; Empty
+// without packed bytes, PackedCrc otherwise. The bytes are not inflated.
+PayloadError CheckPackedCrc(const uint8_t* packed, size_t len, const uint8_t* stored,
+                            size_t storedLen);
 
 // A memory block owned by malloc/realloc, so that the final shrink of the
 // inflated payload does not copy it.

@@ -1,4 +1,4 @@
-// The program entry: refuses old systems, opens the payload before any
+// The program entry: refuses old systems, checks the payload before any
 // window, runs the wizard, and makes a started run's results permanent.
 
 #include <windows.h>
@@ -7,7 +7,6 @@
 
 #include <memory>
 #include <string>
-#include <thread>
 
 #include "instutils/FolderStack.h"
 #include "instutils/AppInterface.h"
@@ -21,6 +20,7 @@
 #include "integration/RunState.h"
 #include "payload/AttachFiles.h"
 #include "payload/InstallThread.h"
+#include "payload/PayloadOpening.h"
 #include "wizard/MainDlg_win.h"
 #include "wizard/MessageDlg_win.h"
 #include "wizard/InstallRun.h"
@@ -84,21 +84,18 @@ TExitCode WizardExitCode(int modalResult, const TRunState& run) {
 }
 
 TExitCode RunSetup(const TSetupCommand& command) {
-    // The payload is inflated and indexed on a thread of its own while the
-    // window is built hidden; the window is shown only once the payload has
-    // proved whole. That loads no DLL, so it need not wait for the
-    // restriction below.
-    std::unique_ptr<TAttachedFiles> files;
-    std::jthread opening;
+    // The payload's packed bytes are checked against the build's CRC, then
+    // inflated and indexed, on a thread of its own: the window is shown once
+    // the CRC matched, and whatever needs the files waits for them. None of
+    // it loads a DLL, so it need not wait for the restriction below.
+    std::unique_ptr<TPayloadOpening> opening;
     const bool supported = RunsOnWindows2000OrLater();
     const bool wizard = command.Mode == TRunMode::Wizard;
     if (supported && command.Error.empty() && !command.Help)
-        opening = std::jthread([&files] {
-            try {
-                files = TAttachedFiles::CreateFromResource();
-            } catch (...) {
-                // No reader: the damaged-payload path below.
-            }
+        opening = std::make_unique<TPayloadOpening>(CheckResourcePayloadCrc, [] {
+            std::unique_ptr<TAttachedFiles> files = TAttachedFiles::CreateFromResource();
+            if (files && CheckSetupPayload(*files) != PayloadError::Ok) files.reset();
+            return files;
         });
     RestrictDllSearchToSystem();
     if (!supported) {
@@ -143,13 +140,12 @@ TExitCode RunSetup(const TSetupCommand& command) {
         run.Command = command;
         std::unique_ptr<TMainDlgForm> form;
         if (wizard) form = std::make_unique<TMainDlgForm>(run);
-        opening.join();
-        if (!files || CheckSetupPayload(*files) != PayloadError::Ok) {
+        if (opening->Checked() != PayloadError::Ok) {
             form.reset();  // never shown: only the error box appears
             Refuse(command, MsgPayloadDamaged, mtError);
             return TExitCode::CouldNotStart;
         }
-        run.SetFiles(std::move(files));
+        run.SetFiles(std::move(opening));
         TOptionValues values;
         if (form) {
             if (!form->Handle()) return TExitCode::CouldNotStart;

@@ -8,8 +8,9 @@ if(NOT PARVELA_RELEASE_PAYLOAD)
 endif()
 
 set(release_gen ${CMAKE_CURRENT_BINARY_DIR}/release)
+set(release_crc ${release_gen}/payload.crc)
 file(CONFIGURE OUTPUT ${release_gen}/payload_path.h
-     CONTENT "#define PARVELA_PAYLOAD_FILE \"${PARVELA_RELEASE_PAYLOAD}\"\n" @ONLY)
+     CONTENT "#define PARVELA_PAYLOAD_FILE \"${PARVELA_RELEASE_PAYLOAD}\"\n#define PARVELA_PAYLOAD_CRC_FILE \"${release_crc}\"\n" @ONLY)
 # A resource script of its own, so that its dependencies name this payload.
 file(CONFIGURE OUTPUT ${release_gen}/parvela_release.rc
      CONTENT "#include \"parvela.rc\"\n" @ONLY)
@@ -19,6 +20,7 @@ get_source_file_property(release_rc_deps ${res_dir}/parvela.rc OBJECT_DEPENDS)
 list(TRANSFORM release_srcs REPLACE ".*/parvela\\.rc$" "${release_gen}/parvela_release.rc")
 list(TRANSFORM release_rc_deps REPLACE "^${payload_file}$" "${PARVELA_RELEASE_PAYLOAD}")
 list(TRANSFORM release_rc_deps REPLACE "/payload_path\\.h$" "/release/payload_path.h")
+list(TRANSFORM release_rc_deps REPLACE "^${payload_crc}$" "${release_crc}")
 
 add_executable(ParvelaSetupRelease WIN32 EXCLUDE_FROM_ALL ${release_srcs})
 set_source_files_properties(${release_gen}/parvela_release.rc PROPERTIES OBJECT_DEPENDS "${release_rc_deps}")
@@ -29,5 +31,6 @@ foreach(prop LINK_LIBRARIES LINK_OPTIONS COMPILE_DEFINITIONS COMPILE_OPTIONS)
         set_property(TARGET ParvelaSetupRelease PROPERTY ${prop} "${value}")
     endif()
 endforeach()
+parvela_payload_crc(ParvelaSetupRelease ${PARVELA_RELEASE_PAYLOAD} ${release_crc})
 set_target_properties(ParvelaSetupRelease PROPERTIES
     OUTPUT_NAME ParvelaSetup RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/release)

@@ -502,6 +502,7 @@ int TMainDlgForm::ShowModal() {
         const BOOL got = GetMessageA(&m, nullptr, 0, 0);
         if (got <= 0) {
             if (got == 0) PostQuitMessage(static_cast<int>(m.wParam));
+            CompletePages();  // the settings, as on every way out
             ModalResult = mrCancel;
             break;
         }
@@ -588,6 +589,9 @@ void TMainDlgForm::BNClick(HWND sender) {
 }
 
 void TMainDlgForm::FormCloseQuery(bool& CanClose) {
+    // A run that ends, even on the first page before the others were built,
+    // has loaded the settings (and so made their keys).
+    CompletePages();
     const bool allowed = Run.InstallThreadStatus.InstallCloseRequest(CloseAllowed, [] {
         return AskUser(MsgQuitSetup, mtConfirmation, mbNo | mbAbort) == mrAbort;
     });
@@ -636,8 +640,12 @@ bool TMainDlgForm::ApplyEntryRule(TPage from, TPage to) {
         return true;
     case TPage::SelComp:
         if (from == TPage::DestDir && !LeaveDestDirPage()) return false;
-        if (SelCompLstBx()) EnterSelCompPage(SelCompControls(), Run.Files());
-        return true;
+        if (!SelCompLstBx()) return true;
+        if (const TAttachedFiles* files = Payload()) {
+            EnterSelCompPage(SelCompControls(), files);
+            return true;
+        }
+        return false;
     case TPage::Start: {
         const int show = Run.IsPortable() ? SW_HIDE : SW_SHOW;
         ShowWindow(InstallToAllChkBx(), show);
@@ -662,9 +670,11 @@ bool TMainDlgForm::ApplyEntryRule(TPage from, TPage to) {
 bool TMainDlgForm::LeaveDestDirPage() {
     TFolderCheck check = CheckDestDirEdit(DestDirEdt());
     if (check.Problem == TFolderProblem::None) {
+        const TAttachedFiles* files = Payload();
+        if (!files) return false;
         std::string mainDir;
         check = CheckMainFolder(WindowText(DestDirEdt()),
-                                DestDirCmbBx() ? DestDirCmbBx()->Drive() : 0, Run.Files(), mainDir);
+                                DestDirCmbBx() ? DestDirCmbBx()->Drive() : 0, files, mainDir);
         if (!mainDir.empty()) SetWindowTextA(DestDirEdt(), mainDir.c_str());
     }
     if (check.Problem != TFolderProblem::None) {
@@ -695,14 +705,26 @@ void TMainDlgForm::EnterFinishPage() {
     FinishPageEntry(Run, assoc, Ticked(InstallToAllChkBx()), Ticked(DesktopChkBx()));
 }
 
+TAttachedFiles* TMainDlgForm::Payload() {
+    TAttachedFiles* files = Run.Files();
+    if (!files && !PayloadRefused) {
+        PayloadRefused = true;
+        AskUser(MsgPayloadDamaged, mtError, mbOK);
+        Run.Outcome = TExitCode::CouldNotStart;
+        EndWizard(mrCancel);
+    }
+    return files;
+}
+
 void TMainDlgForm::LoadLicenseText() {
     EnableWindow(NextBtn(), FALSE);
     EnableWindow(CancelBtn(), FALSE);
     TWaitCursor wait;
+    TAttachedFiles* files = Payload();
+    if (!files) return;
     const std::string temp = MakeTempFileName();
-    TAttachedFiles* files = Run.Files();
     Run.Log.SuspendLogging();
-    const bool ok = files && files->ExtractFile(nullptr, "License.txt", temp);
+    const bool ok = files->ExtractFile(nullptr, "License.txt", temp);
     Run.Log.ResumeLogging();
     if (ok) {
         std::string licence;
@@ -719,20 +741,16 @@ void TMainDlgForm::StartInstallation() {
     std::vector<TCheckState> rows;
     for (int r = 0; r < RowCount(); ++r) rows.push_back(GetRow(r));
     SelectedComps = SelectedComponents(rows, RowToComponent);
+    TAttachedFiles* files = Payload();
+    if (!files) return;
     StartInstallRun(Run, SelectedComps);
-    TAttachedFiles* files = Run.Files();
-    const int32_t total = files ? files->GetTotalSize() : 0;
+    const int32_t total = files->GetTotalSize();
     SendMessageA(InstallingProgressBar(), PBM_SETRANGE32, 0, total);
     SendMessageA(InstallingProgressBar(), PBM_SETPOS, 0, 0);
     TInstallThreadStatus& status = Run.InstallThreadStatus;
     status.SetState(isRunning);
     status.SetInstallStateNotifier(
         [window = Window] { PostMessageA(window, InstallStatusMessage, 0, 0); });
-    // Without a reader the run fails the way a thread that finds none did.
-    if (!files) {
-        status.SetState(isFailed);
-        return;
-    }
     if (!status.StartInstallThread(*files)) {
         status.SetState(isIdle);
         AskUser(

@@ -134,6 +134,10 @@ private:
     void EnterAssocPage();
     void EnterFinishPage();
     void LoadLicenseText();
+    // The payload reader, waited for. When it could not be opened after all
+    // (its bytes matched the CRC, so only memory fails it) the wizard ends
+    // with the damaged-payload box, once, before anything is installed.
+    TAttachedFiles* Payload();
     void StartInstallation();
     void FinishStep();
     void ApplyCommonTail(TPage to);
@@ -168,6 +172,7 @@ private:
     bool InModal = false;
     bool InStatusTick = false;
     bool PagesComplete = false;
+    bool PayloadRefused = false;
     std::map<std::string, HWND> Controls;
     std::vector<HWND> Pages;  // in page order
     TFontHandle DialogFont, TitleFont, BoldFont;

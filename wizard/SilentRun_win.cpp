@@ -110,6 +110,12 @@ bool CloseRunningApp(int timeoutMs) {
 TExitCode RunSilentInstall(TRunState& run, TOptionValues& values) {
     const TSetupCommand& command = run.Command;
     RunLogLine(std::string("Mode: ") + ModeName(command.Mode));
+    // Its bytes matched the CRC, so only memory can fail it now; nothing is
+    // written before it is there.
+    if (!run.Files()) {
+        RunLogLine(MsgPayloadDamaged);
+        return TExitCode::CouldNotStart;
+    }
     run.LoadOptions(values);
     RunLogLine(run.LastRunVersion == app::LastRunVerUnknown
                    ? std::string("Earlier version: none known")

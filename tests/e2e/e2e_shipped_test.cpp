@@ -89,10 +89,10 @@ BOOL CALLBACK AddLanguage(HMODULE, LPCSTR, LPCSTR, WORD language, LONG_PTR list)
 TEST(ShippedResources, ThePayloadAndTheLogosAreLanguageNeutral) {
     TLoadedModule exe(LoadLibraryExA(SetupExe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
     ASSERT_NE(exe.Get(), nullptr) << SetupExe;
-    for (const char* name : {"FILES", "LOGO", "LOGOSMALL"}) {
+    for (const char* name : {"FILES", "FILESCRC", "LOGO", "LOGOSMALL"}) {
         std::vector<WORD> languages;
-        EnumResourceLanguagesA(exe.Get(), std::string(name) == "FILES" ? "FILES" : "PNG", name,
-                               AddLanguage, reinterpret_cast<LONG_PTR>(&languages));
+        EnumResourceLanguagesA(exe.Get(), std::string(name).starts_with("FILES") ? "FILES" : "PNG",
+                               name, AddLanguage, reinterpret_cast<LONG_PTR>(&languages));
         EXPECT_EQ(languages, std::vector<WORD>{MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL)}) << name;
     }
 }

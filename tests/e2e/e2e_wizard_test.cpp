@@ -185,7 +185,9 @@ TEST_F(SetupTest, DamagedPayloadStopsWithAnErrorBeforeTheWizard) {
     ExpectRefusedBeforeTheWizard(copy);
 }
 
-// Without the licence text the wizard could not get past its first page.
+// Without the licence text the wizard could not get past its first page. A
+// payload put in after the build no longer matches the CRC the build wrote
+// for the one it checked, so it is refused as damaged.
 TEST_F(SetupTest, PayloadWithoutTheLicenceStopsWithAnErrorBeforeTheWizard) {
     std::string records;
     AppendRecord(records, "parv.exe", 40000.5, "a program");
@@ -194,6 +196,17 @@ TEST_F(SetupTest, PayloadWithoutTheLicenceStopsWithAnErrorBeforeTheWizard) {
     std::string error;
     ASSERT_TRUE(
         ReplaceResourceCopy(SetupExe, copy, "FILES", "FILES", CompressPayload(records), &error))
+        << error;
+    ExpectRefusedBeforeTheWizard(copy);
+}
+
+// Whole packed bytes beside a CRC that does not match them: the program
+// cannot tell which of the two was damaged.
+TEST_F(SetupTest, PayloadCrcThatDoesNotMatchStopsWithAnErrorBeforeTheWizard) {
+    const std::string copy = TempFolder() + "ParvelaSetup-badcrc.exe";
+    std::string error;
+    ASSERT_TRUE(ReplaceResourceCopy(SetupExe, copy, "FILES", "FILESCRC",
+                                    std::string("\x01\x02\x03\x04"), &error))
         << error;
     ExpectRefusedBeforeTheWizard(copy);
 }

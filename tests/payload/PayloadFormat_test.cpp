@@ -326,3 +326,45 @@ TEST(PayloadFormat, DecompressionBombsAreRefusedAtTheirFirstRecord) {
 }
 
 }  // namespace
+
+namespace {
+
+// The build's CRC against the packed bytes: any byte changed on either side,
+// or a stored form that is not 4 bytes, is refused without inflating.
+TEST(PackedCrc, MatchesOnlyTheBytesItWasWrittenFor) {
+    const std::string packed = Deflate("the packed payload");
+    const std::string stored =
+        StoredCrc(PackedCrc32(reinterpret_cast<const uint8_t*>(packed.data()), packed.size()));
+    auto flipped = [](std::string s, size_t at) {
+        s[at] = static_cast<char>(s[at] ^ 0x01);
+        return s;
+    };
+    struct Case {
+        const char* What;
+        std::string Packed;
+        std::string Stored;
+        PayloadError Expected;
+    } cases[] = {
+        {"as written", packed, stored, PayloadError::Ok},
+        {"a packed bit changed", flipped(packed, packed.size() / 2), stored,
+         PayloadError::PackedCrc},
+        {"the packed data cut short", packed.substr(0, packed.size() - 1), stored,
+         PayloadError::PackedCrc},
+        {"the last stored byte changed", packed, flipped(stored, 3), PayloadError::PackedCrc},
+        {"no stored CRC", packed, "", PayloadError::PackedCrc},
+        {"a stored CRC too long", packed, stored + '\0', PayloadError::PackedCrc},
+        {"no packed data", "", stored, PayloadError::Empty},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(
+            c.Expected,
+            CheckPackedCrc(reinterpret_cast<const uint8_t*>(c.Packed.data()), c.Packed.size(),
+                           reinterpret_cast<const uint8_t*>(c.Stored.data()), c.Stored.size()))
+            << c.What;
+    }
+    // The stored form is zlib's CRC-32, least significant byte first.
+    EXPECT_EQ(StoredCrc(0xCBF43926u), std::string("\x26\x39\xF4\xCB"));
+    EXPECT_EQ(PackedCrc32(reinterpret_cast<const uint8_t*>("123456789"), 9), 0xCBF43926u);
+}
+
+}  // namespace

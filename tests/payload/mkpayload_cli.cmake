@@ -1,6 +1,6 @@
+file(REMOVE_RECURSE "${WORK}")
 # Runs the mkpayload program end to end: build, list, and a damaged payload
 # that must give exit code 1 and a one-line message, never a crash.
-file(REMOVE_RECURSE "${WORK}")
 file(MAKE_DIRECTORY "${WORK}/c")
 file(WRITE "${WORK}/c/a.txt" "hello")
 file(WRITE "${WORK}/m.txt" "a.txt\tc/a.txt\t2012-02-26 12:59:04\nT\\b.txt\tc/a.txt\t2012-02-26 12:59:06\n")
@@ -28,4 +28,24 @@ execute_process(COMMAND "${MKPAYLOAD}" build "${WORK}/m2.txt" "${WORK}/p2.bin" R
 if(NOT rc EQUAL 1 OR EXISTS "${WORK}/p2.bin")
     message(FATAL_ERROR "odd seconds accepted: ${rc} ${err}")
 endif()
+
+# The checksum the setup program trusts: written for a payload it can use,
+# refused with the fault named (and nothing written) for any other.
+file(WRITE "${WORK}/m3.txt" "License.txt\tc/a.txt\t2012-02-26 12:59:04\n")
+execute_process(COMMAND "${MKPAYLOAD}" build "${WORK}/m3.txt" "${WORK}/p3.bin" RESULT_VARIABLE rc)
+execute_process(COMMAND "${MKPAYLOAD}" crc "${WORK}/p3.bin" "${WORK}/p3.crc" RESULT_VARIABLE rc)
+file(SIZE "${WORK}/p3.crc" size)
+if(NOT rc EQUAL 0 OR NOT size EQUAL 4)
+    message(FATAL_ERROR "crc of a good payload: exit ${rc}, ${size} bytes")
+endif()
+foreach(case "p.bin;licence text is missing" "m.txt;compressed data" "empty.bin;missing")
+    list(GET case 0 bad)
+    list(GET case 1 fault)
+    execute_process(COMMAND "${MKPAYLOAD}" crc "${WORK}/${bad}" "${WORK}/bad.crc"
+                    RESULT_VARIABLE rc ERROR_VARIABLE err)
+    string(FIND "${err}" "${fault}" at)
+    if(NOT rc EQUAL 1 OR at EQUAL -1 OR EXISTS "${WORK}/bad.crc")
+        message(FATAL_ERROR "crc of ${bad}: exit ${rc}, stderr: ${err}")
+    endif()
+endforeach()
 file(REMOVE_RECURSE "${WORK}")

@@ -36,6 +36,7 @@
 #include "wizard/MainDlg_win.h"
 #include "wizard/MessageDlg_win.h"
 #include "wizard/PageFlow.h"
+#include "wizard/SilentRun_win.h"
 
 namespace {
 
@@ -859,6 +860,56 @@ TEST_F(FirstPageFirst, PagesBuiltAfterADpiChangeTakeTheNewScale) {
                  reinterpret_cast<LPARAM>(&suggested));
     Form->CompletePages();
     ExpectLaidOutAt(*Form, dpi);
+}
+
+bool InternalKeyExists() {
+    HKEY key = nullptr;
+    const bool found =
+        RegOpenKeyExA(HKEY_CURRENT_USER, app::InternalKey + 1, 0, KEY_READ, &key) == ERROR_SUCCESS;
+    TRegKey owner(key);
+    return found;
+}
+
+// A close request handled before the loop's first idle moment (so before the
+// other pages are built) still loads the settings, which makes their keys.
+TEST_F(FirstPageFirst, CloseBeforeTheFirstIdleMomentStillLoadsTheSettings) {
+    DeleteSettingsKey();  // the fixture's first window made it
+    ASSERT_FALSE(InternalKeyExists());
+    PostMessageA(Form->Handle(), WM_CLOSE, 0, 0);
+    Answers = {mrAbort};
+    EXPECT_EQ(Form->ShowModal(), mrCancel);
+    ASSERT_EQ(Asked.size(), 1u);
+    EXPECT_EQ(Asked[0].Text, MsgQuitSetup);
+    EXPECT_TRUE(InternalKeyExists());
+}
+
+// The payload's bytes matched the CRC but the reader could not be made after
+// all (only memory can do that): exit code 1 before anything is written, with
+// the damaged-payload box in the wizard, once, and only a log line silently.
+TEST_F(FirstPageFirst, ReaderThatFailsAfterAGoodCrcEndsTheRunBeforeAnythingIsWritten) {
+    auto failingReader = [] {
+        return std::make_unique<TPayloadOpening>([] { return PayloadError::Ok; },
+                                                 [] { return std::unique_ptr<TAttachedFiles>(); });
+    };
+    Run.SetFiles(failingReader());
+    Answers = {mrOk};
+    Next();
+    ASSERT_EQ(Asked.size(), 1u);
+    EXPECT_EQ(Asked[0].Text, MsgPayloadDamaged);
+    EXPECT_EQ(Asked[0].Kind, mtError);
+    EXPECT_EQ(Form->ModalResult, mrCancel);
+    EXPECT_TRUE(Form->CloseAllowed);
+    EXPECT_EQ(Run.Outcome, TExitCode::CouldNotStart);
+    EXPECT_FALSE(Run.Log.InstallStarted());
+    EXPECT_EQ(CountTempLeftovers(), 0);
+
+    Form.reset();
+    DeleteSettingsKey();
+    Run.SetFiles(failingReader());
+    TOptionValues values;
+    EXPECT_EQ(RunSilentInstall(Run, values), TExitCode::CouldNotStart);
+    EXPECT_EQ(Asked.size(), 1u);
+    EXPECT_FALSE(InternalKeyExists()) << "the silent run went on without its files";
 }
 
 // ---- Rules the page flow leans on ---------------------------------------------------

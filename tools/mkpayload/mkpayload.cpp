@@ -3,12 +3,14 @@
 //   mkpayload build MANIFEST OUT
 //   mkpayload release FOLDER OUT
 //   mkpayload list PAYLOAD
+//   mkpayload crc PAYLOAD OUT   (the setup program's check of its payload)
 #include <cstdio>
 #include <fstream>
 #include <iostream>
 #include <string>
 
 #include "instutils/InstUtils.h"
+#include "payload/AttachFiles.h"
 #include "payload/PayloadBuilder.h"
 #include "tools/mkpayload/ReleaseFolder.h"
 
@@ -17,7 +19,7 @@ namespace {
 int Usage() {
     std::fprintf(stderr,
                  "usage: mkpayload build MANIFEST OUT\n       mkpayload release FOLDER OUT\n"
-                 "       mkpayload list PAYLOAD\n");
+                 "       mkpayload list PAYLOAD\n       mkpayload crc PAYLOAD OUT\n");
     return 2;
 }
 
@@ -92,6 +94,26 @@ int List(const std::string& path) {
     return std::cout.flush() ? 0 : 1;
 }
 
+// The setup program shows its wizard on a matching CRC alone, so the CRC is
+// written only for a payload that its own reader opens and that it can use.
+int Crc(const std::string& path, const std::string& outPath) {
+    std::string packed;
+    if (ReadWholeFile(path, packed) != TFileRead::Read) {
+        std::fprintf(stderr, "mkpayload: cannot read %s\n", path.c_str());
+        return 1;
+    }
+    const auto* bytes = reinterpret_cast<const uint8_t*>(packed.data());
+    PayloadError e = PayloadError::Ok;
+    const auto files = TAttachedFiles::Create(bytes, packed.size(), &e);
+    if (files) e = CheckSetupPayload(*files);
+    if (e != PayloadError::Ok) {
+        std::fprintf(stderr, "mkpayload: %s: %s; no checksum written\n", path.c_str(),
+                     PayloadErrorText(e));
+        return 1;
+    }
+    return WritePayload(StoredCrc(PackedCrc32(bytes, packed.size())), outPath);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -100,5 +122,6 @@ int main(int argc, char** argv) {
     if (cmd == "build" && argc == 4) return Build(argv[2], argv[3]);
     if (cmd == "release" && argc == 4) return Release(argv[2], argv[3]);
     if (cmd == "list" && argc == 3) return List(argv[2]);
+    if (cmd == "crc" && argc == 4) return Crc(argv[2], argv[3]);
     return Usage();
 }
