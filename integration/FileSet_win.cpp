@@ -5,6 +5,7 @@
 #include "instutils/AppInterface.h"
 #include "instutils/DayCount.h"
 #include "instutils/InstUtils.h"
+#include "instutils/RunLog.h"
 #include "instutils/WinHandles.h"
 #include "integration/FileSet.h"
 #include "integration/Options.h"
@@ -118,5 +119,6 @@ bool TRunState::WriteUpdateLog(std::string* error) {
         if (error) *error = UpdateLogError(path);
         return false;
     }
+    RunLogLine("Written: " + path);
     return true;
 }

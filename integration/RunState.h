@@ -68,6 +68,10 @@ public:
     // Set where a run ends for a reason its end alone does not tell (the
     // install thread aborted, Install.log could not be written).
     std::optional<TExitCode> Outcome;
+    // The association command of a run nobody watches: it goes on beside the
+    // run's last steps, and the process ends only after it. A TUniqueHandle,
+    // kept opaque so that this header stays free of the platform.
+    std::shared_ptr<void> AssocProcess;
 
     TInstallLog Log;
     TInstallThreadStatus InstallThreadStatus;

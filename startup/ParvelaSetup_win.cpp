@@ -155,6 +155,15 @@ TExitCode RunSetup(const TSetupCommand& command) {
             InstallSilentAnswers();
             code = RunSilentInstall(run, values);
         }
+        // What the run started for the types goes on beside the saves; a
+        // deployment reads them once this process has ended.
+        struct TAwaitAssoc {
+            TRunState& Run;
+            ~TAwaitAssoc() {
+                if (auto* process = static_cast<TUniqueHandle*>(Run.AssocProcess.get()))
+                    WaitForSingleObject(process->Get(), 30000);
+            }
+        } awaitAssoc{run};
         // A cancelled run's thread may still be writing from the payload and
         // adding its last log line: let it finish before anything is saved.
         run.InstallThreadStatus.WaitForInstallThread();

@@ -58,12 +58,12 @@ TShortcutFolders ChooseShortcutFolders(const std::string& allUsers, const std::s
 
 // The completion page's entry: writes "parv_common.dat" into the shared data
 // folder; for a normal installation also stores the ticked boxes in
-// the run's Options.Extensions, starts the association command (and waits
-// for it when `waitForAssoc`, so that a run nobody watches ends with the
-// types associated) and makes the shortcuts (programs menu always, desktop
+// the run's Options.Extensions, starts the association command (kept in
+// run.AssocProcess when `keepAssoc`, for a run nobody watches to wait for
+// before it ends) and makes the shortcuts (programs menu always, desktop
 // when `desktop`). COM must be initialised on the calling thread.
 void FinishPageEntry(TRunState& run, const bool assoc[4], bool installToAll, bool desktop,
-                     bool waitForAssoc = false);
+                     bool keepAssoc = false);
 
 // Writes the run's install log to Install.log now, so that a failure can
 // still be told before the run ends. True when written, and for a portable

@@ -1,5 +1,7 @@
 #include <windows.h>
 
+#include <memory>
+
 #include "instutils/AppInterface.h"
 #include "instutils/DayCount.h"
 #include "instutils/InstUtils.h"
@@ -24,12 +26,13 @@ constexpr TShortcutPass ShortcutPasses[] = {
     {CSIDL_COMMON_DESKTOPDIRECTORY_, CSIDL_DESKTOPDIRECTORY_, false},
 };
 
-// WinExec's start, or CreateProcess's when the caller waits: a run nobody
-// watches must not end before what it started has done its work.
-void StartCommand(const std::string& command, bool wait) {
-    if (!wait) {
+// WinExec's start, or CreateProcess's when the caller keeps the process to
+// wait for: a run nobody watches must not end before what it started has
+// done its work.
+std::shared_ptr<void> StartCommand(const std::string& command, bool keep) {
+    if (!keep) {
         WinExec(command.c_str(), SW_SHOW);
-        return;
+        return nullptr;
     }
     std::string line = command;
     STARTUPINFOA si{};
@@ -37,9 +40,9 @@ void StartCommand(const std::string& command, bool wait) {
     PROCESS_INFORMATION pi{};
     if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
                         &pi))
-        return;
-    TUniqueHandle process(pi.hProcess), thread(pi.hThread);
-    WaitForSingleObject(process.Get(), 30000);
+        return nullptr;
+    TUniqueHandle thread(pi.hThread);
+    return std::make_shared<TUniqueHandle>(pi.hProcess);
 }
 
 }  // namespace
@@ -64,14 +67,14 @@ void StartInstallRun(TRunState& run, uint8_t selectedComponents) {
 }
 
 void FinishPageEntry(TRunState& run, const bool assoc[4], bool installToAll, bool desktop,
-                     bool waitForAssoc) {
+                     bool keepAssoc) {
     WriteWholeFile(run.GetDataDir(ddShared) + app::CommonDataFile,
                    CommonDataBytes(LocalNowDayCount()));
     if (run.IsPortable()) return;
 
     TOptions& options = run.Options;
     options.Extensions = ExtensionsFromBoxes(assoc[0], assoc[1], assoc[2], assoc[3]);
-    StartCommand(BuildAssocCommand(options.MainDir, options.Extensions), waitForAssoc);
+    run.AssocProcess = StartCommand(BuildAssocCommand(options.MainDir, options.Extensions), keepAssoc);
 
     const std::string target = run.GetMainDirFile(app::ExeName);
     for (const TShortcutPass& pass : ShortcutPasses) {

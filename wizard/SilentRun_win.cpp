@@ -180,7 +180,7 @@ TExitCode RunSilentInstall(TRunState& run, TOptionValues& values) {
         RunLogLine("Document types: " + (types.empty() ? std::string("none") : types));
     }
     FinishPageEntry(run, assoc, values.GetBox(TOptionBox::InstallToAll),
-                    values.GetBox(TOptionBox::Desktop), /*waitForAssoc=*/true);
+                    values.GetBox(TOptionBox::Desktop), /*keepAssoc=*/true);
     std::string error;
     if (!FinishActions(run, /*launch=*/false, &error)) {
         RunLogLine(error);
