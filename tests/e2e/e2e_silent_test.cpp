@@ -1,5 +1,6 @@
 // Runs nobody answers: what a deployment tool starts, waits for and reads.
 #include <algorithm>
+#include <functional>
 #include <set>
 
 #include "tests/e2e/SetupTest.h"
@@ -33,22 +34,31 @@ std::vector<std::string> InstalledState() {
 class SilentTest : public SetupTest {
 protected:
     // Starts the setup with `args` and waits for its end, noting the class of
-    // every visible top-level window it shows meanwhile.
+    // every visible top-level window it shows meanwhile; `meanwhile` runs at
+    // each look.
     std::optional<DWORD> RunQuietly(const std::string& args, std::set<std::string>* shown = nullptr,
-                                    Ms timeout = InstallTimeout) {
+                                    const std::function<void()>& meanwhile = {}) {
         std::string error;
         setup = Process::Start(SetupExe, args, &error);
         EXPECT_TRUE(setup.Started()) << error;
         std::optional<DWORD> code;
         WaitUntil(
             [&] {
+                if (meanwhile) meanwhile();
                 if (shown)
                     for (HWND top : TopLevelWindows(setup.Id())) shown->insert(ClassOf(top));
-                code = setup.WaitExit(Ms(0));
-                return code.has_value();
+                return (code = setup.WaitExit(Ms(0))).has_value();
             },
-            timeout, Ms(5));
+            InstallTimeout, Ms(5));
         return code;
+    }
+    // A parv.exe in the main folder that another program holds open.
+    static Handle HoldParvExe() {
+        const std::string exe = DefaultPlaces().mainDir + "\\parv.exe";
+        CreateDirectoryA(DefaultPlaces().mainDir.c_str(), nullptr);
+        EXPECT_TRUE(WriteWholeFile(exe, "held"));
+        return Handle(
+            CreateFileA(exe.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
     }
     std::string LogPath() const { return TempFolder() + "parvela-silent.log"; }
     std::vector<std::string> LogLines() const { return ReadLines(LogPath()); }
@@ -91,31 +101,19 @@ TEST_F(SilentTest, VerySilentInstallsWhatTheDefaultWizardInstallsAndShowsNoWindo
 }
 
 TEST_F(SilentTest, SilentShowsOnlyItsProgressWindowAndRetriesAFileHeldForAMoment) {
-    const std::string main = DefaultPlaces().mainDir;
-    ASSERT_TRUE(CreateDirectoryA(main.c_str(), nullptr));
-    ASSERT_TRUE(WriteWholeFile(main + "\\parv.exe", "held"));
-    Handle held(CreateFileA((main + "\\parv.exe").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                            0, nullptr));
+    Handle held = HoldParvExe();
     ASSERT_TRUE(held);
     std::set<std::string> shown;
-    std::optional<DWORD> code;
-    {
-        std::string error;
-        setup = Process::Start(SetupExe, "/SILENT /LOG=\"" + LogPath() + "\"", &error);
-        ASSERT_TRUE(setup.Started()) << error;
-        // Released after the first refusal, as a virus scanner lets go.
-        ASSERT_TRUE(WaitUntil([&] { return Logged("Answer: Retry"); }, InstallTimeout));
-        held = Handle();
-        WaitUntil(
-            [&] {
-                for (HWND top : TopLevelWindows(setup.Id())) shown.insert(ClassOf(top));
-                return (code = setup.WaitExit(Ms(0))).has_value();
-            },
-            InstallTimeout, Ms(5));
-    }
-    EXPECT_EQ(code, ExitWith(TExitCode::Success));
+    // Released after the first refusal, as a virus scanner lets go.
+    EXPECT_EQ(RunQuietly("/SILENT /LOG=\"" + LogPath() + "\"", &shown,
+                         [&] {
+                             if (held && Logged("Answer: Retry")) held = Handle();
+                         }),
+              ExitWith(TExitCode::Success));
+    EXPECT_FALSE(held) << "the run never retried";
     EXPECT_EQ(shown, std::set<std::string>{"ParvelaSetupProgress"});
-    EXPECT_EQ(ReadWholeFile(main + "\\parv.exe").value_or("").substr(0, 2), "MZ");
+    EXPECT_EQ(ReadWholeFile(DefaultPlaces().mainDir + "\\parv.exe").value_or("").substr(0, 2),
+              "MZ");
 }
 
 TEST_F(SilentTest, EachOutcomeHasItsExitCode) {
@@ -148,13 +146,7 @@ TEST_F(SilentTest, EachOutcomeHasItsExitCode) {
          },
          "/S /CLOSEAPPLICATIONS" + log,
          TExitCode::Success, "Parvela Word Processor closed.", true},
-        {"a file held for good",
-         [&] {
-             CreateDirectoryA(main.c_str(), nullptr);
-             ASSERT_TRUE(WriteWholeFile(main + "\\parv.exe", "held"));
-             held = Handle(CreateFileA((main + "\\parv.exe").c_str(), GENERIC_READ, 0, nullptr,
-                                       OPEN_EXISTING, 0, nullptr));
-         },
+        {"a file held for good", [&] { held = HoldParvExe(); },
          "/S" + log, TExitCode::Failed, "Answer: Abort", true},
         {"a log that cannot be created", {}, "/S /LOG=C:\\no\\such\\folder\\x.log",
          TExitCode::CouldNotStart, "", false},
