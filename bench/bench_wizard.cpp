@@ -29,6 +29,7 @@
 #include "instutils/ResConst.h"
 #include "tests/e2e/Driver.h"
 #include "tests/e2e/Machine.h"
+#include "tests/e2e/Walk.h"
 #include "wizard/Layout.h"
 
 namespace {

@@ -1,18 +1,6 @@
 #include "instutils/ResConst.h"
 #include "instutils/InstUtils.h"
 
-const char* const PageTitles[9] = {
-    "Welcome to the Parvela Word Processor Lite Setup",
-    "License Agreement",
-    "Choose Destination Folder",
-    "Select Components",
-    "Ready to Install",
-    "Installing",
-    "Associate With Document Types",
-    "Installation Complete",
-    "",
-};
-
 const char* const ComponentNames[ComponentCount] = {
     "Parvela Word Processor", "English spellchecker", "Hyphenation module",
     "Document templates",     "Clip library",         "Basic sound scheme",

@@ -7,32 +7,6 @@
 const char* const ComponentSwitchNames[5] = {"spell", "hyphen", "templates", "clips", "sounds"};
 const char* const AssociateSwitchNames[4] = {"rtf", "cod", "doc", "docx"};
 
-const char* const SetupHelpText =
-    "Usage: ParvelaSetup.exe [switches]\r\n"
-    "\r\n"
-    "/SILENT              Install without the wizard; only a progress window shows.\r\n"
-    "/VERYSILENT, /S      Install without any window.\r\n"
-    "                     A silent install accepts the licence agreement on behalf\r\n"
-    "                     of whoever starts it.\r\n"
-    "/DIR=\"folder\"        The installation folder (also /D=folder, last, unquoted).\r\n"
-    "/COMPONENTS=list     Optional components, comma-separated: spell, hyphen,\r\n"
-    "                     templates, clips, sounds. The program is always installed.\r\n"
-    "/ASSOCIATE=list      Document types to open with Parvela: rtf, cod, doc, docx,\r\n"
-    "                     or none.\r\n"
-    "/LOG=\"file\"          Write a log of the run to this file.\r\n"
-    "/CLOSEAPPLICATIONS   In a silent install, close a running Parvela first.\r\n"
-    "/?, /HELP            Show this text.\r\n"
-    "\r\n"
-    "Exit codes:\r\n"
-    "0  installed\r\n"
-    "1  could not start (unknown switch, damaged setup, system too old)\r\n"
-    "2  cancelled before anything was changed\r\n"
-    "3  another setup is running\r\n"
-    "4  the installation failed\r\n"
-    "5  cancelled during the installation\r\n"
-    "6  the folder was refused\r\n"
-    "7  Parvela is running and was not closed\r\n";
-
 namespace {
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }

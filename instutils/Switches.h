@@ -60,8 +60,6 @@ TUninstallCommand ParseUninstallSwitches(const std::string* first, const std::st
 extern const char* const ComponentSwitchNames[5];
 extern const char* const AssociateSwitchNames[4];
 
-// The help text of /? (switches and exit codes); CR LF line breaks.
-extern const char* const SetupHelpText;
 
 // The process's command line in the system code page, a character the code
 // page lacks as "?": the 8-bit command line would turn it into a look-alike

@@ -38,12 +38,6 @@ int CompareLines(const std::string& a, const std::string& b) {
                           static_cast<int>(a.size()), b.data(), static_cast<int>(b.size()));
 }
 
-std::string UpdateLogError(const std::string& path) {
-    return "Cannot update the file \"" + path +
-           "\".\rMake sure that no other program has it open and that you may write to "
-           "its folder, then click Finish again.";
-}
-
 }  // namespace
 
 void TRunState::PrepareFileSet(uint8_t selected) {
@@ -92,7 +86,7 @@ void TRunState::CleanOldClipImages() {
     for (const std::string& path : OldClipImagePaths(base)) DeleteFileA(path.c_str());
 }
 
-bool TRunState::WriteUpdateLog(std::string* error) {
+bool TRunState::WriteUpdateLog(std::string* failedPath) {
     if (!Reader || Reader->UpdateList.empty()) return true;
     std::vector<std::string> record = Reader->UpdateList;
     std::stable_sort(record.begin(), record.end(), [](const std::string& a, const std::string& b) {
@@ -106,7 +100,7 @@ bool TRunState::WriteUpdateLog(std::string* error) {
         std::string text;
         if ((attributes & FILE_ATTRIBUTE_DIRECTORY) ||
             ReadWholeFile(path, text) != TFileRead::Read) {
-            if (error) *error = UpdateLogError(path);
+            if (failedPath) *failedPath = path;
             return false;
         }
         lines = SplitLines(text);
@@ -116,7 +110,7 @@ bool TRunState::WriteUpdateLog(std::string* error) {
                                return CompareLines(a, b) == CSTR_EQUAL;
                            });
     if (!ReplaceWholeFile(path, JoinLogLines(lines))) {
-        if (error) *error = UpdateLogError(path);
+        if (failedPath) *failedPath = path;
         return false;
     }
     RunLogLine("Written: " + path);

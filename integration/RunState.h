@@ -59,9 +59,9 @@ public:
     void PrepareFileSet(uint8_t selected);
     void CleanOldClipImages();
     // Appends this run's record to "Update.log" in the shared data folder.
-    // Returns false (and leaves the wizard on its last page) when reading or
-    // writing the file failed; `error` then says what went wrong.
-    bool WriteUpdateLog(std::string* error = nullptr);
+    // Returns false when reading or writing the file failed; `failedPath`
+    // then names it.
+    bool WriteUpdateLog(std::string* failedPath = nullptr);
 
     // The command line, parsed once by the entry.
     TSetupCommand Command;

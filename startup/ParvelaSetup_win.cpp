@@ -26,6 +26,7 @@
 #include "wizard/InstallRun.h"
 #include "wizard/PageFlow.h"
 #include "wizard/SilentRun_win.h"
+#include "wizard/Texts.h"
 
 namespace {
 
@@ -109,15 +110,13 @@ TExitCode RunSetup(const TSetupCommand& command) {
     SetMainThread();
     InstallMessageDlg();
     if (!command.LogFile.empty() && !OpenRunLog(command.LogFile)) {
-        const std::string text = "Setup cannot create its log file:\r" + command.LogFile +
-                                 "\r\rChoose a file in a folder you can write to.";
-        Refuse(command, text, mtError);
+        Refuse(command, LogFileNotCreatedMessage(command.LogFile), mtError);
         if (!wizard) return TExitCode::CouldNotStart;
     }
     RunLogLine(std::string(SetupTitle) + " " + app::ProductVersion);
     RunLogLine("Command line: " + StrictCommandLine());
     if (!command.Error.empty()) {
-        Refuse(command, command.Error + "\r\rRun the setup with /? to see its switches.", mtError);
+        Refuse(command, command.Error + MsgSeeSwitches, mtError);
         return TExitCode::CouldNotStart;
     }
     if (command.Help) {

@@ -140,56 +140,6 @@ TFolderCheck CheckFolderLength(size_t folderLength, size_t longestName) {
     return {};
 }
 
-std::string FolderProblemMessage(const TFolderCheck& check) {
-    switch (check.Problem) {
-    case TFolderProblem::None: break;
-    case TFolderProblem::Quote:
-        return "A folder name cannot contain a double quote (\").\rPlease type the folder without "
-               "quotes.";
-    case TFolderProblem::ForbiddenCharacter: {
-        const unsigned char c =
-            check.Detail.empty() ? 0 : static_cast<unsigned char>(check.Detail[0]);
-        const std::string shown = c < 32 ? "a control character" : "the character " + check.Detail;
-        return "A folder name cannot contain " + shown +
-               ".\rPlease choose a folder without any of these characters: < > | ? * :";
-    }
-    case TFolderProblem::NotInCodePage:
-        return "The folder name contains characters that cannot be used on this system.\r"
-               "Please choose a folder whose name uses only characters of your system's language.";
-    case TFolderProblem::DriveRelative:
-        return "\"" + check.Detail + "\" does not say where on drive " + check.Detail.substr(0, 2) +
-               " the folder is.\rPlease type the full path, for example " +
-               check.Detail.substr(0, 2) + "\\" + check.Detail.substr(2) + ".";
-    case TFolderProblem::DeviceName:
-        return "Windows reserves the name \"" + check.Detail +
-               "\" for a device.\rPlease choose a folder with another name.";
-    case TFolderProblem::TooLong:
-        return "The folder path is too long for the files Setup installs into it.\r"
-               "Please choose a folder of at most " +
-               check.Detail + " characters.";
-    case TFolderProblem::NamesFile:
-        return "\"" + check.Detail + "\" is a file, not a folder.\rPlease choose another folder.";
-    case TFolderProblem::DevicePath:
-        return "\"" + check.Detail +
-               "\" names a device, not a folder.\rPlease choose a folder on a drive or a network "
-               "share.";
-    case TFolderProblem::TrailingDot:
-        return "A folder name cannot end with a dot or a space (\"" + check.Detail +
-               "\").\rPlease choose a folder with another name.";
-    case TFolderProblem::WindowsFolder:
-        return "Setup cannot install into the Windows folder or a folder inside it.\rPlease choose "
-               "another folder.";
-    case TFolderProblem::ForeignFiles:
-        return "The folder \"" + check.Detail +
-               "\" already contains files.\rSetup may replace some of them with its own.\r\r"
-               "Do you want to install into this folder anyway?";
-    case TFolderProblem::NotWritable:
-        return "You do not have the rights to install into \"" + check.Detail +
-               "\".\rPlease choose a folder of your own, or start Setup as an administrator.";
-    }
-    return {};
-}
-
 std::string DriveItemText(char letter, const std::string& label, const std::string& connection) {
     std::string text(1, LowerAscii(letter));
     text += ": ";

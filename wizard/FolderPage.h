@@ -54,9 +54,6 @@ bool IsSameOrBelow(const std::string& path, const std::string& folder);
 // The normalised folder against the path limits, given the longest name
 // that will be written below it; both lengths in characters.
 TFolderCheck CheckFolderLength(size_t folderLength, size_t longestName);
-// The message the folder page shows for a problem; empty for none. For
-// ForeignFiles it is a Yes/No question.
-std::string FolderProblemMessage(const TFolderCheck& check);
 
 // ---- Folder list ---------------------------------------------------------------
 // The path with a trailing backslash dropped, except for a drive root ("C:\").

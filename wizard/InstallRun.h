@@ -19,19 +19,9 @@ class TRunState;
 // GetTotalSize, sets the status to Running and calls StartInstallThread.
 void StartInstallRun(TRunState& run, uint8_t selectedComponents);
 
-// The warning shown before the completion page when the user chose Ignore
-// for some files: which ones (the first ten, then how many more) and what
-// to do. Empty when nothing was skipped.
-std::string SkippedFilesMessage(const std::vector<std::string>& skipped);
-
-// The warning shown before the completion page when Install.log, the list
-// the uninstaller removes by, could not be written to `path`.
-std::string InstallLogNotSavedMessage(const std::string& path);
-
-// How the install thread's question is put to the user: its text, kind and
+// How the install thread's question is put to the user: its kind and
 // buttons, and the answer a result gives the thread (a box closed without
 // Abort or Ignore asks again, as Retry does).
-std::string ThreadQuestionText(const TThreadQuestion& question);
 constexpr uint8_t ThreadQuestionDlgKind = mtError;
 constexpr uint16_t ThreadQuestionDlgButtons = mbAbort | mbRetry | mbIgnore;
 TThreadAnswer ThreadAnswerOf(int32_t result);

@@ -8,6 +8,7 @@
 #include "instutils/WinHandles.h"
 #include "integration/RunState.h"
 #include "wizard/InstallRun.h"
+#include "wizard/Texts.h"
 
 namespace {
 
@@ -74,7 +75,8 @@ void FinishPageEntry(TRunState& run, const bool assoc[4], bool installToAll, boo
 
     TOptions& options = run.Options;
     options.Extensions = ExtensionsFromBoxes(assoc[0], assoc[1], assoc[2], assoc[3]);
-    run.AssocProcess = StartCommand(BuildAssocCommand(options.MainDir, options.Extensions), keepAssoc);
+    run.AssocProcess =
+        StartCommand(BuildAssocCommand(options.MainDir, options.Extensions), keepAssoc);
 
     const std::string target = run.GetMainDirFile(app::ExeName);
     for (const TShortcutPass& pass : ShortcutPasses) {
@@ -92,7 +94,11 @@ void FinishPageEntry(TRunState& run, const bool assoc[4], bool installToAll, boo
 }
 
 bool FinishActions(TRunState& run, bool launch, std::string* error) {
-    if (!run.IsPortable() && !run.WriteUpdateLog(error)) return false;
+    std::string failedPath;
+    if (!run.IsPortable() && !run.WriteUpdateLog(&failedPath)) {
+        if (error) *error = UpdateLogNotWrittenMessage(failedPath);
+        return false;
+    }
     if (launch) WinExec(BuildLaunchCommand(run.Options.MainDir).c_str(), SW_SHOW);
     return true;
 }

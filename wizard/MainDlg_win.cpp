@@ -19,6 +19,7 @@
 #include "wizard/InstallRun.h"
 #include "wizard/Layout.h"
 #include "wizard/MessageDlg_win.h"
+#include "wizard/Texts.h"
 
 namespace {
 
@@ -607,67 +608,66 @@ HWND TMainDlgForm::PageByTag(TPage tag) const {
 
 void TMainDlgForm::ShowPage(TPage from, TPage to) {
     if (to != TPage::Welcome) CompletePages();
-    // Only the association page depends on it: the first page does not wait
-    // for the storage query.
-    to = ResolvePageTarget(to, to == TPage::Assoc && Run.IsPortable());
-    if (!ApplyEntryRule(from, to)) return;
+    if (from != TPage::None && to == NextPage(from) && !Do(PageRow(from).Leave)) return;
     if (to == TPage::FinishStep) return;
-    // Not at start-up: each drive's label and kind take milliseconds to ask.
-    if (to == TPage::DestDir && DestDirCmbBx()) DestDirCmbBx()->ListDrives();
+    // Only a page that a portable installation skips waits for the storage
+    // query: the first page does not.
+    if (PageRow(to).SkippedWhenPortable) to = ResolvePageTarget(to, Run.IsPortable());
+    if (!Do(PageRow(to).Enter)) return;
     ApplyCommonTail(to);
-    if (to == TPage::SelComp && SelCompLstBx()) UpdateDiskSpace(SelCompControls());
-    if (to == TPage::Installing) StartInstallation();
+    Do(PageRow(to).Shown);
 }
 
-// Returns false where the rule says to stay.
-bool TMainDlgForm::ApplyEntryRule(TPage from, TPage to) {
-    switch (to) {
-    case TPage::License:
-        if (from == TPage::Welcome && GetWindowTextLengthA(LicenseMemo()) == 0) {
-            if (IsAppRunning()) {
-                AskUser(MsgAppRunning, mtInformation, mbOK);
-                return false;
-            }
-            LoadLicenseText();
-        }
-        return true;
-    case TPage::DestDir:
-        if (from == TPage::License && !Ticked(LicenseChkBx())) {
-            if (AskUser(MsgLicenseDeclined, mtInformation, mbYes | mbNo) == mrYes)
-                EndWizard(mrCancel);
-            return false;
-        }
-        return true;
-    case TPage::SelComp:
-        if (from == TPage::DestDir && !LeaveDestDirPage()) return false;
-        if (!SelCompLstBx()) return true;
-        if (const TAttachedFiles* files = Payload()) {
-            EnterSelCompPage(SelCompControls(), files);
-            return true;
-        }
+bool TMainDlgForm::Do(TPageAction action) { return !action || (this->*action)(); }
+
+bool TMainDlgForm::LeaveWelcome() {
+    if (GetWindowTextLengthA(LicenseMemo()) != 0) return true;
+    if (IsAppRunning()) {
+        AskUser(MsgAppRunning, mtInformation, mbOK);
         return false;
-    case TPage::Start: {
-        const int show = Run.IsPortable() ? SW_HIDE : SW_SHOW;
-        ShowWindow(InstallToAllChkBx(), show);
-        ShowWindow(DesktopChkBx(), show);
-        return true;
     }
-    case TPage::Installing:
-        if (IsAppRunning()) {
-            AskUser(MsgAppRunning, mtInformation, mbOK);
-            return false;
-        }
-        return true;
-    case TPage::Assoc: EnterAssocPage(); return true;
-    case TPage::Finish: EnterFinishPage(); return true;
-    case TPage::FinishStep: FinishStep(); return true;
-    default: return true;
-    }
+    LoadLicenseText();
+    return true;
 }
 
-// Refused before anything is written or put on a command line; a text
-// that is wrong as typed is left as typed. False where the page stays.
-bool TMainDlgForm::LeaveDestDirPage() {
+bool TMainDlgForm::LeaveLicense() {
+    if (Ticked(LicenseChkBx())) return true;
+    if (AskUser(MsgLicenseDeclined, mtInformation, mbYes | mbNo) == mrYes) EndWizard(mrCancel);
+    return false;
+}
+
+bool TMainDlgForm::EnterDestDir() {
+    // Not at start-up: each drive's label and kind take milliseconds to ask.
+    if (DestDirCmbBx()) DestDirCmbBx()->ListDrives();
+    return true;
+}
+
+bool TMainDlgForm::EnterSelComp() {
+    if (!SelCompLstBx()) return true;
+    const TAttachedFiles* files = Payload();
+    if (files) EnterSelCompPage(SelCompControls(), files);
+    return files != nullptr;
+}
+
+bool TMainDlgForm::ShownSelComp() {
+    if (SelCompLstBx()) UpdateDiskSpace(SelCompControls());
+    return true;
+}
+
+bool TMainDlgForm::EnterStart() {
+    const int show = Run.IsPortable() ? SW_HIDE : SW_SHOW;
+    ShowWindow(InstallToAllChkBx(), show);
+    ShowWindow(DesktopChkBx(), show);
+    return true;
+}
+
+bool TMainDlgForm::LeaveStart() {
+    if (!IsAppRunning()) return true;
+    AskUser(MsgAppRunning, mtInformation, mbOK);
+    return false;
+}
+
+bool TMainDlgForm::LeaveDestDir() {
     TFolderCheck check = CheckDestDirEdit(DestDirEdt());
     if (check.Problem == TFolderProblem::None) {
         const TAttachedFiles* files = Payload();
@@ -691,18 +691,20 @@ bool TMainDlgForm::LeaveDestDirPage() {
     return true;
 }
 
-void TMainDlgForm::EnterAssocPage() {
+bool TMainDlgForm::EnterAssoc() {
     const int32_t max =
         static_cast<int32_t>(SendMessageA(InstallingProgressBar(), PBM_GETRANGE, FALSE, 0));
     SendMessageA(InstallingProgressBar(), PBM_SETPOS, static_cast<WPARAM>(max), 0);
     const auto ticks = AssocTicks(Run.Options.Extensions);
     for (int i = 0; i < 4; ++i) SetTicked(AssocChkBx(i), ticks[static_cast<size_t>(i)]);
+    return true;
 }
 
-void TMainDlgForm::EnterFinishPage() {
+bool TMainDlgForm::EnterFinish() {
     bool assoc[4];
     for (int i = 0; i < 4; ++i) assoc[i] = Ticked(AssocChkBx(i));
     FinishPageEntry(Run, assoc, Ticked(InstallToAllChkBx()), Ticked(DesktopChkBx()));
+    return true;
 }
 
 TAttachedFiles* TMainDlgForm::Payload() {
@@ -737,12 +739,12 @@ void TMainDlgForm::LoadLicenseText() {
     }
 }
 
-void TMainDlgForm::StartInstallation() {
+bool TMainDlgForm::ShownInstalling() {
     std::vector<TCheckState> rows;
     for (int r = 0; r < RowCount(); ++r) rows.push_back(GetRow(r));
     SelectedComps = SelectedComponents(rows, RowToComponent);
     TAttachedFiles* files = Payload();
-    if (!files) return;
+    if (!files) return false;
     StartInstallRun(Run, SelectedComps);
     const int32_t total = files->GetTotalSize();
     SendMessageA(InstallingProgressBar(), PBM_SETRANGE32, 0, total);
@@ -753,42 +755,44 @@ void TMainDlgForm::StartInstallation() {
         [window = Window] { PostMessageA(window, InstallStatusMessage, 0, 0); });
     if (!status.StartInstallThread(*files)) {
         status.SetState(isIdle);
-        AskUser(
-            "Setup could not start copying the files.\rPlease close other programs and run Setup "
-            "again.",
-            mtError, mbOK);
+        AskUser(MsgInstallNotStarted, mtError, mbOK);
         Run.Outcome = TExitCode::Failed;
         EndWizard(mrCancel);
+        return false;
     }
+    return true;
 }
 
-void TMainDlgForm::FinishStep() {
+bool TMainDlgForm::LeaveFinish() {
     std::string error;
     if (!FinishActions(Run, Ticked(FinishChkBx()), &error)) {
         AskUser(error, mtError, mbOK);
-        return;
+        return false;
     }
     EndWizard(mrOk);
+    return true;
 }
 
 void TMainDlgForm::ApplyCommonTail(TPage to) {
-    const TPageButtons b = PageButtons(to);
+    const TPageRow& row = PageRow(to);
+    const TPageButtons& b = row.Buttons;
     ShowWindow(BackBtn(), b.BackVisible ? SW_SHOW : SW_HIDE);
     EnableWindow(BackBtn(), b.BackEnabled);
-    SetWindowTextA(BackBtn(), "< &Back");
+    SetWindowTextA(BackBtn(), CaptionBack);
     EnableWindow(NextBtn(), b.NextEnabled);
     SetWindowTextA(NextBtn(), b.NextCaption);
     EnableWindow(CancelBtn(), b.CancelEnabled);
-    SetWindowTextA(CancelBtn(), "Cancel");
-    SetWindowTextA(TopLbl(), PageTitles[PageIndex(to)]);
+    SetWindowTextA(CancelBtn(), CaptionCancel);
+    SetWindowTextA(TopLbl(), row.Title);
     HWND page = PageByTag(to);
     for (HWND p : Pages)
         if (p != page) ShowWindow(p, SW_HIDE);
     if (page) ShowWindow(page, SW_SHOW);
     Shown = to;
-    if (const char* name = PageFocusControl(to)) {
-        HWND focus = Control(name);
-        if (to == TPage::SelComp && SelCompLstBx()) focus = SelCompLstBx()->Inner();
+    if (row.Focus) {
+        HWND focus = Control(row.Focus);
+        // The list's frame passes the focus on to the list inside it.
+        if (SelCompLstBx() && focus == SelCompLstBx()->Handle()) focus = SelCompLstBx()->Inner();
         if (focus && IsWindowEnabled(focus)) SetFocus(focus);
         // As a dialog does on entering an edit: typing replaces the folder,
         // and the caret does not sit on the first letter.

@@ -17,6 +17,7 @@
 #include "integration/RunState.h"
 #include "wizard/GdiHandle_win.h"
 #include "wizard/Layout.h"
+#include "wizard/Page.h"
 #include "wizard/PageFlow.h"
 
 class TCheckListBox;
@@ -24,7 +25,7 @@ class TDriveBox;
 class TDirectoryListBox;
 struct TSelCompControls;
 
-class TMainDlgForm : public IOptionControls {
+class TMainDlgForm : public IOptionControls, private TPageActions {
 public:
     // Builds the window (hidden) with what the welcome page shows, starts
     // both timers and shows that page. The other pages come with
@@ -129,17 +130,26 @@ private:
     void LoadLogos();
     void EndWizard(int result);
     void SetModalResult(int result);
-    bool ApplyEntryRule(TPage from, TPage to);
-    bool LeaveDestDirPage();
-    void EnterAssocPage();
-    void EnterFinishPage();
+    bool Do(TPageAction action);
+    bool LeaveWelcome() override;
+    bool LeaveLicense() override;
+    bool EnterDestDir() override;
+    // Refused before anything is written or put on a command line; a text
+    // that is wrong as typed is left as typed.
+    bool LeaveDestDir() override;
+    bool EnterSelComp() override;
+    bool ShownSelComp() override;
+    bool EnterStart() override;
+    bool LeaveStart() override;
+    bool ShownInstalling() override;
+    bool EnterAssoc() override;
+    bool EnterFinish() override;
+    bool LeaveFinish() override;
     void LoadLicenseText();
     // The payload reader, waited for. When it could not be opened after all
     // (its bytes matched the CRC, so only memory fails it) the wizard ends
     // with the damaged-payload box, once, before anything is installed.
     TAttachedFiles* Payload();
-    void StartInstallation();
-    void FinishStep();
     void ApplyCommonTail(TPage to);
     void FixFocus();
     TSelCompControls SelCompControls() const;

@@ -10,6 +10,7 @@
 #include "wizard/DlgRules.h"
 #include "wizard/InstallRun.h"
 #include "wizard/GdiHandle_win.h"
+#include "wizard/Texts.h"
 
 namespace {
 

@@ -1,7 +1,6 @@
 #pragma once
-// The wizard's page rules that need no window: button states per page,
-// the portable skip of the association page, focus controls, the fixed
-// texts and the selected-component set.
+// The wizard's rules that need no window: mnemonics, the version test, the
+// licence text, the association boxes and the selected-component set.
 
 #include <array>
 #include <cstdint>
@@ -11,40 +10,9 @@
 #include "integration/Options.h"  // TCheckState
 #include "wizard/Page.h"
 
-struct TPageButtons {
-    bool BackVisible, BackEnabled;
-    bool NextEnabled;
-    const char* NextCaption;
-    bool CancelEnabled;
-};
-// Button states of the common tail for page `to` (not FinishStep).
-TPageButtons PageButtons(TPage to);
-
-// A portable installation has no association page.
-TPage ResolvePageTarget(TPage to, bool portable);
-
-// Name of the control that gets the focus on entering page `to`; null when
-// the page has none.
-const char* PageFocusControl(TPage to);
-
 // The letter that "&" marks in a control text, upper-cased (ASCII); 0 for
 // none. "&&" is a literal "&".
 char MnemonicOf(const std::string& text);
-
-// The welcome and finish templates with the product name for the first
-// "%s" and nothing for the second.
-std::string FormatProductText(const std::string& templ);
-
-// Messages of the wizard ("\r" is a line break).
-extern const char* const MsgAppRunning;       // Information, OK
-extern const char* const MsgLicenseDeclined;  // Information, Yes + No
-extern const char* const MsgQuitSetup;        // Confirm, No + Abort
-extern const char* const SelCompLblText;
-// Shown by the entry when the payload cannot be opened.
-extern const char* const MsgPayloadDamaged;
-// Shown by a second setup program, which then ends.
-extern const char* const MsgSetupAlreadyRunning;
-extern const char* const MsgNeedsWindows2000;
 
 // The platform test of the program entry: NT family (platform id 2) with a
 // major version above 4. The minor version plays no part.

@@ -20,7 +20,9 @@
 #include "wizard/ProgressWindow_win.h"
 #include "wizard/InstallRun.h"
 #include "wizard/MessageDlg_win.h"
+#include "wizard/Page.h"
 #include "wizard/PageFlow.h"
+#include "wizard/Texts.h"
 
 namespace {
 
@@ -161,7 +163,7 @@ TExitCode RunSilentInstall(TRunState& run, TOptionValues& values) {
     RunLogLine(portable ? "Portable installation (removable media)" : "Normal installation");
 
     std::optional<TProgressWindow> window;
-    if (command.Mode == TRunMode::Silent) window.emplace(PageTitles[PageIndex(TPage::Installing)]);
+    if (command.Mode == TRunMode::Silent) window.emplace(PageRow(TPage::Installing).Title);
     StartInstallRun(run, selected);
     const TExitCode result = RunInstallThread(run, window ? &*window : nullptr);
     if (result != TExitCode::Success) return result;

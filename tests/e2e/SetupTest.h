@@ -12,6 +12,7 @@
 
 #include "tests/e2e/Driver.h"
 #include "tests/e2e/Machine.h"
+#include "tests/e2e/Walk.h"
 #include "tests/e2e/WineWindows.h"
 #include "instutils/ExitCodes.h"
 #include "instutils/ResConst.h"
@@ -29,7 +30,6 @@ inline const std::string BinDir = PARVELA_BIN_DIR;
 inline const std::string SetupExe = BinDir + "\\ParvelaSetup.exe";
 inline const std::string StandInExe = BinDir + "\\parv.exe";
 
-// The banner title of each page (0..7).
 inline const char* const* const PageTitle = PageTitles;
 
 inline const std::string QuitQuestion =

@@ -6,7 +6,16 @@
 #include <string>
 #include <vector>
 
+#include "wizard/Page.h"
+
 namespace e2e {
+
+// The banner title of each page (0..7), as the program shows them.
+inline const char* const PageTitles[PageCount] = {
+    PageRow(TPage::Welcome).Title, PageRow(TPage::License).Title, PageRow(TPage::DestDir).Title,
+    PageRow(TPage::SelComp).Title, PageRow(TPage::Start).Title,   PageRow(TPage::Installing).Title,
+    PageRow(TPage::Assoc).Title,   PageRow(TPage::Finish).Title,
+};
 
 struct WalkOptions {
     std::string exe;           // ParvelaSetup.exe

@@ -3,7 +3,6 @@
 #include <thread>
 
 #include "instutils/AppInterface.h"
-#include "instutils/ResConst.h"
 #include "tests/e2e/Driver.h"
 #include "tests/e2e/Machine.h"
 #include "wizard/Layout.h"
@@ -12,7 +11,6 @@ namespace e2e {
 
 namespace {
 
-// The banner titles of pages 0..7, as the program shows them.
 const char* const* const Titles = PageTitles;
 constexpr int InstallingPage = 5;
 constexpr int LastPage = 7;

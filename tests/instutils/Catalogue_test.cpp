@@ -39,14 +39,6 @@ std::vector<std::string> Assigned(const std::string& entry) {
     return hits;
 }
 
-TEST(Catalogue, PageTitlesAreShownForEveryPageAndEmptyAfterTheLast) {
-    for (int page = 0; page < PageCount; ++page)
-        EXPECT_NE(std::string(PageTitles[page]), "") << "page " << page;
-    EXPECT_EQ(std::string(PageTitles[PageCount]), "");
-    EXPECT_EQ(std::string(PageTitles[0]), "Welcome to the Parvela Word Processor Lite Setup");
-    EXPECT_EQ(std::string(PageTitles[6]), "Associate With Document Types");
-}
-
 TEST(Catalogue, FileListsAreSeparatedBySingleCarriageReturns) {
     for (int c = 0; c < ComponentCount; ++c) {
         const std::string list = ComponentFiles[c];

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "wizard/InstallRun.h"
+#include "wizard/Texts.h"
 
 namespace {
 

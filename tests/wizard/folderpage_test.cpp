@@ -1,4 +1,5 @@
 #include "wizard/FolderPage.h"
+#include "wizard/Texts.h"
 
 #include <gtest/gtest.h>
 

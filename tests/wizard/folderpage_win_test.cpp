@@ -4,6 +4,7 @@
 #include "tests/wizard/controls_fixture_win.h"
 
 #include "wizard/FolderPage.h"
+#include "wizard/Texts.h"
 #include "wizard/FolderPage_win.h"
 
 namespace {

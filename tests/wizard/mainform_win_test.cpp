@@ -35,6 +35,7 @@
 #include "wizard/Layout.h"
 #include "wizard/MainDlg_win.h"
 #include "wizard/MessageDlg_win.h"
+#include "wizard/Texts.h"
 #include "wizard/PageFlow.h"
 #include "wizard/SilentRun_win.h"
 
@@ -159,7 +160,7 @@ protected:
     void ExpectOnPage(TPage page) {
         EXPECT_EQ(Form->CurrentPage(), page);
         EXPECT_EQ(ShownPages(), std::vector<TPage>{page});
-        EXPECT_EQ(Text(Form->TopLbl()), PageTitles[PageIndex(page)]);
+        EXPECT_EQ(Text(Form->TopLbl()), PageRow(page).Title);
     }
 
     TRunState Run;  // outlives the window, as in the program

@@ -11,7 +11,9 @@
 #include "instutils/MessageKinds.h"
 #include "wizard/DlgRules.h"
 #include "wizard/Layout.h"
+#include "wizard/Page.h"
 #include "wizard/PageFlow.h"
+#include "wizard/Texts.h"
 
 namespace {
 
@@ -77,13 +79,21 @@ TEST(PageFlow, ButtonStatesOfTheCommonTail) {
     };
     for (int p = 0; p < 8; ++p) {
         SCOPED_TRACE(p);
-        const TPageButtons b = PageButtons(static_cast<TPage>(p));
+        const TPageButtons& b = PageRow(static_cast<TPage>(p)).Buttons;
         EXPECT_EQ(b.BackVisible, rows[p].BackVisible);
         EXPECT_EQ(b.BackEnabled, rows[p].BackEnabled);
         EXPECT_EQ(b.NextEnabled, rows[p].NextEnabled);
         EXPECT_STREQ(b.NextCaption, rows[p].Next);
         EXPECT_EQ(b.CancelEnabled, rows[p].CancelEnabled);
     }
+}
+
+TEST(PageFlow, PageTitlesAreShownForEveryPage) {
+    for (int page = 0; page < PageCount; ++page)
+        EXPECT_NE(std::string(PageRow(static_cast<TPage>(page)).Title), "") << "page " << page;
+    EXPECT_EQ(std::string(PageRow(TPage::Welcome).Title),
+              "Welcome to the Parvela Word Processor Lite Setup");
+    EXPECT_EQ(std::string(PageRow(TPage::Assoc).Title), "Associate With Document Types");
 }
 
 TEST(PageFlow, PortableSkipsOnlyTheAssociationPage) {
@@ -98,7 +108,7 @@ TEST(PageFlow, FocusControlsOfThePages) {
     const char* expected[8] = {nullptr,   "LicenseMemo", "DestDirEdt",  "SelCompLstBx",
                                "NextBtn", nullptr,       "AssocChkBx1", nullptr};
     for (int p = 0; p < 8; ++p) {
-        const char* got = PageFocusControl(static_cast<TPage>(p));
+        const char* got = PageRow(static_cast<TPage>(p)).Focus;
         if (!expected[p]) {
             EXPECT_EQ(got, nullptr) << p;
             continue;
