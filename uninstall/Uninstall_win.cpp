@@ -158,7 +158,7 @@ void RemoveEmptyFolders(const TSetupPlaces& places, const std::vector<std::strin
 
 // Only Install.log is left in the main folder.
 bool OnlyLogLeft(const std::string& mainDir) {
-    TFindHandle find(mainDir + "*.*");
+    TFileSearch find(mainDir + "*.*");
     if (!find.Valid()) return false;
     bool log = false;
     do {

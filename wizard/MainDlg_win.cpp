@@ -86,7 +86,7 @@ LRESULT CALLBACK ImageProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
         auto bmp = reinterpret_cast<HBITMAP>(GetWindowLongPtrA(wnd, GWLP_USERDATA));
         BITMAP info{};
         if (bmp && GetObjectA(bmp, sizeof info, &info)) {
-            TMemoryDC mem(dc);
+            TMemoryDC mem(CreateCompatibleDC(dc));
             if (mem.Get()) {
                 TSelectObject sel(mem.Get(), bmp);
                 const auto dpi = static_cast<int>(GetWindowLongPtrA(wnd, ImageDpiSlot));
@@ -294,13 +294,13 @@ TMainDlgForm::TMainDlgForm(TRunState& run, int dpi) : Run(run) {
     Dpi = dpi > 0 ? dpi : ScreenDpi();
     for (int c = 0; c < ComponentCount; ++c) RowToComponent.push_back(c);
     if (!CreateFormWindow(instance, dpi <= 0)) return;
-    SetMessageDlgOwner(Window);
+    SetMessageDlgOwner(Window.Get());
     MakeFonts();
     CreateFromLayout([](TPage page) { return page == TPage::None || page == TPage::Welcome; });
     LoadLogos();
     SetWindowTextA(WelcomeLbl(), FormatProductText(FindControlDef("WelcomeLbl")->Text).c_str());
-    SetTimer(Window, StatusTimerId, 100, nullptr);
-    SetTimer(Window, DriveTimerId, 1000, nullptr);
+    SetTimer(Window.Get(), StatusTimerId, 100, nullptr);
+    SetTimer(Window.Get(), DriveTimerId, 1000, nullptr);
     ShowPage(TPage::None, TPage::Welcome);
 }
 
@@ -328,25 +328,28 @@ void TMainDlgForm::CompletePages() {
 bool TMainDlgForm::CreateFormWindow(HINSTANCE instance, bool monitorDpi) {
     const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
     const DWORD exStyle = WS_EX_CONTROLPARENT;
-    Window =
-        CreateWindowExA(exStyle, FormClassName, SetupTitle, style, 0, 0, Scale(FormClientWidth),
-                        Scale(FormClientHeight), nullptr, nullptr, instance, this);
-    if (!Window) return false;
-    if (monitorDpi) Dpi = WindowDpi(Window);
-    FitClientCentred(Window, Scale(FormClientWidth), Scale(FormClientHeight));
-    SetWindowIcons(Window, instance);
+    // WM_NCCREATE hands Window the handle; a failed creation leaves it stale.
+    if (!CreateWindowExA(exStyle, FormClassName, SetupTitle, style, 0, 0, Scale(FormClientWidth),
+                         Scale(FormClientHeight), nullptr, nullptr, instance, this)) {
+        Window.Release();
+        return false;
+    }
+    if (monitorDpi) Dpi = WindowDpi(Window.Get());
+    FitClientCentred(Window.Get(), Scale(FormClientWidth), Scale(FormClientHeight));
+    SetWindowIcons(Window.Get(), instance);
     return true;
 }
 
 TMainDlgForm::~TMainDlgForm() {
     if (Window) {
-        KillTimer(Window, StatusTimerId);
-        KillTimer(Window, DriveTimerId);
-        if (MessageDlgOwner() == Window) SetMessageDlgOwner(nullptr);
+        KillTimer(Window.Get(), StatusTimerId);
+        KillTimer(Window.Get(), DriveTimerId);
+        if (MessageDlgOwner() == Window.Get()) SetMessageDlgOwner(nullptr);
         Run.InstallThreadStatus.SetInstallStateNotifier(nullptr);
-        SetWindowLongPtrA(Window, GWLP_USERDATA, 0);
-        DestroyWindow(Window);
+        SetWindowLongPtrA(Window.Get(), GWLP_USERDATA, 0);
     }
+    // Before any other member: the window still uses the fonts and logos.
+    Window.Reset();
 }
 
 void TMainDlgForm::MakeFonts() {
@@ -397,7 +400,7 @@ void TMainDlgForm::ApplyDpi(int dpi) {
     MakeFonts();
     for (const TControlDef& d : WizardLayout())
         if (HWND w = Control(d.Name)) PlaceControl(d, w);
-    RedrawWindow(Window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+    RedrawWindow(Window.Get(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 void TMainDlgForm::CreateFromLayout(bool (*onPage)(TPage)) {
@@ -410,7 +413,7 @@ void TMainDlgForm::CreateFromLayout(bool (*onPage)(TPage)) {
 // Parents come before their children in the layout, so a control whose
 // parent could not be made is left out with it.
 void TMainDlgForm::CreateControl(const TControlDef& d) {
-    HWND parent = *d.Parent ? Control(d.Parent) : Window;
+    HWND parent = *d.Parent ? Control(d.Parent) : Window.Get();
     if (!parent) return;
     const TWindowSpec spec = WindowSpecOf(d);
     const int width = d.W ? Scale(d.W) : Scale(1);
@@ -484,9 +487,9 @@ TSelCompControls TMainDlgForm::SelCompControls() const {
 int TMainDlgForm::ShowModal() {
     InModal = true;
     ModalResult = 0;
-    ShowWindow(Window, SW_SHOW);
-    SetForegroundWindow(Window);
-    UpdateWindow(Window);
+    ShowWindow(Window.Get(), SW_SHOW);
+    SetForegroundWindow(Window.Get());
+    UpdateWindow(Window.Get());
     FixFocus();
     MSG m;
     for (;;) {
@@ -506,16 +509,16 @@ int TMainDlgForm::ShowModal() {
             ModalResult = mrCancel;
             break;
         }
-        const bool ours = m.hwnd == Window || IsChild(Window, m.hwnd);
+        const bool ours = m.hwnd == Window.Get() || IsChild(Window.Get(), m.hwnd);
         if (ours && m.message == WM_KEYDOWN && HandleDialogKey(m.wParam)) continue;
         if (ours && m.message == WM_SYSCHAR && HandleMnemonic(m.wParam)) continue;
-        if (!IsDialogMessageA(Window, &m)) {
+        if (!IsDialogMessageA(Window.Get(), &m)) {
             TranslateMessage(&m);
             DispatchMessageA(&m);
         }
     }
     InModal = false;
-    ShowWindow(Window, SW_HIDE);
+    ShowWindow(Window.Get(), SW_HIDE);
     return ModalResult;
 }
 
@@ -750,7 +753,7 @@ void TMainDlgForm::StartInstallation() {
     TInstallThreadStatus& status = Run.InstallThreadStatus;
     status.SetState(isRunning);
     status.SetInstallStateNotifier(
-        [window = Window] { PostMessageA(window, InstallStatusMessage, 0, 0); });
+        [window = Window.Get()] { PostMessageA(window, InstallStatusMessage, 0, 0); });
     if (!status.StartInstallThread(*files)) {
         status.SetState(isIdle);
         AskUser(
@@ -802,15 +805,16 @@ void TMainDlgForm::ApplyCommonTail(TPage to) {
 void TMainDlgForm::FixFocus() {
     // A hidden window has no focus to fix, and asking for it would activate
     // the window before it is shown; ShowModal fixes it once shown.
-    if (!IsWindowVisible(Window)) return;
+    if (!IsWindowVisible(Window.Get())) return;
     HWND focus = GetFocus();
-    if (focus && IsChild(Window, focus) && IsWindowEnabled(focus) && IsWindowVisible(focus)) return;
+    if (focus && IsChild(Window.Get(), focus) && IsWindowEnabled(focus) && IsWindowVisible(focus))
+        return;
     for (HWND b : {NextBtn(), CancelBtn()})
         if (IsWindowEnabled(b) && IsWindowVisible(b)) {
             SetFocus(b);
             return;
         }
-    SetFocus(Window);
+    SetFocus(Window.Get());
 }
 
 void TMainDlgForm::StatusTimerTick() {
@@ -889,7 +893,7 @@ LRESULT CALLBACK TMainDlgForm::WndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp)
     if (msg == WM_NCCREATE) {
         auto* form =
             static_cast<TMainDlgForm*>(reinterpret_cast<CREATESTRUCTA*>(lp)->lpCreateParams);
-        form->Window = wnd;
+        form->Window.Reset(wnd);
         SetWindowLongPtrA(wnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
     }
     auto* form = reinterpret_cast<TMainDlgForm*>(GetWindowLongPtrA(wnd, GWLP_USERDATA));
@@ -922,8 +926,8 @@ LRESULT TMainDlgForm::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         ApplyDpi(HIWORD(wp));
         const auto* r = reinterpret_cast<const RECT*>(lp);
         if (r)
-            SetWindowPos(Window, nullptr, r->left, r->top, r->right - r->left, r->bottom - r->top,
-                         SWP_NOZORDER | SWP_NOACTIVATE);
+            SetWindowPos(Window.Get(), nullptr, r->left, r->top, r->right - r->left,
+                         r->bottom - r->top, SWP_NOZORDER | SWP_NOACTIVATE);
         return 0;
     }
     case WM_CLOSE: Close(); return 0;
@@ -931,7 +935,7 @@ LRESULT TMainDlgForm::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         return reinterpret_cast<LRESULT>(
             StaticColors(reinterpret_cast<HDC>(wp), reinterpret_cast<HWND>(lp)));
     }
-    return DefWindowProcA(Window, msg, wp, lp);
+    return DefWindowProcA(Window.Get(), msg, wp, lp);
 }
 
 // Back, Next and Cancel, and Escape as the dialog manager reports it;

@@ -45,7 +45,7 @@ public:
     // the modal result (mrOk after Finish, mrCancel otherwise).
     int ShowModal();
 
-    HWND Handle() const { return Window; }
+    HWND Handle() const { return Window.Get(); }
     // The control made from the layout entry `name`; null for none.
     HWND Control(const char* name) const;
 
@@ -165,7 +165,7 @@ private:
     };
 
     TRunState& Run;
-    HWND Window = nullptr;
+    TWindowHandle Window;
     TPageControls Ctl;
     int Dpi = 96;
     TPage Shown = TPage::None;

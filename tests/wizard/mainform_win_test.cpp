@@ -92,7 +92,7 @@ void DeleteSettingsKey() { RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Parvela 
 
 int CountTempLeftovers() {
     int n = 0;
-    TFindHandle found(GetTempFolder() + TempNamePrefix() + "*");
+    TFileSearch found(GetTempFolder() + TempNamePrefix() + "*");
     if (!found.Valid()) return 0;
     do ++n;
     while (found.Next());
@@ -173,7 +173,7 @@ TEST_F(MainForm, FixedSizeWindowWithCaptionAndCloseBoxOnly) {
     EXPECT_EQ(Text(w), "Parvela Word Processor Lite - Setup");
     RECT rc;
     GetClientRect(w, &rc);
-    const int dpi = GetDeviceCaps(TScreenDC().Get(), LOGPIXELSY);
+    const int dpi = GetDeviceCaps(TClientDC(nullptr).Get(), LOGPIXELSY);
     EXPECT_EQ(rc.right, MulDiv(492, dpi, 96));
     EXPECT_EQ(rc.bottom, MulDiv(351, dpi, 96));
     const LONG style = GetWindowLongA(w, GWL_STYLE);
@@ -220,7 +220,7 @@ TEST_F(MainForm, OneLineLabelsShowTheirWholeTextInsideTheirPage) {
 
 // A glyph drawn against the border (and under the caret) reads as cut off.
 TEST_F(MainForm, EditsKeepTheirTextOffBothBorders) {
-    const int dpi = GetDeviceCaps(TScreenDC().Get(), LOGPIXELSY);
+    const int dpi = GetDeviceCaps(TClientDC(nullptr).Get(), LOGPIXELSY);
     const int least = MulDiv(2, dpi, 96);
     int checked = 0;
     for (const TControlDef& d : WizardLayout()) {
