@@ -94,7 +94,7 @@ TExitCode RunSetup(const TSetupCommand& command) {
     if (supported && command.Error.empty() && !command.Help)
         opening = std::make_unique<TPayloadOpening>(CheckResourcePayloadCrc, [] {
             std::unique_ptr<TAttachedFiles> files = TAttachedFiles::CreateFromResource();
-            if (files && CheckSetupPayload(*files) != PayloadError::Ok) files.reset();
+            if (files && CheckSetupPayload(*files) != TPayloadError::Ok) files.reset();
             return files;
         });
     RestrictDllSearchToSystem();
@@ -140,7 +140,7 @@ TExitCode RunSetup(const TSetupCommand& command) {
         run.Command = command;
         std::unique_ptr<TMainDlgForm> form;
         if (wizard) form = std::make_unique<TMainDlgForm>(run);
-        if (opening->Checked() != PayloadError::Ok) {
+        if (opening->Checked() != TPayloadError::Ok) {
             form.reset();  // never shown: only the error box appears
             Refuse(command, MsgPayloadDamaged, mtError);
             return TExitCode::CouldNotStart;

@@ -68,13 +68,14 @@ void StartInstallRun(TRunState& run, uint8_t selectedComponents) {
 
 void FinishPageEntry(TRunState& run, const bool assoc[4], bool installToAll, bool desktop,
                      bool keepAssoc) {
-    WriteWholeFile(run.GetDataDir(ddShared) + app::CommonDataFile,
+    WriteWholeFile(run.GetDataDir(TDataDir::Shared) + app::CommonDataFile,
                    CommonDataBytes(LocalNowDayCount()));
     if (run.IsPortable()) return;
 
     TOptions& options = run.Options;
     options.Extensions = ExtensionsFromBoxes(assoc[0], assoc[1], assoc[2], assoc[3]);
-    run.AssocProcess = StartCommand(BuildAssocCommand(options.MainDir, options.Extensions), keepAssoc);
+    run.AssocProcess =
+        StartCommand(BuildAssocCommand(options.MainDir, options.Extensions), keepAssoc);
 
     const std::string target = run.GetMainDirFile(app::ExeName);
     for (const TShortcutPass& pass : ShortcutPasses) {

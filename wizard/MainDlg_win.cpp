@@ -195,13 +195,13 @@ void FitClientCentred(HWND window, int width, int height) {
 }
 
 // Window class and styles of the control made from `d`.
-struct TWindowSpec {
+struct TControlClass {
     const char* Class;
     DWORD Style;
     DWORD ExStyle;
 };
 
-TWindowSpec WindowSpecOf(const TControlDef& d) {
+TControlClass ControlClassOf(const TControlDef& d) {
     DWORD style = WS_CHILD | WS_CLIPSIBLINGS | ((d.Flags & lfHidden) ? 0 : WS_VISIBLE) |
                   ((d.Flags & lfTabStop) ? WS_TABSTOP : 0);
     DWORD exStyle = 0;
@@ -415,7 +415,7 @@ void TMainDlgForm::CreateFromLayout(bool (*onPage)(TPage)) {
 void TMainDlgForm::CreateControl(const TControlDef& d) {
     HWND parent = *d.Parent ? Control(d.Parent) : Window.Get();
     if (!parent) return;
-    const TWindowSpec spec = WindowSpecOf(d);
+    const TControlClass spec = ControlClassOf(d);
     const int width = d.W ? Scale(d.W) : Scale(1);
     const bool isImage = d.Kind == TCtlKind::Image;
     HWND w = CreateWindowExA(spec.ExStyle, spec.Class, isImage ? "" : d.Text, spec.Style,
@@ -591,7 +591,7 @@ void TMainDlgForm::BNClick(HWND sender) {
     }
 }
 
-void TMainDlgForm::FormCloseQuery(bool& CanClose) {
+void TMainDlgForm::FormCloseQuery(bool& canClose) {
     // A run that ends, even on the first page before the others were built,
     // has loaded the settings (and so made their keys).
     CompletePages();
@@ -599,7 +599,7 @@ void TMainDlgForm::FormCloseQuery(bool& CanClose) {
         return AskUser(MsgQuitSetup, mtConfirmation, mbNo | mbAbort) == mrAbort;
     });
     CloseAllowed = allowed;
-    CanClose = allowed;
+    canClose = allowed;
 }
 
 HWND TMainDlgForm::PageByTag(TPage tag) const {
@@ -751,11 +751,11 @@ void TMainDlgForm::StartInstallation() {
     SendMessageA(InstallingProgressBar(), PBM_SETRANGE32, 0, total);
     SendMessageA(InstallingProgressBar(), PBM_SETPOS, 0, 0);
     TInstallThreadStatus& status = Run.InstallThreadStatus;
-    status.SetState(isRunning);
+    status.SetState(TInstallState::Running);
     status.SetInstallStateNotifier(
         [window = Window.Get()] { PostMessageA(window, InstallStatusMessage, 0, 0); });
     if (!status.StartInstallThread(*files)) {
-        status.SetState(isIdle);
+        status.SetState(TInstallState::Idle);
         AskUser(
             "Setup could not start copying the files.\rPlease close other programs and run Setup "
             "again.",

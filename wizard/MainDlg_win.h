@@ -52,7 +52,7 @@ public:
     void ShowPage(TPage from, TPage to);
     void BNClick(HWND sender);
     void CancelBtnClick();
-    void FormCloseQuery(bool& CanClose);
+    void FormCloseQuery(bool& canClose);
     // The first page whose tag equals `tag`; null when none.
     HWND PageByTag(TPage tag) const;
     // The page shown now; TPage::None before the first page.

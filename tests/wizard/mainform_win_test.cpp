@@ -510,7 +510,7 @@ TEST_F(MainForm, CancelAsksTheQuitQuestion) {
     EXPECT_EQ(Asked.size(), 2u);
     EXPECT_EQ(Form->ModalResult, mrCancel);
     EXPECT_TRUE(Form->CloseAllowed);
-    EXPECT_EQ(Run.InstallThreadStatus.GetState(), isIdle);
+    EXPECT_EQ(Run.InstallThreadStatus.GetState(), TInstallState::Idle);
 }
 
 TEST_F(MainForm, KeyboardEnterIsNextAndEscapeIsCancelWhileEnabled) {
@@ -888,7 +888,7 @@ TEST_F(FirstPageFirst, CloseBeforeTheFirstIdleMomentStillLoadsTheSettings) {
 // the damaged-payload box in the wizard, once, and only a log line silently.
 TEST_F(FirstPageFirst, ReaderThatFailsAfterAGoodCrcEndsTheRunBeforeAnythingIsWritten) {
     auto failingReader = [] {
-        return std::make_unique<TPayloadOpening>([] { return PayloadError::Ok; },
+        return std::make_unique<TPayloadOpening>([] { return TPayloadError::Ok; },
                                                  [] { return std::unique_ptr<TAttachedFiles>(); });
     };
     Run.SetFiles(failingReader());
@@ -925,7 +925,7 @@ TEST_F(MainForm, RunningCopyOnLeavingTheReadyPageKeepsTheRunFromStarting) {
     ExpectOnPage(TPage::Start);
     ExpectOnlyTheRunningCopyBox();
     EXPECT_FALSE(Run.Log.InstallLogExists()) << "the run has not started";
-    EXPECT_EQ(Run.InstallThreadStatus.GetState(), isIdle);
+    EXPECT_EQ(Run.InstallThreadStatus.GetState(), TInstallState::Idle);
     EXPECT_TRUE(Enabled(Form->BackBtn()));
 }
 
@@ -1082,7 +1082,7 @@ TEST_F(MainForm, PortableRunGoesFromInstallingStraightToTheLastPage) {
         << "stuck on page " << PageIndex(Form->CurrentPage());
     Run.InstallThreadStatus.WaitForInstallThread();
     ExpectOnPage(TPage::Finish);
-    EXPECT_EQ(Run.InstallThreadStatus.GetState(), isIdle);
+    EXPECT_EQ(Run.InstallThreadStatus.GetState(), TInstallState::Idle);
     EXPECT_TRUE(FileExists(dir + "\\parv.exe"));
     EXPECT_TRUE(FileExists(dir + "\\License.txt"));
     EXPECT_TRUE(FileExists(dir + "\\parv_common.dat"));
@@ -1101,7 +1101,7 @@ TEST_F(MainForm, RunMovesOnWhenTheThreadSaysItIsDone) {
     ASSERT_TRUE(PumpUntil([&] { return Form->CurrentPage() == TPage::Finish; }, 20000))
         << "stuck on page " << PageIndex(Form->CurrentPage());
     Run.InstallThreadStatus.WaitForInstallThread();
-    EXPECT_EQ(Run.InstallThreadStatus.GetState(), isIdle);
+    EXPECT_EQ(Run.InstallThreadStatus.GetState(), TInstallState::Idle);
     DeleteFolderTree(dir);
 }
 
@@ -1121,7 +1121,7 @@ TEST_F(MainForm, AbortOnAFileErrorEndsTheWizardWithoutTheQuitQuestion) {
     EXPECT_EQ(Asked[0].Kind, mtError);
     EXPECT_EQ(Asked[0].Buttons, mbAbort | mbRetry | mbIgnore);
     EXPECT_NE(Asked[0].Text.find("parv.exe"), std::string::npos);
-    EXPECT_EQ(Run.InstallThreadStatus.GetState(), isFailed);
+    EXPECT_EQ(Run.InstallThreadStatus.GetState(), TInstallState::Failed);
     ExpectOnPage(TPage::Installing);
     Run.InstallThreadStatus.Reset();
     DeleteFolderTree(dir);
@@ -1161,7 +1161,7 @@ TEST_F(MainForm, FinishEndsTheWizardWithOkWithoutAsking) {
 TEST_F(MainForm, FinishThatCannotWriteTheUpdateRecordShowsAnErrorAndStays) {
     // A folder where the update record should be: it can be neither read
     // nor written.
-    const std::string record = Run.GetDataDir(ddShared) + "Update.log";
+    const std::string record = Run.GetDataDir(TDataDir::Shared) + "Update.log";
     Run.Files()->UpdateList.push_back("parv.exe");  // as a run leaves it
     ASSERT_TRUE(CreateDirectoryA(record.c_str(), nullptr) ||
                 GetLastError() == ERROR_ALREADY_EXISTS);
@@ -1175,7 +1175,7 @@ TEST_F(MainForm, FinishThatCannotWriteTheUpdateRecordShowsAnErrorAndStays) {
     EXPECT_EQ(Form->ModalResult, 0);
     EXPECT_FALSE(Form->CloseAllowed);
     RemoveDirectoryA(record.c_str());
-    DeleteFolderTree(Run.GetDataDir(ddShared));
+    DeleteFolderTree(Run.GetDataDir(TDataDir::Shared));
 }
 
 // A run long enough to be interrupted: many clip images.
@@ -1221,7 +1221,7 @@ protected:
 
 TEST_F(MainFormLongRun, QuitQuestionDuringTheRunPausesItAndNoResumes) {
     int32_t during = -1, after = -1;
-    uint8_t stateWhileAsked = 0;
+    TInstallState stateWhileAsked{};
     SetMessageDlgHandler([&](const std::string& text, uint8_t kind, uint16_t buttons) {
         Asked.push_back({text, kind, buttons});
         stateWhileAsked = Run.InstallThreadStatus.GetState();
@@ -1234,7 +1234,7 @@ TEST_F(MainFormLongRun, QuitQuestionDuringTheRunPausesItAndNoResumes) {
     Form->CancelBtnClick();
     ASSERT_EQ(Asked.size(), 1u);
     EXPECT_EQ(Asked[0].Text, MsgQuitSetup);
-    EXPECT_EQ(stateWhileAsked, isPaused);
+    EXPECT_EQ(stateWhileAsked, TInstallState::Paused);
     EXPECT_LE(after - during, ClipSize)
         << "at most the file in progress is finished while the question is open";
     EXPECT_EQ(Form->ModalResult, 0);
@@ -1249,7 +1249,7 @@ TEST_F(MainFormLongRun, AbortDuringTheRunStopsAfterTheCurrentFileAndCloses) {
     EXPECT_EQ(Form->ModalResult, mrCancel);
     EXPECT_TRUE(Form->CloseAllowed);
     Run.InstallThreadStatus.WaitForInstallThread();
-    EXPECT_EQ(Run.InstallThreadStatus.GetState(), isDone);
+    EXPECT_EQ(Run.InstallThreadStatus.GetState(), TInstallState::Done);
     EXPECT_LT(WrittenClips(), ClipCount);
     EXPECT_TRUE(Run.Log.InstallStarted()) << "a cancelled run still counts as started";
     // No further page: the association page never comes.
