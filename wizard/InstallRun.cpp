@@ -24,9 +24,9 @@ std::string ThreadQuestionText(const TThreadQuestion& question) {
            "You might want to temporarily disable your security software and try again.";
 }
 
-TThreadAnswer ThreadAnswerOf(int32_t result) {
-    if (result == mrAbort) return TThreadAnswer::Abort;
-    if (result == mrIgnore) return TThreadAnswer::Ignore;
+TThreadAnswer ThreadAnswerOf(TModalResult result) {
+    if (result == TModalResult::Abort) return TThreadAnswer::Abort;
+    if (result == TModalResult::Ignore) return TThreadAnswer::Ignore;
     return TThreadAnswer::Retry;
 }
 

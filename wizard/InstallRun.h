@@ -32,9 +32,10 @@ std::string InstallLogNotSavedMessage(const std::string& path);
 // buttons, and the answer a result gives the thread (a box closed without
 // Abort or Ignore asks again, as Retry does).
 std::string ThreadQuestionText(const TThreadQuestion& question);
-constexpr uint8_t ThreadQuestionDlgKind = mtError;
-constexpr uint16_t ThreadQuestionDlgButtons = mbAbort | mbRetry | mbIgnore;
-TThreadAnswer ThreadAnswerOf(int32_t result);
+constexpr TMsgKind ThreadQuestionDlgKind = TMsgKind::Error;
+constexpr TMsgButtons ThreadQuestionDlgButtons =
+    TMsgButtons::Abort | TMsgButtons::Retry | TMsgButtons::Ignore;
+TThreadAnswer ThreadAnswerOf(TModalResult result);
 
 // Letters "A".."D" of the ticked association boxes, in that order.
 std::string ExtensionsFromBoxes(bool rtf, bool cod, bool doc, bool docx);

@@ -484,20 +484,20 @@ TSelCompControls TMainDlgForm::SelCompControls() const {
     return c;
 }
 
-int TMainDlgForm::ShowModal() {
+TModalResult TMainDlgForm::ShowModal() {
     InModal = true;
-    ModalResult = 0;
+    ModalResult = TModalResult::None;
     ShowWindow(Window.Get(), SW_SHOW);
     SetForegroundWindow(Window.Get());
     UpdateWindow(Window.Get());
     FixFocus();
     MSG m;
     for (;;) {
-        if (ModalResult != 0) {
+        if (ModalResult != TModalResult::None) {
             bool canClose = false;
             FormCloseQuery(canClose);
             if (canClose) break;
-            ModalResult = 0;
+            ModalResult = TModalResult::None;
         }
         // The other pages are built once the first is painted and nothing
         // else waits: the user sees the wizard sooner and cannot tell.
@@ -506,7 +506,7 @@ int TMainDlgForm::ShowModal() {
         if (got <= 0) {
             if (got == 0) PostQuitMessage(static_cast<int>(m.wParam));
             CompletePages();  // the settings, as on every way out
-            ModalResult = mrCancel;
+            ModalResult = TModalResult::Cancel;
             break;
         }
         const bool ours = m.hwnd == Window.Get() || IsChild(Window.Get(), m.hwnd);
@@ -563,21 +563,21 @@ bool TMainDlgForm::HandleMnemonic(WPARAM ch) {
     return false;
 }
 
-void TMainDlgForm::SetModalResult(int result) {
+void TMainDlgForm::SetModalResult(TModalResult result) {
     ModalResult = result;
     if (InModal) return;
     bool canClose = false;
     FormCloseQuery(canClose);
-    if (!canClose) ModalResult = 0;
+    if (!canClose) ModalResult = TModalResult::None;
 }
 
-void TMainDlgForm::EndWizard(int result) {
+void TMainDlgForm::EndWizard(TModalResult result) {
     CloseAllowed = true;
     SetModalResult(result);
 }
 
 void TMainDlgForm::Close() {
-    if (ModalResult == 0) SetModalResult(mrCancel);
+    if (ModalResult == TModalResult::None) SetModalResult(TModalResult::Cancel);
 }
 
 void TMainDlgForm::CancelBtnClick() { Close(); }
@@ -596,7 +596,8 @@ void TMainDlgForm::FormCloseQuery(bool& canClose) {
     // has loaded the settings (and so made their keys).
     CompletePages();
     const bool allowed = Run.InstallThreadStatus.InstallCloseRequest(CloseAllowed, [] {
-        return AskUser(MsgQuitSetup, mtConfirmation, mbNo | mbAbort) == mrAbort;
+        return AskUser(MsgQuitSetup, TMsgKind::Confirmation,
+                       TMsgButtons::No | TMsgButtons::Abort) == TModalResult::Abort;
     });
     CloseAllowed = allowed;
     canClose = allowed;
@@ -628,7 +629,7 @@ bool TMainDlgForm::ApplyEntryRule(TPage from, TPage to) {
     case TPage::License:
         if (from == TPage::Welcome && GetWindowTextLengthA(LicenseMemo()) == 0) {
             if (IsAppRunning()) {
-                AskUser(MsgAppRunning, mtInformation, mbOK);
+                AskUser(MsgAppRunning, TMsgKind::Information, TMsgButtons::Ok);
                 return false;
             }
             LoadLicenseText();
@@ -636,8 +637,9 @@ bool TMainDlgForm::ApplyEntryRule(TPage from, TPage to) {
         return true;
     case TPage::DestDir:
         if (from == TPage::License && !Ticked(LicenseChkBx())) {
-            if (AskUser(MsgLicenseDeclined, mtInformation, mbYes | mbNo) == mrYes)
-                EndWizard(mrCancel);
+            if (AskUser(MsgLicenseDeclined, TMsgKind::Information,
+                        TMsgButtons::Yes | TMsgButtons::No) == TModalResult::Yes)
+                EndWizard(TModalResult::Cancel);
             return false;
         }
         return true;
@@ -657,7 +659,7 @@ bool TMainDlgForm::ApplyEntryRule(TPage from, TPage to) {
     }
     case TPage::Installing:
         if (IsAppRunning()) {
-            AskUser(MsgAppRunning, mtInformation, mbOK);
+            AskUser(MsgAppRunning, TMsgKind::Information, TMsgButtons::Ok);
             return false;
         }
         return true;
@@ -683,9 +685,10 @@ bool TMainDlgForm::LeaveDestDirPage() {
     if (check.Problem != TFolderProblem::None) {
         // Someone else's files there would be replaced, and later uninstalled.
         const bool foreign = check.Problem == TFolderProblem::ForeignFiles;
-        const int answer = AskUser(FolderProblemMessage(check), foreign ? mtConfirmation : mtError,
-                                   foreign ? mbYes | mbNo : mbOK);
-        if (!foreign || answer != mrYes) {
+        const TModalResult answer =
+            AskUser(FolderProblemMessage(check), foreign ? TMsgKind::Confirmation : TMsgKind::Error,
+                    foreign ? TMsgButtons::Yes | TMsgButtons::No : TMsgButtons::Ok);
+        if (!foreign || answer != TModalResult::Yes) {
             SetFocus(DestDirEdt());
             return false;
         }
@@ -712,9 +715,9 @@ TAttachedFiles* TMainDlgForm::Payload() {
     TAttachedFiles* files = Run.Files();
     if (!files && !PayloadRefused) {
         PayloadRefused = true;
-        AskUser(MsgPayloadDamaged, mtError, mbOK);
+        AskUser(MsgPayloadDamaged, TMsgKind::Error, TMsgButtons::Ok);
         Run.Outcome = TExitCode::CouldNotStart;
-        EndWizard(mrCancel);
+        EndWizard(TModalResult::Cancel);
     }
     return files;
 }
@@ -736,7 +739,7 @@ void TMainDlgForm::LoadLicenseText() {
         DeleteFileA(temp.c_str());
     } else {
         Run.Outcome = TExitCode::CouldNotStart;
-        EndWizard(mrCancel);
+        EndWizard(TModalResult::Cancel);
     }
 }
 
@@ -759,19 +762,19 @@ void TMainDlgForm::StartInstallation() {
         AskUser(
             "Setup could not start copying the files.\rPlease close other programs and run Setup "
             "again.",
-            mtError, mbOK);
+            TMsgKind::Error, TMsgButtons::Ok);
         Run.Outcome = TExitCode::Failed;
-        EndWizard(mrCancel);
+        EndWizard(TModalResult::Cancel);
     }
 }
 
 void TMainDlgForm::FinishStep() {
     std::string error;
     if (!FinishActions(Run, Ticked(FinishChkBx()), &error)) {
-        AskUser(error, mtError, mbOK);
+        AskUser(error, TMsgKind::Error, TMsgButtons::Ok);
         return;
     }
-    EndWizard(mrOk);
+    EndWizard(TModalResult::Ok);
 }
 
 void TMainDlgForm::ApplyCommonTail(TPage to) {
@@ -820,7 +823,7 @@ void TMainDlgForm::FixFocus() {
 void TMainDlgForm::StatusTimerTick() {
     // A wizard that is closing does not move on: after a confirmed quit the
     // thread's Done must not lead to the association and finish pages.
-    if (InStatusTick || (CloseAllowed && ModalResult != 0)) return;
+    if (InStatusTick || (CloseAllowed && ModalResult != TModalResult::None)) return;
     struct TBusy {
         bool& Flag;
         explicit TBusy(bool& f) : Flag(f) { Flag = true; }
@@ -837,16 +840,17 @@ void TMainDlgForm::StatusTimerTick() {
         // The completion page alone would claim a whole installation.
         const TAttachedFiles* files = Run.Files();
         if (files && !files->Skipped.empty())
-            AskUser(SkippedFilesMessage(files->Skipped), mtWarning, mbOK);
+            AskUser(SkippedFilesMessage(files->Skipped), TMsgKind::Warning, TMsgButtons::Ok);
         if (!SaveRunInstallLog(Run)) {
             Run.Outcome = TExitCode::Failed;
-            AskUser(InstallLogNotSavedMessage(Run.Log.LogFilePath()), mtWarning, mbOK);
+            AskUser(InstallLogNotSavedMessage(Run.Log.LogFilePath()), TMsgKind::Warning,
+                    TMsgButtons::Ok);
         }
         ShowPage(TPage::Installing, TPage::Assoc);
     };
     actions.Failed = [this] {
         Run.Outcome = TExitCode::Failed;
-        EndWizard(mrCancel);
+        EndWizard(TModalResult::Cancel);
     };
     Run.InstallThreadStatus.InstallStatusTick(actions);
 }

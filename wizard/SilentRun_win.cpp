@@ -80,21 +80,21 @@ void InstallSilentAnswers(int retries, int pauseMs) {
         int Count = 0;
     };
     auto last = std::make_shared<TRetries>();
-    SetMessageDlgHandler(
-        [retries, pauseMs, last](const std::string& text, uint8_t, uint16_t buttons) -> int32_t {
-            if (buttons & mbRetry) {
-                // The same question again is the same file still refused.
-                if (last->Text != text) *last = {text, 0};
-                if (last->Count++ < retries) {
-                    Sleep(static_cast<DWORD>(pauseMs));
-                    return mrRetry;
-                }
+    SetMessageDlgHandler([retries, pauseMs, last](const std::string& text, TMsgKind,
+                                                  TMsgButtons buttons) -> TModalResult {
+        if (Has(buttons, TMsgButtons::Retry)) {
+            // The same question again is the same file still refused.
+            if (last->Text != text) *last = {text, 0};
+            if (last->Count++ < retries) {
+                Sleep(static_cast<DWORD>(pauseMs));
+                return TModalResult::Retry;
             }
-            if (buttons & mbAbort) return mrAbort;
-            if (buttons & mbCancel) return mrCancel;
-            if (buttons & mbNo) return mrNo;
-            return mrOk;
-        });
+        }
+        if (Has(buttons, TMsgButtons::Abort)) return TModalResult::Abort;
+        if (Has(buttons, TMsgButtons::Cancel)) return TModalResult::Cancel;
+        if (Has(buttons, TMsgButtons::No)) return TModalResult::No;
+        return TModalResult::Ok;
+    });
 }
 
 bool CloseRunningApp(int timeoutMs) {

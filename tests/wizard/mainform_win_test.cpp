@@ -67,8 +67,8 @@ void Tick(HWND w, bool on) { SendMessageA(w, BM_SETCHECK, on ? BST_CHECKED : BST
 
 struct Question {
     std::string Text;
-    uint8_t Kind;
-    uint16_t Buttons;
+    TMsgKind Kind;
+    TMsgButtons Buttons;
 };
 
 // A top-level window that looks like a running copy of the application.
@@ -116,10 +116,10 @@ protected:
         Run.SetFiles(
             TAttachedFiles::Create(reinterpret_cast<const uint8_t*>(packed.data()), packed.size()));
         ASSERT_NE(Run.Files(), nullptr);
-        SetMessageDlgHandler([this](const std::string& text, uint8_t kind, uint16_t buttons) {
+        SetMessageDlgHandler([this](const std::string& text, TMsgKind kind, TMsgButtons buttons) {
             Asked.push_back({text, kind, buttons});
-            if (Answers.empty()) return static_cast<int32_t>(mrCancel);
-            const int32_t a = Answers.front();
+            if (Answers.empty()) return TModalResult::Cancel;
+            const TModalResult a = Answers.front();
             Answers.pop_front();
             return a;
         });
@@ -152,8 +152,8 @@ protected:
     void ExpectOnlyTheRunningCopyBox() {
         ASSERT_EQ(Asked.size(), 1u);
         EXPECT_EQ(Asked[0].Text, MsgAppRunning);
-        EXPECT_EQ(Asked[0].Kind, mtInformation);
-        EXPECT_EQ(Asked[0].Buttons, mbOK);
+        EXPECT_EQ(Asked[0].Kind, TMsgKind::Information);
+        EXPECT_EQ(Asked[0].Buttons, TMsgButtons::Ok);
     }
 
     void ExpectOnPage(TPage page) {
@@ -164,7 +164,7 @@ protected:
 
     TRunState Run;  // outlives the window, as in the program
     std::unique_ptr<TMainDlgForm> Form;
-    std::deque<int32_t> Answers;
+    std::deque<TModalResult> Answers;
     std::vector<Question> Asked;
 };
 
@@ -288,7 +288,7 @@ TEST_F(MainForm, WalkForwardAndBackWithButtonStates) {
     }
     EXPECT_FALSE(Visible(Form->BackBtn()));
     EXPECT_TRUE(Asked.empty());
-    EXPECT_EQ(Form->ModalResult, 0);
+    EXPECT_EQ(Form->ModalResult, TModalResult::None);
 }
 
 TEST_F(MainForm, TabVisitsTheShownPageThenTheButtons) {
@@ -336,7 +336,7 @@ TEST_F(MainForm, LicenceWithoutLinesIsLoadedAgainEachTime) {
     Back();
     {
         TFakeRunningApp running;
-        Answers = {mrOk};
+        Answers = {TModalResult::Ok};
         Next();
         ExpectOnPage(TPage::Welcome);
         ASSERT_EQ(Asked.size(), 1u);
@@ -350,7 +350,7 @@ TEST_F(MainForm, LicenceWithoutLinesIsLoadedAgainEachTime) {
 TEST_F(MainForm, RunningCopyBlocksTheLicencePageWithAnInformationBox) {
     {
         TFakeRunningApp running;
-        Answers = {mrOk};
+        Answers = {TModalResult::Ok};
         Next();
         ExpectOnPage(TPage::Welcome);
         ExpectOnlyTheRunningCopyBox();
@@ -365,19 +365,19 @@ TEST_F(MainForm, DecliningTheLicence) {
     Next();
     Tick(Form->LicenseChkBx(), false);
     // No: stay, box still unticked, nothing ends.
-    Answers = {mrNo};
+    Answers = {TModalResult::No};
     Next();
     ExpectOnPage(TPage::License);
     EXPECT_FALSE(Ticked(Form->LicenseChkBx()));
-    EXPECT_EQ(Form->ModalResult, 0);
+    EXPECT_EQ(Form->ModalResult, TModalResult::None);
     ASSERT_EQ(Asked.size(), 1u);
     EXPECT_EQ(Asked[0].Text, MsgLicenseDeclined);
-    EXPECT_EQ(Asked[0].Kind, mtInformation);
-    EXPECT_EQ(Asked[0].Buttons, mbYes | mbNo);
+    EXPECT_EQ(Asked[0].Kind, TMsgKind::Information);
+    EXPECT_EQ(Asked[0].Buttons, TMsgButtons::Yes | TMsgButtons::No);
     // Yes: the wizard ends with Cancel and the quit question is not asked.
-    Answers = {mrYes};
+    Answers = {TModalResult::Yes};
     Next();
-    EXPECT_EQ(Form->ModalResult, mrCancel);
+    EXPECT_EQ(Form->ModalResult, TModalResult::Cancel);
     EXPECT_TRUE(Form->CloseAllowed);
     EXPECT_EQ(Asked.size(), 2u);
     ExpectOnPage(TPage::License);
@@ -494,21 +494,21 @@ TEST_F(MainForm, AssociationPageTicksTheBoxesOfTheStoredLetters) {
 }
 
 TEST_F(MainForm, CancelAsksTheQuitQuestion) {
-    Answers = {mrNo};
+    Answers = {TModalResult::No};
     Form->CancelBtnClick();
     ASSERT_EQ(Asked.size(), 1u);
     EXPECT_EQ(Asked[0].Text, MsgQuitSetup);
-    EXPECT_EQ(Asked[0].Kind, mtConfirmation);
-    EXPECT_EQ(Asked[0].Buttons, mbNo | mbAbort);
-    EXPECT_EQ(Form->ModalResult, 0);
+    EXPECT_EQ(Asked[0].Kind, TMsgKind::Confirmation);
+    EXPECT_EQ(Asked[0].Buttons, TMsgButtons::No | TMsgButtons::Abort);
+    EXPECT_EQ(Form->ModalResult, TModalResult::None);
     EXPECT_FALSE(Form->CloseAllowed);
     ExpectOnPage(TPage::Welcome);
 
     // The close box takes the same way.
-    Answers = {mrAbort};
+    Answers = {TModalResult::Abort};
     SendMessageA(Form->Handle(), WM_CLOSE, 0, 0);
     EXPECT_EQ(Asked.size(), 2u);
-    EXPECT_EQ(Form->ModalResult, mrCancel);
+    EXPECT_EQ(Form->ModalResult, TModalResult::Cancel);
     EXPECT_TRUE(Form->CloseAllowed);
     EXPECT_EQ(Run.InstallThreadStatus.GetState(), TInstallState::Idle);
 }
@@ -519,7 +519,7 @@ TEST_F(MainForm, KeyboardEnterIsNextAndEscapeIsCancelWhileEnabled) {
     SetFocus(Form->BackBtn());
     EXPECT_TRUE(Form->HandleDialogKey(VK_RETURN));  // a focused button is pressed
     ExpectOnPage(TPage::Welcome);
-    Answers = {mrNo};
+    Answers = {TModalResult::No};
     EXPECT_TRUE(Form->HandleDialogKey(VK_ESCAPE));
     EXPECT_EQ(Asked.size(), 1u);
 
@@ -530,11 +530,11 @@ TEST_F(MainForm, KeyboardEnterIsNextAndEscapeIsCancelWhileEnabled) {
     ExpectOnPage(TPage::Finish);
     EXPECT_TRUE(Form->HandleDialogKey(VK_ESCAPE));
     EXPECT_EQ(Asked.size(), 1u);
-    EXPECT_EQ(Form->ModalResult, 0);
-    Answers = {mrAbort};
+    EXPECT_EQ(Form->ModalResult, TModalResult::None);
+    Answers = {TModalResult::Abort};
     SendMessageA(Form->Handle(), WM_CLOSE, 0, 0);
     EXPECT_EQ(Asked.size(), 2u);
-    EXPECT_EQ(Form->ModalResult, mrCancel);
+    EXPECT_EQ(Form->ModalResult, TModalResult::Cancel);
     DeleteFileA("R:\\Parvela\\parv_common.dat");
     RemoveDirectoryA("R:\\Parvela");
 }
@@ -600,7 +600,7 @@ void CALLBACK ScriptTick(HWND, UINT, UINT_PTR, DWORD) {
         return;
     }
     Script->Form->CloseAllowed = true;
-    Script->Form->ModalResult = mrCancel;
+    Script->Form->ModalResult = TModalResult::Cancel;
 }
 
 void RunModal(TMainDlgForm& form, std::vector<std::function<void()>> steps) {
@@ -876,8 +876,8 @@ TEST_F(FirstPageFirst, CloseBeforeTheFirstIdleMomentStillLoadsTheSettings) {
     DeleteSettingsKey();  // the fixture's first window made it
     ASSERT_FALSE(InternalKeyExists());
     PostMessageA(Form->Handle(), WM_CLOSE, 0, 0);
-    Answers = {mrAbort};
-    EXPECT_EQ(Form->ShowModal(), mrCancel);
+    Answers = {TModalResult::Abort};
+    EXPECT_EQ(Form->ShowModal(), TModalResult::Cancel);
     ASSERT_EQ(Asked.size(), 1u);
     EXPECT_EQ(Asked[0].Text, MsgQuitSetup);
     EXPECT_TRUE(InternalKeyExists());
@@ -892,12 +892,12 @@ TEST_F(FirstPageFirst, ReaderThatFailsAfterAGoodCrcEndsTheRunBeforeAnythingIsWri
                                                  [] { return std::unique_ptr<TAttachedFiles>(); });
     };
     Run.SetFiles(failingReader());
-    Answers = {mrOk};
+    Answers = {TModalResult::Ok};
     Next();
     ASSERT_EQ(Asked.size(), 1u);
     EXPECT_EQ(Asked[0].Text, MsgPayloadDamaged);
-    EXPECT_EQ(Asked[0].Kind, mtError);
-    EXPECT_EQ(Form->ModalResult, mrCancel);
+    EXPECT_EQ(Asked[0].Kind, TMsgKind::Error);
+    EXPECT_EQ(Form->ModalResult, TModalResult::Cancel);
     EXPECT_TRUE(Form->CloseAllowed);
     EXPECT_EQ(Run.Outcome, TExitCode::CouldNotStart);
     EXPECT_FALSE(Run.Log.InstallStarted());
@@ -919,7 +919,7 @@ TEST_F(MainForm, RunningCopyOnLeavingTheReadyPageKeepsTheRunFromStarting) {
     Form->ShowPage(TPage::SelComp, TPage::Start);
     {
         TFakeRunningApp running;
-        Answers = {mrOk};
+        Answers = {TModalResult::Ok};
         Next();
     }
     ExpectOnPage(TPage::Start);
@@ -985,24 +985,24 @@ TEST_F(MainForm, LicenceThatCannotBeExtractedAbortEndsIgnoreGoesOn) {
     // A folder where the temporary copy would go: it cannot be created.
     const std::string blocked = MakeTempFileName();
     ASSERT_TRUE(CreateDirectoryA(blocked.c_str(), nullptr));
-    Answers = {mrAbort};
+    Answers = {TModalResult::Abort};
     Next();
     ASSERT_EQ(Asked.size(), 1u);
-    EXPECT_EQ(Asked[0].Kind, mtError);
-    EXPECT_EQ(Asked[0].Buttons, mbAbort | mbRetry | mbIgnore);
-    EXPECT_EQ(Form->ModalResult, mrCancel);
+    EXPECT_EQ(Asked[0].Kind, TMsgKind::Error);
+    EXPECT_EQ(Asked[0].Buttons, TMsgButtons::Abort | TMsgButtons::Retry | TMsgButtons::Ignore);
+    EXPECT_EQ(Form->ModalResult, TModalResult::Cancel);
     EXPECT_TRUE(Form->CloseAllowed);
 
     // A new window, the same blocked file: Ignore shows the page, empty.
     Form.reset();
     Form = std::make_unique<TMainDlgForm>(Run);
     ShowWindow(Form->Handle(), SW_SHOW);
-    Answers = {mrIgnore};
+    Answers = {TModalResult::Ignore};
     Next();
     ASSERT_EQ(Asked.size(), 2u);
-    EXPECT_EQ(Asked[1].Kind, mtError);
+    EXPECT_EQ(Asked[1].Kind, TMsgKind::Error);
     ExpectOnPage(TPage::License);
-    EXPECT_EQ(Form->ModalResult, 0);
+    EXPECT_EQ(Form->ModalResult, TModalResult::None);
     EXPECT_EQ(Text(Form->LicenseMemo()), "");
     EXPECT_TRUE(Enabled(Form->NextBtn()));
     EXPECT_TRUE(Enabled(Form->CancelBtn()));
@@ -1087,7 +1087,7 @@ TEST_F(MainForm, PortableRunGoesFromInstallingStraightToTheLastPage) {
     EXPECT_TRUE(FileExists(dir + "\\License.txt"));
     EXPECT_TRUE(FileExists(dir + "\\parv_common.dat"));
     EXPECT_TRUE(Asked.empty());
-    EXPECT_EQ(Form->ModalResult, 0);
+    EXPECT_EQ(Form->ModalResult, TModalResult::None);
     DeleteFolderTree(dir);
 }
 
@@ -1111,15 +1111,15 @@ TEST_F(MainForm, AbortOnAFileErrorEndsTheWizardWithoutTheQuitQuestion) {
     // A folder where the application file should go: it cannot be created.
     CreateFolderChain(dir + "\\parv.exe\\", &Run.Log);
     Run.Options.MainDir = dir;
-    Answers = {mrAbort};
+    Answers = {TModalResult::Abort};
     Form->ShowPage(TPage::Start, TPage::Installing);
-    ASSERT_TRUE(PumpUntil([&] { return Form->ModalResult != 0; }, 20000));
+    ASSERT_TRUE(PumpUntil([&] { return Form->ModalResult != TModalResult::None; }, 20000));
     Run.InstallThreadStatus.WaitForInstallThread();
-    EXPECT_EQ(Form->ModalResult, mrCancel);
+    EXPECT_EQ(Form->ModalResult, TModalResult::Cancel);
     EXPECT_TRUE(Form->CloseAllowed);
     ASSERT_EQ(Asked.size(), 1u);
-    EXPECT_EQ(Asked[0].Kind, mtError);
-    EXPECT_EQ(Asked[0].Buttons, mbAbort | mbRetry | mbIgnore);
+    EXPECT_EQ(Asked[0].Kind, TMsgKind::Error);
+    EXPECT_EQ(Asked[0].Buttons, TMsgButtons::Abort | TMsgButtons::Retry | TMsgButtons::Ignore);
     EXPECT_NE(Asked[0].Text.find("parv.exe"), std::string::npos);
     EXPECT_EQ(Run.InstallThreadStatus.GetState(), TInstallState::Failed);
     ExpectOnPage(TPage::Installing);
@@ -1133,15 +1133,15 @@ TEST_F(MainForm, IgnoreOnAFileErrorGoesOnToTheEnd) {
     DeleteFolderTree(dir);
     CreateFolderChain(dir + "\\parv.exe\\", &Run.Log);
     Run.Options.MainDir = dir;
-    Answers = {mrIgnore, mrOk};
+    Answers = {TModalResult::Ignore, TModalResult::Ok};
     Form->ShowPage(TPage::Start, TPage::Installing);
     ASSERT_TRUE(PumpUntil([&] { return Form->CurrentPage() == TPage::Finish; }, 20000));
     Run.InstallThreadStatus.WaitForInstallThread();
     ASSERT_EQ(Asked.size(), 2u);
-    EXPECT_EQ(Asked[1].Kind, mtWarning);
-    EXPECT_EQ(Asked[1].Buttons, mbOK);
+    EXPECT_EQ(Asked[1].Kind, TMsgKind::Warning);
+    EXPECT_EQ(Asked[1].Buttons, TMsgButtons::Ok);
     EXPECT_EQ(Asked[1].Text, SkippedFilesMessage({dir + "\\parv.exe"}));
-    EXPECT_EQ(Form->ModalResult, 0);
+    EXPECT_EQ(Form->ModalResult, TModalResult::None);
     EXPECT_TRUE(FileExists(dir + "\\License.txt"));
     DeleteFolderTree(dir);
 }
@@ -1152,7 +1152,7 @@ TEST_F(MainForm, FinishEndsTheWizardWithOkWithoutAsking) {
     Form->ShowPage(TPage::Installing, TPage::Assoc);
     ExpectOnPage(TPage::Finish);
     Form->BNClick(Form->NextBtn());
-    EXPECT_EQ(Form->ModalResult, mrOk);
+    EXPECT_EQ(Form->ModalResult, TModalResult::Ok);
     EXPECT_TRUE(Form->CloseAllowed);
     EXPECT_TRUE(Asked.empty());
     DeleteFolderTree("R:\\WizardFinish");
@@ -1169,10 +1169,10 @@ TEST_F(MainForm, FinishThatCannotWriteTheUpdateRecordShowsAnErrorAndStays) {
     Tick(Form->FinishChkBx(), false);
     Form->ShowPage(TPage::Finish, TPage::FinishStep);
     ASSERT_EQ(Asked.size(), 1u);
-    EXPECT_EQ(Asked[0].Kind, mtError);
-    EXPECT_EQ(Asked[0].Buttons, mbOK);
+    EXPECT_EQ(Asked[0].Kind, TMsgKind::Error);
+    EXPECT_EQ(Asked[0].Buttons, TMsgButtons::Ok);
     EXPECT_FALSE(Asked[0].Text.empty());
-    EXPECT_EQ(Form->ModalResult, 0);
+    EXPECT_EQ(Form->ModalResult, TModalResult::None);
     EXPECT_FALSE(Form->CloseAllowed);
     RemoveDirectoryA(record.c_str());
     DeleteFolderTree(Run.GetDataDir(TDataDir::Shared));
@@ -1222,13 +1222,13 @@ protected:
 TEST_F(MainFormLongRun, QuitQuestionDuringTheRunPausesItAndNoResumes) {
     int32_t during = -1, after = -1;
     TInstallState stateWhileAsked{};
-    SetMessageDlgHandler([&](const std::string& text, uint8_t kind, uint16_t buttons) {
+    SetMessageDlgHandler([&](const std::string& text, TMsgKind kind, TMsgButtons buttons) {
         Asked.push_back({text, kind, buttons});
         stateWhileAsked = Run.InstallThreadStatus.GetState();
         during = Run.InstallThreadStatus.Position.load();
         Sleep(300);
         after = Run.InstallThreadStatus.Position.load();
-        return static_cast<int32_t>(mrNo);
+        return TModalResult::No;
     });
     Form->ShowPage(TPage::Start, TPage::Installing);
     Form->CancelBtnClick();
@@ -1237,16 +1237,16 @@ TEST_F(MainFormLongRun, QuitQuestionDuringTheRunPausesItAndNoResumes) {
     EXPECT_EQ(stateWhileAsked, TInstallState::Paused);
     EXPECT_LE(after - during, ClipSize)
         << "at most the file in progress is finished while the question is open";
-    EXPECT_EQ(Form->ModalResult, 0);
+    EXPECT_EQ(Form->ModalResult, TModalResult::None);
     ASSERT_TRUE(PumpUntil([&] { return Form->CurrentPage() == TPage::Finish; }, 60000));
     EXPECT_EQ(WrittenClips(), ClipCount);
 }
 
 TEST_F(MainFormLongRun, AbortDuringTheRunStopsAfterTheCurrentFileAndCloses) {
-    Answers = {mrAbort};
+    Answers = {TModalResult::Abort};
     Form->ShowPage(TPage::Start, TPage::Installing);
     Form->CancelBtnClick();
-    EXPECT_EQ(Form->ModalResult, mrCancel);
+    EXPECT_EQ(Form->ModalResult, TModalResult::Cancel);
     EXPECT_TRUE(Form->CloseAllowed);
     Run.InstallThreadStatus.WaitForInstallThread();
     EXPECT_EQ(Run.InstallThreadStatus.GetState(), TInstallState::Done);
@@ -1321,13 +1321,16 @@ TEST(WizardMessageBoxes, TextIconAndButtonsFitWithoutOverlap) {
     const struct {
         const char* Name;
         std::string Text;
-        uint8_t Kind;
-        uint16_t Buttons;
+        TMsgKind Kind;
+        TMsgButtons Buttons;
     } boxes[] = {
-        {"running copy", MsgAppRunning, mtInformation, mbOK},
-        {"licence declined", MsgLicenseDeclined, mtInformation, mbYes | mbNo},
-        {"quit question", MsgQuitSetup, mtConfirmation, mbNo | mbAbort},
-        {"file error", fileError, mtError, mbAbort | mbRetry | mbIgnore},
+        {"running copy", MsgAppRunning, TMsgKind::Information, TMsgButtons::Ok},
+        {"licence declined", MsgLicenseDeclined, TMsgKind::Information,
+         TMsgButtons::Yes | TMsgButtons::No},
+        {"quit question", MsgQuitSetup, TMsgKind::Confirmation,
+         TMsgButtons::No | TMsgButtons::Abort},
+        {"file error", fileError, TMsgKind::Error,
+         TMsgButtons::Abort | TMsgButtons::Retry | TMsgButtons::Ignore},
     };
     for (const auto& b : boxes) {
         SCOPED_TRACE(b.Name);
@@ -1378,7 +1381,7 @@ TEST_F(MainForm, NextFromTheFolderPageRefusesFoldersThatCannotBeInstalledInto) {
         Next();
         ExpectOnPage(TPage::DestDir);
         ASSERT_EQ(Asked.size(), 1u);
-        EXPECT_EQ(Asked[0].Kind, mtError);
+        EXPECT_EQ(Asked[0].Kind, TMsgKind::Error);
         EXPECT_EQ(Asked[0].Text, FolderProblemMessage(expected));
         EXPECT_EQ(Run.Options.MainDir, kept);
         EXPECT_EQ(GetFocus(), Form->DestDirEdt());
@@ -1422,15 +1425,15 @@ TEST_F(MainForm, NextAsksBeforeInstallingAmongSomeoneElsesFiles) {
     Next();
     const std::string kept = Run.Options.MainDir;
     SetWindowTextA(Form->DestDirEdt(), folder.c_str());
-    Answers = {mrNo};
+    Answers = {TModalResult::No};
     Next();
     ExpectOnPage(TPage::DestDir);
     EXPECT_EQ(Run.Options.MainDir, kept);
     ASSERT_EQ(Asked.size(), 1u);
-    EXPECT_EQ(Asked[0].Kind, mtConfirmation);
-    EXPECT_EQ(Asked[0].Buttons, mbYes | mbNo);
+    EXPECT_EQ(Asked[0].Kind, TMsgKind::Confirmation);
+    EXPECT_EQ(Asked[0].Buttons, TMsgButtons::Yes | TMsgButtons::No);
     EXPECT_EQ(Asked[0].Text, FolderProblemMessage({TFolderProblem::ForeignFiles, folder}));
-    Answers = {mrYes};
+    Answers = {TModalResult::Yes};
     Next();
     ExpectOnPage(TPage::SelComp);
     EXPECT_EQ(Run.Options.MainDir, folder);
