@@ -27,17 +27,25 @@ enum class TCtlKind : uint8_t {
     CheckList,
 };
 
-enum : uint32_t {
-    lfWordWrap = 1 << 0,     // label: wraps inside its rectangle
-    lfRightAlign = 1 << 1,   // label: text at the right edge
-    lfWhite = 1 << 2,        // panel: white background (banner)
-    lfEtchedFrame = 1 << 3,  // panel/bevel: etched frame around it
-    lfHidden = 1 << 4,       // created hidden (all pages)
-    lfDefault = 1 << 5,      // button: the default push button
-    lfReadOnly = 1 << 6,     // edit/memo
-    lfNoPrefix = 1 << 8,     // label: "&" is shown as it is
-    lfTabStop = 1 << 9,
+// How a control looks; a set of bits.
+enum class TCtlFlags : uint32_t {
+    None = 0,
+    WordWrap = 1 << 0,     // label: wraps inside its rectangle
+    RightAlign = 1 << 1,   // label: text at the right edge
+    White = 1 << 2,        // panel: white background (banner)
+    EtchedFrame = 1 << 3,  // panel/bevel: etched frame around it
+    Hidden = 1 << 4,       // created hidden (all pages)
+    Default = 1 << 5,      // button: the default push button
+    ReadOnly = 1 << 6,     // edit/memo
+    NoPrefix = 1 << 8,     // label: "&" is shown as it is
+    TabStop = 1 << 9,
 };
+constexpr TCtlFlags operator|(TCtlFlags a, TCtlFlags b) {
+    return static_cast<TCtlFlags>(static_cast<uint32_t>(a) | static_cast<uint32_t>(b));
+}
+constexpr bool Has(TCtlFlags set, TCtlFlags flags) {
+    return (static_cast<uint32_t>(set) & static_cast<uint32_t>(flags)) != 0;
+}
 
 enum class TCtlFont : uint8_t { Dialog, Title, Bold };
 
@@ -48,7 +56,7 @@ struct TControlDef {
     const char* Parent;  // name of the parent; "" for the window itself
     int X, Y, W, H;      // at 96 DPI; W == 0 sizes a one-line label to its text
     const char* Text;
-    uint32_t Flags;
+    TCtlFlags Flags;
     TCtlFont Font;
     TPage Tag;  // the page a page panel is; TPage::None for other controls
 };

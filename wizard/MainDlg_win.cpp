@@ -34,29 +34,29 @@ constexpr UINT WmDpiChanged = 0x02E0;  // WM_DPICHANGED, newer than our headers
 constexpr int ImageDpiSlot = 0;        // window extra of an image: its DPI
 
 // Look flags of a panel; 0 for any other window.
-uint32_t PanelFlags(HWND wnd) {
+TCtlFlags PanelFlags(HWND wnd) {
     char name[32] = "";
     if (!wnd || !GetClassNameA(wnd, name, sizeof name) || lstrcmpiA(name, PanelClassName) != 0)
-        return 0;
-    return static_cast<uint32_t>(GetWindowLongPtrA(wnd, GWLP_USERDATA));
+        return TCtlFlags::None;
+    return static_cast<TCtlFlags>(GetWindowLongPtrA(wnd, GWLP_USERDATA));
 }
 
 // Panels keep their look flags in GWLP_USERDATA and hand what their
 // children report to the wizard window.
 LRESULT CALLBACK PanelProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
-    const uint32_t flags = PanelFlags(wnd);
+    const TCtlFlags flags = PanelFlags(wnd);
     switch (msg) {
     case WM_ERASEBKGND: {
         RECT rc;
         GetClientRect(wnd, &rc);
         FillRect(reinterpret_cast<HDC>(wp), &rc,
-                 GetSysColorBrush((flags & lfWhite) ? COLOR_WINDOW : COLOR_BTNFACE));
+                 GetSysColorBrush(Has(flags, TCtlFlags::White) ? COLOR_WINDOW : COLOR_BTNFACE));
         return 1;
     }
     case WM_PAINT: {
         PAINTSTRUCT ps;
         HDC dc = BeginPaint(wnd, &ps);
-        if (flags & lfEtchedFrame) {
+        if (Has(flags, TCtlFlags::EtchedFrame)) {
             RECT rc;
             GetClientRect(wnd, &rc);
             DrawEdge(dc, &rc, EDGE_ETCHED, BF_RECT);
@@ -103,9 +103,9 @@ LRESULT CALLBACK ImageProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
         // The parent's colour shows around a picture smaller than its place.
         RECT rc;
         GetClientRect(wnd, &rc);
-        const uint32_t flags = PanelFlags(GetParent(wnd));
+        const TCtlFlags flags = PanelFlags(GetParent(wnd));
         FillRect(reinterpret_cast<HDC>(wp), &rc,
-                 GetSysColorBrush((flags & lfWhite) ? COLOR_WINDOW : COLOR_BTNFACE));
+                 GetSysColorBrush(Has(flags, TCtlFlags::White) ? COLOR_WINDOW : COLOR_BTNFACE));
         return 1;
     }
     return DefWindowProcA(wnd, msg, wp, lp);
@@ -202,8 +202,8 @@ struct TControlClass {
 };
 
 TControlClass ControlClassOf(const TControlDef& d) {
-    DWORD style = WS_CHILD | WS_CLIPSIBLINGS | ((d.Flags & lfHidden) ? 0 : WS_VISIBLE) |
-                  ((d.Flags & lfTabStop) ? WS_TABSTOP : 0);
+    DWORD style = WS_CHILD | WS_CLIPSIBLINGS | (Has(d.Flags, TCtlFlags::Hidden) ? 0 : WS_VISIBLE) |
+                  (Has(d.Flags, TCtlFlags::TabStop) ? WS_TABSTOP : 0);
     DWORD exStyle = 0;
     const char* cls = PanelClassName;
     switch (d.Kind) {
@@ -214,14 +214,14 @@ TControlClass ControlClassOf(const TControlDef& d) {
         break;
     case TCtlKind::Label:
         cls = "STATIC";
-        style |= (d.Flags & lfRightAlign) ? SS_RIGHT
-                 : (d.Flags & lfWordWrap) ? SS_LEFT
-                                          : SS_LEFTNOWORDWRAP;
-        if (d.Flags & lfNoPrefix) style |= SS_NOPREFIX;
+        style |= Has(d.Flags, TCtlFlags::RightAlign) ? SS_RIGHT
+                 : Has(d.Flags, TCtlFlags::WordWrap) ? SS_LEFT
+                                                     : SS_LEFTNOWORDWRAP;
+        if (Has(d.Flags, TCtlFlags::NoPrefix)) style |= SS_NOPREFIX;
         break;
     case TCtlKind::Button:
         cls = "BUTTON";
-        style |= (d.Flags & lfDefault) ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
+        style |= Has(d.Flags, TCtlFlags::Default) ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
         break;
     case TCtlKind::CheckBox:
         cls = "BUTTON";
@@ -234,8 +234,8 @@ TControlClass ControlClassOf(const TControlDef& d) {
         break;
     case TCtlKind::Memo:
         cls = "EDIT";
-        style |=
-            ES_MULTILINE | ES_AUTOVSCROLL | WS_VSCROLL | ((d.Flags & lfReadOnly) ? ES_READONLY : 0);
+        style |= ES_MULTILINE | ES_AUTOVSCROLL | WS_VSCROLL |
+                 (Has(d.Flags, TCtlFlags::ReadOnly) ? ES_READONLY : 0);
         exStyle |= WS_EX_CLIENTEDGE;
         break;
     case TCtlKind::Image: cls = ImageClassName; break;
@@ -548,7 +548,7 @@ bool TMainDlgForm::HandleDialogKey(WPARAM key) {
 bool TMainDlgForm::HandleMnemonic(WPARAM ch) {
     const char key = MnemonicOf(std::string{'&', static_cast<char>(ch)});
     for (const TControlDef& d : WizardLayout()) {
-        if (d.Kind != TCtlKind::Label || (d.Flags & lfNoPrefix)) continue;
+        if (d.Kind != TCtlKind::Label || Has(d.Flags, TCtlFlags::NoPrefix)) continue;
         HWND label = Control(d.Name);
         if (!key || !label || !IsWindowVisible(label) || MnemonicOf(WindowText(label)) != key)
             continue;
@@ -970,10 +970,10 @@ HBRUSH TMainDlgForm::StaticColors(HDC dc, HWND ctl) const {
         SetBkColor(dc, GetSysColor(COLOR_WINDOW));
         return GetSysColorBrush(COLOR_WINDOW);
     }
-    const uint32_t parentFlags = PanelFlags(GetParent(ctl));
+    const TCtlFlags parentFlags = PanelFlags(GetParent(ctl));
     if (ctl == TopLbl()) SetTextColor(dc, Navy);
     SetBkMode(dc, TRANSPARENT);
-    const int color = (parentFlags & lfWhite) ? COLOR_WINDOW : COLOR_BTNFACE;
+    const int color = Has(parentFlags, TCtlFlags::White) ? COLOR_WINDOW : COLOR_BTNFACE;
     SetBkColor(dc, GetSysColor(color));
     return GetSysColorBrush(color);
 }

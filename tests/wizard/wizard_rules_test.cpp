@@ -244,7 +244,7 @@ TEST(Layout, EightPagesTaggedInOrderAndHidden) {
         if (d.Tag == TPage::None) continue;
         EXPECT_EQ(PageIndex(d.Tag), next++) << d.Name;
         EXPECT_STREQ(d.Parent, "PgCtrl");
-        EXPECT_TRUE(d.Flags & lfHidden) << d.Name;
+        EXPECT_TRUE(Has(d.Flags, TCtlFlags::Hidden)) << d.Name;
         EXPECT_EQ(d.Id, idPageBase + PageIndex(d.Tag));
     }
     EXPECT_EQ(next, 8);
