@@ -62,30 +62,30 @@ struct TControlDef {
 };
 
 // Control IDs that other programs (the end-to-end driver) rely on.
-enum : int {
-    idTopLbl = 1001,
-    idBackBtn = 1002,
-    idNextBtn = 1003,
-    idCancelBtn = 1004,
-    idWelcomeLbl = 1010,
-    idLicenseMemo = 1011,
-    idLicenseChkBx = 1012,
-    idDestDirEdt = 1020,
-    idDestDirLstBx = 1021,
-    idDestDirCmbBx = 1022,
-    idSelCompLbl = 1030,
-    idSelCompLstBx = 1031,
-    idSelCompDiskSpaceReqLbl2 = 1032,
-    idSelCompDiskSpaceAvailLbl2 = 1033,
-    idInstallToAllChkBx = 1040,
-    idDesktopChkBx = 1041,
-    idInstallingLbl2 = 1050,
-    idInstallingProgressBar = 1051,
-    idAssocChkBx1 = 1060,  // ... idAssocChkBx1 + 3
-    idFinishLbl = 1070,
-    idFinishChkBx = 1071,
-    idPageBase = 1100,  // a page has ID idPageBase + PageIndex(page)
-};
+namespace ctl_id {
+constexpr int TopLbl = 1001;
+constexpr int BackBtn = 1002;
+constexpr int NextBtn = 1003;
+constexpr int CancelBtn = 1004;
+constexpr int WelcomeLbl = 1010;
+constexpr int LicenseMemo = 1011;
+constexpr int LicenseChkBx = 1012;
+constexpr int DestDirEdt = 1020;
+constexpr int DestDirLstBx = 1021;
+constexpr int DestDirCmbBx = 1022;
+constexpr int SelCompLbl = 1030;
+constexpr int SelCompLstBx = 1031;
+constexpr int SelCompDiskSpaceReqLbl2 = 1032;
+constexpr int SelCompDiskSpaceAvailLbl2 = 1033;
+constexpr int InstallToAllChkBx = 1040;
+constexpr int DesktopChkBx = 1041;
+constexpr int InstallingLbl2 = 1050;
+constexpr int InstallingProgressBar = 1051;
+constexpr int AssocChkBx1 = 1060;  // ... AssocChkBx1 + 3
+constexpr int FinishLbl = 1070;
+constexpr int FinishChkBx = 1071;
+constexpr int PageBase = 1100;  // a page has ID PageBase + PageIndex(page)
+}  // namespace ctl_id
 
 // Where the pages sit inside the page area, and their size: the page
 // area's own frame lies under the banner, the left band and the button

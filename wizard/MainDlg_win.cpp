@@ -915,7 +915,8 @@ LRESULT TMainDlgForm::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_COMMAND:
         if (HandleCommand(wp, reinterpret_cast<HWND>(lp))) return 0;
         break;
-    case DM_GETDEFID: return IsWindowEnabled(NextBtn()) ? MAKELRESULT(idNextBtn, DC_HASDEFID) : 0;
+    case DM_GETDEFID:
+        return IsWindowEnabled(NextBtn()) ? MAKELRESULT(ctl_id::NextBtn, DC_HASDEFID) : 0;
     case WM_TIMER:
         if (wp == StatusTimerId)
             StatusTimerTick();

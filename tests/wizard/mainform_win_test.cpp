@@ -187,9 +187,9 @@ TEST_F(MainForm, FixedSizeWindowWithCaptionAndCloseBoxOnly) {
     EXPECT_LE(std::abs((wr.left - area.left) - (area.right - wr.right)), 1);
     EXPECT_LE(std::abs((wr.top - area.top) - (area.bottom - wr.bottom)), 1);
     // The controls the end-to-end driver finds by ID.
-    EXPECT_EQ(GetDlgCtrlID(Form->NextBtn()), idNextBtn);
-    EXPECT_EQ(GetDlgCtrlID(Form->CancelBtn()), idCancelBtn);
-    EXPECT_EQ(GetDlgCtrlID(Form->TopLbl()), idTopLbl);
+    EXPECT_EQ(GetDlgCtrlID(Form->NextBtn()), ctl_id::NextBtn);
+    EXPECT_EQ(GetDlgCtrlID(Form->CancelBtn()), ctl_id::CancelBtn);
+    EXPECT_EQ(GetDlgCtrlID(Form->TopLbl()), ctl_id::TopLbl);
 }
 
 TEST_F(MainForm, OneLineLabelsShowTheirWholeTextInsideTheirPage) {
@@ -543,7 +543,7 @@ TEST_F(MainForm, PageByTagFindsEachPageAndNothingElse) {
     for (int t = 0; t < 8; ++t) {
         HWND page = Form->PageByTag(static_cast<TPage>(t));
         ASSERT_NE(page, nullptr);
-        EXPECT_EQ(GetDlgCtrlID(page), idPageBase + t);
+        EXPECT_EQ(GetDlgCtrlID(page), ctl_id::PageBase + t);
     }
     EXPECT_EQ(Form->PageByTag(TPage::FinishStep), nullptr);
     EXPECT_EQ(Form->PageByTag(TPage::None), nullptr);

@@ -245,7 +245,7 @@ TEST(Layout, EightPagesTaggedInOrderAndHidden) {
         EXPECT_EQ(PageIndex(d.Tag), next++) << d.Name;
         EXPECT_STREQ(d.Parent, "PgCtrl");
         EXPECT_TRUE(Has(d.Flags, TCtlFlags::Hidden)) << d.Name;
-        EXPECT_EQ(d.Id, idPageBase + PageIndex(d.Tag));
+        EXPECT_EQ(d.Id, ctl_id::PageBase + PageIndex(d.Tag));
     }
     EXPECT_EQ(next, 8);
 }
