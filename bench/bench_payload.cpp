@@ -151,7 +151,7 @@ int main(int argc, char** argv) {
     const std::string packed = LoadPayload(source);
 
     // The memory figure comes from one open before anything else grows.
-    PayloadError err = PayloadError::Ok;
+    TPayloadError err = TPayloadError::Ok;
     auto files = TAttachedFiles::Create(reinterpret_cast<const uint8_t*>(packed.data()),
                                         packed.size(), &err);
     if (!files) {

@@ -123,13 +123,14 @@ bool NextTo(const Wizard& w, int page) {
 
 // From the welcome page to "Ready to Install", installing into `mainDir`.
 bool WalkToReady(const Wizard& w, const std::string& mainDir) {
-    return NextTo(w, 1) && NextTo(w, 2) && SetText(FindById(w.Window(), idDestDirEdt), mainDir) &&
-           NextTo(w, 3) && NextTo(w, 4);
+    return NextTo(w, 1) && NextTo(w, 2) &&
+           SetText(FindById(w.Window(), ctl_id::DestDirEdt), mainDir) && NextTo(w, 3) &&
+           NextTo(w, 4);
 }
 
 // Next on "Ready to Install" until the association page is shown and painted.
 double InstallRun(const Wizard& w) {
-    HWND page = FindById(w.Window(), idPageBase + 6);
+    HWND page = FindById(w.Window(), ctl_id::PageBase + 6);
     if (!page) return -1;
     const std::vector<HWND> parts = WindowTree(w.Window());
     // Found before the clock starts: looking for it by caption takes the

@@ -11,8 +11,8 @@
 namespace {
 
 // Every accepted record lies inside the data, in order, and names a safe path.
-PayloadError CheckedWalk(const uint8_t* data, size_t size, std::vector<TPayloadRecord>& records) {
-    const PayloadError e = WalkRecords(data, size, records);
+TPayloadError CheckedWalk(const uint8_t* data, size_t size, std::vector<TPayloadRecord>& records) {
+    const TPayloadError e = WalkRecords(data, size, records);
     int64_t end = 0;
     for (const TPayloadRecord& r : records) {
         if (r.Size < 0 || r.Offset < end || int64_t(r.Offset) + r.Size > int64_t(size))
@@ -20,18 +20,18 @@ PayloadError CheckedWalk(const uint8_t* data, size_t size, std::vector<TPayloadR
         if (!IsSafePayloadName(r.Name)) std::abort();
         end = int64_t(r.Offset) + r.Size;
     }
-    if (e == PayloadError::Ok && end != int64_t(size)) std::abort();
+    if (e == TPayloadError::Ok && end != int64_t(size)) std::abort();
     return e;
 }
 
 // The reader's error for these bytes: inflate (plain or checking the records
 // as they arrive), then the walk.
-PayloadError Open(const uint8_t* data, size_t size, bool checkRecords,
-                  std::vector<TPayloadRecord>& records) {
+TPayloadError Open(const uint8_t* data, size_t size, bool checkRecords,
+                   std::vector<TPayloadRecord>& records) {
     records.clear();
     TPayloadBlock block;
-    if (const PayloadError e = InflatePayload(data, size, block, checkRecords);
-        e != PayloadError::Ok)
+    if (const TPayloadError e = InflatePayload(data, size, block, checkRecords);
+        e != TPayloadError::Ok)
         return e;
     return CheckedWalk(block.data(), static_cast<size_t>(block.size()), records);
 }
@@ -43,14 +43,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // through it: walk the raw input as record bytes as well.
     std::vector<TPayloadRecord> records;
     CheckedWalk(data, size, records);
-    const bool plainOk = Open(data, size, false, records) == PayloadError::Ok;
-    const PayloadError e = Open(data, size, true, records);
+    const bool plainOk = Open(data, size, false, records) == TPayloadError::Ok;
+    const TPayloadError e = Open(data, size, true, records);
     // Checking early refuses sooner, never differently.
-    if (plainOk != (e == PayloadError::Ok)) std::abort();
+    if (plainOk != (e == TPayloadError::Ok)) std::abort();
 
-    PayloadError ce = PayloadError::Ok;
+    TPayloadError ce = TPayloadError::Ok;
     auto files = TAttachedFiles::Create(data, size, &ce);
-    if (static_cast<bool>(files) != (e == PayloadError::Ok) || ce != e) std::abort();
+    if (static_cast<bool>(files) != (e == TPayloadError::Ok) || ce != e) std::abort();
     if (files && files->Entries.size() != records.size()) std::abort();
     return 0;
 }

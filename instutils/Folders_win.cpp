@@ -117,7 +117,7 @@ double LocalNowDayCount() {
 double GetFileModifiedTime(const std::string& path) {
     FILETIME written;
     {
-        TFindHandle found(path);
+        TFileSearch found(path);
         if (!found.Valid()) return LocalNowDayCount();
         written = found.Entry().ftLastWriteTime;
     }
@@ -271,7 +271,7 @@ void DeleteFolderTree(const std::string& path) {
         return;
     }
     {
-        TFindHandle entry(p + "*.*");
+        TFileSearch entry(p + "*.*");
         for (bool more = entry.Valid(); more; more = entry.Next()) {
             const WIN32_FIND_DATAA& e = entry.Entry();
             const std::string name = e.cFileName;

@@ -48,7 +48,7 @@ const TNamespaceApi& NamespaceApi() {
 }
 
 void DeleteBoundary(HANDLE h) { NamespaceApi().DeleteBoundary(h); }
-void CloseNamespace(HANDLE h) { NamespaceApi().CloseNamespace(h, 0); }
+using TBoundaryHandle = TOwned<HANDLE, DeleteBoundary>;
 
 // The administrators' group, enabled in this process's token.
 bool RunsElevated(PSID admins) {
@@ -58,23 +58,29 @@ bool RunsElevated(PSID admins) {
 
 // Only a process whose token holds every SID of the boundary can create a
 // namespace with it, so no standard user can make this one first.
-TLateHandle AdministratorsNamespace() {
+TNamespaceHandle AdministratorsNamespace() {
     const TNamespaceApi& api = NamespaceApi();
     BYTE sid[SECURITY_MAX_SID_SIZE];
     DWORD size = sizeof(sid);
     if (!api.Complete() || !CreateWellKnownSid(WinBuiltinAdministratorsSid, nullptr, sid, &size) ||
         !RunsElevated(sid))
         return {};
-    TLateHandle boundary(api.CreateBoundary(NamespaceAlias, 0), DeleteBoundary);
+    TBoundaryHandle boundary(api.CreateBoundary(NamespaceAlias, 0));
     if (!boundary.Valid()) return {};
-    if (!api.AddSid(boundary.InPlace(), sid)) return {};
+    // The call may move the descriptor, so it takes the handle's slot.
+    HANDLE moved = boundary.Release();
+    const bool added = api.AddSid(&moved, sid);
+    boundary.Reset(moved);
+    if (!added) return {};
     HANDLE ns = api.CreateNamespace(nullptr, boundary.Get(), NamespaceAlias);
     if (!ns && GetLastError() == ERROR_ALREADY_EXISTS)
         ns = api.OpenNamespace(boundary.Get(), NamespaceAlias);
-    return TLateHandle(ns, CloseNamespace);
+    return TNamespaceHandle(ns);
 }
 
 }  // namespace
+
+void CloseSetupNamespace(HANDLE ns) { NamespaceApi().CloseNamespace(ns, 0); }
 
 TClaimResult ClaimMutex(const std::string& name, TUniqueHandle& held) {
     TUniqueHandle mutex(CreateMutexA(nullptr, FALSE, name.c_str()));

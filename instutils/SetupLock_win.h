@@ -7,12 +7,16 @@
 
 #include <string>
 
+// ClosePrivateNamespace, looked up at run time: XP has none.
+void CloseSetupNamespace(HANDLE ns);
+using TNamespaceHandle = TOwned<HANDLE, CloseSetupNamespace>;
+
 enum class TClaimResult { Claimed, HeldByAnother };
 
 // What holds a claim: the mutex and, for an elevated process, the private
 // namespace it was made in. Held until destroyed.
 struct TSetupClaim {
-    TLateHandle Namespace;
+    TNamespaceHandle Namespace;
     TUniqueHandle Mutex;
 };
 

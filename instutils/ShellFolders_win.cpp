@@ -118,7 +118,7 @@ std::string GetTempFolder() {
 }
 
 static bool FileOccupies(const std::string& path) {
-    TFindHandle found(path);
+    TFileSearch found(path);
     return found.Valid() && (found.Entry().dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
@@ -135,7 +135,7 @@ void RemoveTempLeftovers() {
     // Without a temporary folder the walk below would run over the current one.
     if (folder.empty()) return;
     const std::string prefix = TempNamePrefix();
-    TFindHandle entry(folder + "*.*");
+    TFileSearch entry(folder + "*.*");
     for (bool more = entry.Valid(); more; more = entry.Next()) {
         const std::string name = entry.Entry().cFileName;
         if (name.compare(0, prefix.size(), prefix) != 0) continue;

@@ -7,37 +7,45 @@
 #include "instutils/InstUtils.h"
 #include "instutils/ResConst.h"
 
+namespace {
+// Short names keep the table to its rows.
+using D = TFileSetDest;
+using M = TOverwriteMode;
+using C = TFileSetCondition;
+using L = TFileSetLogging;
+}  // namespace
+
 // Rows 3-10 are quiet only when selected; rows 12-13 are quiet in any case,
 // so the two kinds of span are told apart.
 const TFileSetRow FileSetRows[FileSetRowCount] = {
-    {"parv.exe", nullptr, fdMainDir, omIfAbsentOrChanged, 0, fcAlways, flLogged},
-    {"License.txt", nullptr, fdMainDir, omIfAbsentOrChanged, 0, fcAlways, flLogged},
-    {"English (American).asc", nullptr, fdSpellcheck, omIfAbsent, 1, fcComponent,
-     flQuietWhenSelected},
-    {"English (American).cache", nullptr, fdSpellcheck, omIfAbsent, 1, fcComponent,
-     flQuietWhenSelected},
-    {"English (British).asc", nullptr, fdSpellcheck, omIfAbsent, 1, fcComponent,
-     flQuietWhenSelected},
-    {"English (American).cache", "English (British).cache", fdSpellcheck, omIfAbsent, 1,
-     fcComponent, flQuietWhenSelected},
-    {"english.zlx", nullptr, fdSpellcheck, omIfAbsentOrChanged, 1, fcComponent,
-     flQuietWhenSelected},
-    {"us.zlx", nullptr, fdSpellcheck, omIfAbsentOrChanged, 1, fcComponent, flQuietWhenSelected},
-    {"uk.zlx", nullptr, fdSpellcheck, omIfAbsentOrChanged, 1, fcComponent, flQuietWhenSelected},
-    {"userdicen.tlx", nullptr, fdSpellcheck, omIfAbsent, 1, fcComponent, flQuietWhenSelected},
-    {"Hyphenation.dat", nullptr, fdMainDir, omIfAbsentOrChanged, 2, fcComponent, flLogged},
-    {"Templates\\", nullptr, fdPublic, omIfAbsent, 3, fcComponent, flQuietAlways},
-    {"Clip Library\\", nullptr, fdPublic, omIfAbsent, 4, fcClipLibrary, flQuietAlways},
-    {"Basic.asn", nullptr, fdPublic, omIfAbsentOrChanged, 5, fcComponent, flLogged},
+    {"parv.exe", nullptr, D::MainDir, M::IfAbsentOrChanged, 0, C::Always, L::Logged},
+    {"License.txt", nullptr, D::MainDir, M::IfAbsentOrChanged, 0, C::Always, L::Logged},
+    {"English (American).asc", nullptr, D::Spellcheck, M::IfAbsent, 1, C::Component,
+     L::QuietWhenSelected},
+    {"English (American).cache", nullptr, D::Spellcheck, M::IfAbsent, 1, C::Component,
+     L::QuietWhenSelected},
+    {"English (British).asc", nullptr, D::Spellcheck, M::IfAbsent, 1, C::Component,
+     L::QuietWhenSelected},
+    {"English (American).cache", "English (British).cache", D::Spellcheck, M::IfAbsent, 1,
+     C::Component, L::QuietWhenSelected},
+    {"english.zlx", nullptr, D::Spellcheck, M::IfAbsentOrChanged, 1, C::Component,
+     L::QuietWhenSelected},
+    {"us.zlx", nullptr, D::Spellcheck, M::IfAbsentOrChanged, 1, C::Component, L::QuietWhenSelected},
+    {"uk.zlx", nullptr, D::Spellcheck, M::IfAbsentOrChanged, 1, C::Component, L::QuietWhenSelected},
+    {"userdicen.tlx", nullptr, D::Spellcheck, M::IfAbsent, 1, C::Component, L::QuietWhenSelected},
+    {"Hyphenation.dat", nullptr, D::MainDir, M::IfAbsentOrChanged, 2, C::Component, L::Logged},
+    {"Templates\\", nullptr, D::Public, M::IfAbsent, 3, C::Component, L::QuietAlways},
+    {"Clip Library\\", nullptr, D::Public, M::IfAbsent, 4, C::ClipLibrary, L::QuietAlways},
+    {"Basic.asn", nullptr, D::Public, M::IfAbsentOrChanged, 5, C::Component, L::Logged},
 };
 
 namespace {
 
 bool RowSelected(const TFileSetRow& row, uint8_t selected, int32_t lastRunVersion) {
     switch (row.Condition) {
-    case fcAlways: return true;
-    case fcComponent: return (selected >> row.Component) & 1;
-    case fcClipLibrary:
+    case TFileSetCondition::Always: return true;
+    case TFileSetCondition::Component: return (selected >> row.Component) & 1;
+    case TFileSetCondition::ClipLibrary:
         return ((selected >> row.Component) & 1) || lastRunVersion < app::ForceClipLibraryBelow;
     }
     return false;
@@ -47,27 +55,29 @@ bool RowSelected(const TFileSetRow& row, uint8_t selected, int32_t lastRunVersio
 
 std::vector<TFileSetStep> PlanFileSet(uint8_t selected, int32_t lastRunVersion) {
     std::vector<TFileSetStep> steps;
-    TFileSetLogging quiet = flLogged;  // the span we are inside, if any
+    TFileSetLogging quiet = TFileSetLogging::Logged;  // the span we are inside, if any
     for (int i = 0; i < FileSetRowCount; ++i) {
         const TFileSetRow& row = FileSetRows[i];
         bool take = RowSelected(row, selected, lastRunVersion);
-        bool suspend = row.Logging == flQuietAlways || (row.Logging == flQuietWhenSelected && take);
-        if (quiet != flLogged && row.Logging != quiet) {
-            steps.push_back({fsResume, -1});
-            quiet = flLogged;
+        bool suspend = row.Logging == TFileSetLogging::QuietAlways ||
+                       (row.Logging == TFileSetLogging::QuietWhenSelected && take);
+        if (quiet != TFileSetLogging::Logged && row.Logging != quiet) {
+            steps.push_back({TFileSetStepKind::Resume, -1});
+            quiet = TFileSetLogging::Logged;
         }
-        if (suspend && quiet == flLogged) {
-            steps.push_back({fsSuspend, -1});
+        if (suspend && quiet == TFileSetLogging::Logged) {
+            steps.push_back({TFileSetStepKind::Suspend, -1});
             quiet = row.Logging;
         }
         // The old images go before the clip library is selected: in a portable
         // installation they lie where the new ones go, and a selection made
         // first would skip the images that the clean-up then deletes.
-        if (take && row.Condition == fcClipLibrary && lastRunVersion < app::CleanOldClipsBelow)
-            steps.push_back({fsCleanOldClips, -1});
-        if (take) steps.push_back({fsAdd, i});
+        if (take && row.Condition == TFileSetCondition::ClipLibrary &&
+            lastRunVersion < app::CleanOldClipsBelow)
+            steps.push_back({TFileSetStepKind::CleanOldClips, -1});
+        if (take) steps.push_back({TFileSetStepKind::Add, i});
     }
-    if (quiet != flLogged) steps.push_back({fsResume, -1});
+    if (quiet != TFileSetLogging::Logged) steps.push_back({TFileSetStepKind::Resume, -1});
     return steps;
 }
 
@@ -147,8 +157,9 @@ std::string LongestNameBelowMainDir(bool portable, const std::vector<std::string
         if (name.size() > longest.size()) longest = name;
     };
     for (const TFileSetRow& row : FileSetRows) {
-        if (!portable && row.Dest != fdMainDir) continue;
-        const std::string folder = portable && row.Dest == fdSpellcheck ? "Spellcheck\\" : "";
+        if (!portable && row.Dest != TFileSetDest::MainDir) continue;
+        const std::string folder =
+            portable && row.Dest == TFileSetDest::Spellcheck ? "Spellcheck\\" : "";
         for (const std::string& name : payloadNames)
             if (MatchesEntry(row.Name, name))
                 consider(folder + (row.TargetName ? row.TargetName : name));

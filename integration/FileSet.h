@@ -10,16 +10,16 @@
 #include "payload/AttachFiles.h"  // TOverwriteMode
 
 // The file set as a table: one row per AddFile call, in call order.
-enum TFileSetDest { fdMainDir, fdSpellcheck, fdPublic };
-enum TFileSetCondition {
-    fcAlways,       // component 0 and the unconditional rows
-    fcComponent,    // the row's component is selected
-    fcClipLibrary,  // selected, or forced by an old last-run version
+enum class TFileSetDest { MainDir, Spellcheck, Public };
+enum class TFileSetCondition {
+    Always,       // component 0 and the unconditional rows
+    Component,    // the row's component is selected
+    ClipLibrary,  // selected, or forced by an old last-run version
 };
-enum TFileSetLogging {
-    flLogged,
-    flQuietWhenSelected,  // logging suspended around the span when its rows are taken
-    flQuietAlways,        // logging suspended around the span in any case
+enum class TFileSetLogging {
+    Logged,
+    QuietWhenSelected,  // logging suspended around the span when its rows are taken
+    QuietAlways,        // logging suspended around the span in any case
 };
 struct TFileSetRow {
     const char* Name;        // payload name, or a folder prefix ending in "\"
@@ -34,10 +34,10 @@ constexpr int FileSetRowCount = 14;
 extern const TFileSetRow FileSetRows[FileSetRowCount];
 
 // What PrepareFileSet does after clearing the lists, in order.
-enum TFileSetStepKind { fsAdd, fsSuspend, fsResume, fsCleanOldClips };
+enum class TFileSetStepKind { Add, Suspend, Resume, CleanOldClips };
 struct TFileSetStep {
     TFileSetStepKind Kind;
-    int Row;  // index into FileSetRows for fsAdd, else -1
+    int Row;  // index into FileSetRows for TFileSetStepKind::Add, else -1
     bool operator==(const TFileSetStep&) const = default;
 };
 // The longest name, relative to the main folder, that an installation of

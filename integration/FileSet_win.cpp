@@ -26,9 +26,9 @@ struct TFullPathScope {
 
 std::string RowFolder(TRunState& run, TFileSetDest dest) {
     switch (dest) {
-    case fdSpellcheck: return run.GetDataDir(ddSpellcheck);
-    case fdPublic: return run.GetDataDir(ddPublic);
-    case fdMainDir: break;
+    case TFileSetDest::Spellcheck: return run.GetDataDir(TDataDir::Spellcheck);
+    case TFileSetDest::Public: return run.GetDataDir(TDataDir::Public);
+    case TFileSetDest::MainDir: break;
     }
     return run.Options.MainDir;
 }
@@ -51,12 +51,12 @@ void TRunState::PrepareFileSet(uint8_t selected) {
     std::string folders[3];
     for (const TFileSetStep& step : PlanFileSet(selected, LastRunVersion)) {
         switch (step.Kind) {
-        case fsSuspend: Log.SuspendLogging(); break;
-        case fsResume: Log.ResumeLogging(); break;
-        case fsCleanOldClips: CleanOldClipImages(); break;
-        case fsAdd: {
+        case TFileSetStepKind::Suspend: Log.SuspendLogging(); break;
+        case TFileSetStepKind::Resume: Log.ResumeLogging(); break;
+        case TFileSetStepKind::CleanOldClips: CleanOldClipImages(); break;
+        case TFileSetStepKind::Add: {
             const TFileSetRow& row = FileSetRows[step.Row];
-            std::string& folder = folders[row.Dest];
+            std::string& folder = folders[static_cast<int>(row.Dest)];
             if (folder.empty()) folder = RowFolder(*this, row.Dest);
             if (row.TargetName) {
                 TFullPathScope fullPath(*reader);
@@ -72,7 +72,7 @@ void TRunState::PrepareFileSet(uint8_t selected) {
 
     if (!portable) {
         InstallStamp = LocalNowDayCount();
-        WriteWholeFile(GetDataDir(ddHidden) + app::InstallStampFile,
+        WriteWholeFile(GetDataDir(TDataDir::Hidden) + app::InstallStampFile,
                        InstallStampBytes(InstallStamp));
     }
 }
@@ -93,7 +93,7 @@ bool TRunState::WriteUpdateLog(std::string* failedPath) {
         return CompareLines(a, b) == CSTR_LESS_THAN;
     });
 
-    const std::string path = GetDataDir(ddShared) + app::UpdateLogFile;
+    const std::string path = GetDataDir(TDataDir::Shared) + app::UpdateLogFile;
     std::vector<std::string> lines;
     DWORD attributes = GetFileAttributesA(path.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES) {

@@ -27,17 +27,17 @@ std::string DataDirPath(TDataDir kind, bool portable, const std::string& mainDir
     if (portable) {
         path = mainDir;
         AppendPathSeparator(path);
-        if (kind == ddSpellcheck) path += "Spellcheck\\";
+        if (kind == TDataDir::Spellcheck) path += "Spellcheck\\";
         return path;
     }
     path = commonAppData.empty() ? documents : commonAppData;
     AppendPathSeparator(path);
     path += "Parvela\\";
     switch (kind) {
-    case ddShared: break;
-    case ddHidden: path += "Hidden\\"; break;
-    case ddPublic: path += "Public\\"; break;
-    case ddSpellcheck: path += "Public\\Spellcheck\\"; break;
+    case TDataDir::Shared: break;
+    case TDataDir::Hidden: path += "Hidden\\"; break;
+    case TDataDir::Public: path += "Public\\"; break;
+    case TDataDir::Spellcheck: path += "Public\\Spellcheck\\"; break;
     }
     return path;
 }

@@ -42,7 +42,7 @@ public:
     void SetCurrentRow(int r) override { CurrentRow = r; }
 };
 
-enum TDataDir { ddShared, ddHidden, ddPublic, ddSpellcheck };
+enum class TDataDir { Shared, Hidden, Public, Spellcheck };
 
 // Uninstall entry and its size walk. False when the entry's key cannot be
 // created under the registry's root. No entry is written (true) while the

@@ -15,7 +15,7 @@ namespace {
 int64_t FolderSizeKB64(const std::string& folder, uint64_t clusterSize) {
     std::string base = folder;
     AppendPathSeparator(base);
-    TFindHandle find(base + "*.*");
+    TFileSearch find(base + "*.*");
     if (!find.Valid()) return 0;
     int64_t total = 0;
     do {

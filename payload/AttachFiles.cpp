@@ -5,30 +5,30 @@
 #include "instutils/InstUtils.h"
 
 std::unique_ptr<TAttachedFiles> TAttachedFiles::Create(const uint8_t* packed, size_t len,
-                                                       PayloadError* error) {
-    auto fail = [error](PayloadError e) {
+                                                       TPayloadError* error) {
+    auto fail = [error](TPayloadError e) {
         if (error) *error = e;
         return std::unique_ptr<TAttachedFiles>();
     };
     std::unique_ptr<TAttachedFiles> files(new TAttachedFiles());
-    if (const PayloadError e = InflatePayload(packed, len, files->Block, true);
-        e != PayloadError::Ok)
+    if (const TPayloadError e = InflatePayload(packed, len, files->Block, true);
+        e != TPayloadError::Ok)
         return fail(e);
     std::vector<TPayloadRecord> records;
-    if (const PayloadError e = WalkRecords(files->Block.data(), files->Block.size(), records);
-        e != PayloadError::Ok)
+    if (const TPayloadError e = WalkRecords(files->Block.data(), files->Block.size(), records);
+        e != TPayloadError::Ok)
         return fail(e);
     files->Entries.reserve(records.size());
     for (TPayloadRecord& r : records)
         files->Entries.push_back(TAttachedFile{std::move(r.Name), r.Size, r.Time, r.Offset});
-    if (error) *error = PayloadError::Ok;
+    if (error) *error = TPayloadError::Ok;
     return files;
 }
 
-PayloadError CheckSetupPayload(const TAttachedFiles& files) {
+TPayloadError CheckSetupPayload(const TAttachedFiles& files) {
     for (const TAttachedFile& e : files.Entries)
-        if (TextEqualsIgnoreCase(e.Name, "License.txt")) return PayloadError::Ok;
-    return PayloadError::NoLicence;
+        if (TextEqualsIgnoreCase(e.Name, "License.txt")) return TPayloadError::Ok;
+    return TPayloadError::NoLicence;
 }
 
 TAttachedFiles::~TAttachedFiles() {

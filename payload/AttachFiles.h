@@ -12,10 +12,10 @@
 #include "payload/PayloadFormat.h"
 
 // When AddFile queues an entry whose target file exists already.
-enum TOverwriteMode {
-    omIfAbsent = 0,           // only when the target does not exist
-    omIfAbsentOrChanged = 1,  // also when its last-write time differs from the entry's
-    omAlways = 2,
+enum class TOverwriteMode {
+    IfAbsent = 0,           // only when the target does not exist
+    IfAbsentOrChanged = 1,  // also when its last-write time differs from the entry's
+    Always = 2,
 };
 
 class TInstallLog;
@@ -38,10 +38,10 @@ public:
     // From the bytes of a zlib stream (tests, tools). Null on damage, with the
     // reason in *error when given. The bytes are not kept.
     static std::unique_ptr<TAttachedFiles> Create(const uint8_t* packed, size_t len,
-                                                  PayloadError* error = nullptr);
+                                                  TPayloadError* error = nullptr);
 #ifdef _WIN32
     // From the running program's resource "FILES" of type "FILES".
-    static std::unique_ptr<TAttachedFiles> CreateFromResource(PayloadError* error = nullptr);
+    static std::unique_ptr<TAttachedFiles> CreateFromResource(TPayloadError* error = nullptr);
 #endif
     // Release: lists, data, entries, then RemoveTempLeftovers().
     ~TAttachedFiles();
@@ -57,8 +57,8 @@ public:
                      const std::string& target);
     // Queues one entry, or every entry under a folder prefix ("Templates\\"),
     // into install list `component` (0..5; others queue nothing).
-    // ForceOverwrite makes every request omAlways; the update record still
-    // marks an omIfAbsent request.
+    // ForceOverwrite makes every request TOverwriteMode::Always; the update record still
+    // marks an TOverwriteMode::IfAbsent request.
     bool AddFile(const std::string& nameOrPrefix, const std::string& folder, int component,
                  TOverwriteMode mode);
     // Bytes the list's entries take on the volume of `mainDir` (empty: the
@@ -95,7 +95,7 @@ private:
 
 // What the setup program needs of its payload beyond the format: the licence
 // text that the second page shows. Ok, or NoLicence.
-PayloadError CheckSetupPayload(const TAttachedFiles& files);
+TPayloadError CheckSetupPayload(const TAttachedFiles& files);
 
 #ifdef _WIN32
 // True when `size` bytes at `bytes` lie within the image of the loaded
@@ -104,5 +104,5 @@ bool IsWithinImage(const void* module, const void* bytes, size_t size);
 // The running program's resource "FILES" against the CRC-32 that the build
 // wrote beside it (resource "FILESCRC" of type "FILES"), which it wrote only
 // for a payload that opened: Ok, Empty without a payload, PackedCrc.
-PayloadError CheckResourcePayloadCrc();
+TPayloadError CheckResourcePayloadCrc();
 #endif

@@ -47,19 +47,19 @@ TResourceBytes FindResourceBytes(const char* name) {
 
 }  // namespace
 
-std::unique_ptr<TAttachedFiles> TAttachedFiles::CreateFromResource(PayloadError* error) {
+std::unique_ptr<TAttachedFiles> TAttachedFiles::CreateFromResource(TPayloadError* error) {
     const TResourceBytes packed = FindResourceBytes("FILES");
     if (packed.Outside || packed.Size == 0) {
-        if (error) *error = packed.Outside ? PayloadError::OutsideImage : PayloadError::Empty;
+        if (error) *error = packed.Outside ? TPayloadError::OutsideImage : TPayloadError::Empty;
         return nullptr;
     }
     return Create(packed.Data, packed.Size, error);
 }
 
-PayloadError CheckResourcePayloadCrc() {
+TPayloadError CheckResourcePayloadCrc() {
     const TResourceBytes packed = FindResourceBytes("FILES");
     const TResourceBytes stored = FindResourceBytes("FILESCRC");
-    if (packed.Outside || stored.Outside) return PayloadError::OutsideImage;
+    if (packed.Outside || stored.Outside) return TPayloadError::OutsideImage;
     return CheckPackedCrc(packed.Data, packed.Size, stored.Data, stored.Size);
 }
 
@@ -178,7 +178,7 @@ bool TAttachedFiles::ExtractFile(const TAttachedFile* entry, const std::string& 
 bool TAttachedFiles::AddFile(const std::string& nameOrPrefix, const std::string& folder,
                              int component, TOverwriteMode mode) {
     if (component < 0 || component >= static_cast<int>(InstallLists.size())) return false;
-    const TOverwriteMode effective = ForceOverwrite ? omAlways : mode;
+    const TOverwriteMode effective = ForceOverwrite ? TOverwriteMode::Always : mode;
     const bool prefix = IsFolderPrefix(nameOrPrefix);
     std::string publicFolder;
     bool anyQueued = false;
@@ -190,8 +190,9 @@ bool TAttachedFiles::AddFile(const std::string& nameOrPrefix, const std::string&
             target += e.Name;
         }
         bool queue = true;
-        if (effective != omAlways && IsExistingFile(target)) {
-            queue = effective == omIfAbsentOrChanged && GetFileModifiedTime(target) != e.Time;
+        if (effective != TOverwriteMode::Always && IsExistingFile(target)) {
+            queue = effective == TOverwriteMode::IfAbsentOrChanged &&
+                    GetFileModifiedTime(target) != e.Time;
             if (!queue) RunLogLine("Kept by its overwrite rule: " + target);
         }
         if (queue) {
@@ -203,7 +204,8 @@ bool TAttachedFiles::AddFile(const std::string& nameOrPrefix, const std::string&
                         JoinPath(GetShellFolder(CSIDL_COMMON_APPDATA_), "Parvela\\Public\\");
                 if (target.size() >= publicFolder.size() &&
                     TextEqualsIgnoreCase(target.substr(0, publicFolder.size()), publicFolder))
-                    UpdateList.push_back(mode == omIfAbsent ? target + "\t!" : target);
+                    UpdateList.push_back(mode == TOverwriteMode::IfAbsent ? target + "\t!"
+                                                                          : target);
             }
             anyQueued = true;
         }

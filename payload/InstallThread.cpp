@@ -4,7 +4,7 @@
 
 #include "payload/InstallThreadDetail.h"
 
-void TInstallThreadStatus::SetState(uint8_t s) {
+void TInstallThreadStatus::SetState(TInstallState s) {
     {
         // Taking the lock orders the store with a waiter's check of the state,
         // so a wake-up cannot fall between its check and its sleep.
@@ -14,7 +14,7 @@ void TInstallThreadStatus::SetState(uint8_t s) {
     Changed.notify_all();
 }
 
-bool TInstallThreadStatus::ChangeState(uint8_t from, uint8_t to) {
+bool TInstallThreadStatus::ChangeState(TInstallState from, TInstallState to) {
     bool changed;
     {
         std::lock_guard<std::mutex> lock(WaitLock);
@@ -25,13 +25,13 @@ bool TInstallThreadStatus::ChangeState(uint8_t from, uint8_t to) {
     return changed;
 }
 
-uint8_t TInstallThreadStatus::WaitWhile(uint8_t s) {
+TInstallState TInstallThreadStatus::WaitWhile(TInstallState s) {
     std::unique_lock<std::mutex> lock(WaitLock);
     Changed.wait(lock, [&] { return State.load(std::memory_order_acquire) != s; });
     return State.load(std::memory_order_acquire);
 }
 
-void TInstallThreadStatus::WaitFor(uint8_t s) {
+void TInstallThreadStatus::WaitFor(TInstallState s) {
     std::unique_lock<std::mutex> lock(WaitLock);
     Changed.wait(lock, [&] { return State.load(std::memory_order_acquire) == s; });
 }
@@ -42,7 +42,7 @@ void TInstallThreadStatus::Reset() {
     Component.store(255, std::memory_order_relaxed);
     Position.store(0, std::memory_order_relaxed);
     StopRequested.store(false, std::memory_order_relaxed);
-    SetState(isIdle);
+    SetState(TInstallState::Idle);
 }
 
 namespace {
@@ -87,36 +87,37 @@ TThreadAnswer AskFromThread(const TThreadQuestion& question) {
     }
     TInstallThreadStatus& st = *ThreadStatus;
     st.Question = question;
-    install_thread_detail::PublishFromThread(st, isAskPending);  // publishes the question
-    st.WaitFor(isAskAnswered);
+    install_thread_detail::PublishFromThread(st,
+                                             TInstallState::AskPending);  // publishes the question
+    st.WaitFor(TInstallState::AskAnswered);
     const TThreadAnswer answer = st.Answer;
-    st.SetState(isRunning);
+    st.SetState(TInstallState::Running);
     return answer;
 }
 
 void TInstallThreadStatus::InstallStatusTick(const TStatusTickActions& actions) {
     TInstallThreadStatus& st = *this;
     switch (st.GetState()) {
-    case isRunning: {
+    case TInstallState::Running: {
         const uint8_t component = st.Component.load(std::memory_order_relaxed);
         if (component != 255 && actions.Progress)
             actions.Progress(st.Position.load(std::memory_order_relaxed), component);
         break;
     }
-    case isAskPending: {
+    case TInstallState::AskPending: {
         // The thread waits for the answer; the dialog's own message loop may
         // run this tick again, which then finds Paused and does nothing.
-        if (!st.ChangeState(isAskPending, isPaused)) break;
+        if (!st.ChangeState(TInstallState::AskPending, TInstallState::Paused)) break;
         const TThreadQuestion question = st.Question;
         st.Answer = Ask(question);
-        st.SetState(isAskAnswered);  // publishes the answer
+        st.SetState(TInstallState::AskAnswered);  // publishes the answer
         break;
     }
-    case isDone:
-        st.SetState(isIdle);
+    case TInstallState::Done:
+        st.SetState(TInstallState::Idle);
         if (actions.Finished) actions.Finished();
         break;
-    case isFailed:
+    case TInstallState::Failed:
         if (actions.Failed) actions.Failed();
         break;
     default: break;
@@ -128,11 +129,11 @@ bool TInstallThreadStatus::InstallCloseRequest(bool closeAllowed,
     TInstallThreadStatus& st = *this;
     // Only a running thread is paused; if it has just asked a question or
     // finished, that state is kept.
-    const bool paused = st.ChangeState(isRunning, isPaused);
+    const bool paused = st.ChangeState(TInstallState::Running, TInstallState::Paused);
     const bool quit = closeAllowed || (askQuit && askQuit());
     if (paused) {
         if (quit) st.StopRequested.store(true, std::memory_order_relaxed);
-        st.ChangeState(isPaused, quit ? isDone : isRunning);
+        st.ChangeState(TInstallState::Paused, quit ? TInstallState::Done : TInstallState::Running);
     }
     return quit;
 }
@@ -144,23 +145,24 @@ bool TInstallThreadStatus::InstallThreadActive() const {
 void TInstallThreadStatus::WaitForInstallThread() {
     TInstallThreadStatus& st = *this;
     for (;;) {
-        uint8_t s;
+        TInstallState s;
         {
             std::unique_lock<std::mutex> lock(st.WaitLock);
             st.Changed.wait(lock, [&] {
-                const uint8_t now = st.State.load(std::memory_order_acquire);
+                const TInstallState now = st.State.load(std::memory_order_acquire);
                 return st.ActiveBodies.load(std::memory_order_acquire) == 0 ||
-                       now == isAskPending || now == isPaused;
+                       now == TInstallState::AskPending || now == TInstallState::Paused;
             });
             if (st.ActiveBodies.load(std::memory_order_acquire) == 0) return;
             s = st.State.load(std::memory_order_acquire);
         }
         // Nobody is left to answer: stop the run instead of waiting forever.
-        if (s == isAskPending && st.ChangeState(isAskPending, isPaused)) {
+        if (s == TInstallState::AskPending &&
+            st.ChangeState(TInstallState::AskPending, TInstallState::Paused)) {
             st.Answer = TThreadAnswer::Abort;
-            st.SetState(isAskAnswered);
-        } else if (s == isPaused) {
-            st.ChangeState(isPaused, isDone);
+            st.SetState(TInstallState::AskAnswered);
+        } else if (s == TInstallState::Paused) {
+            st.ChangeState(TInstallState::Paused, TInstallState::Done);
         }
     }
 }
@@ -181,7 +183,7 @@ void BodyEnded(TInstallThreadStatus& status) {
 
 void MarkThisThreadAsInstallThread(TInstallThreadStatus& status) { ThreadStatus = &status; }
 
-void PublishFromThread(TInstallThreadStatus& status, uint8_t state) {
+void PublishFromThread(TInstallThreadStatus& status, TInstallState state) {
     status.SetState(state);
     try {
         std::function<void()> notify;

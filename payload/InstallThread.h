@@ -23,14 +23,14 @@ struct TThreadQuestion {
 };
 enum class TThreadAnswer : uint8_t { Abort, Retry, Ignore };
 
-enum : uint8_t {
-    isIdle = 0,
-    isRunning = 1,
-    isPaused = 2,
-    isDone = 3,
-    isFailed = 4,
-    isAskPending = 5,
-    isAskAnswered = 6,
+enum class TInstallState : uint8_t {
+    Idle = 0,
+    Running = 1,
+    Paused = 2,
+    Done = 3,
+    Failed = 4,
+    AskPending = 5,
+    AskAnswered = 6,
 };
 
 class TAttachedFiles;
@@ -51,7 +51,7 @@ struct TStatusTickActions {
 // publishes a state (release) and reads them after it has seen that state
 // (acquire).
 struct TInstallThreadStatus {
-    std::atomic<uint8_t> State{isIdle};
+    std::atomic<TInstallState> State{TInstallState::Idle};
     std::atomic<uint8_t> Component{255};
     std::atomic<int32_t> Position{0};
     // Set with Done by a confirmed quit; the thread honours it even when the
@@ -60,16 +60,16 @@ struct TInstallThreadStatus {
     TThreadQuestion Question;
     TThreadAnswer Answer = TThreadAnswer::Abort;
 
-    uint8_t GetState() const { return State.load(std::memory_order_acquire); }
+    TInstallState GetState() const { return State.load(std::memory_order_acquire); }
     // Publishes a state and wakes a thread waiting for a change.
-    void SetState(uint8_t s);
+    void SetState(TInstallState s);
     // Publishes `to` only if the state is still `from` (the other side may
     // have moved on meanwhile); true when it did.
-    bool ChangeState(uint8_t from, uint8_t to);
+    bool ChangeState(TInstallState from, TInstallState to);
     // Blocks (without spinning) while the state equals `s`; returns the new one.
-    uint8_t WaitWhile(uint8_t s);
+    TInstallState WaitWhile(TInstallState s);
     // Blocks until the state equals `s`.
-    void WaitFor(uint8_t s);
+    void WaitFor(TInstallState s);
     void Reset();  // back to the initial values (tests)
 
     // Starts the install thread over `files`' install lists; the reader must
@@ -94,7 +94,7 @@ struct TInstallThreadStatus {
 
     // The close request while a run may be going on. `askQuit` shows the quit
     // question and returns true to quit; it is not called when closeAllowed
-    // is already true. Returns the decision (CanClose).
+    // is already true. Returns the decision (canClose).
     bool InstallCloseRequest(bool closeAllowed, const std::function<bool()>& askQuit);
 
     // Waiting without spinning; also signalled when an install thread ends.

@@ -12,5 +12,5 @@ void BodyEnded(TInstallThreadStatus& status);  // wakes WaitForInstallThread
 // Questions asked on the calling thread from now on go through `status`.
 void MarkThisThreadAsInstallThread(TInstallThreadStatus& status);
 // Publishes a state from the install thread and tells the notifier.
-void PublishFromThread(TInstallThreadStatus& status, uint8_t state);
+void PublishFromThread(TInstallThreadStatus& status, TInstallState state);
 }  // namespace install_thread_detail

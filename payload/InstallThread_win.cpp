@@ -35,7 +35,8 @@ struct TInstallRun {
 
 // Waits out a pause; true when the run must stop (a quit was confirmed).
 bool StopAtCheckPoint(TInstallThreadStatus& st) {
-    return st.WaitWhile(isPaused) == isDone || st.StopRequested.load(std::memory_order_acquire);
+    return st.WaitWhile(TInstallState::Paused) == TInstallState::Done ||
+           st.StopRequested.load(std::memory_order_acquire);
 }
 
 void RunInstallLists(TInstallThreadStatus& st, TAttachedFiles& files) {
@@ -48,7 +49,7 @@ void RunInstallLists(TInstallThreadStatus& st, TAttachedFiles& files) {
                 {
                     TQuietLog quiet(files.Log, !f.Logged);
                     if (!files.ExtractFile(f.Entry, std::string(), f.Target)) {
-                        install_thread_detail::PublishFromThread(st, isFailed);
+                        install_thread_detail::PublishFromThread(st, TInstallState::Failed);
                         return;
                     }
                 }
@@ -65,7 +66,7 @@ void RunInstallLists(TInstallThreadStatus& st, TAttachedFiles& files) {
     }
     // A stop request has published Done already (and the window may have
     // moved on to Idle since).
-    if (!stopped) install_thread_detail::PublishFromThread(st, isDone);
+    if (!stopped) install_thread_detail::PublishFromThread(st, TInstallState::Done);
 }
 
 DWORD WINAPI InstallThreadBody(LPVOID param) {
@@ -76,7 +77,7 @@ DWORD WINAPI InstallThreadBody(LPVOID param) {
         RunInstallLists(st, run->Files);
     } catch (...) {
         // Nothing may leave the thread; the window then closes the run.
-        install_thread_detail::PublishFromThread(st, isFailed);
+        install_thread_detail::PublishFromThread(st, TInstallState::Failed);
     }
     install_thread_detail::BodyEnded(st);
     return 0;
@@ -93,7 +94,7 @@ bool TInstallThreadStatus::StartInstallThread(TAttachedFiles& files) {
     TUniqueHandle thread(CreateThread(nullptr, 0, InstallThreadBody, run.get(), 0, nullptr));
     if (!thread.Valid()) {
         install_thread_detail::BodyEnded(*this);
-        SetState(isFailed);
+        SetState(TInstallState::Failed);
         return false;
     }
     run.release();  // the thread's now

@@ -175,14 +175,14 @@ bool BuildPayloadFromManifest(const std::string& manifestPath, std::string& pack
 
 bool ListPayload(std::string_view packed, std::string& listing, std::string& error) {
     TPayloadBlock block;
-    PayloadError e =
+    TPayloadError e =
         InflatePayload(reinterpret_cast<const uint8_t*>(packed.data()), packed.size(), block);
     std::vector<TPayloadRecord> records;
-    if (e == PayloadError::Ok)
+    if (e == TPayloadError::Ok)
         e = WalkRecords(block.data(), static_cast<size_t>(block.size()), records);
-    if (e != PayloadError::Ok) {
+    if (e != TPayloadError::Ok) {
         error = PayloadErrorText(e);
-        if (e >= PayloadError::RecordPastEnd && e <= PayloadError::BadName)
+        if (e >= TPayloadError::RecordPastEnd && e <= TPayloadError::BadName)
             error += " (record " + std::to_string(records.size() + 1) + ")";
         return false;
     }

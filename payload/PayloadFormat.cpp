@@ -8,22 +8,22 @@
 #include <cstring>
 #include <utility>
 
-const char* PayloadErrorText(PayloadError e) {
+const char* PayloadErrorText(TPayloadError e) {
     switch (e) {
-    case PayloadError::Ok: return "no error";
-    case PayloadError::Empty: return "the payload is missing";
-    case PayloadError::BadStream: return "the compressed data is damaged";
-    case PayloadError::Truncated: return "the compressed data is cut short";
-    case PayloadError::BadChecksum: return "the checksum of the data does not match";
-    case PayloadError::TrailingBytes: return "there are extra bytes after the compressed data";
-    case PayloadError::TooLarge: return "the data is too large";
-    case PayloadError::RecordPastEnd: return "a file record runs past the end of the data";
-    case PayloadError::NegativeSize: return "a file record has an invalid size";
-    case PayloadError::BadName: return "a file record has an invalid name";
-    case PayloadError::OutOfMemory: return "there is not enough memory";
-    case PayloadError::NoLicence: return "the licence text is missing";
-    case PayloadError::OutsideImage: return "the payload lies outside the program file";
-    case PayloadError::PackedCrc: return "the checksum of the packed data does not match";
+    case TPayloadError::Ok: return "no error";
+    case TPayloadError::Empty: return "the payload is missing";
+    case TPayloadError::BadStream: return "the compressed data is damaged";
+    case TPayloadError::Truncated: return "the compressed data is cut short";
+    case TPayloadError::BadChecksum: return "the checksum of the data does not match";
+    case TPayloadError::TrailingBytes: return "there are extra bytes after the compressed data";
+    case TPayloadError::TooLarge: return "the data is too large";
+    case TPayloadError::RecordPastEnd: return "a file record runs past the end of the data";
+    case TPayloadError::NegativeSize: return "a file record has an invalid size";
+    case TPayloadError::BadName: return "a file record has an invalid name";
+    case TPayloadError::OutOfMemory: return "there is not enough memory";
+    case TPayloadError::NoLicence: return "the licence text is missing";
+    case TPayloadError::OutsideImage: return "the payload lies outside the program file";
+    case TPayloadError::PackedCrc: return "the checksum of the packed data does not match";
     }
     return "unknown error";
 }
@@ -46,13 +46,13 @@ std::string StoredCrc(uint32_t crc) {
     return out;
 }
 
-PayloadError CheckPackedCrc(const uint8_t* packed, size_t len, const uint8_t* stored,
-                            size_t storedLen) {
-    if (packed == nullptr || len == 0) return PayloadError::Empty;
-    if (stored == nullptr || storedLen != 4) return PayloadError::PackedCrc;
+TPayloadError CheckPackedCrc(const uint8_t* packed, size_t len, const uint8_t* stored,
+                             size_t storedLen) {
+    if (packed == nullptr || len == 0) return TPayloadError::Empty;
+    if (stored == nullptr || storedLen != 4) return TPayloadError::PackedCrc;
     const std::string expected = StoredCrc(PackedCrc32(packed, len));
-    return std::memcmp(expected.data(), stored, 4) == 0 ? PayloadError::Ok
-                                                        : PayloadError::PackedCrc;
+    return std::memcmp(expected.data(), stored, 4) == 0 ? TPayloadError::Ok
+                                                        : TPayloadError::PackedCrc;
 }
 
 TPayloadBlock::TPayloadBlock(TPayloadBlock&& o) noexcept
@@ -106,18 +106,18 @@ uint32_t ReadLe32(const uint8_t* p) {
 // Follows the record headers through the bytes inflated so far.
 class TRecordScan {
 public:
-    PayloadError Feed(const uint8_t* data, size_t available) {
+    TPayloadError Feed(const uint8_t* data, size_t available) {
         while (Next < available && available - Next >= 13 + size_t(data[Next])) {
             const size_t nameLen = data[Next];
             const std::string_view name(reinterpret_cast<const char*>(data + Next + 1), nameLen);
-            if (!IsSafePayloadName(name)) return PayloadError::BadName;
+            if (!IsSafePayloadName(name)) return TPayloadError::BadName;
             const uint32_t len = ReadLe32(data + Next + 9 + nameLen);
-            if (len > uint32_t(INT32_MAX)) return PayloadError::NegativeSize;
+            if (len > uint32_t(INT32_MAX)) return TPayloadError::NegativeSize;
             const size_t end = Next + 13 + nameLen + len;
-            if (end > kMaxData) return PayloadError::TooLarge;
+            if (end > kMaxData) return TPayloadError::TooLarge;
             Next = end;
         }
-        return PayloadError::Ok;
+        return TPayloadError::Ok;
     }
 
 private:
@@ -130,17 +130,17 @@ constexpr size_t kCheckedChunk = size_t(1) << 20;
 
 }  // namespace
 
-PayloadError InflatePayload(const uint8_t* packed, size_t packedLen, TPayloadBlock& out,
-                            bool checkRecords) {
+TPayloadError InflatePayload(const uint8_t* packed, size_t packedLen, TPayloadBlock& out,
+                             bool checkRecords) {
     out = TPayloadBlock();
-    if (packed == nullptr || packedLen == 0) return PayloadError::Empty;
-    if (packedLen > kMaxData) return PayloadError::TooLarge;
+    if (packed == nullptr || packedLen == 0) return TPayloadError::Empty;
+    if (packedLen > kMaxData) return TPayloadError::TooLarge;
 
     const size_t step = (packedLen + 255) / 256 * 256;
     TGrowingBlock block;
     block.Capacity = packedLen > kMaxData / 5 ? kMaxData : packedLen * 5;
     block.Data = static_cast<uint8_t*>(std::malloc(block.Capacity));
-    if (block.Data == nullptr) return PayloadError::OutOfMemory;
+    if (block.Data == nullptr) return TPayloadError::OutOfMemory;
 
     TInflater inf;
     z_stream& z = inf.Strm;
@@ -148,19 +148,19 @@ PayloadError InflatePayload(const uint8_t* packed, size_t packedLen, TPayloadBlo
     z.next_in = const_cast<Bytef*>(packed);
     z.avail_in = static_cast<uInt>(packedLen);
     if (const int rc = inf.Init(); rc != Z_OK)
-        return rc == Z_MEM_ERROR ? PayloadError::OutOfMemory : PayloadError::BadStream;
+        return rc == Z_MEM_ERROR ? TPayloadError::OutOfMemory : TPayloadError::BadStream;
 
     TRecordScan scan;
     size_t used = 0;
     for (;;) {
         if (used == block.Capacity) {
-            if (block.Capacity >= kMaxData) return PayloadError::TooLarge;
+            if (block.Capacity >= kMaxData) return TPayloadError::TooLarge;
             // Doubling keeps the copies of a large stream to a few, where
             // growing by a fixed step copied the block once per step.
             size_t grown = std::max(block.Capacity * 2, block.Capacity + step);
             if (grown > kMaxData) grown = kMaxData;
             auto* p = static_cast<uint8_t*>(std::realloc(block.Data, grown));
-            if (p == nullptr) return PayloadError::OutOfMemory;
+            if (p == nullptr) return TPayloadError::OutOfMemory;
             block.Data = p;
             block.Capacity = grown;
         }
@@ -171,20 +171,21 @@ PayloadError InflatePayload(const uint8_t* packed, size_t packedLen, TPayloadBlo
         const int rc = inflate(&z, Z_NO_FLUSH);
         used += room - z.avail_out;
         if (checkRecords)
-            if (const PayloadError e = scan.Feed(block.Data, used); e != PayloadError::Ok) return e;
+            if (const TPayloadError e = scan.Feed(block.Data, used); e != TPayloadError::Ok)
+                return e;
         if (rc == Z_STREAM_END) break;
         if (rc == Z_DATA_ERROR) {
             // zlib checks the Adler-32 itself; its message tells the cases apart.
             if (z.msg != nullptr && std::strcmp(z.msg, "incorrect data check") == 0)
-                return PayloadError::BadChecksum;
-            return PayloadError::BadStream;
+                return TPayloadError::BadChecksum;
+            return TPayloadError::BadStream;
         }
-        if (rc == Z_NEED_DICT || rc == Z_STREAM_ERROR) return PayloadError::BadStream;
-        if (rc == Z_MEM_ERROR) return PayloadError::OutOfMemory;
+        if (rc == Z_NEED_DICT || rc == Z_STREAM_ERROR) return TPayloadError::BadStream;
+        if (rc == Z_MEM_ERROR) return TPayloadError::OutOfMemory;
         // Z_OK or Z_BUF_ERROR: out of output space, or out of input.
-        if (z.avail_out != 0 && z.avail_in == 0) return PayloadError::Truncated;
+        if (z.avail_out != 0 && z.avail_in == 0) return TPayloadError::Truncated;
     }
-    if (z.avail_in != 0) return PayloadError::TrailingBytes;
+    if (z.avail_in != 0) return TPayloadError::TrailingBytes;
 
     const size_t size = used;
     if (size == 0) {
@@ -195,7 +196,7 @@ PayloadError InflatePayload(const uint8_t* packed, size_t packedLen, TPayloadBlo
     }
     out.Data = std::exchange(block.Data, nullptr);
     out.Size = static_cast<int32_t>(size);
-    return PayloadError::Ok;
+    return TPayloadError::Ok;
 }
 
 bool IsDeviceName(std::string_view part) {
@@ -233,29 +234,29 @@ bool IsSafePayloadName(std::string_view name) {
     }
 }
 
-PayloadError WalkRecords(const uint8_t* data, size_t size, std::vector<TPayloadRecord>& out) {
+TPayloadError WalkRecords(const uint8_t* data, size_t size, std::vector<TPayloadRecord>& out) {
     out.clear();
-    if (size > kMaxData) return PayloadError::TooLarge;
+    if (size > kMaxData) return TPayloadError::TooLarge;
     size_t pos = 0;
     while (pos < size) {
         const size_t nameLen = data[pos];
         // Name length byte, name, 8-byte stamp, 4-byte size.
-        if (size - pos < 13 + nameLen) return PayloadError::RecordPastEnd;
+        if (size - pos < 13 + nameLen) return TPayloadError::RecordPastEnd;
         const char* name = reinterpret_cast<const char*>(data + pos + 1);
         TPayloadRecord r;
         r.Name.assign(name, nameLen);
-        if (!IsSafePayloadName(r.Name)) return PayloadError::BadName;
+        if (!IsSafePayloadName(r.Name)) return TPayloadError::BadName;
         std::memcpy(&r.Time, data + pos + 1 + nameLen, 8);  // little-endian targets only
         const uint32_t len = ReadLe32(data + pos + 9 + nameLen);
-        if (len > uint32_t(INT32_MAX)) return PayloadError::NegativeSize;
+        if (len > uint32_t(INT32_MAX)) return TPayloadError::NegativeSize;
         const size_t dataStart = pos + 13 + nameLen;
-        if (size - dataStart < len) return PayloadError::RecordPastEnd;
+        if (size - dataStart < len) return TPayloadError::RecordPastEnd;
         r.Size = static_cast<int32_t>(len);
         r.Offset = static_cast<int32_t>(dataStart);
         out.push_back(std::move(r));
         pos = dataStart + len;
     }
-    return PayloadError::Ok;
+    return TPayloadError::Ok;
 }
 
 void AppendRecord(std::string& out, std::string_view name, double time, std::string_view data) {

@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-enum class PayloadError {
+enum class TPayloadError {
     Ok,
     Empty,          // no bytes at all (a missing resource)
     BadStream,      // zlib refused the stream (header, data)
@@ -26,7 +26,7 @@ enum class PayloadError {
     PackedCrc,     // the CRC-32 written by the build is missing or does not match
 };
 
-const char* PayloadErrorText(PayloadError e);
+const char* PayloadErrorText(TPayloadError e);
 
 // The CRC-32 (zlib's) of the packed bytes, and its stored form: 4 bytes,
 // least significant first.
@@ -34,8 +34,8 @@ uint32_t PackedCrc32(const uint8_t* packed, size_t len);
 std::string StoredCrc(uint32_t crc);
 // Ok when `stored` is the stored form of the packed bytes' CRC-32; Empty
 // without packed bytes, PackedCrc otherwise. The bytes are not inflated.
-PayloadError CheckPackedCrc(const uint8_t* packed, size_t len, const uint8_t* stored,
-                            size_t storedLen);
+TPayloadError CheckPackedCrc(const uint8_t* packed, size_t len, const uint8_t* stored,
+                             size_t storedLen);
 
 // A memory block owned by malloc/realloc, so that the final shrink of the
 // inflated payload does not copy it.
@@ -60,8 +60,8 @@ public:
 // indexes, shrunk to the inflated length at the end. With `checkRecords` the
 // record headers are checked as the bytes arrive, so that a stream whose
 // records cannot be indexed is refused before it has been inflated in full.
-PayloadError InflatePayload(const uint8_t* packed, size_t packedLen, TPayloadBlock& out,
-                            bool checkRecords = false);
+TPayloadError InflatePayload(const uint8_t* packed, size_t packedLen, TPayloadBlock& out,
+                             bool checkRecords = false);
 
 struct TPayloadRecord {
     std::string Name;
@@ -72,7 +72,7 @@ struct TPayloadRecord {
 
 // Walks the record sequence from offset 0 to the exact end. On any damage the
 // result names it and `out` holds the records read before it.
-PayloadError WalkRecords(const uint8_t* data, size_t size, std::vector<TPayloadRecord>& out);
+TPayloadError WalkRecords(const uint8_t* data, size_t size, std::vector<TPayloadRecord>& out);
 
 // True when the name obeys the payload's name rules checked on reading: no
 // drive, stream, leading or doubled separator, "." or ".." part, control byte,

@@ -4,7 +4,7 @@
 
 TPayloadOpening::TPayloadOpening(TCheck check, TOpen open)
     : Thread([this, check = std::move(check), open = std::move(open)] {
-          PayloadError e = PayloadError::OutOfMemory;
+          TPayloadError e = TPayloadError::OutOfMemory;
           try {
               e = check();
           } catch (...) {
@@ -15,7 +15,7 @@ TPayloadOpening::TPayloadOpening(TCheck check, TOpen open)
           }
           Changed.notify_all();
           std::unique_ptr<TAttachedFiles> files;
-          if (e == PayloadError::Ok) {
+          if (e == TPayloadError::Ok) {
               try {
                   files = open();
               } catch (...) {
@@ -34,7 +34,7 @@ TPayloadOpening::~TPayloadOpening() {
     if (Thread.joinable()) Thread.join();
 }
 
-PayloadError TPayloadOpening::Checked() {
+TPayloadError TPayloadOpening::Checked() {
     std::unique_lock<std::mutex> hold(Lock);
     Changed.wait(hold, [this] { return Check.has_value(); });
     return *Check;

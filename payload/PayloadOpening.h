@@ -15,7 +15,7 @@
 
 class TPayloadOpening {
 public:
-    using TCheck = std::function<PayloadError()>;
+    using TCheck = std::function<TPayloadError()>;
     using TOpen = std::function<std::unique_ptr<TAttachedFiles>()>;
     // Starts the thread: `check`, and `open` only when it answered Ok.
     TPayloadOpening(TCheck check, TOpen open);
@@ -25,7 +25,7 @@ public:
     TPayloadOpening& operator=(const TPayloadOpening&) = delete;
 
     // Waits for the check. An exception in it counts as OutOfMemory.
-    PayloadError Checked();
+    TPayloadError Checked();
     // Waits for the reader: null when the check or the opening failed (or
     // threw). The first call takes it; later calls answer null.
     std::unique_ptr<TAttachedFiles> Take();
@@ -33,7 +33,7 @@ public:
 private:
     std::mutex Lock;
     std::condition_variable Changed;
-    std::optional<PayloadError> Check;
+    std::optional<TPayloadError> Check;
     bool Opened = false;
     std::unique_ptr<TAttachedFiles> Files;
     // Last: it starts once everything it touches exists.

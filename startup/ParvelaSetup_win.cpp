@@ -68,18 +68,18 @@ void WriteToConsole(const std::string& text) {
 
 // A refusal before any run: on the console and in the log always, in a box
 // only when someone is meant to be at the screen.
-void Refuse(const TSetupCommand& command, const std::string& text, uint8_t kind) {
+void Refuse(const TSetupCommand& command, const std::string& text, TMsgKind kind) {
     RunLogLine(text);
     std::string line = text;
     for (char& c : line)
         if (c == '\r') c = ' ';
     WriteToConsole(line + "\r\n");
-    if (command.Mode == TRunMode::Wizard) MessageDlg(nullptr, text, kind, mbOK);
+    if (command.Mode == TRunMode::Wizard) MessageDlg(nullptr, text, kind, TMsgButtons::Ok);
 }
 
-TExitCode WizardExitCode(int modalResult, const TRunState& run) {
+TExitCode WizardExitCode(TModalResult modalResult, const TRunState& run) {
     if (run.Outcome) return *run.Outcome;
-    if (modalResult == mrOk) return TExitCode::Success;
+    if (modalResult == TModalResult::Ok) return TExitCode::Success;
     // A cancel is never a success; after the first file it has changed things.
     return run.Log.InstallStarted() ? TExitCode::CancelledDuringInstall : TExitCode::Cancelled;
 }
@@ -95,7 +95,7 @@ TExitCode RunSetup(const TSetupCommand& command) {
     if (supported && command.Error.empty() && !command.Help)
         opening = std::make_unique<TPayloadOpening>(CheckResourcePayloadCrc, [] {
             std::unique_ptr<TAttachedFiles> files = TAttachedFiles::CreateFromResource();
-            if (files && CheckSetupPayload(*files) != PayloadError::Ok) files.reset();
+            if (files && CheckSetupPayload(*files) != TPayloadError::Ok) files.reset();
             return files;
         });
     RestrictDllSearchToSystem();
@@ -110,23 +110,23 @@ TExitCode RunSetup(const TSetupCommand& command) {
     SetMainThread();
     InstallMessageDlg();
     if (!command.LogFile.empty() && !OpenRunLog(command.LogFile)) {
-        Refuse(command, LogFileNotCreatedMessage(command.LogFile), mtError);
+        Refuse(command, LogFileNotCreatedMessage(command.LogFile), TMsgKind::Error);
         if (!wizard) return TExitCode::CouldNotStart;
     }
     RunLogLine(std::string(SetupTitle) + " " + app::ProductVersion);
     RunLogLine("Command line: " + StrictCommandLine());
     if (!command.Error.empty()) {
-        Refuse(command, command.Error + MsgSeeSwitches, mtError);
+        Refuse(command, command.Error + MsgSeeSwitches, TMsgKind::Error);
         return TExitCode::CouldNotStart;
     }
     if (command.Help) {
         WriteToConsole(SetupHelpText);
-        if (wizard) MessageDlg(nullptr, SetupHelpText, mtInformation, mbOK);
+        if (wizard) MessageDlg(nullptr, SetupHelpText, TMsgKind::Information, TMsgButtons::Ok);
         return TExitCode::Success;
     }
     // Two setups would write the same files and the same install log.
     if (!ClaimSetupInstance()) {
-        Refuse(command, MsgSetupAlreadyRunning, mtInformation);
+        Refuse(command, MsgSetupAlreadyRunning, TMsgKind::Information);
         return TExitCode::AnotherSetupRunning;
     }
     TOleScope ole;
@@ -139,9 +139,9 @@ TExitCode RunSetup(const TSetupCommand& command) {
         run.Command = command;
         std::unique_ptr<TMainDlgForm> form;
         if (wizard) form = std::make_unique<TMainDlgForm>(run);
-        if (opening->Checked() != PayloadError::Ok) {
+        if (opening->Checked() != TPayloadError::Ok) {
             form.reset();  // never shown: only the error box appears
-            Refuse(command, MsgPayloadDamaged, mtError);
+            Refuse(command, MsgPayloadDamaged, TMsgKind::Error);
             return TExitCode::CouldNotStart;
         }
         run.SetFiles(std::move(opening));

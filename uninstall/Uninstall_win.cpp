@@ -134,8 +134,9 @@ TDeleteResult DeleteWithRetry(const TUninstallContext& ctx, const std::string& p
         if (DeleteFileA(path.c_str())) return TDeleteResult::Removed;
         const DWORD err = GetLastError();
         if (err == ERROR_FILE_NOT_FOUND || err == ERROR_PATH_NOT_FOUND) return TDeleteResult::Gone;
-        if (!ctx.Ask || ctx.Ask(FormatText(FileInUseText, path), mtError, mbRetry | mbIgnore,
-                                mrNone) != mrRetry)
+        if (!ctx.Ask || ctx.Ask(FormatText(FileInUseText, path), TMsgKind::Error,
+                                TMsgButtons::Retry | TMsgButtons::Ignore,
+                                TModalResult::None) != TModalResult::Retry)
             return TDeleteResult::Failed;
     }
 }
@@ -158,7 +159,7 @@ void RemoveEmptyFolders(const TSetupPlaces& places, const std::vector<std::strin
 
 // Only Install.log is left in the main folder.
 bool OnlyLogLeft(const std::string& mainDir) {
-    TFindHandle find(mainDir + "*.*");
+    TFileSearch find(mainDir + "*.*");
     if (!find.Valid()) return false;
     bool log = false;
     do {
@@ -211,16 +212,17 @@ void ReportToOriginal(int code) {
 
 void ShowFinal(const TUninstallContext& ctx, const TRemovalOutcome& outcome) {
     if (ctx.Ask)
-        ctx.Ask(FinalText(outcome), outcome.Failed.empty() ? mtInformation : mtWarning, mbOK,
-                mrNone);
+        ctx.Ask(FinalText(outcome),
+                outcome.Failed.empty() ? TMsgKind::Information : TMsgKind::Warning, TMsgButtons::Ok,
+                TModalResult::None);
 }
 
 // Shows why nothing can be removed; false when removal can go ahead.
 bool RefuseUnlessReady(const TUninstallContext& ctx, const TSurvey& survey, int& exitCode) {
     if (survey.Kind == TSurveyKind::Ready) return false;
-    uint8_t kind = mtInformation;
+    TMsgKind kind = TMsgKind::Information;
     const std::string text = SurveyMessage(ctx, survey, kind);
-    if (ctx.Ask) ctx.Ask(text, kind, mbOK, mrNone);
+    if (ctx.Ask) ctx.Ask(text, kind, TMsgButtons::Ok, TModalResult::None);
     exitCode = ExitCodeOf(survey.Kind == TSurveyKind::Portable ? TExitCode::NothingToRemove
                                                                : TExitCode::CouldNotStart);
     return true;
@@ -256,14 +258,14 @@ TSurvey SurveyInstallation(const TUninstallContext& ctx) {
     return s;
 }
 
-std::string SurveyMessage(const TUninstallContext& ctx, const TSurvey& survey, uint8_t& kind) {
+std::string SurveyMessage(const TUninstallContext& ctx, const TSurvey& survey, TMsgKind& kind) {
     if (survey.Kind == TSurveyKind::Portable) {
-        kind = mtInformation;
+        kind = TMsgKind::Information;
         std::string folder = ctx.MainDir;
         if (EndsWithBackslash(folder) && folder.size() > 3) DropLastChar(folder);
         return FormatText(PortableText, folder);
     }
-    kind = mtError;
+    kind = TMsgKind::Error;
     return LogProblemText(survey.LogPath, survey.Log);
 }
 
@@ -375,22 +377,22 @@ TRemovalOutcome RemoveInstallation(const TUninstallContext& ctx, const TInstallR
 
 TAsk SilentAnswers(int retries, int pauseMs) {
     auto last = std::make_shared<std::pair<std::string, int>>();
-    return [retries, pauseMs, last](const std::string& text, uint8_t, uint16_t buttons,
-                                    int32_t) -> int32_t {
+    return [retries, pauseMs, last](const std::string& text, TMsgKind, TMsgButtons buttons,
+                                    TModalResult) -> TModalResult {
         RunLogLine("Question: " + text);
-        int32_t answer = mrOk;
-        if (buttons & mbYes) {
-            answer = mrYes;
-        } else if (buttons & mbRetry) {
+        TModalResult answer = TModalResult::Ok;
+        if (Has(buttons, TMsgButtons::Yes)) {
+            answer = TModalResult::Yes;
+        } else if (Has(buttons, TMsgButtons::Retry)) {
             // The same question again is the same file still in use.
             if (last->first != text) *last = {text, 0};
-            answer = last->second++ < retries ? mrRetry : mrIgnore;
-            if (answer == mrRetry) Sleep(static_cast<DWORD>(pauseMs));
+            answer = last->second++ < retries ? TModalResult::Retry : TModalResult::Ignore;
+            if (answer == TModalResult::Retry) Sleep(static_cast<DWORD>(pauseMs));
         }
-        RunLogLine(answer == mrYes      ? "Answer: Yes"
-                   : answer == mrRetry  ? "Answer: Retry"
-                   : answer == mrIgnore ? "Answer: Ignore"
-                                        : "Answer: OK");
+        RunLogLine(answer == TModalResult::Yes      ? "Answer: Yes"
+                   : answer == TModalResult::Retry  ? "Answer: Retry"
+                   : answer == TModalResult::Ignore ? "Answer: Ignore"
+                                                    : "Answer: OK");
         return answer;
     };
 }
@@ -400,7 +402,8 @@ int RunUninstall(const TUninstallContext& ctx, bool confirm) {
     // removal, or lose the files it just wrote. The removal copy works while
     // the original, holding the claim, waits for it.
     if (confirm && !ClaimSetupInstance()) {
-        if (ctx.Ask) ctx.Ask(AnotherSetupText, mtInformation, mbOK, mrNone);
+        if (ctx.Ask)
+            ctx.Ask(AnotherSetupText, TMsgKind::Information, TMsgButtons::Ok, TModalResult::None);
         return ExitCodeOf(TExitCode::AnotherSetupRunning);
     }
     int exitCode = 0;
@@ -408,12 +411,14 @@ int RunUninstall(const TUninstallContext& ctx, bool confirm) {
     if (RefuseUnlessReady(ctx, survey, exitCode)) return exitCode;
     // Its own file and its documents' folders are in use while it runs.
     if (AppRunning()) {
-        if (ctx.Ask) ctx.Ask(AppRunningText, mtInformation, mbOK, mrNone);
+        if (ctx.Ask)
+            ctx.Ask(AppRunningText, TMsgKind::Information, TMsgButtons::Ok, TModalResult::None);
         return ExitCodeOf(TExitCode::AppRunning);
     }
     if (confirm) {
-        if (!ctx.Quiet &&
-            (!ctx.Ask || ctx.Ask(ConfirmText, mtConfirmation, mbYes | mbNo, mrNo) != mrYes))
+        if (!ctx.Quiet && (!ctx.Ask || ctx.Ask(ConfirmText, TMsgKind::Confirmation,
+                                               TMsgButtons::Yes | TMsgButtons::No,
+                                               TModalResult::No) != TModalResult::Yes))
             return ExitCodeOf(TExitCode::Cancelled);
         if (const std::optional<int> code = StartRemovalCopy(ctx.ExePath, ctx.Switches))
             return *code;

@@ -10,14 +10,15 @@
 #include <string>
 #include <vector>
 
+#include "instutils/MessageKinds.h"
 #include "uninstall/RemovalRules.h"
 
 namespace uninst {
 
-// Shows a message box and returns the button pressed (mrYes ...); default
-// is the result Enter gives, mrNone for the program's usual default.
-using TAsk = std::function<int32_t(const std::string& text, uint8_t kind, uint16_t buttons,
-                                   int32_t defaultResult)>;
+// Shows a message box and returns the button pressed (TModalResult::Yes ...); default
+// is the result Enter gives, TModalResult::None for the program's usual default.
+using TAsk = std::function<TModalResult(const std::string& text, TMsgKind kind, TMsgButtons buttons,
+                                        TModalResult defaultResult)>;
 
 enum class TSurveyKind {
     Ready,       // Install.log read: removal can go ahead
@@ -64,7 +65,7 @@ std::vector<std::string> ShortcutFolders();
 TSurvey SurveyInstallation(const TUninstallContext& ctx);
 
 // The message for a survey that is not Ready; its box kind through `kind`.
-std::string SurveyMessage(const TUninstallContext& ctx, const TSurvey& survey, uint8_t& kind);
+std::string SurveyMessage(const TUninstallContext& ctx, const TSurvey& survey, TMsgKind& kind);
 
 // Removes what the log lists and the registry entries that are this
 // installation's; asks Retry/Ignore for a file in use. Never follows a link

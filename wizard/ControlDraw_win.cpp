@@ -20,8 +20,8 @@ void DrawGlyphTransparent(HDC dc, HGDIOBJ bitmap, int x, int y, int dpi) {
     SIZE size = GlyphSize(bitmap);
     if (size.cx <= 0 || size.cy <= 0) return;
     SIZE shown = ShownGlyphSize(bitmap, dpi);
-    TMemoryDC image(dc);
-    TMemoryDC mask(dc);
+    TMemoryDC image(CreateCompatibleDC(dc));
+    TMemoryDC mask(CreateCompatibleDC(dc));
     TGdiObject maskBitmap(CreateBitmap(size.cx, size.cy, 1, 1, nullptr));
     if (!image.Get() || !mask.Get() || !maskBitmap) return;
     TSelectObject selImage(image.Get(), bitmap);

@@ -5,39 +5,44 @@
 namespace {
 
 constexpr TDlgButton AllButtons[] = {
-    {mbYes, "&Yes", mrYes},          {mbNo, "&No", mrNo},          {mbOK, "OK", mrOk},
-    {mbCancel, "Cancel", mrCancel},  {mbAbort, "&Abort", mrAbort}, {mbRetry, "&Retry", mrRetry},
-    {mbIgnore, "&Ignore", mrIgnore}, {mbAll, "&All", mrAll},
+    {TMsgButtons::Yes, "&Yes", TModalResult::Yes},
+    {TMsgButtons::No, "&No", TModalResult::No},
+    {TMsgButtons::Ok, "OK", TModalResult::Ok},
+    {TMsgButtons::Cancel, "Cancel", TModalResult::Cancel},
+    {TMsgButtons::Abort, "&Abort", TModalResult::Abort},
+    {TMsgButtons::Retry, "&Retry", TModalResult::Retry},
+    {TMsgButtons::Ignore, "&Ignore", TModalResult::Ignore},
+    {TMsgButtons::All, "&All", TModalResult::All},
 };
 
-int32_t FirstPresent(uint16_t buttons, std::initializer_list<TDlgButton> order) {
+TModalResult FirstPresent(TMsgButtons buttons, std::initializer_list<TDlgButton> order) {
     for (const TDlgButton& b : order)
-        if (buttons & b.Bit) return b.Result;
-    return mrNone;
+        if (Has(buttons, b.Bit)) return b.Result;
+    return TModalResult::None;
 }
 
 }  // namespace
 
-std::vector<TDlgButton> DlgButtonsOf(uint16_t buttons) {
+std::vector<TDlgButton> DlgButtonsOf(TMsgButtons buttons) {
     std::vector<TDlgButton> result;
     for (const TDlgButton& b : AllButtons)
-        if (buttons & b.Bit) result.push_back(b);
+        if (Has(buttons, b.Bit)) result.push_back(b);
     return result;
 }
 
-int32_t DefaultDlgResult(uint16_t buttons) {
+TModalResult DefaultDlgResult(TMsgButtons buttons) {
     return FirstPresent(buttons, {AllButtons[2], AllButtons[0], AllButtons[5]});
 }
 
-int32_t EscapeDlgResult(uint16_t buttons) {
+TModalResult EscapeDlgResult(TMsgButtons buttons) {
     return FirstPresent(buttons, {AllButtons[3], AllButtons[1], AllButtons[2]});
 }
 
-const char* DlgTitle(uint8_t kind) {
+const char* DlgTitle(TMsgKind kind) {
     switch (kind) {
-    case mtError: return "Error";
-    case mtInformation: return "Information";
-    case mtConfirmation: return "Confirm";
+    case TMsgKind::Error: return "Error";
+    case TMsgKind::Information: return "Information";
+    case TMsgKind::Confirmation: return "Confirm";
     default: return "Warning";
     }
 }

@@ -7,21 +7,23 @@
 #include <string>
 #include <vector>
 
+#include "instutils/MessageKinds.h"
+
 struct TDlgButton {
-    uint16_t Bit;         // mbYes ... mbAll
+    TMsgButtons Bit;      // TMsgButtons::Yes ... TMsgButtons::All
     const char* Caption;  // "&Yes" ...
-    int32_t Result;       // mrYes ...
+    TModalResult Result;  // TModalResult::Yes ...
 };
 
 // The buttons of `buttons` in their fixed display order. Bits past All are
 // ignored.
-std::vector<TDlgButton> DlgButtonsOf(uint16_t buttons);
-// The result Enter gives: OK if present, else Yes, else Retry; mrNone when
+std::vector<TDlgButton> DlgButtonsOf(TMsgButtons buttons);
+// The result Enter gives: OK if present, else Yes, else Retry; TModalResult::None when
 // the set has none of them.
-int32_t DefaultDlgResult(uint16_t buttons);
-// The result Escape gives: Cancel if present, else No, else OK; mrNone when
+TModalResult DefaultDlgResult(TMsgButtons buttons);
+// The result Escape gives: Cancel if present, else No, else OK; TModalResult::None when
 // Escape is to do nothing.
-int32_t EscapeDlgResult(uint16_t buttons);
+TModalResult EscapeDlgResult(TMsgButtons buttons);
 // "Warning", "Error", "Information", "Confirm"; an unknown kind is shown as
 // a warning.
-const char* DlgTitle(uint8_t kind);
+const char* DlgTitle(TMsgKind kind);

@@ -16,7 +16,7 @@ std::vector<std::string> ListSubFolders(const std::string& folder) {
     AppendPathSeparator(pattern);
     pattern += "*";
     TErrorModeScope quiet;
-    TFindHandle find(pattern);
+    TFileSearch find(pattern);
     if (!find.Valid()) return names;
     do {
         const WIN32_FIND_DATAA& fd = find.Entry();

@@ -111,7 +111,7 @@ bool HoldsOurInstallation(const std::string& folder) {
 }
 
 bool HoldsAnything(const std::string& folder) {
-    TFindHandle entry(JoinPath(folder, "*"));
+    TFileSearch entry(JoinPath(folder, "*"));
     for (bool more = entry.Valid(); more; more = entry.Next()) {
         const std::string name = entry.Entry().cFileName;
         if (name != "." && name != "..") return true;

@@ -5,9 +5,9 @@
 #include "instutils/AppInterface.h"
 #include "instutils/InstUtils.h"
 
-TThreadAnswer ThreadAnswerOf(int32_t result) {
-    if (result == mrAbort) return TThreadAnswer::Abort;
-    if (result == mrIgnore) return TThreadAnswer::Ignore;
+TThreadAnswer ThreadAnswerOf(TModalResult result) {
+    if (result == TModalResult::Abort) return TThreadAnswer::Abort;
+    if (result == TModalResult::Ignore) return TThreadAnswer::Ignore;
     return TThreadAnswer::Retry;
 }
 

@@ -22,9 +22,10 @@ void StartInstallRun(TRunState& run, uint8_t selectedComponents);
 // How the install thread's question is put to the user: its kind and
 // buttons, and the answer a result gives the thread (a box closed without
 // Abort or Ignore asks again, as Retry does).
-constexpr uint8_t ThreadQuestionDlgKind = mtError;
-constexpr uint16_t ThreadQuestionDlgButtons = mbAbort | mbRetry | mbIgnore;
-TThreadAnswer ThreadAnswerOf(int32_t result);
+constexpr TMsgKind ThreadQuestionDlgKind = TMsgKind::Error;
+constexpr TMsgButtons ThreadQuestionDlgButtons =
+    TMsgButtons::Abort | TMsgButtons::Retry | TMsgButtons::Ignore;
+TThreadAnswer ThreadAnswerOf(TModalResult result);
 
 // Letters "A".."D" of the ticked association boxes, in that order.
 std::string ExtensionsFromBoxes(bool rtf, bool cod, bool doc, bool docx);

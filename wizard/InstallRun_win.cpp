@@ -69,7 +69,7 @@ void StartInstallRun(TRunState& run, uint8_t selectedComponents) {
 
 void FinishPageEntry(TRunState& run, const bool assoc[4], bool installToAll, bool desktop,
                      bool keepAssoc) {
-    WriteWholeFile(run.GetDataDir(ddShared) + app::CommonDataFile,
+    WriteWholeFile(run.GetDataDir(TDataDir::Shared) + app::CommonDataFile,
                    CommonDataBytes(LocalNowDayCount()));
     if (run.IsPortable()) return;
 

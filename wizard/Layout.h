@@ -27,17 +27,25 @@ enum class TCtlKind : uint8_t {
     CheckList,
 };
 
-enum : uint32_t {
-    lfWordWrap = 1 << 0,     // label: wraps inside its rectangle
-    lfRightAlign = 1 << 1,   // label: text at the right edge
-    lfWhite = 1 << 2,        // panel: white background (banner)
-    lfEtchedFrame = 1 << 3,  // panel/bevel: etched frame around it
-    lfHidden = 1 << 4,       // created hidden (all pages)
-    lfDefault = 1 << 5,      // button: the default push button
-    lfReadOnly = 1 << 6,     // edit/memo
-    lfNoPrefix = 1 << 8,     // label: "&" is shown as it is
-    lfTabStop = 1 << 9,
+// How a control looks; a set of bits.
+enum class TCtlFlags : uint32_t {
+    None = 0,
+    WordWrap = 1 << 0,     // label: wraps inside its rectangle
+    RightAlign = 1 << 1,   // label: text at the right edge
+    White = 1 << 2,        // panel: white background (banner)
+    EtchedFrame = 1 << 3,  // panel/bevel: etched frame around it
+    Hidden = 1 << 4,       // created hidden (all pages)
+    Default = 1 << 5,      // button: the default push button
+    ReadOnly = 1 << 6,     // edit/memo
+    NoPrefix = 1 << 8,     // label: "&" is shown as it is
+    TabStop = 1 << 9,
 };
+constexpr TCtlFlags operator|(TCtlFlags a, TCtlFlags b) {
+    return static_cast<TCtlFlags>(static_cast<uint32_t>(a) | static_cast<uint32_t>(b));
+}
+constexpr bool Has(TCtlFlags set, TCtlFlags flags) {
+    return (static_cast<uint32_t>(set) & static_cast<uint32_t>(flags)) != 0;
+}
 
 enum class TCtlFont : uint8_t { Dialog, Title, Bold };
 
@@ -48,36 +56,36 @@ struct TControlDef {
     const char* Parent;  // name of the parent; "" for the window itself
     int X, Y, W, H;      // at 96 DPI; W == 0 sizes a one-line label to its text
     const char* Text;
-    uint32_t Flags;
+    TCtlFlags Flags;
     TCtlFont Font;
     TPage Tag;  // the page a page panel is; TPage::None for other controls
 };
 
 // Control IDs that other programs (the end-to-end driver) rely on.
-enum : int {
-    idTopLbl = 1001,
-    idBackBtn = 1002,
-    idNextBtn = 1003,
-    idCancelBtn = 1004,
-    idWelcomeLbl = 1010,
-    idLicenseMemo = 1011,
-    idLicenseChkBx = 1012,
-    idDestDirEdt = 1020,
-    idDestDirLstBx = 1021,
-    idDestDirCmbBx = 1022,
-    idSelCompLbl = 1030,
-    idSelCompLstBx = 1031,
-    idSelCompDiskSpaceReqLbl2 = 1032,
-    idSelCompDiskSpaceAvailLbl2 = 1033,
-    idInstallToAllChkBx = 1040,
-    idDesktopChkBx = 1041,
-    idInstallingLbl2 = 1050,
-    idInstallingProgressBar = 1051,
-    idAssocChkBx1 = 1060,  // ... idAssocChkBx1 + 3
-    idFinishLbl = 1070,
-    idFinishChkBx = 1071,
-    idPageBase = 1100,  // a page has ID idPageBase + PageIndex(page)
-};
+namespace ctl_id {
+constexpr int TopLbl = 1001;
+constexpr int BackBtn = 1002;
+constexpr int NextBtn = 1003;
+constexpr int CancelBtn = 1004;
+constexpr int WelcomeLbl = 1010;
+constexpr int LicenseMemo = 1011;
+constexpr int LicenseChkBx = 1012;
+constexpr int DestDirEdt = 1020;
+constexpr int DestDirLstBx = 1021;
+constexpr int DestDirCmbBx = 1022;
+constexpr int SelCompLbl = 1030;
+constexpr int SelCompLstBx = 1031;
+constexpr int SelCompDiskSpaceReqLbl2 = 1032;
+constexpr int SelCompDiskSpaceAvailLbl2 = 1033;
+constexpr int InstallToAllChkBx = 1040;
+constexpr int DesktopChkBx = 1041;
+constexpr int InstallingLbl2 = 1050;
+constexpr int InstallingProgressBar = 1051;
+constexpr int AssocChkBx1 = 1060;  // ... AssocChkBx1 + 3
+constexpr int FinishLbl = 1070;
+constexpr int FinishChkBx = 1071;
+constexpr int PageBase = 1100;  // a page has ID PageBase + PageIndex(page)
+}  // namespace ctl_id
 
 // Where the pages sit inside the page area, and their size: the page
 // area's own frame lies under the banner, the left band and the button

@@ -35,29 +35,29 @@ constexpr UINT WmDpiChanged = 0x02E0;  // WM_DPICHANGED, newer than our headers
 constexpr int ImageDpiSlot = 0;        // window extra of an image: its DPI
 
 // Look flags of a panel; 0 for any other window.
-uint32_t PanelFlags(HWND wnd) {
+TCtlFlags PanelFlags(HWND wnd) {
     char name[32] = "";
     if (!wnd || !GetClassNameA(wnd, name, sizeof name) || lstrcmpiA(name, PanelClassName) != 0)
-        return 0;
-    return static_cast<uint32_t>(GetWindowLongPtrA(wnd, GWLP_USERDATA));
+        return TCtlFlags::None;
+    return static_cast<TCtlFlags>(GetWindowLongPtrA(wnd, GWLP_USERDATA));
 }
 
 // Panels keep their look flags in GWLP_USERDATA and hand what their
 // children report to the wizard window.
 LRESULT CALLBACK PanelProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
-    const uint32_t flags = PanelFlags(wnd);
+    const TCtlFlags flags = PanelFlags(wnd);
     switch (msg) {
     case WM_ERASEBKGND: {
         RECT rc;
         GetClientRect(wnd, &rc);
         FillRect(reinterpret_cast<HDC>(wp), &rc,
-                 GetSysColorBrush((flags & lfWhite) ? COLOR_WINDOW : COLOR_BTNFACE));
+                 GetSysColorBrush(Has(flags, TCtlFlags::White) ? COLOR_WINDOW : COLOR_BTNFACE));
         return 1;
     }
     case WM_PAINT: {
         PAINTSTRUCT ps;
         HDC dc = BeginPaint(wnd, &ps);
-        if (flags & lfEtchedFrame) {
+        if (Has(flags, TCtlFlags::EtchedFrame)) {
             RECT rc;
             GetClientRect(wnd, &rc);
             DrawEdge(dc, &rc, EDGE_ETCHED, BF_RECT);
@@ -87,7 +87,7 @@ LRESULT CALLBACK ImageProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
         auto bmp = reinterpret_cast<HBITMAP>(GetWindowLongPtrA(wnd, GWLP_USERDATA));
         BITMAP info{};
         if (bmp && GetObjectA(bmp, sizeof info, &info)) {
-            TMemoryDC mem(dc);
+            TMemoryDC mem(CreateCompatibleDC(dc));
             if (mem.Get()) {
                 TSelectObject sel(mem.Get(), bmp);
                 const auto dpi = static_cast<int>(GetWindowLongPtrA(wnd, ImageDpiSlot));
@@ -104,9 +104,9 @@ LRESULT CALLBACK ImageProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
         // The parent's colour shows around a picture smaller than its place.
         RECT rc;
         GetClientRect(wnd, &rc);
-        const uint32_t flags = PanelFlags(GetParent(wnd));
+        const TCtlFlags flags = PanelFlags(GetParent(wnd));
         FillRect(reinterpret_cast<HDC>(wp), &rc,
-                 GetSysColorBrush((flags & lfWhite) ? COLOR_WINDOW : COLOR_BTNFACE));
+                 GetSysColorBrush(Has(flags, TCtlFlags::White) ? COLOR_WINDOW : COLOR_BTNFACE));
         return 1;
     }
     return DefWindowProcA(wnd, msg, wp, lp);
@@ -196,15 +196,15 @@ void FitClientCentred(HWND window, int width, int height) {
 }
 
 // Window class and styles of the control made from `d`.
-struct TWindowSpec {
+struct TControlClass {
     const char* Class;
     DWORD Style;
     DWORD ExStyle;
 };
 
-TWindowSpec WindowSpecOf(const TControlDef& d) {
-    DWORD style = WS_CHILD | WS_CLIPSIBLINGS | ((d.Flags & lfHidden) ? 0 : WS_VISIBLE) |
-                  ((d.Flags & lfTabStop) ? WS_TABSTOP : 0);
+TControlClass ControlClassOf(const TControlDef& d) {
+    DWORD style = WS_CHILD | WS_CLIPSIBLINGS | (Has(d.Flags, TCtlFlags::Hidden) ? 0 : WS_VISIBLE) |
+                  (Has(d.Flags, TCtlFlags::TabStop) ? WS_TABSTOP : 0);
     DWORD exStyle = 0;
     const char* cls = PanelClassName;
     switch (d.Kind) {
@@ -215,14 +215,14 @@ TWindowSpec WindowSpecOf(const TControlDef& d) {
         break;
     case TCtlKind::Label:
         cls = "STATIC";
-        style |= (d.Flags & lfRightAlign) ? SS_RIGHT
-                 : (d.Flags & lfWordWrap) ? SS_LEFT
-                                          : SS_LEFTNOWORDWRAP;
-        if (d.Flags & lfNoPrefix) style |= SS_NOPREFIX;
+        style |= Has(d.Flags, TCtlFlags::RightAlign) ? SS_RIGHT
+                 : Has(d.Flags, TCtlFlags::WordWrap) ? SS_LEFT
+                                                     : SS_LEFTNOWORDWRAP;
+        if (Has(d.Flags, TCtlFlags::NoPrefix)) style |= SS_NOPREFIX;
         break;
     case TCtlKind::Button:
         cls = "BUTTON";
-        style |= (d.Flags & lfDefault) ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
+        style |= Has(d.Flags, TCtlFlags::Default) ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
         break;
     case TCtlKind::CheckBox:
         cls = "BUTTON";
@@ -235,8 +235,8 @@ TWindowSpec WindowSpecOf(const TControlDef& d) {
         break;
     case TCtlKind::Memo:
         cls = "EDIT";
-        style |=
-            ES_MULTILINE | ES_AUTOVSCROLL | WS_VSCROLL | ((d.Flags & lfReadOnly) ? ES_READONLY : 0);
+        style |= ES_MULTILINE | ES_AUTOVSCROLL | WS_VSCROLL |
+                 (Has(d.Flags, TCtlFlags::ReadOnly) ? ES_READONLY : 0);
         exStyle |= WS_EX_CLIENTEDGE;
         break;
     case TCtlKind::Image: cls = ImageClassName; break;
@@ -295,13 +295,13 @@ TMainDlgForm::TMainDlgForm(TRunState& run, int dpi) : Run(run) {
     Dpi = dpi > 0 ? dpi : ScreenDpi();
     for (int c = 0; c < ComponentCount; ++c) RowToComponent.push_back(c);
     if (!CreateFormWindow(instance, dpi <= 0)) return;
-    SetMessageDlgOwner(Window);
+    SetMessageDlgOwner(Window.Get());
     MakeFonts();
     CreateFromLayout([](TPage page) { return page == TPage::None || page == TPage::Welcome; });
     LoadLogos();
     SetWindowTextA(WelcomeLbl(), FormatProductText(FindControlDef("WelcomeLbl")->Text).c_str());
-    SetTimer(Window, StatusTimerId, 100, nullptr);
-    SetTimer(Window, DriveTimerId, 1000, nullptr);
+    SetTimer(Window.Get(), StatusTimerId, 100, nullptr);
+    SetTimer(Window.Get(), DriveTimerId, 1000, nullptr);
     ShowPage(TPage::None, TPage::Welcome);
 }
 
@@ -329,25 +329,28 @@ void TMainDlgForm::CompletePages() {
 bool TMainDlgForm::CreateFormWindow(HINSTANCE instance, bool monitorDpi) {
     const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
     const DWORD exStyle = WS_EX_CONTROLPARENT;
-    Window =
-        CreateWindowExA(exStyle, FormClassName, SetupTitle, style, 0, 0, Scale(FormClientWidth),
-                        Scale(FormClientHeight), nullptr, nullptr, instance, this);
-    if (!Window) return false;
-    if (monitorDpi) Dpi = WindowDpi(Window);
-    FitClientCentred(Window, Scale(FormClientWidth), Scale(FormClientHeight));
-    SetWindowIcons(Window, instance);
+    // WM_NCCREATE hands Window the handle; a failed creation leaves it stale.
+    if (!CreateWindowExA(exStyle, FormClassName, SetupTitle, style, 0, 0, Scale(FormClientWidth),
+                         Scale(FormClientHeight), nullptr, nullptr, instance, this)) {
+        Window.Release();
+        return false;
+    }
+    if (monitorDpi) Dpi = WindowDpi(Window.Get());
+    FitClientCentred(Window.Get(), Scale(FormClientWidth), Scale(FormClientHeight));
+    SetWindowIcons(Window.Get(), instance);
     return true;
 }
 
 TMainDlgForm::~TMainDlgForm() {
     if (Window) {
-        KillTimer(Window, StatusTimerId);
-        KillTimer(Window, DriveTimerId);
-        if (MessageDlgOwner() == Window) SetMessageDlgOwner(nullptr);
+        KillTimer(Window.Get(), StatusTimerId);
+        KillTimer(Window.Get(), DriveTimerId);
+        if (MessageDlgOwner() == Window.Get()) SetMessageDlgOwner(nullptr);
         Run.InstallThreadStatus.SetInstallStateNotifier(nullptr);
-        SetWindowLongPtrA(Window, GWLP_USERDATA, 0);
-        DestroyWindow(Window);
+        SetWindowLongPtrA(Window.Get(), GWLP_USERDATA, 0);
     }
+    // Before any other member: the window still uses the fonts and logos.
+    Window.Reset();
 }
 
 void TMainDlgForm::MakeFonts() {
@@ -398,7 +401,7 @@ void TMainDlgForm::ApplyDpi(int dpi) {
     MakeFonts();
     for (const TControlDef& d : WizardLayout())
         if (HWND w = Control(d.Name)) PlaceControl(d, w);
-    RedrawWindow(Window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+    RedrawWindow(Window.Get(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 void TMainDlgForm::CreateFromLayout(bool (*onPage)(TPage)) {
@@ -411,9 +414,9 @@ void TMainDlgForm::CreateFromLayout(bool (*onPage)(TPage)) {
 // Parents come before their children in the layout, so a control whose
 // parent could not be made is left out with it.
 void TMainDlgForm::CreateControl(const TControlDef& d) {
-    HWND parent = *d.Parent ? Control(d.Parent) : Window;
+    HWND parent = *d.Parent ? Control(d.Parent) : Window.Get();
     if (!parent) return;
-    const TWindowSpec spec = WindowSpecOf(d);
+    const TControlClass spec = ControlClassOf(d);
     const int width = d.W ? Scale(d.W) : Scale(1);
     const bool isImage = d.Kind == TCtlKind::Image;
     HWND w = CreateWindowExA(spec.ExStyle, spec.Class, isImage ? "" : d.Text, spec.Style,
@@ -482,20 +485,20 @@ TSelCompControls TMainDlgForm::SelCompControls() const {
     return c;
 }
 
-int TMainDlgForm::ShowModal() {
+TModalResult TMainDlgForm::ShowModal() {
     InModal = true;
-    ModalResult = 0;
-    ShowWindow(Window, SW_SHOW);
-    SetForegroundWindow(Window);
-    UpdateWindow(Window);
+    ModalResult = TModalResult::None;
+    ShowWindow(Window.Get(), SW_SHOW);
+    SetForegroundWindow(Window.Get());
+    UpdateWindow(Window.Get());
     FixFocus();
     MSG m;
     for (;;) {
-        if (ModalResult != 0) {
+        if (ModalResult != TModalResult::None) {
             bool canClose = false;
             FormCloseQuery(canClose);
             if (canClose) break;
-            ModalResult = 0;
+            ModalResult = TModalResult::None;
         }
         // The other pages are built once the first is painted and nothing
         // else waits: the user sees the wizard sooner and cannot tell.
@@ -504,19 +507,19 @@ int TMainDlgForm::ShowModal() {
         if (got <= 0) {
             if (got == 0) PostQuitMessage(static_cast<int>(m.wParam));
             CompletePages();  // the settings, as on every way out
-            ModalResult = mrCancel;
+            ModalResult = TModalResult::Cancel;
             break;
         }
-        const bool ours = m.hwnd == Window || IsChild(Window, m.hwnd);
+        const bool ours = m.hwnd == Window.Get() || IsChild(Window.Get(), m.hwnd);
         if (ours && m.message == WM_KEYDOWN && HandleDialogKey(m.wParam)) continue;
         if (ours && m.message == WM_SYSCHAR && HandleMnemonic(m.wParam)) continue;
-        if (!IsDialogMessageA(Window, &m)) {
+        if (!IsDialogMessageA(Window.Get(), &m)) {
             TranslateMessage(&m);
             DispatchMessageA(&m);
         }
     }
     InModal = false;
-    ShowWindow(Window, SW_HIDE);
+    ShowWindow(Window.Get(), SW_HIDE);
     return ModalResult;
 }
 
@@ -546,7 +549,7 @@ bool TMainDlgForm::HandleDialogKey(WPARAM key) {
 bool TMainDlgForm::HandleMnemonic(WPARAM ch) {
     const char key = MnemonicOf(std::string{'&', static_cast<char>(ch)});
     for (const TControlDef& d : WizardLayout()) {
-        if (d.Kind != TCtlKind::Label || (d.Flags & lfNoPrefix)) continue;
+        if (d.Kind != TCtlKind::Label || Has(d.Flags, TCtlFlags::NoPrefix)) continue;
         HWND label = Control(d.Name);
         if (!key || !label || !IsWindowVisible(label) || MnemonicOf(WindowText(label)) != key)
             continue;
@@ -561,21 +564,21 @@ bool TMainDlgForm::HandleMnemonic(WPARAM ch) {
     return false;
 }
 
-void TMainDlgForm::SetModalResult(int result) {
+void TMainDlgForm::SetModalResult(TModalResult result) {
     ModalResult = result;
     if (InModal) return;
     bool canClose = false;
     FormCloseQuery(canClose);
-    if (!canClose) ModalResult = 0;
+    if (!canClose) ModalResult = TModalResult::None;
 }
 
-void TMainDlgForm::EndWizard(int result) {
+void TMainDlgForm::EndWizard(TModalResult result) {
     CloseAllowed = true;
     SetModalResult(result);
 }
 
 void TMainDlgForm::Close() {
-    if (ModalResult == 0) SetModalResult(mrCancel);
+    if (ModalResult == TModalResult::None) SetModalResult(TModalResult::Cancel);
 }
 
 void TMainDlgForm::CancelBtnClick() { Close(); }
@@ -589,15 +592,16 @@ void TMainDlgForm::BNClick(HWND sender) {
     }
 }
 
-void TMainDlgForm::FormCloseQuery(bool& CanClose) {
+void TMainDlgForm::FormCloseQuery(bool& canClose) {
     // A run that ends, even on the first page before the others were built,
     // has loaded the settings (and so made their keys).
     CompletePages();
     const bool allowed = Run.InstallThreadStatus.InstallCloseRequest(CloseAllowed, [] {
-        return AskUser(MsgQuitSetup, mtConfirmation, mbNo | mbAbort) == mrAbort;
+        return AskUser(MsgQuitSetup, TMsgKind::Confirmation,
+                       TMsgButtons::No | TMsgButtons::Abort) == TModalResult::Abort;
     });
     CloseAllowed = allowed;
-    CanClose = allowed;
+    canClose = allowed;
 }
 
 HWND TMainDlgForm::PageByTag(TPage tag) const {
@@ -623,7 +627,7 @@ bool TMainDlgForm::Do(TPageAction action) { return !action || (this->*action)();
 bool TMainDlgForm::LeaveWelcome() {
     if (GetWindowTextLengthA(LicenseMemo()) != 0) return true;
     if (IsAppRunning()) {
-        AskUser(MsgAppRunning, mtInformation, mbOK);
+        AskUser(MsgAppRunning, TMsgKind::Information, TMsgButtons::Ok);
         return false;
     }
     LoadLicenseText();
@@ -632,7 +636,7 @@ bool TMainDlgForm::LeaveWelcome() {
 
 bool TMainDlgForm::LeaveLicense() {
     if (Ticked(LicenseChkBx())) return true;
-    if (AskUser(MsgLicenseDeclined, mtInformation, mbYes | mbNo) == mrYes) EndWizard(mrCancel);
+    if (AskUser(MsgLicenseDeclined, TMsgKind::Information, TMsgButtons::Yes | TMsgButtons::No) == TModalResult::Yes) EndWizard(TModalResult::Cancel);
     return false;
 }
 
@@ -663,7 +667,7 @@ bool TMainDlgForm::EnterStart() {
 
 bool TMainDlgForm::LeaveStart() {
     if (!IsAppRunning()) return true;
-    AskUser(MsgAppRunning, mtInformation, mbOK);
+    AskUser(MsgAppRunning, TMsgKind::Information, TMsgButtons::Ok);
     return false;
 }
 
@@ -680,9 +684,10 @@ bool TMainDlgForm::LeaveDestDir() {
     if (check.Problem != TFolderProblem::None) {
         // Someone else's files there would be replaced, and later uninstalled.
         const bool foreign = check.Problem == TFolderProblem::ForeignFiles;
-        const int answer = AskUser(FolderProblemMessage(check), foreign ? mtConfirmation : mtError,
-                                   foreign ? mbYes | mbNo : mbOK);
-        if (!foreign || answer != mrYes) {
+        const TModalResult answer =
+            AskUser(FolderProblemMessage(check), foreign ? TMsgKind::Confirmation : TMsgKind::Error,
+                    foreign ? TMsgButtons::Yes | TMsgButtons::No : TMsgButtons::Ok);
+        if (!foreign || answer != TModalResult::Yes) {
             SetFocus(DestDirEdt());
             return false;
         }
@@ -711,9 +716,9 @@ TAttachedFiles* TMainDlgForm::Payload() {
     TAttachedFiles* files = Run.Files();
     if (!files && !PayloadRefused) {
         PayloadRefused = true;
-        AskUser(MsgPayloadDamaged, mtError, mbOK);
+        AskUser(MsgPayloadDamaged, TMsgKind::Error, TMsgButtons::Ok);
         Run.Outcome = TExitCode::CouldNotStart;
-        EndWizard(mrCancel);
+        EndWizard(TModalResult::Cancel);
     }
     return files;
 }
@@ -735,7 +740,7 @@ void TMainDlgForm::LoadLicenseText() {
         DeleteFileA(temp.c_str());
     } else {
         Run.Outcome = TExitCode::CouldNotStart;
-        EndWizard(mrCancel);
+        EndWizard(TModalResult::Cancel);
     }
 }
 
@@ -750,14 +755,14 @@ bool TMainDlgForm::ShownInstalling() {
     SendMessageA(InstallingProgressBar(), PBM_SETRANGE32, 0, total);
     SendMessageA(InstallingProgressBar(), PBM_SETPOS, 0, 0);
     TInstallThreadStatus& status = Run.InstallThreadStatus;
-    status.SetState(isRunning);
+    status.SetState(TInstallState::Running);
     status.SetInstallStateNotifier(
-        [window = Window] { PostMessageA(window, InstallStatusMessage, 0, 0); });
+        [window = Window.Get()] { PostMessageA(window, InstallStatusMessage, 0, 0); });
     if (!status.StartInstallThread(*files)) {
-        status.SetState(isIdle);
-        AskUser(MsgInstallNotStarted, mtError, mbOK);
+        status.SetState(TInstallState::Idle);
+        AskUser(MsgInstallNotStarted, TMsgKind::Error, TMsgButtons::Ok);
         Run.Outcome = TExitCode::Failed;
-        EndWizard(mrCancel);
+        EndWizard(TModalResult::Cancel);
         return false;
     }
     return true;
@@ -766,10 +771,10 @@ bool TMainDlgForm::ShownInstalling() {
 bool TMainDlgForm::LeaveFinish() {
     std::string error;
     if (!FinishActions(Run, Ticked(FinishChkBx()), &error)) {
-        AskUser(error, mtError, mbOK);
+        AskUser(error, TMsgKind::Error, TMsgButtons::Ok);
         return false;
     }
-    EndWizard(mrOk);
+    EndWizard(TModalResult::Ok);
     return true;
 }
 
@@ -806,21 +811,22 @@ void TMainDlgForm::ApplyCommonTail(TPage to) {
 void TMainDlgForm::FixFocus() {
     // A hidden window has no focus to fix, and asking for it would activate
     // the window before it is shown; ShowModal fixes it once shown.
-    if (!IsWindowVisible(Window)) return;
+    if (!IsWindowVisible(Window.Get())) return;
     HWND focus = GetFocus();
-    if (focus && IsChild(Window, focus) && IsWindowEnabled(focus) && IsWindowVisible(focus)) return;
+    if (focus && IsChild(Window.Get(), focus) && IsWindowEnabled(focus) && IsWindowVisible(focus))
+        return;
     for (HWND b : {NextBtn(), CancelBtn()})
         if (IsWindowEnabled(b) && IsWindowVisible(b)) {
             SetFocus(b);
             return;
         }
-    SetFocus(Window);
+    SetFocus(Window.Get());
 }
 
 void TMainDlgForm::StatusTimerTick() {
     // A wizard that is closing does not move on: after a confirmed quit the
     // thread's Done must not lead to the association and finish pages.
-    if (InStatusTick || (CloseAllowed && ModalResult != 0)) return;
+    if (InStatusTick || (CloseAllowed && ModalResult != TModalResult::None)) return;
     struct TBusy {
         bool& Flag;
         explicit TBusy(bool& f) : Flag(f) { Flag = true; }
@@ -837,16 +843,17 @@ void TMainDlgForm::StatusTimerTick() {
         // The completion page alone would claim a whole installation.
         const TAttachedFiles* files = Run.Files();
         if (files && !files->Skipped.empty())
-            AskUser(SkippedFilesMessage(files->Skipped), mtWarning, mbOK);
+            AskUser(SkippedFilesMessage(files->Skipped), TMsgKind::Warning, TMsgButtons::Ok);
         if (!SaveRunInstallLog(Run)) {
             Run.Outcome = TExitCode::Failed;
-            AskUser(InstallLogNotSavedMessage(Run.Log.LogFilePath()), mtWarning, mbOK);
+            AskUser(InstallLogNotSavedMessage(Run.Log.LogFilePath()), TMsgKind::Warning,
+                    TMsgButtons::Ok);
         }
         ShowPage(TPage::Installing, TPage::Assoc);
     };
     actions.Failed = [this] {
         Run.Outcome = TExitCode::Failed;
-        EndWizard(mrCancel);
+        EndWizard(TModalResult::Cancel);
     };
     Run.InstallThreadStatus.InstallStatusTick(actions);
 }
@@ -893,7 +900,7 @@ LRESULT CALLBACK TMainDlgForm::WndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp)
     if (msg == WM_NCCREATE) {
         auto* form =
             static_cast<TMainDlgForm*>(reinterpret_cast<CREATESTRUCTA*>(lp)->lpCreateParams);
-        form->Window = wnd;
+        form->Window.Reset(wnd);
         SetWindowLongPtrA(wnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
     }
     auto* form = reinterpret_cast<TMainDlgForm*>(GetWindowLongPtrA(wnd, GWLP_USERDATA));
@@ -911,7 +918,8 @@ LRESULT TMainDlgForm::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_COMMAND:
         if (HandleCommand(wp, reinterpret_cast<HWND>(lp))) return 0;
         break;
-    case DM_GETDEFID: return IsWindowEnabled(NextBtn()) ? MAKELRESULT(idNextBtn, DC_HASDEFID) : 0;
+    case DM_GETDEFID:
+        return IsWindowEnabled(NextBtn()) ? MAKELRESULT(ctl_id::NextBtn, DC_HASDEFID) : 0;
     case WM_TIMER:
         if (wp == StatusTimerId)
             StatusTimerTick();
@@ -926,8 +934,8 @@ LRESULT TMainDlgForm::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         ApplyDpi(HIWORD(wp));
         const auto* r = reinterpret_cast<const RECT*>(lp);
         if (r)
-            SetWindowPos(Window, nullptr, r->left, r->top, r->right - r->left, r->bottom - r->top,
-                         SWP_NOZORDER | SWP_NOACTIVATE);
+            SetWindowPos(Window.Get(), nullptr, r->left, r->top, r->right - r->left,
+                         r->bottom - r->top, SWP_NOZORDER | SWP_NOACTIVATE);
         return 0;
     }
     case WM_CLOSE: Close(); return 0;
@@ -935,7 +943,7 @@ LRESULT TMainDlgForm::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         return reinterpret_cast<LRESULT>(
             StaticColors(reinterpret_cast<HDC>(wp), reinterpret_cast<HWND>(lp)));
     }
-    return DefWindowProcA(Window, msg, wp, lp);
+    return DefWindowProcA(Window.Get(), msg, wp, lp);
 }
 
 // Back, Next and Cancel, and Escape as the dialog manager reports it;
@@ -966,10 +974,10 @@ HBRUSH TMainDlgForm::StaticColors(HDC dc, HWND ctl) const {
         SetBkColor(dc, GetSysColor(COLOR_WINDOW));
         return GetSysColorBrush(COLOR_WINDOW);
     }
-    const uint32_t parentFlags = PanelFlags(GetParent(ctl));
+    const TCtlFlags parentFlags = PanelFlags(GetParent(ctl));
     if (ctl == TopLbl()) SetTextColor(dc, Navy);
     SetBkMode(dc, TRANSPARENT);
-    const int color = (parentFlags & lfWhite) ? COLOR_WINDOW : COLOR_BTNFACE;
+    const int color = Has(parentFlags, TCtlFlags::White) ? COLOR_WINDOW : COLOR_BTNFACE;
     SetBkColor(dc, GetSysColor(color));
     return GetSysColorBrush(color);
 }

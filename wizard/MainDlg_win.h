@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "integration/Options.h"
+#include "instutils/MessageKinds.h"
 #include "integration/RunState.h"
 #include "wizard/GdiHandle_win.h"
 #include "wizard/Layout.h"
@@ -43,17 +44,17 @@ public:
     TMainDlgForm& operator=(const TMainDlgForm&) = delete;
 
     // Shows the window and runs its modal loop until it may close; returns
-    // the modal result (mrOk after Finish, mrCancel otherwise).
-    int ShowModal();
+    // the modal result (TModalResult::Ok after Finish, TModalResult::Cancel otherwise).
+    TModalResult ShowModal();
 
-    HWND Handle() const { return Window; }
+    HWND Handle() const { return Window.Get(); }
     // The control made from the layout entry `name`; null for none.
     HWND Control(const char* name) const;
 
     void ShowPage(TPage from, TPage to);
     void BNClick(HWND sender);
     void CancelBtnClick();
-    void FormCloseQuery(bool& CanClose);
+    void FormCloseQuery(bool& canClose);
     // The first page whose tag equals `tag`; null when none.
     HWND PageByTag(TPage tag) const;
     // The page shown now; TPage::None before the first page.
@@ -61,7 +62,7 @@ public:
 
     // A request to close (close box, Alt+F4, Cancel): inside ShowModal it
     // ends the loop once FormCloseQuery allows; outside (tests) it asks at
-    // once and leaves ModalResult at mrCancel only when allowed.
+    // once and leaves ModalResult at TModalResult::Cancel only when allowed.
     void Close();
     // Enter and Escape as the window treats them; true when consumed.
     bool HandleDialogKey(WPARAM key);
@@ -75,7 +76,7 @@ public:
     void DriveTimer();
     void AppActivated();
 
-    int ModalResult = 0;
+    TModalResult ModalResult = TModalResult::None;
     bool CloseAllowed = false;
     bool Ready = false;               // the pages are complete and filled
     std::vector<int> RowToComponent;  // row i of SelCompLstBx shows component RowToComponent[i]
@@ -128,8 +129,8 @@ private:
     void PlaceControl(const TControlDef& d, HWND w);
     void ApplyDpi(int dpi);
     void LoadLogos();
-    void EndWizard(int result);
-    void SetModalResult(int result);
+    void EndWizard(TModalResult result);
+    void SetModalResult(TModalResult result);
     bool Do(TPageAction action);
     bool LeaveWelcome() override;
     bool LeaveLicense() override;
@@ -175,7 +176,7 @@ private:
     };
 
     TRunState& Run;
-    HWND Window = nullptr;
+    TWindowHandle Window;
     TPageControls Ctl;
     int Dpi = 96;
     TPage Shown = TPage::None;

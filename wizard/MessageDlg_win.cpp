@@ -17,9 +17,9 @@ namespace {
 HWND RegisteredOwner = nullptr;
 
 struct TDlgState {
-    uint16_t Buttons = 0;
-    int32_t Default = mrNone;
-    int32_t Result = mrCancel;
+    TMsgButtons Buttons = TMsgButtons::None;
+    TModalResult Default = TModalResult::None;
+    TModalResult Result = TModalResult::Cancel;
     bool Done = false;
 };
 
@@ -32,7 +32,7 @@ std::string WithLineBreaks(const std::string& text) {
     return out;
 }
 
-bool IsResultButton(const TDlgState& state, int id) {
+bool IsResultButton(const TDlgState& state, TModalResult id) {
     for (const TDlgButton& b : DlgButtonsOf(state.Buttons))
         if (b.Result == id) return true;
     return false;
@@ -47,14 +47,15 @@ LRESULT CALLBACK DlgProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
             reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTA*>(lp)->lpCreateParams));
         break;
     case WM_COMMAND:
-        if (state && HIWORD(wp) == BN_CLICKED && IsResultButton(*state, LOWORD(wp))) {
-            state->Result = LOWORD(wp);
+        if (state && HIWORD(wp) == BN_CLICKED &&
+            IsResultButton(*state, static_cast<TModalResult>(LOWORD(wp)))) {
+            state->Result = static_cast<TModalResult>(LOWORD(wp));
             state->Done = true;
         }
         return 0;
     case WM_CLOSE:
         if (state) {
-            state->Result = mrCancel;
+            state->Result = TModalResult::Cancel;
             state->Done = true;
         }
         return 0;
@@ -76,11 +77,11 @@ void RegisterDlgClass(HINSTANCE instance) {
     RegisterClassA(&wc);
 }
 
-LPCSTR KindIcon(uint8_t kind) {
+LPCSTR KindIcon(TMsgKind kind) {
     switch (kind) {
-    case mtError: return IDI_HAND;
-    case mtInformation: return IDI_ASTERISK;
-    case mtConfirmation: return IDI_QUESTION;
+    case TMsgKind::Error: return IDI_HAND;
+    case TMsgKind::Information: return IDI_ASTERISK;
+    case TMsgKind::Confirmation: return IDI_QUESTION;
     default: return IDI_EXCLAMATION;
     }
 }
@@ -97,17 +98,18 @@ HFONT CreateMessageFont() {
 // escape button. Both do nothing when there is no such button.
 bool HandleKey(HWND dlg, const MSG& m, TDlgState& state) {
     if (m.message != WM_KEYDOWN || (m.hwnd != dlg && !IsChild(dlg, m.hwnd))) return false;
-    int32_t result = mrNone;
+    TModalResult result = TModalResult::None;
     if (m.wParam == VK_ESCAPE) {
         result = EscapeDlgResult(state.Buttons);
     } else if (m.wParam == VK_RETURN) {
         HWND focus = GetFocus();
-        int id = focus && GetParent(focus) == dlg ? GetDlgCtrlID(focus) : 0;
+        const auto id =
+            static_cast<TModalResult>(focus && GetParent(focus) == dlg ? GetDlgCtrlID(focus) : 0);
         result = IsResultButton(state, id) ? id : state.Default;
     } else {
         return false;
     }
-    if (result != mrNone) {
+    if (result != TModalResult::None) {
         state.Result = result;
         state.Done = true;
     }
@@ -150,8 +152,8 @@ void CentreDlg(HWND box, HWND owner, int clientW, int clientH) {
 
 // The buttons in a row from `at`, each `size` with `gap` between them;
 // returns the one that takes the focus: the default one, else the first.
-HWND CreateDlgButtons(HWND box, const std::vector<TDlgButton>& list, int32_t defResult, POINT at,
-                      SIZE size, int gap, HFONT font) {
+HWND CreateDlgButtons(HWND box, const std::vector<TDlgButton>& list, TModalResult defResult,
+                      POINT at, SIZE size, int gap, HFONT font) {
     HINSTANCE instance = GetModuleHandleA(nullptr);
     HWND focus = nullptr;
     int bx = at.x;
@@ -170,7 +172,7 @@ HWND CreateDlgButtons(HWND box, const std::vector<TDlgButton>& list, int32_t def
 
 // Makes the text, the icon and the buttons and sizes the box around them;
 // returns the button that takes the focus.
-HWND FillDlg(HWND box, HWND owner, const std::string& text, uint8_t kind, const TDlgState& state,
+HWND FillDlg(HWND box, HWND owner, const std::string& text, TMsgKind kind, const TDlgState& state,
              HFONT font) {
     HINSTANCE instance = GetModuleHandleA(nullptr);
     const int dpi = ScreenDpi();
@@ -226,8 +228,8 @@ std::optional<WPARAM> RunDlgLoop(HWND box, TDlgState& state) {
 
 }  // namespace
 
-int32_t MessageDlg(HWND owner, const std::string& text, uint8_t kind, uint16_t buttons,
-                   int32_t defaultResult) {
+TModalResult MessageDlg(HWND owner, const std::string& text, TMsgKind kind, TMsgButtons buttons,
+                        TModalResult defaultResult) {
     HINSTANCE instance = GetModuleHandleA(nullptr);
     RegisterDlgClass(instance);
     TDlgState state;
@@ -240,7 +242,7 @@ int32_t MessageDlg(HWND owner, const std::string& text, uint8_t kind, uint16_t b
     TWindowHandle dlg(CreateWindowExA(DlgExStyle(owner), MessageDlgClassName, DlgTitle(kind),
                                       DlgStyle, 0, 0, MulDiv(200, dpi, 96), MulDiv(100, dpi, 96),
                                       owner, nullptr, instance, &state));
-    if (!dlg.Get()) return mrCancel;
+    if (!dlg.Get()) return TModalResult::Cancel;
     HWND box = dlg.Get();
     HWND focus = FillDlg(box, owner, text, kind, state, font.Get());
 
@@ -281,27 +283,30 @@ void SetMessageDlgHandler(TMessageDlgFunc handler) {
     SetThreadQuestionHandler(any ? AskThreadQuestion : TThreadQuestionFunc());
 }
 
-int32_t AskUser(const std::string& text, uint8_t kind, uint16_t buttons) {
+TModalResult AskUser(const std::string& text, TMsgKind kind, TMsgButtons buttons) {
     TMessageDlgFunc handler;
     {
         std::lock_guard<std::mutex> lock(HandlerLock);
         handler = Handler;
     }
-    const int32_t answer =
-        handler ? handler(text, kind, buttons)
-                : (buttons & mbAbort) ? mrAbort : (buttons & mbCancel) ? mrCancel : mrNone;
+    const TModalResult answer = handler                               ? handler(text, kind, buttons)
+                                : (Has(buttons, TMsgButtons::Abort))  ? TModalResult::Abort
+                                : (Has(buttons, TMsgButtons::Cancel)) ? TModalResult::Cancel
+                                                                      : TModalResult::None;
     if (RunLogOpen()) {
-        static const char* const names[] = {"none", "OK",  "Cancel", "Abort", "Retry",
+        static const char* const names[] = {"none",   "OK",  "Cancel", "Abort", "Retry",
                                             "Ignore", "Yes", "No",     "All"};
         RunLogLine("Question: " + text);
         RunLogLine(std::string("Answer: ") +
-                   (answer >= 0 && answer <= mrAll ? names[answer] : "none"));
+                   (answer >= TModalResult::None && answer <= TModalResult::All
+                        ? names[static_cast<int>(answer)]
+                        : "none"));
     }
     return answer;
 }
 
 void InstallMessageDlg() {
-    SetMessageDlgHandler([](const std::string& text, uint8_t kind, uint16_t buttons) {
+    SetMessageDlgHandler([](const std::string& text, TMsgKind kind, TMsgButtons buttons) {
         return MessageDlg(RegisteredOwner, text, kind, buttons);
     });
 }

@@ -24,23 +24,23 @@ constexpr const char* MessageDlgClassName = "ParvelaMessageDlg";
 constexpr int MessageDlgTextId = 100;
 constexpr int MessageDlgIconId = 101;
 
-// Shows the box and returns the pressed button's result (mrYes ...); the
-// close box gives mrCancel. Kind is mtWarning ... mtConfirmation; the owner
-// (may be null) is disabled while the box is open. "\r" breaks a line.
-// `defaultResult` names another button of the set for Enter, for questions
-// whose safe answer is not the usual default; mrNone keeps the usual one.
-int32_t MessageDlg(HWND owner, const std::string& text, uint8_t kind, uint16_t buttons,
-                   int32_t defaultResult = 0);
+// Shows the box and returns the pressed button's result (TModalResult::Yes ...); the
+// close box gives TModalResult::Cancel. Kind is TMsgKind::Warning ... TMsgKind::Confirmation; the
+// owner (may be null) is disabled while the box is open. "\r" breaks a line. `defaultResult` names
+// another button of the set for Enter, for questions whose safe answer is not the usual default;
+// TModalResult::None keeps the usual one.
+TModalResult MessageDlg(HWND owner, const std::string& text, TMsgKind kind, TMsgButtons buttons,
+                        TModalResult defaultResult = TModalResult::None);
 
 // The one way the program asks the user, on the main thread: through the
 // handler, MessageDlg once InstallMessageDlg has run, a scripted answerer in
 // tests. The install thread's questions reach the same handler, worded by
 // ThreadQuestionText. With no handler the answer is Abort, else Cancel,
-// else mrNone: nobody to ask must not mean go on.
+// else TModalResult::None: nobody to ask must not mean go on.
 using TMessageDlgFunc =
-    std::function<int32_t(const std::string& text, uint8_t kind, uint16_t buttons)>;
+    std::function<TModalResult(const std::string& text, TMsgKind kind, TMsgButtons buttons)>;
 void SetMessageDlgHandler(TMessageDlgFunc handler);
-int32_t AskUser(const std::string& text, uint8_t kind, uint16_t buttons);
+TModalResult AskUser(const std::string& text, TMsgKind kind, TMsgButtons buttons);
 
 // Makes MessageDlg the handler of AskUser, with boxes owned by the window
 // last given to SetMessageDlgOwner.

@@ -43,9 +43,9 @@ TExitCode RunInstallThread(TRunState& run, TProgressWindow* window) {
     // The thread's questions and its end wake this loop at once.
     const DWORD self = GetCurrentThreadId();
     status.SetInstallStateNotifier([self] { PostThreadMessageA(self, WM_NULL, 0, 0); });
-    status.SetState(isRunning);
+    status.SetState(TInstallState::Running);
     if (!status.StartInstallThread(*files)) {
-        status.SetState(isIdle);
+        status.SetState(TInstallState::Idle);
         RunLogLine("The install thread could not be started.");
         return TExitCode::Failed;
     }
@@ -82,20 +82,20 @@ void InstallSilentAnswers(int retries, int pauseMs) {
         int Count = 0;
     };
     auto last = std::make_shared<TRetries>();
-    SetMessageDlgHandler([retries, pauseMs, last](const std::string& text, uint8_t,
-                                                  uint16_t buttons) -> int32_t {
-        if (buttons & mbRetry) {
+    SetMessageDlgHandler([retries, pauseMs, last](const std::string& text, TMsgKind,
+                                                  TMsgButtons buttons) -> TModalResult {
+        if (Has(buttons, TMsgButtons::Retry)) {
             // The same question again is the same file still refused.
             if (last->Text != text) *last = {text, 0};
             if (last->Count++ < retries) {
                 Sleep(static_cast<DWORD>(pauseMs));
-                return mrRetry;
+                return TModalResult::Retry;
             }
         }
-        if (buttons & mbAbort) return mrAbort;
-        if (buttons & mbCancel) return mrCancel;
-        if (buttons & mbNo) return mrNo;
-        return mrOk;
+        if (Has(buttons, TMsgButtons::Abort)) return TModalResult::Abort;
+        if (Has(buttons, TMsgButtons::Cancel)) return TModalResult::Cancel;
+        if (Has(buttons, TMsgButtons::No)) return TModalResult::No;
+        return TModalResult::Ok;
     });
 }
 
@@ -139,8 +139,9 @@ TExitCode RunSilentInstall(TRunState& run, TOptionValues& values) {
 
     if (IsAppRunning()) {
         if (!command.CloseApplications) {
-            RunLogLine("Parvela Word Processor is running; nothing was installed "
-                       "(/CLOSEAPPLICATIONS closes it first).");
+            RunLogLine(
+                "Parvela Word Processor is running; nothing was installed "
+                "(/CLOSEAPPLICATIONS closes it first).");
             return TExitCode::AppRunning;
         }
         RunLogLine("Parvela Word Processor is running: asking it to close.");
@@ -157,7 +158,8 @@ TExitCode RunSilentInstall(TRunState& run, TOptionValues& values) {
     const uint8_t selected = SelectedComponents(rows, identity);
     std::string names;
     for (int c = 0; c < ComponentCount; ++c)
-        if (selected >> c & 1) names += (names.empty() ? "" : ", ") + std::string(ComponentNames[c]);
+        if (selected >> c & 1)
+            names += (names.empty() ? "" : ", ") + std::string(ComponentNames[c]);
     RunLogLine("Components: " + names);
     const bool portable = run.IsPortable();
     RunLogLine(portable ? "Portable installation (removable media)" : "Normal installation");

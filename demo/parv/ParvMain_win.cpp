@@ -194,11 +194,11 @@ uninst::TUninstallContext UninstallContext(const std::string& exePath,
     if (ctx.Quiet) {
         ctx.Ask = uninst::SilentAnswers();
     } else {
-        ctx.Ask = [](const std::string& text, uint8_t kind, uint16_t buttons,
-                     int32_t defaultResult) {
-            const int32_t answer = MessageDlg(nullptr, text, kind, buttons, defaultResult);
+        ctx.Ask = [](const std::string& text, TMsgKind kind, TMsgButtons buttons,
+                     TModalResult defaultResult) {
+            const TModalResult answer = MessageDlg(nullptr, text, kind, buttons, defaultResult);
             RunLogLine("Question: " + text);
-            RunLogLine("Answer: " + std::to_string(answer));
+            RunLogLine("Answer: " + std::to_string(static_cast<int32_t>(answer)));
             return answer;
         };
     }

@@ -336,7 +336,7 @@ bool SaveScreenshot(HWND w, const std::string& bmpPath) {
     const int width = r.right - r.left, height = r.bottom - r.top;
     if (width <= 0 || height <= 0) return false;
     TClientDC screen(nullptr);
-    TMemoryDC mem(screen.Get());
+    TMemoryDC mem(CreateCompatibleDC(screen.Get()));
     TGdiHandle<HBITMAP> bitmap(CreateCompatibleBitmap(screen.Get(), width, height));
     if (!screen.Get() || !mem.Get() || !bitmap) return false;
     {

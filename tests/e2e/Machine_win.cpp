@@ -105,7 +105,7 @@ bool DeleteTree(const std::string& path) {
 
 std::vector<std::string> ListFolder(const std::string& folder) {
     std::vector<std::string> out;
-    TFindHandle find(WithSlash(folder) + "*");
+    TFileSearch find(WithSlash(folder) + "*");
     if (!find.Valid()) return out;
     do {
         if (!IsDots(find.Entry().cFileName)) out.push_back(find.Entry().cFileName);
@@ -118,7 +118,7 @@ namespace {
 
 void CollectTree(const std::string& folder, const std::string& except,
                  std::vector<std::string>& out) {
-    TFindHandle find(WithSlash(folder) + "*");
+    TFileSearch find(WithSlash(folder) + "*");
     if (!find.Valid()) return;
     do {
         const WIN32_FIND_DATAA& e = find.Entry();

@@ -21,7 +21,7 @@
 
 namespace e2e {
 
-static_assert(Wizard::TitleId == idTopLbl, "the driver reads the banner title by this ID");
+static_assert(Wizard::TitleId == ctl_id::TopLbl, "the driver reads the banner title by this ID");
 static_assert(std::string_view(MessageBoxClass) == MessageDlgClassName &&
                   MessageBoxTextId == MessageDlgTextId,
               "the driver reads the message box by these");

@@ -13,8 +13,10 @@ using namespace e2e;
 namespace {
 
 const std::string Fake = std::string(PARVELA_BIN_DIR) + "\\e2e_fake_wizard.exe";
-constexpr int idTitle = 1001, idHidden = 1200, idTick = 1300, idDisabled = 1301, idList = 1400,
-              idEdit = 1500;
+// The fake wizard's control IDs.
+namespace ctl_id {
+constexpr int Title = 1001, Hidden = 1200, Tick = 1300, Disabled = 1301, List = 1400, Edit = 1500;
+}  // namespace ctl_id
 
 LRESULT RowData(HWND list, int row) { return SendMessageA(list, LB_GETITEMDATA, row, 0); }
 
@@ -66,33 +68,34 @@ TEST_F(FakeWizard, FindsTheWindowAndItsControlsIncludingHiddenOnes) {
     EXPECT_EQ(size.cx, 492);
     EXPECT_EQ(size.cy, 351);
 
-    HWND hidden = FindById(wiz->Window(), idHidden);
+    HWND hidden = FindById(wiz->Window(), ctl_id::Hidden);
     ASSERT_NE(hidden, nullptr);
     EXPECT_FALSE(IsShown(hidden));
     EXPECT_EQ(FindByText(wiz->Window(), "Hidden text"), hidden);
     EXPECT_EQ(FindByText(wiz->Window(), "Hidden text", "Button"), nullptr);
-    EXPECT_EQ(FindByText(wiz->Window(), "&Tick me", "button"), FindById(wiz->Window(), idTick));
+    EXPECT_EQ(FindByText(wiz->Window(), "&Tick me", "button"),
+              FindById(wiz->Window(), ctl_id::Tick));
     EXPECT_EQ(FindByClass(wiz->Window(), "ListBox").size(), 1u);
 
-    const RECT title = RectIn(FindById(wiz->Window(), idTitle), wiz->Window());
+    const RECT title = RectIn(FindById(wiz->Window(), ctl_id::Title), wiz->Window());
     EXPECT_EQ(title.left, 20);
     EXPECT_EQ(title.top, 14);
 }
 
 TEST_F(FakeWizard, ClicksOnlyWhatAUserCouldClick) {
-    HWND tick = FindById(wiz->Window(), idTick);
+    HWND tick = FindById(wiz->Window(), ctl_id::Tick);
     EXPECT_EQ(CheckState(tick), BST_UNCHECKED);
     ASSERT_TRUE(Click(tick));
     EXPECT_TRUE(WaitUntil([&] { return CheckState(tick) == BST_CHECKED; }, Ms(3000)));
     ASSERT_TRUE(Click(tick));
     EXPECT_TRUE(WaitUntil([&] { return CheckState(tick) == BST_UNCHECKED; }, Ms(3000)));
 
-    EXPECT_FALSE(IsEnabledWindow(FindById(wiz->Window(), idDisabled)));
-    EXPECT_FALSE(Click(FindById(wiz->Window(), idDisabled)));
-    EXPECT_FALSE(Click(FindById(wiz->Window(), idHidden)));
+    EXPECT_FALSE(IsEnabledWindow(FindById(wiz->Window(), ctl_id::Disabled)));
+    EXPECT_FALSE(Click(FindById(wiz->Window(), ctl_id::Disabled)));
+    EXPECT_FALSE(Click(FindById(wiz->Window(), ctl_id::Hidden)));
     EXPECT_FALSE(Click(nullptr));
 
-    HWND edit = FindById(wiz->Window(), idEdit);
+    HWND edit = FindById(wiz->Window(), ctl_id::Edit);
     EXPECT_EQ(GetText(edit), "initial");
     EXPECT_TRUE(SetText(edit, "  D:\\Somewhere\\ "));
     EXPECT_EQ(GetText(edit), "  D:\\Somewhere\\ ");
@@ -108,7 +111,7 @@ TEST_F(FakeWizard, FollowsThePageTitleThroughNextAndBack) {
 }
 
 TEST_F(FakeWizard, TogglesOwnerDrawnRowsAtTheGlyphOrWithSpace) {
-    HWND list = FindById(wiz->Window(), idList);
+    HWND list = FindById(wiz->Window(), ctl_id::List);
     ASSERT_NE(list, nullptr);
     const int rowHeight = static_cast<int>(SendMessageA(list, LB_GETITEMHEIGHT, 0, 0));
     ASSERT_GT(rowHeight, 0);
@@ -168,7 +171,7 @@ TEST_F(FakeWizard, ScreenshotIsABitmapOfTheWholeWindow) {
     const std::string pixels = data->substr(sizeof(BITMAPFILEHEADER) + sizeof bih);
     EXPECT_NE(pixels.find_first_not_of(pixels[0]), std::string::npos);
 
-    EXPECT_FALSE(SaveScreenshot(FindById(wiz->Window(), idHidden), path));
+    EXPECT_FALSE(SaveScreenshot(FindById(wiz->Window(), ctl_id::Hidden), path));
 }
 
 TEST(DriverMachine, DamagesOnlyTheMiddleOfAResource) {

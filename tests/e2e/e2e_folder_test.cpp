@@ -30,7 +30,7 @@ TEST_F(SetupTest, TypedFoldersAreNormalisedWhenLeavingThePageWithNextAndInstalle
     };
     const Wizard w = Start();
     ASSERT_TRUE(WalkTo(w, 2));
-    HWND edit = Ctl(w, idDestDirEdt);
+    HWND edit = Ctl(w, ctl_id::DestDirEdt);
     for (const auto& c : cases) {
         ASSERT_TRUE(SetText(edit, c.typed));
         ASSERT_TRUE(NextTo(w, 3)) << c.typed;
@@ -46,7 +46,7 @@ TEST_F(SetupTest, TypedFoldersAreNormalisedWhenLeavingThePageWithNextAndInstalle
     ASSERT_TRUE(w.Next());
     ASSERT_TRUE(w.WaitPage(PageTitle[6], InstallTimeout)) << w.PageTitle();
     ASSERT_TRUE(NextTo(w, 7));
-    SetBox(w, idFinishChkBx, false);
+    SetBox(w, ctl_id::FinishChkBx, false);
     Finish(w);
     EXPECT_TRUE(FileExists("C:\\Apps\\Editor\\parv.exe"));
     EXPECT_TRUE(FileExists("C:\\Apps\\Editor\\Install.log"));
@@ -94,7 +94,7 @@ protected:
 TEST_F(DriveTest, ADriveLinkedWhileTheFolderPageShowsIsProposedAndDropped) {
     const Wizard w = Start();
     ASSERT_TRUE(WalkTo(w, 2));
-    HWND edit = Ctl(w, idDestDirEdt);
+    HWND edit = Ctl(w, ctl_id::DestDirEdt);
     const std::string proposed = DefaultPlaces().mainDir;
     ASSERT_EQ(GetText(edit), proposed);
 
@@ -141,9 +141,9 @@ TEST_F(SetupTest, ProposedFolderComesFromTheArgumentThenTheSettingsThenTheDefaul
         ASSERT_TRUE(WalkTo(w, 3)) << c.args;
         ASSERT_TRUE(w.Back());
         ASSERT_TRUE(w.WaitPage(PageTitle[2], PageTimeout));
-        EXPECT_TRUE(SamePath(GetText(Ctl(w, idDestDirEdt)), c.proposed))
+        EXPECT_TRUE(SamePath(GetText(Ctl(w, ctl_id::DestDirEdt)), c.proposed))
             << (c.remembered ? c.remembered : "(none)") << " " << c.args << ": "
-            << GetText(Ctl(w, idDestDirEdt));
+            << GetText(Ctl(w, ctl_id::DestDirEdt));
         Quit(w);
     }
     EXPECT_TRUE(DeleteTree(existing));
@@ -152,8 +152,8 @@ TEST_F(SetupTest, ProposedFolderComesFromTheArgumentThenTheSettingsThenTheDefaul
 TEST_F(DriveTest, CdRomDrivesAreNotListed) {
     const Wizard w = Start();
     ASSERT_TRUE(WalkTo(w, 2));
-    HWND box = Ctl(w, idDestDirCmbBx);
-    HWND edit = Ctl(w, idDestDirEdt);
+    HWND box = Ctl(w, ctl_id::DestDirCmbBx);
+    HWND edit = Ctl(w, ctl_id::DestDirEdt);
     const std::string before = DriveLetters(box);
     EXPECT_NE(before.find('c'), std::string::npos) << before;
     EXPECT_NE(before.find('r'), std::string::npos)

@@ -104,12 +104,13 @@ TEST_F(InstallTest, FirstInstallationWithTheDefaults) {
     InstallUpTo(w, 6);
     // Only "Encrypted COD Documents" is ticked on a first run.
     const int expected[4] = {BST_UNCHECKED, BST_CHECKED, BST_UNCHECKED, BST_UNCHECKED};
-    for (int i = 0; i < 4; ++i) EXPECT_EQ(CheckState(Ctl(w, idAssocChkBx1 + i)), expected[i]) << i;
-    EXPECT_FALSE(IsEnabledWindow(Ctl(w, idBackBtn)));
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(CheckState(Ctl(w, ctl_id::AssocChkBx1 + i)), expected[i]) << i;
+    EXPECT_FALSE(IsEnabledWindow(Ctl(w, ctl_id::BackBtn)));
     ASSERT_TRUE(NextTo(w, 7));
-    EXPECT_EQ(GetText(Ctl(w, idNextBtn)), "&Finish");
-    EXPECT_FALSE(IsEnabledWindow(Ctl(w, idCancelBtn)));
-    EXPECT_EQ(CheckState(Ctl(w, idFinishChkBx)), BST_CHECKED);
+    EXPECT_EQ(GetText(Ctl(w, ctl_id::NextBtn)), "&Finish");
+    EXPECT_FALSE(IsEnabledWindow(Ctl(w, ctl_id::CancelBtn)));
+    EXPECT_EQ(CheckState(Ctl(w, ctl_id::FinishChkBx)), BST_CHECKED);
     Finish(w);
     EXPECT_EQ(TempLeftovers(), std::vector<std::string>{});
 
@@ -179,15 +180,15 @@ TEST_F(InstallTest, FirstInstallationWithTheDefaults) {
 TEST_F(InstallTest, PortableInstallationKeepsEverythingOnTheStick) {
     const Wizard w = Start("-dR:\\Parvela");
     ASSERT_TRUE(WalkTo(w, 2));
-    EXPECT_EQ(GetText(Ctl(w, idDestDirEdt)), "R:\\Parvela");
+    EXPECT_EQ(GetText(Ctl(w, ctl_id::DestDirEdt)), "R:\\Parvela");
     ASSERT_TRUE(NextTo(w, 3));
     ASSERT_TRUE(NextTo(w, 4));
-    EXPECT_FALSE(IsShown(Ctl(w, idInstallToAllChkBx)));
-    EXPECT_FALSE(IsShown(Ctl(w, idDesktopChkBx)));
+    EXPECT_FALSE(IsShown(Ctl(w, ctl_id::InstallToAllChkBx)));
+    EXPECT_FALSE(IsShown(Ctl(w, ctl_id::DesktopChkBx)));
     ASSERT_TRUE(w.Next());
     // No association page.
     ASSERT_TRUE(w.WaitPage(PageTitle[7], InstallTimeout)) << w.PageTitle();
-    SetBox(w, idFinishChkBx, false);
+    SetBox(w, ctl_id::FinishChkBx, false);
     Finish(w);
 
     const std::string main = "R:\\Parvela\\";
@@ -216,12 +217,12 @@ TEST_F(InstallTest, SecondRunRemembersTheChoicesAndMergesTheLogs) {
     {
         const Wizard w = Start();
         ASSERT_TRUE(WalkTo(w, 4));
-        SetBox(w, idDesktopChkBx, false);
+        SetBox(w, ctl_id::DesktopChkBx, false);
         ASSERT_TRUE(w.Next());
         ASSERT_TRUE(w.WaitPage(PageTitle[6], InstallTimeout));
-        SetBox(w, idAssocChkBx1, true);
+        SetBox(w, ctl_id::AssocChkBx1, true);
         ASSERT_TRUE(NextTo(w, 7));
-        SetBox(w, idFinishChkBx, false);
+        SetBox(w, ctl_id::FinishChkBx, false);
         Finish(w);
     }
     const InstallPlaces p = DefaultPlaces();
@@ -236,15 +237,15 @@ TEST_F(InstallTest, SecondRunRemembersTheChoicesAndMergesTheLogs) {
     {
         const Wizard w = Start();
         ASSERT_TRUE(WalkTo(w, 4));
-        EXPECT_EQ(CheckState(Ctl(w, idDesktopChkBx)), BST_UNCHECKED);
-        EXPECT_EQ(CheckState(Ctl(w, idInstallToAllChkBx)), BST_CHECKED);
+        EXPECT_EQ(CheckState(Ctl(w, ctl_id::DesktopChkBx)), BST_UNCHECKED);
+        EXPECT_EQ(CheckState(Ctl(w, ctl_id::InstallToAllChkBx)), BST_CHECKED);
         ASSERT_TRUE(w.Next());
         ASSERT_TRUE(w.WaitPage(PageTitle[6], InstallTimeout));
         const int expected[4] = {BST_CHECKED, BST_CHECKED, BST_UNCHECKED, BST_UNCHECKED};
         for (int i = 0; i < 4; ++i)
-            EXPECT_EQ(CheckState(Ctl(w, idAssocChkBx1 + i)), expected[i]) << i;
+            EXPECT_EQ(CheckState(Ctl(w, ctl_id::AssocChkBx1 + i)), expected[i]) << i;
         ASSERT_TRUE(NextTo(w, 7));
-        EXPECT_EQ(CheckState(Ctl(w, idFinishChkBx)), BST_UNCHECKED);
+        EXPECT_EQ(CheckState(Ctl(w, ctl_id::FinishChkBx)), BST_UNCHECKED);
         Finish(w);
     }
     // The log keeps the first run's lines in order and adds no duplicates.
@@ -281,7 +282,7 @@ TEST_F(InstallTest, CancelDuringTheRunAnsweredNoThenAbort) {
     // Both clicks wait in one queue: Cancel is handled right after the run
     // has started, before the install thread can finish.
     ASSERT_TRUE(w.Next());
-    ASSERT_TRUE(Click(Ctl(w, idCancelBtn)));
+    ASSERT_TRUE(Click(Ctl(w, ctl_id::CancelBtn)));
     MessageBoxInfo box = Box(w);
     EXPECT_EQ(box.text, QuitQuestion);
     EXPECT_EQ(w.PageTitle(), PageTitle[5]);
@@ -295,7 +296,7 @@ TEST_F(InstallTest, CancelDuringTheRunAnsweredNoThenAbort) {
     // No lets the run go on; the next close request comes in behind it.
     HWND no = FindByText(box.window, "&No", "Button");
     ASSERT_TRUE(Click(no));
-    ASSERT_TRUE(Click(Ctl(w, idCancelBtn)));
+    ASSERT_TRUE(Click(Ctl(w, ctl_id::CancelBtn)));
     ASSERT_TRUE(WaitUntil([&] { return !IsWindow(box.window); }, PageTimeout));
     box = Box(w);
     EXPECT_EQ(box.text, QuitQuestion);
@@ -320,10 +321,10 @@ TEST_F(InstallTest, CancelDuringTheRunAnsweredNoThenAbort) {
 TEST_F(InstallTest, UntickedComponentIsNeitherCountedNorInstalled) {
     const Wizard w = Start();
     ASSERT_TRUE(WalkTo(w, 3));
-    const std::vector<HWND> lists = FindByClass(Ctl(w, idSelCompLstBx), "ListBox");
+    const std::vector<HWND> lists = FindByClass(Ctl(w, ctl_id::SelCompLstBx), "ListBox");
     ASSERT_EQ(lists.size(), 1u);
     HWND list = lists[0];
-    HWND required = Ctl(w, idSelCompDiskSpaceReqLbl2);
+    HWND required = Ctl(w, ctl_id::SelCompDiskSpaceReqLbl2);
     const std::string all = GetText(required);
     ASSERT_FALSE(all.empty());
     const int rowHeight = static_cast<int>(SendMessageA(list, LB_GETITEMHEIGHT, 0, 0));
@@ -348,7 +349,7 @@ TEST_F(InstallTest, UntickedComponentIsNeitherCountedNorInstalled) {
     ASSERT_TRUE(w.Next());
     ASSERT_TRUE(w.WaitPage(PageTitle[6], InstallTimeout));
     ASSERT_TRUE(NextTo(w, 7));
-    SetBox(w, idFinishChkBx, false);
+    SetBox(w, ctl_id::FinishChkBx, false);
     Finish(w);
 
     const InstallPlaces p = DefaultPlaces();
@@ -390,13 +391,13 @@ TEST_F(InstallTest, NoOnTheQuitQuestionLetsTheRunFinish) {
     const Wizard w = Start();
     ASSERT_TRUE(WalkTo(w, 4));
     ASSERT_TRUE(w.Next());
-    ASSERT_TRUE(Click(Ctl(w, idCancelBtn)));
+    ASSERT_TRUE(Click(Ctl(w, ctl_id::CancelBtn)));
     const MessageBoxInfo box = Box(w);
     EXPECT_EQ(box.text, QuitQuestion);
     ASSERT_TRUE(Answer(box, "&No"));
     ASSERT_TRUE(w.WaitPage(PageTitle[6], InstallTimeout)) << "the run did not go on after No";
     ASSERT_TRUE(NextTo(w, 7));
-    SetBox(w, idFinishChkBx, false);
+    SetBox(w, ctl_id::FinishChkBx, false);
     Finish(w);
     const InstallPlaces p = DefaultPlaces();
     EXPECT_TRUE(FileExists(p.publicData + "Basic.asn"));
@@ -426,7 +427,7 @@ TEST_F(InstallTest, UserDictionaryIsKeptOnlyByAPortableInstallation) {
         if (!c.kept) {
             ASSERT_TRUE(NextTo(w, 7));
         }
-        SetBox(w, idFinishChkBx, false);
+        SetBox(w, ctl_id::FinishChkBx, false);
         Finish(w);
         EXPECT_EQ(ReadWholeFile(c.spellcheck + "userdicen.tlx") == std::string("my own words"),
                   c.kept)
@@ -478,7 +479,7 @@ TEST_F(HeldFileTest, RetryAfterTheFileWasReleasedWritesIt) {
     ASSERT_TRUE(Answer(box, "&Retry"));
     ASSERT_TRUE(w.WaitPage(PageTitle[6], InstallTimeout)) << w.PageTitle();
     ASSERT_TRUE(NextTo(w, 7));
-    SetBox(w, idFinishChkBx, false);
+    SetBox(w, ctl_id::FinishChkBx, false);
     Finish(w);
     const auto exe = ReadWholeFile(DefaultPlaces().mainDir + "\\parv.exe");
     ASSERT_TRUE(exe.has_value());

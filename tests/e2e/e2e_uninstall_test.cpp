@@ -84,7 +84,7 @@ protected:
         ASSERT_TRUE(w.Next());
         ASSERT_TRUE(w.WaitPage(PageTitle[6], InstallTimeout)) << w.PageTitle();
         ASSERT_TRUE(NextTo(w, 7));
-        SetBox(w, idFinishChkBx, false);
+        SetBox(w, ctl_id::FinishChkBx, false);
         Finish(w);
     }
 
@@ -203,12 +203,12 @@ TEST_F(UninstallTest, DefaultInstallationLeavesOnlyTheSharedDataAndTheChangedFil
 TEST_F(UninstallTest, UpgradeOverAnEarlierInstallationIsRemovedWhole) {
     const MachineState before = Capture();
     // The earlier run: for this user only.
-    Install([&](const Wizard& w) { SetBox(w, idInstallToAllChkBx, false); });
+    Install([&](const Wizard& w) { SetBox(w, ctl_id::InstallToAllChkBx, false); });
     const InstallPlaces p = DefaultPlaces();
     const size_t firstLines = ReadLines(p.mainDir + "\\Install.log").size();
     ASSERT_TRUE(FileExists(KnownFolder(CSIDL_PROGRAMS) + "\\" + ShortcutName));
     // The upgrade: for everyone.
-    Install([&](const Wizard& w) { SetBox(w, idInstallToAllChkBx, true); });
+    Install([&](const Wizard& w) { SetBox(w, ctl_id::InstallToAllChkBx, true); });
     ASSERT_TRUE(FileExists(KnownFolder(CSIDL_COMMON_PROGRAMS) + "\\" + ShortcutName));
     ASSERT_GT(ReadLines(p.mainDir + "\\Install.log").size(), firstLines)
         << "the log is not the union of both runs";

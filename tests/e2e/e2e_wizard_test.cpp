@@ -38,18 +38,18 @@ TEST_F(SetupTest, WindowOpensWithItsCaptionSizeAndWelcomePage) {
     EXPECT_FALSE(style & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME));
 
     EXPECT_EQ(w.PageTitle(), PageTitle[0]);
-    EXPECT_EQ(GetText(Ctl(w, idTopLbl)), PageTitle[0]);
-    EXPECT_EQ(Plain(GetText(Ctl(w, idWelcomeLbl))),
+    EXPECT_EQ(GetText(Ctl(w, ctl_id::TopLbl)), PageTitle[0]);
+    EXPECT_EQ(Plain(GetText(Ctl(w, ctl_id::WelcomeLbl))),
               "This program will install Parvela Word Processor Lite (version 4.0.3.2) on your "
               "computer.\r\r\r\r\r"
               "Click Next to continue. Click Cancel to quit Setup.");
-    EXPECT_FALSE(IsShown(Ctl(w, idBackBtn)));
-    EXPECT_EQ(GetText(Ctl(w, idNextBtn)), "&Next >");
-    EXPECT_TRUE(IsEnabledWindow(Ctl(w, idNextBtn)));
-    EXPECT_EQ(GetText(Ctl(w, idCancelBtn)), "Cancel");
+    EXPECT_FALSE(IsShown(Ctl(w, ctl_id::BackBtn)));
+    EXPECT_EQ(GetText(Ctl(w, ctl_id::NextBtn)), "&Next >");
+    EXPECT_TRUE(IsEnabledWindow(Ctl(w, ctl_id::NextBtn)));
+    EXPECT_EQ(GetText(Ctl(w, ctl_id::CancelBtn)), "Cancel");
     // Every other page exists, hidden.
     for (int page = 1; page < 8; ++page) {
-        HWND sheet = Ctl(w, idPageBase + page);
+        HWND sheet = Ctl(w, ctl_id::PageBase + page);
         ASSERT_NE(sheet, nullptr) << page;
         EXPECT_FALSE(IsShown(sheet)) << page;
     }
@@ -59,34 +59,34 @@ TEST_F(SetupTest, WindowOpensWithItsCaptionSizeAndWelcomePage) {
 TEST_F(SetupTest, WalksToTheReadyPageWithTheDefaultsAndBackAgain) {
     const Wizard w = Start();
     ASSERT_TRUE(NextTo(w, 1));
-    EXPECT_FALSE(GetText(Ctl(w, idLicenseMemo)).empty());
-    EXPECT_EQ(CheckState(Ctl(w, idLicenseChkBx)), BST_CHECKED);
-    EXPECT_TRUE(IsShown(Ctl(w, idBackBtn)));
+    EXPECT_FALSE(GetText(Ctl(w, ctl_id::LicenseMemo)).empty());
+    EXPECT_EQ(CheckState(Ctl(w, ctl_id::LicenseChkBx)), BST_CHECKED);
+    EXPECT_TRUE(IsShown(Ctl(w, ctl_id::BackBtn)));
 
     ASSERT_TRUE(NextTo(w, 2));
-    EXPECT_EQ(GetText(Ctl(w, idDestDirEdt)), DefaultPlaces().mainDir);
+    EXPECT_EQ(GetText(Ctl(w, ctl_id::DestDirEdt)), DefaultPlaces().mainDir);
 
     ASSERT_TRUE(NextTo(w, 3));
-    EXPECT_TRUE(IsEnabledWindow(Ctl(w, idNextBtn)));
-    EXPECT_FALSE(GetText(Ctl(w, idSelCompDiskSpaceReqLbl2)).empty());
-    EXPECT_FALSE(GetText(Ctl(w, idSelCompDiskSpaceAvailLbl2)).empty());
+    EXPECT_TRUE(IsEnabledWindow(Ctl(w, ctl_id::NextBtn)));
+    EXPECT_FALSE(GetText(Ctl(w, ctl_id::SelCompDiskSpaceReqLbl2)).empty());
+    EXPECT_FALSE(GetText(Ctl(w, ctl_id::SelCompDiskSpaceAvailLbl2)).empty());
 
     ASSERT_TRUE(NextTo(w, 4));
-    for (int id : {idInstallToAllChkBx, idDesktopChkBx}) {
+    for (int id : {ctl_id::InstallToAllChkBx, ctl_id::DesktopChkBx}) {
         EXPECT_TRUE(IsShown(Ctl(w, id))) << id;
         EXPECT_EQ(CheckState(Ctl(w, id)), BST_CHECKED) << id;
     }
-    EXPECT_TRUE(IsEnabledWindow(Ctl(w, idBackBtn)));
-    EXPECT_EQ(GetText(Ctl(w, idNextBtn)), "&Next >");
+    EXPECT_TRUE(IsEnabledWindow(Ctl(w, ctl_id::BackBtn)));
+    EXPECT_EQ(GetText(Ctl(w, ctl_id::NextBtn)), "&Next >");
 
     for (int page = 3; page >= 0; --page) {
         ASSERT_TRUE(w.Back());
         ASSERT_TRUE(w.WaitPage(PageTitle[page], PageTimeout)) << page;
     }
-    EXPECT_FALSE(IsShown(Ctl(w, idBackBtn)));
+    EXPECT_FALSE(IsShown(Ctl(w, ctl_id::BackBtn)));
     // The licence is not loaded twice: the memo keeps its text.
     ASSERT_TRUE(NextTo(w, 1));
-    EXPECT_FALSE(GetText(Ctl(w, idLicenseMemo)).empty());
+    EXPECT_FALSE(GetText(Ctl(w, ctl_id::LicenseMemo)).empty());
     Quit(w);
     ExpectNothingWritten();
     EXPECT_EQ(TempLeftovers(), std::vector<std::string>{})
@@ -104,7 +104,7 @@ TEST_F(SetupTest, MovedToA144DpiMonitorTheWindowIsLaidOutAgain) {
         const SIZE client = ClientSize(w.Window());
         EXPECT_EQ(client.cx, MulDiv(FormClientWidth, dpi, 96));
         EXPECT_EQ(client.cy, MulDiv(FormClientHeight, dpi, 96));
-        const RECT next = RectIn(Ctl(w, idNextBtn), w.Window());
+        const RECT next = RectIn(Ctl(w, ctl_id::NextBtn), w.Window());
         EXPECT_EQ(next.left, MulDiv(295, dpi, 96));
         EXPECT_EQ(next.right - next.left, MulDiv(85, dpi, 96));
         EXPECT_EQ(w.PageTitle(), PageTitle[3]);
@@ -147,11 +147,11 @@ TEST_F(SetupTest, RunningApplicationHoldsTheWelcomePageUntilItIsClosed) {
         EXPECT_EQ(box.buttons, std::vector<std::string>{"OK"});
         ASSERT_TRUE(Answer(box, "OK"));
         EXPECT_EQ(w.PageTitle(), PageTitle[0]) << attempt;
-        EXPECT_TRUE(GetText(Ctl(w, idLicenseMemo)).empty());
+        EXPECT_TRUE(GetText(Ctl(w, ctl_id::LicenseMemo)).empty());
     }
     app.Kill();
     ASSERT_TRUE(NextTo(w, 1));
-    EXPECT_FALSE(GetText(Ctl(w, idLicenseMemo)).empty());
+    EXPECT_FALSE(GetText(Ctl(w, ctl_id::LicenseMemo)).empty());
     Quit(w);
 }
 
@@ -218,7 +218,7 @@ TEST_F(SetupTest, RefusedLicenceAsksAndYesEndsWithoutTheQuitQuestion) {
         "Agreement.\rDo you really want to cancel the Parvela install?";
     const Wizard w = Start();
     ASSERT_TRUE(NextTo(w, 1));
-    SetBox(w, idLicenseChkBx, false);
+    SetBox(w, ctl_id::LicenseChkBx, false);
     ASSERT_TRUE(w.Next());
     MessageBoxInfo box = Box(w);
     EXPECT_EQ(box.title, "Information");
@@ -226,7 +226,7 @@ TEST_F(SetupTest, RefusedLicenceAsksAndYesEndsWithoutTheQuitQuestion) {
     EXPECT_EQ(box.buttons, (std::vector<std::string>{"&Yes", "&No"}));
     ASSERT_TRUE(Answer(box, "&No"));
     EXPECT_EQ(w.PageTitle(), PageTitle[1]);
-    EXPECT_EQ(CheckState(Ctl(w, idLicenseChkBx)), BST_UNCHECKED);
+    EXPECT_EQ(CheckState(Ctl(w, ctl_id::LicenseChkBx)), BST_UNCHECKED);
 
     ASSERT_TRUE(w.Next());
     box = Box(w);

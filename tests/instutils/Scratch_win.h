@@ -30,7 +30,7 @@ public:
 
     static void Remove(const std::string& folder) {
         {
-            TFindHandle found(folder + "*");
+            TFileSearch found(folder + "*");
             for (bool more = found.Valid(); more; more = found.Next()) {
                 const std::string name = found.Entry().cFileName;
                 if (name == "." || name == "..") continue;

@@ -1,100 +1,83 @@
-// The shared handle owners: each closes what it holds exactly once, a move
-// hands the handle over, and Release and OutPtr do what their callers rely on.
+// The owner template every handle kind is an alias of, with a recording close
+// function standing in for the system's; and the selection guard.
 #include "instutils/WinHandles.h"
-#include "tests/instutils/Scratch_win.h"
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <utility>
+#include <vector>
 
 namespace {
 
-TUniqueHandle OpenExclusive(const std::string& path) {
-    return TUniqueHandle(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                                     OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-}
+int Slots[3];
+int* const Invalid = reinterpret_cast<int*>(-1);
+std::vector<int*> Closed;
 
-// An exclusive open succeeds only when no other handle to the file is open.
-TEST(WinHandles, UniqueHandleClosesOnceAndMovesOwnership) {
-    ScratchFolder s;
-    const std::string path = s / "held.bin";
-    {
-        TUniqueHandle first = OpenExclusive(path);
-        ASSERT_TRUE(first.Valid());
-        EXPECT_FALSE(OpenExclusive(path).Valid()) << "the file is held";
+void RecordClose(int* h) { Closed.push_back(h); }
+bool NotNullOrInvalidSlot(int* h) { return h != nullptr && h != Invalid; }
+using TOwner = TOwned<int*, RecordClose, NotNullOrInvalidSlot>;
 
-        TUniqueHandle second(std::move(first));
-        EXPECT_FALSE(first.Valid());
-        { TUniqueHandle gone(std::move(first)); }  // an emptied owner closes nothing
-        EXPECT_FALSE(OpenExclusive(path).Valid()) << "the move kept it open";
-
-        TUniqueHandle third;
-        third = std::move(second);
-        EXPECT_FALSE(OpenExclusive(path).Valid());
-        third.Reset();
-        EXPECT_FALSE(third.Valid());
-    }
-    EXPECT_TRUE(OpenExclusive(path).Valid()) << "the reset closed it";
-
-    TUniqueHandle none(INVALID_HANDLE_VALUE);
-    EXPECT_FALSE(none.Valid());
-}
-
-TEST(WinHandles, RegistryKeyReleaseAndOutPtr) {
-    const char* path = "Software\\Parvela Word Processor Handle Test";
-    TRegKey key;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                              key.OutPtr(), nullptr),
-              ERROR_SUCCESS);
-    ASSERT_TRUE(key);
-    DWORD subkeys = 0;
-    auto usable = [&subkeys](HKEY k) {
-        return RegQueryInfoKeyA(k, nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, nullptr,
-                                nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+TEST(WinHandles, OwnerClosesEachHandleOnceUnlessReleased) {
+    int* const a = &Slots[0];
+    int* const b = &Slots[1];
+    const struct {
+        const char* what;
+        std::function<void()> run;
+        std::vector<int*> closed;
+    } cases[] = {
+        {"scope end closes", [&] { TOwner o(a); }, {a}},
+        {"none is never closed", [&] { TOwner none(Invalid), empty; }, {}},
+        {"Release gives up ownership",
+         [&] {
+             TOwner o(a);
+             EXPECT_EQ(o.Release(), a);
+             EXPECT_FALSE(o);
+         },
+         {}},
+        {"a move hands over without closing",
+         [&] {
+             TOwner from(a);
+             TOwner to(std::move(from));
+             EXPECT_FALSE(from.Valid());
+             EXPECT_EQ(to.Get(), a);
+         },
+         {a}},
+        {"move assignment closes the old first",
+         [&] {
+             TOwner from(a), to(b);
+             to = std::move(from);
+             EXPECT_EQ(Closed, std::vector<int*>{b});
+         },
+         {b, a}},
+        {"a self move keeps the handle",
+         [&] {
+             TOwner o(a);
+             TOwner& same = o;
+             o = std::move(same);
+             EXPECT_TRUE(o);
+         },
+         {a}},
+        {"Reset closes the old", [&] { TOwner(a).Reset(b); }, {a, b}},
+        {"OutPtr closes before it hands out the slot",
+         [&] {
+             TOwner o(a);
+             int** slot = o.OutPtr();
+             EXPECT_EQ(*slot, nullptr);
+             *slot = b;
+             EXPECT_EQ(Closed, std::vector<int*>{a});
+         },
+         {a, b}},
     };
-
-    // Released, the key stays open for its new owner.
-    HKEY raw = key.Release();
-    EXPECT_FALSE(key);
-    EXPECT_TRUE(usable(raw));
-
-    // OutPtr closes what is held before it hands out the slot.
-    key.Reset(raw);
-    HKEY* slot = key.OutPtr();
-    EXPECT_EQ(*slot, nullptr);
-    EXPECT_FALSE(usable(raw)) << "the first key was not closed";
-    ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, path, 0, KEY_READ, slot), ERROR_SUCCESS);
-    EXPECT_TRUE(usable(key.Get()));
-
-    TRegKey moved(std::move(key));
-    EXPECT_FALSE(key);
-    EXPECT_TRUE(usable(moved.Get()));
-    moved.Reset();
-    RegDeleteKeyA(HKEY_CURRENT_USER, path);
-}
-
-TEST(WinHandles, GdiObjectDeletedOnceUnlessReleased) {
-    HBRUSH raw = CreateSolidBrush(RGB(1, 2, 3));
-    ASSERT_NE(raw, nullptr);
-    {
-        TGdiHandle<HBRUSH> owner(raw);
-        TGdiHandle<HBRUSH> other(std::move(owner));
-        EXPECT_FALSE(owner);
-        EXPECT_EQ(GetObjectType(raw), static_cast<DWORD>(OBJ_BRUSH)) << "a move deletes nothing";
+    for (const auto& c : cases) {
+        Closed.clear();
+        c.run();
+        EXPECT_EQ(Closed, c.closed) << c.what;
     }
-    EXPECT_EQ(GetObjectType(raw), 0u) << "the last owner deleted it";
-
-    HBRUSH kept = CreateSolidBrush(RGB(4, 5, 6));
-    {
-        TGdiHandle<HBRUSH> owner(kept);
-        EXPECT_EQ(owner.Release(), kept);
-    }
-    EXPECT_EQ(GetObjectType(kept), static_cast<DWORD>(OBJ_BRUSH)) << "a released object survives";
-    DeleteObject(kept);
 }
 
 TEST(WinHandles, SelectionIsUndoneBeforeTheDcGoes) {
-    TMemoryDC dc(nullptr);
+    TMemoryDC dc(CreateCompatibleDC(nullptr));
     ASSERT_NE(dc.Get(), nullptr);
     const HGDIOBJ original = GetCurrentObject(dc.Get(), OBJ_BRUSH);
     TGdiHandle<HBRUSH> brush(CreateSolidBrush(RGB(7, 8, 9)));

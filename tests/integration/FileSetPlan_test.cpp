@@ -24,10 +24,10 @@ Taken RunPlan(uint8_t selected, int32_t lastRun) {
     int depth = 0;
     for (const TFileSetStep& s : PlanFileSet(selected, lastRun)) {
         switch (s.Kind) {
-        case fsSuspend: t.MaxDepth = std::max(t.MaxDepth, ++depth); break;
-        case fsResume: --depth; break;
-        case fsCleanOldClips: ++t.Cleanups; break;
-        case fsAdd: {
+        case TFileSetStepKind::Suspend: t.MaxDepth = std::max(t.MaxDepth, ++depth); break;
+        case TFileSetStepKind::Resume: --depth; break;
+        case TFileSetStepKind::CleanOldClips: ++t.Cleanups; break;
+        case TFileSetStepKind::Add: {
             const TFileSetRow& r = FileSetRows[s.Row];
             std::string name = r.TargetName ? r.TargetName : r.Name;
             (depth ? t.Quiet : t.Logged).push_back(name);
@@ -84,7 +84,7 @@ TEST(FileSetPlan, ComponentsAndSuspensionSpans) {
         EXPECT_EQ(t.Quiet.size(), c.QuietCount) << int(c.Selected);
         int suspends = 0;
         for (const TFileSetStep& s : PlanFileSet(c.Selected, app::LastRunVerUnknown))
-            suspends += s.Kind == fsSuspend;
+            suspends += s.Kind == TFileSetStepKind::Suspend;
         EXPECT_EQ(suspends, c.Suspensions) << int(c.Selected);
         EXPECT_EQ(t.EndDepth, 0);
     }
@@ -122,11 +122,12 @@ TEST(FileSetPlan, ClipLibraryAndCleanUpThresholds) {
 TEST(FileSetPlan, CleanUpComesRightBeforeTheClipLibrary) {
     auto plan = PlanFileSet(0x3F, 20000000);
     auto it = std::find_if(plan.begin(), plan.end(), [](const TFileSetStep& s) {
-        return s.Kind == fsAdd && std::string(FileSetRows[s.Row].Name) == "Clip Library\\";
+        return s.Kind == TFileSetStepKind::Add &&
+               std::string(FileSetRows[s.Row].Name) == "Clip Library\\";
     });
     ASSERT_NE(it, plan.end());
     ASSERT_NE(it, plan.begin());
-    EXPECT_EQ((it - 1)->Kind, fsCleanOldClips);
+    EXPECT_EQ((it - 1)->Kind, TFileSetStepKind::CleanOldClips);
 }
 
 TEST(FileSetTable, NamesTheSameEntriesAsTheCatalogue) {
@@ -135,7 +136,9 @@ TEST(FileSetTable, NamesTheSameEntriesAsTheCatalogue) {
         ASSERT_GE(r.Component, 0);
         ASSERT_LT(r.Component, ComponentCount);
         names[r.Component].insert(r.Name);
-        EXPECT_TRUE(r.Mode == omIfAbsent || r.Mode == omIfAbsentOrChanged) << r.Name;
+        EXPECT_TRUE(r.Mode == TOverwriteMode::IfAbsent ||
+                    r.Mode == TOverwriteMode::IfAbsentOrChanged)
+            << r.Name;
     }
     for (int k = 0; k < ComponentCount; ++k) {
         auto listed = SplitLines(ComponentFiles[k]);

@@ -4,7 +4,6 @@
 
 namespace {
 
-
 class TRows : public IOptionControls {
 public:
     std::vector<TCheckState> Rows;
@@ -45,23 +44,24 @@ TEST(DataFolders, NormalAndPortablePaths) {
         const char* Expected;
     };
     const Case cases[] = {
-        {ddShared, false, "C:\\P", "C:\\ProgramData", "C:\\ProgramData\\Parvela\\"},
-        {ddHidden, false, "C:\\P", "C:\\ProgramData", "C:\\ProgramData\\Parvela\\Hidden\\"},
-        {ddPublic, false, "C:\\P", "C:\\ProgramData\\", "C:\\ProgramData\\Parvela\\Public\\"},
-        {ddSpellcheck, false, "C:\\P", "C:\\ProgramData",
+        {TDataDir::Shared, false, "C:\\P", "C:\\ProgramData", "C:\\ProgramData\\Parvela\\"},
+        {TDataDir::Hidden, false, "C:\\P", "C:\\ProgramData", "C:\\ProgramData\\Parvela\\Hidden\\"},
+        {TDataDir::Public, false, "C:\\P", "C:\\ProgramData\\",
+         "C:\\ProgramData\\Parvela\\Public\\"},
+        {TDataDir::Spellcheck, false, "C:\\P", "C:\\ProgramData",
          "C:\\ProgramData\\Parvela\\Public\\Spellcheck\\"},
         // Without the all-users folder the documents folder stands in.
-        {ddShared, false, "C:\\P", "", "C:\\Users\\u\\Documents\\Parvela\\"},
-        {ddSpellcheck, false, "C:\\P", "",
+        {TDataDir::Shared, false, "C:\\P", "", "C:\\Users\\u\\Documents\\Parvela\\"},
+        {TDataDir::Spellcheck, false, "C:\\P", "",
          "C:\\Users\\u\\Documents\\Parvela\\Public\\Spellcheck\\"},
-        {ddShared, true, "R:\\Parvela", "C:\\ProgramData", "R:\\Parvela\\"},
-        {ddHidden, true, "R:\\Parvela\\", "C:\\ProgramData", "R:\\Parvela\\"},
-        {ddPublic, true, "R:\\Parvela/", "C:\\ProgramData", "R:\\Parvela\\"},
-        {ddSpellcheck, true, "R:\\Parvela", "C:\\ProgramData", "R:\\Parvela\\Spellcheck\\"},
+        {TDataDir::Shared, true, "R:\\Parvela", "C:\\ProgramData", "R:\\Parvela\\"},
+        {TDataDir::Hidden, true, "R:\\Parvela\\", "C:\\ProgramData", "R:\\Parvela\\"},
+        {TDataDir::Public, true, "R:\\Parvela/", "C:\\ProgramData", "R:\\Parvela\\"},
+        {TDataDir::Spellcheck, true, "R:\\Parvela", "C:\\ProgramData", "R:\\Parvela\\Spellcheck\\"},
     };
     for (const Case& c : cases)
         EXPECT_EQ(DataDirPath(c.Kind, c.Portable, c.Main, c.Common, docs), c.Expected)
-            << c.Kind << " " << c.Portable;
+            << static_cast<int>(c.Kind) << " " << c.Portable;
     EXPECT_EQ(MainDirFile("C:\\Program Files\\Parvela", "parv.exe"),
               "C:\\Program Files\\Parvela\\parv.exe");
     EXPECT_EQ(MainDirFile("R:\\", "Install.log"), "R:\\Install.log");

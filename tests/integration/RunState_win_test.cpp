@@ -51,15 +51,17 @@ TEST(RunState, EndingTheRunStopsItsInstallThreadFirst) {
     ASSERT_NE(files, nullptr);
     EXPECT_EQ(files->Log, &run->Log) << "what the reader writes goes into the run's log";
     run->Log.CreateInstallLog();
-    ASSERT_TRUE(files->AddFile("License.txt", dir.Path, 0, omAlways));
-    ASSERT_TRUE(files->AddFile("parv.exe", dir.Path, 0, omAlways));
+    ASSERT_TRUE(files->AddFile("License.txt", dir.Path, 0, TOverwriteMode::Always));
+    ASSERT_TRUE(files->AddFile("parv.exe", dir.Path, 0, TOverwriteMode::Always));
     const int threadsBefore = ThreadsOfThisProcess();
     TInstallThreadStatus& status = run->InstallThreadStatus;
-    status.SetState(isRunning);
+    status.SetState(TInstallState::Running);
     ASSERT_TRUE(status.StartInstallThread(*files));
     const DWORD start = GetTickCount();
-    while (status.GetState() != isAskPending && GetTickCount() - start < 10000) Sleep(1);
-    ASSERT_EQ(status.GetState(), isAskPending) << "the held file asks Abort/Retry/Ignore";
+    while (status.GetState() != TInstallState::AskPending && GetTickCount() - start < 10000)
+        Sleep(1);
+    ASSERT_EQ(status.GetState(), TInstallState::AskPending)
+        << "the held file asks Abort/Retry/Ignore";
 
     run.reset();
     // Left waiting, the thread would never end; answered, it ends at once.

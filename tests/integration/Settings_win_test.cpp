@@ -202,10 +202,10 @@ TEST_F(Settings, PortableFolderOnRemovableDrive) {
     DeleteFolderTree(main);
     Run.Options.MainDir = main;
     EXPECT_TRUE(Run.IsPortable());
-    EXPECT_EQ(Run.GetDataDir(ddShared), main + "\\");
-    EXPECT_EQ(Run.GetDataDir(ddHidden), main + "\\");
-    EXPECT_EQ(Run.GetDataDir(ddPublic), main + "\\");
-    EXPECT_EQ(Run.GetDataDir(ddSpellcheck), main + "\\Spellcheck\\");
+    EXPECT_EQ(Run.GetDataDir(TDataDir::Shared), main + "\\");
+    EXPECT_EQ(Run.GetDataDir(TDataDir::Hidden), main + "\\");
+    EXPECT_EQ(Run.GetDataDir(TDataDir::Public), main + "\\");
+    EXPECT_EQ(Run.GetDataDir(TDataDir::Spellcheck), main + "\\Spellcheck\\");
     EXPECT_TRUE(FolderExists(main + "\\Spellcheck"));
     EXPECT_EQ(Run.GetMainDirFile("parv.exe"), main + "\\parv.exe");
 
@@ -247,11 +247,11 @@ TEST_F(Settings, NormalDataFoldersLieUnderCommonAppData) {
     EXPECT_FALSE(Run.IsPortable());
     const std::string shared = GetShellFolder(CSIDL_COMMON_APPDATA_) + "\\Parvela\\";
     const bool existed = FolderExists(shared);
-    EXPECT_EQ(Run.GetDataDir(ddSpellcheck), shared + "Public\\Spellcheck\\");
+    EXPECT_EQ(Run.GetDataDir(TDataDir::Spellcheck), shared + "Public\\Spellcheck\\");
     EXPECT_TRUE(FolderExists(shared + "Public\\Spellcheck"));
-    EXPECT_EQ(Run.GetDataDir(ddHidden), shared + "Hidden\\");
+    EXPECT_EQ(Run.GetDataDir(TDataDir::Hidden), shared + "Hidden\\");
     EXPECT_TRUE(FolderExists(shared + "Hidden"));
-    EXPECT_EQ(Run.GetDataDir(ddShared), shared);
+    EXPECT_EQ(Run.GetDataDir(TDataDir::Shared), shared);
     if (!existed) DeleteFolderTree(shared);
 }
 
@@ -265,8 +265,8 @@ const ImportPatch* FolderCreate = nullptr;
 LONG WINAPI RefuseMachineKeys(HKEY root, LPCSTR sub, DWORD reserved, LPSTR cls, DWORD options,
                               REGSAM sam, LPSECURITY_ATTRIBUTES sa, PHKEY out, LPDWORD disp) {
     if (root == HKEY_LOCAL_MACHINE) return ERROR_ACCESS_DENIED;
-    return RegCreate->Original<decltype(&RegCreateKeyExA)>()(root, sub, reserved, cls, options,
-                                                             sam, sa, out, disp);
+    return RegCreate->Original<decltype(&RegCreateKeyExA)>()(root, sub, reserved, cls, options, sam,
+                                                             sa, out, disp);
 }
 
 BOOL WINAPI RefuseProgramFiles(LPCSTR name, LPSECURITY_ATTRIBUTES sa) {

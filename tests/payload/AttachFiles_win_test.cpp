@@ -38,7 +38,7 @@ TEST(ResourceRange, OnlyBytesWithinTheLoadedImagePass) {
 }
 
 TEST_F(ReaderTest, TemplatesQueuedInPayloadOrderThenNotAgainInMode0) {
-    ASSERT_TRUE(Files->AddFile("templates\\", Dir, 3, omIfAbsent))
+    ASSERT_TRUE(Files->AddFile("templates\\", Dir, 3, TOverwriteMode::IfAbsent))
         << "prefix matching ignores case";
     const auto& list = Files->InstallLists[3];
     ASSERT_EQ(19u, list.size());
@@ -54,22 +54,22 @@ TEST_F(ReaderTest, TemplatesQueuedInPayloadOrderThenNotAgainInMode0) {
 
     Files->ClearComponent(3);
     EXPECT_TRUE(Files->InstallLists[3].empty());
-    EXPECT_FALSE(Files->AddFile("Templates\\", Dir, 3, omIfAbsent));
+    EXPECT_FALSE(Files->AddFile("Templates\\", Dir, 3, TOverwriteMode::IfAbsent));
     EXPECT_TRUE(Files->InstallLists[3].empty());
     Files->ForceOverwrite = true;
-    EXPECT_TRUE(Files->AddFile("Templates\\", Dir, 3, omIfAbsent));
+    EXPECT_TRUE(Files->AddFile("Templates\\", Dir, 3, TOverwriteMode::IfAbsent));
     EXPECT_EQ(19u, Files->InstallLists[3].size());
 }
 
 TEST_F(ReaderTest, NamesMatchIgnoringCaseAndUnknownNamesQueueNothing) {
-    EXPECT_FALSE(Files->AddFile("nothing.exe", Dir, 0, omAlways));
-    EXPECT_FALSE(Files->AddFile("Nothing\\", Dir, 0, omAlways));
+    EXPECT_FALSE(Files->AddFile("nothing.exe", Dir, 0, TOverwriteMode::Always));
+    EXPECT_FALSE(Files->AddFile("Nothing\\", Dir, 0, TOverwriteMode::Always));
     EXPECT_EQ(0, Files->GetTotalSize());
-    ASSERT_TRUE(Files->AddFile("PARV.EXE", Dir, 0, omIfAbsent));
+    ASSERT_TRUE(Files->AddFile("PARV.EXE", Dir, 0, TOverwriteMode::IfAbsent));
     ASSERT_EQ(1u, Files->InstallLists[0].size());
     EXPECT_EQ("parv.exe", Files->InstallLists[0][0].Entry->Name);
     EXPECT_EQ(Dir + "parv.exe", Files->InstallLists[0][0].Target) << "the entry's own letter case";
-    EXPECT_FALSE(Files->AddFile("parv.exe", Dir, 6, omAlways)) << "no such component";
+    EXPECT_FALSE(Files->AddFile("parv.exe", Dir, 6, TOverwriteMode::Always)) << "no such component";
 }
 
 TEST_F(ReaderTest, Mode1ComparesTheStoredTimeWithTwoSecondGrain) {
@@ -88,31 +88,32 @@ TEST_F(ReaderTest, Mode1ComparesTheStoredTimeWithTwoSecondGrain) {
         ASSERT_TRUE(ShiftWriteTime(target, c.shift - applied));
         applied = c.shift;
         Files->ClearComponent(0);
-        EXPECT_EQ(c.queued, Files->AddFile("License.txt", Dir, 0, omIfAbsentOrChanged))
+        EXPECT_EQ(c.queued,
+                  Files->AddFile("License.txt", Dir, 0, TOverwriteMode::IfAbsentOrChanged))
             << "shift " << c.shift;
         EXPECT_EQ(c.queued ? 1u : 0u, Files->InstallLists[0].size());
         Files->ClearComponent(0);
-        EXPECT_FALSE(Files->AddFile("License.txt", Dir, 0, omIfAbsent))
+        EXPECT_FALSE(Files->AddFile("License.txt", Dir, 0, TOverwriteMode::IfAbsent))
             << "mode 0: the file exists";
-        EXPECT_TRUE(Files->AddFile("License.txt", Dir, 0, omAlways));
+        EXPECT_TRUE(Files->AddFile("License.txt", Dir, 0, TOverwriteMode::Always));
     }
     // A folder where the file should be does not count as an existing file.
     ASSERT_TRUE(CreateDirectoryA((Dir + "us.zlx").c_str(), nullptr));
-    EXPECT_TRUE(Files->AddFile("us.zlx", Dir, 1, omIfAbsent));
+    EXPECT_TRUE(Files->AddFile("us.zlx", Dir, 1, TOverwriteMode::IfAbsent));
 }
 
 TEST_F(ReaderTest, FullPathModeQueuesTheAmericanCacheAsTheBritishOne) {
-    ASSERT_TRUE(Files->AddFile("English (American).cache", Dir, 1, omIfAbsent));
+    ASSERT_TRUE(Files->AddFile("English (American).cache", Dir, 1, TOverwriteMode::IfAbsent));
     Files->FullPathMode = true;
-    ASSERT_TRUE(
-        Files->AddFile("English (American).cache", Dir + "English (British).cache", 1, omIfAbsent));
+    ASSERT_TRUE(Files->AddFile("English (American).cache", Dir + "English (British).cache", 1,
+                               TOverwriteMode::IfAbsent));
     Files->FullPathMode = false;
     const auto& list = Files->InstallLists[1];
     ASSERT_EQ(2u, list.size());
     EXPECT_EQ(list[0].Entry, list[1].Entry);
     EXPECT_EQ(Dir + "English (British).cache", list[1].Target);
     EXPECT_EQ(2 * 8022, Files->GetTotalSize());
-    ASSERT_TRUE(Files->AddFile("Hyphenation.dat", Dir, 2, omIfAbsent));
+    ASSERT_TRUE(Files->AddFile("Hyphenation.dat", Dir, 2, TOverwriteMode::IfAbsent));
     EXPECT_EQ(2 * 8022 + 182700, Files->GetTotalSize());
 }
 
@@ -122,19 +123,20 @@ TEST_F(ReaderTest, UpdateListHoldsPublicTargetsWithTheMode0Mark) {
     const std::string pub = JoinPath(common, "Parvela\\Public\\");
     Files->ForceOverwrite = true;  // no existence test: nothing is created
     Files->FileSetMode = true;
-    ASSERT_TRUE(Files->AddFile("Templates\\Faxes\\Fax 1.rtf", pub, 3, omIfAbsent));
-    ASSERT_TRUE(Files->AddFile("Templates\\Faxes\\Fax 2.rtf", pub, 3, omIfAbsentOrChanged));
-    ASSERT_TRUE(Files->AddFile("parv.exe", Dir, 0, omIfAbsent));
+    ASSERT_TRUE(Files->AddFile("Templates\\Faxes\\Fax 1.rtf", pub, 3, TOverwriteMode::IfAbsent));
+    ASSERT_TRUE(
+        Files->AddFile("Templates\\Faxes\\Fax 2.rtf", pub, 3, TOverwriteMode::IfAbsentOrChanged));
+    ASSERT_TRUE(Files->AddFile("parv.exe", Dir, 0, TOverwriteMode::IfAbsent));
     std::string upper = pub;
     CharUpperBuffA(upper.data(), DWORD(upper.size()));
-    ASSERT_TRUE(Files->AddFile("Basic.asn", upper, 5, omIfAbsentOrChanged));
+    ASSERT_TRUE(Files->AddFile("Basic.asn", upper, 5, TOverwriteMode::IfAbsentOrChanged));
     ASSERT_EQ(3u, Files->UpdateList.size());
     EXPECT_EQ(pub + "Templates\\Faxes\\Fax 1.rtf\t!", Files->UpdateList[0]);
     EXPECT_EQ(pub + "Templates\\Faxes\\Fax 2.rtf", Files->UpdateList[1]);
     EXPECT_EQ(upper + "Basic.asn", Files->UpdateList[2]) << "the folder test ignores case";
 
     Files->FileSetMode = false;
-    ASSERT_TRUE(Files->AddFile("Templates\\Faxes\\Fax 3.rtf", pub, 3, omIfAbsent));
+    ASSERT_TRUE(Files->AddFile("Templates\\Faxes\\Fax 3.rtf", pub, 3, TOverwriteMode::IfAbsent));
     EXPECT_EQ(3u, Files->UpdateList.size()) << "only in file-set mode";
 }
 
@@ -323,10 +325,10 @@ TEST_F(ReaderTest, FullDiskNamesTheReasonAndKeepsTheOldFile) {
 }
 
 TEST(ReaderResource, OpensThePayloadResourceOfTheRunningProgram) {
-    PayloadError e = PayloadError::BadName;
+    TPayloadError e = TPayloadError::BadName;
     auto files = TAttachedFiles::CreateFromResource(&e);
     ASSERT_TRUE(files) << PayloadErrorText(e);
-    EXPECT_EQ(PayloadError::Ok, e);
+    EXPECT_EQ(TPayloadError::Ok, e);
     ASSERT_EQ(3u, files->Entries.size());
     EXPECT_EQ("parv.exe", files->Entries[0].Name);
     EXPECT_EQ("userdicen.tlx", files->Entries[1].Name);
@@ -362,7 +364,7 @@ TEST(ReaderDemo, DemoPayloadOpens) {
     DWORD got = 0;
     ASSERT_TRUE(ReadFile(h.Get(), packed.data(), DWORD(packed.size()), &got, nullptr) &&
                 got == packed.size());
-    PayloadError e = PayloadError::Ok;
+    TPayloadError e = TPayloadError::Ok;
     auto files =
         TAttachedFiles::Create(reinterpret_cast<const uint8_t*>(packed.data()), packed.size(), &e);
     ASSERT_TRUE(files) << PayloadErrorText(e);

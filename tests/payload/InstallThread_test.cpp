@@ -22,24 +22,24 @@ TEST_F(StatusProtocol, QuestionFromAnotherThreadTravelsThroughTheStatus) {
         shown.push_back(q.Path);
         EXPECT_EQ(TThreadQuestionKind::CannotWrite, q.Kind);
         EXPECT_EQ("disk full", q.Reason);
-        EXPECT_EQ(isPaused, Status.GetState());
+        EXPECT_EQ(TInstallState::Paused, Status.GetState());
         return TThreadAnswer::Ignore;
     });
-    Status.SetState(isRunning);
+    Status.SetState(TInstallState::Running);
     TThreadAnswer answer = TThreadAnswer::Abort;
-    uint8_t stateAfter = 0;
+    TInstallState stateAfter{};
     std::thread asker([&] {
         install_thread_detail::MarkThisThreadAsInstallThread(Status);
         answer = AskFromThread({TThreadQuestionKind::CannotWrite, "C:\\question", "disk full"});
         stateAfter = Status.GetState();
     });
     // Ticks before the question arrives do nothing but report progress.
-    Status.WaitFor(isAskPending);
+    Status.WaitFor(TInstallState::AskPending);
     EXPECT_EQ("C:\\question", Status.Question.Path);
     Status.InstallStatusTick({});
     asker.join();
     EXPECT_EQ(TThreadAnswer::Ignore, answer);
-    EXPECT_EQ(isRunning, stateAfter);
+    EXPECT_EQ(TInstallState::Running, stateAfter);
     EXPECT_EQ(std::vector<std::string>{"C:\\question"}, shown);
 }
 
@@ -66,69 +66,71 @@ TEST_F(StatusProtocol, TickActsOnEachState) {
     };
     a.Finished = [&] { ++finished; };
     a.Failed = [&] { ++failed; };
-    Status.SetState(isRunning);
+    Status.SetState(TInstallState::Running);
     Status.InstallStatusTick(a);
     EXPECT_EQ(0, progress) << "no component yet";
     Status.Component = 2;
     Status.Position = 500;
     Status.InstallStatusTick(a);
     EXPECT_EQ(1, progress);
-    Status.SetState(isDone);
+    Status.SetState(TInstallState::Done);
     Status.InstallStatusTick(a);
     EXPECT_EQ(1, finished);
-    EXPECT_EQ(isIdle, Status.GetState());
+    EXPECT_EQ(TInstallState::Idle, Status.GetState());
     Status.InstallStatusTick(a);
     EXPECT_EQ(1, finished);
-    Status.SetState(isFailed);
+    Status.SetState(TInstallState::Failed);
     Status.InstallStatusTick(a);
     EXPECT_EQ(1, failed);
-    EXPECT_EQ(isFailed, Status.GetState());
+    EXPECT_EQ(TInstallState::Failed, Status.GetState());
 }
 
 // The close request must not overwrite what the thread published meanwhile.
 TEST_F(StatusProtocol, CloseRequestKeepsAQuestionOrAFinishedRun) {
-    for (uint8_t s : {isAskPending, isDone, isFailed, isIdle}) {
+    for (TInstallState s : {TInstallState::AskPending, TInstallState::Done, TInstallState::Failed,
+                            TInstallState::Idle}) {
         Status.SetState(s);
         EXPECT_TRUE(Status.InstallCloseRequest(false, [] { return true; }));
         EXPECT_EQ(s, Status.GetState());
     }
-    Status.SetState(isRunning);
+    Status.SetState(TInstallState::Running);
     EXPECT_FALSE(Status.InstallCloseRequest(false, [this] {
-        EXPECT_EQ(isPaused, Status.GetState());
-        Status.SetState(isAskPending);  // the thread asked meanwhile
+        EXPECT_EQ(TInstallState::Paused, Status.GetState());
+        Status.SetState(TInstallState::AskPending);  // the thread asked meanwhile
         return false;
     }));
-    EXPECT_EQ(isAskPending, Status.GetState());
-    Status.SetState(isRunning);
+    EXPECT_EQ(TInstallState::AskPending, Status.GetState());
+    Status.SetState(TInstallState::Running);
     EXPECT_TRUE(Status.InstallCloseRequest(false, [] { return true; }));
-    EXPECT_EQ(isDone, Status.GetState());
+    EXPECT_EQ(TInstallState::Done, Status.GetState());
 }
 
 TEST_F(StatusProtocol, WaitingWakesOnTheChangeAndProgramEndAnswersAbort) {
-    Status.SetState(isPaused);
-    uint8_t seen = 0;
-    std::thread waiter([&] { seen = Status.WaitWhile(isPaused); });
+    Status.SetState(TInstallState::Paused);
+    TInstallState seen{};
+    std::thread waiter([&] { seen = Status.WaitWhile(TInstallState::Paused); });
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    Status.SetState(isDone);
+    Status.SetState(TInstallState::Done);
     waiter.join();
-    EXPECT_EQ(isDone, seen);
+    EXPECT_EQ(TInstallState::Done, seen);
 
     EXPECT_FALSE(Status.InstallThreadActive());
     Status.WaitForInstallThread();  // nothing running: returns at once
 
-    Status.SetState(isRunning);
+    Status.SetState(TInstallState::Running);
     TThreadAnswer answer = TThreadAnswer::Retry;
     install_thread_detail::BodyStarting(Status);
     std::thread body([&] {
         install_thread_detail::MarkThisThreadAsInstallThread(Status);
         answer = AskFromThread({});
-        Status.SetState(answer == TThreadAnswer::Abort ? isFailed : isDone);
+        Status.SetState(answer == TThreadAnswer::Abort ? TInstallState::Failed
+                                                       : TInstallState::Done);
         install_thread_detail::BodyEnded(Status);
     });
     Status.WaitForInstallThread();
     body.join();
     EXPECT_EQ(TThreadAnswer::Abort, answer);
-    EXPECT_EQ(isFailed, Status.GetState());
+    EXPECT_EQ(TInstallState::Failed, Status.GetState());
 }
 
 }  // namespace

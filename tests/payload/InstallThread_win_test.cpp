@@ -36,11 +36,11 @@ protected:
     }
 
     void Queue(const std::string& name, int component) {
-        ASSERT_TRUE(Files->AddFile(name, Dir, component, omAlways)) << name;
+        ASSERT_TRUE(Files->AddFile(name, Dir, component, TOverwriteMode::Always)) << name;
     }
 
     bool Start() {
-        Status.SetState(isRunning);
+        Status.SetState(TInstallState::Running);
         return Status.StartInstallThread(*Files);
     }
 
@@ -72,7 +72,7 @@ TEST_F(InstallRunTest, AllListsEmptyEndsDoneWithoutComponent) {
     ASSERT_TRUE(RunToEnd());
     EXPECT_TRUE(Finished);
     EXPECT_FALSE(Failed);
-    EXPECT_EQ(isIdle, Status.GetState());
+    EXPECT_EQ(TInstallState::Idle, Status.GetState());
     EXPECT_EQ(255, Status.Component.load());
     EXPECT_EQ(0, Status.Position.load());
     EXPECT_FALSE(Status.InstallThreadActive());
@@ -117,7 +117,7 @@ TEST_F(InstallRunTest, FailingTwiceThenSucceedingCountsOnce) {
     DWORD askingThread = 0;
     SetThreadQuestionHandler([&](const TThreadQuestion& q) {
         askingThread = GetCurrentThreadId();
-        EXPECT_EQ(isPaused, Status.GetState()) << "the window pauses while it asks";
+        EXPECT_EQ(TInstallState::Paused, Status.GetState()) << "the window pauses while it asks";
         EXPECT_EQ(target, q.Path);
         if (++asked == 2) held.Reset();
         return TThreadAnswer::Retry;
@@ -160,7 +160,7 @@ TEST_F(InstallRunTest, IgnoreCountsTheFileAndAbortStopsTheRun) {
     ASSERT_TRUE(RunToEnd());
     EXPECT_TRUE(Failed);
     EXPECT_FALSE(Finished);
-    EXPECT_EQ(isFailed, Status.GetState());
+    EXPECT_EQ(TInstallState::Failed, Status.GetState());
     EXPECT_EQ(3, Status.Component.load());
     EXPECT_EQ(Entry("parv.exe").Size, Status.Position.load());
     EXPECT_EQ(INVALID_FILE_ATTRIBUTES,
@@ -176,7 +176,7 @@ TEST_F(InstallRunTest, StopRequestFinishesTheCurrentFileOnly) {
     Queue("Clip Library\\", 4);
     const int total = int(Files->InstallLists[0].size() + Files->InstallLists[4].size());
     ASSERT_EQ(243, total);
-    Status.SetState(isRunning);
+    Status.SetState(TInstallState::Running);
     bool asked = false;
     // The request comes while the first file is being written; the thread
     // completes it and holds at its check point while the question is open.
@@ -186,7 +186,7 @@ TEST_F(InstallRunTest, StopRequestFinishesTheCurrentFileOnly) {
         const DWORD t0 = GetTickCount();
         while (Status.Position.load() == 0 && GetTickCount() - t0 < 10000) Sleep(1);
         Sleep(200);
-        EXPECT_EQ(isPaused, Status.GetState());
+        EXPECT_EQ(TInstallState::Paused, Status.GetState());
         EXPECT_EQ(Entry("parv.exe").Size, Status.Position.load()) << "one file, then it waits";
         return true;
     });
@@ -200,18 +200,18 @@ TEST_F(InstallRunTest, StopRequestFinishesTheCurrentFileOnly) {
     Status.InstallStatusTick(actions);
     EXPECT_TRUE(finished);
     Status.WaitForInstallThread();
-    EXPECT_EQ(isIdle, Status.GetState()) << "a stopped thread publishes nothing more";
+    EXPECT_EQ(TInstallState::Idle, Status.GetState()) << "a stopped thread publishes nothing more";
     EXPECT_EQ(1, CountWritten());
     EXPECT_EQ(0, Status.Component.load());
 
     // The same with "stay": the run goes on to the end.
     DeleteFileA((Dir + "parv.exe").c_str());
     Status.Reset();
-    Status.SetState(isRunning);
+    Status.SetState(TInstallState::Running);
     EXPECT_FALSE(Status.InstallCloseRequest(false, [&] {
         EXPECT_TRUE(Status.StartInstallThread(*Files));
         Sleep(100);
-        EXPECT_EQ(isPaused, Status.GetState());
+        EXPECT_EQ(TInstallState::Paused, Status.GetState());
         return false;
     }));
     ASSERT_TRUE(RunToEnd());
@@ -224,7 +224,7 @@ TEST_F(InstallRunTest, StopRequestFinishesTheCurrentFileOnly) {
         ADD_FAILURE() << "asked";
         return false;
     }));
-    EXPECT_EQ(isIdle, Status.GetState());
+    EXPECT_EQ(TInstallState::Idle, Status.GetState());
 }
 
 // The window acts only when the thread tells it: a question, then Done; on a
@@ -277,12 +277,13 @@ TEST_F(InstallRunTest, ProgramEndAnswersAPendingQuestionWithAbort) {
     ASSERT_TRUE(held.Valid());
     ASSERT_TRUE(Start());
     const DWORD start = GetTickCount();
-    while (Status.GetState() != isAskPending && GetTickCount() - start < 10000) Sleep(1);
-    ASSERT_EQ(isAskPending, Status.GetState());
+    while (Status.GetState() != TInstallState::AskPending && GetTickCount() - start < 10000)
+        Sleep(1);
+    ASSERT_EQ(TInstallState::AskPending, Status.GetState());
     Status.WaitForInstallThread();
     held.Reset();
     EXPECT_FALSE(Status.InstallThreadActive());
-    EXPECT_EQ(isFailed, Status.GetState());
+    EXPECT_EQ(TInstallState::Failed, Status.GetState());
     EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA((Dir + "parv.exe").c_str()));
 }
 

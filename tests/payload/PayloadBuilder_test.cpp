@@ -117,8 +117,8 @@ TEST_F(PayloadBuilderFiles, BuildsTheLicenceRecordAndListsIt) {
     EXPECT_EQ('\xDA', packed[1]);
 
     TPayloadBlock block;
-    ASSERT_EQ(PayloadError::Ok, InflatePayload(reinterpret_cast<const uint8_t*>(packed.data()),
-                                               packed.size(), block));
+    ASSERT_EQ(TPayloadError::Ok, InflatePayload(reinterpret_cast<const uint8_t*>(packed.data()),
+                                                packed.size(), block));
     const std::string raw(reinterpret_cast<const char*>(block.data()), block.size());
     const std::string head = std::string("\x0BLicense.txt", 12) +
                              std::string("\x72\x11\x06\x50\xB1\x00\xE4\x40\xB4\x08\x00\x00", 12);

@@ -23,18 +23,18 @@ std::string Deflate(const std::string& raw, int level = 9) {
     return out;
 }
 
-PayloadError Inflate(const std::string& packed, std::string* result = nullptr) {
+TPayloadError Inflate(const std::string& packed, std::string* result = nullptr) {
     TPayloadBlock block;
-    const PayloadError e =
+    const TPayloadError e =
         InflatePayload(reinterpret_cast<const uint8_t*>(packed.data()), packed.size(), block);
     if (result) result->assign(reinterpret_cast<const char*>(block.data()), block.size());
-    if (e != PayloadError::Ok) {
+    if (e != TPayloadError::Ok) {
         EXPECT_EQ(nullptr, block.data());
     }
     return e;
 }
 
-PayloadError Walk(const std::string& raw, std::vector<TPayloadRecord>& out) {
+TPayloadError Walk(const std::string& raw, std::vector<TPayloadRecord>& out) {
     return WalkRecords(reinterpret_cast<const uint8_t*>(raw.data()), raw.size(), out);
 }
 
@@ -69,7 +69,7 @@ TEST(PayloadFormat, WalksRecordsToTheExactEnd) {
     AppendRecord(raw, "userdicen.tlx", 40001.0, "");  // size 0: next record follows at once
     AppendRecord(raw, "Templates\\Faxes\\Fax 1.rtf", 40002.25, "fax");
     std::vector<TPayloadRecord> recs;
-    ASSERT_EQ(PayloadError::Ok, Walk(raw, recs));
+    ASSERT_EQ(TPayloadError::Ok, Walk(raw, recs));
     ASSERT_EQ(3u, recs.size());
     EXPECT_EQ("parv.exe", recs[0].Name);
     EXPECT_EQ(1000, recs[0].Size);
@@ -84,7 +84,7 @@ TEST(PayloadFormat, WalksRecordsToTheExactEnd) {
     EXPECT_EQ(raw.size(), size_t(recs[2].Offset + recs[2].Size));
 
     std::vector<TPayloadRecord> none;
-    EXPECT_EQ(PayloadError::Ok, Walk("", none));
+    EXPECT_EQ(TPayloadError::Ok, Walk("", none));
     EXPECT_TRUE(none.empty());
 }
 
@@ -95,19 +95,19 @@ TEST(PayloadFormat, RecordDamage) {
     struct Case {
         const char* what;
         std::string tail;
-        PayloadError expected;
+        TPayloadError expected;
     } cases[] = {
-        {"only a length byte", Bytes({5}), PayloadError::RecordPastEnd},
-        {"name cut short", Bytes({5, 'a', 'b'}), PayloadError::RecordPastEnd},
+        {"only a length byte", Bytes({5}), TPayloadError::RecordPastEnd},
+        {"name cut short", Bytes({5, 'a', 'b'}), TPayloadError::RecordPastEnd},
         {"size field cut short", Bytes({1, 'b', 0, 0, 0, 0, 0, 0, 0, 0, 1, 0}),
-         PayloadError::RecordPastEnd},
+         TPayloadError::RecordPastEnd},
         {"data cut short", Bytes({1, 'b', 0, 0, 0, 0, 0, 0, 0, 0, 4, 0, 0, 0, 'x', 'y'}),
-         PayloadError::RecordPastEnd},
-        {"size above 2^31-1", oversize, PayloadError::NegativeSize},
+         TPayloadError::RecordPastEnd},
+        {"size above 2^31-1", oversize, TPayloadError::NegativeSize},
         {"size 0xFFFFFFFF", Bytes({1, 'b', 0, 0, 0, 0, 0, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF}),
-         PayloadError::NegativeSize},
+         TPayloadError::NegativeSize},
         {"size just past the end", Bytes({1, 'b', 0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0}),
-         PayloadError::RecordPastEnd},
+         TPayloadError::RecordPastEnd},
     };
     for (const Case& c : cases) {
         std::vector<TPayloadRecord> recs;
@@ -155,7 +155,7 @@ TEST(PayloadFormat, NameRules) {
         std::string raw;
         AppendRecord(raw, n, 40000.0, "z");
         std::vector<TPayloadRecord> recs;
-        EXPECT_EQ(PayloadError::BadName, Walk(raw, recs)) << n;
+        EXPECT_EQ(TPayloadError::BadName, Walk(raw, recs)) << n;
     }
     EXPECT_FALSE(IsSafePayloadName(std::string("a\0b", 3)));
     const char* good[] = {
@@ -187,7 +187,7 @@ TEST(PayloadFormat, InflateMatchesZlibAcrossSizes) {
                 raw[i] = kind == 0 ? char(rng()) : kind == 1 ? char(i / 1000) : char('a' + i % 3);
             const std::string packed = Deflate(raw);
             std::string out;
-            ASSERT_EQ(PayloadError::Ok, Inflate(packed, &out)) << n << " kind " << kind;
+            ASSERT_EQ(TPayloadError::Ok, Inflate(packed, &out)) << n << " kind " << kind;
             ASSERT_EQ(raw, out) << n << " kind " << kind;
         }
     }
@@ -195,7 +195,7 @@ TEST(PayloadFormat, InflateMatchesZlibAcrossSizes) {
 
 TEST(PayloadFormat, EmptyStreamInflatesToNothing) {
     std::string out = "x";
-    EXPECT_EQ(PayloadError::Ok, Inflate(Deflate(""), &out));
+    EXPECT_EQ(TPayloadError::Ok, Inflate(Deflate(""), &out));
     EXPECT_TRUE(out.empty());
 }
 
@@ -213,29 +213,29 @@ TEST(PayloadFormat, StreamDamage) {
     struct Case {
         const char* what;
         std::string bytes;
-        PayloadError expected;
+        TPayloadError expected;
     } cases[] = {
-        {"no bytes", "", PayloadError::Empty},
-        {"bad header check", flip(1, 1), PayloadError::BadStream},
-        {"not deflate", flip(0, 0x0F), PayloadError::BadStream},
-        {"preset dictionary", Bytes({0x78, 0xBB, 0, 0, 0, 1, 3, 0}), PayloadError::BadStream},
-        {"checksum byte", flip(packed.size() - 1, 0x40), PayloadError::BadChecksum},
-        {"checksum missing", packed.substr(0, packed.size() - 4), PayloadError::Truncated},
-        {"cut in the middle", packed.substr(0, packed.size() / 2), PayloadError::Truncated},
-        {"trailing byte", packed + '\0', PayloadError::TrailingBytes},
-        {"second stream after", packed + packed, PayloadError::TrailingBytes},
-        {"garbage", std::string(100, '\xAB'), PayloadError::BadStream},
+        {"no bytes", "", TPayloadError::Empty},
+        {"bad header check", flip(1, 1), TPayloadError::BadStream},
+        {"not deflate", flip(0, 0x0F), TPayloadError::BadStream},
+        {"preset dictionary", Bytes({0x78, 0xBB, 0, 0, 0, 1, 3, 0}), TPayloadError::BadStream},
+        {"checksum byte", flip(packed.size() - 1, 0x40), TPayloadError::BadChecksum},
+        {"checksum missing", packed.substr(0, packed.size() - 4), TPayloadError::Truncated},
+        {"cut in the middle", packed.substr(0, packed.size() / 2), TPayloadError::Truncated},
+        {"trailing byte", packed + '\0', TPayloadError::TrailingBytes},
+        {"second stream after", packed + packed, TPayloadError::TrailingBytes},
+        {"garbage", std::string(100, '\xAB'), TPayloadError::BadStream},
     };
     for (const Case& c : cases) EXPECT_EQ(c.expected, Inflate(c.bytes)) << c.what;
 
     // Every prefix is refused, never accepted as a shorter payload.
     for (size_t len = 1; len < packed.size(); len += len < 64 ? 1 : 97) {
-        const PayloadError e = Inflate(packed.substr(0, len));
-        EXPECT_TRUE(e == PayloadError::Truncated || e == PayloadError::BadStream) << len;
+        const TPayloadError e = Inflate(packed.substr(0, len));
+        EXPECT_TRUE(e == TPayloadError::Truncated || e == TPayloadError::BadStream) << len;
     }
     // A flipped bit anywhere in the body is caught by the stream or the checksum.
     for (size_t at = 2; at < packed.size(); at += 13) {
-        EXPECT_NE(PayloadError::Ok, Inflate(flip(at, 0x10))) << at;
+        EXPECT_NE(TPayloadError::Ok, Inflate(flip(at, 0x10))) << at;
     }
 }
 
@@ -244,11 +244,11 @@ TEST(PayloadFormat, ReaderReportsDamageAndIndexesGoodPayloads) {
     AppendRecord(raw, "parv.exe", 40000.5, "exe");
     AppendRecord(raw, "License.txt", 40965.54101851852, "licence");
     const std::string packed = Deflate(raw);
-    PayloadError e = PayloadError::BadName;
+    TPayloadError e = TPayloadError::BadName;
     auto files =
         TAttachedFiles::Create(reinterpret_cast<const uint8_t*>(packed.data()), packed.size(), &e);
     ASSERT_TRUE(files);
-    EXPECT_EQ(PayloadError::Ok, e);
+    EXPECT_EQ(TPayloadError::Ok, e);
     ASSERT_EQ(2u, files->Entries.size());
     EXPECT_EQ("License.txt", files->Entries[1].Name);
     EXPECT_EQ(int32_t(raw.size()), files->DataSize());
@@ -262,9 +262,9 @@ TEST(PayloadFormat, ReaderReportsDamageAndIndexesGoodPayloads) {
     const std::string p2 = Deflate(damaged);
     EXPECT_FALSE(
         TAttachedFiles::Create(reinterpret_cast<const uint8_t*>(p2.data()), p2.size(), &e));
-    EXPECT_EQ(PayloadError::RecordPastEnd, e);
+    EXPECT_EQ(TPayloadError::RecordPastEnd, e);
     EXPECT_FALSE(TAttachedFiles::Create(nullptr, 0, &e));
-    EXPECT_EQ(PayloadError::Empty, e);
+    EXPECT_EQ(TPayloadError::Empty, e);
 }
 
 // A stream that inflates far past what a signed 32-bit size can index, made
@@ -310,15 +310,15 @@ TEST(PayloadFormat, DecompressionBombsAreRefusedAtTheirFirstRecord) {
     struct Case {
         const char* what;
         std::string head;
-        PayloadError expected;
+        TPayloadError expected;
     } cases[] = {
-        {"a record that ends past 2 GiB", head, PayloadError::TooLarge},
-        {"zeros only", "", PayloadError::BadName},
+        {"a record that ends past 2 GiB", head, TPayloadError::TooLarge},
+        {"zeros only", "", TPayloadError::BadName},
     };
     for (const Case& c : cases) {
         const std::string packed = Bomb(c.head);
         EXPECT_LT(packed.size(), size_t(3) << 20) << c.what;
-        PayloadError e = PayloadError::Ok;
+        TPayloadError e = TPayloadError::Ok;
         EXPECT_FALSE(TAttachedFiles::Create(reinterpret_cast<const uint8_t*>(packed.data()),
                                             packed.size(), &e));
         EXPECT_EQ(c.expected, e) << c.what;
@@ -343,17 +343,17 @@ TEST(PackedCrc, MatchesOnlyTheBytesItWasWrittenFor) {
         const char* What;
         std::string Packed;
         std::string Stored;
-        PayloadError Expected;
+        TPayloadError Expected;
     } cases[] = {
-        {"as written", packed, stored, PayloadError::Ok},
+        {"as written", packed, stored, TPayloadError::Ok},
         {"a packed bit changed", flipped(packed, packed.size() / 2), stored,
-         PayloadError::PackedCrc},
+         TPayloadError::PackedCrc},
         {"the packed data cut short", packed.substr(0, packed.size() - 1), stored,
-         PayloadError::PackedCrc},
-        {"the last stored byte changed", packed, flipped(stored, 3), PayloadError::PackedCrc},
-        {"no stored CRC", packed, "", PayloadError::PackedCrc},
-        {"a stored CRC too long", packed, stored + '\0', PayloadError::PackedCrc},
-        {"no packed data", "", stored, PayloadError::Empty},
+         TPayloadError::PackedCrc},
+        {"the last stored byte changed", packed, flipped(stored, 3), TPayloadError::PackedCrc},
+        {"no stored CRC", packed, "", TPayloadError::PackedCrc},
+        {"a stored CRC too long", packed, stored + '\0', TPayloadError::PackedCrc},
+        {"no packed data", "", stored, TPayloadError::Empty},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(

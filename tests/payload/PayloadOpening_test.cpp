@@ -14,13 +14,13 @@ TEST(PayloadOpening, OpensOnlyAfterAGoodCheckAndAnyFailureLeavesNoReader) {
     struct Case {
         const char* What;
         TPayloadOpening::TCheck Check;
-        PayloadError Checked;
+        TPayloadError Checked;
         bool Opens;
     } cases[] = {
-        {"CRC mismatch", [] { return PayloadError::PackedCrc; }, PayloadError::PackedCrc, false},
-        {"check throws", []() -> PayloadError { throw std::bad_alloc(); },
-         PayloadError::OutOfMemory, false},
-        {"reader throws after a good check", [] { return PayloadError::Ok; }, PayloadError::Ok,
+        {"CRC mismatch", [] { return TPayloadError::PackedCrc; }, TPayloadError::PackedCrc, false},
+        {"check throws", []() -> TPayloadError { throw std::bad_alloc(); },
+         TPayloadError::OutOfMemory, false},
+        {"reader throws after a good check", [] { return TPayloadError::Ok; }, TPayloadError::Ok,
          true},
     };
     for (Case& c : cases) {

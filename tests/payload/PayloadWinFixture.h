@@ -23,7 +23,7 @@ class PayloadWinTest : public ::testing::Test {
 protected:
     void SetUp() override {
         static const std::string packed = shaped::Build(false);
-        PayloadError e = PayloadError::BadName;
+        TPayloadError e = TPayloadError::BadName;
         Files = TAttachedFiles::Create(reinterpret_cast<const uint8_t*>(packed.data()),
                                        packed.size(), &e);
         ASSERT_TRUE(Files) << PayloadErrorText(e);

@@ -11,7 +11,7 @@ namespace {
 // A memory DC with one bitmap selected, for reading its pixels back.
 struct TSelectedBitmap {
     explicit TSelectedBitmap(HBITMAP bitmap)
-        : Memory(nullptr), Selected(Memory.Get(), bitmap), Dc(Memory.Get()) {}
+        : Memory(CreateCompatibleDC(nullptr)), Selected(Memory.Get(), bitmap), Dc(Memory.Get()) {}
     TMemoryDC Memory;
     TSelectObject Selected;
     HDC Dc;

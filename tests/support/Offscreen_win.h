@@ -13,7 +13,7 @@ public:
 
 private:
     TOffscreen(const TClientDC& screen, int width, int height)
-        : Memory(screen.Get()),
+        : Memory(CreateCompatibleDC(screen.Get())),
           Bitmap(CreateCompatibleBitmap(screen.Get(), width, height)),
           Selected(Memory.Get(), Bitmap.Get()) {}
 

@@ -125,7 +125,7 @@ TEST(ReleaseCheck, EachRefusedFileIsOneLineNamingItAndTheRule) {
     struct Case {
         std::string path;
         const char* rule;  // none: accepted
-        TReleaseFile::TKind kind = TReleaseFile::Regular;
+        TReleaseFile::TKind kind = TReleaseFile::TKind::Regular;
         int year = 2026;
         uint64_t size = 1;
     } cases[] = {
@@ -146,10 +146,10 @@ TEST(ReleaseCheck, EachRefusedFileIsOneLineNamingItAndTheRule) {
         {"Templates/\xC3\xA9t\xC3\xA9.rtf", "letter case"},
         {"Templates/\xC3\x89T\xC3\x89.rtf", nullptr},
         {"TEMPLATES/LETTERS", "folder"},
-        {"Templates/old.rtf", "1979-03-02 14:30:00", TReleaseFile::Regular, 1979},
-        {"Templates/link.rtf", "link", TReleaseFile::Link},
-        {"Templates/fifo", "not a regular file", TReleaseFile::Other},
-        {"Templates/huge.rtf", "2 GB", TReleaseFile::Regular, 2026, uint64_t(INT32_MAX) + 1},
+        {"Templates/old.rtf", "1979-03-02 14:30:00", TReleaseFile::TKind::Regular, 1979},
+        {"Templates/link.rtf", "link", TReleaseFile::TKind::Link},
+        {"Templates/fifo", "not a regular file", TReleaseFile::TKind::Other},
+        {"Templates/huge.rtf", "2 GB", TReleaseFile::TKind::Regular, 2026, uint64_t(INT32_MAX) + 1},
     };
     std::vector<TReleaseFile> files = Complete();
     size_t refused = 0;
@@ -210,13 +210,13 @@ TEST(ReleaseListing, ReadsPathsKindsSizesAndLocalTimes) {
     ASSERT_EQ(2u, files.size());
     std::sort(files.begin(), files.end(), [](auto& a, auto& b) { return a.Path < b.Path; });
     EXPECT_EQ("Templates/Sub/a.rtf", files[0].Path);
-    EXPECT_EQ(TReleaseFile::Regular, files[0].Kind);
+    EXPECT_EQ(TReleaseFile::TKind::Regular, files[0].Kind);
     EXPECT_EQ(5u, files[0].Size);
     EXPECT_EQ(2026, files[0].Time.Year);
     EXPECT_EQ(14, files[0].Time.Hour);
     EXPECT_EQ(1, files[0].Time.Second);
     EXPECT_EQ("loop", files[1].Path);
-    EXPECT_EQ(TReleaseFile::Link, files[1].Kind);
+    EXPECT_EQ(TReleaseFile::TKind::Link, files[1].Kind);
 
     ListReleaseFolder((dir / "gone").string(), problems);
     ASSERT_EQ(1u, problems.size());

@@ -18,25 +18,26 @@ namespace {
 
 struct Asked {
     std::string text;
-    uint8_t kind;
-    uint16_t buttons;
-    int32_t defaultResult;
+    TMsgKind kind;
+    TMsgButtons buttons;
+    TModalResult defaultResult;
 };
 
 // Answers boxes in order; `before` runs ahead of each answer.
 struct Script {
-    std::deque<int32_t> answers;
+    std::deque<TModalResult> answers;
     std::vector<Asked> asked;
     std::function<void(size_t)> before;
     TAsk Ask() {
-        return [this](const std::string& text, uint8_t kind, uint16_t buttons, int32_t def) {
-            asked.push_back({text, kind, buttons, def});
-            if (before) before(asked.size());
-            if (answers.empty()) return int32_t(mrCancel);
-            const int32_t a = answers.front();
-            answers.pop_front();
-            return a;
-        };
+        return
+            [this](const std::string& text, TMsgKind kind, TMsgButtons buttons, TModalResult def) {
+                asked.push_back({text, kind, buttons, def});
+                if (before) before(asked.size());
+                if (answers.empty()) return TModalResult::Cancel;
+                const TModalResult a = answers.front();
+                answers.pop_front();
+                return a;
+            };
     }
 };
 
@@ -159,15 +160,15 @@ TEST_F(RemovalTest, FileInUseIsRetriedOrLeftAsTheUserSays) {
         CreateFileA(held2.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
     ASSERT_TRUE(h1.Valid() && h2.Valid());
     // The first file is let go while the second question is open.
-    script.answers = {mrRetry, mrRetry, mrIgnore};
+    script.answers = {TModalResult::Retry, TModalResult::Retry, TModalResult::Ignore};
     script.before = [&](size_t n) {
         if (n == 2) h1.Reset();
     };
     const TRemovalOutcome out = RemoveInstallation(ctx, Record());
     ASSERT_EQ(script.asked.size(), 3u);
     for (const Asked& a : script.asked) {
-        EXPECT_EQ(a.kind, mtError);
-        EXPECT_EQ(a.buttons, mbRetry | mbIgnore);
+        EXPECT_EQ(a.kind, TMsgKind::Error);
+        EXPECT_EQ(a.buttons, TMsgButtons::Retry | TMsgButtons::Ignore);
     }
     EXPECT_NE(script.asked[0].text.find("\"" + held1 + "\""), std::string::npos)
         << script.asked[0].text;
@@ -242,7 +243,7 @@ TEST_F(RemovalTest, NothingIsTouchedWithoutAUsableLogOrAfterNo) {
                   ExitCodeOf(c.kind == TSurveyKind::Portable ? TExitCode::NothingToRemove
                                                              : TExitCode::CouldNotStart));
         ASSERT_EQ(script.asked.size(), 1u);
-        EXPECT_EQ(script.asked[0].buttons, mbOK);
+        EXPECT_EQ(script.asked[0].buttons, TMsgButtons::Ok);
         EXPECT_NE(script.asked[0].text.find(c.says), std::string::npos) << script.asked[0].text;
         EXPECT_TRUE(Exists(ctx.ExePath));
     }
@@ -251,12 +252,12 @@ TEST_F(RemovalTest, NothingIsTouchedWithoutAUsableLogOrAfterNo) {
     // A good log, but the user says No: the default answer.
     Install({ctx.ExePath});
     script.asked.clear();
-    script.answers = {mrNo};
+    script.answers = {TModalResult::No};
     EXPECT_EQ(RunUninstall(ctx, true), ExitCodeOf(TExitCode::Cancelled));
     ASSERT_EQ(script.asked.size(), 1u);
-    EXPECT_EQ(script.asked[0].kind, mtConfirmation);
-    EXPECT_EQ(script.asked[0].buttons, mbYes | mbNo);
-    EXPECT_EQ(script.asked[0].defaultResult, mrNo);
+    EXPECT_EQ(script.asked[0].kind, TMsgKind::Confirmation);
+    EXPECT_EQ(script.asked[0].buttons, TMsgButtons::Yes | TMsgButtons::No);
+    EXPECT_EQ(script.asked[0].defaultResult, TModalResult::No);
     EXPECT_TRUE(Exists(ctx.ExePath));
     EXPECT_TRUE(Exists(Log()));
 }
@@ -295,7 +296,7 @@ TEST(RemovableMediaTest, ACopyOnAStickIsNeverRemoved) {
     ScratchFolder::Remove(ctx.MainDir);
     EXPECT_TRUE(kept);
     ASSERT_EQ(script.asked.size(), 1u);
-    EXPECT_EQ(script.asked[0].kind, mtInformation);
+    EXPECT_EQ(script.asked[0].kind, TMsgKind::Information);
     EXPECT_NE(script.asked[0].text.find(
                   "portable copy of Parvela Word Processor in \"R:\\UninstallTest\""),
               std::string::npos)

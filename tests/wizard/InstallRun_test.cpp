@@ -34,11 +34,11 @@ TEST(ThreadQuestion, WordsButtonsAndAnswers) {
               "Cannot write file \"E:\\a.dat\".\rThere is not enough space on the disk.\r\r"
               "Free some space on the disk or remove the cause, then click Retry.\r"
               "Click Ignore to go on without this file, or Abort to stop the installation.");
-    EXPECT_EQ(ThreadAnswerOf(mrAbort), TThreadAnswer::Abort);
-    EXPECT_EQ(ThreadAnswerOf(mrIgnore), TThreadAnswer::Ignore);
-    EXPECT_EQ(ThreadAnswerOf(mrRetry), TThreadAnswer::Retry);
+    EXPECT_EQ(ThreadAnswerOf(TModalResult::Abort), TThreadAnswer::Abort);
+    EXPECT_EQ(ThreadAnswerOf(TModalResult::Ignore), TThreadAnswer::Ignore);
+    EXPECT_EQ(ThreadAnswerOf(TModalResult::Retry), TThreadAnswer::Retry);
     // A box closed another way asks again rather than dropping the file.
-    EXPECT_EQ(ThreadAnswerOf(mrCancel), TThreadAnswer::Retry);
+    EXPECT_EQ(ThreadAnswerOf(TModalResult::Cancel), TThreadAnswer::Retry);
 }
 
 TEST(AssocCommand, SuffixesFollowTheTickedTypesInFixedOrder) {

@@ -154,7 +154,7 @@ TEST_F(InstallRun, ShortcutsFollowTheScopeRule) {
 
 TEST_F(InstallRun, FinishStopsWhenTheUpdateRecordCannotBeWritten) {
     Reader->UpdateList = {Shared + "Public\\Basic.asn"};
-    const std::string log = Run.GetDataDir(ddShared) + app::UpdateLogFile;
+    const std::string log = Run.GetDataDir(TDataDir::Shared) + app::UpdateLogFile;
     WriteAll(log, "*0000000000000000\r\nkept\r\n");
     {
         TUniqueHandle lock(

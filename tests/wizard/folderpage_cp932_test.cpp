@@ -19,7 +19,7 @@ const std::string Table = "\x95\x5c";
 
 std::vector<std::string> Entries(const std::string& folder) {
     std::vector<std::string> names;
-    TFindHandle found(folder + "*");
+    TFileSearch found(folder + "*");
     for (bool more = found.Valid(); more; more = found.Next()) {
         const std::string name = found.Entry().cFileName;
         if (name != "." && name != "..") names.push_back(name);

@@ -68,8 +68,8 @@ void Tick(HWND w, bool on) { SendMessageA(w, BM_SETCHECK, on ? BST_CHECKED : BST
 
 struct Question {
     std::string Text;
-    uint8_t Kind;
-    uint16_t Buttons;
+    TMsgKind Kind;
+    TMsgButtons Buttons;
 };
 
 // A top-level window that looks like a running copy of the application.
@@ -93,7 +93,7 @@ void DeleteSettingsKey() { RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Parvela 
 
 int CountTempLeftovers() {
     int n = 0;
-    TFindHandle found(GetTempFolder() + TempNamePrefix() + "*");
+    TFileSearch found(GetTempFolder() + TempNamePrefix() + "*");
     if (!found.Valid()) return 0;
     do ++n;
     while (found.Next());
@@ -117,10 +117,10 @@ protected:
         Run.SetFiles(
             TAttachedFiles::Create(reinterpret_cast<const uint8_t*>(packed.data()), packed.size()));
         ASSERT_NE(Run.Files(), nullptr);
-        SetMessageDlgHandler([this](const std::string& text, uint8_t kind, uint16_t buttons) {
+        SetMessageDlgHandler([this](const std::string& text, TMsgKind kind, TMsgButtons buttons) {
             Asked.push_back({text, kind, buttons});
-            if (Answers.empty()) return static_cast<int32_t>(mrCancel);
-            const int32_t a = Answers.front();
+            if (Answers.empty()) return TModalResult::Cancel;
+            const TModalResult a = Answers.front();
             Answers.pop_front();
             return a;
         });
@@ -153,8 +153,8 @@ protected:
     void ExpectOnlyTheRunningCopyBox() {
         ASSERT_EQ(Asked.size(), 1u);
         EXPECT_EQ(Asked[0].Text, MsgAppRunning);
-        EXPECT_EQ(Asked[0].Kind, mtInformation);
-        EXPECT_EQ(Asked[0].Buttons, mbOK);
+        EXPECT_EQ(Asked[0].Kind, TMsgKind::Information);
+        EXPECT_EQ(Asked[0].Buttons, TMsgButtons::Ok);
     }
 
     void ExpectOnPage(TPage page) {
@@ -165,7 +165,7 @@ protected:
 
     TRunState Run;  // outlives the window, as in the program
     std::unique_ptr<TMainDlgForm> Form;
-    std::deque<int32_t> Answers;
+    std::deque<TModalResult> Answers;
     std::vector<Question> Asked;
 };
 
@@ -174,7 +174,7 @@ TEST_F(MainForm, FixedSizeWindowWithCaptionAndCloseBoxOnly) {
     EXPECT_EQ(Text(w), "Parvela Word Processor Lite - Setup");
     RECT rc;
     GetClientRect(w, &rc);
-    const int dpi = GetDeviceCaps(TScreenDC().Get(), LOGPIXELSY);
+    const int dpi = GetDeviceCaps(TClientDC(nullptr).Get(), LOGPIXELSY);
     EXPECT_EQ(rc.right, MulDiv(492, dpi, 96));
     EXPECT_EQ(rc.bottom, MulDiv(351, dpi, 96));
     const LONG style = GetWindowLongA(w, GWL_STYLE);
@@ -188,9 +188,9 @@ TEST_F(MainForm, FixedSizeWindowWithCaptionAndCloseBoxOnly) {
     EXPECT_LE(std::abs((wr.left - area.left) - (area.right - wr.right)), 1);
     EXPECT_LE(std::abs((wr.top - area.top) - (area.bottom - wr.bottom)), 1);
     // The controls the end-to-end driver finds by ID.
-    EXPECT_EQ(GetDlgCtrlID(Form->NextBtn()), idNextBtn);
-    EXPECT_EQ(GetDlgCtrlID(Form->CancelBtn()), idCancelBtn);
-    EXPECT_EQ(GetDlgCtrlID(Form->TopLbl()), idTopLbl);
+    EXPECT_EQ(GetDlgCtrlID(Form->NextBtn()), ctl_id::NextBtn);
+    EXPECT_EQ(GetDlgCtrlID(Form->CancelBtn()), ctl_id::CancelBtn);
+    EXPECT_EQ(GetDlgCtrlID(Form->TopLbl()), ctl_id::TopLbl);
 }
 
 TEST_F(MainForm, OneLineLabelsShowTheirWholeTextInsideTheirPage) {
@@ -221,7 +221,7 @@ TEST_F(MainForm, OneLineLabelsShowTheirWholeTextInsideTheirPage) {
 
 // A glyph drawn against the border (and under the caret) reads as cut off.
 TEST_F(MainForm, EditsKeepTheirTextOffBothBorders) {
-    const int dpi = GetDeviceCaps(TScreenDC().Get(), LOGPIXELSY);
+    const int dpi = GetDeviceCaps(TClientDC(nullptr).Get(), LOGPIXELSY);
     const int least = MulDiv(2, dpi, 96);
     int checked = 0;
     for (const TControlDef& d : WizardLayout()) {
@@ -289,7 +289,7 @@ TEST_F(MainForm, WalkForwardAndBackWithButtonStates) {
     }
     EXPECT_FALSE(Visible(Form->BackBtn()));
     EXPECT_TRUE(Asked.empty());
-    EXPECT_EQ(Form->ModalResult, 0);
+    EXPECT_EQ(Form->ModalResult, TModalResult::None);
 }
 
 TEST_F(MainForm, TabVisitsTheShownPageThenTheButtons) {
@@ -337,7 +337,7 @@ TEST_F(MainForm, LicenceWithoutLinesIsLoadedAgainEachTime) {
     Back();
     {
         TFakeRunningApp running;
-        Answers = {mrOk};
+        Answers = {TModalResult::Ok};
         Next();
         ExpectOnPage(TPage::Welcome);
         ASSERT_EQ(Asked.size(), 1u);
@@ -351,7 +351,7 @@ TEST_F(MainForm, LicenceWithoutLinesIsLoadedAgainEachTime) {
 TEST_F(MainForm, RunningCopyBlocksTheLicencePageWithAnInformationBox) {
     {
         TFakeRunningApp running;
-        Answers = {mrOk};
+        Answers = {TModalResult::Ok};
         Next();
         ExpectOnPage(TPage::Welcome);
         ExpectOnlyTheRunningCopyBox();
@@ -366,19 +366,19 @@ TEST_F(MainForm, DecliningTheLicence) {
     Next();
     Tick(Form->LicenseChkBx(), false);
     // No: stay, box still unticked, nothing ends.
-    Answers = {mrNo};
+    Answers = {TModalResult::No};
     Next();
     ExpectOnPage(TPage::License);
     EXPECT_FALSE(Ticked(Form->LicenseChkBx()));
-    EXPECT_EQ(Form->ModalResult, 0);
+    EXPECT_EQ(Form->ModalResult, TModalResult::None);
     ASSERT_EQ(Asked.size(), 1u);
     EXPECT_EQ(Asked[0].Text, MsgLicenseDeclined);
-    EXPECT_EQ(Asked[0].Kind, mtInformation);
-    EXPECT_EQ(Asked[0].Buttons, mbYes | mbNo);
+    EXPECT_EQ(Asked[0].Kind, TMsgKind::Information);
+    EXPECT_EQ(Asked[0].Buttons, TMsgButtons::Yes | TMsgButtons::No);
     // Yes: the wizard ends with Cancel and the quit question is not asked.
-    Answers = {mrYes};
+    Answers = {TModalResult::Yes};
     Next();
-    EXPECT_EQ(Form->ModalResult, mrCancel);
+    EXPECT_EQ(Form->ModalResult, TModalResult::Cancel);
     EXPECT_TRUE(Form->CloseAllowed);
     EXPECT_EQ(Asked.size(), 2u);
     ExpectOnPage(TPage::License);
@@ -495,23 +495,23 @@ TEST_F(MainForm, AssociationPageTicksTheBoxesOfTheStoredLetters) {
 }
 
 TEST_F(MainForm, CancelAsksTheQuitQuestion) {
-    Answers = {mrNo};
+    Answers = {TModalResult::No};
     Form->CancelBtnClick();
     ASSERT_EQ(Asked.size(), 1u);
     EXPECT_EQ(Asked[0].Text, MsgQuitSetup);
-    EXPECT_EQ(Asked[0].Kind, mtConfirmation);
-    EXPECT_EQ(Asked[0].Buttons, mbNo | mbAbort);
-    EXPECT_EQ(Form->ModalResult, 0);
+    EXPECT_EQ(Asked[0].Kind, TMsgKind::Confirmation);
+    EXPECT_EQ(Asked[0].Buttons, TMsgButtons::No | TMsgButtons::Abort);
+    EXPECT_EQ(Form->ModalResult, TModalResult::None);
     EXPECT_FALSE(Form->CloseAllowed);
     ExpectOnPage(TPage::Welcome);
 
     // The close box takes the same way.
-    Answers = {mrAbort};
+    Answers = {TModalResult::Abort};
     SendMessageA(Form->Handle(), WM_CLOSE, 0, 0);
     EXPECT_EQ(Asked.size(), 2u);
-    EXPECT_EQ(Form->ModalResult, mrCancel);
+    EXPECT_EQ(Form->ModalResult, TModalResult::Cancel);
     EXPECT_TRUE(Form->CloseAllowed);
-    EXPECT_EQ(Run.InstallThreadStatus.GetState(), isIdle);
+    EXPECT_EQ(Run.InstallThreadStatus.GetState(), TInstallState::Idle);
 }
 
 TEST_F(MainForm, KeyboardEnterIsNextAndEscapeIsCancelWhileEnabled) {
@@ -520,7 +520,7 @@ TEST_F(MainForm, KeyboardEnterIsNextAndEscapeIsCancelWhileEnabled) {
     SetFocus(Form->BackBtn());
     EXPECT_TRUE(Form->HandleDialogKey(VK_RETURN));  // a focused button is pressed
     ExpectOnPage(TPage::Welcome);
-    Answers = {mrNo};
+    Answers = {TModalResult::No};
     EXPECT_TRUE(Form->HandleDialogKey(VK_ESCAPE));
     EXPECT_EQ(Asked.size(), 1u);
 
@@ -531,11 +531,11 @@ TEST_F(MainForm, KeyboardEnterIsNextAndEscapeIsCancelWhileEnabled) {
     ExpectOnPage(TPage::Finish);
     EXPECT_TRUE(Form->HandleDialogKey(VK_ESCAPE));
     EXPECT_EQ(Asked.size(), 1u);
-    EXPECT_EQ(Form->ModalResult, 0);
-    Answers = {mrAbort};
+    EXPECT_EQ(Form->ModalResult, TModalResult::None);
+    Answers = {TModalResult::Abort};
     SendMessageA(Form->Handle(), WM_CLOSE, 0, 0);
     EXPECT_EQ(Asked.size(), 2u);
-    EXPECT_EQ(Form->ModalResult, mrCancel);
+    EXPECT_EQ(Form->ModalResult, TModalResult::Cancel);
     DeleteFileA("R:\\Parvela\\parv_common.dat");
     RemoveDirectoryA("R:\\Parvela");
 }
@@ -544,7 +544,7 @@ TEST_F(MainForm, PageByTagFindsEachPageAndNothingElse) {
     for (int t = 0; t < 8; ++t) {
         HWND page = Form->PageByTag(static_cast<TPage>(t));
         ASSERT_NE(page, nullptr);
-        EXPECT_EQ(GetDlgCtrlID(page), idPageBase + t);
+        EXPECT_EQ(GetDlgCtrlID(page), ctl_id::PageBase + t);
     }
     EXPECT_EQ(Form->PageByTag(TPage::FinishStep), nullptr);
     EXPECT_EQ(Form->PageByTag(TPage::None), nullptr);
@@ -601,7 +601,7 @@ void CALLBACK ScriptTick(HWND, UINT, UINT_PTR, DWORD) {
         return;
     }
     Script->Form->CloseAllowed = true;
-    Script->Form->ModalResult = mrCancel;
+    Script->Form->ModalResult = TModalResult::Cancel;
 }
 
 void RunModal(TMainDlgForm& form, std::vector<std::function<void()>> steps) {
@@ -877,8 +877,8 @@ TEST_F(FirstPageFirst, CloseBeforeTheFirstIdleMomentStillLoadsTheSettings) {
     DeleteSettingsKey();  // the fixture's first window made it
     ASSERT_FALSE(InternalKeyExists());
     PostMessageA(Form->Handle(), WM_CLOSE, 0, 0);
-    Answers = {mrAbort};
-    EXPECT_EQ(Form->ShowModal(), mrCancel);
+    Answers = {TModalResult::Abort};
+    EXPECT_EQ(Form->ShowModal(), TModalResult::Cancel);
     ASSERT_EQ(Asked.size(), 1u);
     EXPECT_EQ(Asked[0].Text, MsgQuitSetup);
     EXPECT_TRUE(InternalKeyExists());
@@ -889,16 +889,16 @@ TEST_F(FirstPageFirst, CloseBeforeTheFirstIdleMomentStillLoadsTheSettings) {
 // the damaged-payload box in the wizard, once, and only a log line silently.
 TEST_F(FirstPageFirst, ReaderThatFailsAfterAGoodCrcEndsTheRunBeforeAnythingIsWritten) {
     auto failingReader = [] {
-        return std::make_unique<TPayloadOpening>([] { return PayloadError::Ok; },
+        return std::make_unique<TPayloadOpening>([] { return TPayloadError::Ok; },
                                                  [] { return std::unique_ptr<TAttachedFiles>(); });
     };
     Run.SetFiles(failingReader());
-    Answers = {mrOk};
+    Answers = {TModalResult::Ok};
     Next();
     ASSERT_EQ(Asked.size(), 1u);
     EXPECT_EQ(Asked[0].Text, MsgPayloadDamaged);
-    EXPECT_EQ(Asked[0].Kind, mtError);
-    EXPECT_EQ(Form->ModalResult, mrCancel);
+    EXPECT_EQ(Asked[0].Kind, TMsgKind::Error);
+    EXPECT_EQ(Form->ModalResult, TModalResult::Cancel);
     EXPECT_TRUE(Form->CloseAllowed);
     EXPECT_EQ(Run.Outcome, TExitCode::CouldNotStart);
     EXPECT_FALSE(Run.Log.InstallStarted());
@@ -920,13 +920,13 @@ TEST_F(MainForm, RunningCopyOnLeavingTheReadyPageKeepsTheRunFromStarting) {
     Form->ShowPage(TPage::SelComp, TPage::Start);
     {
         TFakeRunningApp running;
-        Answers = {mrOk};
+        Answers = {TModalResult::Ok};
         Next();
     }
     ExpectOnPage(TPage::Start);
     ExpectOnlyTheRunningCopyBox();
     EXPECT_FALSE(Run.Log.InstallLogExists()) << "the run has not started";
-    EXPECT_EQ(Run.InstallThreadStatus.GetState(), isIdle);
+    EXPECT_EQ(Run.InstallThreadStatus.GetState(), TInstallState::Idle);
     EXPECT_TRUE(Enabled(Form->BackBtn()));
 }
 
@@ -986,24 +986,24 @@ TEST_F(MainForm, LicenceThatCannotBeExtractedAbortEndsIgnoreGoesOn) {
     // A folder where the temporary copy would go: it cannot be created.
     const std::string blocked = MakeTempFileName();
     ASSERT_TRUE(CreateDirectoryA(blocked.c_str(), nullptr));
-    Answers = {mrAbort};
+    Answers = {TModalResult::Abort};
     Next();
     ASSERT_EQ(Asked.size(), 1u);
-    EXPECT_EQ(Asked[0].Kind, mtError);
-    EXPECT_EQ(Asked[0].Buttons, mbAbort | mbRetry | mbIgnore);
-    EXPECT_EQ(Form->ModalResult, mrCancel);
+    EXPECT_EQ(Asked[0].Kind, TMsgKind::Error);
+    EXPECT_EQ(Asked[0].Buttons, TMsgButtons::Abort | TMsgButtons::Retry | TMsgButtons::Ignore);
+    EXPECT_EQ(Form->ModalResult, TModalResult::Cancel);
     EXPECT_TRUE(Form->CloseAllowed);
 
     // A new window, the same blocked file: Ignore shows the page, empty.
     Form.reset();
     Form = std::make_unique<TMainDlgForm>(Run);
     ShowWindow(Form->Handle(), SW_SHOW);
-    Answers = {mrIgnore};
+    Answers = {TModalResult::Ignore};
     Next();
     ASSERT_EQ(Asked.size(), 2u);
-    EXPECT_EQ(Asked[1].Kind, mtError);
+    EXPECT_EQ(Asked[1].Kind, TMsgKind::Error);
     ExpectOnPage(TPage::License);
-    EXPECT_EQ(Form->ModalResult, 0);
+    EXPECT_EQ(Form->ModalResult, TModalResult::None);
     EXPECT_EQ(Text(Form->LicenseMemo()), "");
     EXPECT_TRUE(Enabled(Form->NextBtn()));
     EXPECT_TRUE(Enabled(Form->CancelBtn()));
@@ -1083,12 +1083,12 @@ TEST_F(MainForm, PortableRunGoesFromInstallingStraightToTheLastPage) {
         << "stuck on page " << PageIndex(Form->CurrentPage());
     Run.InstallThreadStatus.WaitForInstallThread();
     ExpectOnPage(TPage::Finish);
-    EXPECT_EQ(Run.InstallThreadStatus.GetState(), isIdle);
+    EXPECT_EQ(Run.InstallThreadStatus.GetState(), TInstallState::Idle);
     EXPECT_TRUE(FileExists(dir + "\\parv.exe"));
     EXPECT_TRUE(FileExists(dir + "\\License.txt"));
     EXPECT_TRUE(FileExists(dir + "\\parv_common.dat"));
     EXPECT_TRUE(Asked.empty());
-    EXPECT_EQ(Form->ModalResult, 0);
+    EXPECT_EQ(Form->ModalResult, TModalResult::None);
     DeleteFolderTree(dir);
 }
 
@@ -1102,7 +1102,7 @@ TEST_F(MainForm, RunMovesOnWhenTheThreadSaysItIsDone) {
     ASSERT_TRUE(PumpUntil([&] { return Form->CurrentPage() == TPage::Finish; }, 20000))
         << "stuck on page " << PageIndex(Form->CurrentPage());
     Run.InstallThreadStatus.WaitForInstallThread();
-    EXPECT_EQ(Run.InstallThreadStatus.GetState(), isIdle);
+    EXPECT_EQ(Run.InstallThreadStatus.GetState(), TInstallState::Idle);
     DeleteFolderTree(dir);
 }
 
@@ -1112,17 +1112,17 @@ TEST_F(MainForm, AbortOnAFileErrorEndsTheWizardWithoutTheQuitQuestion) {
     // A folder where the application file should go: it cannot be created.
     CreateFolderChain(dir + "\\parv.exe\\", &Run.Log);
     Run.Options.MainDir = dir;
-    Answers = {mrAbort};
+    Answers = {TModalResult::Abort};
     Form->ShowPage(TPage::Start, TPage::Installing);
-    ASSERT_TRUE(PumpUntil([&] { return Form->ModalResult != 0; }, 20000));
+    ASSERT_TRUE(PumpUntil([&] { return Form->ModalResult != TModalResult::None; }, 20000));
     Run.InstallThreadStatus.WaitForInstallThread();
-    EXPECT_EQ(Form->ModalResult, mrCancel);
+    EXPECT_EQ(Form->ModalResult, TModalResult::Cancel);
     EXPECT_TRUE(Form->CloseAllowed);
     ASSERT_EQ(Asked.size(), 1u);
-    EXPECT_EQ(Asked[0].Kind, mtError);
-    EXPECT_EQ(Asked[0].Buttons, mbAbort | mbRetry | mbIgnore);
+    EXPECT_EQ(Asked[0].Kind, TMsgKind::Error);
+    EXPECT_EQ(Asked[0].Buttons, TMsgButtons::Abort | TMsgButtons::Retry | TMsgButtons::Ignore);
     EXPECT_NE(Asked[0].Text.find("parv.exe"), std::string::npos);
-    EXPECT_EQ(Run.InstallThreadStatus.GetState(), isFailed);
+    EXPECT_EQ(Run.InstallThreadStatus.GetState(), TInstallState::Failed);
     ExpectOnPage(TPage::Installing);
     Run.InstallThreadStatus.Reset();
     DeleteFolderTree(dir);
@@ -1134,15 +1134,15 @@ TEST_F(MainForm, IgnoreOnAFileErrorGoesOnToTheEnd) {
     DeleteFolderTree(dir);
     CreateFolderChain(dir + "\\parv.exe\\", &Run.Log);
     Run.Options.MainDir = dir;
-    Answers = {mrIgnore, mrOk};
+    Answers = {TModalResult::Ignore, TModalResult::Ok};
     Form->ShowPage(TPage::Start, TPage::Installing);
     ASSERT_TRUE(PumpUntil([&] { return Form->CurrentPage() == TPage::Finish; }, 20000));
     Run.InstallThreadStatus.WaitForInstallThread();
     ASSERT_EQ(Asked.size(), 2u);
-    EXPECT_EQ(Asked[1].Kind, mtWarning);
-    EXPECT_EQ(Asked[1].Buttons, mbOK);
+    EXPECT_EQ(Asked[1].Kind, TMsgKind::Warning);
+    EXPECT_EQ(Asked[1].Buttons, TMsgButtons::Ok);
     EXPECT_EQ(Asked[1].Text, SkippedFilesMessage({dir + "\\parv.exe"}));
-    EXPECT_EQ(Form->ModalResult, 0);
+    EXPECT_EQ(Form->ModalResult, TModalResult::None);
     EXPECT_TRUE(FileExists(dir + "\\License.txt"));
     DeleteFolderTree(dir);
 }
@@ -1153,7 +1153,7 @@ TEST_F(MainForm, FinishEndsTheWizardWithOkWithoutAsking) {
     Form->ShowPage(TPage::Installing, TPage::Assoc);
     ExpectOnPage(TPage::Finish);
     Form->BNClick(Form->NextBtn());
-    EXPECT_EQ(Form->ModalResult, mrOk);
+    EXPECT_EQ(Form->ModalResult, TModalResult::Ok);
     EXPECT_TRUE(Form->CloseAllowed);
     EXPECT_TRUE(Asked.empty());
     DeleteFolderTree("R:\\WizardFinish");
@@ -1162,7 +1162,7 @@ TEST_F(MainForm, FinishEndsTheWizardWithOkWithoutAsking) {
 TEST_F(MainForm, FinishThatCannotWriteTheUpdateRecordShowsAnErrorAndStays) {
     // A folder where the update record should be: it can be neither read
     // nor written.
-    const std::string record = Run.GetDataDir(ddShared) + "Update.log";
+    const std::string record = Run.GetDataDir(TDataDir::Shared) + "Update.log";
     Run.Files()->UpdateList.push_back("parv.exe");  // as a run leaves it
     ASSERT_TRUE(CreateDirectoryA(record.c_str(), nullptr) ||
                 GetLastError() == ERROR_ALREADY_EXISTS);
@@ -1170,13 +1170,13 @@ TEST_F(MainForm, FinishThatCannotWriteTheUpdateRecordShowsAnErrorAndStays) {
     Tick(Form->FinishChkBx(), false);
     Form->ShowPage(TPage::Finish, TPage::FinishStep);
     ASSERT_EQ(Asked.size(), 1u);
-    EXPECT_EQ(Asked[0].Kind, mtError);
-    EXPECT_EQ(Asked[0].Buttons, mbOK);
+    EXPECT_EQ(Asked[0].Kind, TMsgKind::Error);
+    EXPECT_EQ(Asked[0].Buttons, TMsgButtons::Ok);
     EXPECT_FALSE(Asked[0].Text.empty());
-    EXPECT_EQ(Form->ModalResult, 0);
+    EXPECT_EQ(Form->ModalResult, TModalResult::None);
     EXPECT_FALSE(Form->CloseAllowed);
     RemoveDirectoryA(record.c_str());
-    DeleteFolderTree(Run.GetDataDir(ddShared));
+    DeleteFolderTree(Run.GetDataDir(TDataDir::Shared));
 }
 
 // A run long enough to be interrupted: many clip images.
@@ -1222,35 +1222,35 @@ protected:
 
 TEST_F(MainFormLongRun, QuitQuestionDuringTheRunPausesItAndNoResumes) {
     int32_t during = -1, after = -1;
-    uint8_t stateWhileAsked = 0;
-    SetMessageDlgHandler([&](const std::string& text, uint8_t kind, uint16_t buttons) {
+    TInstallState stateWhileAsked{};
+    SetMessageDlgHandler([&](const std::string& text, TMsgKind kind, TMsgButtons buttons) {
         Asked.push_back({text, kind, buttons});
         stateWhileAsked = Run.InstallThreadStatus.GetState();
         during = Run.InstallThreadStatus.Position.load();
         Sleep(300);
         after = Run.InstallThreadStatus.Position.load();
-        return static_cast<int32_t>(mrNo);
+        return TModalResult::No;
     });
     Form->ShowPage(TPage::Start, TPage::Installing);
     Form->CancelBtnClick();
     ASSERT_EQ(Asked.size(), 1u);
     EXPECT_EQ(Asked[0].Text, MsgQuitSetup);
-    EXPECT_EQ(stateWhileAsked, isPaused);
+    EXPECT_EQ(stateWhileAsked, TInstallState::Paused);
     EXPECT_LE(after - during, ClipSize)
         << "at most the file in progress is finished while the question is open";
-    EXPECT_EQ(Form->ModalResult, 0);
+    EXPECT_EQ(Form->ModalResult, TModalResult::None);
     ASSERT_TRUE(PumpUntil([&] { return Form->CurrentPage() == TPage::Finish; }, 60000));
     EXPECT_EQ(WrittenClips(), ClipCount);
 }
 
 TEST_F(MainFormLongRun, AbortDuringTheRunStopsAfterTheCurrentFileAndCloses) {
-    Answers = {mrAbort};
+    Answers = {TModalResult::Abort};
     Form->ShowPage(TPage::Start, TPage::Installing);
     Form->CancelBtnClick();
-    EXPECT_EQ(Form->ModalResult, mrCancel);
+    EXPECT_EQ(Form->ModalResult, TModalResult::Cancel);
     EXPECT_TRUE(Form->CloseAllowed);
     Run.InstallThreadStatus.WaitForInstallThread();
-    EXPECT_EQ(Run.InstallThreadStatus.GetState(), isDone);
+    EXPECT_EQ(Run.InstallThreadStatus.GetState(), TInstallState::Done);
     EXPECT_LT(WrittenClips(), ClipCount);
     EXPECT_TRUE(Run.Log.InstallStarted()) << "a cancelled run still counts as started";
     // No further page: the association page never comes.
@@ -1322,13 +1322,16 @@ TEST(WizardMessageBoxes, TextIconAndButtonsFitWithoutOverlap) {
     const struct {
         const char* Name;
         std::string Text;
-        uint8_t Kind;
-        uint16_t Buttons;
+        TMsgKind Kind;
+        TMsgButtons Buttons;
     } boxes[] = {
-        {"running copy", MsgAppRunning, mtInformation, mbOK},
-        {"licence declined", MsgLicenseDeclined, mtInformation, mbYes | mbNo},
-        {"quit question", MsgQuitSetup, mtConfirmation, mbNo | mbAbort},
-        {"file error", fileError, mtError, mbAbort | mbRetry | mbIgnore},
+        {"running copy", MsgAppRunning, TMsgKind::Information, TMsgButtons::Ok},
+        {"licence declined", MsgLicenseDeclined, TMsgKind::Information,
+         TMsgButtons::Yes | TMsgButtons::No},
+        {"quit question", MsgQuitSetup, TMsgKind::Confirmation,
+         TMsgButtons::No | TMsgButtons::Abort},
+        {"file error", fileError, TMsgKind::Error,
+         TMsgButtons::Abort | TMsgButtons::Retry | TMsgButtons::Ignore},
     };
     for (const auto& b : boxes) {
         SCOPED_TRACE(b.Name);
@@ -1379,7 +1382,7 @@ TEST_F(MainForm, NextFromTheFolderPageRefusesFoldersThatCannotBeInstalledInto) {
         Next();
         ExpectOnPage(TPage::DestDir);
         ASSERT_EQ(Asked.size(), 1u);
-        EXPECT_EQ(Asked[0].Kind, mtError);
+        EXPECT_EQ(Asked[0].Kind, TMsgKind::Error);
         EXPECT_EQ(Asked[0].Text, FolderProblemMessage(expected));
         EXPECT_EQ(Run.Options.MainDir, kept);
         EXPECT_EQ(GetFocus(), Form->DestDirEdt());
@@ -1423,15 +1426,15 @@ TEST_F(MainForm, NextAsksBeforeInstallingAmongSomeoneElsesFiles) {
     Next();
     const std::string kept = Run.Options.MainDir;
     SetWindowTextA(Form->DestDirEdt(), folder.c_str());
-    Answers = {mrNo};
+    Answers = {TModalResult::No};
     Next();
     ExpectOnPage(TPage::DestDir);
     EXPECT_EQ(Run.Options.MainDir, kept);
     ASSERT_EQ(Asked.size(), 1u);
-    EXPECT_EQ(Asked[0].Kind, mtConfirmation);
-    EXPECT_EQ(Asked[0].Buttons, mbYes | mbNo);
+    EXPECT_EQ(Asked[0].Kind, TMsgKind::Confirmation);
+    EXPECT_EQ(Asked[0].Buttons, TMsgButtons::Yes | TMsgButtons::No);
     EXPECT_EQ(Asked[0].Text, FolderProblemMessage({TFolderProblem::ForeignFiles, folder}));
-    Answers = {mrYes};
+    Answers = {TModalResult::Yes};
     Next();
     ExpectOnPage(TPage::SelComp);
     EXPECT_EQ(Run.Options.MainDir, folder);

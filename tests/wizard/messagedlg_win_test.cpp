@@ -69,23 +69,29 @@ void CALLBACK OnTimer(HWND, UINT, UINT_PTR id, DWORD) {
     Current->Act(box);
 }
 
-int32_t ShowScripted(BoxScript& script, const std::string& text, uint8_t kind, uint16_t buttons) {
+TModalResult ShowScripted(BoxScript& script, const std::string& text, TMsgKind kind,
+                          TMsgButtons buttons) {
     Current = &script;
     const UINT_PTR timer = SetTimer(nullptr, 0, 30, OnTimer);
-    const int32_t result = MessageDlg(script.Owner, text, kind, buttons);
+    const TModalResult result = MessageDlg(script.Owner, text, kind, buttons);
     KillTimer(nullptr, timer);
     Current = nullptr;
     return result;
 }
 
 // Result of the last button of a set, as the box orders them.
-int32_t DlgButtonsOfForTest(uint16_t set) {
-    const int32_t order[] = {mrYes, mrNo, mrOk, mrCancel, mrAbort, mrRetry, mrIgnore, mrAll};
-    int32_t last = mrNone;
+TModalResult DlgButtonsOfForTest(TMsgButtons set) {
+    const TModalResult order[] = {TModalResult::Yes,    TModalResult::No,    TModalResult::Ok,
+                                  TModalResult::Cancel, TModalResult::Abort, TModalResult::Retry,
+                                  TModalResult::Ignore, TModalResult::All};
+    TModalResult last = TModalResult::None;
     for (int i = 0; i < 8; ++i)
-        if (set & (1 << i)) last = order[i];
+        if (Has(set, static_cast<TMsgButtons>(1 << i))) last = order[i];
     return last;
 }
+
+// A box's buttons have their results as control IDs.
+HWND Button(HWND box, TModalResult result) { return GetDlgItem(box, static_cast<int>(result)); }
 
 void PostKey(HWND box, WPARAM key) {
     HWND target = GetFocus();
@@ -95,8 +101,9 @@ void PostKey(HWND box, WPARAM key) {
 TEST(MessageDlg, ShowsKindTitleTextAndButtonsInFixedOrder) {
     BoxScript s;
     s.Act = [](HWND box) { PostMessageA(box, WM_CLOSE, 0, 0); };
-    EXPECT_EQ(ShowScripted(s, "first line\rsecond line", mtConfirmation, mbAbort | mbNo | mbAll),
-              mrCancel);
+    EXPECT_EQ(ShowScripted(s, "first line\rsecond line", TMsgKind::Confirmation,
+                           TMsgButtons::Abort | TMsgButtons::No | TMsgButtons::All),
+              TModalResult::Cancel);
     ASSERT_TRUE(s.Found);
     EXPECT_EQ(s.Shown.Title, "Confirm");
     EXPECT_EQ(s.Shown.Text, "first line\r\nsecond line");
@@ -104,10 +111,10 @@ TEST(MessageDlg, ShowsKindTitleTextAndButtonsInFixedOrder) {
     EXPECT_EQ(OpenBox(), nullptr) << "the box is gone after it returned";
 
     const char* titles[] = {"Warning", "Error", "Information", "Confirm"};
-    for (uint8_t kind = 0; kind < 4; ++kind) {
+    for (int kind = 0; kind < 4; ++kind) {
         BoxScript k;
         k.Act = [](HWND box) { PostMessageA(box, WM_CLOSE, 0, 0); };
-        ShowScripted(k, "x", kind, mbOK);
+        ShowScripted(k, "x", static_cast<TMsgKind>(kind), TMsgButtons::Ok);
         EXPECT_EQ(k.Shown.Title, titles[kind]);
         EXPECT_EQ(k.Shown.Buttons, std::vector<std::string>{"OK"});
     }
@@ -116,30 +123,33 @@ TEST(MessageDlg, ShowsKindTitleTextAndButtonsInFixedOrder) {
 TEST(MessageDlg, EnterAndEscapePressTheRuleButtonsOrNothing) {
     // Enter: the default button; without one, the focused first button.
     struct Case {
-        uint16_t Set;
-        int32_t Enter, Escape;
+        TMsgButtons Set;
+        TModalResult Enter, Escape;
     } cases[] = {
-        {mbOK, mrOk, mrOk},
-        {mbYes | mbNo, mrYes, mrNo},
-        {mbOK | mbCancel, mrOk, mrCancel},
-        {mbAbort | mbRetry | mbIgnore, mrRetry, mrNone},
-        {mbNo | mbAbort, mrNo, mrNo},
-        {mbYes | mbNo | mbCancel, mrYes, mrCancel},
-        {mbIgnore | mbAll, mrIgnore, mrNone},
+        {TMsgButtons::Ok, TModalResult::Ok, TModalResult::Ok},
+        {TMsgButtons::Yes | TMsgButtons::No, TModalResult::Yes, TModalResult::No},
+        {TMsgButtons::Ok | TMsgButtons::Cancel, TModalResult::Ok, TModalResult::Cancel},
+        {TMsgButtons::Abort | TMsgButtons::Retry | TMsgButtons::Ignore, TModalResult::Retry,
+         TModalResult::None},
+        {TMsgButtons::No | TMsgButtons::Abort, TModalResult::No, TModalResult::No},
+        {TMsgButtons::Yes | TMsgButtons::No | TMsgButtons::Cancel, TModalResult::Yes,
+         TModalResult::Cancel},
+        {TMsgButtons::Ignore | TMsgButtons::All, TModalResult::Ignore, TModalResult::None},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.Set);
+        SCOPED_TRACE(static_cast<int>(c.Set));
         // After the key, a click on the last button: it decides only when
         // the key did nothing.
-        const int32_t last = DlgButtonsOfForTest(c.Set);
+        const TModalResult last = DlgButtonsOfForTest(c.Set);
         for (WPARAM key : {WPARAM(VK_RETURN), WPARAM(VK_ESCAPE)}) {
-            const int32_t want = key == VK_RETURN ? c.Enter : c.Escape;
+            const TModalResult want = key == VK_RETURN ? c.Enter : c.Escape;
             BoxScript s;
             s.Act = [&](HWND box) {
                 PostKey(box, key);
-                PostMessageA(GetDlgItem(box, last), BM_CLICK, 0, 0);
+                PostMessageA(Button(box, last), BM_CLICK, 0, 0);
             };
-            EXPECT_EQ(ShowScripted(s, "question", mtWarning, c.Set), want == mrNone ? last : want)
+            EXPECT_EQ(ShowScripted(s, "question", TMsgKind::Warning, c.Set),
+                      want == TModalResult::None ? last : want)
                 << (key == VK_RETURN ? "Enter" : "Escape");
         }
     }
@@ -149,10 +159,11 @@ TEST(MessageDlg, EnterPressesTheFocusedButtonAfterTab) {
     BoxScript s;
     s.Act = [](HWND box) {
         // From the default (Yes) one Tab on: No.
-        SetFocus(GetDlgItem(box, mrNo));
+        SetFocus(Button(box, TModalResult::No));
         PostKey(box, VK_RETURN);
     };
-    EXPECT_EQ(ShowScripted(s, "q", mtConfirmation, mbYes | mbNo), mrNo);
+    EXPECT_EQ(ShowScripted(s, "q", TMsgKind::Confirmation, TMsgButtons::Yes | TMsgButtons::No),
+              TModalResult::No);
     EXPECT_EQ(s.Shown.Focused, "&Yes");
 }
 
@@ -163,19 +174,19 @@ TEST(MessageDlg, ClickedButtonGivesItsResultAndOwnerIsDisabledMeanwhile) {
     const HWND owner = window.Get();
     ASSERT_NE(owner, nullptr);
     const struct {
-        uint16_t Set;
-        int Click;
+        TMsgButtons Set;
+        TModalResult Click;
     } cases[] = {
-        {mbAbort | mbRetry | mbIgnore, mrIgnore},
-        {mbAbort | mbRetry | mbIgnore, mrAbort},
-        {mbYes | mbNo | mbAll, mrAll},
-        {mbOK | mbCancel, mrCancel},
+        {TMsgButtons::Abort | TMsgButtons::Retry | TMsgButtons::Ignore, TModalResult::Ignore},
+        {TMsgButtons::Abort | TMsgButtons::Retry | TMsgButtons::Ignore, TModalResult::Abort},
+        {TMsgButtons::Yes | TMsgButtons::No | TMsgButtons::All, TModalResult::All},
+        {TMsgButtons::Ok | TMsgButtons::Cancel, TModalResult::Cancel},
     };
     for (const auto& c : cases) {
         BoxScript s;
         s.Owner = owner;
-        s.Act = [&](HWND box) { SendMessageA(GetDlgItem(box, c.Click), BM_CLICK, 0, 0); };
-        EXPECT_EQ(ShowScripted(s, "file error", mtError, c.Set), c.Click);
+        s.Act = [&](HWND box) { SendMessageA(Button(box, c.Click), BM_CLICK, 0, 0); };
+        EXPECT_EQ(ShowScripted(s, "file error", TMsgKind::Error, c.Set), c.Click);
         EXPECT_FALSE(s.Shown.OwnerEnabled);
         EXPECT_TRUE(IsWindowEnabled(owner));
     }
@@ -188,13 +199,13 @@ TEST(MessageDlg, BoxGrowsWithItsText) {
         GetWindowRect(box, &small);
         PostMessageA(box, WM_CLOSE, 0, 0);
     };
-    ShowScripted(a, "short", mtWarning, mbOK);
+    ShowScripted(a, "short", TMsgKind::Warning, TMsgButtons::Ok);
     BoxScript b;
     b.Act = [&](HWND box) {
         GetWindowRect(box, &large);
         PostMessageA(box, WM_CLOSE, 0, 0);
     };
-    ShowScripted(b, std::string(120, 'w') + "\r2\r3\r4\r5\r6", mtWarning, mbOK);
+    ShowScripted(b, std::string(120, 'w') + "\r2\r3\r4\r5\r6", TMsgKind::Warning, TMsgButtons::Ok);
     EXPECT_GT(large.right - large.left, small.right - small.left);
     EXPECT_GT(large.bottom - large.top, small.bottom - small.top);
 }
@@ -203,13 +214,14 @@ TEST(MessageDlg, InstalledAsTheHandlerOfQuestionsOnTheMainThread) {
     SetMainThread();
     InstallMessageDlg();
     BoxScript s;
-    s.Act = [](HWND box) { SendMessageA(GetDlgItem(box, mrRetry), BM_CLICK, 0, 0); };
+    s.Act = [](HWND box) { SendMessageA(Button(box, TModalResult::Retry), BM_CLICK, 0, 0); };
     Current = &s;
     const UINT_PTR timer = SetTimer(nullptr, 0, 30, OnTimer);
-    const int32_t got = AskUser("retry?", mtError, mbAbort | mbRetry | mbIgnore);
+    const TModalResult got = AskUser("retry?", TMsgKind::Error,
+                                     TMsgButtons::Abort | TMsgButtons::Retry | TMsgButtons::Ignore);
     KillTimer(nullptr, timer);
     Current = nullptr;
-    EXPECT_EQ(got, mrRetry);
+    EXPECT_EQ(got, TModalResult::Retry);
     EXPECT_EQ(s.Shown.Title, "Error");
     SetMessageDlgHandler(nullptr);
 }

@@ -17,7 +17,7 @@
 
 namespace {
 
-std::string Captions(uint16_t set) {
+std::string Captions(TMsgButtons set) {
     std::string out;
     for (const TDlgButton& b : DlgButtonsOf(set))
         out += std::string(out.empty() ? "" : "|") + b.Caption;
@@ -26,25 +26,33 @@ std::string Captions(uint16_t set) {
 
 TEST(DlgButtons, FixedOrderCaptionsDefaultAndEscapePerSet) {
     struct Case {
-        uint16_t Set;
+        TMsgButtons Set;
         const char* Captions;
-        int32_t Default, Escape;
+        TModalResult Default, Escape;
     } cases[] = {
-        {mbOK, "OK", mrOk, mrOk},
-        {mbYes | mbNo, "&Yes|&No", mrYes, mrNo},
-        {mbNo | mbAbort, "&No|&Abort", mrNone, mrNo},  // the quit question
-        {mbAbort | mbRetry | mbIgnore, "&Abort|&Retry|&Ignore", mrRetry, mrNone},  // file error
-        {mbOK | mbCancel, "OK|Cancel", mrOk, mrCancel},
-        {mbYes | mbNo | mbCancel, "&Yes|&No|Cancel", mrYes, mrCancel},
-        {mbAll | mbIgnore | mbYes, "&Yes|&Ignore|&All", mrYes, mrNone},
-        {mbRetry | mbCancel, "Cancel|&Retry", mrRetry, mrCancel},
-        {mbIgnore, "&Ignore", mrNone, mrNone},
-        {0, "", mrNone, mrNone},
-        {0xFF, "&Yes|&No|OK|Cancel|&Abort|&Retry|&Ignore|&All", mrOk, mrCancel},
-        {0xFF00, "", mrNone, mrNone},  // bits past All are not buttons
+        {TMsgButtons::Ok, "OK", TModalResult::Ok, TModalResult::Ok},
+        {TMsgButtons::Yes | TMsgButtons::No, "&Yes|&No", TModalResult::Yes, TModalResult::No},
+        {TMsgButtons::No | TMsgButtons::Abort, "&No|&Abort", TModalResult::None,
+         TModalResult::No},  // the quit question
+        {TMsgButtons::Abort | TMsgButtons::Retry | TMsgButtons::Ignore, "&Abort|&Retry|&Ignore",
+         TModalResult::Retry, TModalResult::None},  // file error
+        {TMsgButtons::Ok | TMsgButtons::Cancel, "OK|Cancel", TModalResult::Ok,
+         TModalResult::Cancel},
+        {TMsgButtons::Yes | TMsgButtons::No | TMsgButtons::Cancel, "&Yes|&No|Cancel",
+         TModalResult::Yes, TModalResult::Cancel},
+        {TMsgButtons::All | TMsgButtons::Ignore | TMsgButtons::Yes, "&Yes|&Ignore|&All",
+         TModalResult::Yes, TModalResult::None},
+        {TMsgButtons::Retry | TMsgButtons::Cancel, "Cancel|&Retry", TModalResult::Retry,
+         TModalResult::Cancel},
+        {TMsgButtons::Ignore, "&Ignore", TModalResult::None, TModalResult::None},
+        {TMsgButtons::None, "", TModalResult::None, TModalResult::None},
+        {static_cast<TMsgButtons>(0xFF), "&Yes|&No|OK|Cancel|&Abort|&Retry|&Ignore|&All",
+         TModalResult::Ok, TModalResult::Cancel},
+        {static_cast<TMsgButtons>(0xFF00), "", TModalResult::None,
+         TModalResult::None},  // bits past All are not buttons
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.Set);
+        SCOPED_TRACE(static_cast<int>(c.Set));
         EXPECT_EQ(Captions(c.Set), c.Captions);
         EXPECT_EQ(DefaultDlgResult(c.Set), c.Default);
         EXPECT_EQ(EscapeDlgResult(c.Set), c.Escape);
@@ -55,15 +63,15 @@ TEST(DlgButtons, EachButtonGivesItsOwnResult) {
     const std::map<std::string, int32_t> expected = {{"&Yes", 6},    {"&No", 7},    {"OK", 1},
                                                      {"Cancel", 2},  {"&Abort", 3}, {"&Retry", 4},
                                                      {"&Ignore", 5}, {"&All", 8}};
-    for (const TDlgButton& b : DlgButtonsOf(0xFF))
-        EXPECT_EQ(b.Result, expected.at(b.Caption)) << b.Caption;
+    for (const TDlgButton& b : DlgButtonsOf(static_cast<TMsgButtons>(0xFF)))
+        EXPECT_EQ(static_cast<int32_t>(b.Result), expected.at(b.Caption)) << b.Caption;
 }
 
 TEST(DlgButtons, TitlesByKind) {
-    EXPECT_STREQ(DlgTitle(mtWarning), "Warning");
-    EXPECT_STREQ(DlgTitle(mtError), "Error");
-    EXPECT_STREQ(DlgTitle(mtInformation), "Information");
-    EXPECT_STREQ(DlgTitle(mtConfirmation), "Confirm");
+    EXPECT_STREQ(DlgTitle(TMsgKind::Warning), "Warning");
+    EXPECT_STREQ(DlgTitle(TMsgKind::Error), "Error");
+    EXPECT_STREQ(DlgTitle(TMsgKind::Information), "Information");
+    EXPECT_STREQ(DlgTitle(TMsgKind::Confirmation), "Confirm");
 }
 
 TEST(PageFlow, ButtonStatesOfTheCommonTail) {
@@ -246,8 +254,8 @@ TEST(Layout, EightPagesTaggedInOrderAndHidden) {
         if (d.Tag == TPage::None) continue;
         EXPECT_EQ(PageIndex(d.Tag), next++) << d.Name;
         EXPECT_STREQ(d.Parent, "PgCtrl");
-        EXPECT_TRUE(d.Flags & lfHidden) << d.Name;
-        EXPECT_EQ(d.Id, idPageBase + PageIndex(d.Tag));
+        EXPECT_TRUE(Has(d.Flags, TCtlFlags::Hidden)) << d.Name;
+        EXPECT_EQ(d.Id, ctl_id::PageBase + PageIndex(d.Tag));
     }
     EXPECT_EQ(next, 8);
 }

@@ -159,9 +159,9 @@ TReleaseCheck CheckReleaseFiles(const std::vector<TReleaseFile>& files, const st
             out.Problems.push_back(at + f.Path + ": " + why);
             continue;  // cannot stand for any name the setup program asks for
         }
-        if (f.Kind == TReleaseFile::Link)
+        if (f.Kind == TReleaseFile::TKind::Link)
             why = "a symbolic link; links are not followed, put the file itself in the folder";
-        else if (f.Kind == TReleaseFile::Other)
+        else if (f.Kind == TReleaseFile::TKind::Other)
             why = "not a regular file; the payload holds files only";
         else if (f.Size > uint64_t(INT32_MAX))
             why = "larger than 2 GB, which the payload cannot hold";
@@ -258,9 +258,9 @@ std::vector<TReleaseFile> ListReleaseFolder(const std::string& root,
             continue;
         }
         if (S_ISDIR(st.st_mode)) continue;
-        f.Kind = S_ISLNK(st.st_mode)   ? TReleaseFile::Link
-                 : S_ISREG(st.st_mode) ? TReleaseFile::Regular
-                                       : TReleaseFile::Other;
+        f.Kind = S_ISLNK(st.st_mode)   ? TReleaseFile::TKind::Link
+                 : S_ISREG(st.st_mode) ? TReleaseFile::TKind::Regular
+                                       : TReleaseFile::TKind::Other;
         f.Size = static_cast<uint64_t>(st.st_size);
         struct tm local;
         const time_t mtime = st.st_mtim.tv_sec;

@@ -11,9 +11,9 @@
 #include "payload/PayloadBuilder.h"
 
 struct TReleaseFile {
-    enum TKind { Regular, Link, Other };
+    enum class TKind { Regular, Link, Other };
     std::string Path;  // relative to the release folder, "/"-separated, UTF-8
-    TKind Kind = Regular;
+    TKind Kind = TKind::Regular;
     uint64_t Size = 0;
     TDateTime Time;  // last write, local time
 };

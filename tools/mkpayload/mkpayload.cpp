@@ -103,10 +103,10 @@ int Crc(const std::string& path, const std::string& outPath) {
         return 1;
     }
     const auto* bytes = reinterpret_cast<const uint8_t*>(packed.data());
-    PayloadError e = PayloadError::Ok;
+    TPayloadError e = TPayloadError::Ok;
     const auto files = TAttachedFiles::Create(bytes, packed.size(), &e);
     if (files) e = CheckSetupPayload(*files);
-    if (e != PayloadError::Ok) {
+    if (e != TPayloadError::Ok) {
         std::fprintf(stderr, "mkpayload: %s: %s; no checksum written\n", path.c_str(),
                      PayloadErrorText(e));
         return 1;

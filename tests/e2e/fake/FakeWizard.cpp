@@ -14,17 +14,17 @@
 namespace {
 
 constexpr const char* Caption = "Parvela Word Processor Lite - Setup";
-enum : int {
-    idTitle = 1001,
-    idBack = 1002,
-    idNext = 1003,
-    idCancel = 1004,
-    idHidden = 1200,
-    idTick = 1300,
-    idDisabled = 1301,
-    idList = 1400,
-    idEdit = 1500,
-};
+namespace ctl_id {
+constexpr int Title = 1001;
+constexpr int Back = 1002;
+constexpr int Next = 1003;
+constexpr int Cancel = 1004;
+constexpr int Hidden = 1200;
+constexpr int Tick = 1300;
+constexpr int Disabled = 1301;
+constexpr int List = 1400;
+constexpr int Edit = 1500;
+}  // namespace ctl_id
 constexpr int GlyphWidth = 16;
 
 HINSTANCE instance;
@@ -92,9 +92,9 @@ int AskToQuit() {
 LRESULT CALLBACK MainProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
     case WM_COMMAND:
-        if (LOWORD(wp) == idNext) SetWindowTextA(title, "Page Two");
-        if (LOWORD(wp) == idBack) SetWindowTextA(title, "Page One");
-        if (LOWORD(wp) == idCancel) PostMessageA(w, WM_CLOSE, 0, 0);
+        if (LOWORD(wp) == ctl_id::Next) SetWindowTextA(title, "Page Two");
+        if (LOWORD(wp) == ctl_id::Back) SetWindowTextA(title, "Page One");
+        if (LOWORD(wp) == ctl_id::Cancel) PostMessageA(w, WM_CLOSE, 0, 0);
         return 0;
     case WM_MEASUREITEM: reinterpret_cast<MEASUREITEMSTRUCT*>(lp)->itemHeight = 18; return TRUE;
     case WM_DRAWITEM: {
@@ -144,25 +144,29 @@ int WINAPI WinMain(HINSTANCE inst, HINSTANCE, LPSTR cmd, int) {
     AdjustWindowRect(&r, style, FALSE);
     mainWindow = CreateWindowExA(0, "E2EFakeWizard", Caption, style, 100, 100, r.right - r.left,
                                  r.bottom - r.top, nullptr, nullptr, inst, nullptr);
-    title = Child(mainWindow, "STATIC", "Page One", WS_VISIBLE, 20, 14, 300, 18, idTitle);
-    Child(mainWindow, "STATIC", "Hidden text", 0, 20, 60, 100, 18, idHidden);
-    Child(mainWindow, "BUTTON", "&Tick me", WS_VISIBLE | BS_AUTOCHECKBOX, 140, 60, 120, 18, idTick);
+    title = Child(mainWindow, "STATIC", "Page One", WS_VISIBLE, 20, 14, 300, 18, ctl_id::Title);
+    Child(mainWindow, "STATIC", "Hidden text", 0, 20, 60, 100, 18, ctl_id::Hidden);
+    Child(mainWindow, "BUTTON", "&Tick me", WS_VISIBLE | BS_AUTOCHECKBOX, 140, 60, 120, 18,
+          ctl_id::Tick);
     HWND disabled = Child(mainWindow, "BUTTON", "&Disabled", WS_VISIBLE | BS_PUSHBUTTON, 280, 60,
-                          90, 22, idDisabled);
+                          90, 22, ctl_id::Disabled);
     EnableWindow(disabled, FALSE);
     list = Child(mainWindow, "LISTBOX", "",
                  WS_VISIBLE | WS_BORDER | LBS_OWNERDRAWFIXED | LBS_HASSTRINGS | LBS_NOTIFY, 140, 90,
-                 200, 80, idList);
+                 200, 80, ctl_id::List);
     for (const char* row : {"Row zero", "Row one", "Row two"})
         SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(row));
     SendMessageA(list, LB_SETCURSEL, 1, 0);
     listProc = reinterpret_cast<WNDPROC>(
         SetWindowLongPtrA(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ListProc)));
     Child(mainWindow, "EDIT", "initial", WS_VISIBLE | WS_BORDER | ES_AUTOHSCROLL, 140, 180, 200, 20,
-          idEdit);
-    Child(mainWindow, "BUTTON", "< &Back", WS_VISIBLE | BS_PUSHBUTTON, 210, 319, 85, 22, idBack);
-    Child(mainWindow, "BUTTON", "&Next >", WS_VISIBLE | BS_DEFPUSHBUTTON, 295, 319, 85, 22, idNext);
-    Child(mainWindow, "BUTTON", "Cancel", WS_VISIBLE | BS_PUSHBUTTON, 392, 319, 85, 22, idCancel);
+          ctl_id::Edit);
+    Child(mainWindow, "BUTTON", "< &Back", WS_VISIBLE | BS_PUSHBUTTON, 210, 319, 85, 22,
+          ctl_id::Back);
+    Child(mainWindow, "BUTTON", "&Next >", WS_VISIBLE | BS_DEFPUSHBUTTON, 295, 319, 85, 22,
+          ctl_id::Next);
+    Child(mainWindow, "BUTTON", "Cancel", WS_VISIBLE | BS_PUSHBUTTON, 392, 319, 85, 22,
+          ctl_id::Cancel);
     ShowWindow(mainWindow, SW_SHOW);
     UpdateWindow(mainWindow);
 
