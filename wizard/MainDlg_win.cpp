@@ -407,7 +407,7 @@ void TMainDlgForm::ApplyDpi(int dpi) {
 void TMainDlgForm::CreateFromLayout(bool (*onPage)(TPage)) {
     for (const TControlDef& d : WizardLayout())
         if (onPage(PageOf(d))) CreateControl(d);
-    LookUpPageControls();
+    LookUpListControls();
     if (SelCompLstBx()) InitSelCompList(SelCompControls());
 }
 
@@ -435,29 +435,10 @@ void TMainDlgForm::CreateControl(const TControlDef& d) {
     }
 }
 
-void TMainDlgForm::LookUpPageControls() {
-    Ctl.TopLbl = Control("TopLbl");
-    Ctl.BackBtn = Control("BackBtn");
-    Ctl.NextBtn = Control("NextBtn");
-    Ctl.CancelBtn = Control("CancelBtn");
-    Ctl.WelcomeLbl = Control("WelcomeLbl");
-    Ctl.LicenseMemo = Control("LicenseMemo");
-    Ctl.LicenseChkBx = Control("LicenseChkBx");
-    Ctl.DestDirEdt = Control("DestDirEdt");
-    Ctl.SelCompLbl = Control("SelCompLbl");
-    Ctl.SelCompDiskSpaceReqLbl2 = Control("SelCompDiskSpaceReqLbl2");
-    Ctl.SelCompDiskSpaceAvailLbl2 = Control("SelCompDiskSpaceAvailLbl2");
-    Ctl.InstallToAllChkBx = Control("InstallToAllChkBx");
-    Ctl.DesktopChkBx = Control("DesktopChkBx");
-    Ctl.InstallingLbl2 = Control("InstallingLbl2");
-    Ctl.InstallingProgressBar = Control("InstallingProgressBar");
-    const char* assoc[4] = {"AssocChkBx1", "AssocChkBx2", "AssocChkBx3", "AssocChkBx4"};
-    for (int i = 0; i < 4; ++i) Ctl.AssocChkBx[i] = Control(assoc[i]);
-    Ctl.FinishLbl = Control("FinishLbl");
-    Ctl.FinishChkBx = Control("FinishChkBx");
-    Ctl.SelCompLstBx = TCheckListBox::From(Control("SelCompLstBx"));
-    Ctl.DestDirLstBx = TDirectoryListBox::From(Control("DestDirLstBx"));
-    Ctl.DestDirCmbBx = TDriveBox::From(Control("DestDirCmbBx"));
+void TMainDlgForm::LookUpListControls() {
+    CompList = TCheckListBox::From(Control("SelCompLstBx"));
+    DirList = TDirectoryListBox::From(Control("DestDirLstBx"));
+    DriveBox = TDriveBox::From(Control("DestDirCmbBx"));
 }
 
 HWND TMainDlgForm::Control(const char* name) const {

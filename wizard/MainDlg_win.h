@@ -84,28 +84,32 @@ public:
 
     // The controls the page rules use, by their layout names; null where
     // the layout made none.
-    HWND TopLbl() const { return Ctl.TopLbl; }
-    HWND BackBtn() const { return Ctl.BackBtn; }
-    HWND NextBtn() const { return Ctl.NextBtn; }
-    HWND CancelBtn() const { return Ctl.CancelBtn; }
-    HWND WelcomeLbl() const { return Ctl.WelcomeLbl; }
-    HWND LicenseMemo() const { return Ctl.LicenseMemo; }
-    HWND LicenseChkBx() const { return Ctl.LicenseChkBx; }
-    HWND DestDirEdt() const { return Ctl.DestDirEdt; }
-    TDirectoryListBox* DestDirLstBx() const { return Ctl.DestDirLstBx; }
-    TDriveBox* DestDirCmbBx() const { return Ctl.DestDirCmbBx; }
-    HWND SelCompLbl() const { return Ctl.SelCompLbl; }
-    TCheckListBox* SelCompLstBx() const { return Ctl.SelCompLstBx; }
-    HWND SelCompDiskSpaceReqLbl2() const { return Ctl.SelCompDiskSpaceReqLbl2; }
-    HWND SelCompDiskSpaceAvailLbl2() const { return Ctl.SelCompDiskSpaceAvailLbl2; }
-    HWND InstallToAllChkBx() const { return Ctl.InstallToAllChkBx; }
-    HWND DesktopChkBx() const { return Ctl.DesktopChkBx; }
-    HWND InstallingLbl2() const { return Ctl.InstallingLbl2; }
-    HWND InstallingProgressBar() const { return Ctl.InstallingProgressBar; }
+    HWND TopLbl() const { return Control("TopLbl"); }
+    HWND BackBtn() const { return Control("BackBtn"); }
+    HWND NextBtn() const { return Control("NextBtn"); }
+    HWND CancelBtn() const { return Control("CancelBtn"); }
+    HWND WelcomeLbl() const { return Control("WelcomeLbl"); }
+    HWND LicenseMemo() const { return Control("LicenseMemo"); }
+    HWND LicenseChkBx() const { return Control("LicenseChkBx"); }
+    HWND DestDirEdt() const { return Control("DestDirEdt"); }
+    TDirectoryListBox* DestDirLstBx() const { return DirList; }
+    TDriveBox* DestDirCmbBx() const { return DriveBox; }
+    HWND SelCompLbl() const { return Control("SelCompLbl"); }
+    TCheckListBox* SelCompLstBx() const { return CompList; }
+    HWND SelCompDiskSpaceReqLbl2() const { return Control("SelCompDiskSpaceReqLbl2"); }
+    HWND SelCompDiskSpaceAvailLbl2() const { return Control("SelCompDiskSpaceAvailLbl2"); }
+    HWND InstallToAllChkBx() const { return Control("InstallToAllChkBx"); }
+    HWND DesktopChkBx() const { return Control("DesktopChkBx"); }
+    HWND InstallingLbl2() const { return Control("InstallingLbl2"); }
+    HWND InstallingProgressBar() const { return Control("InstallingProgressBar"); }
     // AssocChkBx1 .. AssocChkBx4 for `i` 0 .. 3.
-    HWND AssocChkBx(int i) const { return i >= 0 && i < 4 ? Ctl.AssocChkBx[i] : nullptr; }
-    HWND FinishLbl() const { return Ctl.FinishLbl; }
-    HWND FinishChkBx() const { return Ctl.FinishChkBx; }
+    HWND AssocChkBx(int i) const {
+        static const char* const names[4] = {"AssocChkBx1", "AssocChkBx2", "AssocChkBx3",
+                                             "AssocChkBx4"};
+        return i >= 0 && i < 4 ? Control(names[i]) : nullptr;
+    }
+    HWND FinishLbl() const { return Control("FinishLbl"); }
+    HWND FinishChkBx() const { return Control("FinishChkBx"); }
 
     // IOptionControls over the option boxes and the component list.
     bool GetBox(TOptionBox box) const override;
@@ -123,7 +127,7 @@ private:
     // component list is set up when it is made.
     void CreateFromLayout(bool (*onPage)(TPage));
     void CreateControl(const TControlDef& d);
-    void LookUpPageControls();
+    void LookUpListControls();
     void MakeFonts();
     HFONT FontOf(TCtlFont font) const;
     void PlaceControl(const TControlDef& d, HWND w);
@@ -159,32 +163,19 @@ private:
     HBRUSH StaticColors(HDC dc, HWND ctl) const;
     int Scale(int v) const { return MulDiv(v, Dpi, 96); }
 
-    // Looked up once, when the layout has made them.
-    struct TPageControls {
-        HWND TopLbl = nullptr, BackBtn = nullptr, NextBtn = nullptr, CancelBtn = nullptr;
-        HWND WelcomeLbl = nullptr, LicenseMemo = nullptr, LicenseChkBx = nullptr;
-        HWND DestDirEdt = nullptr;
-        TDirectoryListBox* DestDirLstBx = nullptr;
-        TDriveBox* DestDirCmbBx = nullptr;
-        HWND SelCompLbl = nullptr;
-        TCheckListBox* SelCompLstBx = nullptr;
-        HWND SelCompDiskSpaceReqLbl2 = nullptr, SelCompDiskSpaceAvailLbl2 = nullptr;
-        HWND InstallToAllChkBx = nullptr, DesktopChkBx = nullptr;
-        HWND InstallingLbl2 = nullptr, InstallingProgressBar = nullptr;
-        HWND AssocChkBx[4] = {};
-        HWND FinishLbl = nullptr, FinishChkBx = nullptr;
-    };
-
     TRunState& Run;
     TWindowHandle Window;
-    TPageControls Ctl;
     int Dpi = 96;
     TPage Shown = TPage::None;
     bool InModal = false;
     bool InStatusTick = false;
     bool PagesComplete = false;
     bool PayloadRefused = false;
-    std::map<std::string, HWND> Controls;
+    std::map<std::string, HWND, std::less<>> Controls;
+    // The hosted controls' objects, once made; null where the layout made none.
+    TCheckListBox* CompList = nullptr;
+    TDirectoryListBox* DirList = nullptr;
+    TDriveBox* DriveBox = nullptr;
     std::vector<HWND> Pages;  // in page order
     TFontHandle DialogFont, TitleFont, BoldFont;
     TBitmapHandle LogoBitmap, LogoSmallBitmap;
