@@ -124,7 +124,8 @@ private:
     void LookUpPageControls();
     void MakeFonts();
     HFONT FontOf(TCtlFont font) const;
-    void PlaceControl(const TControlDef& d, HWND w);
+    // `made` when `w` was just created in its place at this DPI.
+    void PlaceControl(const TControlDef& d, HWND w, bool made = false);
     void ApplyDpi(int dpi);
     void LoadLogos();
     void EndWizard(int result);
