@@ -2,7 +2,6 @@
 // window, runs the wizard, and makes a started run's results permanent.
 
 #include <windows.h>
-#include <commctrl.h>
 #include <ole2.h>
 
 #include <memory>
@@ -21,6 +20,7 @@
 #include "payload/AttachFiles.h"
 #include "payload/InstallThread.h"
 #include "payload/PayloadOpening.h"
+#include "wizard/CommonControls_win.h"
 #include "wizard/MainDlg_win.h"
 #include "wizard/MessageDlg_win.h"
 #include "wizard/InstallRun.h"
@@ -67,13 +67,17 @@ void WriteToConsole(const std::string& text) {
 
 // A refusal before any run: on the console and in the log always, in a box
 // only when someone is meant to be at the screen.
-void Refuse(const TSetupCommand& command, const std::string& text, uint8_t kind) {
+void Refuse(const TSetupCommand& command, const std::string& text, uint8_t kind,
+            TCommonControlsLoad& controls) {
     RunLogLine(text);
     std::string line = text;
     for (char& c : line)
         if (c == '\r') c = ' ';
     WriteToConsole(line + "\r\n");
-    if (command.Mode == TRunMode::Wizard) MessageDlg(nullptr, text, kind, mbOK);
+    if (command.Mode == TRunMode::Wizard) {
+        controls.Wait();
+        MessageDlg(nullptr, text, kind, mbOK);
+    }
 }
 
 TExitCode WizardExitCode(int modalResult, const TRunState& run) {
@@ -103,31 +107,35 @@ TExitCode RunSetup(const TSetupCommand& command) {
         if (wizard) MessageBoxA(nullptr, MsgNeedsWindows2000, nullptr, MB_ICONEXCLAMATION | MB_OK);
         return TExitCode::CouldNotStart;
     }
-    INITCOMMONCONTROLSEX icc{sizeof icc,
-                             ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS};
-    InitCommonControlsEx(&icc);
+    // Every window below but the wizard's waits for it first; the wizard
+    // builds its frame meanwhile.
+    TCommonControlsLoad commonControls;
     SetMainThread();
     InstallMessageDlg();
     if (!command.LogFile.empty() && !OpenRunLog(command.LogFile)) {
         const std::string text = "Setup cannot create its log file:\r" + command.LogFile +
                                  "\r\rChoose a file in a folder you can write to.";
-        Refuse(command, text, mtError);
+        Refuse(command, text, mtError, commonControls);
         if (!wizard) return TExitCode::CouldNotStart;
     }
     RunLogLine(std::string(SetupTitle) + " " + app::ProductVersion);
     RunLogLine("Command line: " + StrictCommandLine());
     if (!command.Error.empty()) {
-        Refuse(command, command.Error + "\r\rRun the setup with /? to see its switches.", mtError);
+        Refuse(command, command.Error + "\r\rRun the setup with /? to see its switches.", mtError,
+               commonControls);
         return TExitCode::CouldNotStart;
     }
     if (command.Help) {
         WriteToConsole(SetupHelpText);
-        if (wizard) MessageDlg(nullptr, SetupHelpText, mtInformation, mbOK);
+        if (wizard) {
+            commonControls.Wait();
+            MessageDlg(nullptr, SetupHelpText, mtInformation, mbOK);
+        }
         return TExitCode::Success;
     }
     // Two setups would write the same files and the same install log.
     if (!ClaimSetupInstance()) {
-        Refuse(command, MsgSetupAlreadyRunning, mtInformation);
+        Refuse(command, MsgSetupAlreadyRunning, mtInformation, commonControls);
         return TExitCode::AnotherSetupRunning;
     }
     TOleScope ole;
@@ -139,10 +147,10 @@ TExitCode RunSetup(const TSetupCommand& command) {
         TRunState run;
         run.Command = command;
         std::unique_ptr<TMainDlgForm> form;
-        if (wizard) form = std::make_unique<TMainDlgForm>(run);
+        if (wizard) form = std::make_unique<TMainDlgForm>(run, 0, [&] { commonControls.Wait(); });
         if (opening->Checked() != PayloadError::Ok) {
             form.reset();  // never shown: only the error box appears
-            Refuse(command, MsgPayloadDamaged, mtError);
+            Refuse(command, MsgPayloadDamaged, mtError, commonControls);
             return TExitCode::CouldNotStart;
         }
         run.SetFiles(std::move(opening));
@@ -152,6 +160,7 @@ TExitCode RunSetup(const TSetupCommand& command) {
             code = WizardExitCode(form->ShowModal(), run);
         } else {
             // The person who chose a silent switch accepts the licence.
+            commonControls.Wait();  // the progress window
             InstallSilentAnswers();
             code = RunSilentInstall(run, values);
         }

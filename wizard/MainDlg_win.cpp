@@ -288,7 +288,8 @@ HBITMAP LoadPNGResourceBitmap(const char* name) {
     }
 }
 
-TMainDlgForm::TMainDlgForm(TRunState& run, int dpi) : Run(run) {
+TMainDlgForm::TMainDlgForm(TRunState& run, int dpi, const std::function<void()>& controlsLoaded)
+    : Run(run) {
     HINSTANCE instance = GetModuleHandleA(nullptr);
     RegisterWizardWindowClasses(instance);
     Dpi = dpi > 0 ? dpi : ScreenDpi();
@@ -296,6 +297,7 @@ TMainDlgForm::TMainDlgForm(TRunState& run, int dpi) : Run(run) {
     if (!CreateFormWindow(instance, dpi <= 0)) return;
     SetMessageDlgOwner(Window);
     MakeFonts();
+    if (controlsLoaded) controlsLoaded();
     CreateFromLayout([](TPage page) { return page == TPage::None || page == TPage::Welcome; });
     LoadLogos();
     SetWindowTextA(WelcomeLbl(), FormatProductText(FindControlDef("WelcomeLbl")->Text).c_str());

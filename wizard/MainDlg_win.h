@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -31,8 +32,11 @@ public:
     // CompletePages. Needs RegisterWizardWindowClasses first (done on demand)
     // and, for the licence page, the payload reader in `run`, which outlives
     // the window. `dpi` 0 takes the DPI of the monitor the window opens on;
-    // tests pass another to build it at that scale.
-    explicit TMainDlgForm(TRunState& run, int dpi = 0);
+    // tests pass another to build it at that scale. `controlsLoaded`, when
+    // given, is called once the window exists and before its first control
+    // is made, and returns when the common controls are registered.
+    explicit TMainDlgForm(TRunState& run, int dpi = 0,
+                          const std::function<void()>& controlsLoaded = nullptr);
     // Builds the other pages and fills them from the settings; once only.
     // ShowModal calls it when the first page is painted and the queue is
     // empty, ShowPage before any page but the first.
