@@ -2,7 +2,6 @@
 // window, runs the wizard, and makes a started run's results permanent.
 
 #include <windows.h>
-#include <commctrl.h>
 #include <ole2.h>
 
 #include <memory>
@@ -21,6 +20,7 @@
 #include "payload/AttachFiles.h"
 #include "payload/InstallThread.h"
 #include "payload/PayloadOpening.h"
+#include "wizard/CommonControls_win.h"
 #include "wizard/MainDlg_win.h"
 #include "wizard/MessageDlg_win.h"
 #include "wizard/InstallRun.h"
@@ -68,13 +68,17 @@ void WriteToConsole(const std::string& text) {
 
 // A refusal before any run: on the console and in the log always, in a box
 // only when someone is meant to be at the screen.
-void Refuse(const TSetupCommand& command, const std::string& text, TMsgKind kind) {
+void Refuse(const TSetupCommand& command, const std::string& text, TMsgKind kind,
+            TCommonControlsLoad& controls) {
     RunLogLine(text);
     std::string line = text;
     for (char& c : line)
         if (c == '\r') c = ' ';
     WriteToConsole(line + "\r\n");
-    if (command.Mode == TRunMode::Wizard) MessageDlg(nullptr, text, kind, TMsgButtons::Ok);
+    if (command.Mode == TRunMode::Wizard) {
+        controls.Wait();
+        MessageDlg(nullptr, text, kind, TMsgButtons::Ok);
+    }
 }
 
 TExitCode WizardExitCode(TModalResult modalResult, const TRunState& run) {
@@ -104,29 +108,32 @@ TExitCode RunSetup(const TSetupCommand& command) {
         if (wizard) MessageBoxA(nullptr, MsgNeedsWindows2000, nullptr, MB_ICONEXCLAMATION | MB_OK);
         return TExitCode::CouldNotStart;
     }
-    INITCOMMONCONTROLSEX icc{sizeof icc,
-                             ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS};
-    InitCommonControlsEx(&icc);
+    // Every window below but the wizard's waits for it first; the wizard
+    // builds its frame meanwhile.
+    TCommonControlsLoad commonControls;
     SetMainThread();
     InstallMessageDlg();
     if (!command.LogFile.empty() && !OpenRunLog(command.LogFile)) {
-        Refuse(command, LogFileNotCreatedMessage(command.LogFile), TMsgKind::Error);
+        Refuse(command, LogFileNotCreatedMessage(command.LogFile), TMsgKind::Error, commonControls);
         if (!wizard) return TExitCode::CouldNotStart;
     }
     RunLogLine(std::string(SetupTitle) + " " + app::ProductVersion);
     RunLogLine("Command line: " + StrictCommandLine());
     if (!command.Error.empty()) {
-        Refuse(command, command.Error + MsgSeeSwitches, TMsgKind::Error);
+        Refuse(command, command.Error + MsgSeeSwitches, TMsgKind::Error, commonControls);
         return TExitCode::CouldNotStart;
     }
     if (command.Help) {
         WriteToConsole(SetupHelpText);
-        if (wizard) MessageDlg(nullptr, SetupHelpText, TMsgKind::Information, TMsgButtons::Ok);
+        if (wizard) {
+            commonControls.Wait();
+            MessageDlg(nullptr, SetupHelpText, TMsgKind::Information, TMsgButtons::Ok);
+        }
         return TExitCode::Success;
     }
     // Two setups would write the same files and the same install log.
     if (!ClaimSetupInstance()) {
-        Refuse(command, MsgSetupAlreadyRunning, TMsgKind::Information);
+        Refuse(command, MsgSetupAlreadyRunning, TMsgKind::Information, commonControls);
         return TExitCode::AnotherSetupRunning;
     }
     TOleScope ole;
@@ -138,10 +145,10 @@ TExitCode RunSetup(const TSetupCommand& command) {
         TRunState run;
         run.Command = command;
         std::unique_ptr<TMainDlgForm> form;
-        if (wizard) form = std::make_unique<TMainDlgForm>(run);
+        if (wizard) form = std::make_unique<TMainDlgForm>(run, 0, [&] { commonControls.Wait(); });
         if (opening->Checked() != TPayloadError::Ok) {
             form.reset();  // never shown: only the error box appears
-            Refuse(command, MsgPayloadDamaged, TMsgKind::Error);
+            Refuse(command, MsgPayloadDamaged, TMsgKind::Error, commonControls);
             return TExitCode::CouldNotStart;
         }
         run.SetFiles(std::move(opening));
@@ -151,6 +158,7 @@ TExitCode RunSetup(const TSetupCommand& command) {
             code = WizardExitCode(form->ShowModal(), run);
         } else {
             // The person who chose a silent switch accepts the licence.
+            commonControls.Wait();  // the progress window
             InstallSilentAnswers();
             code = RunSilentInstall(run, values);
         }

@@ -289,7 +289,8 @@ HBITMAP LoadPNGResourceBitmap(const char* name) {
     }
 }
 
-TMainDlgForm::TMainDlgForm(TRunState& run, int dpi) : Run(run) {
+TMainDlgForm::TMainDlgForm(TRunState& run, int dpi, const std::function<void()>& controlsLoaded)
+    : Run(run) {
     HINSTANCE instance = GetModuleHandleA(nullptr);
     RegisterWizardWindowClasses(instance);
     Dpi = dpi > 0 ? dpi : ScreenDpi();
@@ -297,6 +298,7 @@ TMainDlgForm::TMainDlgForm(TRunState& run, int dpi) : Run(run) {
     if (!CreateFormWindow(instance, dpi <= 0)) return;
     SetMessageDlgOwner(Window.Get());
     MakeFonts();
+    if (controlsLoaded) controlsLoaded();
     CreateFromLayout([](TPage page) { return page == TPage::None || page == TPage::Welcome; });
     LoadLogos();
     SetWindowTextA(WelcomeLbl(), FormatProductText(FindControlDef("WelcomeLbl")->Text).c_str());
@@ -372,13 +374,16 @@ HFONT TMainDlgForm::FontOf(TCtlFont font) const {
 }
 
 // Place, font and metrics of the control made from `d`, at the current DPI.
-void TMainDlgForm::PlaceControl(const TControlDef& d, HWND w) {
+void TMainDlgForm::PlaceControl(const TControlDef& d, HWND w, bool made) {
     if (auto* box = TDriveBox::From(w)) box->SetDpi(Dpi);
     if (auto* list = TDirectoryListBox::From(w)) list->SetDpi(Dpi);
     if (auto* list = TCheckListBox::From(w)) list->SetDpi(Dpi);
     if (d.Kind == TCtlKind::Image) SetWindowLongPtrA(w, ImageDpiSlot, Dpi);
-    SetWindowPos(w, nullptr, Scale(d.X), Scale(d.Y), d.W ? Scale(d.W) : Scale(1), Scale(d.H),
-                 SWP_NOZORDER | SWP_NOACTIVATE);
+    // Each move is a trip to the window server: a control just made is
+    // where it belongs already.
+    if (!made)
+        SetWindowPos(w, nullptr, Scale(d.X), Scale(d.Y), d.W ? Scale(d.W) : Scale(1), Scale(d.H),
+                     SWP_NOZORDER | SWP_NOACTIVATE);
     HFONT font = FontOf(d.Font);
     SendMessageA(w, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     if (d.Kind == TCtlKind::Edit || d.Kind == TCtlKind::Memo) {
@@ -426,7 +431,7 @@ void TMainDlgForm::CreateControl(const TControlDef& d) {
     if (!w) return;
     if (d.Kind == TCtlKind::Panel || d.Kind == TCtlKind::Bevel)
         SetWindowLongPtrA(w, GWLP_USERDATA, static_cast<LONG_PTR>(d.Flags));
-    PlaceControl(d, w);
+    PlaceControl(d, w, true);
     Controls[d.Name] = w;
     if (d.Tag != TPage::None) {
         const auto index = static_cast<size_t>(PageIndex(d.Tag));

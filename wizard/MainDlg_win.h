@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -33,8 +34,11 @@ public:
     // CompletePages. Needs RegisterWizardWindowClasses first (done on demand)
     // and, for the licence page, the payload reader in `run`, which outlives
     // the window. `dpi` 0 takes the DPI of the monitor the window opens on;
-    // tests pass another to build it at that scale.
-    explicit TMainDlgForm(TRunState& run, int dpi = 0);
+    // tests pass another to build it at that scale. `controlsLoaded`, when
+    // given, is called once the window exists and before its first control
+    // is made, and returns when the common controls are registered.
+    explicit TMainDlgForm(TRunState& run, int dpi = 0,
+                          const std::function<void()>& controlsLoaded = nullptr);
     // Builds the other pages and fills them from the settings; once only.
     // ShowModal calls it when the first page is painted and the queue is
     // empty, ShowPage before any page but the first.
@@ -130,7 +134,8 @@ private:
     void LookUpListControls();
     void MakeFonts();
     HFONT FontOf(TCtlFont font) const;
-    void PlaceControl(const TControlDef& d, HWND w);
+    // `made` when `w` was just created in its place at this DPI.
+    void PlaceControl(const TControlDef& d, HWND w, bool made = false);
     void ApplyDpi(int dpi);
     void LoadLogos();
     void EndWizard(TModalResult result);

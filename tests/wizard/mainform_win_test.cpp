@@ -268,6 +268,22 @@ TEST_F(MainForm, ConstructionShowsTheWelcomePageWithDefaults) {
     EXPECT_TRUE(Asked.empty());
 }
 
+// The entry loads the common controls beside the window: the form asks for
+// them once, with its window made and none of its controls yet.
+TEST_F(MainForm, WaitsForTheCommonControlsBetweenItsWindowAndItsControls) {
+    int calls = 0;
+    std::vector<HWND> childless;  // forms without controls at the call
+    TRunState run;
+    TMainDlgForm form(run, 96, [&] {
+        ++calls;
+        for (HWND w = nullptr; (w = FindWindowExA(nullptr, w, "ParvelaSetupForm", nullptr));)
+            if (!GetWindow(w, GW_CHILD)) childless.push_back(w);
+    });
+    EXPECT_EQ(calls, 1);
+    EXPECT_EQ(childless, std::vector<HWND>{form.Handle()});
+    EXPECT_NE(form.NextBtn(), nullptr);
+}
+
 TEST_F(MainForm, WalkForwardAndBackWithButtonStates) {
     for (TPage page = TPage::License; page <= TPage::Start; page = NextPage(page)) {
         Next();
