@@ -14,7 +14,8 @@ namespace {
 // program too. For those names the import-table check stands in.
 const char* const PlantedNames[] = {"mpr", "comctl32", "uxtheme", "shfolder", "msimg32"};
 
-constexpr const char* OverridesKey = "Software\\Wine\\AppDefaults\\ParvelaSetup.exe\\DllOverrides";
+constexpr const char* AppKey = "Software\\Wine\\AppDefaults\\ParvelaSetup.exe";
+const std::string OverridesKey = std::string(AppKey) + "\\DllOverrides";
 
 // Wine takes its builtin DLLs before any file; told to prefer native ones for
 // these names, its loader searches the folders as Windows' loader does.
@@ -26,7 +27,9 @@ public:
     }
     PreferNativeDlls(const PreferNativeDlls&) = delete;
     PreferNativeDlls& operator=(const PreferNativeDlls&) = delete;
-    ~PreferNativeDlls() { RegDeleteKeyTree(HKEY_CURRENT_USER, OverridesKey); }
+    // The whole application key, so that later starts (the bench's among
+    // them) meet the prefix as it was.
+    ~PreferNativeDlls() { RegDeleteKeyTree(HKEY_CURRENT_USER, AppKey); }
 };
 
 class PlantedDlls : public SetupTest {
