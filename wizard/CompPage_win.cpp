@@ -37,18 +37,17 @@ void InitSelCompList(const TSelCompControls& controls) {
     for (int component : controls.RowToComponent)
         list.AddRow(component >= 0 && component < ComponentCount ? ComponentNames[component] : "");
     list.OnDrawText = [controls](HDC dc, int row, const RECT& rect) {
-        SelCompLstBxDrawItem(dc, *controls.List, row, rect, MainDirOf(controls),
-                             ComponentOfRow(controls, row));
+        SelCompLstBxDrawItem(dc, *controls.List, row, rect, ComponentOfRow(controls, row));
     };
     list.OnClickCheck = [controls] { SelCompLstBxClickCheck(controls); };
 }
 
 void SelCompLstBxDrawItem(HDC dc, const TCheckListBox& list, int row, const RECT& rect,
-                          const std::string& mainDir, int component) {
+                          int component) {
     // The list has filled the background and set the row's text colour.
     if (component == 0) SetTextColor(dc, GetSysColor(COLOR_GRAYTEXT));
     DrawTextAt(dc, list.RowText(row), rect.left + 2, rect);
-    std::string size = FormatSizeText(RoundUpToCluster(mainDir, list.Size(row)));
+    const std::string size = FormatSizeText(list.Size(row));
     DrawTextAt(dc, size, rect.right - TextWidth(dc, size) - 2, rect);
 }
 

@@ -28,9 +28,10 @@ struct TSelCompControls {
 void InitSelCompList(const TSelCompControls& controls);
 
 // Draws row `row`'s text part: name at the left, size text at the right,
-// grey for the application's row.
+// grey for the application's row. The size is drawn as stored: it is
+// already whole clusters of the main folder's volume.
 void SelCompLstBxDrawItem(HDC dc, const TCheckListBox& list, int row, const RECT& rect,
-                          const std::string& mainDir, int component);
+                          int component);
 // After a toggle: keeps the application row greyed, else UpdateDiskSpace.
 void SelCompLstBxClickCheck(const TSelCompControls& controls);
 

@@ -92,7 +92,7 @@ struct TDrawnRow {
     bool Grey = false, Black = false;
     int FirstInk = -1, LastInk = -1;
 };
-TDrawnRow DrawRow(const TCheckListBox& list, int row, int component, const std::string& mainDir) {
+TDrawnRow DrawRow(const TCheckListBox& list, int row, int component) {
     constexpr int w = 300, h = 16;
     TOffscreen image(w, h);
     const HDC dc = image.Dc();
@@ -101,7 +101,7 @@ TDrawnRow DrawRow(const TCheckListBox& list, int row, int component, const std::
     FillRect(dc, &rc, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, RGB(0, 0, 0));
-    SelCompLstBxDrawItem(dc, list, row, rc, mainDir, component);
+    SelCompLstBxDrawItem(dc, list, row, rc, component);
     TDrawnRow out;
     for (int x = 0; x < w; ++x)
         for (int y = 0; y < h; ++y) {
@@ -117,10 +117,10 @@ TDrawnRow DrawRow(const TCheckListBox& list, int row, int component, const std::
 
 TEST_F(CompPageTest, ApplicationRowIsGreyAndSizesSitAtTheRight) {
     ASSERT_NE(GetSysColor(COLOR_GRAYTEXT), RGB(0, 0, 0));
-    TDrawnRow app = DrawRow(*page.List, 0, 0, mainDir);
+    TDrawnRow app = DrawRow(*page.List, 0, 0);
     EXPECT_TRUE(app.Grey);
     EXPECT_FALSE(app.Black);
-    TDrawnRow other = DrawRow(*page.List, 1, 1, mainDir);
+    TDrawnRow other = DrawRow(*page.List, 1, 1);
     EXPECT_TRUE(other.Black);
     EXPECT_FALSE(other.Grey);
     // Name from left + 2, size text ending 2 pixels before the right edge.
