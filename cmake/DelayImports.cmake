@@ -36,3 +36,9 @@ endfunction()
 parvela_delay_imports(delay_comctl32 comctl32.dll
     InitCommonControlsEx@4 SetWindowSubclass@16 DefSubclassProc@16 RemoveWindowSubclass@12)
 parvela_delay_imports(delay_mpr mpr.dll WNetGetConnectionA@12)
+# Protected, but loading them (and what they load) costs the first page
+# milliseconds; COM starts at its first use.
+parvela_delay_imports(delay_ole32 ole32.dll OleInitialize@4 OleUninitialize@0
+    CoCreateInstance@20 CoInitialize@4 CoInitializeEx@8 CoUninitialize@0 CoTaskMemFree@4)
+parvela_delay_imports(delay_oleaut32 oleaut32.dll SysAllocStringLen@8 SysFreeString@4
+    SysStringLen@4 VariantClear@4 VariantInit@4)

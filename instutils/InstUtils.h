@@ -126,6 +126,10 @@ std::vector<std::string> SplitLines(const std::string& text);
 bool LogLinesEqual(const std::string& a, const std::string& b);
 
 // ---- Shortcuts and size texts ---------------------------------------------------
+// COM on the calling (main) thread from the first NeedOle on, until EndOle:
+// started where first needed, since loading it would delay the first page.
+void NeedOle();
+void EndOle();
 // COM must be initialised on the calling thread. The link is added to `log`
 // (none: not logged). True when the link was saved.
 bool CreateShortcut(const std::string& linkPath, const std::string& target,

@@ -4,8 +4,20 @@
 #include "instutils/WinHandles.h"
 
 #include <objbase.h>
+#include <ole2.h>
 #include <objidl.h>
 #include <shlobj.h>
+
+static bool OleStarted = false;
+
+void NeedOle() {
+    if (!OleStarted) OleStarted = SUCCEEDED(OleInitialize(nullptr));
+}
+
+void EndOle() {
+    if (OleStarted) OleUninitialize();
+    OleStarted = false;
+}
 
 static std::wstring WideFromSystemCodePage(const std::string& text) {
     if (text.empty()) return std::wstring();

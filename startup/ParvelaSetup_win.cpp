@@ -2,7 +2,6 @@
 // window, runs the wizard, and makes a started run's results permanent.
 
 #include <windows.h>
-#include <ole2.h>
 
 #include <memory>
 #include <string>
@@ -29,20 +28,6 @@
 #include "wizard/Texts.h"
 
 namespace {
-
-// COM for the main thread, for the whole run.
-class TOleScope {
-public:
-    TOleScope() : Ok(SUCCEEDED(OleInitialize(nullptr))) {}
-    TOleScope(const TOleScope&) = delete;
-    TOleScope& operator=(const TOleScope&) = delete;
-    ~TOleScope() {
-        if (Ok) OleUninitialize();
-    }
-
-private:
-    bool Ok;
-};
 
 bool RunsOnWindows2000OrLater() {
     OSVERSIONINFOA info{};
@@ -136,7 +121,11 @@ TExitCode RunSetup(const TSetupCommand& command) {
         Refuse(command, MsgSetupAlreadyRunning, TMsgKind::Information, commonControls);
         return TExitCode::AnotherSetupRunning;
     }
-    TOleScope ole;
+    // COM starts where first needed (the later pages, the shortcuts) and
+    // ends here, after the window.
+    struct TOleEnd {
+        ~TOleEnd() { EndOle(); }
+    } oleEnd;
 
     TExitCode code = TExitCode::Success;
     {

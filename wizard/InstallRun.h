@@ -52,7 +52,7 @@ TShortcutFolders ChooseShortcutFolders(const std::string& allUsers, const std::s
 // the run's Options.Extensions, starts the association command (kept in
 // run.AssocProcess when `keepAssoc`, for a run nobody watches to wait for
 // before it ends) and makes the shortcuts (programs menu always, desktop
-// when `desktop`). COM must be initialised on the calling thread.
+// when `desktop`). Starts COM on the calling thread when it has not started.
 void FinishPageEntry(TRunState& run, const bool assoc[4], bool installToAll, bool desktop,
                      bool keepAssoc = false);
 

@@ -79,6 +79,7 @@ void FinishPageEntry(TRunState& run, const bool assoc[4], bool installToAll, boo
         StartCommand(BuildAssocCommand(options.MainDir, options.Extensions), keepAssoc);
 
     const std::string target = run.GetMainDirFile(app::ExeName);
+    NeedOle();
     for (const TShortcutPass& pass : ShortcutPasses) {
         const TShortcutFolders f = ChooseShortcutFolders(
             GetShellFolder(pass.AllUsers), GetShellFolder(pass.CurrentUser), installToAll);

@@ -310,6 +310,7 @@ TMainDlgForm::TMainDlgForm(TRunState& run, int dpi, const std::function<void()>&
 void TMainDlgForm::CompletePages() {
     if (PagesComplete || !Window) return;
     PagesComplete = true;
+    NeedOle();  // the component list's accessible object
     CreateFromLayout([](TPage page) { return page != TPage::None && page != TPage::Welcome; });
     SetWindowTextA(FinishLbl(), FormatProductText(FindControlDef("FinishLbl")->Text).c_str());
     SetTicked(LicenseChkBx(), true);
