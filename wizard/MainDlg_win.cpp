@@ -422,10 +422,10 @@ void TMainDlgForm::CreateFromLayout(bool (*onPage)(TPage)) {
 void TMainDlgForm::CreateControl(const TControlDef& d) {
     HWND parent = *d.Parent ? Control(d.Parent) : Window.Get();
     if (!parent) return;
-    const TControlClass spec = ControlClassOf(d);
+    const TControlClass kind = ControlClassOf(d);
     const int width = d.W ? Scale(d.W) : Scale(1);
     const bool isImage = d.Kind == TCtlKind::Image;
-    HWND w = CreateWindowExA(spec.ExStyle, spec.Class, isImage ? "" : d.Text, spec.Style,
+    HWND w = CreateWindowExA(kind.ExStyle, kind.Class, isImage ? "" : d.Text, kind.Style,
                              Scale(d.X), Scale(d.Y), width, Scale(d.H), parent,
                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(d.Id)),
                              GetModuleHandleA(nullptr), nullptr);
