@@ -94,7 +94,8 @@ TExitCode RunSetup(const TSetupCommand& command) {
         return TExitCode::CouldNotStart;
     }
     // Every window below but the wizard's waits for it first; the wizard
-    // builds its frame meanwhile.
+    // builds its frame meanwhile, its classes registered before.
+    if (wizard) RegisterWizardWindowClasses(GetModuleHandleA(nullptr));
     TCommonControlsLoad commonControls;
     SetMainThread();
     InstallMessageDlg();

@@ -61,6 +61,14 @@ struct TControlDef {
     TPage Tag;  // the page a page panel is; TPage::None for other controls
 };
 
+// Pictures and etched lines inside a panel are painted by that panel, not
+// made as windows: every window costs the first page's start trips to the
+// window server to make, show and paint. (A line on the window itself stays
+// a window: it lies over the page area.)
+constexpr bool PaintedByParent(const TControlDef& d) {
+    return (d.Kind == TCtlKind::Image || d.Kind == TCtlKind::Bevel) && *d.Parent;
+}
+
 // Control IDs that other programs (the end-to-end driver) rely on.
 namespace ctl_id {
 constexpr int TopLbl = 1001;

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include <exception>
+#include <string_view>
 
 #include "instutils/InstUtils.h"
 #include "instutils/InstallLog.h"
@@ -25,14 +26,15 @@ namespace {
 
 constexpr const char* FormClassName = "ParvelaSetupForm";
 constexpr const char* PanelClassName = "ParvelaPanel";
-constexpr const char* ImageClassName = "ParvelaImage";
 constexpr UINT_PTR StatusTimerId = 1, DriveTimerId = 2;
 // Posted by the install thread when its state changes; handled as a status tick.
 constexpr UINT InstallStatusMessage = WM_APP + 1;
+// A panel asks the wizard window to paint what it holds without windows:
+// wParam its paint DC, lParam the panel.
+constexpr UINT PaintInsideMessage = WM_APP + 2;
 constexpr COLORREF Navy = RGB(0, 0, 128);
 constexpr int EditMargin = 3;          // at 96 DPI, each side of an edit's text
 constexpr UINT WmDpiChanged = 0x02E0;  // WM_DPICHANGED, newer than our headers
-constexpr int ImageDpiSlot = 0;        // window extra of an image: its DPI
 
 // Look flags of a panel; 0 for any other window.
 TCtlFlags PanelFlags(HWND wnd) {
@@ -42,26 +44,38 @@ TCtlFlags PanelFlags(HWND wnd) {
     return static_cast<TCtlFlags>(GetWindowLongPtrA(wnd, GWLP_USERDATA));
 }
 
+void FillPanelColour(HDC dc, const RECT& rc, HWND panel) {
+    const bool white = Has(PanelFlags(panel), TCtlFlags::White);
+    FillRect(dc, &rc, GetSysColorBrush(white ? COLOR_WINDOW : COLOR_BTNFACE));
+}
+
 // Panels keep their look flags in GWLP_USERDATA and hand what their
-// children report to the wizard window.
+// children report to the wizard window. They have no frame of the system's
+// to paint, and paint all of themselves: the wizard is shown without a
+// separate erase of every control (see ShowModal), which costs a trip to
+// the window server each.
 LRESULT CALLBACK PanelProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_NCPAINT) return 0;
     const TCtlFlags flags = PanelFlags(wnd);
     switch (msg) {
     case WM_ERASEBKGND: {
         RECT rc;
         GetClientRect(wnd, &rc);
-        FillRect(reinterpret_cast<HDC>(wp), &rc,
-                 GetSysColorBrush(Has(flags, TCtlFlags::White) ? COLOR_WINDOW : COLOR_BTNFACE));
+        FillPanelColour(reinterpret_cast<HDC>(wp), rc, wnd);
         return 1;
     }
     case WM_PAINT: {
         PAINTSTRUCT ps;
         HDC dc = BeginPaint(wnd, &ps);
+        FillPanelColour(dc, ps.rcPaint, wnd);
         if (Has(flags, TCtlFlags::EtchedFrame)) {
             RECT rc;
             GetClientRect(wnd, &rc);
             DrawEdge(dc, &rc, EDGE_ETCHED, BF_RECT);
         }
+        if (HWND root = GetAncestor(wnd, GA_ROOT); root && root != wnd)
+            SendMessageA(root, PaintInsideMessage, reinterpret_cast<WPARAM>(dc),
+                         reinterpret_cast<LPARAM>(wnd));
         EndPaint(wnd, &ps);
         return 0;
     }
@@ -78,57 +92,43 @@ LRESULT CALLBACK PanelProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
     return DefWindowProcA(wnd, msg, wp, lp);
 }
 
-// Images draw the bitmap in GWLP_USERDATA (not owned) at its own size
-// scaled for the DPI in their window extra, from the top-left corner.
-LRESULT CALLBACK ImageProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
-    if (msg == WM_PAINT) {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(wnd, &ps);
-        auto bmp = reinterpret_cast<HBITMAP>(GetWindowLongPtrA(wnd, GWLP_USERDATA));
-        BITMAP info{};
-        if (bmp && GetObjectA(bmp, sizeof info, &info)) {
-            TMemoryDC mem(CreateCompatibleDC(dc));
-            if (mem.Get()) {
-                TSelectObject sel(mem.Get(), bmp);
-                const auto dpi = static_cast<int>(GetWindowLongPtrA(wnd, ImageDpiSlot));
-                const int w = MulDiv(info.bmWidth, dpi, 96), h = MulDiv(info.bmHeight, dpi, 96);
-                SetStretchBltMode(dc, HALFTONE);
-                SetBrushOrgEx(dc, 0, 0, nullptr);
-                StretchBlt(dc, 0, 0, w, h, mem.Get(), 0, 0, info.bmWidth, info.bmHeight, SRCCOPY);
-            }
-        }
-        EndPaint(wnd, &ps);
-        return 0;
-    }
-    if (msg == WM_ERASEBKGND) {
-        // The parent's colour shows around a picture smaller than its place.
-        RECT rc;
-        GetClientRect(wnd, &rc);
-        const TCtlFlags flags = PanelFlags(GetParent(wnd));
-        FillRect(reinterpret_cast<HDC>(wp), &rc,
-                 GetSysColorBrush(Has(flags, TCtlFlags::White) ? COLOR_WINDOW : COLOR_BTNFACE));
-        return 1;
-    }
-    return DefWindowProcA(wnd, msg, wp, lp);
+// The program's icon at a size the system asks for.
+HICON ProgramIcon(HINSTANCE instance, int widthMetric, int heightMetric) {
+    return static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(1), IMAGE_ICON,
+                                         GetSystemMetrics(widthMetric),
+                                         GetSystemMetrics(heightMetric), LR_SHARED));
 }
 
 void RegisterClassOnce(HINSTANCE instance, const char* name, WNDPROC proc, HBRUSH background,
-                       int extra = 0) {
-    WNDCLASSA wc{};
-    if (GetClassInfoA(instance, name, &wc)) return;
+                       int extra = 0, bool icons = false) {
+    WNDCLASSEXA wc{};
+    wc.cbSize = sizeof wc;
+    if (GetClassInfoExA(instance, name, &wc)) return;
     wc.lpfnWndProc = proc;
     wc.cbWndExtra = extra;
     wc.hInstance = instance;
     wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
+    // Through the class, the window has them from its creation: no later
+    // message per size to the caption and the task bar.
+    if (icons) {
+        wc.hIcon = ProgramIcon(instance, SM_CXICON, SM_CYICON);
+        wc.hIconSm = ProgramIcon(instance, SM_CXSMICON, SM_CYSMICON);
+    }
     wc.hbrBackground = background;
     wc.lpszClassName = name;
-    RegisterClassA(&wc);
+    RegisterClassExA(&wc);
 }
 
 std::string WindowText(HWND w) {
     std::string text(static_cast<size_t>(GetWindowTextLengthA(w)) + 1, '\0');
     text.resize(static_cast<size_t>(GetWindowTextA(w, text.data(), static_cast<int>(text.size()))));
     return text;
+}
+
+// Reading a caption stays in the process; setting one, even the same, is a
+// trip to the window server and a repaint.
+void SetCaption(HWND w, const char* text) {
+    if (WindowText(w) != text) SetWindowTextA(w, text);
 }
 
 bool Ticked(HWND box) { return SendMessageA(box, BM_GETCHECK, 0, 0) == BST_CHECKED; }
@@ -210,6 +210,7 @@ TControlClass ControlClassOf(const TControlDef& d) {
     switch (d.Kind) {
     case TCtlKind::Panel:
     case TCtlKind::Bevel:
+    case TCtlKind::Image:  // painted by its panel (see PaintedByParent)
         style |= WS_CLIPCHILDREN;
         exStyle |= WS_EX_CONTROLPARENT;
         break;
@@ -239,7 +240,6 @@ TControlClass ControlClassOf(const TControlDef& d) {
                  (Has(d.Flags, TCtlFlags::ReadOnly) ? ES_READONLY : 0);
         exStyle |= WS_EX_CLIENTEDGE;
         break;
-    case TCtlKind::Image: cls = ImageClassName; break;
     case TCtlKind::ProgressBar: cls = PROGRESS_CLASSA; break;
     case TCtlKind::DriveBox:
         cls = TDriveBox::ClassName;
@@ -257,25 +257,12 @@ TControlClass ControlClassOf(const TControlDef& d) {
     return {cls, style, exStyle};
 }
 
-// The program's icon, big and small, on the caption and the task bar.
-void SetWindowIcons(HWND window, HINSTANCE instance) {
-    if (HICON big = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(1), IMAGE_ICON,
-                                                  GetSystemMetrics(SM_CXICON),
-                                                  GetSystemMetrics(SM_CYICON), LR_SHARED)))
-        SendMessageA(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
-    if (HICON small = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(1), IMAGE_ICON,
-                                                    GetSystemMetrics(SM_CXSMICON),
-                                                    GetSystemMetrics(SM_CYSMICON), LR_SHARED)))
-        SendMessageA(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
-}
-
 }  // namespace
 
 void RegisterWizardWindowClasses(HINSTANCE instance) {
     RegisterClassOnce(instance, FormClassName, TMainDlgForm::WndProc,
-                      reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
+                      reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1), 0, true);
     RegisterClassOnce(instance, PanelClassName, PanelProc, nullptr);
-    RegisterClassOnce(instance, ImageClassName, ImageProc, nullptr, sizeof(LONG_PTR));
     RegisterWizardControls(instance);
 }
 
@@ -340,7 +327,6 @@ bool TMainDlgForm::CreateFormWindow(HINSTANCE instance, bool monitorDpi) {
     }
     if (monitorDpi) Dpi = WindowDpi(Window.Get());
     FitClientCentred(Window.Get(), Scale(FormClientWidth), Scale(FormClientHeight));
-    SetWindowIcons(Window.Get(), instance);
     return true;
 }
 
@@ -379,7 +365,6 @@ void TMainDlgForm::PlaceControl(const TControlDef& d, HWND w, bool made) {
     if (auto* box = TDriveBox::From(w)) box->SetDpi(Dpi);
     if (auto* list = TDirectoryListBox::From(w)) list->SetDpi(Dpi);
     if (auto* list = TCheckListBox::From(w)) list->SetDpi(Dpi);
-    if (d.Kind == TCtlKind::Image) SetWindowLongPtrA(w, ImageDpiSlot, Dpi);
     // Each move is a trip to the window server: a control just made is
     // where it belongs already.
     if (!made)
@@ -421,17 +406,20 @@ void TMainDlgForm::CreateFromLayout(bool (*onPage)(TPage)) {
 // parent could not be made is left out with it.
 void TMainDlgForm::CreateControl(const TControlDef& d) {
     HWND parent = *d.Parent ? Control(d.Parent) : Window.Get();
-    if (!parent) return;
+    if (!parent || PaintedByParent(d)) return;
     const TControlClass kind = ControlClassOf(d);
     const int width = d.W ? Scale(d.W) : Scale(1);
-    const bool isImage = d.Kind == TCtlKind::Image;
-    HWND w = CreateWindowExA(kind.ExStyle, kind.Class, isImage ? "" : d.Text, kind.Style,
+    // No text is no name: an empty one would still be a trip to the window server.
+    HWND w = CreateWindowExA(kind.ExStyle, kind.Class, *d.Text ? d.Text : nullptr, kind.Style,
                              Scale(d.X), Scale(d.Y), width, Scale(d.H), parent,
                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(d.Id)),
                              GetModuleHandleA(nullptr), nullptr);
     if (!w) return;
-    if (d.Kind == TCtlKind::Panel || d.Kind == TCtlKind::Bevel)
-        SetWindowLongPtrA(w, GWLP_USERDATA, static_cast<LONG_PTR>(d.Flags));
+    // Only the look flags, and only when there are any: each is a trip too.
+    const auto look = static_cast<LONG_PTR>(d.Flags) &
+                      static_cast<LONG_PTR>(TCtlFlags::White | TCtlFlags::EtchedFrame);
+    if ((d.Kind == TCtlKind::Panel || d.Kind == TCtlKind::Bevel) && look)
+        SetWindowLongPtrA(w, GWLP_USERDATA, look);
     PlaceControl(d, w, true);
     Controls[d.Name] = w;
     if (d.Tag != TPage::None) {
@@ -455,10 +443,36 @@ HWND TMainDlgForm::Control(const char* name) const {
 void TMainDlgForm::LoadLogos() {
     LogoSmallBitmap.Reset(LoadPNGResourceBitmap("LOGOSMALL"));
     LogoBitmap.Reset(LoadPNGResourceBitmap("LOGO"));
-    SetWindowLongPtrA(Control("LogoSmallImage"), GWLP_USERDATA,
-                      reinterpret_cast<LONG_PTR>(LogoSmallBitmap.Get()));
-    SetWindowLongPtrA(Control("LogoImage"), GWLP_USERDATA,
-                      reinterpret_cast<LONG_PTR>(LogoBitmap.Get()));
+}
+
+// Lines as their own windows were: the panel colour under an etched edge.
+// Pictures at their own size scaled for the DPI, from their top-left
+// corner, cut at their place, the panel's colour around a smaller one.
+void TMainDlgForm::PaintInside(HDC dc, HWND panel) const {
+    for (const TControlDef& d : WizardLayout()) {
+        if (!PaintedByParent(d) || Control(d.Parent) != panel) continue;
+        const int x = Scale(d.X), y = Scale(d.Y);
+        RECT place{x, y, x + Scale(d.W), y + Scale(d.H)};
+        if (d.Kind == TCtlKind::Bevel) {
+            FillRect(dc, &place, GetSysColorBrush(COLOR_BTNFACE));
+            DrawEdge(dc, &place, EDGE_ETCHED, BF_RECT);
+            continue;
+        }
+        FillPanelColour(dc, place, panel);
+        HBITMAP bmp = std::string_view(d.Text) == "LOGO" ? LogoBitmap.Get() : LogoSmallBitmap.Get();
+        BITMAP info{};
+        if (!bmp || !GetObjectA(bmp, sizeof info, &info)) continue;
+        TMemoryDC mem(CreateCompatibleDC(dc));
+        if (!mem.Get()) continue;
+        TSelectObject sel(mem.Get(), bmp);
+        const int saved = SaveDC(dc);
+        IntersectClipRect(dc, place.left, place.top, place.right, place.bottom);
+        SetStretchBltMode(dc, HALFTONE);
+        SetBrushOrgEx(dc, x, y, nullptr);
+        StretchBlt(dc, x, y, Scale(info.bmWidth), Scale(info.bmHeight), mem.Get(), 0, 0,
+                   info.bmWidth, info.bmHeight, SRCCOPY);
+        RestoreDC(dc, saved);
+    }
 }
 
 TSelCompControls TMainDlgForm::SelCompControls() const {
@@ -475,7 +489,13 @@ TSelCompControls TMainDlgForm::SelCompControls() const {
 TModalResult TMainDlgForm::ShowModal() {
     InModal = true;
     ModalResult = TModalResult::None;
-    ShowWindow(Window.Get(), SW_SHOW);
+    // Shown without redrawing, then invalidated: the window and its frame
+    // with an erase, the controls without one. Each control paints all of
+    // itself, and every erase costs the window server a trip per control.
+    SetWindowPos(Window.Get(), nullptr, 0, 0, 0, 0,
+                 SWP_SHOWWINDOW | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOREDRAW);
+    RedrawWindow(Window.Get(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME);
+    RedrawWindow(Window.Get(), nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
     SetForegroundWindow(Window.Get());
     UpdateWindow(Window.Get());
     FixFocus();
@@ -770,11 +790,11 @@ void TMainDlgForm::ApplyCommonTail(TPage to) {
     const TPageButtons& b = row.Buttons;
     ShowWindow(BackBtn(), b.BackVisible ? SW_SHOW : SW_HIDE);
     EnableWindow(BackBtn(), b.BackEnabled);
-    SetWindowTextA(BackBtn(), CaptionBack);
+    SetCaption(BackBtn(), CaptionBack);
     EnableWindow(NextBtn(), b.NextEnabled);
-    SetWindowTextA(NextBtn(), b.NextCaption);
+    SetCaption(NextBtn(), b.NextCaption);
     EnableWindow(CancelBtn(), b.CancelEnabled);
-    SetWindowTextA(CancelBtn(), CaptionCancel);
+    SetCaption(CancelBtn(), CaptionCancel);
     SetWindowTextA(TopLbl(), row.Title);
     HWND page = PageByTag(to);
     for (HWND p : Pages)
@@ -905,6 +925,9 @@ LRESULT TMainDlgForm::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_COMMAND:
         if (HandleCommand(wp, reinterpret_cast<HWND>(lp))) return 0;
         break;
+    case PaintInsideMessage:
+        PaintInside(reinterpret_cast<HDC>(wp), reinterpret_cast<HWND>(lp));
+        return 0;
     case DM_GETDEFID:
         return IsWindowEnabled(NextBtn()) ? MAKELRESULT(ctl_id::NextBtn, DC_HASDEFID) : 0;
     case WM_TIMER:

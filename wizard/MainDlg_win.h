@@ -138,6 +138,7 @@ private:
     void PlaceControl(const TControlDef& d, HWND w, bool made = false);
     void ApplyDpi(int dpi);
     void LoadLogos();
+    void PaintInside(HDC dc, HWND panel) const;
     void EndWizard(TModalResult result);
     void SetModalResult(TModalResult result);
     bool Do(TPageAction action);
@@ -187,7 +188,8 @@ private:
 };
 
 // Registers the window classes of the wizard window, its panels and images
-// and the page controls. Idempotent.
+// and the page controls. Idempotent. It reads resources, which waits for
+// any DLL loading on another thread: call it before starting one.
 void RegisterWizardWindowClasses(HINSTANCE instance);
 
 // A 32-bit top-down bitmap of the program's "PNG" resource `name`; null
