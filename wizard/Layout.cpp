@@ -102,6 +102,24 @@ TPage PageOf(const TControlDef& d) {
     return TPage::None;
 }
 
+const TControlDef* WindowParentOf(const TControlDef& d) {
+    const TControlDef* p = FindControlDef(d.Parent);
+    while (p && !MadeAsWindow(*p)) p = FindControlDef(p->Parent);
+    return p;
+}
+
+TLayoutPoint PlaceInWindow(const TControlDef& d, int dpi) {
+    // As the system scales: rounded to the nearest, halves away from zero.
+    auto scale = [dpi](int v) { return (v * dpi + (v < 0 ? -48 : 48)) / 96; };
+    TLayoutPoint at{scale(d.X), scale(d.Y)};
+    for (const TControlDef* p = FindControlDef(d.Parent); p && !MadeAsWindow(*p);
+         p = FindControlDef(p->Parent)) {
+        at.X += scale(p->X);
+        at.Y += scale(p->Y);
+    }
+    return at;
+}
+
 const TControlDef* MnemonicTarget(const char* labelName) {
     const TControlDef* label = FindControlDef(labelName);
     if (!label) return nullptr;

@@ -61,12 +61,15 @@ struct TControlDef {
     TPage Tag;  // the page a page panel is; TPage::None for other controls
 };
 
-// Pictures and etched lines inside a panel are painted by that panel, not
-// made as windows: every window costs the first page's start trips to the
-// window server to make, show and paint. (A line on the window itself stays
-// a window: it lies over the page area.)
-constexpr bool PaintedByParent(const TControlDef& d) {
-    return (d.Kind == TCtlKind::Image || d.Kind == TCtlKind::Bevel) && *d.Parent;
+// What is made as a window. Each window costs the first page's start trips
+// to the window server to make, show and paint, so pictures and etched
+// lines are painted by the window they lie in, and a panel of neither
+// colour nor frame that is no page is no window either: what it holds is
+// made in the window it lies in.
+constexpr bool MadeAsWindow(const TControlDef& d) {
+    if (d.Kind == TCtlKind::Image || d.Kind == TCtlKind::Bevel) return false;
+    return d.Kind != TCtlKind::Panel || d.Tag != TPage::None ||
+           Has(d.Flags, TCtlFlags::White | TCtlFlags::EtchedFrame);
 }
 
 // Control IDs that other programs (the end-to-end driver) rely on.
@@ -108,6 +111,17 @@ const TControlDef* FindControlDef(const char* name);
 // The page `d` lies on: its own tag or its nearest tagged ancestor's;
 // TPage::None for the controls around the pages.
 TPage PageOf(const TControlDef& d);
+
+// The nearest row around `d` made as a window; null for the wizard window.
+const TControlDef* WindowParentOf(const TControlDef& d);
+
+// Where `d` lies in that window at `dpi`: its own place plus those of the
+// panels between, each scaled alone as a window's place would be.
+struct TLayoutPoint {
+    int X, Y;
+    bool operator==(const TLayoutPoint&) const = default;
+};
+TLayoutPoint PlaceInWindow(const TControlDef& d, int dpi);
 // The control a label's "&" mnemonic focuses: the next tab stop after it
 // under the same parent, as in a dialog. Null when there is none.
 const TControlDef* MnemonicTarget(const char* labelName);

@@ -210,7 +210,7 @@ TControlClass ControlClassOf(const TControlDef& d) {
     switch (d.Kind) {
     case TCtlKind::Panel:
     case TCtlKind::Bevel:
-    case TCtlKind::Image:  // painted by its panel (see PaintedByParent)
+    case TCtlKind::Image:  // painted, not made (see MadeAsWindow)
         style |= WS_CLIPCHILDREN;
         exStyle |= WS_EX_CONTROLPARENT;
         break;
@@ -367,9 +367,11 @@ void TMainDlgForm::PlaceControl(const TControlDef& d, HWND w, bool made) {
     if (auto* list = TCheckListBox::From(w)) list->SetDpi(Dpi);
     // Each move is a trip to the window server: a control just made is
     // where it belongs already.
-    if (!made)
-        SetWindowPos(w, nullptr, Scale(d.X), Scale(d.Y), d.W ? Scale(d.W) : Scale(1), Scale(d.H),
+    if (!made) {
+        const TLayoutPoint at = PlaceInWindow(d, Dpi);
+        SetWindowPos(w, nullptr, at.X, at.Y, d.W ? Scale(d.W) : Scale(1), Scale(d.H),
                      SWP_NOZORDER | SWP_NOACTIVATE);
+    }
     HFONT font = FontOf(d.Font);
     SendMessageA(w, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     if (d.Kind == TCtlKind::Edit || d.Kind == TCtlKind::Memo) {
@@ -402,19 +404,27 @@ void TMainDlgForm::CreateFromLayout(bool (*onPage)(TPage)) {
     if (SelCompLstBx()) InitSelCompList(SelCompControls());
 }
 
+HWND TMainDlgForm::WindowOf(const TControlDef* row) const {
+    return row ? Control(row->Name) : Window.Get();
+}
+
 // Parents come before their children in the layout, so a control whose
 // parent could not be made is left out with it.
 void TMainDlgForm::CreateControl(const TControlDef& d) {
-    HWND parent = *d.Parent ? Control(d.Parent) : Window.Get();
-    if (!parent || PaintedByParent(d)) return;
+    if (!MadeAsWindow(d)) return;
+    const TControlDef* parentRow = WindowParentOf(d);
+    HWND parent = WindowOf(parentRow);
+    if (!parent) return;
     const TControlClass kind = ControlClassOf(d);
+    const TLayoutPoint at = PlaceInWindow(d, Dpi);
     const int width = d.W ? Scale(d.W) : Scale(1);
     // No text is no name: an empty one would still be a trip to the window server.
     HWND w = CreateWindowExA(kind.ExStyle, kind.Class, *d.Text ? d.Text : nullptr, kind.Style,
-                             Scale(d.X), Scale(d.Y), width, Scale(d.H), parent,
+                             at.X, at.Y, width, Scale(d.H), parent,
                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(d.Id)),
                              GetModuleHandleA(nullptr), nullptr);
     if (!w) return;
+    KeepLayoutOrder(d, parentRow, w);
     // Only the look flags, and only when there are any: each is a trip too.
     const auto look = static_cast<LONG_PTR>(d.Flags) &
                       static_cast<LONG_PTR>(TCtlFlags::White | TCtlFlags::EtchedFrame);
@@ -427,6 +437,28 @@ void TMainDlgForm::CreateControl(const TControlDef& d) {
         if (Pages.size() <= index) Pages.resize(index + 1);
         Pages[index] = w;
     }
+}
+
+// Tab order is z-order, and a new window goes under its siblings. One made
+// after a sibling that follows it in the layout (a page made after the
+// buttons) is put back after the one before it.
+void TMainDlgForm::KeepLayoutOrder(const TControlDef& d, const TControlDef* parentRow, HWND w) {
+    const std::span<const TControlDef> layout = WizardLayout();
+    const auto self = static_cast<size_t>(&d - layout.data());
+    auto sibling = [&](size_t i) {
+        const TControlDef& r = layout[i];
+        return MadeAsWindow(r) && WindowParentOf(r) == parentRow ? Control(r.Name) : nullptr;
+    };
+    bool laterMade = false;
+    for (size_t i = self + 1; i < layout.size() && !laterMade; ++i) laterMade = sibling(i) != nullptr;
+    if (!laterMade) return;
+    HWND before = HWND_TOP;
+    for (size_t i = self; i-- > 0;)
+        if (HWND s = sibling(i)) {
+            before = s;
+            break;
+        }
+    SetWindowPos(w, before, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
 void TMainDlgForm::LookUpListControls() {
@@ -445,20 +477,33 @@ void TMainDlgForm::LoadLogos() {
     LogoBitmap.Reset(LoadPNGResourceBitmap("LOGO"));
 }
 
-// Lines as their own windows were: the panel colour under an etched edge.
-// Pictures at their own size scaled for the DPI, from their top-left
-// corner, cut at their place, the panel's colour around a smaller one.
-void TMainDlgForm::PaintInside(HDC dc, HWND panel) const {
-    for (const TControlDef& d : WizardLayout()) {
-        if (!PaintedByParent(d) || Control(d.Parent) != panel) continue;
-        const int x = Scale(d.X), y = Scale(d.Y);
+void TMainDlgForm::PaintInside(HDC dc, HWND window) const {
+    const char* name = "";
+    for (const auto& [n, w] : Controls)
+        if (w == window) name = n.c_str();
+    PaintRows(dc, name);
+}
+
+// The rows in `parent` that are no windows, as their windows were painted:
+// a window made earlier lay over a later sibling, and over its parent.
+// Panels in their colour, lines as that under an etched edge, pictures at
+// their own size scaled for the DPI from their top-left corner, cut at
+// their place.
+void TMainDlgForm::PaintRows(HDC dc, std::string_view parent) const {
+    const std::span<const TControlDef> layout = WizardLayout();
+    for (auto it = layout.rbegin(); it != layout.rend(); ++it) {
+        const TControlDef& d = *it;
+        if (MadeAsWindow(d) || parent != d.Parent) continue;
+        const TLayoutPoint at = PlaceInWindow(d, Dpi);
+        const int x = at.X, y = at.Y;
         RECT place{x, y, x + Scale(d.W), y + Scale(d.H)};
-        if (d.Kind == TCtlKind::Bevel) {
-            FillRect(dc, &place, GetSysColorBrush(COLOR_BTNFACE));
-            DrawEdge(dc, &place, EDGE_ETCHED, BF_RECT);
-            continue;
-        }
-        FillPanelColour(dc, place, panel);
+        const TControlDef* parentRow = FindControlDef(d.Parent);
+        const bool white = Has(d.Kind == TCtlKind::Image ? (parentRow ? parentRow->Flags : TCtlFlags::None) : d.Flags,
+                               TCtlFlags::White);
+        FillRect(dc, &place, GetSysColorBrush(white ? COLOR_WINDOW : COLOR_BTNFACE));
+        if (d.Kind == TCtlKind::Bevel) DrawEdge(dc, &place, EDGE_ETCHED, BF_RECT);
+        if (d.Kind == TCtlKind::Panel) PaintRows(dc, d.Name);
+        if (d.Kind != TCtlKind::Image) continue;
         HBITMAP bmp = std::string_view(d.Text) == "LOGO" ? LogoBitmap.Get() : LogoSmallBitmap.Get();
         BITMAP info{};
         if (!bmp || !GetObjectA(bmp, sizeof info, &info)) continue;
@@ -928,6 +973,13 @@ LRESULT TMainDlgForm::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case PaintInsideMessage:
         PaintInside(reinterpret_cast<HDC>(wp), reinterpret_cast<HWND>(lp));
         return 0;
+    case WM_PAINT: {
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(Window.Get(), &ps);
+        PaintInside(dc, Window.Get());
+        EndPaint(Window.Get(), &ps);
+        return 0;
+    }
     case DM_GETDEFID:
         return IsWindowEnabled(NextBtn()) ? MAKELRESULT(ctl_id::NextBtn, DC_HASDEFID) : 0;
     case WM_TIMER:

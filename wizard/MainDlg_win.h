@@ -12,6 +12,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "integration/Options.h"
@@ -138,7 +139,12 @@ private:
     void PlaceControl(const TControlDef& d, HWND w, bool made = false);
     void ApplyDpi(int dpi);
     void LoadLogos();
-    void PaintInside(HDC dc, HWND panel) const;
+    // Paints the layout rows that are no windows and lie in `window`.
+    void PaintInside(HDC dc, HWND window) const;
+    void PaintRows(HDC dc, std::string_view parent) const;
+    // The window made for `row`; the wizard window for null.
+    HWND WindowOf(const TControlDef* row) const;
+    void KeepLayoutOrder(const TControlDef& d, const TControlDef* parentRow, HWND w);
     void EndWizard(TModalResult result);
     void SetModalResult(TModalResult result);
     bool Do(TPageAction action);

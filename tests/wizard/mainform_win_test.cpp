@@ -8,6 +8,8 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <algorithm>
+
 #include <deque>
 #include <functional>
 #include <initializer_list>
@@ -737,14 +739,13 @@ void ExpectLaidOutAt(const TMainDlgForm& form, int dpi) {
     EXPECT_EQ(client.bottom, s(FormClientHeight));
     for (const TControlDef& d : WizardLayout()) {
         SCOPED_TRACE(d.Name);
-        if (PaintedByParent(d)) continue;
+        if (!MadeAsWindow(d)) continue;
         HWND w = form.Control(d.Name);
         ASSERT_NE(w, nullptr);
         RECT r;
         GetWindowRect(w, &r);
         MapWindowPoints(nullptr, GetParent(w), reinterpret_cast<POINT*>(&r), 2);
-        EXPECT_EQ(r.left, s(d.X));
-        EXPECT_EQ(r.top, s(d.Y));
+        EXPECT_EQ((TLayoutPoint{r.left, r.top}), PlaceInWindow(d, dpi));
         if (d.W) {
             EXPECT_EQ(r.right - r.left, s(d.W));
         }
@@ -820,16 +821,16 @@ protected:
         ShowWindow(Form->Handle(), SW_SHOW);
     }
 
-    // Each page lies in the page area in page order, so that it follows the
-    // ones before it and comes before the buttons when tabbing.
+    // The pages lie in page order and before the buttons, however late
+    // they were made: tabbing follows that order.
     void ExpectPagesInOrder() {
-        std::vector<HWND> inArea, expected;
-        for (HWND w = GetWindow(Form->Control("PgCtrl"), GW_CHILD); w;
-             w = GetWindow(w, GW_HWNDNEXT))
-            inArea.push_back(w);
+        std::vector<HWND> expected, order;
         for (TPage t = TPage::Welcome; t != TPage::FinishStep; t = NextPage(t))
             expected.push_back(Form->PageByTag(t));
-        EXPECT_EQ(inArea, expected);
+        for (HWND b : {Form->BackBtn(), Form->NextBtn(), Form->CancelBtn()}) expected.push_back(b);
+        for (HWND w = GetWindow(Form->Handle(), GW_CHILD); w; w = GetWindow(w, GW_HWNDNEXT))
+            if (std::find(expected.begin(), expected.end(), w) != expected.end()) order.push_back(w);
+        EXPECT_EQ(order, expected);
     }
 };
 
