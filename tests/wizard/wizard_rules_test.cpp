@@ -325,6 +325,38 @@ TEST(Layout, PlacesOfTheNamedControls) {
     }
 }
 
+// Only what shows a colour, a frame or a page, or takes input, is a window;
+// the rest lies in the nearest window at the sum of its levels' places,
+// each scaled alone.
+TEST(Layout, WindowsAndTheirPlacesInThem) {
+    const struct {
+        const char* Name;
+        bool Window;
+        const char* In;  // "" for the wizard window
+        TLayoutPoint At96, At144;
+    } cases[] = {
+        {"TopPanel", true, "", {0, 0}, {0, 0}},
+        {"LogoSmallImage", false, "TopPanel", {440, 6}, {660, 9}},
+        {"LeftPanel", false, "", {0, 46}, {0, 69}},
+        {"LeftEdge", false, "", {121, 46}, {182, 69}},
+        {"PgCtrl", false, "", {120, 41}, {180, 62}},
+        {"WelcomeTabSheet", true, "", {124, 45}, {186, 68}},
+        {"WelcomeLbl", true, "WelcomeTabSheet", {12, 27}, {18, 41}},
+        {"SelCompDiskPanel", true, "SelCompTabSheet", {11, 200}, {17, 300}},
+        {"NextBtn", true, "", {295, 319}, {443, 479}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        const TControlDef* d = FindControlDef(c.Name);
+        ASSERT_NE(d, nullptr);
+        EXPECT_EQ(MadeAsWindow(*d), c.Window);
+        const TControlDef* in = WindowParentOf(*d);
+        EXPECT_STREQ(in ? in->Name : "", c.In);
+        EXPECT_EQ(PlaceInWindow(*d, 96), c.At96);
+        EXPECT_EQ(PlaceInWindow(*d, 144), c.At144);
+    }
+}
+
 TEST(Layout, AcceleratorLabelsFocusTheNextTabStopUnderTheirParent) {
     const char* pairs[][2] = {{"DestDirLbl", "DestDirEdt"}, {"SelCompLbl", "SelCompLstBx"}};
     for (auto& p : pairs) {
