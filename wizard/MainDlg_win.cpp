@@ -497,6 +497,8 @@ void TMainDlgForm::PaintRows(HDC dc, std::string_view parent) const {
         const TLayoutPoint at = PlaceInWindow(d, Dpi);
         const int x = at.X, y = at.Y;
         RECT place{x, y, x + Scale(d.W), y + Scale(d.H)};
+        // A page change repaints the wizard window under the page only.
+        if (!RectVisible(dc, &place)) continue;
         const TControlDef* parentRow = FindControlDef(d.Parent);
         const bool white = Has(d.Kind == TCtlKind::Image ? (parentRow ? parentRow->Flags : TCtlFlags::None) : d.Flags,
                                TCtlFlags::White);
