@@ -100,12 +100,11 @@ HICON ProgramIcon(HINSTANCE instance, int widthMetric, int heightMetric) {
 }
 
 void RegisterClassOnce(HINSTANCE instance, const char* name, WNDPROC proc, HBRUSH background,
-                       int extra = 0, bool icons = false) {
+                       bool icons = false) {
     WNDCLASSEXA wc{};
     wc.cbSize = sizeof wc;
     if (GetClassInfoExA(instance, name, &wc)) return;
     wc.lpfnWndProc = proc;
-    wc.cbWndExtra = extra;
     wc.hInstance = instance;
     wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
     // Through the class, the window has them from its creation: no later
@@ -261,7 +260,7 @@ TControlClass ControlClassOf(const TControlDef& d) {
 
 void RegisterWizardWindowClasses(HINSTANCE instance) {
     RegisterClassOnce(instance, FormClassName, TMainDlgForm::WndProc,
-                      reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1), 0, true);
+                      reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1), true);
     RegisterClassOnce(instance, PanelClassName, PanelProc, nullptr);
     RegisterWizardControls(instance);
 }
@@ -419,8 +418,8 @@ void TMainDlgForm::CreateControl(const TControlDef& d) {
     const TLayoutPoint at = PlaceInWindow(d, Dpi);
     const int width = d.W ? Scale(d.W) : Scale(1);
     // No text is no name: an empty one would still be a trip to the window server.
-    HWND w = CreateWindowExA(kind.ExStyle, kind.Class, *d.Text ? d.Text : nullptr, kind.Style,
-                             at.X, at.Y, width, Scale(d.H), parent,
+    HWND w = CreateWindowExA(kind.ExStyle, kind.Class, *d.Text ? d.Text : nullptr, kind.Style, at.X,
+                             at.Y, width, Scale(d.H), parent,
                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(d.Id)),
                              GetModuleHandleA(nullptr), nullptr);
     if (!w) return;
@@ -450,7 +449,8 @@ void TMainDlgForm::KeepLayoutOrder(const TControlDef& d, const TControlDef* pare
         return MadeAsWindow(r) && WindowParentOf(r) == parentRow ? Control(r.Name) : nullptr;
     };
     bool laterMade = false;
-    for (size_t i = self + 1; i < layout.size() && !laterMade; ++i) laterMade = sibling(i) != nullptr;
+    for (size_t i = self + 1; i < layout.size() && !laterMade; ++i)
+        laterMade = sibling(i) != nullptr;
     if (!laterMade) return;
     HWND before = HWND_TOP;
     for (size_t i = self; i-- > 0;)
@@ -500,8 +500,9 @@ void TMainDlgForm::PaintRows(HDC dc, std::string_view parent) const {
         // A page change repaints the wizard window under the page only.
         if (!RectVisible(dc, &place)) continue;
         const TControlDef* parentRow = FindControlDef(d.Parent);
-        const bool white = Has(d.Kind == TCtlKind::Image ? (parentRow ? parentRow->Flags : TCtlFlags::None) : d.Flags,
-                               TCtlFlags::White);
+        const bool white = Has(
+            d.Kind == TCtlKind::Image ? (parentRow ? parentRow->Flags : TCtlFlags::None) : d.Flags,
+            TCtlFlags::White);
         FillRect(dc, &place, GetSysColorBrush(white ? COLOR_WINDOW : COLOR_BTNFACE));
         if (d.Kind == TCtlKind::Bevel) DrawEdge(dc, &place, EDGE_ETCHED, BF_RECT);
         if (d.Kind == TCtlKind::Panel) PaintRows(dc, d.Name);
@@ -690,7 +691,9 @@ bool TMainDlgForm::LeaveWelcome() {
 
 bool TMainDlgForm::LeaveLicense() {
     if (Ticked(LicenseChkBx())) return true;
-    if (AskUser(MsgLicenseDeclined, TMsgKind::Information, TMsgButtons::Yes | TMsgButtons::No) == TModalResult::Yes) EndWizard(TModalResult::Cancel);
+    if (AskUser(MsgLicenseDeclined, TMsgKind::Information, TMsgButtons::Yes | TMsgButtons::No) ==
+        TModalResult::Yes)
+        EndWizard(TModalResult::Cancel);
     return false;
 }
 

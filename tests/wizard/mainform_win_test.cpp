@@ -752,7 +752,8 @@ void ExpectLaidOutAt(const TMainDlgForm& form, int dpi) {
         if (d.Kind != TCtlKind::DriveBox) {  // the box is as tall as its closed list
             EXPECT_EQ(r.bottom - r.top, s(d.H));
         }
-        if (d.Kind == TCtlKind::Panel || d.Kind == TCtlKind::Bevel || d.Kind == TCtlKind::ProgressBar)
+        if (d.Kind == TCtlKind::Panel || d.Kind == TCtlKind::Bevel ||
+            d.Kind == TCtlKind::ProgressBar)
             continue;
         LOGFONTA font{};
         ASSERT_TRUE(GetObjectA(reinterpret_cast<HGDIOBJ>(SendMessageA(w, WM_GETFONT, 0, 0)),
@@ -829,7 +830,8 @@ protected:
             expected.push_back(Form->PageByTag(t));
         for (HWND b : {Form->BackBtn(), Form->NextBtn(), Form->CancelBtn()}) expected.push_back(b);
         for (HWND w = GetWindow(Form->Handle(), GW_CHILD); w; w = GetWindow(w, GW_HWNDNEXT))
-            if (std::find(expected.begin(), expected.end(), w) != expected.end()) order.push_back(w);
+            if (std::find(expected.begin(), expected.end(), w) != expected.end())
+                order.push_back(w);
         EXPECT_EQ(order, expected);
     }
 };
